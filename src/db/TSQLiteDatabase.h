@@ -1,0 +1,44 @@
+#pragma once
+
+#include "BindValue.h"
+#include "ESQLiteException.h"
+#include "SQLiteHandles.h"
+
+#include <string>
+
+class TSQLiteTable;
+
+// One open connection on one database file, for the object's whole life.
+class TSQLiteDatabase {
+public:
+    // Opens (and, as the library does, creates) the file; fileName is a UTF-8 path.
+    explicit TSQLiteDatabase(const std::string& fileName);
+    virtual ~TSQLiteDatabase();
+
+    TSQLiteDatabase(const TSQLiteDatabase&) = delete;
+    TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
+
+    // Runs the first statement of sql, which must finish without yielding a row.
+    void ExecSQL(const std::string& sql);
+    void ExecSQL(const std::string& sql, const BindValues& values);
+
+    // Runs the first statement of sql and returns its whole result.
+    TSQLiteTable GetTable(const std::string& sql);
+    TSQLiteTable GetTable(const std::string& sql, const BindValues& values);
+
+    // Raises ESQLiteException from the connection's most recent error.
+    [[noreturn]] void RaiseError(const std::string& message, const std::string& sql) const;
+
+    // Binds values[k] to parameter k + 1 of statement.
+    void BindData(sqlite3_stmt* statement, const BindValues& values) const;
+
+    // Compiles the first statement of sql; raises when there is none.
+    StatementHandle Prepare(const std::string& sql) const;
+
+    sqlite3* Handle() const { return m_handle.get(); }
+
+private:
+    void BindOne(sqlite3_stmt* statement, int parameter, const BindValue& value) const;
+
+    ConnectionHandle m_handle;
+};

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+
+struct sqlite3;
+
+namespace fixture {
+
+// The value of one column: NULL, an integer, or a text.
+using Field = std::variant<std::nullptr_t, std::int64_t, std::string>;
+using OptionalText = std::optional<std::string>;
+
+// The content row of a book file: its ContentID is the volume id, its Attribution the book's author.
+struct Book {
+    std::string volumeId{};
+    OptionalText title{};
+    OptionalText author{};
+    std::string mimeType = "application/epub+zip";
+};
+
+// The content row of one part (chapter, spine file or table-of-contents entry) of a book.
+struct Part {
+    std::string contentId{};
+    OptionalText bookId{};
+    OptionalText bookTitle{};
+    OptionalText title{};
+    OptionalText attribution{};
+    std::optional<std::int64_t> volumeIndex{};
+    std::string contentType = "9";
+    OptionalText chapterIdBookmarked{};
+};
+
+// One row of the Bookmark table; the end of the bookmark repeats its start.
+struct Bookmark {
+    std::string bookmarkId{};
+    std::string volumeId{};
+    std::string contentId{};
+    std::string startContainerPath = "span#kobo.1.1";
+    Field startContainerChildIndex = std::int64_t{1};
+    Field startOffset = std::int64_t{0};
+    OptionalText text{};
+    OptionalText annotation{};
+    Field hidden = std::string("false");
+};
+
+// A reader-shaped SQLite file with the declared schema of the reader's Bookmark and content tables.
+class ReaderDatabase {
+public:
+    // Creates the file (which must not exist yet) with both tables and their indexes.
+    explicit ReaderDatabase(std::filesystem::path file);
+    ~ReaderDatabase();
+    ReaderDatabase(const ReaderDatabase&) = delete;
+    ReaderDatabase& operator=(const ReaderDatabase&) = delete;
+
+    const std::filesystem::path& Path() const { return m_file; }
+
+    void AddBook(const Book& book);
+    void AddPart(const Part& part);
+    void AddBookmark(const Bookmark& bookmark);
+    // Runs any statements, for shapes the helpers do not make (dropped tables, other schemas, transactions).
+    void Exec(const std::string& sql);
+    // The first column of the first row of a query, as text; empty for NULL or no row.
+    std::string QueryText(const std::string& sql);
+
+    // Closes the builder's connection, so that the file is left alone; the next call reopens it.
+    void Close();
+
+private:
+    sqlite3* Connection();
+    void Insert(const std::string& sql, std::initializer_list<Field> values);
+
+    std::filesystem::path m_file;
+    sqlite3* m_connection = nullptr;
+};
+
+// The declared schema of the reader's two tables.
+std::string ReaderSchemaSql();
+
+} // namespace fixture

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+
+// A fresh folder under the system's temporary folder, removed with everything in it when this object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::filesystem::path operator/(const std::filesystem::path& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
