@@ -23,20 +23,20 @@ private:
 struct UnhandledValue {};
 
 // One positional value; the alternative is its kind. Pointers to objects are borrowed, not owned.
-using BindValue = std::variant<std::int32_t,      // 32-bit integer
-                               bool,              // boolean
-                               std::int64_t,      // 64-bit integer
-                               long double,       // extended-precision float
-                               std::string,       // 8-bit string (UTF-8)
-                               ShortString,       // short 8-bit string
-                               char,              // single 8-bit character
-                               const char*,       // zero-terminated 8-bit text
-                               std::u16string,    // wide string
-                               char16_t,          // single wide character
-                               const char16_t*,   // zero-terminated wide text
-                               std::nullptr_t,    // null pointer: SQL NULL
-                               const void*,       // untyped pointer: SQL NULL when null
-                               TObject*,          // an object: streams are bound as blobs
+using BindValue = std::variant<std::int32_t,    // 32-bit integer
+                               bool,            // boolean
+                               std::int64_t,    // 64-bit integer
+                               long double,     // extended-precision float
+                               std::string,     // 8-bit string (UTF-8)
+                               ShortString,     // short 8-bit string
+                               char,            // single 8-bit character
+                               const char*,     // zero-terminated 8-bit text
+                               std::u16string,  // wide string
+                               char16_t,        // single wide character
+                               const char16_t*, // zero-terminated wide text
+                               std::nullptr_t,  // null pointer: SQL NULL
+                               const void*,     // untyped pointer: SQL NULL when null
+                               TObject*,        // an object: streams are bound as blobs
                                UnhandledValue>;
 
 using BindValues = std::vector<BindValue>;

@@ -49,7 +49,9 @@ StatementHandle TSQLiteDatabase::Prepare(const std::string& sql) const {
     return statement;
 }
 
-void TSQLiteDatabase::ExecSQL(const std::string& sql) { ExecSQL(sql, {}); }
+void TSQLiteDatabase::ExecSQL(const std::string& sql) {
+    ExecSQL(sql, {});
+}
 
 void TSQLiteDatabase::ExecSQL(const std::string& sql, const BindValues& values) {
     StatementHandle statement = Prepare(sql);
@@ -60,7 +62,9 @@ void TSQLiteDatabase::ExecSQL(const std::string& sql, const BindValues& values) 
     }
 }
 
-TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) { return TSQLiteTable(*this, sql, {}); }
+TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) {
+    return TSQLiteTable(*this, sql, {});
+}
 
 TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql, const BindValues& values) {
     return TSQLiteTable(*this, sql, values);

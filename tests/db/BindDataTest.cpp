@@ -45,7 +45,8 @@ TEST_F(BindDataTest, ScalarsAndTextsBindAsTheirKinds) {
     EXPECT_EQ(Bound('Q'), "text:'Q'");
     EXPECT_EQ(Bound("zero-terminated"), "text:'zero-terminated'");
     EXPECT_EQ(Bound(std::u16string(u"\u00e9t\u00e9 \U0001F600")), "text:'\xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80'");
-    EXPECT_EQ(Bound(std::u16string(u"a") + char16_t(0xD800) + u"b"), "text:'a\xEF\xBF\xBD" "b'");
+    EXPECT_EQ(Bound(std::u16string(u"a") + char16_t(0xD800) + u"b"), "text:'a\xEF\xBF\xBD"
+                                                                     "b'");
     EXPECT_EQ(Bound(char16_t(0x044F)), "text:'\xD1\x8F'");
     EXPECT_EQ(Bound(u"wide"), "text:'wide'");
 }
@@ -94,11 +95,16 @@ TEST_F(BindDataTest, SurplusValueFailsWithItsKindsMessageAndRangeReport) {
     std::ofstream(file) << "y";
     TFileStream stream(file);
     const std::vector<std::pair<BindValue, std::string>> cases = {
-        {std::int32_t{1}, "Could not bind integer"},     {true, "Could not bind boolean"},
-        {std::int64_t{1}, "Could not bind int64"},       {static_cast<long double>(1), "Could not bind extended"},
-        {std::string("t"), "Could not bind text"},       {ShortString("t"), "Could not bind text"},
-        {'c', "Could not bind text"},                    {std::u16string(u"w"), "Could not bind text"},
-        {nullptr, "Could not bind null"},                {&memory, "Could not bind BLOB"},
+        {std::int32_t{1}, "Could not bind integer"},
+        {true, "Could not bind boolean"},
+        {std::int64_t{1}, "Could not bind int64"},
+        {static_cast<long double>(1), "Could not bind extended"},
+        {std::string("t"), "Could not bind text"},
+        {ShortString("t"), "Could not bind text"},
+        {'c', "Could not bind text"},
+        {std::u16string(u"w"), "Could not bind text"},
+        {nullptr, "Could not bind null"},
+        {&memory, "Could not bind BLOB"},
         {&stream, "Could not bind BLOB"},
     };
     for (const auto& [surplus, message] : cases)

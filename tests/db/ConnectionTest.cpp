@@ -27,7 +27,9 @@ template <class Action> std::string MessageOf(Action&& action) {
 }
 
 // No statement may outlive the operation that prepared it, whatever way it ended.
-void ExpectNoOpenStatement(const TSQLiteDatabase& db) { EXPECT_EQ(sqlite3_next_stmt(db.Handle(), nullptr), nullptr); }
+void ExpectNoOpenStatement(const TSQLiteDatabase& db) {
+    EXPECT_EQ(sqlite3_next_stmt(db.Handle(), nullptr), nullptr);
+}
 
 class ConnectionTest : public ::testing::Test {
 protected:
@@ -166,9 +168,9 @@ TEST_F(ConnectionTest, ExecSQLRefusesAQueryThatYieldsARow) {
 TEST_F(ConnectionTest, FailuresCarryTheErrorReport) {
     TSQLiteDatabase db(path);
     const std::string misspelt = "SELEKT 1";
-    EXPECT_EQ(MessageOf([&] { db.ExecSQL(misspelt); }),
-              Report("Error executing SQL", 1, "SQL error or missing database", misspelt,
-                     "near \"SELEKT\": syntax error"));
+    EXPECT_EQ(
+        MessageOf([&] { db.ExecSQL(misspelt); }),
+        Report("Error executing SQL", 1, "SQL error or missing database", misspelt, "near \"SELEKT\": syntax error"));
 
     db.ExecSQL("CREATE TABLE t (id TEXT PRIMARY KEY)");
     db.ExecSQL("INSERT INTO t VALUES ('a')");

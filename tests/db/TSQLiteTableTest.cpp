@@ -1,6 +1,6 @@
 // Result tables: column types, cells, cursor, lookups and getters, read from real files.
-#include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
+#include "TSQLiteDatabase.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +27,8 @@ protected:
 TEST_F(TSQLiteTableTest, EmptyResultIsAtEndAndHasNoColumns) {
     db.ExecSQL("CREATE TABLE Bookmark (VolumeID TEXT, Text TEXT)");
     db.ExecSQL("INSERT INTO Bookmark VALUES ('v', 'old')");
-    for (const std::string sql : {"SELECT VolumeID FROM Bookmark WHERE VolumeID = 'none'",
-                                  "UPDATE Bookmark SET Text = 'new'"}) {
+    for (const std::string sql :
+         {"SELECT VolumeID FROM Bookmark WHERE VolumeID = 'none'", "UPDATE Bookmark SET Text = 'new'"}) {
         TSQLiteTable table = db.GetTable(sql);
         EXPECT_EQ(table.Count(), 0u);
         EXPECT_TRUE(table.Eof());
@@ -51,8 +51,9 @@ TEST_F(TSQLiteTableTest, DeclaredTypeDecidesTheColumnTypeByExactName) {
                "i TEXT, j DATETIME, k VARCHAR(20), l BOOL, m BLOB, n double, o integer)");
     db.ExecSQL("INSERT INTO t VALUES (42, 1, 7, 8, 2.5, 3, 0.25, -1.5, 'x', '2026-12-06', 'v', 1, x'00ff', 4.5, 9)");
     TSQLiteTable t = db.GetTable("SELECT * FROM t");
-    const std::vector<std::string> asStrings = {"42", "1", "7", "8", "2.5", "3", "0.25", "-1.5", "x", "2026-12-06",
-                                                "v",  "1", std::string("\x00\xff", 2), "4.5", "9"};
+    const std::vector<std::string> asStrings = {
+        "42",  "1", "7", "8", "2.5", "3", "0.25", "-1.5", "x", "2026-12-06", "v", "1", std::string("\x00\xff", 2),
+        "4.5", "9"};
     for (std::uint32_t c = 0; c < asStrings.size(); ++c)
         EXPECT_EQ(t.FieldAsString(c), asStrings[c]) << "column " << c;
 

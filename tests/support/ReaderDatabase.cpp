@@ -43,7 +43,9 @@ ReaderDatabase::ReaderDatabase(std::filesystem::path file) : m_file(std::move(fi
     Exec(ReaderSchemaSql());
 }
 
-ReaderDatabase::~ReaderDatabase() { Close(); }
+ReaderDatabase::~ReaderDatabase() {
+    Close();
+}
 
 sqlite3* ReaderDatabase::Connection() {
     if (m_connection == nullptr) {
@@ -120,8 +122,8 @@ void ReaderDatabase::AddBookmark(const Bookmark& b) {
            "StartOffset, EndContainerPath, EndContainerChildIndex, EndOffset, Text, Annotation, Hidden, Type) "
            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
            {b.bookmarkId, b.volumeId, b.contentId, b.startContainerPath, b.startContainerChildIndex, b.startOffset,
-            b.startContainerPath, b.startContainerChildIndex, b.startOffset, Text(b.text), Text(b.annotation),
-            b.hidden, std::string(b.annotation ? "note" : "highlight")});
+            b.startContainerPath, b.startContainerChildIndex, b.startOffset, Text(b.text), Text(b.annotation), b.hidden,
+            std::string(b.annotation ? "note" : "highlight")});
 }
 
 } // namespace fixture

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "ProgressReporter.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// One statement per bookmark of the volume whose path holds "span#kobo" and whose ContentID holds a "#": each
+// cuts that ContentID at its first "#". Nothing is run; the lines are for the SQL console.
+// Empty when the database file is gone.
+std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
+                                          ProgressReporter& progress);
+
+// UPDATE Bookmark SET ContentID="new" WHERE ContentID="old"; with any double quote inside an id doubled.
+std::string RepairStatement(const std::string& newId, const std::string& oldId);

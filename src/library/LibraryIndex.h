@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ProgressReporter.h"
+#include "TSortedStringList.h"
+
+#include <filesystem>
+
+// Which volumes carry bookmarks, and the title and author pairs that belong to them.
+struct LibraryIndex {
+    explicit LibraryIndex(const TextOrder& order = TextOrder::ForUserLocale())
+        : Volumes(order), TitlePairs(order), AuthorPairs(order) {}
+
+    TSortedStringList Volumes;     // volume ids
+    TSortedStringList TitlePairs;  // BookID=BookTitle
+    TSortedStringList AuthorPairs; // ContentID=Attribution
+
+    void Clear();
+};
+
+// Reads the index of the database file into index (which it clears first). The reading stops at the first error
+// of the access layer, which goes on to the caller with index partly filled.
+void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index);

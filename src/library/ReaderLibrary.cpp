@@ -1,0 +1,39 @@
+#include "ReaderLibrary.h"
+
+#include <system_error>
+
+namespace {
+
+bool IsExistingFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+} // namespace
+
+void ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress) {
+    m_index.Clear();
+    progress.SetStatus("reading database");
+    if (!IsExistingFile(path)) {
+        progress.SetStatus("");
+        return;
+    }
+    m_databasePath = path;
+    ReadLibraryIndex(path, m_index);
+    progress.SetStatus("");
+}
+
+bool ReaderLibrary::DatabaseExists() const {
+    return IsExistingFile(m_databasePath);
+}
+
+ExportResult ReaderLibrary::ExtractAnnotations(const std::string& volumeId, const std::string& separator,
+                                               const std::filesystem::path& target, const ExportOptions& options,
+                                               ProgressReporter& progress) const {
+    return ::ExtractAnnotations(m_databasePath, m_index, volumeId, separator, target, options, progress);
+}
+
+std::vector<std::string> ReaderLibrary::RepairContentIds(const std::string& volumeId,
+                                                         ProgressReporter& progress) const {
+    return ::RepairContentIds(m_databasePath, volumeId, progress);
+}

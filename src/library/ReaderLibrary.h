@@ -1,0 +1,34 @@
+#pragma once
+
+#include "AnnotationExport.h"
+#include "ContentIdRepair.h"
+#include "LibraryIndex.h"
+#include "ProgressReporter.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The loaded database and its index: what the window and the command line keep between actions.
+class ReaderLibrary {
+public:
+    explicit ReaderLibrary(const TextOrder& order = TextOrder::ForUserLocale()) : m_index(order) {}
+
+    // Empties the index; when path names an existing file, records it as the database and reads its index.
+    // Status "reading database" while it runs; an error leaves it shown and goes on to the caller.
+    void LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress);
+
+    const std::filesystem::path& DatabasePath() const { return m_databasePath; }
+    // Whether the loaded database file still exists.
+    bool DatabaseExists() const;
+    const LibraryIndex& Index() const { return m_index; }
+
+    ExportResult ExtractAnnotations(const std::string& volumeId, const std::string& separator,
+                                    const std::filesystem::path& target, const ExportOptions& options,
+                                    ProgressReporter& progress) const;
+    std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress) const;
+
+private:
+    LibraryIndex m_index;
+    std::filesystem::path m_databasePath;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A file could not be written; the message names the file and the system's reason.
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An ordered, unsorted list of 8-bit lines that writes itself to a file, every line followed by CR LF.
+class TMyStringList {
+public:
+    void Add(std::string line) { m_lines.push_back(std::move(line)); }
+    void Insert(std::size_t index, std::string line);
+    std::size_t Count() const { return m_lines.size(); }
+    std::string& operator[](std::size_t index) { return m_lines[index]; }
+    const std::string& operator[](std::size_t index) const { return m_lines[index]; }
+    const std::vector<std::string>& Lines() const { return m_lines; }
+
+    // Writes the lines to file, replacing a file of that name. The lines go to a new file beside it first, which
+    // then takes the name, so a failure never leaves a half-written file under that name. Raises EFileError.
+    void SaveToUnicodeFile(const std::filesystem::path& file) const;
+
+private:
+    std::vector<std::string> m_lines;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct UCollator;
+
+// The one case-insensitive comparison of texts in the user's locale: the order of the index lists and of the
+// bookmarks. Letter case is ignored, accents are not. Texts are UTF-8; ill-formed bytes count as U+FFFD.
+class TextOrder {
+public:
+    // localeId is an ICU or POSIX locale name ("de_DE.UTF-8", "fr", ...); "", "C" and "POSIX" give the root order.
+    explicit TextOrder(const std::string& localeId);
+    ~TextOrder();
+    TextOrder(const TextOrder&) = delete;
+    TextOrder& operator=(const TextOrder&) = delete;
+
+    // The order of the user's locale, from LC_ALL, LC_COLLATE or LANG, made once.
+    static const TextOrder& ForUserLocale();
+    // The locale named by the environment, as a POSIX locale name; empty for the root order.
+    static std::string UserLocaleId();
+
+    // Negative, zero or positive as a sorts before, equal to or after b.
+    int Compare(std::string_view a, std::string_view b) const;
+    // A byte string whose plain byte order is this order: Compare(a, b) has the sign of SortKey(a) <=> SortKey(b).
+    std::string SortKey(std::string_view text) const;
+
+private:
+    struct CollatorCloser {
+        void operator()(UCollator* collator) const noexcept;
+    };
+    std::unique_ptr<UCollator, CollatorCloser> m_collator;
+};
