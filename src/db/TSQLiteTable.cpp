@@ -9,26 +9,6 @@
 
 namespace {
 
-std::string UpperCaseAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-TColumnType TypeFromDeclaration(const char* declared, int valueType) {
-    if (declared == nullptr)
-        return static_cast<TColumnType>(valueType);
-    const std::string_view type(declared);
-    if (type == "INTEGER" || type == "BOOLEAN")
-        return ctInteger;
-    if (type == "NUMERIC" || type == "FLOAT" || type == "DOUBLE" || type == "REAL")
-        return ctNumeric;
-    if (type == "BLOB")
-        return ctBlob;
-    return ctText;
-}
-
 // Truncates toward zero; values beyond the 64-bit range give the nearest limit, not-a-number gives 0.
 std::int64_t TruncateToInt64(double value) {
     if (std::isnan(value))
@@ -77,8 +57,7 @@ void TSQLiteTable::SetUpColumns(sqlite3_stmt* statement) {
     }
     for (std::uint32_t c = 0; c < m_columnCount; ++c) {
         const int column = static_cast<int>(c);
-        m_columnTypes.push_back(
-            TypeFromDeclaration(sqlite3_column_decltype(statement, column), sqlite3_column_type(statement, column)));
+        m_columnTypes.push_back(ColumnTypeOf(statement, column));
     }
 }
 
@@ -133,13 +112,7 @@ bool TSQLiteTable::MoveTo(std::uint32_t row) {
 }
 
 int TSQLiteTable::FieldIndex(const std::string& fieldName) const {
-    if (m_columnNames.empty())
-        throw ESQLiteException("Field " + fieldName + " Not found. Empty dataset");
-    const std::string wanted = UpperCaseAscii(fieldName);
-    for (std::size_t c = 0; c < m_columnNames.size(); ++c)
-        if (m_columnNames[c] == wanted)
-            return static_cast<int>(c);
-    throw ESQLiteException("Field not found in dataset: " + fieldName);
+    return FindColumn(m_columnNames, fieldName);
 }
 
 const TSQLiteTable::Cell& TSQLiteTable::CellAt(std::uint32_t column) const {

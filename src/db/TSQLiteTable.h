@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BindValue.h"
+#include "ColumnTypes.h"
 #include "TStream.h"
 
 #include <cstdint>
@@ -10,10 +11,6 @@
 #include <vector>
 
 class TSQLiteDatabase;
-struct sqlite3_stmt;
-
-// Column type codes; they equal the library's fundamental type codes.
-enum TColumnType : int { ctInteger = 1, ctNumeric = 2, ctText = 3, ctBlob = 4, ctNull = 5 };
 
 // The complete result of one statement, copied into memory; it needs neither statement nor connection afterwards.
 class TSQLiteTable {

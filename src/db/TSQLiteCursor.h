@@ -1,0 +1,40 @@
+#pragma once
+
+#include "BindValue.h"
+#include "ColumnTypes.h"
+#include "SQLiteHandles.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TSQLiteDatabase;
+
+// Steps through the rows of one statement without copying them, for reading large tables. Columns are typed and
+// read as a TSQLiteTable reads them, and failures raise the same messages. The statement lives as long as the
+// cursor; the connection must outlive it.
+class TSQLiteCursor {
+public:
+    TSQLiteCursor(TSQLiteDatabase& database, const std::string& sql, const BindValues& values = {});
+    TSQLiteCursor(const TSQLiteCursor&) = delete;
+    TSQLiteCursor& operator=(const TSQLiteCursor&) = delete;
+
+    // Moves to the next row; false when there is none.
+    bool Step();
+
+    // Valid once a row has been read.
+    int FieldIndex(const std::string& fieldName) const;
+    // The column of the current row as FieldAsString of a table reads it; valid until the next Step, also while other
+    // columns of the row are read.
+    std::string_view FieldAsText(std::uint32_t column);
+
+private:
+    TSQLiteDatabase& m_database;
+    std::string m_sql;
+    StatementHandle m_statement;
+    bool m_onRow = false;
+    std::vector<std::string> m_columnNames;
+    std::vector<TColumnType> m_columnTypes;
+    std::vector<std::string> m_converted; // a column's value made text, one per column
+};
