@@ -26,7 +26,9 @@ struct ExportResult {
 // The file a double-click on the volume writes: resultsFolder / (id after its last "/") + ".annotations.txt".
 std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId);
 
-// The lines of the annotation file of one volume, without byte-order mark.
+// The lines of the annotation file of one volume, without byte-order mark: the title and author lines, then every
+// bookmark in reading order, each part's section lines before its first bookmark of a run. The database is only
+// read, and closed again before this returns. Status "extracting annotations" and one progress step per bookmark.
 std::vector<std::string> AnnotationLines(const std::filesystem::path& database, const LibraryIndex& index,
                                          const std::string& volumeId, const std::string& separator,
                                          ProgressReporter& progress);
@@ -38,6 +40,6 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
                                 const std::filesystem::path& target, const ExportOptions& options,
                                 ProgressReporter& progress);
 
-// target without its last extension, + "_" + 0000..9999 + extension: the first that names no existing file
-// (a folder of that name does not count); empty when all are taken.
+// target without its last extension, + "_" + 0000..9999 + extension: the first that names nothing existing yet
+// (a folder of that name is passed over too, as no file could be written there); empty when all are taken.
 std::filesystem::path MakeNumberedFileName(const std::filesystem::path& target, const std::string& extension);

@@ -1,10 +1,13 @@
 #include "LibraryIndex.h"
 
+#include "TSQLiteCursor.h"
 #include "TSQLiteDatabase.h"
-#include "TSQLiteTable.h"
+#include "VolumeMembership.h"
 
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 void LibraryIndex::Clear() {
     Volumes.Clear();
@@ -14,68 +17,145 @@ void LibraryIndex::Clear() {
 
 namespace {
 
-// Content rows name the same few book ids over and over; each distinct id is looked up in the list only once.
-class VolumeMembership {
+// The content table's rows name the same book over and over, mostly one row after another; these remember what was
+// settled, so that each distinct id is looked up and each distinct entry offered to its list only once.
+class IndexBuilder {
 public:
-    explicit VolumeMembership(const TSortedStringList& volumes) : m_volumes(volumes) {}
+    explicit IndexBuilder(LibraryIndex& index) : m_index(index) {}
 
-    bool Contains(const std::string& id) {
-        const auto [it, inserted] = m_known.try_emplace(id, false);
-        if (inserted)
-            it->second = m_volumes.Contains(id);
-        return it->second;
+    void AddVolume(std::string_view volume, std::string_view childIndex) {
+        if (childIndex == "0" || (m_lastVolume && *m_lastVolume == volume))
+            return;
+        m_lastVolume = std::string(volume);
+        if (m_offeredVolumes.insert(*m_lastVolume).second)
+            m_index.Volumes.Add(*m_lastVolume);
+    }
+
+    void AddTitle(std::string_view book, std::string_view title) {
+        if (!IsVolumeBook(book) || (book == m_lastTitleBook && title == m_lastTitle))
+            return;
+        m_lastTitleBook = book;
+        m_lastTitle = title;
+        std::string entry = std::string(book) + "=" + std::string(title);
+        if (m_offeredTitles.insert(entry).second)
+            m_index.TitlePairs.Add(entry);
+    }
+
+    void AddAuthor(std::string_view content, std::string_view author) {
+        if (Membership().Contains(content))
+            m_index.AuthorPairs.Add(std::string(content) + "=" + std::string(author));
     }
 
 private:
-    const TSortedStringList& m_volumes;
-    std::unordered_map<std::string, bool> m_known;
+    const VolumeMembership& Membership() {
+        if (!m_membership)
+            m_membership.emplace(m_index.Volumes);
+        return *m_membership;
+    }
+
+    bool IsVolumeBook(std::string_view book) {
+        if (m_lastBook && *m_lastBook == book)
+            return m_lastBookIsVolume;
+        m_lastBook = std::string(book);
+        const auto [known, inserted] = m_books.try_emplace(*m_lastBook, false);
+        if (inserted)
+            known->second = Membership().Contains(book);
+        m_lastBookIsVolume = known->second;
+        return m_lastBookIsVolume;
+    }
+
+    LibraryIndex& m_index;
+    std::optional<VolumeMembership> m_membership;
+    std::optional<std::string> m_lastVolume;
+    std::unordered_set<std::string> m_offeredVolumes;
+    std::optional<std::string> m_lastBook;
+    bool m_lastBookIsVolume = false;
+    std::unordered_map<std::string, bool> m_books;
+    std::string m_lastTitleBook;
+    std::string m_lastTitle;
+    std::unordered_set<std::string> m_offeredTitles;
 };
+
+template <class EachRow> void ForEachRow(TSQLiteDatabase& db, const std::string& sql, EachRow&& eachRow) {
+    TSQLiteCursor rows(db, sql);
+    if (!rows.Step())
+        return;
+    eachRow(rows, true);
+    while (rows.Step())
+        eachRow(rows, false);
+}
+
+std::uint32_t Column(const TSQLiteCursor& rows, const char* name) {
+    return static_cast<std::uint32_t>(rows.FieldIndex(name));
+}
+
+void ReadVolumes(TSQLiteDatabase& db, IndexBuilder& builder) {
+    std::uint32_t volume = 0, child = 0;
+    ForEachRow(db, "SELECT VolumeID, StartContainerChildIndex FROM Bookmark", [&](TSQLiteCursor& rows, bool first) {
+        if (first) {
+            volume = Column(rows, "VolumeID");
+            child = Column(rows, "StartContainerChildIndex");
+        }
+        builder.AddVolume(rows.FieldAsText(volume), rows.FieldAsText(child));
+    });
+}
+
+// Titles and authors in one pass over the content table; the two lists do not depend on each other, so this gives
+// what two passes give.
+void ReadTitlesAndAuthors(TSQLiteDatabase& db, IndexBuilder& builder) {
+    std::uint32_t book = 0, title = 0, content = 0, author = 0;
+    ForEachRow(db, "SELECT BookID, BookTitle, ContentID, Attribution FROM content",
+               [&](TSQLiteCursor& rows, bool first) {
+                   if (first) {
+                       book = Column(rows, "BookID");
+                       title = Column(rows, "BookTitle");
+                       content = Column(rows, "ContentID");
+                       author = Column(rows, "Attribution");
+                   }
+                   builder.AddTitle(rows.FieldAsText(book), rows.FieldAsText(title));
+                   builder.AddAuthor(rows.FieldAsText(content), rows.FieldAsText(author));
+               });
+}
+
+void ReadTitles(TSQLiteDatabase& db, IndexBuilder& builder) {
+    std::uint32_t book = 0, title = 0;
+    ForEachRow(db, "SELECT BookID, BookTitle FROM content", [&](TSQLiteCursor& rows, bool first) {
+        if (first) {
+            book = Column(rows, "BookID");
+            title = Column(rows, "BookTitle");
+        }
+        builder.AddTitle(rows.FieldAsText(book), rows.FieldAsText(title));
+    });
+}
+
+void ReadAuthors(TSQLiteDatabase& db, IndexBuilder& builder) {
+    std::uint32_t content = 0, author = 0;
+    ForEachRow(db, "SELECT ContentID, Attribution FROM content", [&](TSQLiteCursor& rows, bool first) {
+        if (first) {
+            content = Column(rows, "ContentID");
+            author = Column(rows, "Attribution");
+        }
+        builder.AddAuthor(rows.FieldAsText(content), rows.FieldAsText(author));
+    });
+}
 
 } // namespace
 
 void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index) {
     index.Clear();
     TSQLiteDatabase db(database.string());
-
-    {
-        TSQLiteTable rows = db.GetTable("SELECT VolumeID, StartContainerChildIndex FROM Bookmark");
-        if (rows.Count() > 0) {
-            const auto volumeColumn = static_cast<std::uint32_t>(rows.FieldIndex("VolumeID"));
-            const auto childColumn = static_cast<std::uint32_t>(rows.FieldIndex("StartContainerChildIndex"));
-            // A volume whose every bookmark starts at child index "0" is not listed.
-            std::unordered_map<std::string, bool> seen;
-            for (; !rows.Eof(); rows.Next()) {
-                std::string volume = rows.FieldAsString(volumeColumn);
-                if (rows.FieldAsString(childColumn) == "0")
-                    continue;
-                if (seen.try_emplace(volume, true).second && !index.Volumes.Contains(volume))
-                    index.Volumes.Add(volume);
-            }
-        }
-    }
-    VolumeMembership isVolume(index.Volumes);
-    {
-        TSQLiteTable rows = db.GetTable("SELECT BookID, BookTitle FROM content");
-        if (rows.Count() > 0) {
-            const auto bookColumn = static_cast<std::uint32_t>(rows.FieldIndex("BookID"));
-            const auto titleColumn = static_cast<std::uint32_t>(rows.FieldIndex("BookTitle"));
-            for (; !rows.Eof(); rows.Next()) {
-                const std::string book = rows.FieldAsString(bookColumn);
-                if (isVolume.Contains(book))
-                    index.TitlePairs.Add(book + "=" + rows.FieldAsString(titleColumn));
-            }
-        }
-    }
-    {
-        TSQLiteTable rows = db.GetTable("SELECT ContentID, Attribution FROM content");
-        if (rows.Count() > 0) {
-            const auto contentColumn = static_cast<std::uint32_t>(rows.FieldIndex("ContentID"));
-            const auto authorColumn = static_cast<std::uint32_t>(rows.FieldIndex("Attribution"));
-            for (; !rows.Eof(); rows.Next()) {
-                const std::string content = rows.FieldAsString(contentColumn);
-                if (isVolume.Contains(content))
-                    index.AuthorPairs.Add(content + "=" + rows.FieldAsString(authorColumn));
-            }
-        }
+    IndexBuilder volumes(index);
+    ReadVolumes(db, volumes);
+    try {
+        IndexBuilder builder(index);
+        ReadTitlesAndAuthors(db, builder);
+    } catch (const ESQLiteException&) {
+        // Read again the two ways the content table is described, so that a failure names the query that meets
+        // it and leaves the lists as that query leaves them.
+        index.TitlePairs.Clear();
+        index.AuthorPairs.Clear();
+        IndexBuilder builder(index);
+        ReadTitles(db, builder);
+        ReadAuthors(db, builder);
     }
 }

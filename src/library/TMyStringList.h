@@ -1,19 +1,18 @@
 #pragma once
 
-#include <filesystem>
-#include <stdexcept>
-#include <string>
-#include <vector>
+#include "EFileError.h"
 
-// A file could not be written; the message names the file and the system's reason.
-class EFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 // An ordered, unsorted list of 8-bit lines that writes itself to a file, every line followed by CR LF.
 class TMyStringList {
 public:
+    TMyStringList() = default;
+    explicit TMyStringList(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
+
     void Add(std::string line) { m_lines.push_back(std::move(line)); }
     void Insert(std::size_t index, std::string line);
     std::size_t Count() const { return m_lines.size(); }
@@ -22,7 +21,8 @@ public:
     const std::vector<std::string>& Lines() const { return m_lines; }
 
     // Writes the lines to file, replacing a file of that name. The lines go to a new file beside it first, which
-    // then takes the name, so a failure never leaves a half-written file under that name. Raises EFileError.
+    // then takes the name, so a failure never leaves a half-written file under that name, nor the new file.
+    // Raises EFileError.
     void SaveToUnicodeFile(const std::filesystem::path& file) const;
 
 private:

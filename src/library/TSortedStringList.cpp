@@ -13,52 +13,64 @@ std::string ValuePart(std::string_view entry) {
 
 TSortedStringList::TSortedStringList(const TextOrder& order) : m_order(&order) {}
 
-std::size_t TSortedStringList::LowerBound(const std::string& key) const {
-    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), key,
-                                     [](const Entry& entry, const std::string& k) { return entry.key < k; });
-    return static_cast<std::size_t>(it - m_entries.begin());
+const std::vector<TSortedStringList::Entries::const_iterator>& TSortedStringList::Ordered() const {
+    if (!m_orderedIsCurrent) {
+        m_ordered.clear();
+        m_ordered.reserve(m_entries.size());
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+            m_ordered.push_back(it);
+        m_orderedIsCurrent = true;
+    }
+    return m_ordered;
 }
 
 bool TSortedStringList::Add(const std::string& text) {
-    std::string key = m_order->SortKey(text);
-    const std::size_t at = LowerBound(key);
-    if (at < m_entries.size() && m_entries[at].key == key)
+    auto [it, added] = m_entries.try_emplace(m_order->SortKey(text));
+    if (!added)
         return false;
-    // Entries without "=" have no name to look up by, so no name key is worth making.
-    std::string nameKey = text.find('=') == std::string::npos ? std::string() : m_order->SortKey(NamePart(text));
-    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at),
-                     Entry{text, std::move(key), std::move(nameKey)});
+    it->second.text = text;
+    m_orderedIsCurrent = false;
     return true;
 }
 
 int TSortedStringList::IndexOf(std::string_view text) const {
-    const std::string key = m_order->SortKey(text);
-    const std::size_t at = LowerBound(key);
-    if (at < m_entries.size() && m_entries[at].key == key)
-        return static_cast<int>(at);
-    return -1;
+    const auto found = m_entries.find(m_order->SortKey(text));
+    if (found == m_entries.end())
+        return -1;
+    const auto& ordered = Ordered();
+    const auto at =
+        std::lower_bound(ordered.begin(), ordered.end(), found->first,
+                         [](Entries::const_iterator entry, const std::string& key) { return entry->first < key; });
+    return static_cast<int>(at - ordered.begin());
 }
 
 bool TSortedStringList::Contains(std::string_view text) const {
-    return IndexOf(text) >= 0;
+    return m_entries.count(m_order->SortKey(text)) != 0;
 }
 
 void TSortedStringList::Clear() {
     m_entries.clear();
+    m_ordered.clear();
+    m_orderedIsCurrent = true;
 }
 
 std::string TSortedStringList::NameAt(std::size_t index) const {
-    return NamePart(m_entries[index].text);
+    return NamePart((*this)[index]);
 }
 
 std::string TSortedStringList::ValueAt(std::size_t index) const {
-    return ValuePart(m_entries[index].text);
+    return ValuePart((*this)[index]);
 }
 
 std::string TSortedStringList::ValueOf(std::string_view name) const {
     const std::string key = m_order->SortKey(name);
-    for (const Entry& entry : m_entries)
-        if (entry.nameKey == key && entry.text.find('=') != std::string::npos)
+    for (const auto& [sortKey, entry] : m_entries) {
+        if (entry.text.find('=') == std::string::npos)
+            continue; // no name to look up by
+        if (!entry.nameKey)
+            entry.nameKey = m_order->SortKey(NamePart(entry.text));
+        if (*entry.nameKey == key)
             return ValuePart(entry.text);
+    }
     return {};
 }

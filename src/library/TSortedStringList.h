@@ -3,6 +3,8 @@
 #include "TextOrder.h"
 
 #include <cstddef>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +25,7 @@ public:
 
     std::size_t Count() const { return m_entries.size(); }
     bool Empty() const { return m_entries.empty(); }
-    const std::string& operator[](std::size_t index) const { return m_entries[index].text; }
+    const std::string& operator[](std::size_t index) const { return Ordered()[index]->second.text; }
 
     // The text before the first "=" of the entry (all of it when it holds none), and the text after it.
     std::string NameAt(std::size_t index) const;
@@ -36,14 +38,17 @@ public:
 private:
     struct Entry {
         std::string text;
-        std::string key;
-        std::string nameKey;
+        mutable std::optional<std::string> nameKey; // made at the first lookup by name
     };
-    // The first index whose key is not below key.
-    std::size_t LowerBound(const std::string& key) const;
+    // Entries by their sort keys, whose byte order is the list's order.
+    using Entries = std::map<std::string, Entry>;
+    // The entries in order, for access by index; made again after a change.
+    const std::vector<Entries::const_iterator>& Ordered() const;
 
     const TextOrder* m_order;
-    std::vector<Entry> m_entries;
+    Entries m_entries;
+    mutable std::vector<Entries::const_iterator> m_ordered;
+    mutable bool m_orderedIsCurrent = true;
 };
 
 std::string NamePart(std::string_view entry);

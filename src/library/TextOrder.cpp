@@ -1,5 +1,7 @@
 #include "TextOrder.h"
 
+#include "CharacterWeights.h"
+
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
 

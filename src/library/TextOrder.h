@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,9 +28,17 @@ public:
     // A byte string whose plain byte order is this order: Compare(a, b) has the sign of SortKey(a) <=> SortKey(b).
     std::string SortKey(std::string_view text) const;
 
+    // A hash that texts comparing equal always share, made from each character's primary collation weights without
+    // running the collation. Empty where the characters do not allow it (contractions, combining marks, ill-formed
+    // UTF-8) or the collator's settings make equality depend on more than each character. Unequal hashes prove texts
+    // unequal.
+    std::optional<std::uint64_t> EqualityHash(std::string_view text) const;
+
 private:
+    struct CharacterWeights;
     struct CollatorCloser {
         void operator()(UCollator* collator) const noexcept;
     };
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
+    mutable std::unique_ptr<CharacterWeights> m_weights; // made at the first EqualityHash
 };

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ProgressReporter.h"
+#include "TextOrder.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Where one bookmark starts, as its Bookmark row stores it (every value read as text), and the place of its part.
+struct BookmarkLocation {
+    std::string bookmarkId;
+    std::string contentId;
+    std::string startContainerPath;
+    std::string startOffset;
+    // content.VolumeIndex of the row whose ContentID is contentId; empty when there is no such row or no index.
+    std::string partIndex;
+};
+
+// Entry k: the length of the longest digit run number k met so far. It grows as longer paths are scanned.
+using RunWidths = std::vector<std::size_t>;
+
+struct PositionKey {
+    std::string text;
+    bool readable = false; // the path held at least one digit run
+};
+
+// text with "0" put in front until it is at least length characters long.
+std::string PadWithZeros(const std::string& text, std::size_t length);
+
+// Widens widths by the digit runs of path, from five characters after its first "#" (its fifth character when it
+// holds none).
+void ScanRunWidths(const std::string& path, RunWidths& widths);
+
+// The path up to its first "#" (after "#point" and then "span#kobo" become "#"), followed by the digit runs after
+// that "#", each padded to its run's width. Runs beyond the table stay as they are.
+PositionKey MakePositionKey(const std::string& path, const RunWidths& widths);
+
+// The positions in bookmarks of its entries, in reading order: parts in their book order (parts without a known
+// place after the placed ones), then by container path and offset as numbers. Steps progress once per key made.
+std::vector<std::size_t> ReadingOrder(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,
+                                      ProgressReporter& progress);
+
+// The BookmarkIDs of bookmarks in reading order.
+std::vector<std::string> OrderBookmarks(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,
+                                        ProgressReporter& progress);

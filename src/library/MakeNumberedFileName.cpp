@@ -1,0 +1,31 @@
+#include "AnnotationExport.h"
+
+#include <cstdio>
+#include <system_error>
+
+namespace {
+
+// A name is taken by anything but a folder: a folder of that name does not count, and writing there then fails.
+bool IsTaken(const std::filesystem::path& name) {
+    std::error_code error;
+    const auto status = std::filesystem::status(name, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+} // namespace
+
+std::filesystem::path MakeNumberedFileName(const std::filesystem::path& target, const std::string& extension) {
+    const std::string text = target.string();
+    const std::size_t slash = text.rfind('/');
+    const std::size_t dot = text.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string base = hasExtension ? text.substr(0, dot) : text;
+    for (int n = 0; n <= 9999; ++n) {
+        char number[8];
+        std::snprintf(number, sizeof number, "_%04d", n);
+        std::filesystem::path candidate = base + number + extension;
+        if (!IsTaken(candidate))
+            return candidate;
+    }
+    return {};
+}

@@ -1,0 +1,33 @@
+#include "VolumeMembership.h"
+
+namespace {
+
+constexpr std::uint64_t kHashBits = std::uint64_t{1} << 20;
+
+} // namespace
+
+VolumeMembership::VolumeMembership(const TSortedStringList& list) : m_list(list), m_hashBits(kHashBits) {
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        if (const auto hash = list.Order().EqualityHash(list[i])) {
+            m_hashes.emplace(*hash, list[i]);
+            m_hashBits[*hash % kHashBits] = true;
+        } else {
+            m_someEntryWithoutHash = true;
+        }
+    }
+}
+
+bool VolumeMembership::Contains(std::string_view text) const {
+    const auto hash = m_list.Order().EqualityHash(text);
+    if (hash && !m_someEntryWithoutHash && !m_hashBits[*hash % kHashBits])
+        return false;
+    if (hash) {
+        const auto [first, last] = m_hashes.equal_range(*hash);
+        for (auto it = first; it != last; ++it)
+            if (it->second == text)
+                return true;
+        if (first == last && !m_someEntryWithoutHash)
+            return false;
+    }
+    return m_list.Contains(text);
+}

@@ -1,0 +1,209 @@
+// Exporting a volume's highlights and notes from real reader databases.
+#include "AnnotationExport.h"
+#include "ContentIdRepair.h"
+#include "EFileError.h"
+#include "FileContents.h"
+#include "ReaderDatabase.h"
+#include "RecordingProgress.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+const std::string kWinter = "/mnt/onboard/A Winter Voyage.epub";
+using fixture::OptionalText;
+
+class AnnotationExportTest : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directory(results); }
+
+    void AddNote(const std::string& id, const std::string& volume, const std::string& part, const std::string& path,
+                 OptionalText text, OptionalText note) {
+        reader.AddBookmark({id, volume, part, path, std::int64_t{1}, std::int64_t{0}, text, note});
+    }
+    void AddMark(const std::string& id, const std::string& volume, const std::string& part,
+                 const std::string& path = "span#kobo.1.1") {
+        AddNote(id, volume, part, path, "text " + id, {});
+    }
+    void AddPart(const std::string& id, const std::string& title, OptionalText author, std::optional<int> place,
+                 OptionalText book = kWinter) {
+        reader.AddPart({id, book, book ? "A Winter Voyage" : OptionalText(), title, author, place});
+    }
+    void AddWinterVoyage() {
+        reader.AddBook({kWinter, "A Winter Voyage", "Some Author"});
+        AddPart(kWinter + "#(1)one.html", "Chapter One", "", 1);
+        AddPart(kWinter + "#(2)two.html", "Chapter Two", {}, 2);
+        AddNote("c", kWinter, kWinter + "#(2)two.html", "span#kobo.1.1", {}, "check this date");
+        AddNote("b", kWinter, kWinter + "#(1)one.html", "span#kobo.12.1", "The ship left at dawn.", {});
+        AddNote("a", kWinter, kWinter + "#(1)one.html", "span#kobo.9.4", "It was cold that morning.", "good opening");
+    }
+    ExportResult ExportTo(const std::string& volume, const std::filesystem::path& target, ExportOptions options,
+                          const std::string& separator = "\t") {
+        reader.Close();
+        ReadLibraryIndex(reader.Path(), index);
+        return ExtractAnnotations(reader.Path(), index, volume, separator, target, options, progress);
+    }
+    // The written file's bytes, with the byte-order mark off and no replacing.
+    std::string Export(const std::string& volume, const std::string& separator = "\t", bool bom = false) {
+        const ExportResult result = ExportTo(volume, AnnotationTargetPath(results, volume), {bom, false}, separator);
+        EXPECT_EQ(result.outcome, ExportOutcome::Written);
+        return fixture::FileBytes(result.file);
+    }
+
+    TempFolder folder;
+    fixture::ReaderDatabase reader{folder / "KoboReader.sqlite"};
+    std::filesystem::path results = folder / "results";
+    TextOrder order{"C"};
+    LibraryIndex index{order};
+    fixture::RecordingProgress progress;
+};
+
+TEST_F(AnnotationExportTest, WritesTheBookInReadingOrderWithSectionLines) {
+    AddWinterVoyage();
+    EXPECT_EQ(Export(kWinter), ">>>Title: A Winter Voyage\r\n"
+                               ">>>Author: Some Author\r\n"
+                               ">>>SECTION: Chapter One\r\n"
+                               "It was cold that morning.\tgood opening\r\n"
+                               "The ship left at dawn.\t\r\n"
+                               ">>>SECTION: Chapter Two\r\n"
+                               "\tcheck this date\r\n");
+    EXPECT_EQ(progress.events,
+              (std::vector<std::string>{"status:extracting annotations", "start:3", "reset", "status:"}));
+    EXPECT_EQ(progress.steps, 3u);
+
+    // The byte-order mark, an empty separator and one of several UTF-8 characters.
+    const std::string withBom = "\xEF\xBB\xBF>>>Title: A Winter Voyage\r\n>>>Author: Some Author\r\n>>>SECTION:";
+    EXPECT_EQ(Export(kWinter, "", true).substr(0, withBom.size()), withBom);
+    EXPECT_NE(Export(kWinter, "").find("\r\nIt was cold that morning.good opening\r\n"), std::string::npos);
+    EXPECT_NE(Export(kWinter, " \xE2\x94\x82 ").find("\r\nIt was cold that morning. \xE2\x94\x82 good opening\r\n"),
+              std::string::npos);
+}
+
+TEST_F(AnnotationExportTest, SectionLinesFollowEveryChangeOfPart) {
+    const std::string volume = "/mnt/onboard/Parts.epub";
+    AddPart("known.html", "Known", "Guest Writer", {}, {});
+    reader.AddBookmark({.bookmarkId = "m1",
+                        .volumeId = volume,
+                        .contentId = "known.html",
+                        .startContainerChildIndex = std::int64_t{0},
+                        .text = "text m1"});
+    AddMark("m2", volume, "x.html", "span#kobo.2.1");
+    AddMark("m3", volume, "X.html", "span#kobo.3.1");
+    AddMark("m4", volume, "x.html", "span#kobo.4.1");
+    AddMark("m5", volume, "x.html", "no digits");
+    AddMark("m6", volume, "", "span#kobo.5.1");
+    // An empty ContentID first needs no section; the "Error_" bookmark sorts away from its part, whose section so
+    // comes again; parts that differ only in case sort together but are told apart byte for byte; a bookmark at
+    // child index 0 is exported too.
+    EXPECT_EQ(Export(volume), ">>>Title: \r\n>>>Author: \r\n"
+                              "text m6\t\r\n"
+                              ">>>SECTION:x.html\r\ntext m5\t\r\n"
+                              ">>>SECTION: Known\r\n>>>AUTHOR: Guest Writer\r\ntext m1\t\r\n"
+                              ">>>SECTION:x.html\r\ntext m2\t\r\n"
+                              ">>>SECTION:X.html\r\ntext m3\t\r\n"
+                              ">>>SECTION:x.html\r\ntext m4\t\r\n");
+    EXPECT_EQ(Export("/mnt/onboard/none.epub"), ">>>Title: \r\n>>>Author: \r\n");
+}
+
+TEST_F(AnnotationExportTest, PartsFollowTheirPlaceInTheBook) {
+    const std::string volume = "/mnt/onboard/Long.epub";
+    AddMark("m10", volume, volume + "#(10)ch.html");
+    AddMark("m2", volume, volume + "#(2)ch.html");
+    // Without places the parts order by their ids' text ...
+    EXPECT_EQ(Export(volume), ">>>Title: \r\n>>>Author: \r\n>>>SECTION:" + volume + "#(10)ch.html\r\ntext m10\t\r\n" +
+                                  ">>>SECTION:" + volume + "#(2)ch.html\r\ntext m2\t\r\n");
+    // ... with them, chapter 2 comes before chapter 10.
+    AddPart(volume + "#(10)ch.html", "Chapter 10", {}, 10, {});
+    AddPart(volume + "#(2)ch.html", "Chapter 2", {}, 2, {});
+    EXPECT_EQ(Export(volume), ">>>Title: \r\n>>>Author: \r\n>>>SECTION: Chapter 2\r\ntext m2\t\r\n"
+                              ">>>SECTION: Chapter 10\r\ntext m10\t\r\n");
+}
+
+TEST_F(AnnotationExportTest, IdsSelectExactlyTheirOwnRows) {
+    // Ids that would break or widen a query with pasted values; "VolumeID" would compare the column with itself.
+    const std::vector<std::string> ids = {"a\"b.epub",         "VolumeID",
+                                          "100%_x.epub",       "a=b",
+                                          "tab\there\nnew",    "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0",
+                                          "\xE6\x9C\xAC.epub", "\xFF\xFE.epub"};
+    AddMark("decoy", "100%_x.EPUB", "decoy");
+    for (const std::string& id : ids) {
+        AddMark(id, id, id + "#part");
+        AddPart(id + "#part", "part of " + id, {}, {}, {});
+    }
+    for (const std::string& id : ids)
+        EXPECT_EQ(Export(id), ">>>Title: \r\n>>>Author: \r\n>>>SECTION: part of " + id + "\r\ntext " + id + "\t\r\n")
+            << id;
+}
+
+TEST_F(AnnotationExportTest, LeavesTheReadersDatabaseAsItWas) {
+    AddWinterVoyage();
+    reader.Close();
+    const std::string before = fixture::FileBytes(reader.Path());
+    Export(kWinter);
+    SilentProgress silent;
+    EXPECT_EQ(RepairContentIds(reader.Path(), kWinter, silent).size(), 3u);
+    EXPECT_EQ(fixture::FileBytes(reader.Path()), before);
+    EXPECT_EQ(fixture::FolderNames(folder.Path()), (std::set<std::string>{"KoboReader.sqlite", "results"}));
+}
+
+TEST_F(AnnotationExportTest, NamesNumberedFilesOrReplacesTheTarget) {
+    AddWinterVoyage();
+    const std::filesystem::path target = AnnotationTargetPath(results, kWinter);
+    const auto numbered = [&](const char* number) {
+        return results / ("A Winter Voyage.epub.annotations_" + std::string(number) + ".txt");
+    };
+    EXPECT_EQ(ExportTo(kWinter, target, {}).file, numbered("0000"));
+    EXPECT_EQ(ExportTo(kWinter, target, {}).file, numbered("0001"));
+    std::filesystem::remove(numbered("0000"));
+    EXPECT_EQ(ExportTo(kWinter, target, {}).file, numbered("0000"));
+    // A folder of a candidate's name does not count as a file: the name is chosen, and the writing then fails.
+    std::filesystem::create_directory(numbered("0002"));
+    try {
+        ExportTo(kWinter, target, {});
+        ADD_FAILURE() << "a folder cannot be written over";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + numbered("0002").string() + "\": Is a directory");
+    }
+    std::filesystem::remove(numbered("0002"));
+
+    std::ofstream(target) << "an earlier export";
+    const ExportResult replaced = ExportTo(kWinter, target, {.overrideExisting = true});
+    EXPECT_EQ(replaced.outcome, ExportOutcome::Written);
+    EXPECT_EQ(replaced.file, target);
+    EXPECT_EQ(fixture::FileBytes(target).substr(0, 28), "\xEF\xBB\xBF>>>Title: A Winter Voyage");
+
+    // Names outside ASCII are kept as they are.
+    for (const std::string name : {"\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.epub", "\xE6\x9C\xAC.kepub.epub"}) {
+        const std::filesystem::path own = AnnotationTargetPath(results, "/mnt/onboard/" + name);
+        EXPECT_EQ(ExportTo(kWinter, own, {}).file, results / (name + ".annotations_0000.txt"));
+        EXPECT_EQ(ExportTo(kWinter, own, {.overrideExisting = true}).file, results / (name + ".annotations.txt"));
+    }
+}
+
+TEST_F(AnnotationExportTest, ReportsWhatCouldNotBeDone) {
+    AddWinterVoyage();
+    reader.Close();
+    const std::filesystem::path target = AnnotationTargetPath(results, kWinter);
+
+    // No database: nothing is touched, and no database file appears.
+    const std::filesystem::path gone = folder / "gone.sqlite";
+    EXPECT_EQ(ExtractAnnotations(gone, index, kWinter, "\t", target, {}, progress).outcome, ExportOutcome::NoDatabase);
+    EXPECT_TRUE(progress.events.empty());
+    EXPECT_FALSE(std::filesystem::exists(gone));
+
+    // Every numbered name taken.
+    for (int n = 0; n <= 9999; ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "A Winter Voyage.epub.annotations_%04d.txt", n);
+        std::ofstream(results / name).put('x');
+    }
+    EXPECT_EQ(MakeNumberedFileName(target, ".txt"), std::filesystem::path());
+    EXPECT_EQ(ExportTo(kWinter, target, {}).outcome, ExportOutcome::Failed);
+    EXPECT_EQ(fixture::FolderNames(results).size(), 10000u);
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+// The reading order of a volume's bookmarks, from their stored positions.
+#include "BookmarkOrder.h"
+#include "RecordingProgress.h"
+#include "SortEntries.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+
+namespace {
+
+using Ids = std::vector<std::string>;
+
+class BookmarkOrderTest : public ::testing::Test {
+protected:
+    // Bookmarks are listed in the order the test gives them; their ids are "b0", "b1", ...
+    Ids Order(const std::vector<BookmarkLocation>& bookmarks) {
+        fixture::RecordingProgress progress;
+        Ids ids = OrderBookmarks(bookmarks, order, progress);
+        EXPECT_EQ(progress.steps, bookmarks.size());
+        return ids;
+    }
+    std::vector<BookmarkLocation> Marks(const std::vector<std::vector<std::string>>& rows) {
+        std::vector<BookmarkLocation> marks;
+        for (const auto& row : rows)
+            marks.push_back(
+                {"b" + std::to_string(marks.size()), row.at(0), row.at(1), row.at(2), row.size() > 3 ? row[3] : ""});
+        return marks;
+    }
+
+    TextOrder order{"C"};
+};
+
+TEST_F(BookmarkOrderTest, PositionKeysPadEveryRunToItsWidthInTheVolume) {
+    EXPECT_EQ(MakePositionKey("span#kobo.3.12", {1, 2}).text, "#312");
+    EXPECT_EQ(MakePositionKey("span#kobo.3.9", {1, 2}).text, "#309");
+    EXPECT_EQ(MakePositionKey("span#kobo.10.1", {2, 1}).text, "#101");
+    EXPECT_EQ(MakePositionKey("span#kobo.9.5", {2, 1}).text, "#095");
+    EXPECT_EQ(MakePositionKey("#point(/1/4/2:7)", {1, 2, 1, 2}).text, "#104207");
+    // Runs beyond the table keep their digits; a path without digits after its "#" is not readable.
+    EXPECT_EQ(MakePositionKey("span#kobo.3.4.5", {2}).text, "#0345");
+    EXPECT_FALSE(MakePositionKey("span#kobo.", {}).readable);
+    EXPECT_FALSE(MakePositionKey("", {}).readable);
+    EXPECT_EQ(PadWithZeros("123", 2), "123");
+
+    // The width scan starts five characters after the first "#": past "#kobo", at the "t" of "#Point" (whose
+    // capital P is not rewritten), at the fifth character of a path without "#".
+    RunWidths widths;
+    ScanRunWidths("span#kobo.3.12", widths);
+    ScanRunWidths("#Point(/1/4/123)", widths);
+    EXPECT_EQ(widths, (RunWidths{1, 2, 3}));
+    widths.clear();
+    ScanRunWidths("ab/12/3/4567", widths);
+    EXPECT_EQ(widths, (RunWidths{1, 1, 4}));
+    // ... while its key is made from all of its runs, and has no "#" part.
+    EXPECT_EQ(MakePositionKey("ab/12/3/4567", {1, 1, 4}).text, "1234567");
+}
+
+TEST_F(BookmarkOrderTest, PathsAndOffsetsOrderAsNumbers) {
+    EXPECT_EQ(Order(Marks({{"c.html", "span#kobo.3.12", "5"}, {"c.html", "span#kobo.3.9", "5"}})), (Ids{"b1", "b0"}));
+    EXPECT_EQ(Order(Marks({{"c.html", "span#kobo.10.1", "0"}, {"c.html", "span#kobo.9.5", "0"}})), (Ids{"b1", "b0"}));
+    EXPECT_EQ(Order(Marks({{"c.html", "span#kobo.2.2", "12"}, {"c.html", "span#kobo.2.2", "7"}})), (Ids{"b1", "b0"}));
+    // The widest offset of the volume pads every offset, in every part.
+    EXPECT_EQ(Order(Marks({{"a.html", "span#kobo.1.1", "100"},
+                           {"a.html", "span#kobo.1.1", "10"},
+                           {"b.html", "span#kobo.1.1", "2"},
+                           {"a.html", "span#kobo.1.1", "9"}})),
+              (Ids{"b3", "b1", "b0", "b2"}));
+    // A last run that ends the path, and deep paths with more runs than the first table had.
+    EXPECT_EQ(Order(Marks({{"c.html", "span#kobo.1.2.3.4.5.6.7.8.9.10.11.12.13.10", "0"},
+                           {"c.html", "span#kobo.1.2.3.4.5.6.7.8.9.10.11.12.13.9", "0"},
+                           {"c.html", "#point(/1/2/3/4/5/6/7/8/9/10/11/12/13/100)", "0"}})),
+              (Ids{"b1", "b0", "b2"}));
+}
+
+TEST_F(BookmarkOrderTest, PartsOrderByTheTextOfTheirIdsWhenTheirPlacesAreUnknown) {
+    // Every bookmark of the part that sorts first comes first, so "(10)" comes before "(2)"; letter case does not
+    // separate parts.
+    EXPECT_EQ(Order(Marks({{"book#(2)ch.html", "span#kobo.1.1", "0"},
+                           {"book#(1)ch.html", "span#kobo.9.9", "99"},
+                           {"BOOK#(2)CH.HTML", "span#kobo.1.0", "0"},
+                           {"book#(10)ch.html", "span#kobo.1.1", "0"}})),
+              (Ids{"b1", "b3", "b2", "b0"}));
+    // A path without digits keys as "Error_" + path, away from its part; equal keys fall back to the ids.
+    EXPECT_EQ(Order(Marks({{"part.html", "span#kobo.2.1", "0"},
+                           {"part.html", "span#kobo", "0"},
+                           {"A.html", "", "0"},
+                           {"part.html", "span#kobo.2.1", "0"}})),
+              (Ids{"b2", "b1", "b0", "b3"}));
+    std::vector<BookmarkLocation> marks = Marks(
+        {{"p", "span#kobo.1", "0"}, {"p", "span#kobo.1", "0"}, {"p", "span#kobo.1", "0"}, {"p", "no digits", "0"}});
+    marks[0].bookmarkId = "B";
+    marks[1].bookmarkId = "a";
+    marks[2].bookmarkId = "A";
+    marks[3].bookmarkId = "a";
+    EXPECT_EQ(Order(marks), (Ids{"a", "A", "a", "B"})) << "ids in the order's sense, equal ones by their bytes";
+}
+
+TEST(SortEntriesTest, SortsAsTheWholeTextsCollationKeysDo) {
+    // The sort takes shortcuts through shared heads and digits; whatever the locale, its result must be the order
+    // of the whole texts' collation keys, then bytes, then positions.
+    const std::vector<std::string> heads = {"0",
+                                            "1",
+                                            "part.html#",
+                                            "Part.html#",
+                                            "PART.HTML#",
+                                            "p\xC3\xA1rt.html#",
+                                            "part.html",
+                                            "part.htm",
+                                            "chapter#",
+                                            "hapter#",
+                                            "ch#",
+                                            "#",
+                                            "",
+                                            "Error_span#kobo",
+                                            "Error_",
+                                            "a=b#",
+                                            "x\xE2\x80\x94y#"};
+    const std::vector<std::string> tails = {"",     "1",  "12", "2", "0012",  "1=",    "1=a",   "1=B",       "1=b",
+                                            "12=a", "=a", "=A", "=", "1=a=1", "1#2=x", "1-2=x", "9=\xC3\xA9"};
+    std::mt19937 random(7);
+    std::vector<SortEntry> entries;
+    for (int i = 0; i < 400; ++i) {
+        const std::string& head = heads[random() % heads.size()];
+        entries.push_back({head + tails[random() % tails.size()], head.size()});
+    }
+    for (const char* locale : {"C", "th_TH", "cs_CZ", "sv_SE", "ja_JP"}) {
+        const TextOrder order(locale);
+        std::vector<std::size_t> expected(entries.size());
+        std::iota(expected.begin(), expected.end(), std::size_t{0});
+        std::sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
+            const std::string x = order.SortKey(entries[a].text), y = order.SortKey(entries[b].text);
+            return std::tie(x, entries[a].text, a) < std::tie(y, entries[b].text, b);
+        });
+        EXPECT_EQ(SortEntries(entries, order), expected) << locale;
+        // The common case: one head per part, tails that differ in digits.
+        std::vector<SortEntry> plain;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            plain.push_back({"part" + std::to_string(i % 7) + "#" + std::to_string(1000 + i * 7919 % 9000) + "=id", 6});
+        std::vector<std::size_t> sorted = SortEntries(plain, order);
+        EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end(), [&](std::size_t a, std::size_t b) {
+            return order.SortKey(plain[a].text) < order.SortKey(plain[b].text);
+        })) << locale;
+    }
+}
+
+TEST_F(BookmarkOrderTest, PlacedPartsFollowTheBookThenUnplacedOnes) {
+    // Places: chapter 2 before chapter 10; a part without a place (none, "-1", "x") after every placed one; an
+    // "Error_" key stays with its own part.
+    EXPECT_EQ(Order(Marks({{"book#(10)ch.html", "span#kobo.1.1", "0", "10"},
+                           {"book#(0)aaa.html", "span#kobo.1.1", "0"},
+                           {"book#(2)ch.html", "span#kobo.5.1", "0", "2"},
+                           {"book#(10)ch.html", "span#kobo", "0", "10"},
+                           {"book#(2)ch.html", "span#kobo.1.1", "0", "2"},
+                           {"book#(1)neg.html", "span#kobo.1.1", "0", "-1"},
+                           {"book#(1)txt.html", "span#kobo.1.1", "0", "x"}})),
+              (Ids{"b4", "b2", "b0", "b3", "b1", "b5", "b6"}));
+}
+
+} // namespace
