@@ -1,0 +1,200 @@
+// marvik-bench: index loading and the export of a 10,000-bookmark book on a large generated library, each against
+// the least work that reading the same rows takes, and the process's peak memory. The lines marked "diagnostic"
+// time sub-steps, to show where the time goes.
+#include "BookmarkOrder.h"
+#include "Floors.h"
+#include "LargeLibrary.h"
+#include "ReaderLibrary.h"
+#include "TSQLiteDatabase.h"
+#include "TSQLiteTable.h"
+#include "TempFolder.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+constexpr double kLoadGoal = 1.5;
+constexpr double kExportGoal = 2.0;
+constexpr double kMemoryGoalMb = 200.0;
+
+// Keeps results alive so that no timed work is optimised away.
+volatile std::uint64_t g_sink = 0;
+
+void Keep(std::uint64_t value) {
+    g_sink = g_sink + value;
+}
+
+template <class Work> double BestSeconds(int runs, Work&& work) {
+    double best = std::numeric_limits<double>::infinity();
+    for (int run = 0; run < runs; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+double PeakMemoryMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+void Line(const std::string& what, double seconds) {
+    std::printf("  %-58s %8.1f ms\n", what.c_str(), seconds * 1000.0);
+}
+
+bool Verdict(double value, double floor, double goal) {
+    const double ratio = value / floor;
+    const bool met = ratio <= goal;
+    std::printf("  %-58s %8.2f x   goal <= %.1f x: %s\n", "ratio to floor", ratio, goal, met ? "met" : "MISSED");
+    return met;
+}
+
+const char* const kBookmarkQuery = "SELECT BookmarkID, ContentID, StartContainerPath, StartOffset, Text, Annotation "
+                                   "FROM Bookmark WHERE VolumeID=?";
+
+// The big book's bookmark locations as the export reads them, each with its part's place in the book.
+std::vector<BookmarkLocation> Locations(const std::filesystem::path& database, const std::string& volumeId) {
+    TSQLiteDatabase db(database.string());
+    std::unordered_map<std::string, std::string> partIndex;
+    TSQLiteTable parts = db.GetTable("SELECT ContentID, VolumeIndex FROM content WHERE BookID=?", {volumeId});
+    for (; !parts.Eof(); parts.Next())
+        partIndex[parts.FieldAsString(0)] = parts.FieldAsString(1);
+    std::vector<BookmarkLocation> locations;
+    TSQLiteTable rows = db.GetTable(kBookmarkQuery, {volumeId});
+    for (; !rows.Eof(); rows.Next())
+        locations.push_back({rows.FieldAsString(0), rows.FieldAsString(1), rows.FieldAsString(2), rows.FieldAsString(3),
+                             partIndex[rows.FieldAsString(1)]});
+    return locations;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: marvik-bench [--runs N]   (N >= 1, default 5)\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    int runs = 5;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            runs = std::atoi(argv[++i]);
+        else
+            return Usage();
+    }
+    if (runs < 1)
+        return Usage();
+
+    const TempFolder folder;
+    const std::filesystem::path database = folder / "KoboReader.sqlite";
+    const LibraryShape shape;
+    GeneratedLibrary generated;
+    const double generating = BestSeconds(1, [&] { generated = GenerateLibrary(database, shape); });
+    std::printf("marvik-bench: %zu books, %zu content rows, %zu bookmarks (%zu in one book)\n", shape.books,
+                shape.contentRows, shape.bookmarks, shape.bigBookBookmarks);
+    std::printf("database %.1f MB, generated in %.1f s; locale \"%s\"; best of %d runs\n",
+                static_cast<double>(std::filesystem::file_size(database)) / 1e6, generating,
+                TextOrder::UserLocaleId().c_str(), runs);
+
+    SilentProgress progress;
+    bool allMet = true;
+
+    // (a) Index loading.
+    std::size_t listed = 0;
+    const double load = BestSeconds(runs, [&] {
+        ReaderLibrary library;
+        library.LoadDatabase(database, progress);
+        listed = library.Index().Volumes.Count();
+    });
+    if (listed != generated.listedVolumes) {
+        std::fprintf(stderr, "marvik-bench: %zu volumes listed, %zu expected\n", listed, generated.listedVolumes);
+        return 1;
+    }
+    const double loadFloor = BestSeconds(runs, [&] { Keep(LoadFloor(database)); });
+    std::printf("\nindex loading: %zu volumes listed\n", listed);
+    Line("ReaderLibrary::LoadDatabase", load);
+    Line("floor: bare sqlite3, 2 queries", loadFloor);
+    allMet = Verdict(load, loadFloor, kLoadGoal) && allMet;
+
+    Line("diagnostic: bare sqlite3, the loader's 3 queries",
+         BestSeconds(runs, [&] { Keep(LoaderQueriesBare(database)); }));
+    Line("diagnostic: the 3 queries read into TSQLiteTable", BestSeconds(runs, [&] {
+             TSQLiteDatabase db(database.string());
+             for (const char* sql :
+                  {"SELECT VolumeID, StartContainerChildIndex FROM Bookmark", "SELECT BookID, BookTitle FROM content",
+                   "SELECT ContentID, Attribution FROM content"})
+                 Keep(db.GetTable(sql).Count());
+         }));
+    {
+        ReaderLibrary library;
+        library.LoadDatabase(database, progress);
+        const TextOrder& order = library.Index().Volumes.Order();
+        const ContentTexts texts = ReadContentTexts(database);
+        std::vector<std::string> pairs;
+        for (std::size_t i = 0; i < texts.titlePairs.size(); ++i)
+            if (library.Index().Volumes.Contains(texts.bookIds[i]))
+                pairs.push_back(texts.titlePairs[i]);
+        Line("diagnostic: ICU sort keys of " + std::to_string(pairs.size()) + " BookID=BookTitle texts",
+             BestSeconds(runs, [&] {
+                 for (const std::string& pair : pairs)
+                     Keep(order.SortKey(pair).size());
+             }));
+        Line("diagnostic: ICU sort keys of " + std::to_string(texts.contentIds.size()) + " ContentIDs",
+             BestSeconds(runs, [&] {
+                 for (const std::string& id : texts.contentIds)
+                     Keep(order.SortKey(id).size());
+             }));
+    }
+
+    // (b) Export of the big book.
+    ReaderLibrary library;
+    library.LoadDatabase(database, progress);
+    const std::filesystem::path results = folder / "results";
+    std::filesystem::create_directory(results);
+    const std::filesystem::path target = AnnotationTargetPath(results, generated.bigVolumeId);
+    const ExportOptions options{.setBom = true, .overrideExisting = true};
+    ExportResult written;
+    const double exporting = BestSeconds(
+        runs, [&] { written = library.ExtractAnnotations(generated.bigVolumeId, "\t", target, options, progress); });
+    if (written.outcome != ExportOutcome::Written) {
+        std::fprintf(stderr, "marvik-bench: the export wrote nothing\n");
+        return 1;
+    }
+    const std::size_t fileSize = std::filesystem::file_size(written.file);
+    const double exportFloor =
+        BestSeconds(runs, [&] { Keep(ExportFloor(database, generated.bigVolumeId, folder / "floor.txt", fileSize)); });
+    std::printf("\nexport of the big book: %.2f MB written\n", static_cast<double>(fileSize) / 1e6);
+    Line("ReaderLibrary::ExtractAnnotations", exporting);
+    Line("floor: bare sqlite3, 2 queries + writing the same bytes", exportFloor);
+    allMet = Verdict(exporting, exportFloor, kExportGoal) && allMet;
+
+    const double lines = BestSeconds(
+        runs, [&] { Keep(AnnotationLines(database, library.Index(), generated.bigVolumeId, "\t", progress).size()); });
+    Line("diagnostic: AnnotationLines (all but the file)", lines);
+    Line("diagnostic: the rest: numbering, BOM, writing, renaming", exporting - lines);
+    Line("diagnostic: the bookmark query read into TSQLiteTable", BestSeconds(runs, [&] {
+             TSQLiteDatabase db(database.string());
+             Keep(db.GetTable(kBookmarkQuery, {generated.bigVolumeId}).Count());
+         }));
+    const std::vector<BookmarkLocation> locations = Locations(database, generated.bigVolumeId);
+    Line("diagnostic: ReadingOrder of " + std::to_string(locations.size()) + " bookmarks",
+         BestSeconds(runs, [&] { Keep(ReadingOrder(locations, library.Index().Volumes.Order(), progress).size()); }));
+
+    const double peak = PeakMemoryMb();
+    const bool memoryMet = peak < kMemoryGoalMb;
+    std::printf("\npeak memory (ru_maxrss): %.1f MB   goal < %.0f MB: %s\n", peak, kMemoryGoalMb,
+                memoryMet ? "met" : "MISSED");
+    std::printf("%s\n", allMet && memoryMet ? "all goals met" : "goals missed");
+    return 0;
+}

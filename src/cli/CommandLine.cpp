@@ -1,0 +1,188 @@
+#include "CommandLine.h"
+
+#include <string_view>
+
+namespace {
+
+bool IsHelp(std::string_view argument) {
+    return argument == "--help" || argument == "-h";
+}
+
+Command CommandNamed(const std::string& name) {
+    if (name == "list")
+        return Command::List;
+    if (name == "export")
+        return Command::Export;
+    if (name == "repair")
+        return Command::Repair;
+    if (name == "help" || IsHelp(name))
+        return Command::Help;
+    throw EUsageError("unknown command \"" + name + "\"");
+}
+
+// Walks the arguments after the command; an option's value is the next argument or follows "=".
+class ArgumentReader {
+public:
+    explicit ArgumentReader(const std::vector<std::string>& arguments) : m_arguments(arguments) {}
+
+    bool AtEnd() const { return m_next >= m_arguments.size(); }
+    const std::string& Take() { return m_arguments[m_next++]; }
+
+    std::string ValueOf(const std::string& option, const std::optional<std::string>& inlineValue) {
+        if (inlineValue)
+            return *inlineValue;
+        if (AtEnd())
+            throw EUsageError("option " + option + " needs a value");
+        return Take();
+    }
+
+private:
+    const std::vector<std::string>& m_arguments;
+    std::size_t m_next = 1;
+};
+
+bool Accepts(Command command, const std::string& option) {
+    if (option == "--db")
+        return true;
+    if (command != Command::Export)
+        return false;
+    return option == "--results" || option == "--separator" || option == "--no-bom" || option == "--override" ||
+           option == "--all";
+}
+
+bool TakesValue(const std::string& option) {
+    return option == "--db" || option == "--results" || option == "--separator";
+}
+
+std::string CommandName(Command command) {
+    switch (command) {
+    case Command::List:
+        return "list";
+    case Command::Export:
+        return "export";
+    case Command::Repair:
+        return "repair";
+    case Command::Help:
+        break;
+    }
+    return "help";
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    if (arguments.empty())
+        throw EUsageError("no command given");
+    CommandLine line;
+    line.command = CommandNamed(arguments.front());
+    if (line.command == Command::Help)
+        return line;
+
+    ArgumentReader reader(arguments);
+    bool optionsEnded = false;
+    while (!reader.AtEnd()) {
+        const std::string& argument = reader.Take();
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            line.volumeIds.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            // Everything after it is a volume id, even when it begins with "-".
+            optionsEnded = true;
+            continue;
+        }
+        if (IsHelp(argument)) {
+            line.command = Command::Help;
+            return line;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string option = argument.substr(0, equals);
+        std::optional<std::string> inlineValue;
+        if (equals != std::string::npos)
+            inlineValue = argument.substr(equals + 1);
+        if (!Accepts(line.command, option))
+            throw EUsageError("unknown option \"" + option + "\" for " + CommandName(line.command));
+        if (!TakesValue(option) && inlineValue)
+            throw EUsageError("option " + option + " takes no value");
+
+        if (option == "--db")
+            line.database = std::filesystem::path(reader.ValueOf(option, inlineValue));
+        else if (option == "--results")
+            line.resultsFolder = reader.ValueOf(option, inlineValue);
+        else if (option == "--separator")
+            line.separator = reader.ValueOf(option, inlineValue);
+        else if (option == "--no-bom")
+            line.setBom = false;
+        else if (option == "--override")
+            line.overrideExisting = true;
+        else if (option == "--all")
+            line.all = true;
+    }
+
+    switch (line.command) {
+    case Command::List:
+        if (!line.volumeIds.empty())
+            throw EUsageError("list takes no volume id");
+        break;
+    case Command::Export:
+        if (line.all && !line.volumeIds.empty())
+            throw EUsageError("export takes either volume ids or --all, not both");
+        if (!line.all && line.volumeIds.empty())
+            throw EUsageError("export needs volume ids or --all");
+        break;
+    case Command::Repair:
+        if (line.volumeIds.size() != 1)
+            throw EUsageError("repair needs exactly one volume id");
+        break;
+    case Command::Help:
+        break;
+    }
+    return line;
+}
+
+std::string UsageText() {
+    return "Usage:\n"
+           "  marvik-cli list   [--db FILE]\n"
+           "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
+           "                    (VOLUME_ID... | --all)\n"
+           "  marvik-cli repair [--db FILE] VOLUME_ID\n"
+           "Run \"marvik-cli --help\" for details.\n";
+}
+
+std::string HelpText() {
+    return "marvik-cli: lists the books of a Kobo reader's database that carry highlights or notes, and writes\n"
+           "them to text files.\n"
+           "\n"
+           "Usage:\n"
+           "  marvik-cli list   [--db FILE]\n"
+           "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
+           "                    (VOLUME_ID... | --all)\n"
+           "  marvik-cli repair [--db FILE] VOLUME_ID\n"
+           "  marvik-cli --help\n"
+           "\n"
+           "Commands:\n"
+           "  list    Prints one line per volume (book file) that carries bookmarks, in the order of the\n"
+           "          \"file names\" tab: the volume id, a TAB, the book title, a TAB, the author.\n"
+           "  export  Writes the highlights and notes of each given volume, in reading order and grouped by\n"
+           "          chapter, to DIR/NAME.annotations_0000.txt (the first free number), where NAME is the\n"
+           "          volume id after its last \"/\". Prints the path of each file written, one per line.\n"
+           "  repair  Prints the UPDATE statements that repair the content ids of the volume's bookmarks, one\n"
+           "          per line. Nothing is run.\n"
+           "\n"
+           "Options:\n"
+           "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
+           "                    volume labelled \"KOBOeReader\" when that file exists, else KoboReader.sqlite\n"
+           "                    in the current folder.\n"
+           "  --results DIR     Folder for the written files, created if missing. Default: results\n"
+           "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"
+           "  --no-bom          Leave out the UTF-8 byte-order mark at the start of each file.\n"
+           "  --override        Write DIR/NAME.annotations.txt, replacing a file of that name.\n"
+           "  --all             Export every volume that list prints, in that order.\n"
+           "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
+           "  -h, --help        Show this text.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  success\n"
+           "  1  an error: no database file, a database or file error, or an export that went wrong\n"
+           "  2  a usage error: unknown command or option, missing argument\n";
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Exit statuses of marvik-cli.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitError = 1;
+inline constexpr int kExitUsage = 2;
+
+enum class Command { Help, List, Export, Repair };
+
+// What one run of marvik-cli was asked to do.
+struct CommandLine {
+    Command command = Command::Help;
+    std::optional<std::filesystem::path> database; // --db; unset: look for the reader, then the current folder
+    std::filesystem::path resultsFolder = "results";
+    std::string separator = "\t"; // UTF-8 bytes as given
+    bool setBom = true;
+    bool overrideExisting = false;
+    bool all = false;
+    std::vector<std::string> volumeIds;
+};
+
+// The arguments do not form a command; the message says what is wrong.
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program name. Raises EUsageError.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The synopsis shown with a usage error.
+std::string UsageText();
+// The full help: commands, options, defaults and exit statuses.
+std::string HelpText();

@@ -1,0 +1,130 @@
+#include "Commands.h"
+
+#include "DefaultDatabase.h"
+#include "ReaderLibrary.h"
+
+#include <algorithm>
+#include <ostream>
+#include <system_error>
+
+namespace {
+
+// Messages of the access layer separate their lines with a lone carriage return.
+std::string WithLineBreaks(std::string message) {
+    std::replace(message.begin(), message.end(), '\r', '\n');
+    return message;
+}
+
+std::filesystem::path DatabaseOf(const CommandLine& line, const VolumeSource& volumes) {
+    if (line.database)
+        return *line.database;
+    return DefaultDatabasePath(volumes, std::filesystem::current_path());
+}
+
+// Unlike the window, which stays silent, a missing file is an error here. It is checked before anything opens the
+// path, since opening would create an empty database there.
+void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(database, error))
+        throw std::runtime_error("database file not found: " + database.string());
+    library.LoadDatabase(database, progress);
+    if (library.DatabasePath() != database)
+        throw std::runtime_error("database file not found: " + database.string());
+}
+
+void CreateResultsFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error))
+        return;
+    if (std::filesystem::exists(folder, error))
+        throw std::runtime_error("results folder is not a folder: " + folder.string());
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw std::runtime_error("cannot create the results folder " + folder.string() + ": " + error.message());
+}
+
+int List(const ReaderLibrary& library, std::ostream& out) {
+    const LibraryIndex& index = library.Index();
+    for (std::size_t i = 0; i < index.Volumes.Count(); ++i) {
+        const std::string& id = index.Volumes[i];
+        out << id << '\t' << index.TitlePairs.ValueOf(id) << '\t' << index.AuthorPairs.ValueOf(id) << '\n';
+    }
+    return kExitOk;
+}
+
+int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
+           std::ostream& err) {
+    std::vector<std::string> ids = line.volumeIds;
+    if (line.all)
+        for (std::size_t i = 0; i < library.Index().Volumes.Count(); ++i)
+            ids.push_back(library.Index().Volumes[i]);
+
+    CreateResultsFolder(line.resultsFolder);
+    const ExportOptions options{.setBom = line.setBom, .overrideExisting = line.overrideExisting};
+    int status = kExitOk;
+    for (const std::string& id : ids) {
+        const ExportResult result = library.ExtractAnnotations(
+            id, line.separator, AnnotationTargetPath(line.resultsFolder, id), options, progress);
+        switch (result.outcome) {
+        case ExportOutcome::Written:
+            out << result.file.string() << '\n' << std::flush;
+            break;
+        case ExportOutcome::Failed:
+            // The other volumes are still worth writing; the run reports the failure at its end.
+            err << "something went wrong!\n" << std::flush;
+            status = kExitError;
+            break;
+        case ExportOutcome::NoDatabase:
+            throw std::runtime_error("database file not found: " + library.DatabasePath().string());
+        }
+    }
+    return status;
+}
+
+int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {
+    for (const std::string& statement : library.RepairContentIds(line.volumeIds.front(), progress))
+        out << statement << '\n';
+    return kExitOk;
+}
+
+int Run(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
+    // Status and progress are for a window; stdout stays free for what scripts read.
+    SilentProgress progress;
+    ReaderLibrary library;
+    LoadExisting(library, DatabaseOf(line, volumes), progress);
+    switch (line.command) {
+    case Command::List:
+        return List(library, out);
+    case Command::Export:
+        return Export(line, library, progress, out, err);
+    case Command::Repair:
+        return Repair(line, library, progress, out);
+    case Command::Help:
+        break;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& arguments, const VolumeSource& volumes, std::ostream& out,
+           std::ostream& err) {
+    CommandLine line;
+    try {
+        line = ParseCommandLine(arguments);
+    } catch (const EUsageError& error) {
+        err << "marvik-cli: " << error.what() << "\n" << UsageText();
+        return kExitUsage;
+    }
+    if (line.command == Command::Help) {
+        out << HelpText();
+        return kExitOk;
+    }
+    try {
+        return Run(line, volumes, out, err);
+    } catch (const std::exception& error) {
+        out.flush();
+        err << WithLineBreaks(error.what()) << '\n';
+        return kExitError;
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// What a finished child process left behind.
+struct ChildResult {
+    int exitStatus = -1; // -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs program with arguments in workingFolder, with LC_ALL=C.UTF-8, and waits for it.
+ChildResult RunChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                     const std::filesystem::path& workingFolder);

@@ -1,0 +1,48 @@
+// Finding the reader among mounted volumes.
+#include "ReaderVolume.h"
+#include "SystemVolumes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ReaderVolumeTest, FirstMatchingVolumeInRootOrderWins) {
+    // Handed in out of order: the source puts /media/a first.
+    const ListedVolumes volumes({{"/media/g", "KOBOeReader"}, {"/media/c", "DATA"}, {"/media/a", "koboereader"}});
+    EXPECT_EQ(FindReaderVolume(volumes), "/media/a");
+}
+
+TEST(ReaderVolumeTest, LabelIgnoresCaseButNotLength) {
+    const auto find = [](const std::string& label) { return FindReaderVolume(ListedVolumes({{"/media/r", label}})); };
+    EXPECT_EQ(find("kobOEREADER"), "/media/r");
+    EXPECT_EQ(find("KOBOEREADER"), "/media/r");
+    EXPECT_EQ(find("KOBOeReader2"), "");
+    EXPECT_EQ(find("KOBOeReader "), "");
+    EXPECT_EQ(find(" KOBOeReader"), "");
+    EXPECT_EQ(find(""), "");
+    EXPECT_EQ(FindReaderVolume(ListedVolumes(std::vector<MountedVolume>{})), "");
+    // Upper-casing is Unicode, not ASCII only.
+    EXPECT_EQ(FindVolumeByLabel(ListedVolumes({MountedVolume{"/media/x", "liseuse élève"}}), "LISEUSE ÉLÈVE"),
+              "/media/x");
+}
+
+TEST(ReaderVolumeTest, DatabaseLiesInKoboFolderBelowRoot) {
+    EXPECT_EQ(ReaderDatabasePath("/media/u/KOBOeReader"), "/media/u/KOBOeReader/.kobo/KoboReader.sqlite");
+}
+
+TEST(SystemVolumesTest, MountFolderNameStandsInForMissingLabel) {
+    EXPECT_EQ(VolumeLabel("KOBOeReader", "/media/u/disk"), "KOBOeReader");
+    EXPECT_EQ(VolumeLabel("", "/media/u/KOBOeReader"), "KOBOeReader");
+    EXPECT_EQ(VolumeLabel("", "/media/u/KOBOeReader/"), "KOBOeReader");
+    EXPECT_EQ(VolumeLabel("", "/"), "");
+}
+
+TEST(SystemVolumesTest, ListsTheRootFileSystemInRootOrder) {
+    const std::vector<MountedVolume> volumes = SystemVolumes().Volumes();
+    ASSERT_FALSE(volumes.empty());
+    EXPECT_EQ(volumes.front().root, "/");
+    for (std::size_t i = 1; i < volumes.size(); ++i)
+        EXPECT_FALSE(volumes[i].root < volumes[i - 1].root) << volumes[i].root;
+}
+
+} // namespace
