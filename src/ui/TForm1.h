@@ -1,11 +1,148 @@
 #pragma once
 
+#include "ReaderLibrary.h"
+
 #include <QMainWindow>
 
-// The program's one window.
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class VolumeSource;
+class WindowProgress;
+
+// The separator's UTF-8 bytes, each as "#" and its decimal value: a tab gives "#9".
+QString SeparatorCodes(const QString& separator);
+
+// The program's one window: three lists of the loaded database, the options, the SQL console, and the menus that
+// load a database and open folders.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // programFolder: where the program lives ("" for the executable's folder); volumes: the mounted volumes to search
+    // for the reader (null for the system's).
+    explicit TForm1(const QString& programFolder = {}, std::shared_ptr<const VolumeSource> volumes = nullptr,
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void LoadDatabase(const QString& path);
+
+    const TSortedStringList& Volumes() const { return m_library.Index().Volumes; }
+    const TSortedStringList& TitlePairs() const { return m_library.Index().TitlePairs; }
+    const TSortedStringList& AuthorPairs() const { return m_library.Index().AuthorPairs; }
+    QString DatabasePath() const;
+
+    QString ProgramFolder;      // ends in "/"
+    QString ReaderDrive;        // root of the reader's volume; empty when none was found
+    QString ReaderDatabasePath; // the database on the reader, as last found
+
+    // Widgets, named as their object names.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QWidget* TabSheet4 = nullptr;
+    QWidget* TabSheet5 = nullptr;
+    QLabel* TntLabel4 = nullptr;
+    QLineEdit* TntEdit1 = nullptr;
+    QCheckBox* TntCheckBox1 = nullptr;
+    QPushButton* TntButton1 = nullptr;
+    QListWidget* TntListBox1 = nullptr;
+    QLabel* TntLabel10 = nullptr;
+    QLabel* TntLabel1 = nullptr;
+    QLabel* TntLabel3 = nullptr;
+    QLineEdit* TntEdit2 = nullptr;
+    QListWidget* TntListBox2 = nullptr;
+    QCheckBox* TntCheckBox2 = nullptr;
+    QPushButton* TntButton2 = nullptr;
+    QLabel* TntLabel2 = nullptr;
+    QLabel* TntLabel11 = nullptr;
+    QLabel* TntLabel9 = nullptr;
+    QListWidget* TntListBox3 = nullptr;
+    QLineEdit* TntEdit4 = nullptr;
+    QCheckBox* TntCheckBox6 = nullptr;
+    QPushButton* TntButton3 = nullptr;
+    QLabel* TntLabel7 = nullptr;
+    QLabel* TntLabel8 = nullptr;
+    QLabel* TntLabel5 = nullptr;
+    QLineEdit* TntEdit3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* TntCheckBox3 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QLabel* TntLabel6 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QMenu* loaddatabase1 = nullptr;
+    QAction* fromprogrampath1 = nullptr;
+    QAction* fromMarvik1 = nullptr;
+    QMenu* openfolders1 = nullptr;
+    QAction* opemprogramfolder1 = nullptr;
+    QAction* openresultfolder1 = nullptr;
+    QAction* openMarvikkobo1 = nullptr;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildMenus();
+    void ConnectHandlers();
+    void FormCreate();
+    void ChooseFont();
+    // Runs a handler under the error display.
+    void Guarded(const std::function<void()>& handler);
+
+    // "load database" and "open folders"
+    void loaddatabase1Click();
+    void fromprogrampath1Click();
+    void fromMarvik1Click();
+    void openfolders1Click();
+    void opemprogramfolder1Click();
+    void openresultfolder1Click();
+    void openMarvikkobo1Click();
+    QString FindReaderRoot() const;
+
+    // list tabs
+    void TntListBox1Click();
+    void TntListBox2Click();
+    void TntListBox3Click();
+    void TntEdit1Change();
+    void TntEdit2Change();
+    void TntEdit4Change();
+    void TntButton1Click();
+    void TntButton2Click();
+    void TntButton3Click();
+    void TntListBox1DbnalClick();
+    void TntListBox2DblClick();
+    void TntListBox3DblClick();
+    void SearchList(QListWidget* list, const QLineEdit* edit, const QCheckBox* caseBox, int startRow,
+                    void (TForm1::*click)());
+    static bool IsShiftDown();
+    void ExportOrRepair(const std::string& volumeId);
+    void ExtractAnnotations(const std::string& volumeId, const std::string& separator,
+                            const std::filesystem::path& target);
+    void RepairContentIds(const std::string& volumeId);
+
+    // options tab and console
+    void TntEdit3Change();
+    void CheckBox2Click();
+    void Button2Click();
+
+    ReaderLibrary m_library;
+    std::shared_ptr<const VolumeSource> m_volumes;
+    std::unique_ptr<WindowProgress> m_progress;
 };

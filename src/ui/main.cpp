@@ -1,10 +1,9 @@
+#include "MarvikApplication.h"
 #include "TForm1.h"
 
-#include <QApplication>
-
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    MarvikApplication application(argc, argv);
     TForm1 form;
     form.show();
-    return QApplication::exec();
+    return MarvikApplication::exec();
 }

@@ -1,0 +1,40 @@
+// Which handler runs for which event; every handler runs under the error display.
+#include "TForm1.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+
+void TForm1::ConnectHandlers() {
+    const auto guard = [this](void (TForm1::*handler)()) {
+        return [this, handler] { Guarded([&] { (this->*handler)(); }); };
+    };
+
+    connect(loaddatabase1, &QMenu::aboutToShow, this, guard(&TForm1::loaddatabase1Click));
+    connect(fromprogrampath1, &QAction::triggered, this, guard(&TForm1::fromprogrampath1Click));
+    connect(fromMarvik1, &QAction::triggered, this, guard(&TForm1::fromMarvik1Click));
+    connect(openfolders1, &QMenu::aboutToShow, this, guard(&TForm1::openfolders1Click));
+    connect(opemprogramfolder1, &QAction::triggered, this, guard(&TForm1::opemprogramfolder1Click));
+    connect(openresultfolder1, &QAction::triggered, this, guard(&TForm1::openresultfolder1Click));
+    connect(openMarvikkobo1, &QAction::triggered, this, guard(&TForm1::openMarvikkobo1Click));
+
+    connect(TntListBox1, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox1Click));
+    connect(TntListBox2, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox2Click));
+    connect(TntListBox3, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox3Click));
+    connect(TntListBox1, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox1DbnalClick));
+    connect(TntListBox2, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox2DblClick));
+    connect(TntListBox3, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox3DblClick));
+    connect(TntEdit1, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit1Change));
+    connect(TntEdit2, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit2Change));
+    connect(TntEdit4, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit4Change));
+    connect(TntButton1, &QPushButton::clicked, this, guard(&TForm1::TntButton1Click));
+    connect(TntButton2, &QPushButton::clicked, this, guard(&TForm1::TntButton2Click));
+    connect(TntButton3, &QPushButton::clicked, this, guard(&TForm1::TntButton3Click));
+
+    connect(TntEdit3, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit3Change));
+    connect(CheckBox2, &QCheckBox::toggled, this, guard(&TForm1::CheckBox2Click));
+    connect(Button2, &QPushButton::clicked, this, guard(&TForm1::Button2Click));
+}

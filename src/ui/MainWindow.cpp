@@ -1,0 +1,122 @@
+// Start-up, shut-down, loading a database and files dropped on the window.
+#include "TForm1.h"
+
+#include "ErrorDisplay.h"
+#include "SystemVolumes.h"
+#include "Utf8Text.h"
+#include "WindowProgress.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+QString WithTrailingSlash(QString folder) {
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder;
+}
+
+// The first local file among the dropped items, or empty.
+QString FirstDroppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return {};
+}
+
+} // namespace
+
+TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource> volumes, QWidget* parent)
+    : QMainWindow(parent), m_volumes(volumes ? std::move(volumes) : std::make_shared<SystemVolumes>()) {
+    ProgramFolder = WithTrailingSlash(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+    BuildLayout();
+    BuildMenus();
+    m_progress = std::make_unique<WindowProgress>(*TntLabel6, *ProgressBar1);
+    ConnectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::Guarded(const std::function<void()>& handler) {
+    RunGuarded(this, handler);
+}
+
+void TForm1::FormCreate() {
+    setAcceptDrops(true);
+    ChooseFont();
+    Button2->setEnabled(false);
+    setWindowTitle("Marvik annotation extractor 0.5 ");
+    Memo1->clear();
+    for (QLabel* label : {TntLabel1, TntLabel2, TntLabel7, TntLabel8, TntLabel10, TntLabel11, TntLabel6})
+        label->clear();
+    for (QLineEdit* edit : {TntEdit1, TntEdit2, TntEdit4})
+        edit->clear();
+    // A results folder that cannot be made shows up later, when an export cannot write its file.
+    QDir().mkpath(ProgramFolder + "results");
+    TntEdit3->setText(QStringLiteral("\t"));
+}
+
+void TForm1::ChooseFont() {
+    const QStringList families = QFontDatabase::families();
+    for (const QString& preferred : {QStringLiteral("Arial Unicode MS"), QStringLiteral("Cambria")}) {
+        if (families.contains(preferred, Qt::CaseInsensitive)) {
+            QFont chosen = font();
+            chosen.setFamily(preferred);
+            setFont(chosen);
+            return;
+        }
+    }
+}
+
+QString TForm1::DatabasePath() const {
+    return FromPath(m_library.DatabasePath());
+}
+
+void TForm1::LoadDatabase(const QString& path) {
+    for (QListWidget* list : {TntListBox1, TntListBox2, TntListBox3})
+        list->clear();
+    for (QLabel* label : {TntLabel1, TntLabel2, TntLabel7, TntLabel8, TntLabel10, TntLabel11})
+        label->clear();
+    m_library.LoadDatabase(ToPath(path), *m_progress);
+
+    const LibraryIndex& index = m_library.Index();
+    QStringList rows;
+    for (std::size_t i = 0; i < index.Volumes.Count(); ++i)
+        rows << DecodeUtf8(index.Volumes[i]);
+    TntListBox1->addItems(rows);
+    rows.clear();
+    for (std::size_t i = 0; i < index.TitlePairs.Count(); ++i)
+        rows << DecodeUtf8(index.TitlePairs.ValueAt(i));
+    TntListBox2->addItems(rows);
+    rows.clear();
+    for (std::size_t i = 0; i < index.AuthorPairs.Count(); ++i)
+        rows << DecodeUtf8(index.AuthorPairs.ValueAt(i));
+    TntListBox3->addItems(rows);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!FirstDroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString file = FirstDroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    Guarded([&] { LoadDatabase(file); });
+}

@@ -1,0 +1,172 @@
+// The window's widgets, captions, initial states, tab order and resizing behaviour.
+#include "TForm1.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+template <class Widget, class... Args> Widget* Named(const char* name, Args&&... args) {
+    auto* widget = new Widget(std::forward<Args>(args)...);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QCheckBox* TickedBox(const char* name, const QString& caption, bool ticked) {
+    auto* box = Named<QCheckBox>(name, caption);
+    box->setChecked(ticked);
+    return box;
+}
+
+// One list tab: the search row on top (the edit stretches, the box and the button keep right), the list growing
+// with the tab, and two labels kept at the bottom left.
+void LayOutListTab(QWidget* tab, QLabel* find, QLineEdit* edit, QCheckBox* caseBox, QPushButton* findNext,
+                   QListWidget* list, QLabel* upper, QLabel* lower) {
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(find);
+    searchRow->addWidget(edit, 1);
+    searchRow->addSpacing(4);
+    searchRow->addWidget(caseBox);
+    searchRow->addWidget(findNext);
+    auto* column = new QVBoxLayout(tab);
+    column->setContentsMargins(2, 4, 4, 2);
+    column->setSpacing(2);
+    column->addLayout(searchRow);
+    column->addWidget(list, 1);
+    column->addWidget(upper);
+    column->addWidget(lower);
+}
+
+} // namespace
+
+void TForm1::BuildLayout() {
+    setObjectName("Form1");
+    resize(590, 412);
+    move(192, 114);
+
+    PageControl1 = Named<QTabWidget>("PageControl1");
+    TabSheet1 = Named<QWidget>("TabSheet1");
+    TabSheet2 = Named<QWidget>("TabSheet2");
+    TabSheet3 = Named<QWidget>("TabSheet3");
+    TabSheet4 = Named<QWidget>("TabSheet4");
+    TabSheet5 = Named<QWidget>("TabSheet5");
+
+    TntLabel4 = Named<QLabel>("TntLabel4", "find:");
+    TntEdit1 = Named<QLineEdit>("TntEdit1");
+    TntCheckBox1 = TickedBox("TntCheckBox1", "case sensitive", true);
+    TntButton1 = Named<QPushButton>("TntButton1", "find next");
+    TntListBox1 = Named<QListWidget>("TntListBox1");
+    TntLabel10 = Named<QLabel>("TntLabel10");
+    TntLabel1 = Named<QLabel>("TntLabel1");
+    LayOutListTab(TabSheet1, TntLabel4, TntEdit1, TntCheckBox1, TntButton1, TntListBox1, TntLabel10, TntLabel1);
+
+    TntLabel3 = Named<QLabel>("TntLabel3", "find:");
+    TntEdit2 = Named<QLineEdit>("TntEdit2");
+    TntListBox2 = Named<QListWidget>("TntListBox2");
+    TntCheckBox2 = TickedBox("TntCheckBox2", "case sensitive", true);
+    TntButton2 = Named<QPushButton>("TntButton2", "find next");
+    TntLabel2 = Named<QLabel>("TntLabel2");
+    TntLabel11 = Named<QLabel>("TntLabel11");
+    LayOutListTab(TabSheet2, TntLabel3, TntEdit2, TntCheckBox2, TntButton2, TntListBox2, TntLabel2, TntLabel11);
+
+    TntLabel9 = Named<QLabel>("TntLabel9", "find");
+    TntListBox3 = Named<QListWidget>("TntListBox3");
+    TntEdit4 = Named<QLineEdit>("TntEdit4");
+    TntCheckBox6 = TickedBox("TntCheckBox6", "case sensitive", true);
+    TntButton3 = Named<QPushButton>("TntButton3", "find next");
+    TntLabel7 = Named<QLabel>("TntLabel7");
+    TntLabel8 = Named<QLabel>("TntLabel8");
+    LayOutListTab(TabSheet3, TntLabel9, TntEdit4, TntCheckBox6, TntButton3, TntListBox3, TntLabel7, TntLabel8);
+
+    // The options keep their places whatever the window's size.
+    TntLabel5 = Named<QLabel>("TntLabel5", "separator", TabSheet4);
+    TntLabel5->setGeometry(16, 40, 56, 17);
+    TntEdit3 = Named<QLineEdit>("TntEdit3", TabSheet4);
+    TntEdit3->setGeometry(75, 37, 121, 23);
+    Label1 = Named<QLabel>("Label1", TabSheet4);
+    Label1->setGeometry(208, 40, 200, 17);
+    CheckBox1 = TickedBox("CheckBox1", "override existing annotation files", false);
+    CheckBox1->setParent(TabSheet4);
+    CheckBox1->setGeometry(16, 112, 320, 21);
+    TntCheckBox3 = TickedBox("TntCheckBox3", "set BOM", true);
+    TntCheckBox3->setParent(TabSheet4);
+    TntCheckBox3->setGeometry(15, 138, 200, 21);
+    CheckBox2 = TickedBox("CheckBox2", "enable execSQL:execute", false);
+    CheckBox2->setParent(TabSheet4);
+    CheckBox2->setGeometry(16, 192, 260, 21);
+
+    Memo1 = Named<QPlainTextEdit>("Memo1");
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Button2 = Named<QPushButton>("Button2", "execute");
+    auto* console = new QVBoxLayout(TabSheet5);
+    console->setContentsMargins(8, 8, 8, 2);
+    console->addWidget(Memo1, 1);
+    console->addWidget(Button2, 0, Qt::AlignRight);
+
+    PageControl1->addTab(TabSheet1, "file names");
+    PageControl1->addTab(TabSheet2, "book titles");
+    PageControl1->addTab(TabSheet3, "authors");
+    PageControl1->addTab(TabSheet4, "options");
+    PageControl1->addTab(TabSheet5, "execSQL");
+    PageControl1->setCurrentWidget(TabSheet3);
+
+    // Below the tabs: the status label keeps left, the progress bar stretches between fixed margins.
+    TntLabel6 = Named<QLabel>("TntLabel6");
+    TntLabel6->setFixedWidth(111);
+    ProgressBar1 = Named<QProgressBar>("ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setFixedHeight(17);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setContentsMargins(8, 0, 95, 4);
+    statusRow->addWidget(TntLabel6);
+    statusRow->addWidget(ProgressBar1, 1);
+
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(PageControl1, 1);
+    column->addLayout(statusRow);
+    setCentralWidget(central);
+
+    setTabOrder(TntListBox1, TntEdit1);
+    setTabOrder(TntEdit1, TntCheckBox1);
+    setTabOrder(TntCheckBox1, TntButton1);
+    setTabOrder(TntEdit2, TntListBox2);
+    setTabOrder(TntListBox2, TntCheckBox2);
+    setTabOrder(TntCheckBox2, TntButton2);
+    setTabOrder(TntListBox3, TntEdit4);
+    setTabOrder(TntEdit4, TntCheckBox6);
+    setTabOrder(TntCheckBox6, TntButton3);
+    setTabOrder(TntCheckBox3, TntEdit3);
+    setTabOrder(TntEdit3, CheckBox1);
+    setTabOrder(CheckBox1, CheckBox2);
+    setTabOrder(Memo1, Button2);
+}
+
+void TForm1::BuildMenus() {
+    loaddatabase1 = menuBar()->addMenu("load database");
+    loaddatabase1->setObjectName("loaddatabase1");
+    fromprogrampath1 = loaddatabase1->addAction("from program folder");
+    fromprogrampath1->setObjectName("fromprogrampath1");
+    fromMarvik1 = loaddatabase1->addAction("from Kobo Reader");
+    fromMarvik1->setObjectName("fromMarvik1");
+
+    openfolders1 = menuBar()->addMenu("open folders");
+    openfolders1->setObjectName("openfolders1");
+    opemprogramfolder1 = openfolders1->addAction("open program folder");
+    opemprogramfolder1->setObjectName("opemprogramfolder1");
+    openresultfolder1 = openfolders1->addAction("open result folder");
+    openresultfolder1->setObjectName("openresultfolder1");
+    openMarvikkobo1 = openfolders1->addAction("open Kobo Reader /.kobo");
+    openMarvikkobo1->setObjectName("openMarvikkobo1");
+}

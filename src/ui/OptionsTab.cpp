@@ -1,0 +1,24 @@
+// The options tab: the separator's bytes beside its edit, and the switch that arms the SQL console.
+#include "TForm1.h"
+
+#include "Utf8Text.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+QString SeparatorCodes(const QString& separator) {
+    QString codes;
+    for (const char byte : separator.toUtf8())
+        codes += '#' + QString::number(static_cast<unsigned char>(byte));
+    return codes;
+}
+
+void TForm1::TntEdit3Change() {
+    Label1->setText(SeparatorCodes(TntEdit3->text()));
+}
+
+void TForm1::CheckBox2Click() {
+    Button2->setEnabled(CheckBox2->isChecked());
+}

@@ -1,0 +1,32 @@
+#include "WindowProgress.h"
+
+#include "Utf8Text.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+#include <limits>
+
+void WindowProgress::SetStatus(const std::string& text) {
+    m_status.setText(DecodeUtf8(text));
+    m_status.repaint(); // the work that follows blocks the event loop
+}
+
+void WindowProgress::StartProgress(std::size_t maximum) {
+    m_bar.setRange(0, static_cast<int>(std::min<std::size_t>(maximum, std::numeric_limits<int>::max())));
+    m_bar.setValue(0);
+}
+
+void WindowProgress::StepProgress() {
+    const int before = m_bar.value();
+    const int after = std::min(before + 1, m_bar.maximum());
+    m_bar.setValue(after);
+    // Painting every one of thousands of steps would cost more than the work; a percent is what the eye sees.
+    const auto percent = [this](int value) { return m_bar.maximum() > 0 ? 100LL * value / m_bar.maximum() : 0; };
+    if (percent(after) != percent(before))
+        m_bar.repaint();
+}
+
+void WindowProgress::ResetProgress() {
+    m_bar.setValue(0);
+}

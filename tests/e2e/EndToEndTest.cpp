@@ -1,0 +1,110 @@
+// The whole road of one export in a real X server: the window shown, the database loaded through the "load database"
+// menu, a row double-clicked, the annotation file found under results.
+#include "MessageBoxes.h"
+#include "ReaderDatabase.h"
+#include "TForm1.h"
+#include "VolumeSource.h"
+
+#include <QDesktopServices>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+class OpenedUrls : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void loadFromTheMenuAndExportByDoubleClick() {
+        QList<MessageBoxRequest> boxes;
+        SetMessageBoxHandler([&](const MessageBoxRequest& request) { boxes << request; });
+        OpenedUrls opened;
+        QDesktopServices::setUrlHandler("file", &opened, "open");
+
+        QTemporaryDir program;
+        {
+            fixture::ReaderDatabase reader(program.filePath("KoboReader.sqlite").toStdString());
+            const std::string volume = "/mnt/onboard/Sea/A Winter Voyage.epub";
+            reader.AddBook({.volumeId = volume, .title = "A Winter Voyage", .author = "Some Author"});
+            reader.AddPart({.contentId = volume + "#(1)one.html",
+                            .bookId = volume,
+                            .bookTitle = "A Winter Voyage",
+                            .title = "Chapter One"});
+            reader.AddPart({.contentId = volume + "#(2)two.html",
+                            .bookId = volume,
+                            .bookTitle = "A Winter Voyage",
+                            .title = "Chapter Two"});
+            reader.AddBookmark({.bookmarkId = "b1",
+                                .volumeId = volume,
+                                .contentId = volume + "#(1)one.html",
+                                .startContainerPath = "span#kobo.1.1",
+                                .text = "It was cold that morning.",
+                                .annotation = "good opening"});
+            reader.AddBookmark({.bookmarkId = "b2",
+                                .volumeId = volume,
+                                .contentId = volume + "#(1)one.html",
+                                .startContainerPath = "span#kobo.2.1",
+                                .text = "The ship left at dawn."});
+            reader.AddBookmark({.bookmarkId = "b3",
+                                .volumeId = volume,
+                                .contentId = volume + "#(2)two.html",
+                                .startContainerPath = "span#kobo.1.1",
+                                .annotation = "check this date"});
+        }
+
+        TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QMenuBar* bar = form.menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(form.loaddatabase1->menuAction()).center());
+        QTRY_VERIFY(form.loaddatabase1->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(form.loaddatabase1));
+        QVERIFY(form.fromprogrampath1->isEnabled());
+        QTest::mouseClick(form.loaddatabase1, Qt::LeftButton, {},
+                          form.loaddatabase1->actionGeometry(form.fromprogrampath1).center());
+        QTRY_COMPARE(form.TntListBox3->count(), 1);
+
+        QListWidget* authors = form.TntListBox3;
+        const QPoint row = authors->visualItemRect(authors->item(0)).center();
+        QTest::mousePress(authors->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseRelease(authors->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(authors->viewport(), Qt::LeftButton, {}, row);
+
+        QFile file(program.filePath("results/A Winter Voyage.epub.annotations_0000.txt"));
+        QTRY_VERIFY(file.exists());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF>>>Title: A Winter Voyage\r\n>>>Author: Some Author\r\n"
+                                            ">>>SECTION: Chapter One\r\nIt was cold that morning.\tgood opening\r\n"
+                                            "The ship left at dawn.\t\r\n>>>SECTION: Chapter Two\r\n\tcheck this "
+                                            "date\r\n"));
+        QVERIFY(boxes.isEmpty());
+        QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(program.filePath("results"))});
+
+        // For the documentation: MARVIK_SCREENSHOT=path keeps a picture of the window as the X server shows it.
+        const QString screenshot = qEnvironmentVariable("MARVIK_SCREENSHOT");
+        if (!screenshot.isEmpty()) {
+            form.TntListBox3->setCurrentRow(0);
+            QTest::qWait(200);
+            QVERIFY(form.screen()->grabWindow(form.winId()).save(screenshot));
+        }
+        QDesktopServices::unsetUrlHandler("file");
+        SetMessageBoxHandler({});
+    }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "EndToEndTest.moc"
