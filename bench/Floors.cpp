@@ -62,35 +62,6 @@ std::uint64_t LoadFloor(const std::filesystem::path& database) {
     return sum;
 }
 
-std::uint64_t LoaderQueriesBare(const std::filesystem::path& database) {
-    const Connection db = Open(database);
-    const auto ignore = [](int, const char*, std::size_t) {};
-    std::uint64_t sum = 0;
-    for (const char* sql : {"SELECT VolumeID, StartContainerChildIndex FROM Bookmark",
-                            "SELECT BookID, BookTitle FROM content", "SELECT ContentID, Attribution FROM content"})
-        sum += StepAll(Prepare(db.get(), sql).get(), ignore);
-    return sum;
-}
-
-ContentTexts ReadContentTexts(const std::filesystem::path& database) {
-    const Connection db = Open(database);
-    ContentTexts texts;
-    std::string bookId;
-    StepAll(Prepare(db.get(), "SELECT BookID, BookTitle, ContentID FROM content").get(),
-            [&](int column, const char* text, std::size_t size) {
-                const std::string value = text != nullptr ? std::string(text, size) : std::string();
-                if (column == 0)
-                    bookId = value;
-                else if (column == 1) {
-                    texts.bookIds.push_back(bookId);
-                    texts.titlePairs.push_back(bookId + "=" + value);
-                } else {
-                    texts.contentIds.push_back(value);
-                }
-            });
-    return texts;
-}
-
 std::uint64_t ExportFloor(const std::filesystem::path& database, const std::string& volumeId,
                           const std::filesystem::path& file, std::size_t fileSize) {
     std::string bytes;

@@ -13,19 +13,6 @@
 // "SELECT BookID, BookTitle, ContentID, Attribution FROM content", touching each column's text.
 std::uint64_t LoadFloor(const std::filesystem::path& database);
 
-// Diagnostic: the same stepping through the three queries that the index loader runs, which read the content table
-// twice.
-std::uint64_t LoaderQueriesBare(const std::filesystem::path& database);
-
-// Diagnostic: the texts of the content rows as the loader looks them up, one list per query: each BookID + "=" +
-// BookTitle, and each ContentID.
-struct ContentTexts {
-    std::vector<std::string> bookIds;
-    std::vector<std::string> titlePairs;
-    std::vector<std::string> contentIds;
-};
-ContentTexts ReadContentTexts(const std::filesystem::path& database);
-
 // Reads the volume's bookmark rows with Text and Annotation in one query and its parts' content rows in one query,
 // then writes fileSize bytes made from them to file.
 std::uint64_t ExportFloor(const std::filesystem::path& database, const std::string& volumeId,

@@ -127,36 +127,6 @@ int main(int argc, char* argv[]) {
     Line("floor: bare sqlite3, 2 queries", loadFloor);
     allMet = Verdict(load, loadFloor, kLoadGoal) && allMet;
 
-    Line("diagnostic: bare sqlite3, the loader's 3 queries",
-         BestSeconds(runs, [&] { Keep(LoaderQueriesBare(database)); }));
-    Line("diagnostic: the 3 queries read into TSQLiteTable", BestSeconds(runs, [&] {
-             TSQLiteDatabase db(database.string());
-             for (const char* sql :
-                  {"SELECT VolumeID, StartContainerChildIndex FROM Bookmark", "SELECT BookID, BookTitle FROM content",
-                   "SELECT ContentID, Attribution FROM content"})
-                 Keep(db.GetTable(sql).Count());
-         }));
-    {
-        ReaderLibrary library;
-        library.LoadDatabase(database, progress);
-        const TextOrder& order = library.Index().Volumes.Order();
-        const ContentTexts texts = ReadContentTexts(database);
-        std::vector<std::string> pairs;
-        for (std::size_t i = 0; i < texts.titlePairs.size(); ++i)
-            if (library.Index().Volumes.Contains(texts.bookIds[i]))
-                pairs.push_back(texts.titlePairs[i]);
-        Line("diagnostic: ICU sort keys of " + std::to_string(pairs.size()) + " BookID=BookTitle texts",
-             BestSeconds(runs, [&] {
-                 for (const std::string& pair : pairs)
-                     Keep(order.SortKey(pair).size());
-             }));
-        Line("diagnostic: ICU sort keys of " + std::to_string(texts.contentIds.size()) + " ContentIDs",
-             BestSeconds(runs, [&] {
-                 for (const std::string& id : texts.contentIds)
-                     Keep(order.SortKey(id).size());
-             }));
-    }
-
     // (b) Export of the big book.
     ReaderLibrary library;
     library.LoadDatabase(database, progress);
@@ -183,10 +153,6 @@ int main(int argc, char* argv[]) {
         runs, [&] { Keep(AnnotationLines(database, library.Index(), generated.bigVolumeId, "\t", progress).size()); });
     Line("diagnostic: AnnotationLines (all but the file)", lines);
     Line("diagnostic: the rest: numbering, BOM, writing, renaming", exporting - lines);
-    Line("diagnostic: the bookmark query read into TSQLiteTable", BestSeconds(runs, [&] {
-             TSQLiteDatabase db(database.string());
-             Keep(db.GetTable(kBookmarkQuery, {generated.bigVolumeId}).Count());
-         }));
     const std::vector<BookmarkLocation> locations = Locations(database, generated.bigVolumeId);
     Line("diagnostic: ReadingOrder of " + std::to_string(locations.size()) + " bookmarks",
          BestSeconds(runs, [&] { Keep(ReadingOrder(locations, library.Index().Volumes.Order(), progress).size()); }));

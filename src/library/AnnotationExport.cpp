@@ -65,15 +65,14 @@ void ReadBookmarks(TSQLiteDatabase& db, const std::string& volumeId, const std::
             for (std::size_t c = 0; c < 6; ++c)
                 columns[c] = Column(rows, names[c]);
         }
-        // Each text is copied before the next column is read: a converted value lives only until then.
         BookmarkLocation location;
         location.bookmarkId = rows.FieldAsText(columns[0]);
         location.contentId = rows.FieldAsText(columns[1]);
         location.startContainerPath = rows.FieldAsText(columns[2]);
         location.startOffset = rows.FieldAsText(columns[3]);
         volume.locations.push_back(std::move(location));
-        const std::string annotation(rows.FieldAsText(columns[5]));
         const std::string_view text = rows.FieldAsText(columns[4]);
+        const std::string_view annotation = rows.FieldAsText(columns[5]);
         std::string line;
         line.reserve(text.size() + separator.size() + annotation.size());
         line += text;

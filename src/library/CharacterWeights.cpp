@@ -24,7 +24,7 @@ bool SettingsKeepEqualityPerCharacter(const UCollator* collator) {
 
 // For every contraction and prefix rule of the collator, one of its characters: a text holding none of these cannot
 // meet a contraction.
-std::unordered_set<UChar32> CharactersInContractions(const UCollator* collator) {
+std::unordered_set<UChar32> CharactersInContractions(const UCollator* collator, int& longest) {
     std::unordered_set<UChar32> characters;
     UErrorCode status = U_ZERO_ERROR;
     USet* contractions = uset_openEmpty();
@@ -48,7 +48,8 @@ std::unordered_set<UChar32> CharactersInContractions(const UCollator* collator) 
         // so that common text stays free of marks: the last character outside ASCII, else the last one.
         UChar32 marked = -1;
         bool markedIsAscii = true;
-        for (int32_t i = 0; i < length;) {
+        int characterCount = 0;
+        for (int32_t i = 0; i < length; ++characterCount) {
             UChar32 c = 0;
             U16_NEXT(text.data(), i, length, c);
             if (c >= 128 || markedIsAscii) {
@@ -57,6 +58,7 @@ std::unordered_set<UChar32> CharactersInContractions(const UCollator* collator) 
             }
         }
         characters.insert(marked);
+        longest = std::max(longest, characterCount);
     }
     uset_close(contractions);
     return characters;
@@ -66,7 +68,8 @@ std::unordered_set<UChar32> CharactersInContractions(const UCollator* collator) 
 
 TextOrder::CharacterWeights::CharacterWeights(const UCollator* collator_)
     : collator(collator_), enabled(SettingsKeepEqualityPerCharacter(collator_)),
-      m_inContractions(enabled ? CharactersInContractions(collator_) : std::unordered_set<UChar32>{}) {
+      m_inContractions(enabled ? CharactersInContractions(collator_, longestContraction)
+                               : std::unordered_set<UChar32>{}) {
     for (UChar32 c = 0; enabled && c < 128; ++c)
         m_ascii[static_cast<std::size_t>(c)] = Compute(c);
 }
@@ -109,10 +112,14 @@ TextOrder::CharacterWeights::Weights TextOrder::CharacterWeights::Compute(UChar3
     return weights;
 }
 
-std::optional<std::uint64_t> TextOrder::EqualityHash(std::string_view text) const {
+TextOrder::CharacterWeights& TextOrder::Weights() const {
     if (!m_weights)
         m_weights = std::make_unique<CharacterWeights>(m_collator.get());
-    CharacterWeights& table = *m_weights;
+    return *m_weights;
+}
+
+std::optional<std::uint64_t> TextOrder::EqualityHash(std::string_view text) const {
+    CharacterWeights& table = Weights();
     if (!table.enabled)
         return std::nullopt;
     // Equal texts have equal primary weights, so those alone make a hash that equal texts share. Each character
@@ -141,4 +148,30 @@ std::optional<std::uint64_t> TextOrder::EqualityHash(std::string_view text) cons
     }
     return std::hash<std::string_view>{}(
         std::string_view(table.primaryBuffer.data(), static_cast<std::size_t>(primary - table.primaryBuffer.data())));
+}
+
+std::optional<std::uint8_t> TextOrder::LastPrimaryByte(std::string_view text) const {
+    CharacterWeights& table = Weights();
+    if (!table.enabled)
+        return std::nullopt;
+    // Walking back to the last character with a primary weight, then as many more as a contraction could span: when
+    // none of these is unusable, no contraction or mark touches that character, and its own weight is the text's.
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t i = static_cast<int32_t>(text.size());
+    std::optional<std::uint8_t> last;
+    int stillToCheck = table.longestContraction;
+    while (i > 0 && stillToCheck > 0) {
+        UChar32 c = 0;
+        U8_PREV(bytes, 0, i, c);
+        if (c < 0)
+            return std::nullopt;
+        const CharacterWeights::Weights& weights = c < 0x80 ? table.OfAscii(static_cast<unsigned char>(c)) : table.Of(c);
+        if (!weights.usable)
+            return std::nullopt;
+        if (!last && weights.primaryLength > 0)
+            last = static_cast<std::uint8_t>(weights.primary[weights.primaryLength - 1u]);
+        if (last)
+            --stillToCheck;
+    }
+    return last.value_or(0);
 }

@@ -29,6 +29,8 @@ struct TextOrder::CharacterWeights {
 
     const UCollator* collator;
     bool enabled;
+    // The most characters a contraction or prefix rule spans.
+    int longestContraction = 1;
     // Room for the primary weights of the text being hashed.
     std::vector<char> primaryBuffer;
 

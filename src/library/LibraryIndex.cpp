@@ -24,11 +24,12 @@ public:
     explicit IndexBuilder(LibraryIndex& index) : m_index(index) {}
 
     void AddVolume(std::string_view volume, std::string_view childIndex) {
-        if (childIndex == "0" || (m_lastVolume && *m_lastVolume == volume))
+        if (childIndex == "0" || (m_haveLastVolume && m_lastVolume == volume))
             return;
-        m_lastVolume = std::string(volume);
-        if (m_offeredVolumes.insert(*m_lastVolume).second)
-            m_index.Volumes.Add(*m_lastVolume);
+        m_lastVolume.assign(volume);
+        m_haveLastVolume = true;
+        if (m_offeredVolumes.insert(m_lastVolume).second)
+            m_index.Volumes.Add(m_lastVolume);
     }
 
     void AddTitle(std::string_view book, std::string_view title) {
@@ -54,10 +55,11 @@ private:
     }
 
     bool IsVolumeBook(std::string_view book) {
-        if (m_lastBook && *m_lastBook == book)
+        if (m_haveLastBook && m_lastBook == book)
             return m_lastBookIsVolume;
-        m_lastBook = std::string(book);
-        const auto [known, inserted] = m_books.try_emplace(*m_lastBook, false);
+        m_lastBook.assign(book);
+        m_haveLastBook = true;
+        const auto [known, inserted] = m_books.try_emplace(m_lastBook, false);
         if (inserted)
             known->second = Membership().Contains(book);
         m_lastBookIsVolume = known->second;
@@ -66,9 +68,11 @@ private:
 
     LibraryIndex& m_index;
     std::optional<VolumeMembership> m_membership;
-    std::optional<std::string> m_lastVolume;
+    std::string m_lastVolume; // the strings keep their room from row to row
+    bool m_haveLastVolume = false;
     std::unordered_set<std::string> m_offeredVolumes;
-    std::optional<std::string> m_lastBook;
+    std::string m_lastBook;
+    bool m_haveLastBook = false;
     bool m_lastBookIsVolume = false;
     std::unordered_map<std::string, bool> m_books;
     std::string m_lastTitleBook;

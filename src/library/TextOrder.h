@@ -33,6 +33,9 @@ public:
     // UTF-8) or the collator's settings make equality depend on more than each character. Unequal hashes prove texts
     // unequal.
     std::optional<std::uint64_t> EqualityHash(std::string_view text) const;
+    // The last byte of the text's primary weights (0 when it has none), which texts comparing equal share, found from
+    // its last characters alone; empty where they do not allow it.
+    std::optional<std::uint8_t> LastPrimaryByte(std::string_view text) const;
 
 private:
     struct CharacterWeights;
@@ -40,5 +43,6 @@ private:
         void operator()(UCollator* collator) const noexcept;
     };
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
-    mutable std::unique_ptr<CharacterWeights> m_weights; // made at the first EqualityHash
+    CharacterWeights& Weights() const;
+    mutable std::unique_ptr<CharacterWeights> m_weights; // made at first use
 };

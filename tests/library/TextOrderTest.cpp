@@ -62,9 +62,9 @@ TEST(TextOrderTest, LocaleNamesFromTheEnvironment) {
 
 namespace {
 
-// Texts that compare equal must share their equality hash, whatever the locale's rules (contractions, expansions,
+// Texts that compare equal must share their equality hash and last primary byte, whatever the locale's rules (contractions, expansions,
 // ignorable characters, tailored letters). Short random texts over an alphabet of troublemakers meet many equal pairs.
-TEST(TextOrderTest, EqualTextsShareTheirEqualityHash) {
+TEST(TextOrderTest, EqualTextsShareTheirQuickSignatures) {
     const std::vector<std::string> alphabet = {
         "a",
         "A",
@@ -120,15 +120,20 @@ TEST(TextOrderTest, EqualTextsShareTheirEqualityHash) {
     for (const char* locale : {"", "en_US", "sv_SE", "da_DK", "cs_CZ", "hu_HU", "tr_TR", "fr_CA", "ja_JP", "ca_ES"}) {
         const TextOrder order(locale);
         std::map<std::string, std::set<std::uint64_t>> hashesByKey;
+        std::map<std::string, std::set<int>> lastBytesByKey;
         int hashed = 0;
         for (const auto& text : texts) {
             if (const auto hash = order.EqualityHash(text)) {
                 hashesByKey[order.SortKey(text)].insert(*hash);
                 ++hashed;
             }
+            if (const auto lastByte = order.LastPrimaryByte(text))
+                lastBytesByKey[order.SortKey(text)].insert(*lastByte);
         }
         for (const auto& [key, hashes] : hashesByKey)
             EXPECT_EQ(hashes.size(), 1u) << "texts equal in locale \"" << locale << "\" hash differently";
+        for (const auto& [key, lastBytes] : lastBytesByKey)
+            EXPECT_EQ(lastBytes.size(), 1u) << "texts equal in locale \"" << locale << "\" end differently";
         EXPECT_GT(hashed, 1000) << "most texts take the fast way in \"" << locale << "\"";
     }
     const TextOrder root("");
