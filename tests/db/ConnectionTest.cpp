@@ -1,4 +1,5 @@
 // Opening files, running statements and the error reports, on real database files.
+#include "Messages.h"
 #include "ReaderDatabase.h"
 #include "SQLiteErrorMessage.h"
 #include "TSQLiteDatabase.h"
@@ -17,14 +18,7 @@ std::string Report(const std::string& message, int code, const std::string& code
     return message + ".\rError [" + std::to_string(code) + "]: " + codeText + ".\r\"" + sql + "\": " + libraryText;
 }
 
-template <class Action> std::string MessageOf(Action&& action) {
-    try {
-        action();
-    } catch (const ESQLiteException& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
+using fixture::MessageOf;
 
 // No statement may outlive the operation that prepared it, whatever way it ended.
 void ExpectNoOpenStatement(const TSQLiteDatabase& db) {

@@ -1,5 +1,6 @@
 // Reading rows one at a time gives what the whole result table gives, with the same failures.
 #include "TSQLiteCursor.h"
+#include "Messages.h"
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 #include "TempFolder.h"
@@ -8,14 +9,7 @@
 
 namespace {
 
-template <class Action> std::string MessageOf(Action&& action) {
-    try {
-        action();
-    } catch (const ESQLiteException& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
+using fixture::MessageOf;
 
 class TSQLiteCursorTest : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 // Result tables: column types, cells, cursor, lookups and getters, read from real files.
 #include "TSQLiteTable.h"
+#include "Messages.h"
 #include "TSQLiteDatabase.h"
 #include "TempFolder.h"
 
@@ -9,14 +10,7 @@
 
 namespace {
 
-template <class Action> std::string MessageOf(Action&& action) {
-    try {
-        action();
-    } catch (const ESQLiteException& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
+using fixture::MessageOf;
 
 class TSQLiteTableTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // menu, a row double-clicked, the annotation file found under results.
 #include "MessageBoxes.h"
 #include "ReaderDatabase.h"
+#include "SampleBooks.h"
 #include "TForm1.h"
 #include "VolumeSource.h"
 
@@ -37,32 +38,7 @@ private slots:
         QTemporaryDir program;
         {
             fixture::ReaderDatabase reader(program.filePath("KoboReader.sqlite").toStdString());
-            const std::string volume = "/mnt/onboard/Sea/A Winter Voyage.epub";
-            reader.AddBook({.volumeId = volume, .title = "A Winter Voyage", .author = "Some Author"});
-            reader.AddPart({.contentId = volume + "#(1)one.html",
-                            .bookId = volume,
-                            .bookTitle = "A Winter Voyage",
-                            .title = "Chapter One"});
-            reader.AddPart({.contentId = volume + "#(2)two.html",
-                            .bookId = volume,
-                            .bookTitle = "A Winter Voyage",
-                            .title = "Chapter Two"});
-            reader.AddBookmark({.bookmarkId = "b1",
-                                .volumeId = volume,
-                                .contentId = volume + "#(1)one.html",
-                                .startContainerPath = "span#kobo.1.1",
-                                .text = "It was cold that morning.",
-                                .annotation = "good opening"});
-            reader.AddBookmark({.bookmarkId = "b2",
-                                .volumeId = volume,
-                                .contentId = volume + "#(1)one.html",
-                                .startContainerPath = "span#kobo.2.1",
-                                .text = "The ship left at dawn."});
-            reader.AddBookmark({.bookmarkId = "b3",
-                                .volumeId = volume,
-                                .contentId = volume + "#(2)two.html",
-                                .startContainerPath = "span#kobo.1.1",
-                                .annotation = "check this date"});
+            fixture::AddWinterVoyage(reader, "/mnt/onboard/Sea/A Winter Voyage.epub");
         }
 
         TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
@@ -87,10 +63,7 @@ private slots:
         QFile file(program.filePath("results/A Winter Voyage.epub.annotations_0000.txt"));
         QTRY_VERIFY(file.exists());
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF>>>Title: A Winter Voyage\r\n>>>Author: Some Author\r\n"
-                                            ">>>SECTION: Chapter One\r\nIt was cold that morning.\tgood opening\r\n"
-                                            "The ship left at dawn.\t\r\n>>>SECTION: Chapter Two\r\n\tcheck this "
-                                            "date\r\n"));
+        QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF") + fixture::kWinterVoyageFile);
         QVERIFY(boxes.isEmpty());
         QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(program.filePath("results"))});
 

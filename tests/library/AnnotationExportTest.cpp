@@ -5,6 +5,7 @@
 #include "FileContents.h"
 #include "ReaderDatabase.h"
 #include "RecordingProgress.h"
+#include "SampleBooks.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +34,7 @@ protected:
                  OptionalText book = kWinter) {
         reader.AddPart({id, book, book ? "A Winter Voyage" : OptionalText(), title, author, place});
     }
-    void AddWinterVoyage() {
-        reader.AddBook({kWinter, "A Winter Voyage", "Some Author"});
-        AddPart(kWinter + "#(1)one.html", "Chapter One", "", 1);
-        AddPart(kWinter + "#(2)two.html", "Chapter Two", {}, 2);
-        AddNote("c", kWinter, kWinter + "#(2)two.html", "span#kobo.1.1", {}, "check this date");
-        AddNote("b", kWinter, kWinter + "#(1)one.html", "span#kobo.12.1", "The ship left at dawn.", {});
-        AddNote("a", kWinter, kWinter + "#(1)one.html", "span#kobo.9.4", "It was cold that morning.", "good opening");
-    }
+    void AddWinterVoyage() { fixture::AddWinterVoyage(reader, kWinter); }
     ExportResult ExportTo(const std::string& volume, const std::filesystem::path& target, ExportOptions options,
                           const std::string& separator = "\t") {
         reader.Close();
@@ -64,13 +58,7 @@ protected:
 
 TEST_F(AnnotationExportTest, WritesTheBookInReadingOrderWithSectionLines) {
     AddWinterVoyage();
-    EXPECT_EQ(Export(kWinter), ">>>Title: A Winter Voyage\r\n"
-                               ">>>Author: Some Author\r\n"
-                               ">>>SECTION: Chapter One\r\n"
-                               "It was cold that morning.\tgood opening\r\n"
-                               "The ship left at dawn.\t\r\n"
-                               ">>>SECTION: Chapter Two\r\n"
-                               "\tcheck this date\r\n");
+    EXPECT_EQ(Export(kWinter), fixture::kWinterVoyageFile);
     EXPECT_EQ(progress.events,
               (std::vector<std::string>{"status:extracting annotations", "start:3", "reset", "status:"}));
     EXPECT_EQ(progress.steps, 3u);

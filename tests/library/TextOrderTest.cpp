@@ -62,8 +62,9 @@ TEST(TextOrderTest, LocaleNamesFromTheEnvironment) {
 
 namespace {
 
-// Texts that compare equal must share their equality hash and last primary byte, whatever the locale's rules (contractions, expansions,
-// ignorable characters, tailored letters). Short random texts over an alphabet of troublemakers meet many equal pairs.
+// Texts that compare equal must share their equality hash and last primary byte, whatever the locale's rules
+// (contractions, expansions, ignorable characters, tailored letters). Short random texts over an alphabet of
+// troublemakers meet many equal pairs.
 TEST(TextOrderTest, EqualTextsShareTheirQuickSignatures) {
     const std::vector<std::string> alphabet = {
         "a",

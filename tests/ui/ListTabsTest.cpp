@@ -2,6 +2,7 @@
 // real files.
 #include "MessageBoxes.h"
 #include "ReaderDatabase.h"
+#include "SampleBooks.h"
 #include "TForm1.h"
 #include "VolumeSource.h"
 
@@ -33,35 +34,11 @@ QByteArray FileBytes(const QString& path) {
 
 void MakeLibrary(const QString& file) {
     fixture::ReaderDatabase reader(file.toStdString());
-    reader.AddBook({.volumeId = kWinter, .title = "A Winter Voyage", .author = "Some Author"});
+    fixture::AddWinterVoyage(reader, kWinter);
     reader.AddBook({.volumeId = kAutumn, .title = "Autumn Tales", .author = "Zed Writer"});
     reader.AddBook({.volumeId = kBroken, .title = "Broken", .author = "Some Author"});
-    reader.AddPart({.contentId = kWinter + "#(1)one.html",
-                    .bookId = kWinter,
-                    .bookTitle = "A Winter Voyage",
-                    .title = "Chapter One"});
-    reader.AddPart({.contentId = kWinter + "#(2)two.html",
-                    .bookId = kWinter,
-                    .bookTitle = "A Winter Voyage",
-                    .title = "Chapter Two"});
     reader.AddPart({.contentId = kAutumn + "#1", .bookId = kAutumn, .bookTitle = "Autumn Tales"});
     reader.AddPart({.contentId = kBroken + "!!ch1.html", .bookId = kBroken, .bookTitle = "Broken", .title = "One"});
-    reader.AddBookmark({.bookmarkId = "w1",
-                        .volumeId = kWinter,
-                        .contentId = kWinter + "#(1)one.html",
-                        .startContainerPath = "span#kobo.1.1",
-                        .text = "It was cold that morning.",
-                        .annotation = "good opening"});
-    reader.AddBookmark({.bookmarkId = "w2",
-                        .volumeId = kWinter,
-                        .contentId = kWinter + "#(1)one.html",
-                        .startContainerPath = "span#kobo.2.1",
-                        .text = "The ship left at dawn."});
-    reader.AddBookmark({.bookmarkId = "w3",
-                        .volumeId = kWinter,
-                        .contentId = kWinter + "#(2)two.html",
-                        .startContainerPath = "span#kobo.1.1",
-                        .annotation = "check this date"});
     reader.AddBookmark({.bookmarkId = "a1", .volumeId = kAutumn, .contentId = kAutumn + "#1", .text = "Leaves."});
     // Damaged ids: the part is named with a fragment that no content row has.
     reader.AddBookmark({.bookmarkId = "b1",
