@@ -1,7 +1,9 @@
 // marvik-cli end to end: the built executable run on real reader databases.
 #include "ChildProcess.h"
+#include "FileContents.h"
 #include "ReaderDatabase.h"
 #include "ReaderVolume.h"
+#include "SampleBooks.h"
 #include "SystemVolumes.h"
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
@@ -26,12 +28,7 @@ const std::string kTrain = "file:///mnt/onboard/Bo Lind/Night Train.kepub.epub";
 const std::string kNotes = "file:///mnt/onboard/carl Moe/Notes.epub";
 const std::string kTrainPart = kTrain + "!!OEBPS/Text/ch01.xhtml";
 
-std::string FileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using fixture::FileBytes;
 
 void WriteFile(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
@@ -51,28 +48,7 @@ protected:
                         .text = "Lights passed."});
         db.AddBookmark({.bookmarkId = "t-2", .volumeId = kTrain, .contentId = kTrainPart, .text = "Dark."});
 
-        const std::string one = kVoyage + "#(1)OEBPS/Text/chapter001.xhtml";
-        const std::string two = kVoyage + "#(2)OEBPS/Text/chapter002.xhtml";
-        db.AddBook({.volumeId = kVoyage, .title = "A Winter Voyage", .author = "Some Author"});
-        db.AddPart({.contentId = one, .bookId = kVoyage, .bookTitle = "A Winter Voyage", .title = "Chapter One"});
-        db.AddPart({.contentId = two, .bookId = kVoyage, .bookTitle = "A Winter Voyage", .title = "Chapter Two"});
-        // Stored out of reading order.
-        db.AddBookmark({.bookmarkId = "v-3",
-                        .volumeId = kVoyage,
-                        .contentId = two,
-                        .startContainerPath = "#point(/1/4/2:0)",
-                        .annotation = "check this date"});
-        db.AddBookmark({.bookmarkId = "v-1",
-                        .volumeId = kVoyage,
-                        .contentId = one,
-                        .startContainerPath = "#point(/1/4/2:0)",
-                        .text = "It was cold that morning.",
-                        .annotation = "good opening"});
-        db.AddBookmark({.bookmarkId = "v-2",
-                        .volumeId = kVoyage,
-                        .contentId = one,
-                        .startContainerPath = "#point(/1/4/6:0)",
-                        .text = "The ship left at dawn."});
+        fixture::AddWinterVoyage(db, kVoyage);
     }
 
     ChildResult Cli(const std::vector<std::string>& arguments) {
@@ -100,13 +76,7 @@ TEST_F(CliTest, ExportNumbersEachFileAndOverrideWritesThePlainName) {
     ASSERT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(first.out, "results/Winter Voyage.epub.annotations_0000.txt\n");
     EXPECT_EQ(FileBytes(m_work / "results/Winter Voyage.epub.annotations_0000.txt"),
-              "\xEF\xBB\xBF>>>Title: A Winter Voyage\r\n"
-              ">>>Author: Some Author\r\n"
-              ">>>SECTION: Chapter One\r\n"
-              "It was cold that morning.\tgood opening\r\n"
-              "The ship left at dawn.\t\r\n"
-              ">>>SECTION: Chapter Two\r\n"
-              "\tcheck this date\r\n");
+              "\xEF\xBB\xBF" + std::string(fixture::kWinterVoyageFile));
 
     EXPECT_EQ(CliOn(m_database, {"export", kVoyage}).out, "results/Winter Voyage.epub.annotations_0001.txt\n");
     const ChildResult replaced = CliOn(m_database, {"export", "--override", kVoyage});
@@ -159,8 +129,6 @@ TEST_F(CliTest, RepairPrintsStatements) {
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.out,
               "UPDATE Bookmark SET ContentID=\"" + kTrainPart + "\" WHERE ContentID=\"" + kTrainPart + "#frag\";\n");
-    // Its parts' ids hold "#(", but its paths are no "span#kobo" ones.
-    EXPECT_EQ(CliOn(m_database, {"repair", kVoyage}).out, "");
 }
 
 TEST_F(CliTest, DatabaseErrorsShowTheAccessLayerMessageWithLineBreaks) {
