@@ -42,7 +42,7 @@ private:
 };
 
 bool Accepts(Command command, const std::string& option) {
-    if (option == "--db")
+    if (option == "--db" || option == "--include-deleted" || option == "--file-titles")
         return true;
     if (command != Command::Export)
         return false;
@@ -117,6 +117,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.overrideExisting = true;
         else if (option == "--all")
             line.all = true;
+        else if (option == "--include-deleted")
+            line.skipDeletedHighlights = false;
+        else if (option == "--file-titles")
+            line.chapterTitlesFromToc = false;
     }
 
     switch (line.command) {
@@ -142,10 +146,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
     return "Usage:\n"
-           "  marvik-cli list   [--db FILE]\n"
+           "  marvik-cli list   [--db FILE] [--include-deleted]\n"
            "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
-           "                    (VOLUME_ID... | --all)\n"
-           "  marvik-cli repair [--db FILE] VOLUME_ID\n"
+           "                    [--include-deleted] [--file-titles] (VOLUME_ID... | --all)\n"
+           "  marvik-cli repair [--db FILE] [--include-deleted] VOLUME_ID\n"
            "Run \"marvik-cli --help\" for details.\n";
 }
 
@@ -154,10 +158,10 @@ std::string HelpText() {
            "them to text files.\n"
            "\n"
            "Usage:\n"
-           "  marvik-cli list   [--db FILE]\n"
+           "  marvik-cli list   [--db FILE] [--include-deleted]\n"
            "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
-           "                    (VOLUME_ID... | --all)\n"
-           "  marvik-cli repair [--db FILE] VOLUME_ID\n"
+           "                    [--include-deleted] [--file-titles] (VOLUME_ID... | --all)\n"
+           "  marvik-cli repair [--db FILE] [--include-deleted] VOLUME_ID\n"
            "  marvik-cli --help\n"
            "\n"
            "Commands:\n"
@@ -178,6 +182,10 @@ std::string HelpText() {
            "  --no-bom          Leave out the UTF-8 byte-order mark at the start of each file.\n"
            "  --override        Write DIR/NAME.annotations.txt, replacing a file of that name.\n"
            "  --all             Export every volume that list prints, in that order.\n"
+           "  --include-deleted Count highlights and notes that were deleted on the reader (its database keeps\n"
+           "                    them, marked hidden); by default they are left out everywhere.\n"
+           "  --file-titles     For kepub books, head each chapter with its file's path, as the database\n"
+           "                    names it, instead of the chapter's title from the table of contents.\n"
            "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
            "  -h, --help        Show this text.\n"
            "\n"

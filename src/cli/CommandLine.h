@@ -22,6 +22,8 @@ struct CommandLine {
     bool setBom = true;
     bool overrideExisting = false;
     bool all = false;
+    bool skipDeletedHighlights = true; // off with --include-deleted
+    bool chapterTitlesFromToc = true;  // off with --file-titles
     std::vector<std::string> volumeIds;
 };
 

@@ -23,11 +23,12 @@ std::filesystem::path DatabaseOf(const CommandLine& line, const VolumeSource& vo
 
 // Unlike the window, which stays silent, a missing file is an error here. It is checked before anything opens the
 // path, since opening would create an empty database there.
-void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress) {
+void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress,
+                  bool skipDeletedHighlights) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(database, error))
         throw std::runtime_error("database file not found: " + database.string());
-    library.LoadDatabase(database, progress);
+    library.LoadDatabase(database, progress, skipDeletedHighlights);
     if (library.DatabasePath() != database)
         throw std::runtime_error("database file not found: " + database.string());
 }
@@ -52,15 +53,35 @@ int List(const ReaderLibrary& library, std::ostream& out) {
     return kExitOk;
 }
 
+// Every listed volume in one run, as the window's "export all books" does: the failures are told at the end.
+int ExportAll(const ReaderLibrary& library, const ExportOptions& options, const CommandLine& line,
+              ProgressReporter& progress, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> ids;
+    for (std::size_t i = 0; i < library.Index().Volumes.Count(); ++i)
+        ids.push_back(library.Index().Volumes[i]);
+    const ExportAllResult result =
+        library.ExtractAllAnnotations(ids, line.separator, line.resultsFolder, options, progress);
+    for (const std::filesystem::path& file : result.written)
+        out << file.string() << '\n';
+    out.flush();
+    if (result.failed.empty())
+        return kExitOk;
+    err << "something went wrong!\n";
+    for (const FailedExport& failed : result.failed)
+        err << failed.volumeId << ": " << WithLineBreaks(failed.reason) << '\n';
+    return kExitError;
+}
+
 int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
            std::ostream& err) {
-    std::vector<std::string> ids = line.volumeIds;
-    if (line.all)
-        for (std::size_t i = 0; i < library.Index().Volumes.Count(); ++i)
-            ids.push_back(library.Index().Volumes[i]);
-
     CreateResultsFolder(line.resultsFolder);
-    const ExportOptions options{.setBom = line.setBom, .overrideExisting = line.overrideExisting};
+    const ExportOptions options{.setBom = line.setBom,
+                                .overrideExisting = line.overrideExisting,
+                                .skipDeletedHighlights = line.skipDeletedHighlights,
+                                .chapterTitlesFromToc = line.chapterTitlesFromToc};
+    if (line.all)
+        return ExportAll(library, options, line, progress, out, err);
+    const std::vector<std::string>& ids = line.volumeIds;
     int status = kExitOk;
     for (const std::string& id : ids) {
         const ExportResult result = library.ExtractAnnotations(
@@ -82,7 +103,8 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
 }
 
 int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {
-    for (const std::string& statement : library.RepairContentIds(line.volumeIds.front(), progress))
+    for (const std::string& statement :
+         library.RepairContentIds(line.volumeIds.front(), progress, line.skipDeletedHighlights))
         out << statement << '\n';
     return kExitOk;
 }
@@ -91,7 +113,7 @@ int Run(const CommandLine& line, const VolumeSource& volumes, std::ostream& out,
     // Status and progress are for a window; stdout stays free for what scripts read.
     SilentProgress progress;
     ReaderLibrary library;
-    LoadExisting(library, DatabaseOf(line, volumes), progress);
+    LoadExisting(library, DatabaseOf(line, volumes), progress, line.skipDeletedHighlights);
     switch (line.command) {
     case Command::List:
         return List(library, out);

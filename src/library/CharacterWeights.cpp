@@ -165,7 +165,8 @@ std::optional<std::uint8_t> TextOrder::LastPrimaryByte(std::string_view text) co
         U8_PREV(bytes, 0, i, c);
         if (c < 0)
             return std::nullopt;
-        const CharacterWeights::Weights& weights = c < 0x80 ? table.OfAscii(static_cast<unsigned char>(c)) : table.Of(c);
+        const CharacterWeights::Weights& weights =
+            c < 0x80 ? table.OfAscii(static_cast<unsigned char>(c)) : table.Of(c);
         if (!weights.usable)
             return std::nullopt;
         if (!last && weights.primaryLength > 0)

@@ -1,5 +1,7 @@
 #include "ContentIdRepair.h"
 
+#include "DeletedBookmarks.h"
+
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 
@@ -11,6 +13,8 @@ namespace {
 
 const char* const kSelection = "SELECT ContentID FROM Bookmark WHERE VolumeID=? AND StartContainerPath LIKE "
                                "('%span#kobo%') AND ContentID LIKE ('%#%')";
+const char* const kSelectionWithHidden = "SELECT ContentID, Hidden FROM Bookmark WHERE VolumeID=? AND "
+                                         "StartContainerPath LIKE ('%span#kobo%') AND ContentID LIKE ('%#%')";
 
 char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -63,7 +67,7 @@ std::string RepairStatement(const std::string& newId, const std::string& oldId,
 }
 
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
-                                          ProgressReporter& progress) {
+                                          ProgressReporter& progress, bool skipDeletedHighlights) {
     // Opening a missing file would create an empty database in its place.
     std::error_code error;
     if (!std::filesystem::is_regular_file(database, error))
@@ -72,13 +76,17 @@ std::vector<std::string> RepairContentIds(const std::filesystem::path& database,
     std::vector<std::string> statements;
     {
         TSQLiteDatabase db(database.string());
-        TSQLiteTable rows = db.GetTable(kSelection, {volumeId});
+        const bool leaveOutDeleted = LeavesOutDeleted(db, skipDeletedHighlights);
+        TSQLiteTable rows = db.GetTable(leaveOutDeleted ? kSelectionWithHidden : kSelection, {volumeId});
         progress.SetStatus("repair ContentID");
         progress.ResetProgress();
         if (rows.Count() > 0) {
             const std::vector<std::string> columns = BookmarkColumns(db);
             const auto contentColumn = static_cast<std::uint32_t>(rows.FieldIndex("ContentID"));
+            const auto hiddenColumn = leaveOutDeleted ? static_cast<std::uint32_t>(rows.FieldIndex("Hidden")) : 0;
             for (; !rows.Eof(); rows.Next()) {
+                if (leaveOutDeleted && IsDeletedOnReader(rows.FieldAsString(hiddenColumn)))
+                    continue;
                 const std::string oldId = rows.FieldAsString(contentColumn);
                 statements.push_back(RepairStatement(oldId.substr(0, oldId.find('#')), oldId, columns));
             }

@@ -8,9 +8,10 @@
 
 // One statement per bookmark of the volume whose path holds "span#kobo" and whose ContentID holds a "#": each
 // cuts that ContentID at its first "#". Nothing is run; the lines are for the SQL console.
-// Empty, and no file is created, when the database file is gone.
+// Empty, and no file is created, when the database file is gone. With skipDeletedHighlights, bookmarks that the
+// reader deleted get no statement.
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
-                                          ProgressReporter& progress);
+                                          ProgressReporter& progress, bool skipDeletedHighlights = true);
 
 // UPDATE Bookmark SET ContentID="new" WHERE ContentID="old"; with any double quote inside an id doubled. SQLite
 // reads a double-quoted name of a column as that column, so an id naming one of bookmarkColumns (letter case

@@ -1,5 +1,7 @@
 #include "LibraryIndex.h"
 
+#include "DeletedBookmarks.h"
+
 #include "TSQLiteCursor.h"
 #include "TSQLiteDatabase.h"
 #include "VolumeMembership.h"
@@ -93,14 +95,20 @@ std::uint32_t Column(const TSQLiteCursor& rows, const char* name) {
     return static_cast<std::uint32_t>(rows.FieldIndex(name));
 }
 
-void ReadVolumes(TSQLiteDatabase& db, IndexBuilder& builder) {
-    std::uint32_t volume = 0, child = 0;
-    ForEachRow(db, "SELECT VolumeID, StartContainerChildIndex FROM Bookmark", [&](TSQLiteCursor& rows, bool first) {
+void ReadVolumes(TSQLiteDatabase& db, IndexBuilder& builder, bool skipDeletedHighlights) {
+    // A bookmark the reader deleted counts as absent: it lists no volume.
+    const bool leaveOutDeleted = LeavesOutDeleted(db, skipDeletedHighlights);
+    const std::string sql = leaveOutDeleted ? "SELECT VolumeID, StartContainerChildIndex, Hidden FROM Bookmark"
+                                            : "SELECT VolumeID, StartContainerChildIndex FROM Bookmark";
+    std::uint32_t volume = 0, child = 0, hidden = 0;
+    ForEachRow(db, sql, [&](TSQLiteCursor& rows, bool first) {
         if (first) {
             volume = Column(rows, "VolumeID");
             child = Column(rows, "StartContainerChildIndex");
+            hidden = leaveOutDeleted ? Column(rows, "Hidden") : 0;
         }
-        builder.AddVolume(rows.FieldAsText(volume), rows.FieldAsText(child));
+        if (!leaveOutDeleted || !IsDeletedOnReader(rows.FieldAsText(hidden)))
+            builder.AddVolume(rows.FieldAsText(volume), rows.FieldAsText(child));
     });
 }
 
@@ -145,11 +153,11 @@ void ReadAuthors(TSQLiteDatabase& db, IndexBuilder& builder) {
 
 } // namespace
 
-void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index) {
+void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index, bool skipDeletedHighlights) {
     index.Clear();
     TSQLiteDatabase db(database.string());
     IndexBuilder volumes(index);
-    ReadVolumes(db, volumes);
+    ReadVolumes(db, volumes, skipDeletedHighlights);
     try {
         IndexBuilder builder(index);
         ReadTitlesAndAuthors(db, builder);

@@ -18,5 +18,6 @@ struct LibraryIndex {
 };
 
 // Reads the index of the database file into index (which it clears first). The reading stops at the first error
-// of the access layer, which goes on to the caller with index partly filled.
-void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index);
+// of the access layer, which goes on to the caller with index partly filled. With skipDeletedHighlights, bookmarks
+// that the reader deleted list no volume.
+void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index, bool skipDeletedHighlights = true);

@@ -11,7 +11,8 @@ bool IsExistingFile(const std::filesystem::path& path) {
 
 } // namespace
 
-void ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress) {
+void ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress,
+                                 bool skipDeletedHighlights) {
     m_index.Clear();
     progress.SetStatus("reading database");
     if (!IsExistingFile(path)) {
@@ -19,7 +20,7 @@ void ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressRepo
         return;
     }
     m_databasePath = path;
-    ReadLibraryIndex(path, m_index);
+    ReadLibraryIndex(path, m_index, skipDeletedHighlights);
     progress.SetStatus("");
 }
 
@@ -33,7 +34,14 @@ ExportResult ReaderLibrary::ExtractAnnotations(const std::string& volumeId, cons
     return ::ExtractAnnotations(m_databasePath, m_index, volumeId, separator, target, options, progress);
 }
 
-std::vector<std::string> ReaderLibrary::RepairContentIds(const std::string& volumeId,
-                                                         ProgressReporter& progress) const {
-    return ::RepairContentIds(m_databasePath, volumeId, progress);
+std::vector<std::string> ReaderLibrary::RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
+                                                         bool skipDeletedHighlights) const {
+    return ::RepairContentIds(m_databasePath, volumeId, progress, skipDeletedHighlights);
+}
+
+ExportAllResult ReaderLibrary::ExtractAllAnnotations(const std::vector<std::string>& volumeIds,
+                                                     const std::string& separator,
+                                                     const std::filesystem::path& resultsFolder,
+                                                     const ExportOptions& options, ProgressReporter& progress) const {
+    return ::ExtractAllAnnotations(m_databasePath, m_index, volumeIds, separator, resultsFolder, options, progress);
 }

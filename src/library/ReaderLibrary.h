@@ -16,7 +16,7 @@ public:
 
     // Empties the index; when path names an existing file, records it as the database and reads its index.
     // Status "reading database" while it runs; an error leaves it shown and goes on to the caller.
-    void LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress);
+    void LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress, bool skipDeletedHighlights = true);
 
     const std::filesystem::path& DatabasePath() const { return m_databasePath; }
     // Whether the loaded database file still exists.
@@ -26,7 +26,12 @@ public:
     ExportResult ExtractAnnotations(const std::string& volumeId, const std::string& separator,
                                     const std::filesystem::path& target, const ExportOptions& options,
                                     ProgressReporter& progress) const;
-    std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress) const;
+    std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
+                                              bool skipDeletedHighlights = true) const;
+    // Exports the volumes one file each, with one progress across all their bookmarks.
+    ExportAllResult ExtractAllAnnotations(const std::vector<std::string>& volumeIds, const std::string& separator,
+                                          const std::filesystem::path& resultsFolder, const ExportOptions& options,
+                                          ProgressReporter& progress) const;
 
 private:
     LibraryIndex m_index;

@@ -17,7 +17,7 @@ public:
 private:
     const TSortedStringList& m_list;
     std::unordered_multimap<std::uint64_t, std::string_view> m_hashes; // hash -> entry
-    std::vector<bool> m_hashBits; // a bit per hash value's low bits: a clear bit settles most texts at once
+    std::vector<bool> m_hashBits;         // a bit per hash value's low bits: a clear bit settles most texts at once
     std::vector<bool> m_lastPrimaryBytes; // the entries' last primary bytes; empty when one entry's is unknown
     bool m_someEntryWithoutHash = false;
 };

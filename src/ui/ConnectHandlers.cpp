@@ -20,6 +20,7 @@ void TForm1::ConnectHandlers() {
     connect(opemprogramfolder1, &QAction::triggered, this, guard(&TForm1::opemprogramfolder1Click));
     connect(openresultfolder1, &QAction::triggered, this, guard(&TForm1::openresultfolder1Click));
     connect(openMarvikkobo1, &QAction::triggered, this, guard(&TForm1::openMarvikkobo1Click));
+    connect(exportallbooks1, &QAction::triggered, this, guard(&TForm1::exportallbooks1Click));
 
     connect(TntListBox1, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox1Click));
     connect(TntListBox2, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox2Click));

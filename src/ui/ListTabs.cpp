@@ -121,8 +121,8 @@ void TForm1::ExportOrRepair(const std::string& volumeId) {
 
 void TForm1::ExtractAnnotations(const std::string& volumeId, const std::string& separator,
                                 const std::filesystem::path& target) {
-    const ExportOptions options{.setBom = TntCheckBox3->isChecked(), .overrideExisting = CheckBox1->isChecked()};
-    const ExportResult result = m_library.ExtractAnnotations(volumeId, separator, target, options, *m_progress);
+    const ExportResult result =
+        m_library.ExtractAnnotations(volumeId, separator, target, CurrentExportOptions(), *m_progress);
     switch (result.outcome) {
     case ExportOutcome::NoDatabase:
         break;
@@ -136,6 +136,6 @@ void TForm1::ExtractAnnotations(const std::string& volumeId, const std::string& 
 }
 
 void TForm1::RepairContentIds(const std::string& volumeId) {
-    for (const std::string& statement : m_library.RepairContentIds(volumeId, *m_progress))
+    for (const std::string& statement : m_library.RepairContentIds(volumeId, *m_progress, CheckBox3->isChecked()))
         Memo1->appendPlainText(QString::fromUtf8(statement));
 }

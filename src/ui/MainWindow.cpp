@@ -6,6 +6,7 @@
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -91,7 +92,7 @@ void TForm1::LoadDatabase(const QString& path) {
         list->clear();
     for (QLabel* label : {TntLabel1, TntLabel2, TntLabel7, TntLabel8, TntLabel10, TntLabel11})
         label->clear();
-    m_library.LoadDatabase(ToPath(path), *m_progress);
+    m_library.LoadDatabase(ToPath(path), *m_progress, CheckBox3->isChecked());
 
     const LibraryIndex& index = m_library.Index();
     QStringList rows;

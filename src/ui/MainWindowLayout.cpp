@@ -102,6 +102,12 @@ void TForm1::BuildLayout() {
     CheckBox2 = TickedBox("CheckBox2", "enable execSQL:execute", false);
     CheckBox2->setParent(TabSheet4);
     CheckBox2->setGeometry(16, 192, 260, 21);
+    CheckBox3 = TickedBox("CheckBox3", "skip deleted highlights", true);
+    CheckBox3->setParent(TabSheet4);
+    CheckBox3->setGeometry(16, 218, 320, 21);
+    CheckBox4 = TickedBox("CheckBox4", "chapter titles from table of contents", true);
+    CheckBox4->setParent(TabSheet4);
+    CheckBox4->setGeometry(16, 244, 320, 21);
 
     Memo1 = Named<QPlainTextEdit>("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -150,6 +156,8 @@ void TForm1::BuildLayout() {
     setTabOrder(TntCheckBox3, TntEdit3);
     setTabOrder(TntEdit3, CheckBox1);
     setTabOrder(CheckBox1, CheckBox2);
+    setTabOrder(CheckBox2, CheckBox3);
+    setTabOrder(CheckBox3, CheckBox4);
     setTabOrder(Memo1, Button2);
 }
 
@@ -169,4 +177,9 @@ void TForm1::BuildMenus() {
     openresultfolder1->setObjectName("openresultfolder1");
     openMarvikkobo1 = openfolders1->addAction("open Kobo Reader /.kobo");
     openMarvikkobo1->setObjectName("openMarvikkobo1");
+
+    export1 = menuBar()->addMenu("export");
+    export1->setObjectName("export1");
+    exportallbooks1 = export1->addAction("export all books");
+    exportallbooks1->setObjectName("exportallbooks1");
 }

@@ -81,6 +81,8 @@ public:
     QCheckBox* CheckBox1 = nullptr;
     QCheckBox* TntCheckBox3 = nullptr;
     QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr; // "skip deleted highlights"
+    QCheckBox* CheckBox4 = nullptr; // "chapter titles from table of contents"
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* TntLabel6 = nullptr;
@@ -92,6 +94,8 @@ public:
     QAction* opemprogramfolder1 = nullptr;
     QAction* openresultfolder1 = nullptr;
     QAction* openMarvikkobo1 = nullptr;
+    QMenu* export1 = nullptr;
+    QAction* exportallbooks1 = nullptr;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -136,6 +140,8 @@ private:
     void ExtractAnnotations(const std::string& volumeId, const std::string& separator,
                             const std::filesystem::path& target);
     void RepairContentIds(const std::string& volumeId);
+    ExportOptions CurrentExportOptions() const;
+    void exportallbooks1Click();
 
     // options tab and console
     void TntEdit3Change();

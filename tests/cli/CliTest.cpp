@@ -244,3 +244,36 @@ TEST_F(CliTest, HelpGoesToStandardOutput) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CliCurrentFirmwareTest, OptionsTurnTheNewReadingOff) {
+    TempFolder work;
+    {
+        fixture::ReaderDatabase reader(work / "current.sqlite");
+        fixture::AddCurrentFirmwareLibrary(reader);
+    }
+    const auto run = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin() + 1, {"--db", (work / "current.sqlite").string()});
+        return RunChild(MARVIK_CLI_EXECUTABLE, arguments, work.Path());
+    };
+    using namespace fixture::current;
+    EXPECT_EQ(run({"list"}).out.find(kGone), std::string::npos);
+    EXPECT_NE(run({"list", "--include-deleted"}).out.find(kGone), std::string::npos);
+    EXPECT_EQ(run({"repair", kGone}).out, "");
+    EXPECT_NE(run({"repair", "--include-deleted", kGone}).out, "");
+
+    const ChildResult titles = run({"export", "--no-bom", kKepub});
+    EXPECT_NE(FileBytes(work / titles.out.substr(0, titles.out.size() - 1)).find(">>>SECTION: I: Laying Plans"),
+              std::string::npos);
+    const ChildResult paths = run({"export", "--file-titles", "--include-deleted", kKepub});
+    const std::string old = FileBytes(work / paths.out.substr(0, paths.out.size() - 1));
+    EXPECT_NE(old.find(">>>SECTION: epub/text/chapter-1.xhtml\r\n"), std::string::npos);
+    EXPECT_NE(old.find("A deleted highlight."), std::string::npos);
+
+    const ChildResult all = run({"export", "--all", "--override"});
+    EXPECT_EQ(all.exitStatus, 0) << all.err;
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 3);
+}
+
+} // namespace

@@ -4,10 +4,13 @@
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
+#include "Utf8Text.h"
 #include "VolumeSource.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -234,6 +237,43 @@ private slots:
         QCOMPARE(sqlite3_open(m_database.toUtf8().constData(), &other), SQLITE_OK);
         QCOMPARE(sqlite3_exec(other, "INSERT INTO t VALUES (7)", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(other);
+    }
+
+    void exportAllBooksAndTheOptionsOfCurrentFirmware() {
+        const QString current = m_program->filePath("current.sqlite");
+        {
+            fixture::ReaderDatabase reader(current.toStdString());
+            fixture::AddCurrentFirmwareLibrary(reader);
+        }
+        TForm1& f = *m_form;
+        QVERIFY(f.CheckBox3->isChecked() && f.CheckBox4->isChecked());
+        f.LoadDatabase(current);
+        QCOMPARE(f.TntListBox1->count(), 3); // the book whose bookmarks were all deleted is left out
+
+        f.CheckBox1->setChecked(true);
+        QDir().mkpath(QString::fromStdString(
+            AnnotationTargetPath(ToPath(m_program->filePath("results")), fixture::current::kPlain).string()));
+        f.exportallbooks1->trigger();
+        const QDir results(m_program->filePath("results"));
+        QCOMPARE(results.entryList(QDir::Files).size(), 2);
+        QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(results.path())});
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].caption, QString("Marvik text extractor info"));
+        QVERIFY(m_boxes[0].text.startsWith("something went wrong!"));
+        QVERIFY(m_boxes[0].text.endsWith(QString::fromStdString(fixture::current::kPlain)));
+        QVERIFY(FileBytes(results.filePath("The Art of War.kepub.epub.annotations.txt")).contains("I: Laying Plans"));
+
+        // Unticked, the boxes give back the older reading, at the next load and export.
+        f.CheckBox3->setChecked(false);
+        f.CheckBox4->setChecked(false);
+        f.LoadDatabase(current);
+        QCOMPARE(f.TntListBox1->count(), 4);
+        f.TntListBox1->setCurrentRow(2);
+        QCOMPARE(f.TntListBox1->currentItem()->text(), QString::fromStdString(fixture::current::kKepub));
+        DoubleClick(f.TntListBox1);
+        const QByteArray old = FileBytes(results.filePath("The Art of War.kepub.epub.annotations.txt"));
+        QVERIFY(old.contains(">>>SECTION: epub/text/chapter-1.xhtml\r\n"));
+        QVERIFY(old.contains("A deleted highlight."));
     }
 
     void separatorCodes() {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+class TSQLiteDatabase;
+
+// The chapter titles of kepub books. A bookmark's part there is a spine file whose content row carries only its path
+// as Title; the real titles stand in the table-of-contents rows (ContentType '899'), which name their spine file
+// through ChapterIDBookmarked. A spine file's title is that of the first such row in book order: lowest VolumeIndex
+// (rows without one last), then ContentID.
+class ChapterTitles {
+public:
+    // The rows of one book, found through its BookID, which the table-of-contents rows share with the spine files
+    // (an index serves it; nothing else about these rows is).
+    void AddBook(TSQLiteDatabase& db, const std::string& bookId);
+    // Every such row, for exporting many books in one go.
+    static ChapterTitles ForAll(TSQLiteDatabase& db);
+
+    // The title for the spine file, or null when no row names it.
+    const std::string* Find(const std::string& spineFileId) const;
+
+private:
+    struct Entry {
+        std::string title;
+        std::optional<std::int64_t> volumeIndex;
+        std::string contentId;
+    };
+    void Read(TSQLiteDatabase& db, const std::string& sql, const std::string* bookId);
+
+    std::unordered_map<std::string, Entry> m_titles;
+    std::optional<bool> m_databaseHasToc; // asked once
+};

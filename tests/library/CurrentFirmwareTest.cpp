@@ -1,0 +1,98 @@
+// Databases of current firmware: highlights deleted on the reader, chapter titles of kepub books, and exporting
+// every book at once. With both options off, everything reads as on older firmware.
+#include "AnnotationExport.h"
+#include "ContentIdRepair.h"
+#include "FileContents.h"
+#include "ReaderDatabase.h"
+#include "RecordingProgress.h"
+#include "SampleBooks.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace fixture::current;
+
+const ExportOptions kNew{.setBom = false};
+const ExportOptions kOld{.setBom = false, .skipDeletedHighlights = false, .chapterTitlesFromToc = false};
+
+class CurrentFirmwareTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fixture::AddCurrentFirmwareLibrary(reader);
+        reader.Close();
+        std::filesystem::create_directory(results);
+    }
+    std::string Export(const std::string& volume, const ExportOptions& options) {
+        ReadLibraryIndex(reader.Path(), index, options.skipDeletedHighlights);
+        const ExportResult result = ExtractAnnotations(reader.Path(), index, volume, "\t",
+                                                       AnnotationTargetPath(results, volume), options, progress);
+        return fixture::FileBytes(result.file);
+    }
+
+    TempFolder folder;
+    fixture::ReaderDatabase reader{folder / "KoboReader.sqlite"};
+    std::filesystem::path results = folder / "results";
+    TextOrder order{"C"};
+    LibraryIndex index{order};
+    fixture::RecordingProgress progress;
+};
+
+TEST_F(CurrentFirmwareTest, DeletedHighlightsCountAsAbsentUnlessAskedFor) {
+    ReadLibraryIndex(reader.Path(), index, true);
+    EXPECT_FALSE(index.Volumes.Contains(kGone));
+    EXPECT_EQ(index.Volumes.Count(), 3u);
+    EXPECT_EQ(RepairContentIds(reader.Path(), kGone, progress, true), std::vector<std::string>{});
+
+    ReadLibraryIndex(reader.Path(), index, false);
+    EXPECT_TRUE(index.Volumes.Contains(kGone));
+    EXPECT_EQ(RepairContentIds(reader.Path(), kGone, progress, false).size(), 1u);
+}
+
+TEST_F(CurrentFirmwareTest, KepubSectionsShowTheirChapterTitles) {
+    EXPECT_EQ(Export(kKepub, kNew), ">>>Title: The Art of War\r\n>>>Author: Sun Tzu\r\n>>>SECTION: I: Laying Plans\r\n"
+                                    "All warfare is based on deception.\t\r\n"
+                                    ">>>SECTION: epub/text/chapter-2.xhtml\r\nChapter two.\t\r\n");
+    EXPECT_EQ(Export(kKepub, kOld), ">>>Title: The Art of War\r\n>>>Author: Sun Tzu\r\n"
+                                    ">>>SECTION: epub/text/chapter-1.xhtml\r\nAll warfare is based on deception.\t\r\n"
+                                    "A deleted highlight.\t\r\n"
+                                    ">>>SECTION: epub/text/chapter-2.xhtml\r\nChapter two.\t\r\n");
+    EXPECT_NE(Export(kStore, kNew).find(">>>SECTION: Chapter 1: The Beginning\r\n"), std::string::npos);
+    EXPECT_NE(Export(kPlain, kNew).find(">>>SECTION: Chapter One\r\nPlain.\t\r\n"), std::string::npos);
+}
+
+TEST_F(CurrentFirmwareTest, OlderShapesOfTheHiddenColumn) {
+    reader.Exec("UPDATE Bookmark SET Hidden = 1 WHERE BookmarkID = 'k2'");
+    reader.Close();
+    EXPECT_EQ(Export(kKepub, kNew).find("deleted"), std::string::npos) << "1 marks a deleted highlight too";
+
+    reader.Exec("ALTER TABLE Bookmark DROP COLUMN Hidden");
+    reader.Close();
+    EXPECT_NE(Export(kKepub, kNew).find("A deleted highlight."), std::string::npos);
+    EXPECT_TRUE(index.Volumes.Contains(kGone)) << "without the column every bookmark counts";
+    EXPECT_EQ(RepairContentIds(reader.Path(), kGone, progress, true).size(), 1u);
+}
+
+TEST_F(CurrentFirmwareTest, ExportAllWritesEveryBookWithOneProgress) {
+    ReadLibraryIndex(reader.Path(), index, true);
+    std::vector<std::string> volumes;
+    for (std::size_t i = 0; i < index.Volumes.Count(); ++i)
+        volumes.push_back(index.Volumes[i]);
+    // A folder in place of one book's file: that book fails, the others are written.
+    std::filesystem::create_directory(AnnotationTargetPath(results, kPlain));
+    const ExportAllResult all =
+        ExtractAllAnnotations(reader.Path(), index, volumes, "\t", results, {.overrideExisting = true}, progress);
+    ASSERT_EQ(all.failed.size(), 1u);
+    EXPECT_EQ(all.failed[0].volumeId, kPlain);
+    EXPECT_NE(all.failed[0].reason.find("Is a directory"), std::string::npos) << all.failed[0].reason;
+    EXPECT_EQ(all.written, (std::vector<std::filesystem::path>{AnnotationTargetPath(results, kKepub),
+                                                               AnnotationTargetPath(results, kStore)}));
+    EXPECT_EQ(progress.events,
+              (std::vector<std::string>{"status:extracting annotations", "start:4", "reset", "status:"}));
+    EXPECT_EQ(progress.steps, 4u);
+    EXPECT_NE(fixture::FileBytes(AnnotationTargetPath(results, kKepub)).find(">>>SECTION: I: Laying Plans"),
+              std::string::npos);
+}
+
+} // namespace
