@@ -112,42 +112,26 @@ void ReadVolumes(TSQLiteDatabase& db, IndexBuilder& builder, bool skipDeletedHig
     });
 }
 
-// Titles and authors in one pass over the content table; the two lists do not depend on each other, so this gives
-// what two passes give.
-void ReadTitlesAndAuthors(TSQLiteDatabase& db, IndexBuilder& builder) {
+// Titles, authors or both from one pass over the content table; the two lists do not depend on each other, so one
+// pass for both gives what two give.
+void ReadContent(TSQLiteDatabase& db, IndexBuilder& builder, bool titles, bool authors) {
+    const std::string sql = titles && authors ? "SELECT BookID, BookTitle, ContentID, Attribution FROM content"
+                            : titles          ? "SELECT BookID, BookTitle FROM content"
+                                              : "SELECT ContentID, Attribution FROM content";
     std::uint32_t book = 0, title = 0, content = 0, author = 0;
-    ForEachRow(db, "SELECT BookID, BookTitle, ContentID, Attribution FROM content",
-               [&](TSQLiteCursor& rows, bool first) {
-                   if (first) {
-                       book = Column(rows, "BookID");
-                       title = Column(rows, "BookTitle");
-                       content = Column(rows, "ContentID");
-                       author = Column(rows, "Attribution");
-                   }
-                   builder.AddTitle(rows.FieldAsText(book), rows.FieldAsText(title));
-                   builder.AddAuthor(rows.FieldAsText(content), rows.FieldAsText(author));
-               });
-}
-
-void ReadTitles(TSQLiteDatabase& db, IndexBuilder& builder) {
-    std::uint32_t book = 0, title = 0;
-    ForEachRow(db, "SELECT BookID, BookTitle FROM content", [&](TSQLiteCursor& rows, bool first) {
-        if (first) {
+    ForEachRow(db, sql, [&](TSQLiteCursor& rows, bool first) {
+        if (first && titles) {
             book = Column(rows, "BookID");
             title = Column(rows, "BookTitle");
         }
-        builder.AddTitle(rows.FieldAsText(book), rows.FieldAsText(title));
-    });
-}
-
-void ReadAuthors(TSQLiteDatabase& db, IndexBuilder& builder) {
-    std::uint32_t content = 0, author = 0;
-    ForEachRow(db, "SELECT ContentID, Attribution FROM content", [&](TSQLiteCursor& rows, bool first) {
-        if (first) {
+        if (first && authors) {
             content = Column(rows, "ContentID");
             author = Column(rows, "Attribution");
         }
-        builder.AddAuthor(rows.FieldAsText(content), rows.FieldAsText(author));
+        if (titles)
+            builder.AddTitle(rows.FieldAsText(book), rows.FieldAsText(title));
+        if (authors)
+            builder.AddAuthor(rows.FieldAsText(content), rows.FieldAsText(author));
     });
 }
 
@@ -160,14 +144,14 @@ void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index
     ReadVolumes(db, volumes, skipDeletedHighlights);
     try {
         IndexBuilder builder(index);
-        ReadTitlesAndAuthors(db, builder);
+        ReadContent(db, builder, true, true);
     } catch (const ESQLiteException&) {
         // Read again the two ways the content table is described, so that a failure names the query that meets
         // it and leaves the lists as that query leaves them.
         index.TitlePairs.Clear();
         index.AuthorPairs.Clear();
         IndexBuilder builder(index);
-        ReadTitles(db, builder);
-        ReadAuthors(db, builder);
+        ReadContent(db, builder, true, false);
+        ReadContent(db, builder, false, true);
     }
 }

@@ -180,20 +180,4 @@ TEST_F(ConnectionTest, FailuresCarryTheErrorReport) {
     EXPECT_EQ(db.GetTable("SELECT count(*) FROM t").FieldAsString(0), "1") << "the connection stays usable";
 }
 
-TEST_F(ConnectionTest, ReadingLeavesTheFileUntouched) {
-    {
-        fixture::ReaderDatabase reader(path);
-        reader.AddBookmark({.bookmarkId = "a", .volumeId = "v", .contentId = "c"});
-    }
-    const auto before = std::filesystem::last_write_time(path);
-    const auto size = std::filesystem::file_size(path);
-    {
-        TSQLiteDatabase db(path);
-        EXPECT_EQ(db.GetTable("SELECT * FROM Bookmark").Count(), 1u);
-    }
-    EXPECT_EQ(std::filesystem::last_write_time(path), before);
-    EXPECT_EQ(std::filesystem::file_size(path), size);
-    EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
-}
-
 } // namespace

@@ -1,6 +1,7 @@
 // The whole road of one export in a real X server: the window shown, the database loaded through the "load database"
 // menu, a row double-clicked, the annotation file found under results.
 #include "MessageBoxes.h"
+#include "OpenedUrls.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
@@ -14,16 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-
-class OpenedUrls : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class EndToEndTest : public QObject {
     Q_OBJECT

@@ -24,13 +24,6 @@ std::vector<std::string> Entries(const TSortedStringList& list) {
     return out;
 }
 
-std::string FileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 class LibraryIndexTest : public ::testing::Test {
 protected:
     fixture::Bookmark Mark(const std::string& id, const std::string& volume, std::int64_t childIndex = 1) {
@@ -147,17 +140,6 @@ TEST_F(LibraryIndexTest, BadFilesRaiseTheAccessLayersErrorAndKeepTheStatus) {
                                "Attribution FROM content\": no such column: Attribution");
     }
     EXPECT_EQ(library.Index().Volumes.Count(), 1u) << "what was read before the failure stays";
-}
-
-TEST_F(LibraryIndexTest, LoadingLeavesTheFileUntouched) {
-    reader.AddBookmark(Mark("a", "/mnt/onboard/Book.epub"));
-    reader.AddBook({.volumeId = "/mnt/onboard/Book.epub", .title = "Book", .author = "Author"});
-    reader.Close();
-    const std::string before = FileBytes(reader.Path());
-    library.LoadDatabase(reader.Path(), progress);
-    EXPECT_EQ(FileBytes(reader.Path()), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
-        << "no journal or other file is left beside the database";
 }
 
 } // namespace

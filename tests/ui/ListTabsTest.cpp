@@ -1,6 +1,7 @@
 // The list tabs, the options and the console in the window on the offscreen platform, against real databases and
 // real files.
 #include "MessageBoxes.h"
+#include "OpenedUrls.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
@@ -55,17 +56,6 @@ void MakeLibrary(const QString& file) {
                         .startContainerPath = "span#kobo.4.1",
                         .text = "Broken two."});
 }
-
-// Receives the folders the desktop is asked to open when no file manager answers on the bus.
-class OpenedUrls : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 } // namespace
 
