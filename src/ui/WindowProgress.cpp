@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <limits>
 
 void WindowProgress::SetStatus(const std::string& text) {
@@ -13,7 +14,10 @@ void WindowProgress::SetStatus(const std::string& text) {
 }
 
 void WindowProgress::StartProgress(std::size_t maximum) {
-    m_bar.setRange(0, static_cast<int>(std::min<std::size_t>(maximum, std::numeric_limits<int>::max())));
+    // A range of 0 to 0 would turn the bar into a busy indicator that nothing stops; a book without bookmarks has
+    // nothing to show either way.
+    const std::size_t steps = std::clamp<std::size_t>(maximum, 1, std::numeric_limits<int>::max());
+    m_bar.setRange(0, static_cast<int>(steps));
     m_bar.setValue(0);
 }
 

@@ -5,6 +5,7 @@
 #include "ReaderDatabase.h"
 #include "TForm1.h"
 #include "VolumeSource.h"
+#include "WindowProgress.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -172,6 +173,16 @@ private slots:
         Drop(&form, {QUrl::fromLocalFile(program.filePath("KoboReader.sqlite"))});
         QCOMPARE(form.TntListBox1->count(), 3);
         QVERIFY(form.TntLabel6->text().isEmpty());
+    }
+
+    void progressOfNothingIsNoBusyIndicator() {
+        QLabel status;
+        QProgressBar bar;
+        WindowProgress progress(status, bar);
+        progress.StartProgress(0); // a volume whose bookmarks are all left out
+        QVERIFY(bar.maximum() > bar.minimum());
+        progress.SetStatus("extracting annotations");
+        QCOMPARE(status.text(), QString("extracting annotations"));
     }
 
     void errorDisplayRules() {
