@@ -7,11 +7,14 @@
 #include "TForm1.h"
 #include "VolumeSource.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -61,7 +64,17 @@ private slots:
         // For the documentation: MARVIK_SCREENSHOT=path keeps a picture of the window as the X server shows it.
         const QString screenshot = qEnvironmentVariable("MARVIK_SCREENSHOT");
         if (!screenshot.isEmpty()) {
-            form.TntListBox3->setCurrentRow(0);
+            const QString library = program.filePath("library.sqlite");
+            {
+                fixture::ReaderDatabase reader(library.toStdString());
+                fixture::AddWinterVoyage(reader, "/mnt/onboard/Sea/A Winter Voyage.epub");
+                fixture::AddCurrentFirmwareLibrary(reader);
+            }
+            form.LoadDatabase(library);
+            form.PageControl1->setCurrentWidget(form.TabSheet1);
+            form.TntEdit1->setText("war");
+            form.TntCheckBox1->setChecked(false);
+            form.TntEdit1->setText("War");
             QTest::qWait(200);
             QVERIFY(form.screen()->grabWindow(form.winId()).save(screenshot));
         }
