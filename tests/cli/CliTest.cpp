@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -180,19 +179,6 @@ TEST_F(CliTest, ResultsPathThatIsAFileFails) {
     EXPECT_NE(onFile.err.find("results-file"), std::string::npos) << onFile.err;
     EXPECT_EQ(onFile.out, "");
     EXPECT_EQ(FileBytes(notAFolder), "x");
-}
-
-TEST_F(CliTest, UnwritableResultsFolderFailsWithoutPartialFile) {
-    const fs::path locked = m_work / "locked";
-    fs::create_directory(locked);
-    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-    if (access(locked.c_str(), W_OK) == 0)
-        GTEST_SKIP() << "permissions do not bind this user";
-    const ChildResult run = CliOn(m_database, {"export", "--results", locked.string(), kVoyage});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_NE(run.err.find("Winter Voyage.epub.annotations"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(fs::is_empty(locked));
 }
 
 TEST_F(CliTest, DefaultDatabaseIsTheCopyInTheCurrentFolder) {
