@@ -123,7 +123,8 @@ struct BookPlan {
     std::string title;
     std::string author;
     bool kepub = false;
-    std::vector<std::string> parts; // ContentIDs of its chapters, in book order
+    std::vector<std::string> parts; // ContentIDs of its chapters (spine files of a kepub), in book order
+    std::size_t tocRows = 0;        // a kepub's table-of-contents rows, naming its spine files
     bool onlyChildIndexZero = false;
 };
 
@@ -146,6 +147,10 @@ GeneratedLibrary GenerateLibrary(const std::filesystem::path& file, const Librar
         for (const char* last : kLastNames)
             authors.push_back(std::string(first) + " " + last);
 
+    // Four books in five carry bookmarks; the big one is in the middle of the id order, not first, and a kepub, so
+    // that its export looks its chapter titles up in the table of contents.
+    const std::size_t annotated = std::max<std::size_t>(1, shape.books * 4 / 5);
+    const std::size_t big = annotated / 2;
     std::vector<BookPlan> books(shape.books);
     const std::size_t partRows = shape.contentRows - shape.books;
     for (std::size_t b = 0; b < books.size(); ++b) {
@@ -153,19 +158,21 @@ GeneratedLibrary GenerateLibrary(const std::filesystem::path& file, const Librar
         book.author = authors[random.Below(authors.size())];
         book.title = std::string(random.Chance(0.5) ? "The " : "") + random.Pick(kAdjectives) + " " +
                      random.Pick(kNouns) + " " + std::to_string(b + 1);
-        book.kepub = random.Chance(0.35);
+        book.kepub = random.Chance(0.35) || b == big;
         book.volumeId = "file:///mnt/onboard/" + book.author + "/" + book.title + " - " + book.author +
                         (book.kepub ? ".kepub.epub" : ".epub");
-        const std::size_t parts = partRows / books.size() + (b < partRows % books.size() ? 1 : 0);
+        std::size_t parts = partRows / books.size() + (b < partRows % books.size() ? 1 : 0);
+        // A kepub's rows are half spine files, half table-of-contents rows that give their titles.
+        if (book.kepub) {
+            book.tocRows = parts / 2;
+            parts -= book.tocRows;
+        }
         for (std::size_t p = 1; p <= parts; ++p)
             book.parts.push_back(book.kepub ? book.volumeId + "!!" + Chapter(p)
                                             : book.volumeId + "#(" + std::to_string(p) + ")" + Chapter(p));
         // A few books carry only marks at child index 0, which keep them out of the lists.
         book.onlyChildIndexZero = random.Chance(0.01);
     }
-    // Four books in five carry bookmarks; the big one is in the middle of the id order, not first.
-    const std::size_t annotated = std::max<std::size_t>(1, shape.books * 4 / 5);
-    const std::size_t big = annotated / 2;
     books[big].onlyChildIndexZero = false;
 
     GeneratedLibrary library;
@@ -179,6 +186,9 @@ GeneratedLibrary GenerateLibrary(const std::filesystem::path& file, const Librar
         Insert partRow(db.handle, "INSERT INTO content (ContentID, ContentType, MimeType, BookID, BookTitle, Title, "
                                   "Attribution, VolumeIndex, ___UserID) VALUES (?, '9', 'application/xhtml+xml', ?, "
                                   "?, ?, ?, ?, 'adobe_user')");
+        Insert tocRow(db.handle, "INSERT INTO content (ContentID, ContentType, MimeType, BookID, BookTitle, Title, "
+                                 "VolumeIndex, ChapterIDBookmarked, ___UserID) VALUES (?, '899', "
+                                 "'application/x-kobo-epub+zip', ?, ?, ?, ?, ?, 'adobe_user')");
         for (const BookPlan& book : books) {
             bookRow.Text(book.volumeId)
                 .Text(std::string(book.kepub ? "application/x-kobo-epub+zip" : "application/epub+zip"))
@@ -197,12 +207,21 @@ GeneratedLibrary GenerateLibrary(const std::filesystem::path& file, const Librar
                     .Integer(static_cast<std::int64_t>(p))
                     .Run();
             }
+            for (std::size_t t = 0; t < book.tocRows; ++t)
+                tocRow.Text(book.parts[t] + "-" + std::to_string(t + 1))
+                    .Text(book.volumeId)
+                    .Text(book.title)
+                    .Text("Chapter " + std::to_string(t + 1) + ": " + random.Pick(kAdjectives) + " " +
+                          random.Pick(kNouns))
+                    .Integer(static_cast<std::int64_t>(book.parts.size() + t))
+                    .Text(book.parts[t])
+                    .Run();
         }
 
         Insert mark(db.handle, "INSERT INTO Bookmark (BookmarkID, VolumeID, ContentID, StartContainerPath, "
                                "StartContainerChildIndex, StartOffset, EndContainerPath, EndContainerChildIndex, "
                                "EndOffset, Text, Annotation, Hidden, Type, DateCreated) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'false', ?, '2023-04-02T19:11:35.000')");
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '2023-04-02T19:11:35.000')");
         // The big book's marks are spread among the others, as a reader adds them over time.
         std::vector<bool> listed(books.size(), false);
         std::size_t bigLeft = shape.bigBookBookmarks;
@@ -230,7 +249,9 @@ GeneratedLibrary GenerateLibrary(const std::filesystem::path& file, const Librar
                        std::to_string(random.Between(1, 9)) + ":" + std::to_string(random.Between(0, 400)) + ")";
             }
             const std::int64_t childIndex = book.onlyChildIndexZero ? 0 : -99;
-            listed[b] = listed[b] || childIndex != 0;
+            // Some highlights were deleted on the reader; they stay in the table, marked hidden.
+            const bool deleted = random.Chance(0.03);
+            listed[b] = listed[b] || (childIndex != 0 && !deleted);
             const std::int64_t offset = static_cast<std::int64_t>(random.Between(0, 1200));
             std::optional<std::string> text;
             if (!random.Chance(0.02))
@@ -249,6 +270,7 @@ GeneratedLibrary GenerateLibrary(const std::filesystem::path& file, const Librar
                 .Integer(offset + static_cast<std::int64_t>(text ? text->size() : 0))
                 .Text(text)
                 .Text(note)
+                .Text(std::string(deleted ? "true" : "false"))
                 .Text(std::string(note ? "note" : "highlight"))
                 .Run();
         }
