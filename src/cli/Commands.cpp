@@ -46,8 +46,7 @@ void CreateResultsFolder(const std::filesystem::path& folder) {
 
 int List(const ReaderLibrary& library, std::ostream& out) {
     const LibraryIndex& index = library.Index();
-    for (std::size_t i = 0; i < index.Volumes.Count(); ++i) {
-        const std::string& id = index.Volumes[i];
+    for (const std::string& id : index.Volumes.Entries()) {
         out << id << '\t' << index.TitlePairs.ValueOf(id) << '\t' << index.AuthorPairs.ValueOf(id) << '\n';
     }
     return kExitOk;
@@ -56,11 +55,8 @@ int List(const ReaderLibrary& library, std::ostream& out) {
 // Every listed volume in one run, as the window's "export all books" does: the failures are told at the end.
 int ExportAll(const ReaderLibrary& library, const ExportOptions& options, const CommandLine& line,
               ProgressReporter& progress, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> ids;
-    for (std::size_t i = 0; i < library.Index().Volumes.Count(); ++i)
-        ids.push_back(library.Index().Volumes[i]);
-    const ExportAllResult result =
-        library.ExtractAllAnnotations(ids, line.separator, line.resultsFolder, options, progress);
+    const ExportAllResult result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.separator,
+                                                                 line.resultsFolder, options, progress);
     for (const std::filesystem::path& file : result.written)
         out << file.string() << '\n';
     out.flush();

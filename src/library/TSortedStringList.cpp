@@ -13,7 +13,7 @@ std::string ValuePart(std::string_view entry) {
 
 TSortedStringList::TSortedStringList(const TextOrder& order) : m_order(&order) {}
 
-const std::vector<TSortedStringList::Entries::const_iterator>& TSortedStringList::Ordered() const {
+const std::vector<TSortedStringList::EntryMap::const_iterator>& TSortedStringList::Ordered() const {
     if (!m_orderedIsCurrent) {
         m_ordered.clear();
         m_ordered.reserve(m_entries.size());
@@ -22,6 +22,14 @@ const std::vector<TSortedStringList::Entries::const_iterator>& TSortedStringList
         m_orderedIsCurrent = true;
     }
     return m_ordered;
+}
+
+std::vector<std::string> TSortedStringList::Entries() const {
+    std::vector<std::string> texts;
+    texts.reserve(m_entries.size());
+    for (const auto& [key, entry] : m_entries)
+        texts.push_back(entry.text);
+    return texts;
 }
 
 bool TSortedStringList::Add(const std::string& text) {
@@ -40,7 +48,7 @@ int TSortedStringList::IndexOf(std::string_view text) const {
     const auto& ordered = Ordered();
     const auto at =
         std::lower_bound(ordered.begin(), ordered.end(), found->first,
-                         [](Entries::const_iterator entry, const std::string& key) { return entry->first < key; });
+                         [](EntryMap::const_iterator entry, const std::string& key) { return entry->first < key; });
     return static_cast<int>(at - ordered.begin());
 }
 

@@ -26,6 +26,8 @@ public:
     std::size_t Count() const { return m_entries.size(); }
     bool Empty() const { return m_entries.empty(); }
     const std::string& operator[](std::size_t index) const { return Ordered()[index]->second.text; }
+    // Every entry, in list order.
+    std::vector<std::string> Entries() const;
 
     // The text before the first "=" of the entry (all of it when it holds none), and the text after it.
     std::string NameAt(std::size_t index) const;
@@ -41,13 +43,13 @@ private:
         mutable std::optional<std::string> nameKey; // made at the first lookup by name
     };
     // Entries by their sort keys, whose byte order is the list's order.
-    using Entries = std::map<std::string, Entry>;
+    using EntryMap = std::map<std::string, Entry>;
     // The entries in order, for access by index; made again after a change.
-    const std::vector<Entries::const_iterator>& Ordered() const;
+    const std::vector<EntryMap::const_iterator>& Ordered() const;
 
     const TextOrder* m_order;
-    Entries m_entries;
-    mutable std::vector<Entries::const_iterator> m_ordered;
+    EntryMap m_entries;
+    mutable std::vector<EntryMap::const_iterator> m_ordered;
     mutable bool m_orderedIsCurrent = true;
 };
 

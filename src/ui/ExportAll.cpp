@@ -18,12 +18,9 @@ ExportOptions TForm1::CurrentExportOptions() const {
 }
 
 void TForm1::exportallbooks1Click() {
-    std::vector<std::string> volumes;
-    for (std::size_t i = 0; i < Volumes().Count(); ++i)
-        volumes.push_back(Volumes()[i]);
     const QString results = ProgramFolder + "results";
     const ExportAllResult result = m_library.ExtractAllAnnotations(
-        volumes, EncodeUtf8(TntEdit3->text()), ToPath(results), CurrentExportOptions(), *m_progress);
+        Volumes().Entries(), EncodeUtf8(TntEdit3->text()), ToPath(results), CurrentExportOptions(), *m_progress);
     if (result.noDatabase)
         return;
     ShellOpen(results);

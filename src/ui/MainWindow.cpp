@@ -96,8 +96,8 @@ void TForm1::LoadDatabase(const QString& path) {
 
     const LibraryIndex& index = m_library.Index();
     QStringList rows;
-    for (std::size_t i = 0; i < index.Volumes.Count(); ++i)
-        rows << DecodeUtf8(index.Volumes[i]);
+    for (const std::string& volume : index.Volumes.Entries())
+        rows << DecodeUtf8(volume);
     TntListBox1->addItems(rows);
     rows.clear();
     for (std::size_t i = 0; i < index.TitlePairs.Count(); ++i)

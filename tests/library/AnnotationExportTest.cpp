@@ -4,6 +4,7 @@
 #include "EFileError.h"
 #include "FileContents.h"
 #include "ReaderDatabase.h"
+#include "ReaderFolderTest.h"
 #include "RecordingProgress.h"
 #include "SampleBooks.h"
 #include "TempFolder.h"
@@ -18,10 +19,8 @@ namespace {
 const std::string kWinter = "/mnt/onboard/A Winter Voyage.epub";
 using fixture::OptionalText;
 
-class AnnotationExportTest : public ::testing::Test {
+class AnnotationExportTest : public ReaderFolderTest {
 protected:
-    void SetUp() override { std::filesystem::create_directory(results); }
-
     void AddNote(const std::string& id, const std::string& volume, const std::string& part, const std::string& path,
                  OptionalText text, OptionalText note) {
         reader.AddBookmark({id, volume, part, path, std::int64_t{1}, std::int64_t{0}, text, note});
@@ -47,13 +46,6 @@ protected:
         EXPECT_EQ(result.outcome, ExportOutcome::Written);
         return fixture::FileBytes(result.file);
     }
-
-    TempFolder folder;
-    fixture::ReaderDatabase reader{folder / "KoboReader.sqlite"};
-    std::filesystem::path results = folder / "results";
-    TextOrder order{"C"};
-    LibraryIndex index{order};
-    fixture::RecordingProgress progress;
 };
 
 TEST_F(AnnotationExportTest, WritesTheBookInReadingOrderWithSectionLines) {

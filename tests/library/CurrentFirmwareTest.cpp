@@ -4,6 +4,7 @@
 #include "ContentIdRepair.h"
 #include "FileContents.h"
 #include "ReaderDatabase.h"
+#include "ReaderFolderTest.h"
 #include "RecordingProgress.h"
 #include "SampleBooks.h"
 #include "TempFolder.h"
@@ -17,12 +18,11 @@ using namespace fixture::current;
 const ExportOptions kNew{.setBom = false};
 const ExportOptions kOld{.setBom = false, .skipDeletedHighlights = false, .chapterTitlesFromToc = false};
 
-class CurrentFirmwareTest : public ::testing::Test {
+class CurrentFirmwareTest : public ReaderFolderTest {
 protected:
     void SetUp() override {
         fixture::AddCurrentFirmwareLibrary(reader);
         reader.Close();
-        std::filesystem::create_directory(results);
     }
     std::string Export(const std::string& volume, const ExportOptions& options) {
         ReadLibraryIndex(reader.Path(), index, options.skipDeletedHighlights);
@@ -30,13 +30,6 @@ protected:
                                                        AnnotationTargetPath(results, volume), options, progress);
         return fixture::FileBytes(result.file);
     }
-
-    TempFolder folder;
-    fixture::ReaderDatabase reader{folder / "KoboReader.sqlite"};
-    std::filesystem::path results = folder / "results";
-    TextOrder order{"C"};
-    LibraryIndex index{order};
-    fixture::RecordingProgress progress;
 };
 
 TEST_F(CurrentFirmwareTest, DeletedHighlightsCountAsAbsentUnlessAskedFor) {
@@ -76,9 +69,7 @@ TEST_F(CurrentFirmwareTest, OlderShapesOfTheHiddenColumn) {
 
 TEST_F(CurrentFirmwareTest, ExportAllWritesEveryBookWithOneProgress) {
     ReadLibraryIndex(reader.Path(), index, true);
-    std::vector<std::string> volumes;
-    for (std::size_t i = 0; i < index.Volumes.Count(); ++i)
-        volumes.push_back(index.Volumes[i]);
+    const std::vector<std::string> volumes = index.Volumes.Entries();
     // A folder in place of one book's file: that book fails, the others are written.
     std::filesystem::create_directory(AnnotationTargetPath(results, kPlain));
     const ExportAllResult all =

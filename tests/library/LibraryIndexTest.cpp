@@ -17,13 +17,6 @@ public:
     std::vector<std::string> statuses;
 };
 
-std::vector<std::string> Entries(const TSortedStringList& list) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < list.Count(); ++i)
-        out.push_back(list[i]);
-    return out;
-}
-
 class LibraryIndexTest : public ::testing::Test {
 protected:
     fixture::Bookmark Mark(const std::string& id, const std::string& volume, std::int64_t childIndex = 1) {
@@ -56,7 +49,7 @@ TEST_F(LibraryIndexTest, VolumesWithBookmarksAreListedOnceEach) {
 
     library.LoadDatabase(reader.Path(), progress);
 
-    EXPECT_EQ(Entries(library.Index().Volumes),
+    EXPECT_EQ(library.Index().Volumes.Entries(),
               (std::vector<std::string>{"/mnt/onboard/\"quoted\" 100% a_b=c.epub", "/mnt/onboard/Busy.epub",
                                         "/mnt/onboard/Case.epub", "/mnt/onboard/mixed.epub",
                                         "/mnt/onboard/\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.epub"}));
@@ -85,10 +78,10 @@ TEST_F(LibraryIndexTest, TitlesAndAuthorsBelongToListedVolumes) {
     library.LoadDatabase(reader.Path(), progress);
 
     // Pairs sort by their ids first, so the tabs show titles and authors in the order of the books behind them.
-    EXPECT_EQ(Entries(library.Index().TitlePairs),
+    EXPECT_EQ(library.Index().TitlePairs.Entries(),
               (std::vector<std::string>{anthology + "=", spring + "=Spring = Rebirth", spring + "=Spring, revised",
                                         winter + "=A Winter Voyage"}));
-    EXPECT_EQ(Entries(library.Index().AuthorPairs),
+    EXPECT_EQ(library.Index().AuthorPairs.Entries(),
               (std::vector<std::string>{anthology + "=", spring + "=Some Author", winter + "=Some Author"}));
     EXPECT_EQ(library.Index().TitlePairs.ValueOf(spring), "Spring = Rebirth");
 }

@@ -4,13 +4,6 @@
 
 namespace {
 
-std::vector<std::string> Entries(const TSortedStringList& list) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < list.Count(); ++i)
-        out.push_back(list[i]);
-    return out;
-}
-
 class TSortedStringListTest : public ::testing::Test {
 protected:
     TextOrder order{"en_US.UTF-8"};
@@ -23,7 +16,7 @@ TEST_F(TSortedStringListTest, KeepsSortedAndTheFirstOfEqualEntries) {
     EXPECT_TRUE(list.Add("banana"));
     EXPECT_FALSE(list.Add("APPLE")) << "an entry equal but for case is dropped";
     EXPECT_TRUE(list.Add("\xC3\xA1pple")) << "an accent makes it another entry";
-    EXPECT_EQ(Entries(list), (std::vector<std::string>{"Apple", "\xC3\xA1pple", "banana", "pear"}));
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"Apple", "\xC3\xA1pple", "banana", "pear"}));
     EXPECT_TRUE(list.Contains("BANANA"));
     EXPECT_FALSE(list.Contains("banan"));
     EXPECT_EQ(list.IndexOf("PEAR"), 3);
