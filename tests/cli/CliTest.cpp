@@ -91,13 +91,6 @@ TEST_F(CliTest, ExportHonoursSeparatorBomAndResultsFolder) {
     EXPECT_EQ(text.rfind(">>>Title: A Winter Voyage\r\n", 0), 0u);
     EXPECT_NE(text.find("\r\nIt was cold that morning. | good opening\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n | check this date\r\n"), std::string::npos);
-
-    // Non-ASCII and empty separators are taken byte for byte.
-    CliOn(m_database, {"export", "--override", "--separator=\xE2\x80\x94", kVoyage});
-    EXPECT_NE(FileBytes(m_work / "results/Winter Voyage.epub.annotations.txt").find("morning.\xE2\x80\x94good"),
-              std::string::npos);
-    CliOn(m_database, {"export", "--override", "--separator", "", kVoyage});
-    EXPECT_NE(FileBytes(m_work / "results/Winter Voyage.epub.annotations.txt").find("morning.good"), std::string::npos);
 }
 
 TEST_F(CliTest, ExportAllFollowsListOrder) {
