@@ -4,6 +4,12 @@
 
 namespace {
 
+const char* const kSynopsis =
+    "  marvik-cli list   [--db FILE] [--include-deleted]\n"
+    "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
+    "                    [--include-deleted] [--file-titles] (VOLUME_ID... | --all)\n"
+    "  marvik-cli repair [--db FILE] [--include-deleted] VOLUME_ID\n";
+
 bool IsHelp(std::string_view argument) {
     return argument == "--help" || argument == "-h";
 }
@@ -110,17 +116,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (option == "--results")
             line.resultsFolder = reader.ValueOf(option, inlineValue);
         else if (option == "--separator")
-            line.separator = reader.ValueOf(option, inlineValue);
+            line.options.separator = reader.ValueOf(option, inlineValue);
         else if (option == "--no-bom")
-            line.setBom = false;
+            line.options.setBom = false;
         else if (option == "--override")
-            line.overrideExisting = true;
+            line.options.overrideExisting = true;
         else if (option == "--all")
             line.all = true;
         else if (option == "--include-deleted")
-            line.skipDeletedHighlights = false;
+            line.options.reading.skipDeletedHighlights = false;
         else if (option == "--file-titles")
-            line.chapterTitlesFromToc = false;
+            line.options.reading.chapterTitlesFromToc = false;
     }
 
     switch (line.command) {
@@ -145,23 +151,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-    return "Usage:\n"
-           "  marvik-cli list   [--db FILE] [--include-deleted]\n"
-           "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
-           "                    [--include-deleted] [--file-titles] (VOLUME_ID... | --all)\n"
-           "  marvik-cli repair [--db FILE] [--include-deleted] VOLUME_ID\n"
-           "Run \"marvik-cli --help\" for details.\n";
+    return "Usage:\n" + std::string(kSynopsis) + "Run \"marvik-cli --help\" for details.\n";
 }
 
 std::string HelpText() {
     return "marvik-cli: lists the books of a Kobo reader's database that carry highlights or notes, and writes\n"
            "them to text files.\n"
            "\n"
-           "Usage:\n"
-           "  marvik-cli list   [--db FILE] [--include-deleted]\n"
-           "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
-           "                    [--include-deleted] [--file-titles] (VOLUME_ID... | --all)\n"
-           "  marvik-cli repair [--db FILE] [--include-deleted] VOLUME_ID\n"
+           "Usage:\n" +
+           std::string(kSynopsis) +
            "  marvik-cli --help\n"
            "\n"
            "Commands:\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExportOptions.h"
+
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -18,12 +20,8 @@ struct CommandLine {
     Command command = Command::Help;
     std::optional<std::filesystem::path> database; // --db; unset: look for the reader, then the current folder
     std::filesystem::path resultsFolder = "results";
-    std::string separator = "\t"; // UTF-8 bytes as given
-    bool setBom = true;
-    bool overrideExisting = false;
+    ExportOptions options; // the separator as given, in UTF-8; reading options for every command
     bool all = false;
-    bool skipDeletedHighlights = true; // off with --include-deleted
-    bool chapterTitlesFromToc = true;  // off with --file-titles
     std::vector<std::string> volumeIds;
 };
 

@@ -1,11 +1,11 @@
 #include "Commands.h"
 
 #include "DefaultDatabase.h"
+#include "ReaderConnection.h"
 #include "ReaderLibrary.h"
 
 #include <algorithm>
 #include <ostream>
-#include <system_error>
 
 namespace {
 
@@ -21,14 +21,12 @@ std::filesystem::path DatabaseOf(const CommandLine& line, const VolumeSource& vo
     return DefaultDatabasePath(volumes, std::filesystem::current_path());
 }
 
-// Unlike the window, which stays silent, a missing file is an error here. It is checked before anything opens the
-// path, since opening would create an empty database there.
+// Unlike the window, which stays silent, a missing file is an error here.
 void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress,
-                  bool skipDeletedHighlights) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(database, error))
+                  const ReadingOptions& options) {
+    if (!IsReaderDatabaseFile(database))
         throw std::runtime_error("database file not found: " + database.string());
-    library.LoadDatabase(database, progress, skipDeletedHighlights);
+    library.LoadDatabase(database, progress, options);
     if (library.DatabasePath() != database)
         throw std::runtime_error("database file not found: " + database.string());
 }
@@ -53,10 +51,10 @@ int List(const ReaderLibrary& library, std::ostream& out) {
 }
 
 // Every listed volume in one run, as the window's "export all books" does: the failures are told at the end.
-int ExportAll(const ReaderLibrary& library, const ExportOptions& options, const CommandLine& line,
-              ProgressReporter& progress, std::ostream& out, std::ostream& err) {
-    const ExportAllResult result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.separator,
-                                                                 line.resultsFolder, options, progress);
+int ExportAll(const ReaderLibrary& library, const CommandLine& line, ProgressReporter& progress, std::ostream& out,
+              std::ostream& err) {
+    const ExportAllResult result =
+        library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options, progress);
     for (const std::filesystem::path& file : result.written)
         out << file.string() << '\n';
     out.flush();
@@ -71,17 +69,13 @@ int ExportAll(const ReaderLibrary& library, const ExportOptions& options, const 
 int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
            std::ostream& err) {
     CreateResultsFolder(line.resultsFolder);
-    const ExportOptions options{.setBom = line.setBom,
-                                .overrideExisting = line.overrideExisting,
-                                .skipDeletedHighlights = line.skipDeletedHighlights,
-                                .chapterTitlesFromToc = line.chapterTitlesFromToc};
     if (line.all)
-        return ExportAll(library, options, line, progress, out, err);
+        return ExportAll(library, line, progress, out, err);
     const std::vector<std::string>& ids = line.volumeIds;
     int status = kExitOk;
     for (const std::string& id : ids) {
-        const ExportResult result = library.ExtractAnnotations(
-            id, line.separator, AnnotationTargetPath(line.resultsFolder, id), options, progress);
+        const ExportResult result =
+            library.ExtractAnnotations(id, AnnotationTargetPath(line.resultsFolder, id), line.options, progress);
         switch (result.outcome) {
         case ExportOutcome::Written:
             out << result.file.string() << '\n' << std::flush;
@@ -100,7 +94,7 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
 
 int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {
     for (const std::string& statement :
-         library.RepairContentIds(line.volumeIds.front(), progress, line.skipDeletedHighlights))
+         library.RepairContentIds(line.volumeIds.front(), progress, line.options.reading))
         out << statement << '\n';
     return kExitOk;
 }
@@ -109,7 +103,7 @@ int Run(const CommandLine& line, const VolumeSource& volumes, std::ostream& out,
     // Status and progress are for a window; stdout stays free for what scripts read.
     SilentProgress progress;
     ReaderLibrary library;
-    LoadExisting(library, DatabaseOf(line, volumes), progress, line.skipDeletedHighlights);
+    LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
     switch (line.command) {
     case Command::List:
         return List(library, out);

@@ -2,6 +2,8 @@
 
 #include "ESQLiteException.h"
 
+#include <sqlite3.h>
+
 #include <string_view>
 
 TColumnType ColumnTypeOf(sqlite3_stmt* statement, int column) {
@@ -16,13 +18,6 @@ TColumnType ColumnTypeOf(sqlite3_stmt* statement, int column) {
     if (type == "BLOB")
         return ctBlob;
     return ctText;
-}
-
-std::string UpperCaseAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 int FindColumn(const std::vector<std::string>& upperCasedNames, const std::string& fieldName) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <sqlite3.h>
+#include "AsciiCase.h"
+#include "SQLiteHandles.h"
 
 #include <string>
 #include <vector>
@@ -12,9 +13,6 @@ enum TColumnType : int { ctInteger = 1, ctNumeric = 2, ctText = 3, ctBlob = 4, c
 // case-sensitively ("INTEGER", "BOOLEAN"; "NUMERIC", "FLOAT", "DOUBLE", "REAL"; "BLOB"; anything else is text), or,
 // for a column without one, from the type of the value in that row.
 TColumnType ColumnTypeOf(sqlite3_stmt* statement, int column);
-
-// Column names are compared with their ASCII letters in capitals.
-std::string UpperCaseAscii(std::string text);
 
 // The index of the first column whose name (stored upper-cased) equals fieldName regardless of case; raises
 // ESQLiteException when there are no columns or no such column.

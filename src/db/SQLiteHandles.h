@@ -1,16 +1,18 @@
 #pragma once
 
-#include <sqlite3.h>
-
 #include <memory>
+
+// The library's handle types, declared only: users of this layer need not see the library's header.
+struct sqlite3;
+struct sqlite3_stmt;
 
 // Owners of the library's handles: whatever path leaves a scope, the handle is released exactly once.
 struct ConnectionCloser {
-    void operator()(sqlite3* handle) const noexcept { sqlite3_close(handle); }
+    void operator()(sqlite3* handle) const noexcept;
 };
 using ConnectionHandle = std::unique_ptr<sqlite3, ConnectionCloser>;
 
 struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
+    void operator()(sqlite3_stmt* statement) const noexcept;
 };
 using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;

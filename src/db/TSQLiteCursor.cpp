@@ -3,6 +3,8 @@
 #include "GeneralFloatFormat.h"
 #include "TSQLiteDatabase.h"
 
+#include <sqlite3.h>
+
 TSQLiteCursor::TSQLiteCursor(TSQLiteDatabase& database, const std::string& sql, const BindValues& values)
     : m_database(database), m_sql(sql), m_statement(database.Prepare(sql)) {
     database.BindData(m_statement.get(), values);

@@ -4,6 +4,8 @@
 #include "TSQLiteTable.h"
 #include "Utf8.h"
 
+#include <sqlite3.h>
+
 #include <cstring>
 #include <type_traits>
 

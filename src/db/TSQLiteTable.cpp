@@ -3,6 +3,8 @@
 #include "GeneralFloatFormat.h"
 #include "TSQLiteDatabase.h"
 
+#include <sqlite3.h>
+
 #include <cmath>
 #include <limits>
 #include <string_view>

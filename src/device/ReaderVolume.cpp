@@ -23,5 +23,5 @@ std::filesystem::path FindReaderVolume(const VolumeSource& volumes) {
 }
 
 std::filesystem::path ReaderDatabasePath(const std::filesystem::path& root) {
-    return root / ".kobo" / "KoboReader.sqlite";
+    return root / ".kobo" / kReaderDatabaseFileName;
 }

@@ -1,15 +1,11 @@
 #include "ChapterTitles.h"
 
-#include "DeletedBookmarks.h"
-#include "TSQLiteCursor.h"
-#include "TSQLiteDatabase.h"
+#include "ReaderConnection.h"
+#include "ReaderQuery.h"
 
 #include <charconv>
 
 namespace {
-
-const char* const kTocRows = "SELECT ChapterIDBookmarked, Title, VolumeIndex, ContentID FROM content "
-                             "WHERE ContentType = '899'";
 
 std::optional<std::int64_t> Number(std::string_view text) {
     std::int64_t value = 0;
@@ -31,27 +27,28 @@ bool ComesFirst(const std::optional<std::int64_t>& index, const std::string& con
 
 } // namespace
 
-void ChapterTitles::AddBook(TSQLiteDatabase& db, const std::string& bookId) {
-    Read(db, std::string(kTocRows) + " AND BookID = ?", &bookId);
+void ChapterTitles::AddBook(ReaderConnection& reader, const std::string& bookId) {
+    Read(reader, &bookId);
 }
 
-ChapterTitles ChapterTitles::ForAll(TSQLiteDatabase& db) {
+ChapterTitles ChapterTitles::ForAll(ReaderConnection& reader) {
     ChapterTitles titles;
-    titles.Read(db, kTocRows, nullptr);
+    titles.Read(reader, nullptr);
     return titles;
 }
 
-void ChapterTitles::Read(TSQLiteDatabase& db, const std::string& sql, const std::string* bookId) {
-    // Databases of older firmware have no table of contents rows to read.
-    if (!m_databaseHasToc)
-        m_databaseHasToc = HasColumn(db, "content", "ChapterIDBookmarked");
-    if (!*m_databaseHasToc)
+void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
+    // Databases of older firmware have no table-of-contents rows to read.
+    const ReaderSchema& schema = reader.Schema();
+    if (!schema.Has("content", "ChapterIDBookmarked") || !schema.Has("content", "ContentType") ||
+        (bookId && !schema.Has("content", "BookID")))
         return;
-    TSQLiteCursor rows(db, sql, bookId ? BindValues{*bookId} : BindValues{});
+    ReaderQuery rows(reader, "content", {"ChapterIDBookmarked", "Title", Optional("VolumeIndex"), "ContentID"},
+                     bookId ? "WHERE ContentType = '899' AND BookID = ?" : "WHERE ContentType = '899'",
+                     bookId ? BindValues{*bookId} : BindValues{});
     while (rows.Step()) {
-        const std::string spineFile(rows.FieldAsText(0));
-        Entry candidate{std::string(rows.FieldAsText(1)), Number(rows.FieldAsText(2)),
-                        std::string(rows.FieldAsText(3))};
+        const std::string spineFile(rows.Text(0));
+        Entry candidate{std::string(rows.Text(1)), Number(rows.Text(2)), std::string(rows.Text(3))};
         const auto [it, added] = m_titles.try_emplace(spineFile, candidate);
         if (!added &&
             ComesFirst(candidate.volumeIndex, candidate.contentId, it->second.volumeIndex, it->second.contentId))

@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_map>
 
-class TSQLiteDatabase;
+class ReaderConnection;
 
 // The chapter titles of kepub books. A bookmark's part there is a spine file whose content row carries only its path
 // as Title; the real titles stand in the table-of-contents rows (ContentType '899'), which name their spine file
@@ -15,9 +15,9 @@ class ChapterTitles {
 public:
     // The rows of one book, found through its BookID, which the table-of-contents rows share with the spine files
     // (an index serves it; nothing else about these rows is).
-    void AddBook(TSQLiteDatabase& db, const std::string& bookId);
+    void AddBook(ReaderConnection& reader, const std::string& bookId);
     // Every such row, for exporting many books in one go.
-    static ChapterTitles ForAll(TSQLiteDatabase& db);
+    static ChapterTitles ForAll(ReaderConnection& reader);
 
     // The title for the spine file, or null when no row names it.
     const std::string* Find(const std::string& spineFileId) const;
@@ -28,8 +28,7 @@ private:
         std::optional<std::int64_t> volumeIndex;
         std::string contentId;
     };
-    void Read(TSQLiteDatabase& db, const std::string& sql, const std::string* bookId);
+    void Read(ReaderConnection& reader, const std::string* bookId);
 
     std::unordered_map<std::string, Entry> m_titles;
-    std::optional<bool> m_databaseHasToc; // asked once
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExportOptions.h"
 #include "ProgressReporter.h"
 
 #include <filesystem>
@@ -11,7 +12,7 @@
 // Empty, and no file is created, when the database file is gone. With skipDeletedHighlights, bookmarks that the
 // reader deleted get no statement.
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
-                                          ProgressReporter& progress, bool skipDeletedHighlights = true);
+                                          ProgressReporter& progress, const ReadingOptions& options = {});
 
 // UPDATE Bookmark SET ContentID="new" WHERE ContentID="old"; with any double quote inside an id doubled. SQLite
 // reads a double-quoted name of a column as that column, so an id naming one of bookmarkColumns (letter case

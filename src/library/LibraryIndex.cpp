@@ -1,10 +1,9 @@
 #include "LibraryIndex.h"
 
-#include "DeletedBookmarks.h"
-
-#include "TSQLiteCursor.h"
-#include "TSQLiteDatabase.h"
+#include "ReaderConnection.h"
+#include "ReaderQuery.h"
 #include "VolumeMembership.h"
+#include "VolumeReader.h"
 
 #include <optional>
 #include <string>
@@ -82,76 +81,51 @@ private:
     std::unordered_set<std::string> m_offeredTitles;
 };
 
-template <class EachRow> void ForEachRow(TSQLiteDatabase& db, const std::string& sql, EachRow&& eachRow) {
-    TSQLiteCursor rows(db, sql);
-    if (!rows.Step())
-        return;
-    eachRow(rows, true);
-    while (rows.Step())
-        eachRow(rows, false);
-}
-
-std::uint32_t Column(const TSQLiteCursor& rows, const char* name) {
-    return static_cast<std::uint32_t>(rows.FieldIndex(name));
-}
-
-void ReadVolumes(TSQLiteDatabase& db, IndexBuilder& builder, bool skipDeletedHighlights) {
+void ReadVolumes(ReaderConnection& reader, IndexBuilder& builder, bool skipDeleted) {
     // A bookmark the reader deleted counts as absent: it lists no volume.
-    const bool leaveOutDeleted = LeavesOutDeleted(db, skipDeletedHighlights);
-    const std::string sql = leaveOutDeleted ? "SELECT VolumeID, StartContainerChildIndex, Hidden FROM Bookmark"
-                                            : "SELECT VolumeID, StartContainerChildIndex FROM Bookmark";
-    std::uint32_t volume = 0, child = 0, hidden = 0;
-    ForEachRow(db, sql, [&](TSQLiteCursor& rows, bool first) {
-        if (first) {
-            volume = Column(rows, "VolumeID");
-            child = Column(rows, "StartContainerChildIndex");
-            hidden = leaveOutDeleted ? Column(rows, "Hidden") : 0;
-        }
-        if (!leaveOutDeleted || !IsDeletedOnReader(rows.FieldAsText(hidden)))
-            builder.AddVolume(rows.FieldAsText(volume), rows.FieldAsText(child));
-    });
+    std::vector<QueryColumn> columns = {"VolumeID", "StartContainerChildIndex"};
+    if (skipDeleted)
+        columns.push_back(Optional("Hidden"));
+    ReaderQuery rows(reader, "Bookmark", columns);
+    while (rows.Step())
+        if (!skipDeleted || !IsDeletedOnReader(rows.Text(2)))
+            builder.AddVolume(rows.Text(0), rows.Text(1));
 }
 
 // Titles, authors or both from one pass over the content table; the two lists do not depend on each other, so one
 // pass for both gives what two give.
-void ReadContent(TSQLiteDatabase& db, IndexBuilder& builder, bool titles, bool authors) {
-    const std::string sql = titles && authors ? "SELECT BookID, BookTitle, ContentID, Attribution FROM content"
-                            : titles          ? "SELECT BookID, BookTitle FROM content"
-                                              : "SELECT ContentID, Attribution FROM content";
-    std::uint32_t book = 0, title = 0, content = 0, author = 0;
-    ForEachRow(db, sql, [&](TSQLiteCursor& rows, bool first) {
-        if (first && titles) {
-            book = Column(rows, "BookID");
-            title = Column(rows, "BookTitle");
-        }
-        if (first && authors) {
-            content = Column(rows, "ContentID");
-            author = Column(rows, "Attribution");
-        }
+void ReadContent(ReaderConnection& reader, IndexBuilder& builder, bool titles, bool authors) {
+    std::vector<QueryColumn> columns;
+    if (titles)
+        columns.insert(columns.end(), {"BookID", "BookTitle"});
+    if (authors)
+        columns.insert(columns.end(), {"ContentID", "Attribution"});
+    const std::size_t content = titles ? 2 : 0;
+    ReaderQuery rows(reader, "content", columns);
+    while (rows.Step()) {
         if (titles)
-            builder.AddTitle(rows.FieldAsText(book), rows.FieldAsText(title));
+            builder.AddTitle(rows.Text(0), rows.Text(1));
         if (authors)
-            builder.AddAuthor(rows.FieldAsText(content), rows.FieldAsText(author));
-    });
+            builder.AddAuthor(rows.Text(content), rows.Text(content + 1));
+    }
 }
 
 } // namespace
 
-void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index, bool skipDeletedHighlights) {
+void ReadLibraryIndex(ReaderConnection& reader, LibraryIndex& index, const ReadingOptions& options) {
     index.Clear();
-    TSQLiteDatabase db(database.string());
     IndexBuilder volumes(index);
-    ReadVolumes(db, volumes, skipDeletedHighlights);
+    ReadVolumes(reader, volumes, options.skipDeletedHighlights);
     try {
         IndexBuilder builder(index);
-        ReadContent(db, builder, true, true);
+        ReadContent(reader, builder, true, true);
     } catch (const ESQLiteException&) {
         // Read again the two ways the content table is described, so that a failure names the query that meets
         // it and leaves the lists as that query leaves them.
         index.TitlePairs.Clear();
         index.AuthorPairs.Clear();
         IndexBuilder builder(index);
-        ReadContent(db, builder, true, false);
-        ReadContent(db, builder, false, true);
+        ReadContent(reader, builder, true, false);
+        ReadContent(reader, builder, false, true);
     }
 }

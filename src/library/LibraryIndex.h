@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ProgressReporter.h"
+#include "ExportOptions.h"
 #include "TSortedStringList.h"
 
-#include <filesystem>
+class ReaderConnection;
 
 // Which volumes carry bookmarks, and the title and author pairs that belong to them.
 struct LibraryIndex {
@@ -17,7 +17,7 @@ struct LibraryIndex {
     void Clear();
 };
 
-// Reads the index of the database file into index (which it clears first). The reading stops at the first error
-// of the access layer, which goes on to the caller with index partly filled. With skipDeletedHighlights, bookmarks
-// that the reader deleted list no volume.
-void ReadLibraryIndex(const std::filesystem::path& database, LibraryIndex& index, bool skipDeletedHighlights = true);
+// Reads the index of the database into index (which it clears first). The reading stops at the first error of the
+// access layer, which goes on to the caller with index partly filled. With skipDeletedHighlights, bookmarks that the
+// reader deleted list no volume.
+void ReadLibraryIndex(ReaderConnection& reader, LibraryIndex& index, const ReadingOptions& options);

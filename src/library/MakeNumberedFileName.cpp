@@ -1,4 +1,4 @@
-#include "AnnotationExport.h"
+#include "MakeNumberedFileName.h"
 
 #include <cstdio>
 #include <system_error>

@@ -1,47 +1,48 @@
 #include "ReaderLibrary.h"
 
-#include <system_error>
-
-namespace {
-
-bool IsExistingFile(const std::filesystem::path& path) {
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error);
-}
-
-} // namespace
+#include "ReaderConnection.h"
 
 void ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress,
-                                 bool skipDeletedHighlights) {
+                                 const ReadingOptions& options) {
     m_index.Clear();
     progress.SetStatus("reading database");
-    if (!IsExistingFile(path)) {
+    if (!IsReaderDatabaseFile(path)) {
         progress.SetStatus("");
         return;
     }
+    // Recorded before the reading, so that the console can still reach a database that fails to load.
     m_databasePath = path;
-    ReadLibraryIndex(path, m_index, skipDeletedHighlights);
+    std::unique_ptr<ReaderConnection> reader = OpenReaderDatabase(path, ReaderAccess::Read);
+    if (reader)
+        ReadLibraryIndex(*reader, m_index, options);
     progress.SetStatus("");
 }
 
 bool ReaderLibrary::DatabaseExists() const {
-    return IsExistingFile(m_databasePath);
+    return IsReaderDatabaseFile(m_databasePath);
 }
 
-ExportResult ReaderLibrary::ExtractAnnotations(const std::string& volumeId, const std::string& separator,
-                                               const std::filesystem::path& target, const ExportOptions& options,
-                                               ProgressReporter& progress) const {
-    return ::ExtractAnnotations(m_databasePath, m_index, volumeId, separator, target, options, progress);
+ExportResult ReaderLibrary::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target,
+                                               const ExportOptions& options, ProgressReporter& progress) const {
+    return ::ExtractAnnotations(m_databasePath, m_index, volumeId, target, options, progress);
 }
 
 std::vector<std::string> ReaderLibrary::RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
-                                                         bool skipDeletedHighlights) const {
-    return ::RepairContentIds(m_databasePath, volumeId, progress, skipDeletedHighlights);
+                                                         const ReadingOptions& options) const {
+    return ::RepairContentIds(m_databasePath, volumeId, progress, options);
 }
 
 ExportAllResult ReaderLibrary::ExtractAllAnnotations(const std::vector<std::string>& volumeIds,
-                                                     const std::string& separator,
                                                      const std::filesystem::path& resultsFolder,
                                                      const ExportOptions& options, ProgressReporter& progress) const {
-    return ::ExtractAllAnnotations(m_databasePath, m_index, volumeIds, separator, resultsFolder, options, progress);
+    return ::ExtractAllAnnotations(m_databasePath, m_index, volumeIds, resultsFolder, options, progress);
+}
+
+void ReaderLibrary::ExecuteStatements(const std::vector<std::string>& statements) const {
+    // The run's own connection; closing it on every path rolls back a transaction the lines left open.
+    std::unique_ptr<ReaderConnection> writer = OpenReaderDatabase(m_databasePath, ReaderAccess::Write);
+    if (!writer)
+        return;
+    for (const std::string& statement : statements)
+        writer->Database().ExecSQL(statement);
 }

@@ -13,12 +13,8 @@ public:
     TMyStringList() = default;
     explicit TMyStringList(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
 
-    void Add(std::string line) { m_lines.push_back(std::move(line)); }
-    void Insert(std::size_t index, std::string line);
     std::size_t Count() const { return m_lines.size(); }
-    std::string& operator[](std::size_t index) { return m_lines[index]; }
     const std::string& operator[](std::size_t index) const { return m_lines[index]; }
-    const std::vector<std::string>& Lines() const { return m_lines; }
 
     // Writes the lines to file, replacing a file of that name. The lines go to a new file beside it first, which
     // then takes the name, so a failure never leaves a half-written file under that name, nor the new file.

@@ -41,17 +41,6 @@ bool TSortedStringList::Add(const std::string& text) {
     return true;
 }
 
-int TSortedStringList::IndexOf(std::string_view text) const {
-    const auto found = m_entries.find(m_order->SortKey(text));
-    if (found == m_entries.end())
-        return -1;
-    const auto& ordered = Ordered();
-    const auto at =
-        std::lower_bound(ordered.begin(), ordered.end(), found->first,
-                         [](EntryMap::const_iterator entry, const std::string& key) { return entry->first < key; });
-    return static_cast<int>(at - ordered.begin());
-}
-
 bool TSortedStringList::Contains(std::string_view text) const {
     return m_entries.count(m_order->SortKey(text)) != 0;
 }

@@ -19,8 +19,6 @@ public:
     bool Add(const std::string& text);
     // Whether an entry compares equal to text (so letter case is ignored).
     bool Contains(std::string_view text) const;
-    // The entry's index, or -1.
-    int IndexOf(std::string_view text) const;
     void Clear();
 
     std::size_t Count() const { return m_entries.size(); }

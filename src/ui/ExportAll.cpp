@@ -6,21 +6,10 @@
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-
-// The options are read when an export starts, as the user left them.
-ExportOptions TForm1::CurrentExportOptions() const {
-    return {.setBom = TntCheckBox3->isChecked(),
-            .overrideExisting = CheckBox1->isChecked(),
-            .skipDeletedHighlights = CheckBox3->isChecked(),
-            .chapterTitlesFromToc = CheckBox4->isChecked()};
-}
-
 void TForm1::exportallbooks1Click() {
-    const QString results = ProgramFolder + "results";
-    const ExportAllResult result = m_library.ExtractAllAnnotations(
-        Volumes().Entries(), EncodeUtf8(TntEdit3->text()), ToPath(results), CurrentExportOptions(), *m_progress);
+    const QString results = ResultsFolder();
+    const ExportAllResult result =
+        m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), CurrentExportOptions(), *m_progress);
     if (result.noDatabase)
         return;
     ShellOpen(results);

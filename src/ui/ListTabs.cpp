@@ -115,14 +115,11 @@ void TForm1::ExportOrRepair(const std::string& volumeId) {
         RepairContentIds(volumeId);
         return;
     }
-    const std::filesystem::path target = AnnotationTargetPath(ToPath(ProgramFolder + "results"), volumeId);
-    ExtractAnnotations(volumeId, EncodeUtf8(TntEdit3->text()), target);
+    ExtractAnnotations(volumeId, AnnotationTargetPath(ToPath(ResultsFolder()), volumeId));
 }
 
-void TForm1::ExtractAnnotations(const std::string& volumeId, const std::string& separator,
-                                const std::filesystem::path& target) {
-    const ExportResult result =
-        m_library.ExtractAnnotations(volumeId, separator, target, CurrentExportOptions(), *m_progress);
+void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
+    const ExportResult result = m_library.ExtractAnnotations(volumeId, target, CurrentExportOptions(), *m_progress);
     switch (result.outcome) {
     case ExportOutcome::NoDatabase:
         break;
@@ -136,6 +133,6 @@ void TForm1::ExtractAnnotations(const std::string& volumeId, const std::string& 
 }
 
 void TForm1::RepairContentIds(const std::string& volumeId) {
-    for (const std::string& statement : m_library.RepairContentIds(volumeId, *m_progress, CheckBox3->isChecked()))
+    for (const std::string& statement : m_library.RepairContentIds(volumeId, *m_progress, CurrentReadingOptions()))
         Memo1->appendPlainText(QString::fromUtf8(statement));
 }

@@ -23,6 +23,10 @@ QString KoboFolder(const QString& root) {
 
 } // namespace
 
+QString TForm1::ProgramDatabaseCopy() const {
+    return ProgramFolder + QString::fromUtf8(kReaderDatabaseFileName.data(), kReaderDatabaseFileName.size());
+}
+
 QString TForm1::FindReaderRoot() const {
     return FromPath(FindReaderVolume(*m_volumes));
 }
@@ -38,7 +42,7 @@ void TForm1::loaddatabase1Click() {
         fromMarvik1->setText("from Kobo Reader");
         fromMarvik1->setEnabled(false);
     }
-    const QString copy = ProgramFolder + "KoboReader.sqlite";
+    const QString copy = ProgramDatabaseCopy();
     if (IsFile(copy)) {
         fromprogrampath1->setText("from program folder (" + copy + ")");
         fromprogrampath1->setEnabled(true);
@@ -49,7 +53,7 @@ void TForm1::loaddatabase1Click() {
 }
 
 void TForm1::fromprogrampath1Click() {
-    LoadDatabase(ProgramFolder + "KoboReader.sqlite");
+    LoadDatabase(ProgramDatabaseCopy());
 }
 
 void TForm1::fromMarvik1Click() {
@@ -57,7 +61,7 @@ void TForm1::fromMarvik1Click() {
 }
 
 void TForm1::openfolders1Click() {
-    openresultfolder1->setEnabled(IsFolder(ProgramFolder + "results"));
+    openresultfolder1->setEnabled(IsFolder(ResultsFolder()));
     ReaderDrive = FindReaderRoot();
     openMarvikkobo1->setEnabled(!ReaderDrive.isEmpty() && IsFolder(KoboFolder(ReaderDrive)));
 }
@@ -67,9 +71,8 @@ void TForm1::opemprogramfolder1Click() {
 }
 
 void TForm1::openresultfolder1Click() {
-    const QString results = ProgramFolder + "results";
-    if (IsFolder(results))
-        ShellOpen(results);
+    if (IsFolder(ResultsFolder()))
+        ShellOpen(ResultsFolder());
 }
 
 void TForm1::openMarvikkobo1Click() {

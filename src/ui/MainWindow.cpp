@@ -67,7 +67,7 @@ void TForm1::FormCreate() {
     for (QLineEdit* edit : {TntEdit1, TntEdit2, TntEdit4})
         edit->clear();
     // A results folder that cannot be made shows up later, when an export cannot write its file.
-    QDir().mkpath(ProgramFolder + "results");
+    QDir().mkpath(ResultsFolder());
     TntEdit3->setText(QStringLiteral("\t"));
 }
 
@@ -87,12 +87,16 @@ QString TForm1::DatabasePath() const {
     return FromPath(m_library.DatabasePath());
 }
 
+QString TForm1::ResultsFolder() const {
+    return ProgramFolder + "results";
+}
+
 void TForm1::LoadDatabase(const QString& path) {
     for (QListWidget* list : {TntListBox1, TntListBox2, TntListBox3})
         list->clear();
     for (QLabel* label : {TntLabel1, TntLabel2, TntLabel7, TntLabel8, TntLabel10, TntLabel11})
         label->clear();
-    m_library.LoadDatabase(ToPath(path), *m_progress, CheckBox3->isChecked());
+    m_library.LoadDatabase(ToPath(path), *m_progress, CurrentReadingOptions());
 
     const LibraryIndex& index = m_library.Index();
     QStringList rows;

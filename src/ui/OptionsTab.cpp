@@ -15,6 +15,18 @@ QString SeparatorCodes(const QString& separator) {
     return codes;
 }
 
+// The options are read when an action starts, as the user left them.
+ReadingOptions TForm1::CurrentReadingOptions() const {
+    return {.skipDeletedHighlights = CheckBox3->isChecked(), .chapterTitlesFromToc = CheckBox4->isChecked()};
+}
+
+ExportOptions TForm1::CurrentExportOptions() const {
+    return {.separator = EncodeUtf8(TntEdit3->text()),
+            .setBom = TntCheckBox3->isChecked(),
+            .overrideExisting = CheckBox1->isChecked(),
+            .reading = CurrentReadingOptions()};
+}
+
 void TForm1::TntEdit3Change() {
     Label1->setText(SeparatorCodes(TntEdit3->text()));
 }

@@ -42,6 +42,8 @@ public:
     const TSortedStringList& TitlePairs() const { return m_library.Index().TitlePairs; }
     const TSortedStringList& AuthorPairs() const { return m_library.Index().AuthorPairs; }
     QString DatabasePath() const;
+    // Where the annotation files go: "results" in the program folder.
+    QString ResultsFolder() const;
 
     QString ProgramFolder;      // ends in "/"
     QString ReaderDrive;        // root of the reader's volume; empty when none was found
@@ -119,6 +121,8 @@ private:
     void openresultfolder1Click();
     void openMarvikkobo1Click();
     QString FindReaderRoot() const;
+    // The copy of the reader's database that the program folder may hold.
+    QString ProgramDatabaseCopy() const;
 
     // list tabs
     void TntListBox1Click();
@@ -137,10 +141,10 @@ private:
                     void (TForm1::*click)());
     static bool IsShiftDown();
     void ExportOrRepair(const std::string& volumeId);
-    void ExtractAnnotations(const std::string& volumeId, const std::string& separator,
-                            const std::filesystem::path& target);
+    void ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target);
     void RepairContentIds(const std::string& volumeId);
     ExportOptions CurrentExportOptions() const;
+    ReadingOptions CurrentReadingOptions() const;
     void exportallbooks1Click();
 
     // options tab and console

@@ -4,6 +4,7 @@
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <fstream>
 

@@ -7,6 +7,7 @@
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>

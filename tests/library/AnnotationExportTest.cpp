@@ -3,6 +3,7 @@
 #include "ContentIdRepair.h"
 #include "EFileError.h"
 #include "FileContents.h"
+#include "MakeNumberedFileName.h"
 #include "ReaderDatabase.h"
 #include "ReaderFolderTest.h"
 #include "RecordingProgress.h"
@@ -34,15 +35,14 @@ protected:
         reader.AddPart({id, book, book ? "A Winter Voyage" : OptionalText(), title, author, place});
     }
     void AddWinterVoyage() { fixture::AddWinterVoyage(reader, kWinter); }
-    ExportResult ExportTo(const std::string& volume, const std::filesystem::path& target, ExportOptions options,
-                          const std::string& separator = "\t") {
-        reader.Close();
-        ReadLibraryIndex(reader.Path(), index);
-        return ExtractAnnotations(reader.Path(), index, volume, separator, target, options, progress);
+    ExportResult ExportTo(const std::string& volume, const std::filesystem::path& target, ExportOptions options) {
+        Load(options.reading);
+        return library.ExtractAnnotations(volume, target, options, progress);
     }
     // The written file's bytes, with the byte-order mark off and no replacing.
     std::string Export(const std::string& volume, const std::string& separator = "\t", bool bom = false) {
-        const ExportResult result = ExportTo(volume, AnnotationTargetPath(results, volume), {bom, false}, separator);
+        const ExportResult result =
+            ExportTo(volume, AnnotationTargetPath(results, volume), {.separator = separator, .setBom = bom});
         EXPECT_EQ(result.outcome, ExportOutcome::Written);
         return fixture::FileBytes(result.file);
     }
@@ -171,7 +171,7 @@ TEST_F(AnnotationExportTest, ReportsWhatCouldNotBeDone) {
 
     // No database: nothing is touched, and no database file appears.
     const std::filesystem::path gone = folder / "gone.sqlite";
-    EXPECT_EQ(ExtractAnnotations(gone, index, kWinter, "\t", target, {}, progress).outcome, ExportOutcome::NoDatabase);
+    EXPECT_EQ(ExtractAnnotations(gone, Index(), kWinter, target, {}, progress).outcome, ExportOutcome::NoDatabase);
     EXPECT_TRUE(progress.events.empty());
     EXPECT_FALSE(std::filesystem::exists(gone));
 

@@ -1,6 +1,7 @@
 // Naming and writing the annotation file.
-#include "AnnotationExport.h"
+#include "ExportFile.h"
 #include "FileContents.h"
+#include "MakeNumberedFileName.h"
 #include "TMyStringList.h"
 #include "TempFolder.h"
 
@@ -29,8 +30,7 @@ TEST(AnnotationFileTest, SavesEveryLineWithCrLfAndReplacesTheFile) {
     TempFolder folder;
     const std::filesystem::path file = folder / "\xE6\x9C\xAC.annotations.txt";
     std::ofstream(file) << "an older and much longer text than the new one";
-    TMyStringList lines({"first", "", "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0\nwith a break"});
-    lines.Insert(1, "second");
+    const TMyStringList lines({"first", "second", "", "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0\nwith a break"});
     lines.SaveToUnicodeFile(file);
     EXPECT_EQ(fixture::FileBytes(file),
               "first\r\nsecond\r\n\r\n\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0\nwith a break\r\n");

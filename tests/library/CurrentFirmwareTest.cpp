@@ -16,7 +16,7 @@ namespace {
 using namespace fixture::current;
 
 const ExportOptions kNew{.setBom = false};
-const ExportOptions kOld{.setBom = false, .skipDeletedHighlights = false, .chapterTitlesFromToc = false};
+const ExportOptions kOld{.setBom = false, .reading = {.skipDeletedHighlights = false, .chapterTitlesFromToc = false}};
 
 class CurrentFirmwareTest : public ReaderFolderTest {
 protected:
@@ -25,22 +25,22 @@ protected:
         reader.Close();
     }
     std::string Export(const std::string& volume, const ExportOptions& options) {
-        ReadLibraryIndex(reader.Path(), index, options.skipDeletedHighlights);
-        const ExportResult result = ExtractAnnotations(reader.Path(), index, volume, "\t",
-                                                       AnnotationTargetPath(results, volume), options, progress);
+        Load(options.reading);
+        const ExportResult result =
+            library.ExtractAnnotations(volume, AnnotationTargetPath(results, volume), options, progress);
         return fixture::FileBytes(result.file);
     }
 };
 
 TEST_F(CurrentFirmwareTest, DeletedHighlightsCountAsAbsentUnlessAskedFor) {
-    ReadLibraryIndex(reader.Path(), index, true);
-    EXPECT_FALSE(index.Volumes.Contains(kGone));
-    EXPECT_EQ(index.Volumes.Count(), 3u);
-    EXPECT_EQ(RepairContentIds(reader.Path(), kGone, progress, true), std::vector<std::string>{});
+    Load(kNew.reading);
+    EXPECT_FALSE(Index().Volumes.Contains(kGone));
+    EXPECT_EQ(Index().Volumes.Count(), 3u);
+    EXPECT_EQ(library.RepairContentIds(kGone, progress, kNew.reading), std::vector<std::string>{});
 
-    ReadLibraryIndex(reader.Path(), index, false);
-    EXPECT_TRUE(index.Volumes.Contains(kGone));
-    EXPECT_EQ(RepairContentIds(reader.Path(), kGone, progress, false).size(), 1u);
+    Load(kOld.reading);
+    EXPECT_TRUE(Index().Volumes.Contains(kGone));
+    EXPECT_EQ(library.RepairContentIds(kGone, progress, kOld.reading).size(), 1u);
 }
 
 TEST_F(CurrentFirmwareTest, KepubSectionsShowTheirChapterTitles) {
@@ -63,17 +63,16 @@ TEST_F(CurrentFirmwareTest, OlderShapesOfTheHiddenColumn) {
     reader.Exec("ALTER TABLE Bookmark DROP COLUMN Hidden");
     reader.Close();
     EXPECT_NE(Export(kKepub, kNew).find("A deleted highlight."), std::string::npos);
-    EXPECT_TRUE(index.Volumes.Contains(kGone)) << "without the column every bookmark counts";
-    EXPECT_EQ(RepairContentIds(reader.Path(), kGone, progress, true).size(), 1u);
+    EXPECT_TRUE(Index().Volumes.Contains(kGone)) << "without the column every bookmark counts";
+    EXPECT_EQ(library.RepairContentIds(kGone, progress, kNew.reading).size(), 1u);
 }
 
 TEST_F(CurrentFirmwareTest, ExportAllWritesEveryBookWithOneProgress) {
-    ReadLibraryIndex(reader.Path(), index, true);
-    const std::vector<std::string> volumes = index.Volumes.Entries();
+    Load();
+    const std::vector<std::string> volumes = Index().Volumes.Entries();
     // A folder in place of one book's file: that book fails, the others are written.
     std::filesystem::create_directory(AnnotationTargetPath(results, kPlain));
-    const ExportAllResult all =
-        ExtractAllAnnotations(reader.Path(), index, volumes, "\t", results, {.overrideExisting = true}, progress);
+    const ExportAllResult all = library.ExtractAllAnnotations(volumes, results, {.overrideExisting = true}, progress);
     ASSERT_EQ(all.failed.size(), 1u);
     EXPECT_EQ(all.failed[0].volumeId, kPlain);
     EXPECT_NE(all.failed[0].reason.find("Is a directory"), std::string::npos) << all.failed[0].reason;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LibraryIndex.h"
 #include "ReaderDatabase.h"
+#include "ReaderLibrary.h"
 #include "RecordingProgress.h"
 #include "TempFolder.h"
 
@@ -14,10 +14,18 @@ class ReaderFolderTest : public ::testing::Test {
 protected:
     ReaderFolderTest() { std::filesystem::create_directory(results); }
 
+    // Loads the database as the window does, the fixture's own connection closed first.
+    void Load(const ReadingOptions& options = {}) {
+        reader.Close();
+        SilentProgress silent;
+        library.LoadDatabase(reader.Path(), silent, options);
+    }
+    const LibraryIndex& Index() const { return library.Index(); }
+
     TempFolder folder;
     fixture::ReaderDatabase reader{folder / "KoboReader.sqlite"};
     std::filesystem::path results = folder / "results";
     TextOrder order{"C"};
-    LibraryIndex index{order};
+    ReaderLibrary library{order};
     fixture::RecordingProgress progress;
 };

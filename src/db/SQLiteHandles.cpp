@@ -1,0 +1,11 @@
+#include "SQLiteHandles.h"
+
+#include <sqlite3.h>
+
+void ConnectionCloser::operator()(sqlite3* handle) const noexcept {
+    sqlite3_close(handle);
+}
+
+void StatementFinalizer::operator()(sqlite3_stmt* statement) const noexcept {
+    sqlite3_finalize(statement);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "AnnotationWriter.h"
+
+#include <filesystem>
+#include <string>
+
+enum class ExportOutcome {
+    NoDatabase, // the database file is gone: nothing was done or shown
+    Written,    // file holds the written file's path
+    Failed,     // the front end shows "something went wrong!"
+};
+
+struct ExportResult {
+    ExportOutcome outcome = ExportOutcome::NoDatabase;
+    std::filesystem::path file;
+};
+
+// The file a double-click on the volume writes: resultsFolder / (id after its last "/") + the writer's suffix.
+std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
+                                           const std::string& fileSuffix = ".annotations.txt");
+
+// Writes the volume under the target's name (overrideExisting) or its first free numbered variant, the same for
+// every format. Failed when every numbered name is taken or no file of the name is there afterwards. Raises
+// EFileError when the file cannot be written.
+ExportResult WriteExportFile(const AnnotationWriter& writer, const AnnotatedVolume& volume,
+                             const std::filesystem::path& target, bool overrideExisting);

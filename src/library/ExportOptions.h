@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// How the reader's database is read: what the user's options make of its rows.
+struct ReadingOptions {
+    bool skipDeletedHighlights = true; // "skip deleted highlights": what the reader deleted counts as absent
+    bool chapterTitlesFromToc = true;  // "chapter titles from table of contents", for kepub books
+};
+
+// What an export writes, besides what it reads.
+struct ExportOptions {
+    std::string separator = "\t";  // between a highlight and its note, UTF-8
+    bool setBom = true;            // "set BOM"
+    bool overrideExisting = false; // "override existing annotation files"
+    ReadingOptions reading{};
+};

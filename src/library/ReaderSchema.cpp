@@ -1,0 +1,45 @@
+#include "ReaderSchema.h"
+
+#include "AsciiCase.h"
+#include "TSQLiteCursor.h"
+#include "TSQLiteDatabase.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<std::string> ColumnsOf(TSQLiteDatabase& db, const std::string& table) {
+    std::vector<std::string> names;
+    try {
+        TSQLiteCursor rows(db, "PRAGMA table_info(" + table + ")");
+        while (rows.Step())
+            names.emplace_back(rows.FieldAsText(1)); // cid, name, type, ...
+    } catch (const ESQLiteException&) {
+        names.clear();
+    }
+    return names;
+}
+
+} // namespace
+
+ReaderSchema ReaderSchema::Probe(TSQLiteDatabase& db) {
+    ReaderSchema schema;
+    schema.m_bookmark = ColumnsOf(db, "Bookmark");
+    schema.m_content = ColumnsOf(db, "content");
+    return schema;
+}
+
+const std::vector<std::string>& ReaderSchema::Columns(std::string_view table) const {
+    static const std::vector<std::string> kNone;
+    if (SameIgnoringAsciiCase(table, "Bookmark"))
+        return m_bookmark;
+    if (SameIgnoringAsciiCase(table, "content"))
+        return m_content;
+    return kNone;
+}
+
+bool ReaderSchema::Has(std::string_view table, std::string_view column) const {
+    const std::vector<std::string>& columns = Columns(table);
+    return std::any_of(columns.begin(), columns.end(),
+                       [column](const std::string& name) { return SameIgnoringAsciiCase(name, column); });
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TSQLiteDatabase;
+
+// The columns of the reader's Bookmark and content tables: they grew over the firmware versions, so what is optional
+// is asked here, once per connection.
+class ReaderSchema {
+public:
+    // Never raises: a database that cannot answer (no such table, no database at all) has no columns here, and then
+    // meets the reading's own queries and their errors.
+    static ReaderSchema Probe(TSQLiteDatabase& db);
+
+    // Whether the table has the column, names compared as SQLite compares them.
+    bool Has(std::string_view table, std::string_view column) const;
+    // The names of the table's columns, in their declared order.
+    const std::vector<std::string>& Columns(std::string_view table) const;
+
+private:
+    std::vector<std::string> m_bookmark;
+    std::vector<std::string> m_content;
+};
