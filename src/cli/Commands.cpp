@@ -9,6 +9,15 @@
 
 namespace {
 
+class WarningsTo : public SilentProgress {
+public:
+    explicit WarningsTo(std::ostream& err) : m_err(err) {}
+    void Warn(const std::string& text) override { m_err << "marvik-cli: " << text << '\n'; }
+
+private:
+    std::ostream& m_err;
+};
+
 // Messages of the access layer separate their lines with a lone carriage return.
 std::string WithLineBreaks(std::string message) {
     std::replace(message.begin(), message.end(), '\r', '\n');
@@ -100,8 +109,8 @@ int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReport
 }
 
 int Run(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
-    // Status and progress are for a window; stdout stays free for what scripts read.
-    SilentProgress progress;
+    // Status and progress are for a window; stdout stays free for what scripts read, warnings go with the errors.
+    WarningsTo progress(err);
     ReaderLibrary library;
     LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
     switch (line.command) {

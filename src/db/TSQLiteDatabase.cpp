@@ -19,14 +19,31 @@ template <class> inline constexpr bool kAlwaysFalse = false;
 } // namespace
 
 TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
+    // What sqlite3_open does: read-write, created when missing.
+    Open(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, fileName);
+}
+
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, int openFlags, const std::string& shownName) {
+    Open(fileName, openFlags, shownName);
+}
+
+void TSQLiteDatabase::Open(const std::string& fileName, int openFlags, const std::string& shownName) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open(fileName.c_str(), &raw);
+    const int rc = sqlite3_open_v2(fileName.c_str(), &raw, openFlags, nullptr);
     m_handle.reset(raw);
     if (rc == SQLITE_OK)
         return;
     if (m_handle)
-        throw ESQLiteException("Failed to open database \"" + fileName + "\" : " + sqlite3_errmsg(m_handle.get()));
-    throw ESQLiteException("Failed to open database \"" + fileName + "\" : unknown error");
+        throw ESQLiteException("Failed to open database \"" + shownName + "\" : " + sqlite3_errmsg(m_handle.get()));
+    throw ESQLiteException("Failed to open database \"" + shownName + "\" : unknown error");
+}
+
+int TSQLiteDatabase::LastErrorCode() const {
+    return sqlite3_errcode(m_handle.get());
+}
+
+void TSQLiteDatabase::SetBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(m_handle.get(), milliseconds);
 }
 
 TSQLiteDatabase::~TSQLiteDatabase() = default;

@@ -13,6 +13,8 @@ class TSQLiteDatabase {
 public:
     // Opens (and, as the library does, creates) the file; fileName is a UTF-8 path.
     explicit TSQLiteDatabase(const std::string& fileName);
+    // Opens with the library's open flags; fileName may then be a "file:" URI, and messages name shownName instead.
+    TSQLiteDatabase(const std::string& fileName, int openFlags, const std::string& shownName);
     virtual ~TSQLiteDatabase();
 
     TSQLiteDatabase(const TSQLiteDatabase&) = delete;
@@ -36,8 +38,13 @@ public:
     StatementHandle Prepare(const std::string& sql) const;
 
     sqlite3* Handle() const { return m_handle.get(); }
+    // The library's result code of the most recent failure on this connection.
+    int LastErrorCode() const;
+    // How long a statement waits for another connection's lock before it fails as locked.
+    void SetBusyTimeout(int milliseconds);
 
 private:
+    void Open(const std::string& fileName, int openFlags, const std::string& shownName);
     void BindOne(sqlite3_stmt* statement, int parameter, const BindValue& value) const;
 
     ConnectionHandle m_handle;

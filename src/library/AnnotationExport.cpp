@@ -19,6 +19,7 @@ public:
     void StartProgress(std::size_t) override {}
     void StepProgress() override { m_outer.StepProgress(); }
     void ResetProgress() override {}
+    void Warn(const std::string& text) override { m_outer.Warn(text); }
 
 private:
     ProgressReporter& m_outer;
@@ -49,11 +50,14 @@ std::size_t CountBookmarks(ReaderConnection& reader, const std::vector<std::stri
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress) {
-    std::unique_ptr<ReaderConnection> reader = OpenReaderDatabase(database, ReaderAccess::Read);
-    if (!reader)
+    AnnotatedVolume volume;
+    // The database is closed before the file is written.
+    const bool read =
+        ReadReaderDatabase(database, "the highlights of " + volumeId, progress, [&](ReaderConnection& reader) {
+            volume = ReadAnnotatedVolume(reader, index, volumeId, options.reading, nullptr, progress);
+        });
+    if (!read)
         return {ExportOutcome::NoDatabase, {}};
-    const AnnotatedVolume volume = ReadAnnotatedVolume(*reader, index, volumeId, options.reading, nullptr, progress);
-    reader.reset(); // closed before the file is written
     const ExportResult result = WriteExportFile(TextAnnotationWriter(options.separator, options.setBom), volume, target,
                                                 options.overrideExisting);
     progress.ResetProgress();
@@ -65,34 +69,59 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                                       const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,
                                       ProgressReporter& progress) {
+    // Every book is read before the first file is written, so that a reading that must start again (the database
+    // changed meanwhile, or is damaged) writes nothing twice.
+    struct Book {
+        AnnotatedVolume volume;
+        std::string unreadBecause; // the error that kept it from being read
+    };
+    std::vector<Book> books;
+    const bool read = ReadReaderDatabase(database, "the highlights", progress, [&](ReaderConnection& reader) {
+        books.clear();
+        progress.SetStatus("extracting annotations");
+        progress.StartProgress(CountBookmarks(reader, volumeIds, options.reading.skipDeletedHighlights));
+        // Read once for all books: looking the titles up book by book would read the content table each time.
+        std::optional<ChapterTitles> chapterTitles;
+        if (options.reading.chapterTitlesFromToc)
+            chapterTitles.emplace(ChapterTitles::ForAll(reader));
+        SharedProgress shared(progress);
+        for (const std::string& id : volumeIds) {
+            Book& book = books.emplace_back();
+            try {
+                book.volume = ReadAnnotatedVolume(reader, index, id, options.reading,
+                                                  chapterTitles ? &*chapterTitles : nullptr, shared);
+            } catch (const ESQLiteException& error) {
+                if (FailedOnDamage(reader))
+                    throw;
+                // One book that cannot be read keeps none of the others from being written.
+                book.unreadBecause = error.what();
+            }
+        }
+    });
     ExportAllResult result;
-    std::unique_ptr<ReaderConnection> reader = OpenReaderDatabase(database, ReaderAccess::Read);
-    if (!reader) {
+    if (!read) {
         result.noDatabase = true;
         return result;
     }
-    progress.SetStatus("extracting annotations");
-    progress.StartProgress(CountBookmarks(*reader, volumeIds, options.reading.skipDeletedHighlights));
-    // Read once for all books: looking the titles up book by book would read the content table each time.
-    std::optional<ChapterTitles> chapterTitles;
-    if (options.reading.chapterTitlesFromToc)
-        chapterTitles.emplace(ChapterTitles::ForAll(*reader));
     const TextAnnotationWriter writer(options.separator, options.setBom);
-    SharedProgress shared(progress);
-    for (const std::string& id : volumeIds) {
+    for (std::size_t i = 0; i < volumeIds.size(); ++i) {
+        const std::string& id = volumeIds[i];
+        if (!books[i].unreadBecause.empty()) {
+            result.failed.push_back({id, books[i].unreadBecause});
+            continue;
+        }
         try {
-            const AnnotatedVolume volume = ReadAnnotatedVolume(*reader, index, id, options.reading,
-                                                               chapterTitles ? &*chapterTitles : nullptr, shared);
-            const ExportResult written = WriteExportFile(
-                writer, volume, AnnotationTargetPath(resultsFolder, id, writer.FileSuffix()), options.overrideExisting);
+            const ExportResult written =
+                WriteExportFile(writer, books[i].volume, AnnotationTargetPath(resultsFolder, id, writer.FileSuffix()),
+                                options.overrideExisting);
             if (written.outcome == ExportOutcome::Written)
                 result.written.push_back(written.file);
             else
                 result.failed.push_back({id, "something went wrong!"});
         } catch (const std::exception& error) {
-            // One book that cannot be read or written keeps none of the others from being written.
             result.failed.push_back({id, error.what()});
         }
+        books[i].volume = {}; // written: its memory is free for the rest
     }
     progress.ResetProgress();
     progress.SetStatus("");

@@ -42,27 +42,28 @@ std::string RepairStatement(const std::string& newId, const std::string& oldId,
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
                                           ProgressReporter& progress, const ReadingOptions& options) {
     std::vector<std::string> statements;
-    {
-        std::unique_ptr<ReaderConnection> reader = OpenReaderDatabase(database, ReaderAccess::Read);
-        if (!reader)
-            return {};
-        const bool skipDeleted = options.skipDeletedHighlights;
-        std::vector<QueryColumn> columns = {"ContentID"};
-        if (skipDeleted)
-            columns.push_back(Optional("Hidden"));
-        ReaderQuery rows(*reader, "Bookmark", columns,
-                         "WHERE VolumeID=? AND StartContainerPath LIKE ('%span#kobo%') AND ContentID LIKE ('%#%')",
-                         {volumeId});
-        std::vector<std::string> oldIds;
-        while (rows.Step())
-            if (!(skipDeleted && IsDeletedOnReader(rows.Text(1))))
-                oldIds.emplace_back(rows.Text(0));
-        progress.SetStatus("repair ContentID");
-        progress.ResetProgress();
-        const std::vector<std::string>& bookmarkColumns = reader->Schema().Columns("Bookmark");
-        for (const std::string& oldId : oldIds)
-            statements.push_back(RepairStatement(oldId.substr(0, oldId.find('#')), oldId, bookmarkColumns));
-    }
+    const bool read =
+        ReadReaderDatabase(database, "the bookmarks of " + volumeId, progress, [&](ReaderConnection& reader) {
+            statements.clear();
+            const bool skipDeleted = options.skipDeletedHighlights;
+            std::vector<QueryColumn> columns = {"ContentID"};
+            if (skipDeleted)
+                columns.push_back(Optional("Hidden"));
+            ReaderQuery rows(reader, "Bookmark", columns,
+                             "WHERE VolumeID=? AND StartContainerPath LIKE ('%span#kobo%') AND ContentID LIKE ('%#%')",
+                             {volumeId});
+            std::vector<std::string> oldIds;
+            while (rows.Step())
+                if (!(skipDeleted && IsDeletedOnReader(rows.Text(1))))
+                    oldIds.emplace_back(rows.Text(0));
+            progress.SetStatus("repair ContentID");
+            progress.ResetProgress();
+            const std::vector<std::string>& bookmarkColumns = reader.Schema().Columns("Bookmark");
+            for (const std::string& oldId : oldIds)
+                statements.push_back(RepairStatement(oldId.substr(0, oldId.find('#')), oldId, bookmarkColumns));
+        });
+    if (!read)
+        return {};
     progress.ResetProgress();
     progress.SetStatus("");
     return statements;

@@ -14,6 +14,8 @@ public:
     virtual void StepProgress() = 0;
     // Position back to 0.
     virtual void ResetProgress() = 0;
+    // Something the user should know about the result, said once ("The database file is damaged; ...").
+    virtual void Warn(const std::string& text) = 0;
 };
 
 // For callers that show nothing.
@@ -23,4 +25,5 @@ public:
     void StartProgress(std::size_t) override {}
     void StepProgress() override {}
     void ResetProgress() override {}
+    void Warn(const std::string&) override {}
 };

@@ -1,17 +1,136 @@
 #include "ReaderConnection.h"
 
-#include <system_error>
+#include "DatabaseFileState.h"
+#include "PrivateFolder.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr auto kChangeRetryTime = std::chrono::seconds(5);
+constexpr auto kChangeRetryPause = std::chrono::milliseconds(150);
+constexpr int kLockWaitMilliseconds = 5000;
+// Readings spoilt by another program's writes before the reading takes SQLite's locks instead.
+constexpr int kSettledAttempts = 2;
+
+// A "file:" URI for path: every byte outside the unreserved set percent-encoded, so that "?", "#" and "%" in a name
+// stay part of it.
+std::string FileUri(const std::filesystem::path& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : std::filesystem::absolute(path).string()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || c == '-' ||
+            c == '.' || c == '_' || c == '~' || c == '/') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 15];
+        }
+    }
+    return uri;
+}
+
+} // namespace
+
+bool FailedOnDamage(ReaderConnection& reader) {
+    return (reader.Database().LastErrorCode() & 0xFF) == SQLITE_CORRUPT;
+}
 
 bool IsReaderDatabaseFile(const std::filesystem::path& path) {
     std::error_code error;
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-ReaderConnection::ReaderConnection(const std::filesystem::path& path)
-    : m_database(path.string()), m_schema(ReaderSchema::Probe(m_database)) {}
+ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAccess access, bool avoidIndexes)
+    : m_avoidIndexes(avoidIndexes) {
+    const std::string shown = path.string();
+    if (access == ReaderAccess::Write) {
+        m_database = std::make_unique<TSQLiteDatabase>(FileUri(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, shown);
+    } else if (access == ReaderAccess::ReadSharingLocks) {
+        m_database = std::make_unique<TSQLiteDatabase>(FileUri(path) + "?mode=ro",
+                                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, shown);
+        m_database->SetBusyTimeout(kLockWaitMilliseconds);
+        // Every query of the action then reads the same committed state.
+        m_database->ExecSQL("BEGIN");
+    } else if (!DatabaseFileState::Of(path).JournalHasContent()) {
+        // Nothing beside the file needs replaying, so the file alone is the committed state: an immutable open
+        // reads it without locks and without looking for, creating or deleting any file beside it.
+        m_database = std::make_unique<TSQLiteDatabase>(FileUri(path) + "?immutable=1",
+                                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, shown);
+    } else {
+        // Committed frames in a -wal, or a transaction to roll back: SQLite would write the database to settle
+        // them. A private copy of the file and its journal is settled instead, in a folder of the user's own.
+        m_copy = std::make_unique<PrivateFolder>();
+        const std::string name = path.filename().string();
+        const std::filesystem::path copy = CopyInto(path, m_copy->Path(), name);
+        for (const char* journal : {"-wal", "-journal"})
+            if (std::filesystem::path beside = path.string() + journal; IsReaderDatabaseFile(beside))
+                CopyInto(beside, m_copy->Path(), name + journal);
+        m_database = std::make_unique<TSQLiteDatabase>(copy.string(), SQLITE_OPEN_READWRITE, shown);
+    }
+    m_schema = ReaderSchema::Probe(*m_database);
+}
 
-std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path& path, ReaderAccess) {
+ReaderConnection::~ReaderConnection() {
+    m_database.reset(); // before its private copy goes
+}
+
+std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path& path, ReaderAccess access,
+                                                     bool avoidIndexes) {
     if (!IsReaderDatabaseFile(path))
         return nullptr;
-    return std::make_unique<ReaderConnection>(path);
+    return std::make_unique<ReaderConnection>(path, access, avoidIndexes);
+}
+
+bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& what, ProgressReporter& progress,
+                        const std::function<void(ReaderConnection&)>& read) {
+    const auto deadline = std::chrono::steady_clock::now() + kChangeRetryTime;
+    bool avoidIndexes = false;
+    bool mayShareLocks = true;
+    for (int attempt = 1;; ++attempt) {
+        const DatabaseFileState before = DatabaseFileState::Of(path);
+        // A program that keeps writing spoils every reading of the files as they are; its locks are then shared,
+        // where that needs no new file: always in rollback mode, in WAL mode once it has made its shared memory.
+        const bool sharingLocks =
+            mayShareLocks && attempt > kSettledAttempts && (before.InRollbackMode() || before.HasSharedMemory());
+        std::unique_ptr<ReaderConnection> reader;
+        try {
+            reader = OpenReaderDatabase(path, sharingLocks ? ReaderAccess::ReadSharingLocks : ReaderAccess::Read,
+                                        avoidIndexes);
+            if (!reader)
+                return false;
+            read(*reader);
+            if (sharingLocks || DatabaseFileState::Of(path) == before) {
+                if (avoidIndexes)
+                    progress.Warn("The database file is damaged; what was read may be incomplete.");
+                return true;
+            }
+        } catch (const ESQLiteException& error) {
+            // A journal left by a program that died needs a rollback that a reader sharing locks may not make.
+            if (sharingLocks && reader && (reader->Database().LastErrorCode() & 0xFF) == SQLITE_READONLY) {
+                mayShareLocks = false;
+                continue;
+            }
+            if (sharingLocks || DatabaseFileState::Of(path) == before) {
+                if (!reader || !FailedOnDamage(*reader))
+                    throw;
+                if (avoidIndexes)
+                    throw ESQLiteException("The database file is damaged: " + what + " could not be read.\r" +
+                                           error.what());
+                // Most damage is in an index; the tables themselves may still read whole.
+                avoidIndexes = true;
+                continue;
+            }
+        }
+        // Another program changed the database while it was read: what was read may mix two states.
+        if (std::chrono::steady_clock::now() > deadline)
+            throw ESQLiteException("The database file was changed by another program while " + what +
+                                   " was read. Try again when that program is done.");
+        std::this_thread::sleep_for(kChangeRetryPause);
+    }
 }

@@ -1,14 +1,22 @@
 #pragma once
 
+#include "ProgressReporter.h"
 #include "ReaderSchema.h"
 #include "TSQLiteDatabase.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
+
+class PrivateFolder;
 
 enum class ReaderAccess {
-    Read,  // loading, export, repair
+    Read,  // loading, export, repair: never creates, changes or deletes anything in the database's folder
     Write, // the SQL console, the one writer
+    // Reading while another program writes: SQLite's own locks (and a WAL database's shared memory file, which that
+    // program has made) are shared as SQLite shares them, within one read transaction.
+    ReadSharingLocks,
 };
 
 // Whether path names an existing regular file: a folder or a missing file is no database to open.
@@ -17,16 +25,32 @@ bool IsReaderDatabaseFile(const std::filesystem::path& path);
 // One open reader database and what its tables hold.
 class ReaderConnection {
 public:
-    explicit ReaderConnection(const std::filesystem::path& path);
+    ReaderConnection(const std::filesystem::path& path, ReaderAccess access, bool avoidIndexes);
+    ~ReaderConnection();
 
-    TSQLiteDatabase& Database() { return m_database; }
+    TSQLiteDatabase& Database() { return *m_database; }
     const ReaderSchema& Schema() const { return m_schema; }
+    // Tables are read without their indexes: the database is damaged, and an index may be what is.
+    bool AvoidsIndexes() const { return m_avoidIndexes; }
 
 private:
-    TSQLiteDatabase m_database;
+    std::unique_ptr<PrivateFolder> m_copy; // outlives the connection to the copy in it
+    std::unique_ptr<TSQLiteDatabase> m_database;
     ReaderSchema m_schema;
+    bool m_avoidIndexes;
 };
 
 // The one place that decides how a reader database is opened. Null when path names no existing file: opening it
 // would create an empty database there. Errors of the access layer go on to the caller.
-std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path& path, ReaderAccess access);
+std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path& path, ReaderAccess access,
+                                                     bool avoidIndexes = false);
+
+// Whether the connection's last failure was damage to the database file.
+bool FailedOnDamage(ReaderConnection& reader);
+
+// Runs read on a reading connection and makes sure that what it read is one committed state of the database: when
+// another program changed the files meanwhile, read runs again, for a few seconds at most. A database damaged where
+// only an index is damaged is read again without indexes, and progress is warned once. Errors of a damaged table
+// name what was being read (what, e.g. "the list of books"). False, without calling read, when path names no file.
+bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& what, ProgressReporter& progress,
+                        const std::function<void(ReaderConnection&)>& read);

@@ -12,9 +12,8 @@ void ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressRepo
     }
     // Recorded before the reading, so that the console can still reach a database that fails to load.
     m_databasePath = path;
-    std::unique_ptr<ReaderConnection> reader = OpenReaderDatabase(path, ReaderAccess::Read);
-    if (reader)
-        ReadLibraryIndex(*reader, m_index, options);
+    ReadReaderDatabase(path, "the list of books", progress,
+                       [&](ReaderConnection& reader) { ReadLibraryIndex(reader, m_index, options); });
     progress.SetStatus("");
 }
 

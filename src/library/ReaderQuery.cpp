@@ -19,6 +19,8 @@ std::string ReaderQuery::Sql(ReaderConnection& reader, std::string_view table, c
     }
     sql += " FROM ";
     sql += table;
+    if (reader.AvoidsIndexes())
+        sql += " NOT INDEXED";
     if (!tail.empty()) {
         sql += ' ';
         sql += tail;

@@ -9,7 +9,12 @@
 #include <limits>
 
 void WindowProgress::SetStatus(const std::string& text) {
-    m_status.setText(DecodeUtf8(text));
+    if (text.empty() && !m_warning.empty()) {
+        m_status.setText(DecodeUtf8(m_warning));
+        m_warning.clear();
+    } else {
+        m_status.setText(DecodeUtf8(text));
+    }
     m_status.repaint(); // the work that follows blocks the event loop
 }
 
@@ -29,6 +34,10 @@ void WindowProgress::StepProgress() {
     const auto percent = [this](int value) { return m_bar.maximum() > 0 ? 100LL * value / m_bar.maximum() : 0; };
     if (percent(after) != percent(before))
         m_bar.repaint();
+}
+
+void WindowProgress::Warn(const std::string& text) {
+    m_warning = text;
 }
 
 void WindowProgress::ResetProgress() {

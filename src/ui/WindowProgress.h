@@ -14,8 +14,11 @@ public:
     void StartProgress(std::size_t maximum) override;
     void StepProgress() override;
     void ResetProgress() override;
+    // Shown when the action ends, in place of the empty status, so that it stays to be read.
+    void Warn(const std::string& text) override;
 
 private:
     QLabel& m_status;
+    std::string m_warning;
     QProgressBar& m_bar;
 };

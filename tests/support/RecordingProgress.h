@@ -15,6 +15,7 @@ public:
     void StartProgress(std::size_t maximum) override { events.push_back("start:" + std::to_string(maximum)); }
     void StepProgress() override { ++steps; }
     void ResetProgress() override { events.push_back("reset"); }
+    void Warn(const std::string& text) override { events.push_back("warn:" + text); }
 
     std::vector<std::string> events;
     std::size_t steps = 0;
