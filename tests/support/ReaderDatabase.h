@@ -52,6 +52,9 @@ class ReaderDatabase {
 public:
     // Creates the file (which must not exist yet) with both tables and their indexes.
     explicit ReaderDatabase(std::filesystem::path file);
+    // Works on a file that exists already, as another program would.
+    enum OpenExisting { Existing };
+    ReaderDatabase(std::filesystem::path file, OpenExisting) : m_file(std::move(file)) {}
     ~ReaderDatabase();
     ReaderDatabase(const ReaderDatabase&) = delete;
     ReaderDatabase& operator=(const ReaderDatabase&) = delete;

@@ -1,0 +1,76 @@
+// Databases with damaged pages: what can still be read is read, and what cannot says so.
+#include "ESQLiteException.h"
+#include "FileContents.h"
+#include "ReaderFolderTest.h"
+#include "SampleBooks.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+const std::string kWinter = "/mnt/onboard/A Winter Voyage.epub";
+
+class DamagedDatabaseTest : public ReaderFolderTest {
+protected:
+    DamagedDatabaseTest() {
+        fixture::AddWinterVoyage(reader, kWinter);
+        reader.Exec("BEGIN");
+        for (int i = 0; i < 2000; ++i)
+            reader.AddBookmark({.bookmarkId = "f" + std::to_string(i),
+                                .volumeId = "/mnt/onboard/Filler " + std::to_string(i % 50) + ".epub",
+                                .contentId = "filler.html",
+                                .text = "filler"});
+        reader.Exec("COMMIT");
+    }
+    // Overwrites every page of the table or index of that name with bytes that make no page.
+    void Damage(const std::string& name, const std::string& pageType) {
+        const int pageSize = std::stoi(reader.QueryText("PRAGMA page_size"));
+        std::vector<int> pages;
+        for (int page = 0;; ++page) {
+            const std::string number =
+                reader.QueryText("SELECT pageno FROM dbstat WHERE name = '" + name + "' AND pagetype = '" + pageType +
+                                 "' LIMIT 1 OFFSET " + std::to_string(page));
+            if (number.empty())
+                break;
+            pages.push_back(std::stoi(number));
+        }
+        ASSERT_FALSE(pages.empty());
+        reader.Close();
+        std::fstream file(reader.Path(), std::ios::in | std::ios::out | std::ios::binary);
+        for (const int page : pages) {
+            file.seekp(static_cast<std::streamoff>(page - 1) * pageSize);
+            file << std::string(static_cast<std::size_t>(pageSize), '\xAB');
+        }
+    }
+    ExportResult Export() {
+        return library.ExtractAnnotations(kWinter, AnnotationTargetPath(results, kWinter), {.setBom = false}, progress);
+    }
+};
+
+TEST_F(DamagedDatabaseTest, ADamagedIndexIsReadAroundWithAWarning) {
+    Damage("bookmark_volume", "leaf");
+    Load();
+    ASSERT_TRUE(Index().Volumes.Contains(kWinter));
+    const ExportResult result = Export();
+    ASSERT_EQ(result.outcome, ExportOutcome::Written);
+    EXPECT_EQ(fixture::FileBytes(result.file), fixture::kWinterVoyageFile);
+    EXPECT_EQ(std::count(progress.events.begin(), progress.events.end(),
+                         "warn:The database file is damaged; what was read may be incomplete."),
+              1);
+}
+
+TEST_F(DamagedDatabaseTest, ADamagedTableSaysWhatCouldNotBeRead) {
+    Damage("Bookmark", "leaf");
+    try {
+        Load();
+        ADD_FAILURE() << "the bookmarks cannot be read";
+    } catch (const ESQLiteException& error) {
+        const std::string message = error.what();
+        EXPECT_EQ(message.rfind("The database file is damaged: the list of books could not be read.\r", 0), 0u)
+            << message;
+        EXPECT_NE(message.find("database disk image is malformed"), std::string::npos) << message;
+    }
+}
+
+} // namespace
