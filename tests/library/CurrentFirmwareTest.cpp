@@ -67,6 +67,37 @@ TEST_F(CurrentFirmwareTest, OlderShapesOfTheHiddenColumn) {
     EXPECT_EQ(library.RepairContentIds(kGone, progress, kNew.reading).size(), 1u);
 }
 
+TEST_F(CurrentFirmwareTest, OnlyTheColumnsOfOlderFirmwareAreNeeded) {
+    const std::string before = Export(kPlain, kOld);
+    const std::set<std::string> needed = {"BookmarkID",
+                                          "VolumeID",
+                                          "ContentID",
+                                          "StartContainerPath",
+                                          "StartContainerChildIndex",
+                                          "StartOffset",
+                                          "Text",
+                                          "Annotation",
+                                          "BookID",
+                                          "BookTitle",
+                                          "Title",
+                                          "Attribution"};
+    for (const std::string table : {"Bookmark", "content"})
+        for (int c = 0;; ++c) {
+            const std::string column = reader.QueryText("SELECT name FROM pragma_table_info('" + table +
+                                                        "') LIMIT 1 OFFSET " + std::to_string(c));
+            if (column.empty())
+                break;
+            if (!needed.count(column)) {
+                reader.Exec("ALTER TABLE " + table + " DROP COLUMN " + column);
+                --c;
+            }
+        }
+    reader.Close();
+    // No place, no table of contents, nothing deleted: the plain book reads as it always did.
+    EXPECT_EQ(Export(kPlain, kNew), before);
+    EXPECT_NE(Export(kKepub, kNew).find(">>>SECTION: epub/text/chapter-1.xhtml\r\n"), std::string::npos);
+}
+
 TEST_F(CurrentFirmwareTest, ExportAllWritesEveryBookWithOneProgress) {
     Load();
     const std::vector<std::string> volumes = Index().Volumes.Entries();
