@@ -1,5 +1,6 @@
-// The whole road of one export in a real X server: the window shown, the database loaded through the "load database"
-// menu, a row double-clicked, the annotation file found under results.
+// One export along the whole road in a real X server: the window shown, the database chosen with the mouse in the
+// "load database" menu, a row double-clicked, the annotation file found under results. The details of each step are
+// the widget tests'.
 #include "MessageBoxes.h"
 #include "OpenedUrls.h"
 #include "ReaderDatabase.h"
@@ -17,18 +18,16 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 class EndToEndTest : public QObject {
     Q_OBJECT
 
 private slots:
     void loadFromTheMenuAndExportByDoubleClick() {
-        QList<MessageBoxRequest> boxes;
-        SetMessageBoxHandler([&](const MessageBoxRequest& request) { boxes << request; });
+        // No box waits for a person and no file browser opens.
+        SetMessageBoxHandler([](const MessageBoxRequest& request) { QFAIL(qPrintable(request.text)); });
         OpenedUrls opened;
         QDesktopServices::setUrlHandler("file", &opened, "open");
-
         QTemporaryDir program;
         {
             fixture::ReaderDatabase reader(program.filePath("KoboReader.sqlite").toStdString());
@@ -43,11 +42,9 @@ private slots:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(form.loaddatabase1->menuAction()).center());
         QTRY_VERIFY(form.loaddatabase1->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(form.loaddatabase1));
-        QVERIFY(form.fromprogrampath1->isEnabled());
         QTest::mouseClick(form.loaddatabase1, Qt::LeftButton, {},
                           form.loaddatabase1->actionGeometry(form.fromprogrampath1).center());
         QTRY_COMPARE(form.TntListBox3->count(), 1);
-
         QListWidget* authors = form.TntListBox3;
         const QPoint row = authors->visualItemRect(authors->item(0)).center();
         QTest::mousePress(authors->viewport(), Qt::LeftButton, {}, row);
@@ -58,21 +55,15 @@ private slots:
         QTRY_VERIFY(file.exists());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF") + fixture::kWinterVoyageFile);
-        QVERIFY(boxes.isEmpty());
-        QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(program.filePath("results"))});
 
-        // For the documentation: MARVIK_SCREENSHOT=path keeps a picture of the window as the X server shows it.
-        const QString screenshot = qEnvironmentVariable("MARVIK_SCREENSHOT");
-        if (!screenshot.isEmpty()) {
-            const QString library = program.filePath("library.sqlite");
-            {
-                fixture::ReaderDatabase reader(library.toStdString());
-                fixture::AddWinterVoyage(reader, "/mnt/onboard/Sea/A Winter Voyage.epub");
-                fixture::AddCurrentFirmwareLibrary(reader);
-            }
-            form.LoadDatabase(library);
+        // For the documentation: MARVIK_SCREENSHOT=path keeps a picture of a searched library as the X server shows it.
+        if (const QString screenshot = qEnvironmentVariable("MARVIK_SCREENSHOT"); !screenshot.isEmpty()) {
+            fixture::ReaderDatabase library(program.filePath("library.sqlite").toStdString());
+            fixture::AddWinterVoyage(library, "/mnt/onboard/Sea/A Winter Voyage.epub");
+            fixture::AddCurrentFirmwareLibrary(library);
+            library.Close();
+            form.LoadDatabase(program.filePath("library.sqlite"));
             form.PageControl1->setCurrentWidget(form.TabSheet1);
-            form.TntEdit1->setText("war");
             form.TntCheckBox1->setChecked(false);
             form.TntEdit1->setText("War");
             QTest::qWait(200);

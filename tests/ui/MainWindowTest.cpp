@@ -1,14 +1,22 @@
-// The main window on the offscreen platform: start-up, loading through the menu and by drop, the error display,
-// and the two menus with handed-in volumes.
+// The window on the offscreen platform, under the program's own application object: start-up, loading through the
+// menu and by drop, the menus with handed-in volumes, the list tabs, the options, the console and the error display.
+// Real databases and files; the file browser is a stand-in on the test's own session bus.
 #include "ErrorDisplay.h"
+#include "MarvikApplication.h"
 #include "MessageBoxes.h"
+#include "OpenedUrls.h"
 #include "ReaderDatabase.h"
+#include "SampleBooks.h"
 #include "TForm1.h"
+#include "TSQLiteDatabase.h"
+#include "TSQLiteTable.h"
 #include "VolumeSource.h"
 #include "WindowProgress.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,13 +31,62 @@
 #include <QTest>
 #include <QUrl>
 
+#include <stdexcept>
+
 namespace {
+
+const std::string kWinter = "/mnt/onboard/Sea/A Winter Voyage.epub";
+const std::string kAutumn = "/mnt/onboard/autumn tales.epub";
+const std::string kBroken = "/mnt/onboard/Broken.kepub.epub";
+const std::string kKniga = "/mnt/onboard/\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.epub"; // no part, so no title
+
+// Four books, one per row of each list in a known order; the Broken one's bookmarks name parts that do not exist.
+void MakeLibrary(const QString& file) {
+    fixture::ReaderDatabase reader(file.toStdString());
+    fixture::AddWinterVoyage(reader, kWinter);
+    reader.AddBook({.volumeId = kAutumn, .title = "Autumn Tales", .author = "Zed Writer"});
+    reader.AddBook({.volumeId = kBroken, .title = "Broken", .author = "Some Author"});
+    reader.AddBook({.volumeId = kKniga, .title = "Kniga", .author = "\xD0\x90\xD0\xB2\xD1\x82\xD0\xBE\xD1\x80"});
+    reader.AddPart({.contentId = kAutumn + "#1", .bookId = kAutumn, .bookTitle = "Autumn Tales"});
+    reader.AddPart({.contentId = kBroken + "!!ch1.html", .bookId = kBroken, .bookTitle = "Broken", .title = "One"});
+    reader.AddBookmark({.bookmarkId = "a1", .volumeId = kAutumn, .contentId = kAutumn + "#1", .text = "Leaves."});
+    reader.AddBookmark({.bookmarkId = "k1", .volumeId = kKniga, .contentId = kKniga + "#1"});
+    for (const std::string n : {"1", "2"})
+        reader.AddBookmark({.bookmarkId = "b" + n,
+                            .volumeId = kBroken,
+                            .contentId = kBroken + "!!ch1.html#frag" + n,
+                            .startContainerPath = "span#kobo." + n + ".1"});
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the file manager is asked to show for a file.
+QString Shown(const QString& file) {
+    return QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+}
 
 QStringList Rows(const QListWidget* list) {
     QStringList rows;
     for (int i = 0; i < list->count(); ++i)
         rows << list->item(i)->text();
     return rows;
+}
+
+// A count read on a connection of its own.
+std::int64_t Count(const QString& database, const std::string& sql) {
+    TSQLiteDatabase connection(database.toStdString());
+    return connection.GetTable(sql).FieldAsInteger(0);
+}
+
+// Press, release, double-click, release on the selected row, as a person's double-click arrives.
+void DoubleClick(QListWidget* list, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QPoint at = list->visualItemRect(list->currentItem()).center();
+    QTest::mousePress(list->viewport(), Qt::LeftButton, modifiers, at);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, modifiers, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, modifiers, at);
 }
 
 void Drop(QWidget* target, const QList<QUrl>& urls) {
@@ -42,19 +99,32 @@ void Drop(QWidget* target, const QList<QUrl>& urls) {
     QCoreApplication::sendEvent(target, &drop);
 }
 
-// Fills a reader database with three books, so that each list has a known order.
-void MakeLibrary(const QString& file) {
-    fixture::ReaderDatabase reader(file.toStdString());
-    const std::string winter = "/mnt/onboard/Winter.epub", autumn = "/mnt/onboard/autumn.epub";
-    const std::string kniga = "/mnt/onboard/\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.epub";
-    for (const auto& volume : {winter, autumn, kniga})
-        reader.AddBookmark({.bookmarkId = volume + "1", .volumeId = volume, .contentId = volume + "#1"});
-    reader.AddBook({.volumeId = winter, .title = "A Winter Voyage", .author = "Some Author"});
-    reader.AddBook({.volumeId = autumn, .title = "Autumn", .author = "Zed Writer"});
-    reader.AddBook({.volumeId = kniga, .title = "Kniga", .author = "\xD0\x90\xD0\xB2\xD1\x82\xD0\xBE\xD1\x80"});
-    reader.AddPart({.contentId = winter + "#1", .bookId = winter, .bookTitle = "A Winter Voyage"});
-    reader.AddPart({.contentId = autumn + "#1", .bookId = autumn, .bookTitle = "Autumn"});
-}
+// Stands in for the desktop's file manager: records the items it is asked to show.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QStringList shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString& /*startupId*/) { shown += uris; }
+};
+
+// Fails in its event handler: with each message in turn, then with something that is no exception class.
+class FailingObject : public QObject {
+public:
+    QStringList messages;
+    int events = 0;
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::User)
+            return QObject::event(event);
+        if (events < messages.size())
+            throw std::runtime_error(messages[events++].toStdString());
+        ++events;
+        throw 42;
+    }
+};
 
 } // namespace
 
@@ -62,117 +132,337 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY2(bus.registerObject("/org/freedesktop/FileManager1", &m_manager, QDBusConnection::ExportAllSlots) &&
+                     bus.registerService("org.freedesktop.FileManager1"),
+                 "no session bus of its own: run under dbus-run-session");
+    }
     void init() {
         m_boxes.clear();
         SetMessageBoxHandler([this](const MessageBoxRequest& request) { m_boxes << request; });
+        QDesktopServices::setUrlHandler("file", &m_opened, "open");
+        m_opened.urls.clear();
+        m_manager.shown.clear();
+        m_program = std::make_unique<QTemporaryDir>();
+        m_database = m_program->filePath("KoboReader.sqlite");
+        MakeLibrary(m_database);
+        m_form =
+            std::make_unique<TForm1>(m_program->path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
+        m_form->LoadDatabase(m_database);
     }
-    void cleanup() { SetMessageBoxHandler({}); }
+    void cleanup() {
+        m_form.reset();
+        QDesktopServices::unsetUrlHandler("file");
+        SetMessageBoxHandler({});
+    }
 
     void startUpState() {
-        QTemporaryDir program;
-        TForm1 form(program.path());
+        const QString program = m_program->filePath("deep/er/program");
+        TForm1 form(program);
         QCOMPARE(form.windowTitle(), QString("Marvik annotation extractor 0.5 "));
         QCOMPARE(form.PageControl1->currentWidget(), form.TabSheet3);
         QCOMPARE(form.PageControl1->tabText(2), QString("authors"));
         for (const char* name :
              {"TntLabel1", "TntLabel2", "TntLabel7", "TntLabel8", "TntLabel10", "TntLabel11", "TntLabel6"})
             QVERIFY2(form.findChild<QLabel*>(name)->text().isEmpty(), name);
+        for (const char* name :
+             {"TntCheckBox1", "TntCheckBox2", "TntCheckBox6", "TntCheckBox3", "CheckBox3", "CheckBox4"})
+            QVERIFY2(form.findChild<QCheckBox*>(name)->isChecked(), name);
+        QVERIFY(!form.findChild<QCheckBox*>("CheckBox1")->isChecked());
+        QVERIFY(!form.findChild<QCheckBox*>("CheckBox2")->isChecked());
         QVERIFY(!form.findChild<QPushButton*>("Button2")->isEnabled());
         QCOMPARE(form.findChild<QLineEdit*>("TntEdit3")->text(), QString("\t"));
         QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QString("#9"));
-        QVERIFY(form.findChild<QCheckBox*>("TntCheckBox3")->isChecked());
-        QVERIFY(!form.findChild<QCheckBox*>("CheckBox1")->isChecked());
         QCOMPARE(form.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QVERIFY(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText().isEmpty());
-        QVERIFY(form.ProgramFolder.endsWith('/'));
-        QVERIFY(QFileInfo(program.filePath("results")).isDir());
+        QCOMPARE(form.ProgramFolder, program + "/");
+        QVERIFY(QFileInfo(program + "/results").isDir()); // made with its parents
 
         // A second start leaves the results folder and what is in it alone.
-        QFile kept(program.filePath("results/kept.txt"));
+        QFile kept(program + "/results/kept.txt");
         QVERIFY(kept.open(QIODevice::WriteOnly));
         kept.close();
-        TForm1 second(program.path());
+        TForm1 second(program);
         QVERIFY(kept.exists());
-    }
 
-    void resultsFolderIsMadeWithItsParentsOrLeftOut() {
-        QTemporaryDir base;
-        TForm1 nested(base.filePath("deep/er/program"));
-        QVERIFY(QFileInfo(base.filePath("deep/er/program/results")).isDir());
-
-        QFile blocker(base.filePath("file"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        TForm1 blocked(base.filePath("file")); // the folder cannot be made below a file: start-up goes on
+        // Below a file the folder cannot be made: start-up goes on without a word.
+        TForm1 blocked(kept.fileName());
         QCOMPARE(blocked.windowTitle(), QString("Marvik annotation extractor 0.5 "));
         QVERIFY(m_boxes.isEmpty());
     }
 
     void loadingThroughTheMenuFillsTheListsInOrder() {
-        QTemporaryDir program;
-        MakeLibrary(program.filePath("KoboReader.sqlite"));
-        TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
-
-        emit form.loaddatabase1->aboutToShow();
-        QVERIFY(form.fromprogrampath1->isEnabled());
-        QCOMPARE(form.fromprogrampath1->text(), "from program folder (" + form.ProgramFolder + "KoboReader.sqlite)");
-        form.fromprogrampath1->trigger();
-
-        QCOMPARE(Rows(form.TntListBox1), QStringList({"/mnt/onboard/autumn.epub", "/mnt/onboard/Winter.epub",
-                                                      "/mnt/onboard/\u041A\u043D\u0438\u0433\u0430.epub"}));
-        QCOMPARE(Rows(form.TntListBox2), QStringList({"Autumn", "A Winter Voyage"}));
-        QCOMPARE(Rows(form.TntListBox3), QStringList({"Zed Writer", "Some Author", "\u0410\u0432\u0442\u043E\u0440"}));
-        QCOMPARE(form.DatabasePath(), form.ProgramFolder + "KoboReader.sqlite");
-        QVERIFY(form.TntLabel6->text().isEmpty());
-
+        TForm1& f = *m_form;
         // A path that names no file empties everything, and the loaded path stays.
-        form.TntLabel7->setText("left over");
-        form.LoadDatabase(program.filePath("gone.sqlite"));
-        QVERIFY(Rows(form.TntListBox1).isEmpty() && Rows(form.TntListBox2).isEmpty() &&
-                Rows(form.TntListBox3).isEmpty());
-        QVERIFY(form.TntLabel7->text().isEmpty());
-        QCOMPARE(form.Volumes().Count(), 0u);
-        QCOMPARE(form.DatabasePath(), form.ProgramFolder + "KoboReader.sqlite");
-        QVERIFY(!QFile::exists(program.filePath("gone.sqlite")));
+        f.TntListBox1->setCurrentRow(0);
+        f.LoadDatabase(m_program->filePath("gone.sqlite"));
+        QVERIFY(Rows(f.TntListBox1).isEmpty() && Rows(f.TntListBox2).isEmpty() && Rows(f.TntListBox3).isEmpty());
+        QVERIFY(f.TntLabel1->text().isEmpty() && f.Volumes().Empty());
+        QCOMPARE(f.DatabasePath(), m_database);
+        QVERIFY(!QFile::exists(m_program->filePath("gone.sqlite")));
+
+        emit f.loaddatabase1->aboutToShow();
+        QVERIFY(f.fromprogrampath1->isEnabled());
+        QCOMPARE(f.fromprogrampath1->text(), "from program folder (" + f.ProgramFolder + "KoboReader.sqlite)");
+        f.fromprogrampath1->trigger();
+        QCOMPARE(Rows(f.TntListBox1),
+                 QStringList({"/mnt/onboard/autumn tales.epub", "/mnt/onboard/Broken.kepub.epub",
+                              "/mnt/onboard/Sea/A Winter Voyage.epub", QString::fromStdString(kKniga)}));
+        QCOMPARE(Rows(f.TntListBox2), QStringList({"Autumn Tales", "Broken", "A Winter Voyage"}));
+        QCOMPARE(Rows(f.TntListBox3),
+                 QStringList({"Zed Writer", "Some Author", "Some Author", "\u0410\u0432\u0442\u043E\u0440"}));
+        QVERIFY(f.TntLabel6->text().isEmpty());
     }
 
-    void droppedFileIsLoadedAndOnlyTheFirst() {
-        QTemporaryDir program;
-        const QString longName = QString("a folder with a long name ").repeated(6);
-        const QString first = program.filePath(longName + "/" + longName + "/copy of.sqlite");
-        QVERIFY(QDir().mkpath(QFileInfo(first).path()));
-        QVERIFY(first.size() > 260);
-        MakeLibrary(first);
-        TForm1 form(program.path());
-        Drop(&form, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(program.filePath("second.sqlite"))});
-        QCOMPARE(form.DatabasePath(), first);
-        QCOMPARE(form.TntListBox1->count(), 3);
-        QVERIFY(m_boxes.isEmpty());
-    }
-
-    void droppedTextFileShowsTheErrorAndTheProgramGoesOn() {
-        QTemporaryDir program;
-        const QString notes = program.filePath("notes.txt");
+    void droppedFilesLoadTheFirstAndShowWhatFails() {
+        const QString notes = m_program->filePath("notes.txt");
         QFile file(notes);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(3000, 'n'));
         file.close();
-        TForm1 form(program.path());
-        Drop(&form, {QUrl::fromLocalFile(notes)});
-
+        Drop(m_form.get(), {QUrl::fromLocalFile(notes)});
         QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].icon, MessageBoxRequest::Icon::Critical);
-        QCOMPARE(m_boxes[0].caption, ApplicationTitle(QCoreApplication::applicationFilePath()));
         QCOMPARE(m_boxes[0].text, QString("Error executing SQL.\nError [26]: File opened that is not a database "
                                           "file.\n\"SELECT VolumeID, StartContainerChildIndex FROM Bookmark\": file "
                                           "is not a database."));
-        QCOMPARE(form.TntLabel6->text(), QString("reading database"));
-        QCOMPARE(form.DatabasePath(), notes);
+        QCOMPARE(m_form->TntLabel6->text(), QString("reading database")); // what the failed handler did stays
+        QCOMPARE(m_form->DatabasePath(), notes);
 
+        // Only the first of several files is loaded, and its path arrives whole however long it is.
+        const QString longName = QString("a folder with a long name ").repeated(6);
+        const QString first = m_program->filePath(longName + "/" + longName + "/copy of.sqlite");
+        QVERIFY(QDir().mkpath(QFileInfo(first).path()));
+        MakeLibrary(first);
+        Drop(m_form.get(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(notes)});
+        QCOMPARE(m_form->DatabasePath(), first);
+        QCOMPARE(m_form->TntListBox1->count(), 4);
+        QVERIFY(m_form->TntLabel6->text().isEmpty());
+        QCOMPARE(m_boxes.size(), 1);
+    }
+
+    void menusFindTheReaderByLabelAndOpenFolders() {
+        QTemporaryDir disks;
+        const auto volume = [&](const QString& name, const std::string& label, bool withDatabase) {
+            QDir().mkpath(disks.filePath(name + "/.kobo"));
+            if (withDatabase)
+                MakeLibrary(disks.filePath(name + "/.kobo/KoboReader.sqlite"));
+            return MountedVolume{disks.filePath(name).toStdString(), label};
+        };
+        const MountedVolume e = volume("e", "KOBOeReader", true), g = volume("g", "KOBOeReader", true);
+        const MountedVolume plain = volume("plain", "kobOEREADER", false), other = volume("o", "KOBOeReader2", true);
+        const MountedVolume bare{disks.filePath("bare").toStdString(), "KOBOeReader"};
+        QTemporaryDir program;
+        const auto refresh = [&](std::vector<MountedVolume> volumes) {
+            m_form = std::make_unique<TForm1>(program.path(), std::make_shared<ListedVolumes>(std::move(volumes)));
+            emit m_form->loaddatabase1->aboutToShow();
+            emit m_form->openfolders1->aboutToShow();
+            return m_form.get();
+        };
+        TForm1* f = refresh({g, other, e}); // the first in root order
+        QCOMPARE(f->ReaderDrive, disks.filePath("e"));
+        QCOMPARE(f->fromMarvik1->text(), "from Kobo Reader (" + disks.filePath("e/.kobo/KoboReader.sqlite") + ")");
+        QVERIFY(f->fromMarvik1->isEnabled());
+        QCOMPARE(f->fromprogrampath1->text(), QString("from program folder"));
+        QVERIFY(!f->fromprogrampath1->isEnabled());
+        f->fromMarvik1->trigger();
+        QCOMPARE(f->DatabasePath(), disks.filePath("e/.kobo/KoboReader.sqlite"));
+
+        f = refresh({other});
+        QVERIFY(f->ReaderDrive.isEmpty());
+        QCOMPARE(f->fromMarvik1->text(), QString("from Kobo Reader"));
+        QVERIFY(!f->fromMarvik1->isEnabled() && !f->openMarvikkobo1->isEnabled());
+
+        // The label in other letters, but no database: found, yet not offered; its folder opens.
+        f = refresh({plain});
+        QCOMPARE(f->ReaderDrive, disks.filePath("plain"));
+        QVERIFY(!f->fromMarvik1->isEnabled());
+        QVERIFY(f->openMarvikkobo1->isEnabled() && f->openresultfolder1->isEnabled());
+        f->opemprogramfolder1->trigger();
+        f->openresultfolder1->trigger();
+        f->openMarvikkobo1->trigger();
+        QCOMPARE(m_opened.urls,
+                 QList<QUrl>({QUrl::fromLocalFile(f->ProgramFolder), QUrl::fromLocalFile(f->ProgramFolder + "results"),
+                              QUrl::fromLocalFile(disks.filePath("plain/.kobo"))}));
+
+        QVERIFY2(!refresh({bare})->openMarvikkobo1->isEnabled(), "a reader without .kobo has no folder to open");
+
+        // Both sources present; then the results folder goes away.
         MakeLibrary(program.filePath("KoboReader.sqlite"));
-        Drop(&form, {QUrl::fromLocalFile(program.filePath("KoboReader.sqlite"))});
-        QCOMPARE(form.TntListBox1->count(), 3);
-        QVERIFY(form.TntLabel6->text().isEmpty());
+        f = refresh({e});
+        QVERIFY(f->fromMarvik1->isEnabled() && f->fromprogrampath1->isEnabled());
+        QDir(program.filePath("results")).removeRecursively();
+        emit f->openfolders1->aboutToShow();
+        QVERIFY(!f->openresultfolder1->isEnabled() && f->opemprogramfolder1->isEnabled());
+    }
+
+    void selectionFillsTheLabels() {
+        TForm1& f = *m_form;
+        f.TntListBox1->setCurrentRow(2);
+        QCOMPARE(f.TntLabel10->text(), QString("Some Author"));
+        QCOMPARE(f.TntLabel1->text(), QString("A Winter Voyage"));
+        f.TntListBox1->setCurrentRow(3);
+        QCOMPARE(f.TntLabel10->text(), QString("\u0410\u0432\u0442\u043E\u0440"));
+        QVERIFY(f.TntLabel1->text().isEmpty()); // a volume without a title pair
+        f.TntListBox2->setCurrentRow(0);
+        QCOMPARE(f.TntLabel2->text(), QString("Zed Writer"));
+        QCOMPARE(f.TntLabel11->text(), QString::fromStdString(kAutumn));
+        f.TntListBox3->setCurrentRow(1);
+        QCOMPARE(f.TntLabel7->text(), QString("Broken"));
+        QCOMPARE(f.TntLabel8->text(), QString::fromStdString(kBroken));
+    }
+
+    void searchAsYouTypeAndFindNext() {
+        TForm1& f = *m_form;
+        QLineEdit* edit = f.TntEdit1;
+        QTest::keyClicks(edit, "Tales");
+        QCOMPARE(f.TntListBox1->currentRow(), -1); // case matters while the box is ticked
+        f.TntCheckBox1->setChecked(false);
+        edit->clear();
+        QTest::keyClicks(edit, "tales");
+        QCOMPARE(f.TntListBox1->currentRow(), 0);
+        QCOMPARE(f.TntLabel1->text(), QString("Autumn Tales"));
+        QTest::keyClicks(edit, "xyz");
+        QCOMPARE(f.TntListBox1->currentRow(), 0); // typing past the last match keeps the selection
+
+        edit->setText("onboard/S");
+        QCOMPARE(f.TntListBox1->currentRow(), 2);
+        QCOMPARE(f.TntLabel1->text(), QString("A Winter Voyage"));
+        edit->setText("onboard/");
+        QCOMPARE(f.TntListBox1->currentRow(), 0); // typing searches from the top again
+        for (const int next : {1, 2, 3, 3}) {     // no wrap-around
+            QTest::mouseClick(f.TntButton1, Qt::LeftButton);
+            QCOMPARE(f.TntListBox1->currentRow(), next);
+        }
+        edit->clear();
+        QCOMPARE(f.TntListBox1->currentRow(), 3); // an empty needle matches nothing
+
+        // A case box takes effect at the next search; "find next" with nothing selected starts at the first row.
+        QTest::keyClicks(f.TntEdit4, "writ");
+        f.TntCheckBox6->setChecked(false);
+        QCOMPARE(f.TntListBox3->currentRow(), -1);
+        QTest::mouseClick(f.TntButton3, Qt::LeftButton);
+        QCOMPARE(f.TntListBox3->currentItem()->text(), QString("Zed Writer"));
+        QCOMPARE(f.TntLabel8->text(), QString::fromStdString(kAutumn));
+    }
+
+    void doubleClickOnEveryTabWritesTheNextNumberedFileAndShowsIt() {
+        TForm1& f = *m_form;
+        for (QListWidget* list : {f.TntListBox1, f.TntListBox2, f.TntListBox3}) {
+            list->setCurrentRow(2); // the Winter book's row on every tab
+            DoubleClick(list);
+        }
+        const QString stem = m_program->filePath("results/A Winter Voyage.epub.annotations");
+        QStringList written;
+        for (const char* number : {"_0000.txt", "_0001.txt", "_0002.txt"}) {
+            QCOMPARE(FileBytes(stem + number), QByteArray("\xEF\xBB\xBF") + fixture::kWinterVoyageFile);
+            written << Shown(stem + number);
+        }
+        QCOMPARE(m_manager.shown, written);
+        QVERIFY(m_boxes.isEmpty() && m_opened.urls.isEmpty());
+        QVERIFY(f.TntLabel6->text().isEmpty());
+        QCOMPARE(f.ProgressBar1->value(), 0);
+
+        // The options are read at the double-click; the separator's UTF-8 bytes show beside it.
+        for (const auto& [separator, codes] : QList<QPair<QString, QString>>{
+                 {"", ""}, {"\U0001F600", "#240#159#152#128"}, {", ", "#44#32"}, {"\u00e9", "#195#169"}}) {
+            f.TntEdit3->setText(separator);
+            QCOMPARE(f.Label1->text(), codes);
+        }
+        f.TntCheckBox3->setChecked(false);
+        f.CheckBox1->setChecked(true);
+        DoubleClick(f.TntListBox1);
+        QCOMPARE(FileBytes(stem + ".txt"), QByteArray(">>>Title: A Winter Voyage\r\n>>>Author: Some Author\r\n"
+                                                      ">>>SECTION: Chapter One\r\n"
+                                                      "It was cold that morning.\xC3\xA9good opening\r\n"
+                                                      "The ship left at dawn.\xC3\xA9\r\n"
+                                                      ">>>SECTION: Chapter Two\r\n"
+                                                      "\xC3\xA9"
+                                                      "check this date\r\n"));
+        QCOMPARE(m_manager.shown.last(), Shown(stem + ".txt"));
+
+        // A loaded file that has gone makes a double-click do nothing at all.
+        QFile::remove(m_database);
+        DoubleClick(f.TntListBox2);
+        QCOMPARE(m_manager.shown.size(), 4);
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    void shiftDoubleClickProposesRepairsAndTheConsoleRunsLineByLine() {
+        TForm1& f = *m_form;
+        f.TntListBox1->setCurrentRow(1);
+        DoubleClick(f.TntListBox1, Qt::ShiftModifier);
+        DoubleClick(f.TntListBox1, Qt::ShiftModifier);
+        const auto repair = [](const std::string& n) {
+            return QString::fromStdString("UPDATE Bookmark SET ContentID=\"" + kBroken +
+                                          "!!ch1.html\" WHERE ContentID=\"" + kBroken + "!!ch1.html#frag" + n + "\";");
+        };
+        QCOMPARE(f.Memo1->toPlainText(), QStringList({repair("1"), repair("2"), repair("1"), repair("2")}).join('\n'));
+        QVERIFY(QDir(m_program->filePath("results")).isEmpty());
+
+        QVERIFY(!f.Button2->isEnabled());
+        f.CheckBox2->setChecked(true);
+        QVERIFY(f.Button2->isEnabled());
+        QTest::mouseClick(f.Button2, Qt::LeftButton);
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(f.Memo1->toPlainText().count('\n'), 3); // a run leaves the console's text alone
+        QCOMPARE(Count(m_database, "SELECT count(*) FROM Bookmark WHERE ContentID LIKE '%#frag%'"), 0);
+
+        const auto run = [&](const QString& text) {
+            f.Memo1->setPlainText(text);
+            m_boxes.clear();
+            QTest::mouseClick(f.Button2, Qt::LeftButton);
+        };
+        run("CREATE TABLE t (x INTEGER)\n\nINSERT INTO t VALUES (1)\n\nINSERT INTO t VALUES (2); INSERT INTO t VALUES "
+            "(3)");
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(Count(m_database, "SELECT count(*) FROM t"), 2); // blank lines skipped; one statement a line
+
+        run("INSERT INTO t VALUES (4)\n   \nINSERT INTO t VALUES (5)");
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, QString("Could not prepare SQL statement."));
+        QCOMPARE(Count(m_database, "SELECT count(*) FROM t"), 3); // earlier lines stay, later lines do not run
+
+        run("BEGIN\nINSERT INTO t VALUES (6)\nSELEKT");
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY(m_boxes[0].text.startsWith("Error executing SQL.\nError [1]: SQL error or missing database.\n"));
+        QCOMPARE(Count(m_database, "SELECT count(*) FROM t"), 3); // rolled back, and no lock left behind:
+        QVERIFY_THROWS_NO_EXCEPTION(TSQLiteDatabase(m_database.toStdString()).ExecSQL("INSERT INTO t VALUES (7)"));
+        f.CheckBox2->setChecked(false);
+        QVERIFY(!f.Button2->isEnabled());
+    }
+
+    void exportAllBooksAndTheReadingOptions() {
+        const QString current = m_program->filePath("current.sqlite");
+        {
+            fixture::ReaderDatabase reader(current.toStdString());
+            fixture::AddCurrentFirmwareLibrary(reader);
+        }
+        TForm1& f = *m_form;
+        f.LoadDatabase(current);
+        QCOMPARE(f.TntListBox1->count(), 3); // the book whose bookmarks were all deleted is left out
+
+        f.CheckBox1->setChecked(true);
+        const QDir results(m_program->filePath("results"));
+        QVERIFY(results.mkpath("Book.epub.annotations.txt")); // a folder where the plain book's file belongs
+        f.exportallbooks1->trigger();
+        QCOMPARE(results.entryList(QDir::Files).size(), 2);
+        QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(results.path())});
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].caption, QString("Marvik text extractor info"));
+        QCOMPARE(m_boxes[0].text, "something went wrong!\n\nThese books were not exported:\n" +
+                                      QString::fromStdString(fixture::current::kPlain));
+
+        // Unticked, the two reading options give back the older reading, at the next load and export.
+        f.CheckBox3->setChecked(false);
+        f.CheckBox4->setChecked(false);
+        f.LoadDatabase(current);
+        QCOMPARE(f.TntListBox1->count(), 4);
+        f.TntListBox1->setCurrentRow(2); // the kepub book
+        DoubleClick(f.TntListBox1);
+        const QByteArray old = FileBytes(results.filePath("The Art of War.kepub.epub.annotations.txt"));
+        QVERIFY(old.contains(">>>SECTION: epub/text/chapter-1.xhtml\r\n"));
+        QVERIFY(old.contains("A deleted highlight."));
     }
 
     void progressOfNothingIsNoBusyIndicator() {
@@ -181,83 +471,39 @@ private slots:
         WindowProgress progress(status, bar);
         progress.StartProgress(0); // a volume whose bookmarks are all left out
         QVERIFY(bar.maximum() > bar.minimum());
-        progress.SetStatus("extracting annotations");
-        QCOMPARE(status.text(), QString("extracting annotations"));
     }
 
-    void errorDisplayRules() {
+    void exceptionsFromEventHandlersAreShownAndTheProgramGoesOn() {
+        FailingObject target;
+        target.messages = {"first\rsecond", "code 5", "done.", "something went wrong!", "(see above)", "27 \"x\"", ""};
+        for (int i = 0; i <= target.messages.size(); ++i)
+            QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        QCOMPARE(target.events, 8); // every event arrives, although each handler failed
+        QStringList texts;
+        for (const MessageBoxRequest& box : m_boxes)
+            texts << box.text;
+        // A full stop follows a message unless it ends in a character not above the full stop (a quote is below it).
+        QCOMPARE(texts, QStringList({"first\nsecond.", "code 5.", "done.", "something went wrong!", "(see above)",
+                                     "27 \"x\"", "", "Unknown error."}));
+        QCOMPARE(m_boxes[0].icon, MessageBoxRequest::Icon::Critical);
+        QCOMPARE(m_boxes[0].caption, QString("Mainwindowtest")); // the title made from the executable's name
         QCOMPARE(ApplicationTitle("C:/Program Files/RuzuVure.Beta.exe"), QString("Ruzuvure"));
-        QCOMPARE(ApplicationTitle("/usr/bin/marvik"), QString("marvik"));
-        QCOMPARE(ErrorBoxText("Table is at End of File"), QString("Table is at End of File."));
-        QCOMPARE(ErrorBoxText("Error Code \"27\""), QString("Error Code \"27\"")); // a quote sorts below the full stop
-        QCOMPARE(ErrorBoxText("code 5"), QString("code 5."));
-        for (const QString& unchanged : QStringList{"done.", "something went wrong!", "(see above)", ""})
-            QCOMPARE(ErrorBoxText(unchanged), unchanged);
-        QCOMPARE(ErrorBoxText("first\rsecond"), QString("first\nsecond."));
-    }
-
-    void loadMenuFindsTheReaderByLabel() {
-        QTemporaryDir disks;
-        const auto volume = [&](const QString& name, bool withDatabase) {
-            QDir().mkpath(disks.filePath(name + "/.kobo"));
-            if (withDatabase)
-                MakeLibrary(disks.filePath(name + "/.kobo/KoboReader.sqlite"));
-            return MountedVolume{disks.filePath(name).toStdString(), ""};
-        };
-        MountedVolume e = volume("e", true), g = volume("g", true), plain = volume("plain", false);
-        MountedVolume bare{disks.filePath("bare").toStdString(), "KOBOeReader"};
-        e.label = "KOBOeReader";
-        g.label = "KOBOeReader";
-        plain.label = "kobOEREADER";
-
-        const auto refresh = [&](std::vector<MountedVolume> volumes, const QString& programFolder) {
-            auto form = std::make_unique<TForm1>(programFolder, std::make_shared<ListedVolumes>(std::move(volumes)));
-            emit form->loaddatabase1->aboutToShow();
-            return form;
-        };
-        QTemporaryDir program;
-        auto form = refresh({g, e}, program.path());
-        QCOMPARE(form->ReaderDrive, disks.filePath("e"));
-        QCOMPARE(form->fromMarvik1->text(), "from Kobo Reader (" + disks.filePath("e/.kobo/KoboReader.sqlite") + ")");
-        QVERIFY(form->fromMarvik1->isEnabled());
-        QCOMPARE(form->fromprogrampath1->text(), QString("from program folder"));
-        QVERIFY(!form->fromprogrampath1->isEnabled());
-        form->fromMarvik1->trigger();
-        QCOMPARE(form->DatabasePath(), disks.filePath("e/.kobo/KoboReader.sqlite"));
-
-        MountedVolume wrong1 = e, wrong2 = g;
-        wrong1.label = "KOBOeReader2";
-        wrong2.label = "KOBOeReader ";
-        form = refresh({wrong1, wrong2}, program.path());
-        QVERIFY(form->ReaderDrive.isEmpty());
-        QCOMPARE(form->fromMarvik1->text(), QString("from Kobo Reader"));
-        QVERIFY(!form->fromMarvik1->isEnabled());
-
-        // The right label in other letters, but no database: found, yet not offered.
-        form = refresh({plain}, program.path());
-        QCOMPARE(form->ReaderDrive, disks.filePath("plain"));
-        QVERIFY(!form->fromMarvik1->isEnabled());
-        emit form->openfolders1->aboutToShow();
-        QVERIFY(form->openMarvikkobo1->isEnabled());
-        QVERIFY(form->openresultfolder1->isEnabled());
-
-        form = refresh({bare}, program.path());
-        emit form->openfolders1->aboutToShow();
-        QVERIFY2(!form->openMarvikkobo1->isEnabled(), "a reader without .kobo has no folder to open");
-
-        // Both sources present; then the results folder goes away.
-        MakeLibrary(program.filePath("KoboReader.sqlite"));
-        form = refresh({e}, program.path());
-        QVERIFY(form->fromMarvik1->isEnabled() && form->fromprogrampath1->isEnabled());
-        QDir(program.filePath("results")).removeRecursively();
-        emit form->openfolders1->aboutToShow();
-        QVERIFY(!form->openresultfolder1->isEnabled());
-        QVERIFY(form->opemprogramfolder1->isEnabled());
     }
 
 private:
+    FakeFileManager m_manager;
+    std::unique_ptr<QTemporaryDir> m_program;
+    QString m_database;
+    std::unique_ptr<TForm1> m_form;
     QList<MessageBoxRequest> m_boxes;
+    OpenedUrls m_opened;
 };
 
-QTEST_MAIN(MainWindowTest)
+// The program's own application object, so that its error display is the one under test.
+int main(int argc, char* argv[]) {
+    MarvikApplication application(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "MainWindowTest.moc"
