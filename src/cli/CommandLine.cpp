@@ -5,10 +5,10 @@
 namespace {
 
 const char* const kSynopsis =
-    "  marvik-cli list   [--db FILE] [--include-deleted]\n"
+    "  marvik-cli list   [--db FILE] [--include-deleted] [--file-titles]\n"
     "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
     "                    [--include-deleted] [--file-titles] (VOLUME_ID... | --all)\n"
-    "  marvik-cli repair [--db FILE] [--include-deleted] VOLUME_ID\n";
+    "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n";
 
 bool IsHelp(std::string_view argument) {
     return argument == "--help" || argument == "-h";

@@ -1,11 +1,14 @@
 #include "Commands.h"
 
+#include "CheckedOutput.h"
 #include "DefaultDatabase.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <ostream>
+#include <system_error>
 
 namespace {
 
@@ -30,11 +33,24 @@ std::filesystem::path DatabaseOf(const CommandLine& line, const VolumeSource& vo
     return DefaultDatabasePath(volumes, std::filesystem::current_path());
 }
 
-// Unlike the window, which stays silent, a missing file is an error here.
+// Unlike the window, which stays silent, a missing file is an error here, and so is a path that names no file.
 void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress,
                   const ReadingOptions& options) {
-    if (!IsReaderDatabaseFile(database))
+    const std::string notAFile = "not a database file: " + database.string();
+    switch (KindOfDatabasePath(database)) {
+    case DatabasePathKind::File:
+        break;
+    case DatabasePathKind::NotFound:
         throw std::runtime_error("database file not found: " + database.string());
+    case DatabasePathKind::Folder:
+        throw std::runtime_error(notAFile + " is a folder");
+    case DatabasePathKind::Fifo:
+        throw std::runtime_error(notAFile + " is a FIFO");
+    case DatabasePathKind::Device:
+        throw std::runtime_error(notAFile + " is a device");
+    case DatabasePathKind::Socket:
+        throw std::runtime_error(notAFile + " is a socket");
+    }
     library.LoadDatabase(database, progress, options);
     if (library.DatabasePath() != database)
         throw std::runtime_error("database file not found: " + database.string());
@@ -51,21 +67,63 @@ void CreateResultsFolder(const std::filesystem::path& folder) {
         throw std::runtime_error("cannot create the results folder " + folder.string() + ": " + error.message());
 }
 
+// What the window's labels show: they decode UTF-8, and text that is not valid UTF-8 shows as empty.
+std::string AsShown(std::string text) {
+    return IsValidUtf8(text) ? text : std::string();
+}
+
 int List(const ReaderLibrary& library, std::ostream& out) {
     const LibraryIndex& index = library.Index();
+    // The id stays as stored, byte for byte: scripts hand it back to export.
     for (const std::string& id : index.Volumes.Entries()) {
-        out << id << '\t' << index.TitlePairs.ValueOf(id) << '\t' << index.AuthorPairs.ValueOf(id) << '\n';
+        out << id << '\t' << AsShown(index.TitlePairs.ValueOf(id)) << '\t' << AsShown(index.AuthorPairs.ValueOf(id))
+            << '\n';
     }
     return kExitOk;
 }
 
-// Every listed volume in one run, as the window's "export all books" does: the failures are told at the end.
-int ExportAll(const ReaderLibrary& library, const CommandLine& line, ProgressReporter& progress, std::ostream& out,
-              std::ostream& err) {
-    const ExportAllResult result =
-        library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options, progress);
-    for (const std::filesystem::path& file : result.written)
-        out << file.string() << '\n';
+// The given volumes one by one, as double-clicks on their rows would write them. A volume that fails keeps none of
+// the others from being written; each path is printed as soon as its file is there.
+ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line, ProgressReporter& progress,
+                           std::ostream& out) {
+    ExportAllResult result;
+    for (const std::string& id : line.volumeIds) {
+        ExportResult exported;
+        try {
+            exported =
+                library.ExtractAnnotations(id, AnnotationTargetPath(line.resultsFolder, id), line.options, progress);
+        } catch (const std::exception& error) {
+            result.failed.push_back({id, error.what()});
+            continue;
+        }
+        switch (exported.outcome) {
+        case ExportOutcome::Written:
+            out << exported.file.string() << '\n' << std::flush;
+            result.written.push_back(exported.file);
+            break;
+        case ExportOutcome::Failed:
+            result.failed.push_back({id, "something went wrong!"});
+            break;
+        case ExportOutcome::NoDatabase:
+            throw std::runtime_error("database file not found: " + library.DatabasePath().string());
+        }
+    }
+    return result;
+}
+
+// Given ids or every listed volume, as the window's "export all books" does: the failures are told at the end.
+int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
+           std::ostream& err) {
+    CreateResultsFolder(line.resultsFolder);
+    ExportAllResult result;
+    if (line.all) {
+        result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options,
+                                               progress);
+        for (const std::filesystem::path& file : result.written)
+            out << file.string() << '\n';
+    } else {
+        result = ExportEach(library, line, progress, out);
+    }
     out.flush();
     if (result.failed.empty())
         return kExitOk;
@@ -75,32 +133,6 @@ int ExportAll(const ReaderLibrary& library, const CommandLine& line, ProgressRep
     return kExitError;
 }
 
-int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
-           std::ostream& err) {
-    CreateResultsFolder(line.resultsFolder);
-    if (line.all)
-        return ExportAll(library, line, progress, out, err);
-    const std::vector<std::string>& ids = line.volumeIds;
-    int status = kExitOk;
-    for (const std::string& id : ids) {
-        const ExportResult result =
-            library.ExtractAnnotations(id, AnnotationTargetPath(line.resultsFolder, id), line.options, progress);
-        switch (result.outcome) {
-        case ExportOutcome::Written:
-            out << result.file.string() << '\n' << std::flush;
-            break;
-        case ExportOutcome::Failed:
-            // The other volumes are still worth writing; the run reports the failure at its end.
-            err << "something went wrong!\n" << std::flush;
-            status = kExitError;
-            break;
-        case ExportOutcome::NoDatabase:
-            throw std::runtime_error("database file not found: " + library.DatabasePath().string());
-        }
-    }
-    return status;
-}
-
 int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {
     for (const std::string& statement :
          library.RepairContentIds(line.volumeIds.front(), progress, line.options.reading))
@@ -108,7 +140,7 @@ int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReport
     return kExitOk;
 }
 
-int Run(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
+int RunCommand(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
     // Status and progress are for a window; stdout stays free for what scripts read, warnings go with the errors.
     WarningsTo progress(err);
     ReaderLibrary library;
@@ -126,6 +158,20 @@ int Run(const CommandLine& line, const VolumeSource& volumes, std::ostream& out,
     return kExitOk;
 }
 
+int Run(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
+    if (line.command == Command::Help) {
+        out << HelpText();
+        return kExitOk;
+    }
+    try {
+        return RunCommand(line, volumes, out, err);
+    } catch (const std::exception& error) {
+        out.flush();
+        err << WithLineBreaks(error.what()) << '\n';
+        return kExitError;
+    }
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& arguments, const VolumeSource& volumes, std::ostream& out,
@@ -137,15 +183,16 @@ int RunCli(const std::vector<std::string>& arguments, const VolumeSource& volume
         err << "marvik-cli: " << error.what() << "\n" << UsageText();
         return kExitUsage;
     }
-    if (line.command == Command::Help) {
-        out << HelpText();
-        return kExitOk;
-    }
-    try {
-        return Run(line, volumes, out, err);
-    } catch (const std::exception& error) {
-        out.flush();
-        err << WithLineBreaks(error.what()) << '\n';
-        return kExitError;
-    }
+    // A script must not take lost output (a full disk, a closed pipe) for success.
+    CheckedOutputBuffer checked(*out.rdbuf());
+    std::ostream results(&checked);
+    const int status = Run(line, volumes, results, err);
+    results.flush();
+    if (!checked.Failed())
+        return status;
+    err << "marvik-cli: cannot write to standard output";
+    if (checked.Error() != 0)
+        err << ": " << std::generic_category().message(checked.Error());
+    err << '\n';
+    return kExitError;
 }

@@ -5,3 +5,7 @@
 
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
+
+// Whether bytes are well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no cut-off sequence.
+// The window decodes text this strictly and shows invalid text as empty text.
+bool IsValidUtf8(std::string_view bytes);

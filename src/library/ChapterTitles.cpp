@@ -41,22 +41,27 @@ void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
     // Databases of older firmware have no table-of-contents rows to read.
     const ReaderSchema& schema = reader.Schema();
     if (!schema.Has("content", "ChapterIDBookmarked") || !schema.Has("content", "ContentType") ||
-        (bookId && !schema.Has("content", "BookID")))
+        !schema.Has("content", "BookID"))
         return;
-    ReaderQuery rows(reader, "content", {"ChapterIDBookmarked", "Title", Optional("VolumeIndex"), "ContentID"},
-                     bookId ? "WHERE ContentType = '899' AND BookID = ?" : "WHERE ContentType = '899'",
-                     bookId ? BindValues{*bookId} : BindValues{});
+    // A NULL BookID equals no bound value, so for all books such rows are left out too.
+    ReaderQuery rows(
+        reader, "content", {"ChapterIDBookmarked", "Title", Optional("VolumeIndex"), "ContentID", "BookID"},
+        bookId ? "WHERE ContentType = '899' AND BookID = ?" : "WHERE ContentType = '899' AND BookID IS NOT NULL",
+        bookId ? BindValues{*bookId} : BindValues{});
     while (rows.Step()) {
         const std::string spineFile(rows.Text(0));
         Entry candidate{std::string(rows.Text(1)), Number(rows.Text(2)), std::string(rows.Text(3))};
-        const auto [it, added] = m_titles.try_emplace(spineFile, candidate);
+        const auto [it, added] = m_titles[std::string(rows.Text(4))].try_emplace(spineFile, candidate);
         if (!added &&
             ComesFirst(candidate.volumeIndex, candidate.contentId, it->second.volumeIndex, it->second.contentId))
             it->second = std::move(candidate);
     }
 }
 
-const std::string* ChapterTitles::Find(const std::string& spineFileId) const {
-    const auto found = m_titles.find(spineFileId);
-    return found == m_titles.end() ? nullptr : &found->second.title;
+const std::string* ChapterTitles::Find(const std::string& bookId, const std::string& spineFileId) const {
+    const auto book = m_titles.find(bookId);
+    if (book == m_titles.end())
+        return nullptr;
+    const auto found = book->second.find(spineFileId);
+    return found == book->second.end() ? nullptr : &found->second.title;
 }

@@ -9,8 +9,9 @@ class ReaderConnection;
 
 // The chapter titles of kepub books. A bookmark's part there is a spine file whose content row carries only its path
 // as Title; the real titles stand in the table-of-contents rows (ContentType '899'), which name their spine file
-// through ChapterIDBookmarked. A spine file's title is that of the first such row in book order: lowest VolumeIndex
-// (rows without one last), then ContentID.
+// through ChapterIDBookmarked. Only rows of the spine file's own book (the same BookID) count: a row of another book
+// naming the file says nothing about it. A spine file's title is that of the first such row in book order: lowest
+// VolumeIndex (rows without one last), then ContentID.
 class ChapterTitles {
 public:
     // The rows of one book, found through its BookID, which the table-of-contents rows share with the spine files
@@ -19,8 +20,8 @@ public:
     // Every such row, for exporting many books in one go.
     static ChapterTitles ForAll(ReaderConnection& reader);
 
-    // The title for the spine file, or null when no row names it.
-    const std::string* Find(const std::string& spineFileId) const;
+    // The title for the spine file of the book, or null when no row of that book names it.
+    const std::string* Find(const std::string& bookId, const std::string& spineFileId) const;
 
 private:
     struct Entry {
@@ -30,5 +31,6 @@ private:
     };
     void Read(ReaderConnection& reader, const std::string* bookId);
 
-    std::unordered_map<std::string, Entry> m_titles;
+    // By BookID, then by spine file.
+    std::unordered_map<std::string, std::unordered_map<std::string, Entry>> m_titles;
 };

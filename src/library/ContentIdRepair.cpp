@@ -27,7 +27,28 @@ std::string Quoted(const std::string& id, char quote) {
     return text + quote;
 }
 
+// The SQL console runs each line as one statement, so a line feed or carriage return inside an id must not stand in
+// the text: the id is written as its single-quoted pieces and char(10) / char(13) joined with "||".
+std::string SplitAtLineBreaks(std::string_view id) {
+    std::string text;
+    while (!id.empty()) {
+        if (!text.empty())
+            text += " || ";
+        if (id.front() == '\n' || id.front() == '\r') {
+            text += id.front() == '\n' ? "char(10)" : "char(13)";
+            id.remove_prefix(1);
+            continue;
+        }
+        const std::size_t end = std::min(id.find_first_of("\r\n"), id.size());
+        text += Quoted(std::string(id.substr(0, end)), '\'');
+        id.remove_prefix(end);
+    }
+    return text;
+}
+
 std::string QuotedId(const std::string& id, const std::vector<std::string>& columns) {
+    if (id.find_first_of("\r\n") != std::string::npos)
+        return SplitAtLineBreaks(id);
     return Quoted(id, NamesColumn(id, columns) ? '\'' : '"');
 }
 

@@ -16,6 +16,7 @@ std::vector<std::string> RepairContentIds(const std::filesystem::path& database,
 
 // UPDATE Bookmark SET ContentID="new" WHERE ContentID="old"; with any double quote inside an id doubled. SQLite
 // reads a double-quoted name of a column as that column, so an id naming one of bookmarkColumns (letter case
-// ignored), or the rowid, stands between single quotes instead.
+// ignored), or the rowid, stands between single quotes instead. The statement is always one line: an id holding a
+// line feed or carriage return is written as 'piece' || char(10) || 'piece', with single quotes doubled.
 std::string RepairStatement(const std::string& newId, const std::string& oldId,
                             const std::vector<std::string>& bookmarkColumns = {});

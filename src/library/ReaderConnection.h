@@ -19,6 +19,18 @@ enum class ReaderAccess {
     ReadSharingLocks,
 };
 
+// What a path names, so that a front end can say why it is no database to open. Found out without opening it: a
+// FIFO would block the opener.
+enum class DatabasePathKind {
+    File,
+    NotFound, // missing, or its folder cannot be looked into
+    Folder,
+    Fifo,
+    Device,
+    Socket,
+};
+DatabasePathKind KindOfDatabasePath(const std::filesystem::path& path);
+
 // Whether path names an existing regular file: a folder or a missing file is no database to open.
 bool IsReaderDatabaseFile(const std::filesystem::path& path);
 

@@ -1,6 +1,9 @@
 #include "ReplaceFile.h"
 
+#include "StaleTemporaryFiles.h"
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,19 +18,23 @@ namespace {
     throw EFileError(std::string(what) + " \"" + file.string() + "\": " + std::generic_category().message(error));
 }
 
-// The new file beside the target; removed again unless it has taken the target's name.
+// The new file beside the target; removed again unless it has taken the target's name. It stays locked while it has
+// its own name, so that a later writer that cleans the folder leaves it alone.
 class TemporaryFile {
 public:
     explicit TemporaryFile(const std::filesystem::path& target) {
         const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+        RemoveStaleTemporaryFiles(folder);
         static std::mt19937_64 random{std::random_device{}()};
         for (int attempt = 0; attempt < 100; ++attempt) {
             // A short name of its own: the target's name may already be as long as the file system allows.
-            m_path = folder / (".marvik-" + std::to_string(random() % 1000000000000ULL) + ".tmp");
+            m_path = folder / TemporaryFileName(random() % 1000000000000ULL);
             // 0666 so that the umask gives the written file the permissions of any newly created file.
             m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd >= 0)
+            if (m_fd >= 0) {
+                Lock();
                 return;
+            }
             if (errno != EEXIST)
                 Fail("Cannot create file", target, errno);
         }
@@ -38,6 +45,8 @@ public:
             ::close(m_fd);
         if (!m_path.empty())
             ::unlink(m_path.c_str());
+        if (m_lockFd >= 0)
+            ::close(m_lockFd);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -90,8 +99,17 @@ public:
 private:
     static constexpr std::size_t kBufferSize = 64 * 1024;
 
+    // The lock lives on a second descriptor of the same open file: closing the written one shows delayed write
+    // errors, and the lock still holds until the name has moved. On a file system without locks the file is
+    // written unlocked; cleaning cannot lock there either and removes nothing.
+    void Lock() {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            m_lockFd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    }
+
     std::filesystem::path m_path;
     int m_fd = -1;
+    int m_lockFd = -1;
 };
 
 } // namespace

@@ -96,7 +96,8 @@ std::vector<PartRow> ReadParts(ReaderConnection& reader, BookmarkRows& rows, con
         chapterTitles = &own;
     }
     for (PartRow& part : parts)
-        if (const std::string* title = part.spineFile ? chapterTitles->Find(part.facts.contentId) : nullptr)
+        if (const std::string* title =
+                part.spineFile ? chapterTitles->Find(part.bookId, part.facts.contentId) : nullptr)
             part.facts.title = *title;
     return parts;
 }

@@ -33,10 +33,10 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 } // namespace
 
 ChildResult RunChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingFolder) {
+                     const std::filesystem::path& workingFolder, const std::filesystem::path& outputFile) {
     // The output goes to files, so neither stream can fill up and stall the child.
     const TempFolder capture;
-    const std::string outFile = (capture / "out").string();
+    const std::string outFile = (outputFile.empty() ? capture / "out" : outputFile).string();
     const std::string errFile = (capture / "err").string();
     const std::string folder = workingFolder.string();
 
@@ -68,7 +68,7 @@ ChildResult RunChild(const std::filesystem::path& program, const std::vector<std
         throw std::runtime_error("waitpid failed");
     ChildResult result;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = FileText(outFile);
+    result.out = outputFile.empty() ? FileText(outFile) : "";
     result.err = FileText(errFile);
     return result;
 }

@@ -11,6 +11,7 @@ struct ChildResult {
     std::string err;
 };
 
-// Runs program with arguments in workingFolder, with LC_ALL=C.UTF-8, and waits for it.
+// Runs program with arguments in workingFolder, with LC_ALL=C.UTF-8, and waits for it. With outputFile (such as
+// /dev/full), standard output goes there instead of into out.
 ChildResult RunChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingFolder);
+                     const std::filesystem::path& workingFolder, const std::filesystem::path& outputFile = {});

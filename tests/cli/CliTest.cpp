@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/file.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -67,6 +71,25 @@ TEST_F(CliTest, ListPrintsVolumesInListOrderWithTitleAndAuthor) {
     EXPECT_EQ(run.out,
               kVoyage + "\tA Winter Voyage\tSome Author\n" + kTrain + "\tNight Train\tBo Lind\n" + kNotes + "\t\t\n");
     EXPECT_EQ(run.err, "");
+
+    // Text that is not UTF-8 shows as empty text in the window; the id stays as stored, for export to find.
+    fixture::ReaderDatabase latin1(m_work / "latin1.sqlite");
+    const std::string cafe = "/mnt/onboard/caf\xE9.epub";
+    latin1.AddBook({.volumeId = cafe, .title = "Caf\xE9", .author = "\xC3\x89mile"});
+    latin1.AddBookmark({.bookmarkId = "c", .volumeId = cafe, .contentId = cafe + "#(0)a.html"});
+    latin1.Close();
+    EXPECT_EQ(CliOn(latin1.Path(), {"list"}).out, cafe + "\t\t\xC3\x89mile\n");
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenIsAnError) {
+    // The export goes on writing files after its first path is lost; their calls must not change the reason.
+    const std::string db = "--db=" + m_database.string();
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"list", db}, {"export", db, kVoyage, kTrain, kNotes}}) {
+        const ChildResult run = RunChild(MARVIK_CLI_EXECUTABLE, arguments, m_work.Path(), "/dev/full");
+        EXPECT_EQ(run.exitStatus, 1) << arguments.front();
+        EXPECT_EQ(run.err, "marvik-cli: cannot write to standard output: No space left on device\n");
+    }
 }
 
 TEST_F(CliTest, ExportWritesWhatTheOptionsSayAndPrintsThePaths) {
@@ -100,9 +123,12 @@ TEST_F(CliTest, FailedExportIsReportedAfterTheOtherVolumes) {
         std::snprintf(name, sizeof name, "Winter Voyage.epub.annotations_%04d.txt", n);
         WriteFile(m_work / "results" / name, "");
     }
-    const ChildResult run = CliOn(m_database, {"export", kVoyage, kTrain});
+    // A folder where Notes' file would go: writing it raises an error.
+    fs::create_directory(m_work / "results/Notes.epub.annotations_0000.txt");
+    const ChildResult run = CliOn(m_database, {"export", kVoyage, kNotes, kTrain});
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.err, "something went wrong!\n");
+    EXPECT_EQ(run.err, "something went wrong!\n" + kVoyage + ": something went wrong!\n" + kNotes +
+                           ": Cannot create file \"results/Notes.epub.annotations_0000.txt\": Is a directory\n");
     EXPECT_EQ(run.out, "results/Night Train.kepub.epub.annotations_0000.txt\n");
 }
 
@@ -147,11 +173,17 @@ TEST_F(CliTest, MissingDatabaseIsAnErrorAndNoFileAppears) {
          {std::vector<std::string>{"list"}, {"export", "--all"}, {"repair", kTrain}}) {
         const ChildResult run = CliOn(missing, arguments);
         EXPECT_EQ(run.exitStatus, 1) << arguments.front();
-        EXPECT_NE(run.err.find("gone.sqlite"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err, "database file not found: " + missing.string() + "\n");
         EXPECT_FALSE(fs::exists(missing)) << arguments.front();
     }
-    // A folder is no database file either.
-    EXPECT_EQ(CliOn(m_work.Path(), {"list"}).exitStatus, 1);
+    // Nor is a folder, a FIFO or a device; opening the FIFO would block.
+    const fs::path fifo = m_work / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const auto& [path, kind] : {std::pair{m_work.Path(), "folder"}, {fifo, "FIFO"}, {"/dev/null", "device"}}) {
+        const ChildResult run = CliOn(path, {"list"});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.err, "not a database file: " + path.string() + " is a " + kind + "\n");
+    }
 }
 
 TEST_F(CliTest, ResultsPathThatIsAFileFails) {
@@ -210,6 +242,31 @@ TEST_F(CliTest, HelpGoesToStandardOutput) {
         EXPECT_NE(run.out.find("Exit status"), std::string::npos);
         EXPECT_EQ(run.err, "");
     }
+    // Each command's synopsis names the reading switches that it takes.
+    const std::string help = Cli({"--help"}).out;
+    for (const std::string command : {"list ", "export", "repair"}) {
+        const std::size_t from = help.find("  marvik-cli " + command);
+        EXPECT_LT(help.find("[--include-deleted] [--file-titles]", from), help.find("  marvik-cli ", from + 1));
+    }
+}
+
+TEST_F(CliTest, ExportRemovesOnlyStaleTemporaryFiles) {
+    // Left by writes killed on their way: an old unlocked one goes; a young one, a locked one, other names stay.
+    const fs::path results = m_work / "results";
+    fs::create_directories(results);
+    const std::vector<std::string> names = {".marvik-1.tmp", ".marvik-2.tmp", ".marvik-3.tmp", ".marvik-x.tmp"};
+    for (const std::string& name : names) {
+        WriteFile(results / name, "");
+        if (name != names[1])
+            fs::last_write_time(results / name, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+    }
+    std::FILE* locked = std::fopen((results / names[2]).c_str(), "r");
+    ASSERT_EQ(flock(fileno(locked), LOCK_EX), 0);
+    EXPECT_EQ(CliOn(m_database, {"export", kVoyage}).exitStatus, 0);
+    std::fclose(locked);
+    EXPECT_FALSE(fs::exists(results / names[0]));
+    for (std::size_t i = 1; i < names.size(); ++i)
+        EXPECT_TRUE(fs::exists(results / names[i])) << names[i];
 }
 
 } // namespace

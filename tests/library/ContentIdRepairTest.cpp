@@ -47,8 +47,9 @@ TEST_F(ContentIdRepairTest, CutsTheContentIdsOfKoboSpanBookmarksAtTheirFirstHash
 
 TEST_F(ContentIdRepairTest, StatementsChangeExactlyTheNamedIds) {
     // A quote inside an id must neither end the id nor start another statement; an id that names a column
-    // ("Text", "rowid") must not be read as that column.
-    const Lines ids = {"say \"hi\".html#x", "x\"; DROP TABLE content; --#1", "Text#3", "rowid#2", "100%_\t\n#5"};
+    // ("Text", "rowid") must not be read as that column; a line break must not break the statement's line.
+    const Lines ids = {"say \"hi\".html#x", "x\"; DROP TABLE content; --#1", "Text#3", "rowid#2", "100%_\t\n#5",
+                       "\r\nit's\r\n#6"};
     for (std::size_t i = 0; i < ids.size(); ++i)
         AddMark("m" + std::to_string(i), "v.epub", ids[i]);
     const Lines statements = Repair("v.epub");
@@ -56,6 +57,10 @@ TEST_F(ContentIdRepairTest, StatementsChangeExactlyTheNamedIds) {
     EXPECT_EQ(statements[0], "UPDATE Bookmark SET ContentID=\"say \"\"hi\"\".html\" WHERE ContentID=\"say "
                              "\"\"hi\"\".html#x\";");
     EXPECT_EQ(statements[2], "UPDATE Bookmark SET ContentID='Text' WHERE ContentID=\"Text#3\";");
+    EXPECT_EQ(statements[5], "UPDATE Bookmark SET ContentID=char(13) || char(10) || 'it''s' || char(13) || char(10) "
+                             "WHERE ContentID=char(13) || char(10) || 'it''s' || char(13) || char(10) || '#6';");
+    for (const std::string& statement : statements)
+        EXPECT_EQ(statement.find_first_of("\r\n"), std::string::npos) << statement;
 
     TSQLiteDatabase db(reader.Path().string());
     for (const std::string& statement : statements)

@@ -1,0 +1,83 @@
+#include "StaleTemporaryFiles.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <mutex>
+#include <set>
+#include <system_error>
+
+namespace {
+
+constexpr std::string_view kPrefix = ".marvik-";
+constexpr std::string_view kSuffix = ".tmp";
+constexpr std::time_t kStaleAfterSeconds = 60;
+
+// Whether this process has not looked through folder yet.
+bool FirstVisit(const std::filesystem::path& folder) {
+    static std::mutex mutex;
+    static std::set<std::filesystem::path> visited;
+    std::error_code error;
+    std::filesystem::path key = std::filesystem::absolute(folder, error).lexically_normal();
+    if (error)
+        key = folder;
+    const std::lock_guard lock(mutex);
+    return visited.insert(std::move(key)).second;
+}
+
+// A descriptor that is closed on every path.
+class ScopedDescriptor {
+public:
+    explicit ScopedDescriptor(int fd) : m_fd(fd) {}
+    ~ScopedDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ScopedDescriptor(const ScopedDescriptor&) = delete;
+    ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
+
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+void RemoveIfStale(const std::filesystem::path& file) {
+    // No symbolic link is followed, and nothing but a regular file is touched; O_NONBLOCK keeps a FIFO from blocking.
+    const ScopedDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat facts {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &facts) != 0 || !S_ISREG(facts.st_mode) ||
+        std::time(nullptr) - facts.st_mtime < kStaleAfterSeconds)
+        return;
+    // Only a file that no live writer holds: a writer keeps its lock until the file has its new name or is gone.
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0)
+        ::unlink(file.c_str());
+}
+
+} // namespace
+
+std::string TemporaryFileName(std::uint64_t number) {
+    return std::string(kPrefix) + std::to_string(number) + std::string(kSuffix);
+}
+
+bool IsTemporaryFileName(std::string_view name) {
+    if (name.size() <= kPrefix.size() + kSuffix.size() || !name.starts_with(kPrefix) || !name.ends_with(kSuffix))
+        return false;
+    const std::string_view digits = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
+    if (!FirstVisit(folder))
+        return;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (IsTemporaryFileName(entry->path().filename().string()))
+            RemoveIfStale(entry->path());
+    }
+}
