@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -15,32 +16,31 @@ void Check(sqlite3* connection, int rc, const std::string& what) {
         throw std::runtime_error("fixture: " + what + ": " + sqlite3_errmsg(connection));
 }
 
-struct StatementOwner {
-    sqlite3_stmt* statement = nullptr;
-    ~StatementOwner() { sqlite3_finalize(statement); }
-};
+using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
 
-Field Text(const OptionalText& text) {
-    if (text)
-        return *text;
-    return nullptr;
+Statement Prepare(sqlite3* connection, const std::string& sql) {
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(connection, sql.c_str(), -1, &raw, nullptr);
+    Statement statement(raw, &sqlite3_finalize);
+    Check(connection, rc, sql);
+    return statement;
+}
+
+template <class T> Field Value(const std::optional<T>& value) {
+    return value ? Field(*value) : Field(nullptr);
 }
 
 } // namespace
 
-std::string ReaderSchemaSql() {
-    std::ifstream in(MARVIK_KOBO_SCHEMA_FILE);
-    if (!in)
-        throw std::runtime_error("fixture: cannot read " MARVIK_KOBO_SCHEMA_FILE);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 ReaderDatabase::ReaderDatabase(std::filesystem::path file) : m_file(std::move(file)) {
     if (std::filesystem::exists(m_file))
         throw std::runtime_error("fixture: " + m_file.string() + " exists already");
-    Exec(ReaderSchemaSql());
+    std::ifstream schema(MARVIK_KOBO_SCHEMA_FILE);
+    if (!schema)
+        throw std::runtime_error("fixture: cannot read " MARVIK_KOBO_SCHEMA_FILE);
+    std::ostringstream sql;
+    sql << schema.rdbuf();
+    Exec(sql.str());
 }
 
 ReaderDatabase::~ReaderDatabase() {
@@ -48,10 +48,8 @@ ReaderDatabase::~ReaderDatabase() {
 }
 
 sqlite3* ReaderDatabase::Connection() {
-    if (m_connection == nullptr) {
-        const int rc = sqlite3_open(m_file.c_str(), &m_connection);
-        Check(m_connection, rc, "open " + m_file.string());
-    }
+    if (m_connection == nullptr)
+        Check(m_connection, sqlite3_open(m_file.c_str(), &m_connection), "open " + m_file.string());
     return m_connection;
 }
 
@@ -62,8 +60,7 @@ void ReaderDatabase::Close() {
 
 void ReaderDatabase::Exec(const std::string& sql) {
     char* error = nullptr;
-    const int rc = sqlite3_exec(Connection(), sql.c_str(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
+    if (sqlite3_exec(Connection(), sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
         const std::string message = error ? error : "unknown error";
         sqlite3_free(error);
         throw std::runtime_error("fixture: " + message + " in: " + sql);
@@ -71,58 +68,50 @@ void ReaderDatabase::Exec(const std::string& sql) {
 }
 
 std::string ReaderDatabase::QueryText(const std::string& sql) {
-    StatementOwner owner;
-    Check(Connection(), sqlite3_prepare_v2(Connection(), sql.c_str(), -1, &owner.statement, nullptr), sql);
-    const int rc = sqlite3_step(owner.statement);
+    const Statement statement = Prepare(Connection(), sql);
+    const int rc = sqlite3_step(statement.get());
     Check(Connection(), rc, sql);
-    if (rc != SQLITE_ROW || sqlite3_column_type(owner.statement, 0) == SQLITE_NULL)
-        return {};
-    return reinterpret_cast<const char*>(sqlite3_column_text(owner.statement, 0));
+    const auto* text = rc == SQLITE_ROW ? sqlite3_column_text(statement.get(), 0) : nullptr;
+    return text ? reinterpret_cast<const char*>(text) : "";
 }
 
 void ReaderDatabase::Insert(const std::string& sql, std::initializer_list<Field> values) {
-    sqlite3* connection = Connection();
-    StatementOwner owner;
-    Check(connection, sqlite3_prepare_v2(connection, sql.c_str(), -1, &owner.statement, nullptr), sql);
-    int parameter = 1;
+    const Statement statement = Prepare(Connection(), sql);
+    int parameter = 0;
     for (const Field& value : values) {
+        sqlite3_stmt* s = statement.get();
         int rc = SQLITE_OK;
         if (const auto* integer = std::get_if<std::int64_t>(&value))
-            rc = sqlite3_bind_int64(owner.statement, parameter, *integer);
+            rc = sqlite3_bind_int64(s, ++parameter, *integer);
         else if (const auto* text = std::get_if<std::string>(&value))
-            rc = sqlite3_bind_text(owner.statement, parameter, text->data(), static_cast<int>(text->size()),
-                                   SQLITE_TRANSIENT);
+            rc = sqlite3_bind_text(s, ++parameter, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
         else
-            rc = sqlite3_bind_null(owner.statement, parameter);
-        Check(connection, rc, sql);
-        ++parameter;
+            rc = sqlite3_bind_null(s, ++parameter);
+        Check(Connection(), rc, sql);
     }
-    Check(connection, sqlite3_step(owner.statement), sql);
+    Check(Connection(), sqlite3_step(statement.get()), sql);
 }
 
 void ReaderDatabase::AddBook(const Book& book) {
     Insert("INSERT INTO content (ContentID, ContentType, MimeType, Title, Attribution, ___UserID) "
-           "VALUES (?, '6', ?, ?, ?, 'adobe_user')",
-           {book.volumeId, book.mimeType, Text(book.title), Text(book.author)});
+           "VALUES (?, '6', 'application/epub+zip', ?, ?, 'adobe_user')",
+           {book.volumeId, Value(book.title), Value(book.author)});
 }
 
 void ReaderDatabase::AddPart(const Part& part) {
-    Field volumeIndex = nullptr;
-    if (part.volumeIndex)
-        volumeIndex = *part.volumeIndex;
     Insert("INSERT INTO content (ContentID, ContentType, MimeType, BookID, BookTitle, Title, Attribution, "
            "VolumeIndex, ChapterIDBookmarked, ___UserID) VALUES (?, ?, 'application/xhtml+xml', ?, ?, ?, ?, ?, ?, "
            "'adobe_user')",
-           {part.contentId, part.contentType, Text(part.bookId), Text(part.bookTitle), Text(part.title),
-            Text(part.attribution), volumeIndex, Text(part.chapterIdBookmarked)});
+           {part.contentId, part.contentType, Value(part.bookId), Value(part.bookTitle), Value(part.title),
+            Value(part.attribution), Value(part.volumeIndex), Value(part.chapterIdBookmarked)});
 }
 
 void ReaderDatabase::AddBookmark(const Bookmark& b) {
     Insert("INSERT INTO Bookmark (BookmarkID, VolumeID, ContentID, StartContainerPath, StartContainerChildIndex, "
            "StartOffset, EndContainerPath, EndContainerChildIndex, EndOffset, Text, Annotation, Hidden, Type) "
-           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-           {b.bookmarkId, b.volumeId, b.contentId, b.startContainerPath, b.startContainerChildIndex, b.startOffset,
-            b.startContainerPath, b.startContainerChildIndex, b.startOffset, Text(b.text), Text(b.annotation), b.hidden,
+           "VALUES (?, ?, ?, ?, ?, 0, ?, ?, 0, ?, ?, ?, ?)",
+           {b.bookmarkId, b.volumeId, b.contentId, b.startContainerPath, b.startContainerChildIndex,
+            b.startContainerPath, b.startContainerChildIndex, Value(b.text), Value(b.annotation), b.hidden,
             std::string(b.annotation ? "note" : "highlight")});
 }
 

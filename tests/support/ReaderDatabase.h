@@ -19,7 +19,6 @@ struct Book {
     std::string volumeId{};
     OptionalText title{};
     OptionalText author{};
-    std::string mimeType = "application/epub+zip";
 };
 
 // The content row of one part (chapter, spine file or table-of-contents entry) of a book.
@@ -34,14 +33,13 @@ struct Part {
     OptionalText chapterIdBookmarked{};
 };
 
-// One row of the Bookmark table; the end of the bookmark repeats its start.
+// One row of the Bookmark table, at offset 0; the end of the bookmark repeats its start.
 struct Bookmark {
     std::string bookmarkId{};
     std::string volumeId{};
     std::string contentId{};
     std::string startContainerPath = "span#kobo.1.1";
     Field startContainerChildIndex = std::int64_t{1};
-    Field startOffset = std::int64_t{0};
     OptionalText text{};
     OptionalText annotation{};
     Field hidden = std::string("false");
@@ -79,8 +77,5 @@ private:
     std::filesystem::path m_file;
     sqlite3* m_connection = nullptr;
 };
-
-// The declared schema of the reader's two tables.
-std::string ReaderSchemaSql();
 
 } // namespace fixture

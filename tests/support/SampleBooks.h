@@ -13,10 +13,6 @@ void AddWinterVoyage(ReaderDatabase& reader, const std::string& volumeId);
 // Its annotation file with the default TAB separator and no byte-order mark.
 extern const char* const kWinterVoyageFile;
 
-} // namespace fixture
-
-namespace fixture {
-
 // A library as current firmware writes it: a kepub book whose spine files take their chapter titles from
 // table-of-contents rows (two rows for the first file, none for the second), a store book whose row carries a
 // "#fragment", a plain epub book, highlights deleted on the reader (Hidden 'true') and a book whose only bookmarks
