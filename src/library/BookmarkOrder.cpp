@@ -1,8 +1,10 @@
 #include "BookmarkOrder.h"
 
+#include "PaddedKeys.h"
 #include "SortEntries.h"
 
 #include <algorithm>
+#include <numeric>
 #include <string_view>
 
 namespace {
@@ -63,23 +65,33 @@ VolumeWidths ScanVolume(const std::vector<BookmarkLocation>& bookmarks) {
     return widths;
 }
 
-void AppendPadded(std::string& text, std::string_view digits, std::size_t length) {
-    if (digits.size() < length)
-        text.append(length - digits.size(), '0');
-    text += digits;
+// Where a key's padding zeros go: written out, or noted as zero runs when zeros is set.
+struct KeyText {
+    std::string& text;
+    std::vector<PaddedKeys::ZeroRun>* zeros = nullptr;
+};
+
+void AppendPadded(KeyText key, std::string_view digits, std::size_t length) {
+    if (digits.size() < length) {
+        if (key.zeros != nullptr)
+            key.zeros->push_back({key.text.size(), length - digits.size()});
+        else
+            key.text.append(length - digits.size(), '0');
+    }
+    key.text += digits;
 }
 
 // Appends the position text of path to key; false when path holds no digit run. headLength becomes the length
 // of key up to the first run. scratch only saves an allocation per call.
-bool AppendPosition(std::string& key, std::size_t& headLength, const std::string& path, const RunWidths& widths,
+bool AppendPosition(KeyText key, std::size_t& headLength, const std::string& path, const RunWidths& widths,
                     std::string& scratch) {
     scratch = path;
     ReplaceFirstByHash(scratch, "#point");
     ReplaceFirstByHash(scratch, "span#kobo");
     const std::size_t hash = scratch.find('#');
     const std::size_t start = hash == std::string::npos ? 0 : hash + 1;
-    key.append(scratch, 0, start);
-    headLength = key.size();
+    key.text.append(scratch, 0, start);
+    headLength = key.text.size();
     bool readable = false;
     ForEachDigitRun(scratch, start, [&](std::size_t number, std::string_view run) {
         readable = true;
@@ -88,40 +100,58 @@ bool AppendPosition(std::string& key, std::size_t& headLength, const std::string
     return readable;
 }
 
-// The entry key=BookmarkID; its head is the part of the key before the numbers of the position.
-SortEntry OrderEntry(const BookmarkLocation& bookmark, const VolumeWidths& widths, std::string& scratch) {
-    SortEntry entry;
-    std::string& key = entry.text;
-    key.reserve(1 + widths.place + bookmark.contentId.size() + bookmark.startContainerPath.size() + 8 + widths.offset +
+// Writes the entry key=BookmarkID into key and returns its head length: the part of the key before the numbers of
+// the position.
+std::size_t OrderEntry(KeyText keyText, const BookmarkLocation& bookmark, const VolumeWidths& widths,
+                       std::string& scratch) {
+    std::string& key = keyText.text;
+    const std::size_t padding = keyText.zeros != nullptr ? 0 : widths.place + widths.offset;
+    key.reserve(1 + padding + bookmark.contentId.size() + bookmark.startContainerPath.size() + 8 +
                 bookmark.bookmarkId.size());
+    std::size_t headLength = 0;
     // Part ContentIDs do not sort in book order ("#(10)" comes before "#(2)"), so where the volume knows the
     // places of its parts, the place leads the key. Without any, the key is the plain position.
     if (widths.anyPlace) {
         const bool placed = IsPlace(bookmark.partIndex);
         key += placed ? '0' : '1';
         if (placed)
-            AppendPadded(key, bookmark.partIndex, widths.place);
+            AppendPadded(keyText, bookmark.partIndex, widths.place);
     }
     const std::size_t afterPlace = key.size();
     key += bookmark.contentId;
-    if (AppendPosition(key, entry.headLength, bookmark.startContainerPath, widths.runs, scratch)) {
-        AppendPadded(key, bookmark.startOffset, widths.offset);
+    if (AppendPosition(keyText, headLength, bookmark.startContainerPath, widths.runs, scratch)) {
+        AppendPadded(keyText, bookmark.startOffset, widths.offset);
     } else {
-        key.resize(afterPlace);
+        key.resize(afterPlace); // a path without runs has put in no zeros
         key += "Error_";
         key += bookmark.startContainerPath;
-        entry.headLength = key.size();
+        headLength = key.size();
     }
     key += '=';
     key += bookmark.bookmarkId;
-    return entry;
+    return headLength;
+}
+
+// The most zeros that padding can put into one key.
+std::size_t MostPadding(const VolumeWidths& widths) {
+    return std::accumulate(widths.runs.begin(), widths.runs.end(), widths.offset + widths.place);
+}
+
+// Keys are written out with their zeros while that costs little: at most 255 zeros a key, as many as one byte-sized
+// width of the stored positions allows, and a few megabytes for the volume. Beyond that a crafted path or offset could
+// make every key of the volume as long as its longest run, so the keys are then held without their zeros.
+bool WritesOutPadding(const VolumeWidths& widths, std::size_t keyCount) {
+    constexpr std::size_t kMostWidth = 255;
+    constexpr std::size_t kMostVolumePadding = std::size_t{8} << 20;
+    const std::size_t most = MostPadding(widths);
+    return most <= kMostWidth && most * keyCount <= kMostVolumePadding;
 }
 
 } // namespace
 
 std::string PadWithZeros(const std::string& text, std::size_t length) {
     std::string padded;
-    AppendPadded(padded, text, length);
+    AppendPadded({padded}, text, length);
     return padded;
 }
 
@@ -141,7 +171,7 @@ PositionKey MakePositionKey(const std::string& path, const RunWidths& widths) {
     PositionKey key;
     std::string scratch;
     std::size_t headLength = 0;
-    key.readable = AppendPosition(key.text, headLength, path, widths, scratch);
+    key.readable = AppendPosition({key.text}, headLength, path, widths, scratch);
     return key;
 }
 
@@ -149,14 +179,25 @@ std::vector<std::size_t> ReadingOrder(const std::vector<BookmarkLocation>& bookm
                                       ProgressReporter& progress) {
     // Every width must be known before the first key is made.
     const VolumeWidths widths = ScanVolume(bookmarks);
-    std::vector<SortEntry> entries;
-    entries.reserve(bookmarks.size());
     std::string scratch;
-    for (const BookmarkLocation& bookmark : bookmarks) {
-        entries.push_back(OrderEntry(bookmark, widths, scratch));
+    if (WritesOutPadding(widths, bookmarks.size())) {
+        std::vector<SortEntry> entries(bookmarks.size());
+        for (std::size_t i = 0; i < bookmarks.size(); ++i) {
+            entries[i].headLength = OrderEntry({entries[i].text}, bookmarks[i], widths, scratch);
+            progress.StepProgress();
+        }
+        return SortEntries(entries, order);
+    }
+    PaddedKeys keys;
+    keys.keys.resize(bookmarks.size());
+    for (std::size_t i = 0; i < bookmarks.size(); ++i) {
+        PaddedKeys::Key& key = keys.keys[i];
+        key.firstRun = keys.runs.size();
+        key.headLength = OrderEntry({key.text, &keys.runs}, bookmarks[i], widths, scratch);
+        key.endRun = keys.runs.size();
         progress.StepProgress();
     }
-    return SortEntries(entries, order);
+    return SortPaddedKeys(keys, order);
 }
 
 std::vector<std::string> OrderBookmarks(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -36,6 +37,11 @@ public:
     // The last byte of the text's primary weights (0 when it has none), which texts comparing equal share, found from
     // its last characters alone; empty where they do not allow it.
     std::optional<std::uint8_t> LastPrimaryByte(std::string_view text) const;
+    // Whether two texts, each split before an ASCII digit that follows the ASCII character before, into parts whose
+    // first parts compare equal, compare as their second parts do: no contraction or context rule joins that
+    // character to a digit, and no setting ties digits to their neighbours (numbers compared as numbers, accents
+    // compared backwards).
+    bool SplitsBeforeDigitAfter(char before) const;
 
 private:
     struct CharacterWeights;
@@ -44,5 +50,6 @@ private:
     };
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
     CharacterWeights& Weights() const;
-    mutable std::unique_ptr<CharacterWeights> m_weights; // made at first use
+    mutable std::unique_ptr<CharacterWeights> m_weights;        // made at first use
+    mutable std::optional<std::array<bool, 128>> m_splitsAfter; // found at first use
 };

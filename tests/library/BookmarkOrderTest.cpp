@@ -33,6 +33,32 @@ protected:
     TextOrder order{"C"};
 };
 
+// The described order written out in full: keys padded to the widths of the volume, sorted by the order, then bytes.
+std::vector<std::size_t> WrittenOutOrder(const std::vector<BookmarkLocation>& marks, const TextOrder& order) {
+    const auto placed = [](const std::string& p) { return !p.empty() && p.find_first_not_of("0123456789") > p.size(); };
+    RunWidths runs;
+    std::size_t offset = 0, place = 0;
+    for (const BookmarkLocation& mark : marks) {
+        ScanRunWidths(mark.startContainerPath, runs);
+        offset = std::max(offset, mark.startOffset.size());
+        place = std::max(place, placed(mark.partIndex) ? mark.partIndex.size() : 0);
+    }
+    std::vector<std::tuple<std::string, std::string, std::size_t>> keys; // sort key, key, position
+    for (const BookmarkLocation& mark : marks) {
+        const PositionKey at = MakePositionKey(mark.startContainerPath, runs);
+        std::string key = place == 0 ? "" : placed(mark.partIndex) ? "0" + PadWithZeros(mark.partIndex, place) : "1";
+        key += (at.readable ? mark.contentId + at.text + PadWithZeros(mark.startOffset, offset)
+                            : "Error_" + mark.startContainerPath) +
+               "=" + mark.bookmarkId;
+        keys.emplace_back(order.SortKey(key), key, keys.size());
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::size_t> positions;
+    for (const auto& key : keys)
+        positions.push_back(std::get<2>(key));
+    return positions;
+}
+
 TEST_F(BookmarkOrderTest, PositionKeysPadEveryRunToItsWidthInTheVolume) {
     EXPECT_EQ(MakePositionKey("span#kobo.3.12", {1, 2}).text, "#312");
     EXPECT_EQ(MakePositionKey("span#kobo.3.9", {1, 2}).text, "#309");
@@ -143,6 +169,40 @@ TEST(SortEntriesTest, SortsAsTheWholeTextsCollationKeysDo) {
         EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end(), [&](std::size_t a, std::size_t b) {
             return order.SortKey(plain[a].text) < order.SortKey(plain[b].text);
         })) << locale;
+    }
+}
+
+TEST(ReadingOrderTest, LongRunsOrderAsTheirWrittenOutKeysDo) {
+    // Random volumes, half of them with a run, offset or place of hundreds of digits: the order of the full keys.
+    const std::vector<std::string> parts = {"ch.html",         "CH.html", "che.html", "ch\xC3\xA9.html",
+                                            "Ch\xC3\x89.html", "b#(2)p",  "b#(10)p",  "12",
+                                            "x\xE2\x80\x94#9", "",        "a=b"};
+    const std::vector<std::string> heads = {"span#kobo.", "#point(/", "#Point(", "p#", "", "span#kobo"};
+    const std::vector<std::string> texts = {"", "7", "12", "007", "x", "3a", "\xC3\xA9", "E", "a", "A", "-1"};
+    std::mt19937 random(11);
+    const auto pick = [&random](const std::vector<std::string>& from) { return from[random() % from.size()]; };
+    const auto digits = [&random](std::size_t length) { // many zeros
+        std::string run(length, '0');
+        std::generate(run.begin(), run.end(), [&] { return static_cast<char>('0' + random() % 10 * (random() % 2)); });
+        return run;
+    };
+    for (int volume = 0; volume < 16; ++volume) {
+        std::vector<BookmarkLocation> marks(200 + random() % 100);
+        for (BookmarkLocation& mark : marks) {
+            std::string path = pick(heads);
+            for (std::size_t run = random() % 6; run > 0; --run)
+                path += digits(1 + random() % 3) + pick({".", "/", ":", ")", "-"});
+            mark = {pick(texts), pick(parts), path + digits(random() % 2), pick(texts), pick(texts)};
+        }
+        BookmarkLocation& crafted = marks[random() % marks.size()];
+        std::string& field =
+            *std::array{&crafted.startContainerPath, &crafted.startOffset, &crafted.partIndex}[volume % 3];
+        field = (volume % 3 == 2 ? "" : field) + digits(volume % 2 == 1 ? 300 + random() % 300 : 0);
+        for (const char* locale : {"C", "de_DE", "sv_SE", "cs_CZ"}) {
+            const TextOrder order(locale);
+            SilentProgress progress;
+            EXPECT_EQ(ReadingOrder(marks, order, progress), WrittenOutOrder(marks, order)) << volume << locale;
+        }
     }
 }
 
