@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -25,23 +26,16 @@ protected:
     }
     // Overwrites every page of the table or index of that name with bytes that make no page.
     void Damage(const std::string& name, const std::string& pageType) {
-        const int pageSize = std::stoi(reader.QueryText("PRAGMA page_size"));
-        std::vector<int> pages;
-        for (int page = 0;; ++page) {
-            const std::string number =
-                reader.QueryText("SELECT pageno FROM dbstat WHERE name = '" + name + "' AND pagetype = '" + pageType +
-                                 "' LIMIT 1 OFFSET " + std::to_string(page));
-            if (number.empty())
-                break;
-            pages.push_back(std::stoi(number));
-        }
-        ASSERT_FALSE(pages.empty());
+        const auto pageSize = std::stoul(reader.QueryText("PRAGMA page_size"));
+        std::istringstream pages(reader.QueryText("SELECT group_concat(pageno, ' ') FROM dbstat WHERE name = '" + name +
+                                                  "' AND pagetype = '" + pageType + "'"));
         reader.Close();
         std::fstream file(reader.Path(), std::ios::in | std::ios::out | std::ios::binary);
-        for (const int page : pages) {
-            file.seekp(static_cast<std::streamoff>(page - 1) * pageSize);
-            file << std::string(static_cast<std::size_t>(pageSize), '\xAB');
+        for (std::size_t page = 0; pages >> page;) {
+            file.seekp(static_cast<std::streamoff>((page - 1) * pageSize));
+            file << std::string(pageSize, '\xAB');
         }
+        ASSERT_TRUE(file.good());
     }
     ExportResult Export() {
         return library.ExtractAnnotations(kWinter, AnnotationTargetPath(results, kWinter), {.setBom = false}, progress);
