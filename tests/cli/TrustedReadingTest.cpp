@@ -27,9 +27,14 @@ const std::string kAddLater = "INSERT INTO Bookmark (BookmarkID, VolumeID, Conte
 
 class TrustedReadingTest : public ::testing::Test {
 protected:
+    ~TrustedReadingTest() override { ::unsetenv("TMPDIR"); }
     TrustedReadingTest() {
         fs::permissions(m_reader.Path(), fs::perms::all); // others may come in, and write unless made read-only
         fs::permissions(m_results.Path(), fs::perms::all);
+        // The command line's private copies go here, to be seen gone afterwards.
+        fs::create_directory(m_temporary);
+        fs::permissions(m_temporary, fs::perms::all);
+        ::setenv("TMPDIR", m_temporary.c_str(), 1);
         fixture::ReaderDatabase db(m_database);
         fixture::AddWinterVoyage(db, kVoyage);
         db.Exec("BEGIN");
@@ -63,10 +68,12 @@ protected:
         EXPECT_EQ(fixture::FileBytes(m_results / "results/A Winter Voyage.epub.annotations.txt"),
                   "\xEF\xBB\xBF" + std::string(fixture::kWinterVoyageFile));
         EXPECT_EQ(fixture::FolderState(m_reader.Path()), before);
+        EXPECT_TRUE(fs::is_empty(m_temporary));
     }
 
     TempFolder m_reader;
     TempFolder m_results;
+    fs::path m_temporary = m_results / "tmp";
     fs::path m_database = m_reader / "KoboReader.sqlite";
 };
 
