@@ -90,8 +90,8 @@ ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line
     for (const std::string& id : line.volumeIds) {
         ExportResult exported;
         try {
-            exported =
-                library.ExtractAnnotations(id, AnnotationTargetPath(line.resultsFolder, id), line.options, progress);
+            exported = library.ExtractAnnotations(id, library.ExportTarget(id, line.resultsFolder, line.options),
+                                                  line.options, progress);
         } catch (const std::exception& error) {
             result.failed.push_back({id, error.what()});
             continue;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,14 +12,28 @@ struct PartFacts {
     bool found = false;    // a content row has this ContentID
     std::string title;     // its Title, or the chapter title from the table of contents
     std::string attribution;
+    // Where the part starts in the book and how much of it it is, in percent; unknown where the row has none.
+    std::optional<double> startPercent;
+    std::optional<double> sizePercent;
+
+    // What the text file heads the part's bookmarks with: its title, or its ContentID when no row describes it.
+    const std::string& Heading() const { return found ? title : contentId; }
 };
 
-// One highlight or note, its columns as read (a NULL reads as empty text).
+// One highlight, note, page bookmark or drawing, its columns as read (a NULL or a missing column reads as empty).
 struct AnnotatedBookmark {
     std::string bookmarkId;
     std::string text;       // the highlighted text
     std::string annotation; // the reader's note
     std::size_t part = 0;   // index into AnnotatedVolume::parts
+    // Read only for the formats that show the whole record (ReadingOptions::wholeRecords).
+    std::string type;                      // "highlight", "note", "dogear", "markup"; empty on older firmware
+    std::string color;                     // "yellow", "pink", "blue", "green", or the stored value when it names none
+    std::string dateCreated;               // as stored, e.g. 2024-11-18T17:45:50.886
+    std::string dateModified;              // as stored
+    std::optional<double> chapterProgress; // 0 to 1 within the part
+    bool deleted = false;                  // the reader deleted it (read only when deleted highlights are included)
+    std::filesystem::path markupImage;     // a drawing's image beside the database (markups/ID.svg or .jpg), if there
 };
 
 // What an export knows of one volume: the book's facts and its bookmarks in reading order. It holds no trace of any
@@ -26,8 +42,14 @@ struct AnnotatedVolume {
     std::string volumeId;
     std::string title;  // from the book titles of the index; empty when there is none
     std::string author; // from the authors of the index
+    // From the book's own content row, where the database has them (whole records only).
+    std::string publisher;
+    std::string isbn;
+    std::string language;
     std::vector<PartFacts> parts;
     std::vector<AnnotatedBookmark> bookmarks;
 
     const PartFacts& PartOf(const AnnotatedBookmark& bookmark) const { return parts[bookmark.part]; }
+    // The bookmark's place in the book in percent, where its part's place is known.
+    std::optional<double> PositionOf(const AnnotatedBookmark& bookmark) const;
 };

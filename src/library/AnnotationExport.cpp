@@ -3,7 +3,6 @@
 #include "ChapterTitles.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
-#include "TextAnnotationWriter.h"
 #include "VolumeReader.h"
 
 #include <optional>
@@ -45,6 +44,13 @@ std::size_t CountBookmarks(ReaderConnection& reader, const std::vector<std::stri
     return total;
 }
 
+// What the format shows decides how much of each record is read.
+ReadingOptions ReadingFor(const ExportOptions& options) {
+    ReadingOptions reading = options.reading;
+    reading.wholeRecords = options.format != ExportFormat::Text;
+    return reading;
+}
+
 } // namespace
 
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
@@ -54,12 +60,12 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
     // The database is closed before the file is written.
     const bool read =
         ReadReaderDatabase(database, "the highlights of " + volumeId, progress, [&](ReaderConnection& reader) {
-            volume = ReadAnnotatedVolume(reader, index, volumeId, options.reading, nullptr, progress);
+            volume = ReadAnnotatedVolume(reader, index, volumeId, ReadingFor(options), nullptr, progress);
         });
     if (!read)
         return {ExportOutcome::NoDatabase, {}};
-    const ExportResult result = WriteExportFile(TextAnnotationWriter(options.separator, options.setBom), volume, target,
-                                                options.overrideExisting);
+    const ExportResult result =
+        WriteExportFile(*MakeAnnotationWriter(options), volume, target, options.overrideExisting);
     progress.ResetProgress();
     progress.SetStatus("");
     return result;
@@ -88,7 +94,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         for (const std::string& id : volumeIds) {
             Book& book = books.emplace_back();
             try {
-                book.volume = ReadAnnotatedVolume(reader, index, id, options.reading,
+                book.volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
                                                   chapterTitles ? &*chapterTitles : nullptr, shared);
             } catch (const ESQLiteException& error) {
                 if (FailedOnDamage(reader))
@@ -103,7 +109,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         result.noDatabase = true;
         return result;
     }
-    const TextAnnotationWriter writer(options.separator, options.setBom);
+    const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     for (std::size_t i = 0; i < volumeIds.size(); ++i) {
         const std::string& id = volumeIds[i];
         if (!books[i].unreadBecause.empty()) {
@@ -111,9 +117,10 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
             continue;
         }
         try {
-            const ExportResult written =
-                WriteExportFile(writer, books[i].volume, AnnotationTargetPath(resultsFolder, id, writer.FileSuffix()),
-                                options.overrideExisting);
+            const ExportResult written = WriteExportFile(
+                *writer, books[i].volume,
+                ExportTargetPath(resultsFolder, id, books[i].volume.title, books[i].volume.author, *writer),
+                options.overrideExisting);
             if (written.outcome == ExportOutcome::Written)
                 result.written.push_back(written.file);
             else

@@ -3,15 +3,26 @@
 #include "AnnotatedVolume.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
-// Turns one volume's annotations into a file of one format.
+enum class ExportFormat { Text, Markdown, Json, Csv };
+
+// Turns one volume's annotations into the bytes of a file of one format.
 class AnnotationWriter {
 public:
     virtual ~AnnotationWriter() = default;
-    // What follows the book's file name in the name of a written file: ".annotations.txt" for the text file.
-    virtual std::string FileSuffix() const = 0;
+    // The written file's extension: ".txt", ".md", ".json", ".csv".
+    virtual std::string Extension() const = 0;
+    // Whether its files are named "Title - Author" where the title is known, rather than after the book's file.
+    virtual bool NamedByTitle() const { return true; }
+    // The whole file.
+    virtual std::string Render(const AnnotatedVolume& volume) const = 0;
     // Writes the whole file under that name, replacing a file of that name; a failure leaves no half-written file.
     // Raises EFileError.
-    virtual void Write(const AnnotatedVolume& volume, const std::filesystem::path& file) const = 0;
+    virtual void Write(const AnnotatedVolume& volume, const std::filesystem::path& file) const;
 };
+
+struct ExportOptions;
+// The writer of the options' format, with their separator and byte-order mark where the format has them.
+std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options);

@@ -13,11 +13,40 @@ std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsF
     return resultsFolder / std::filesystem::path(stem + fileSuffix);
 }
 
+std::string FileNameOf(const std::string& text) {
+    constexpr std::size_t kMostBytes = 200;
+    std::string name;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        name += c == '/' || byte < 0x20 || byte == 0x7F ? '_' : c;
+    }
+    if (name.size() > kMostBytes) {
+        std::size_t cut = kMostBytes;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut; // a continuation byte: the character began before it
+        name.resize(cut);
+    }
+    return name;
+}
+
+std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
+                                       const std::string& title, const std::string& author,
+                                       const AnnotationWriter& writer) {
+    if (!writer.NamedByTitle())
+        return AnnotationTargetPath(resultsFolder, volumeId);
+    if (title.empty())
+        return AnnotationTargetPath(resultsFolder, volumeId, ".annotations" + writer.Extension());
+    const std::string extension = writer.Extension();
+    std::string name = FileNameOf(author.empty() ? title : title + " - " + author);
+    // "." and ".." name folders, and a name of dots alone would lose them in numbering.
+    if (name.find_first_not_of('.') == std::string::npos)
+        name = "_" + name;
+    return resultsFolder / std::filesystem::path(name + extension);
+}
+
 ExportResult WriteExportFile(const AnnotationWriter& writer, const AnnotatedVolume& volume,
                              const std::filesystem::path& target, bool overrideExisting) {
-    const std::string suffix = writer.FileSuffix();
-    const std::string extension = suffix.substr(std::min(suffix.rfind('.'), suffix.size()));
-    const std::filesystem::path name = overrideExisting ? target : MakeNumberedFileName(target, extension);
+    const std::filesystem::path name = overrideExisting ? target : MakeNumberedFileName(target, writer.Extension());
     if (name.empty())
         return {ExportOutcome::Failed, {}};
     writer.Write(volume, name);

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "AnnotationWriter.h"
+
 #include <string>
 
 // How the reader's database is read: what the user's options make of its rows.
 struct ReadingOptions {
     bool skipDeletedHighlights = true; // "skip deleted highlights": what the reader deleted counts as absent
     bool chapterTitlesFromToc = true;  // "chapter titles from table of contents", for kepub books
+    // Dates, types, colours, positions and the book's publisher, ISBN and language, for the formats that show them.
+    bool wholeRecords = false;
 };
 
 // What an export writes, besides what it reads.
@@ -13,5 +17,6 @@ struct ExportOptions {
     std::string separator = "\t";  // between a highlight and its note, UTF-8
     bool setBom = true;            // "set BOM"
     bool overrideExisting = false; // "override existing annotation files"
+    ExportFormat format = ExportFormat::Text;
     ReadingOptions reading{};
 };

@@ -68,7 +68,7 @@ bool IsReaderDatabaseFile(const std::filesystem::path& path) {
 }
 
 ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAccess access, bool avoidIndexes)
-    : m_avoidIndexes(avoidIndexes) {
+    : m_avoidIndexes(avoidIndexes), m_path(path) {
     const std::string shown = path.string();
     if (access == ReaderAccess::Write) {
         m_database = std::make_unique<TSQLiteDatabase>(FileUri(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, shown);

@@ -42,6 +42,8 @@ public:
 
     TSQLiteDatabase& Database() { return *m_database; }
     const ReaderSchema& Schema() const { return m_schema; }
+    // The reader's database file, also when a private copy of it is what is read.
+    const std::filesystem::path& Path() const { return m_path; }
     // Tables are read without their indexes: the database is damaged, and an index may be what is.
     bool AvoidsIndexes() const { return m_avoidIndexes; }
 
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<TSQLiteDatabase> m_database;
     ReaderSchema m_schema;
     bool m_avoidIndexes;
+    std::filesystem::path m_path;
 };
 
 // The one place that decides how a reader database is opened. Null when path names no existing file: opening it

@@ -21,6 +21,13 @@ bool ReaderLibrary::DatabaseExists() const {
     return IsReaderDatabaseFile(m_databasePath);
 }
 
+std::filesystem::path ReaderLibrary::ExportTarget(const std::string& volumeId,
+                                                  const std::filesystem::path& resultsFolder,
+                                                  const ExportOptions& options) const {
+    return ExportTargetPath(resultsFolder, volumeId, m_index.TitlePairs.ValueOf(volumeId),
+                            m_index.AuthorPairs.ValueOf(volumeId), *MakeAnnotationWriter(options));
+}
+
 ExportResult ReaderLibrary::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target,
                                                const ExportOptions& options, ProgressReporter& progress) const {
     return ::ExtractAnnotations(m_databasePath, m_index, volumeId, target, options, progress);

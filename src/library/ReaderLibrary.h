@@ -26,6 +26,9 @@ public:
     bool DatabaseExists() const;
     const LibraryIndex& Index() const { return m_index; }
 
+    // Where the export of the volume in the options' format goes in the folder.
+    std::filesystem::path ExportTarget(const std::string& volumeId, const std::filesystem::path& resultsFolder,
+                                       const ExportOptions& options) const;
     ExportResult ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target,
                                     const ExportOptions& options, ProgressReporter& progress) const;
     std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,

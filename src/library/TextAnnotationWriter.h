@@ -10,7 +10,9 @@ class TextAnnotationWriter : public AnnotationWriter {
 public:
     TextAnnotationWriter(std::string separator, bool setBom) : m_separator(std::move(separator)), m_setBom(setBom) {}
 
-    std::string FileSuffix() const override { return ".annotations.txt"; }
+    std::string Extension() const override { return ".txt"; }
+    bool NamedByTitle() const override { return false; }
+    std::string Render(const AnnotatedVolume& volume) const override;
     void Write(const AnnotatedVolume& volume, const std::filesystem::path& file) const override;
 
     // The file's lines, the byte-order mark in front of the first when it is set.

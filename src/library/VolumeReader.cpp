@@ -6,6 +6,8 @@
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 
+#include <algorithm>
+#include <charconv>
 #include <set>
 #include <unordered_map>
 
@@ -18,12 +20,34 @@ struct PartRow {
     std::string bookId;
 };
 
-PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, bool withToc) {
-    std::vector<QueryColumn> columns = {"Title", "Attribution", Optional("VolumeIndex")};
-    if (withToc) {
-        columns.push_back(Optional("ContentType"));
-        columns.push_back(Optional("BookID"));
-    }
+// A number as stored: an integer, or a real number made text with the locale's decimal separator.
+std::optional<double> Number(std::string_view text) {
+    std::string plain(text);
+    std::replace(plain.begin(), plain.end(), ',', '.');
+    double value = 0;
+    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (plain.empty() || error != std::errc() || end != plain.data() + plain.size())
+        return std::nullopt;
+    return value;
+}
+
+std::string ColorName(std::string_view stored) {
+    static const char* const kNames[] = {"yellow", "pink", "blue", "green"};
+    if (stored.size() == 1 && stored[0] >= '0' && stored[0] <= '3')
+        return kNames[stored[0] - '0'];
+    return std::string(stored);
+}
+
+PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, const ReadingOptions& options) {
+    std::vector<QueryColumn> columns = {"Title",
+                                        "Attribution",
+                                        Optional("VolumeIndex"),
+                                        Optional("ContentType"),
+                                        Optional("BookID"),
+                                        Optional("___FileOffset"),
+                                        Optional("___FileSize")};
+    // Only what is used is asked for, so that the statement stays the one described where nothing more is wanted.
+    columns.erase(columns.begin() + (options.wholeRecords ? 7 : options.chapterTitlesFromToc ? 5 : 3), columns.end());
     // Values are bound, never pasted into the text: an id holding a double quote, or naming a column, still selects
     // exactly its own rows.
     ReaderQuery rows(reader, "content", columns, "WHERE ContentID=?", {contentId});
@@ -35,9 +59,13 @@ PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, bool wi
     part.facts.title = rows.Text(0);
     part.facts.attribution = rows.Text(1);
     part.volumeIndex = rows.Text(2);
-    part.spineFile = withToc && rows.Text(3) == "9";
+    part.spineFile = options.chapterTitlesFromToc && rows.Text(3) == "9";
     if (part.spineFile)
         part.bookId = rows.Text(4);
+    if (options.wholeRecords) {
+        part.facts.startPercent = Number(rows.Text(5));
+        part.facts.sizePercent = Number(rows.Text(6));
+    }
     return part;
 }
 
@@ -47,27 +75,79 @@ struct BookmarkRows {
     std::vector<AnnotatedBookmark> bookmarks;
 };
 
+enum BookmarkColumn {
+    kId,
+    kContent,
+    kPath,
+    kOffset,
+    kText,
+    kNote,
+    kHidden,
+    kType,
+    kColor,
+    kCreated,
+    kModified,
+    kProgress
+};
+
 // A book's bookmarks with their texts come to megabytes: they are read row by row rather than copied into a table.
-BookmarkRows ReadBookmarks(ReaderConnection& reader, const std::string& volumeId, bool skipDeleted) {
+BookmarkRows ReadBookmarks(ReaderConnection& reader, const std::string& volumeId, const ReadingOptions& options) {
     std::vector<QueryColumn> columns = {"BookmarkID",  "ContentID", "StartContainerPath",
                                         "StartOffset", "Text",      "Annotation"};
-    if (skipDeleted)
+    const bool skipDeleted = options.skipDeletedHighlights;
+    if (skipDeleted || options.wholeRecords)
         columns.push_back(Optional("Hidden"));
+    if (options.wholeRecords)
+        for (const char* name : {"Type", "Color", "DateCreated", "DateModified", "ChapterProgress"})
+            columns.push_back(Optional(name));
     ReaderQuery rows(reader, "Bookmark", columns, "WHERE VolumeID=?", {volumeId});
+    const std::filesystem::path markups = reader.Path().parent_path() / "markups";
     BookmarkRows read;
     while (rows.Step()) {
         // What the reader deleted counts as absent.
-        if (skipDeleted && IsDeletedOnReader(rows.Text(6)))
+        const bool deleted = columns.size() > kHidden && IsDeletedOnReader(rows.Text(kHidden));
+        if (skipDeleted && deleted)
             continue;
         BookmarkLocation location;
-        location.bookmarkId = rows.Text(0);
-        location.contentId = rows.Text(1);
-        location.startContainerPath = rows.Text(2);
-        location.startOffset = rows.Text(3);
+        location.bookmarkId = rows.Text(kId);
+        location.contentId = rows.Text(kContent);
+        location.startContainerPath = rows.Text(kPath);
+        location.startOffset = rows.Text(kOffset);
+        AnnotatedBookmark& bookmark = read.bookmarks.emplace_back();
+        bookmark.bookmarkId = location.bookmarkId;
+        bookmark.text = rows.Text(kText);
+        bookmark.annotation = rows.Text(kNote);
         read.locations.push_back(std::move(location));
-        read.bookmarks.push_back({std::string(rows.Text(0)), std::string(rows.Text(4)), std::string(rows.Text(5))});
+        if (!options.wholeRecords)
+            continue;
+        bookmark.deleted = deleted;
+        bookmark.type = rows.Text(kType);
+        bookmark.color = ColorName(rows.Text(kColor));
+        bookmark.dateCreated = rows.Text(kCreated);
+        bookmark.dateModified = rows.Text(kModified);
+        bookmark.chapterProgress = Number(rows.Text(kProgress));
+        if (bookmark.type == "markup")
+            for (const char* extension : {".svg", ".jpg"})
+                if (const auto image = markups / (bookmark.bookmarkId + extension); IsReaderDatabaseFile(image)) {
+                    bookmark.markupImage = image;
+                    break;
+                }
     }
     return read;
+}
+
+// The publisher, ISBN and language on the book's own content row, where the database keeps them.
+void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
+    const ReaderSchema& schema = reader.Schema();
+    if (!schema.Has("content", "Publisher") && !schema.Has("content", "ISBN") && !schema.Has("content", "Language"))
+        return;
+    ReaderQuery rows(reader, "content", {Optional("Publisher"), Optional("ISBN"), Optional("Language")},
+                     "WHERE ContentID=?", {volume.volumeId});
+    if (!rows.Step())
+        return;
+    volume.publisher = rows.Text(0);
+    volume.isbn = rows.Text(1);
+    volume.language = rows.Text(2);
 }
 
 // One query per distinct part, and for kepub books one for their chapter titles unless the caller has them.
@@ -80,7 +160,7 @@ std::vector<PartRow> ReadParts(ReaderConnection& reader, BookmarkRows& rows, con
         BookmarkLocation& location = rows.locations[i];
         const auto [it, inserted] = partOf.try_emplace(location.contentId, parts.size());
         if (inserted) {
-            parts.push_back(ReadPart(reader, location.contentId, options.chapterTitlesFromToc));
+            parts.push_back(ReadPart(reader, location.contentId, options));
             if (parts.back().spineFile)
                 books.insert(parts.back().bookId);
         }
@@ -111,7 +191,7 @@ bool IsDeletedOnReader(std::string_view hidden) {
 AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex& index, const std::string& volumeId,
                                     const ReadingOptions& options, const ChapterTitles* chapterTitles,
                                     ProgressReporter& progress) {
-    BookmarkRows rows = ReadBookmarks(reader, volumeId, options.skipDeletedHighlights);
+    BookmarkRows rows = ReadBookmarks(reader, volumeId, options);
     progress.SetStatus("extracting annotations");
     progress.StartProgress(rows.locations.size());
     std::vector<PartRow> parts = ReadParts(reader, rows, options, chapterTitles);
@@ -120,6 +200,8 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
     volume.volumeId = volumeId;
     volume.title = index.TitlePairs.ValueOf(volumeId);
     volume.author = index.AuthorPairs.ValueOf(volumeId);
+    if (options.wholeRecords)
+        ReadBookFacts(reader, volume);
     volume.parts.reserve(parts.size());
     for (PartRow& part : parts)
         volume.parts.push_back(std::move(part.facts));

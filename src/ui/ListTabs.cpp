@@ -115,7 +115,7 @@ void TForm1::ExportOrRepair(const std::string& volumeId) {
         RepairContentIds(volumeId);
         return;
     }
-    ExtractAnnotations(volumeId, AnnotationTargetPath(ToPath(ResultsFolder()), volumeId));
+    ExtractAnnotations(volumeId, m_library.ExportTarget(volumeId, ToPath(ResultsFolder()), CurrentExportOptions()));
 }
 
 void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
