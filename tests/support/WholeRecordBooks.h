@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ReaderDatabase.h"
+
+#include <string>
+
+namespace fixture {
+
+// A library of colour-screen firmware for the formats that show whole records: the Bookmark table gains a Color
+// column; books carry publisher, ISBN and language; parts carry their place in the book (___FileOffset/___FileSize).
+namespace records {
+// "Notes: "On" Things" by "Ann Writer", two chapters. In reading order: a yellow highlight of two lines with a note
+// holding a comma and quotes; a pink highlight of Markdown-like text ("# ...", "> ...", "* ...", "[x](y)") holding a
+// TAB; a blue Arabic highlight holding a TAB; a page bookmark (dogear); a drawing (markup); a green highlight the
+// reader deleted. Dates and chapter progress on all but the drawing.
+extern const std::string kRich;
+// A store book named by its UUID: no DateCreated, no Type, no Color, no place of its part.
+extern const std::string kStore;
+// A book without any content row: no title, no author.
+extern const std::string kUntitled;
+} // namespace records
+
+void AddWholeRecordLibrary(ReaderDatabase& reader);
+
+} // namespace fixture
