@@ -6,9 +6,21 @@ namespace {
 
 const char* const kSynopsis =
     "  marvik-cli list   [--db FILE] [--include-deleted] [--file-titles]\n"
-    "  marvik-cli export [--db FILE] [--results DIR] [--separator TEXT] [--no-bom] [--override]\n"
-    "                    [--include-deleted] [--file-titles] (VOLUME_ID... | --all)\n"
+    "  marvik-cli export [--db FILE] [--format FORMAT] [--results DIR] [--separator TEXT] [--no-bom]\n"
+    "                    [--override] [--include-deleted] [--file-titles] (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n";
+
+ExportFormat FormatNamed(const std::string& name) {
+    if (name == "text")
+        return ExportFormat::Text;
+    if (name == "markdown")
+        return ExportFormat::Markdown;
+    if (name == "json")
+        return ExportFormat::Json;
+    if (name == "csv")
+        return ExportFormat::Csv;
+    throw EUsageError("unknown format \"" + name + "\": text, markdown, json or csv");
+}
 
 bool IsHelp(std::string_view argument) {
     return argument == "--help" || argument == "-h";
@@ -53,11 +65,11 @@ bool Accepts(Command command, const std::string& option) {
     if (command != Command::Export)
         return false;
     return option == "--results" || option == "--separator" || option == "--no-bom" || option == "--override" ||
-           option == "--all";
+           option == "--format" || option == "--stdout" || option == "--all";
 }
 
 bool TakesValue(const std::string& option) {
-    return option == "--db" || option == "--results" || option == "--separator";
+    return option == "--db" || option == "--results" || option == "--separator" || option == "--format";
 }
 
 std::string CommandName(Command command) {
@@ -119,6 +131,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.options.separator = reader.ValueOf(option, inlineValue);
         else if (option == "--no-bom")
             line.options.setBom = false;
+        else if (option == "--format")
+            line.options.format = FormatNamed(reader.ValueOf(option, inlineValue));
+        else if (option == "--stdout")
+            line.toStandardOutput = true;
         else if (option == "--override")
             line.options.overrideExisting = true;
         else if (option == "--all")
@@ -139,6 +155,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             throw EUsageError("export takes either volume ids or --all, not both");
         if (!line.all && line.volumeIds.empty())
             throw EUsageError("export needs volume ids or --all");
+        if (line.toStandardOutput && line.volumeIds.size() != 1)
+            throw EUsageError("export --stdout needs exactly one volume id");
         break;
     case Command::Repair:
         if (line.volumeIds.size() != 1)
@@ -168,6 +186,7 @@ std::string HelpText() {
            "  export  Writes the highlights and notes of each given volume, in reading order and grouped by\n"
            "          chapter, to DIR/NAME.annotations_0000.txt (the first free number), where NAME is the\n"
            "          volume id after its last \"/\". Prints the path of each file written, one per line.\n"
+           "          Markdown, JSON and CSV files are named \"Title - Author\" where the title is known.\n"
            "  repair  Prints the UPDATE statements that repair the content ids of the volume's bookmarks, one\n"
            "          per line. Nothing is run.\n"
            "\n"
@@ -175,6 +194,9 @@ std::string HelpText() {
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
            "                    volume labelled \"KOBOeReader\" when that file exists, else KoboReader.sqlite\n"
            "                    in the current folder.\n"
+           "  --format FORMAT   text (the default), markdown, json or csv. Markdown, JSON and CSV carry the\n"
+           "                    whole record of each highlight: type, colour, dates, position in the book.\n"
+           "  --stdout          Write the one volume's export to standard output instead of a file.\n"
            "  --results DIR     Folder for the written files, created if missing. Default: results\n"
            "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"
            "  --no-bom          Leave out the UTF-8 byte-order mark at the start of each file.\n"

@@ -22,6 +22,7 @@ struct CommandLine {
     std::filesystem::path resultsFolder = "results";
     ExportOptions options; // the separator as given, in UTF-8; reading options for every command
     bool all = false;
+    bool toStandardOutput = false; // --stdout: the one volume's export goes to standard output, not to a file
     std::vector<std::string> volumeIds;
 };
 

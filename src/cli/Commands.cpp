@@ -114,6 +114,14 @@ ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line
 // Given ids or every listed volume, as the window's "export all books" does: the failures are told at the end.
 int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
            std::ostream& err) {
+    if (line.toStandardOutput) {
+        const std::optional<std::string> bytes =
+            library.RenderAnnotations(line.volumeIds.front(), line.options, progress);
+        if (!bytes)
+            throw std::runtime_error("database file not found: " + library.DatabasePath().string());
+        out << *bytes;
+        return kExitOk;
+    }
     CreateResultsFolder(line.resultsFolder);
     ExportAllResult result;
     if (line.all) {

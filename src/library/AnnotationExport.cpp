@@ -51,18 +51,34 @@ ReadingOptions ReadingFor(const ExportOptions& options) {
     return reading;
 }
 
+// One volume read as the format needs it; false when the database file is gone.
+bool ReadVolume(const std::filesystem::path& database, const LibraryIndex& index, const std::string& volumeId,
+                const ExportOptions& options, ProgressReporter& progress, AnnotatedVolume& volume) {
+    return ReadReaderDatabase(database, "the highlights of " + volumeId, progress, [&](ReaderConnection& reader) {
+        volume = ReadAnnotatedVolume(reader, index, volumeId, ReadingFor(options), nullptr, progress);
+    });
+}
+
 } // namespace
+
+std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
+                                             const std::string& volumeId, const ExportOptions& options,
+                                             ProgressReporter& progress) {
+    AnnotatedVolume volume;
+    if (!ReadVolume(database, index, volumeId, options, progress, volume))
+        return std::nullopt;
+    std::string bytes = MakeAnnotationWriter(options)->Render(volume);
+    progress.ResetProgress();
+    progress.SetStatus("");
+    return bytes;
+}
 
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress) {
     AnnotatedVolume volume;
     // The database is closed before the file is written.
-    const bool read =
-        ReadReaderDatabase(database, "the highlights of " + volumeId, progress, [&](ReaderConnection& reader) {
-            volume = ReadAnnotatedVolume(reader, index, volumeId, ReadingFor(options), nullptr, progress);
-        });
-    if (!read)
+    if (!ReadVolume(database, index, volumeId, options, progress, volume))
         return {ExportOutcome::NoDatabase, {}};
     const ExportResult result =
         WriteExportFile(*MakeAnnotationWriter(options), volume, target, options.overrideExisting);

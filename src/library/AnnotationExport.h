@@ -6,6 +6,7 @@
 #include "ProgressReporter.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ struct ExportAllResult {
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress);
+
+// The bytes ExtractAnnotations would write for the volume, for a pipe; nothing when the database file is gone.
+std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
+                                             const std::string& volumeId, const ExportOptions& options,
+                                             ProgressReporter& progress);
 
 // Exports each volume as ExtractAnnotations would, to AnnotationTargetPath(resultsFolder, id), with one progress
 // across all their bookmarks. A volume whose export fails is noted and the others are still written.

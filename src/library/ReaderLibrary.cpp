@@ -33,6 +33,11 @@ ExportResult ReaderLibrary::ExtractAnnotations(const std::string& volumeId, cons
     return ::ExtractAnnotations(m_databasePath, m_index, volumeId, target, options, progress);
 }
 
+std::optional<std::string> ReaderLibrary::RenderAnnotations(const std::string& volumeId, const ExportOptions& options,
+                                                            ProgressReporter& progress) const {
+    return ::RenderAnnotations(m_databasePath, m_index, volumeId, options, progress);
+}
+
 std::vector<std::string> ReaderLibrary::RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                                          const ReadingOptions& options) const {
     return ::RepairContentIds(m_databasePath, volumeId, progress, options);

@@ -31,6 +31,9 @@ public:
                                        const ExportOptions& options) const;
     ExportResult ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target,
                                     const ExportOptions& options, ProgressReporter& progress) const;
+    // The bytes of the volume's export, for a pipe; nothing when the database file is gone.
+    std::optional<std::string> RenderAnnotations(const std::string& volumeId, const ExportOptions& options,
+                                                 ProgressReporter& progress) const;
     std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                               const ReadingOptions& options = {}) const;
     // Exports the volumes one file each, with one progress across all their bookmarks.

@@ -3,6 +3,7 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -93,6 +94,11 @@ void TForm1::BuildLayout() {
     TntEdit3->setGeometry(75, 37, 121, 23);
     Label1 = Named<QLabel>("Label1", TabSheet4);
     Label1->setGeometry(208, 40, 200, 17);
+    Label2 = Named<QLabel>("Label2", "export format", TabSheet4);
+    Label2->setGeometry(16, 76, 100, 17);
+    ComboBox1 = Named<QComboBox>("ComboBox1", TabSheet4);
+    ComboBox1->addItems({"text", "Markdown", "JSON", "CSV"}); // in the order of ExportFormat
+    ComboBox1->setGeometry(120, 72, 130, 25);
     CheckBox1 = TickedBox("CheckBox1", "override existing annotation files", false);
     CheckBox1->setParent(TabSheet4);
     CheckBox1->setGeometry(16, 112, 320, 21);
@@ -158,6 +164,7 @@ void TForm1::BuildLayout() {
     setTabOrder(CheckBox1, CheckBox2);
     setTabOrder(CheckBox2, CheckBox3);
     setTabOrder(CheckBox3, CheckBox4);
+    setTabOrder(TntEdit3, ComboBox1);
     setTabOrder(Memo1, Button2);
 }
 

@@ -4,6 +4,7 @@
 #include "Utf8Text.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,6 +25,7 @@ ExportOptions TForm1::CurrentExportOptions() const {
     return {.separator = EncodeUtf8(TntEdit3->text()),
             .setBom = TntCheckBox3->isChecked(),
             .overrideExisting = CheckBox1->isChecked(),
+            .format = static_cast<ExportFormat>(ComboBox1->currentIndex()),
             .reading = CurrentReadingOptions()};
 }
 

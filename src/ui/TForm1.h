@@ -8,6 +8,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
@@ -85,6 +86,8 @@ public:
     QCheckBox* CheckBox2 = nullptr;
     QCheckBox* CheckBox3 = nullptr; // "skip deleted highlights"
     QCheckBox* CheckBox4 = nullptr; // "chapter titles from table of contents"
+    QLabel* Label2 = nullptr;       // "export format"
+    QComboBox* ComboBox1 = nullptr; // text, Markdown, JSON, CSV
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* TntLabel6 = nullptr;

@@ -108,6 +108,8 @@ TEST_F(CliTest, ExportWritesWhatTheOptionsSayAndPrintsThePaths) {
               "It was cold that morning. | good opening\r\nThe ship left at dawn. | \r\n"
               ">>>SECTION: Chapter Two\r\n | check this date\r\n");
 
+    EXPECT_EQ(CliOn(m_database, {"export", "--stdout", "--no-bom", kVoyage}).out, fixture::kWinterVoyageFile);
+
     const ChildResult all = CliOn(m_database, {"export", "--all"});
     EXPECT_EQ(all.exitStatus, 0) << all.err;
     EXPECT_EQ(all.out, "results/Winter Voyage.epub.annotations_0001.txt\n"
@@ -221,6 +223,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
                                                          {"export", "--all", kVoyage},
                                                          {"export", "--no-bom=yes", "--all"},
                                                          {"export", kVoyage, "--separator"},
+                                                         {"export", "--format", "xml", kVoyage},
+                                                         {"export", "--stdout", "--all"},
                                                          {"repair"},
                                                          {"repair", kVoyage, kTrain}};
     // Found out before any database is looked for.
