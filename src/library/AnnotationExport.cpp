@@ -80,8 +80,9 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
     // The database is closed before the file is written.
     if (!ReadVolume(database, index, volumeId, options, progress, volume))
         return {ExportOutcome::NoDatabase, {}};
+    const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     const ExportResult result =
-        WriteExportFile(*MakeAnnotationWriter(options), volume, target, options.overrideExisting);
+        WriteExportFile(writer->Render(volume), writer->Extension(), target, options.overrideExisting);
     progress.ResetProgress();
     progress.SetStatus("");
     return result;
@@ -93,10 +94,13 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                                       ProgressReporter& progress) {
     // Every book is read before the first file is written, so that a reading that must start again (the database
     // changed meanwhile, or is damaged) writes nothing twice.
+    // Each book is kept as the bytes of its file: far less than its records.
     struct Book {
-        AnnotatedVolume volume;
+        std::filesystem::path target;
+        std::string bytes;
         std::string unreadBecause; // the error that kept it from being read
     };
+    const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     std::vector<Book> books;
     const bool read = ReadReaderDatabase(database, "the highlights", progress, [&](ReaderConnection& reader) {
         books.clear();
@@ -110,8 +114,10 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         for (const std::string& id : volumeIds) {
             Book& book = books.emplace_back();
             try {
-                book.volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
-                                                  chapterTitles ? &*chapterTitles : nullptr, shared);
+                const AnnotatedVolume volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
+                                                                   chapterTitles ? &*chapterTitles : nullptr, shared);
+                book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, *writer);
+                book.bytes = writer->Render(volume);
             } catch (const ESQLiteException& error) {
                 if (FailedOnDamage(reader))
                     throw;
@@ -125,7 +131,6 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         result.noDatabase = true;
         return result;
     }
-    const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     for (std::size_t i = 0; i < volumeIds.size(); ++i) {
         const std::string& id = volumeIds[i];
         if (!books[i].unreadBecause.empty()) {
@@ -133,10 +138,8 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
             continue;
         }
         try {
-            const ExportResult written = WriteExportFile(
-                *writer, books[i].volume,
-                ExportTargetPath(resultsFolder, id, books[i].volume.title, books[i].volume.author, *writer),
-                options.overrideExisting);
+            const ExportResult written =
+                WriteExportFile(books[i].bytes, writer->Extension(), books[i].target, options.overrideExisting);
             if (written.outcome == ExportOutcome::Written)
                 result.written.push_back(written.file);
             else
@@ -144,7 +147,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         } catch (const std::exception& error) {
             result.failed.push_back({id, error.what()});
         }
-        books[i].volume = {}; // written: its memory is free for the rest
+        books[i].bytes = {}; // written: its memory is free for the rest
     }
     progress.ResetProgress();
     progress.SetStatus("");

@@ -1,12 +1,7 @@
 #include "AnnotationWriter.h"
 
 #include "ExportOptions.h"
-#include "ReplaceFile.h"
 #include "TextAnnotationWriter.h"
-
-void AnnotationWriter::Write(const AnnotatedVolume& volume, const std::filesystem::path& file) const {
-    ReplaceFile(file, {Render(volume)}, "");
-}
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
     switch (options.format) {

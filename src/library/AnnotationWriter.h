@@ -16,11 +16,8 @@ public:
     virtual std::string Extension() const = 0;
     // Whether its files are named "Title - Author" where the title is known, rather than after the book's file.
     virtual bool NamedByTitle() const { return true; }
-    // The whole file.
+    // The whole file; naming and writing it are shared by every format (ExportFile.h).
     virtual std::string Render(const AnnotatedVolume& volume) const = 0;
-    // Writes the whole file under that name, replacing a file of that name; a failure leaves no half-written file.
-    // Raises EFileError.
-    virtual void Write(const AnnotatedVolume& volume, const std::filesystem::path& file) const;
 };
 
 struct ExportOptions;

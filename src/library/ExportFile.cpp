@@ -1,6 +1,7 @@
 #include "ExportFile.h"
 
 #include "MakeNumberedFileName.h"
+#include "ReplaceFile.h"
 
 #include <algorithm>
 #include <system_error>
@@ -44,12 +45,12 @@ std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolde
     return resultsFolder / std::filesystem::path(name + extension);
 }
 
-ExportResult WriteExportFile(const AnnotationWriter& writer, const AnnotatedVolume& volume,
+ExportResult WriteExportFile(const std::string& bytes, const std::string& extension,
                              const std::filesystem::path& target, bool overrideExisting) {
-    const std::filesystem::path name = overrideExisting ? target : MakeNumberedFileName(target, writer.Extension());
+    const std::filesystem::path name = overrideExisting ? target : MakeNumberedFileName(target, extension);
     if (name.empty())
         return {ExportOutcome::Failed, {}};
-    writer.Write(volume, name);
+    ReplaceFile(name, {bytes}, "");
     std::error_code error;
     if (!std::filesystem::is_regular_file(name, error))
         return {ExportOutcome::Failed, {}};

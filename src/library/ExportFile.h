@@ -33,5 +33,5 @@ std::string FileNameOf(const std::string& text);
 // Writes the volume under the target's name (overrideExisting) or its first free numbered variant, the same for
 // every format. Failed when every numbered name is taken or no file of the name is there afterwards. Raises
 // EFileError when the file cannot be written.
-ExportResult WriteExportFile(const AnnotationWriter& writer, const AnnotatedVolume& volume,
+ExportResult WriteExportFile(const std::string& bytes, const std::string& extension,
                              const std::filesystem::path& target, bool overrideExisting);

@@ -2,6 +2,19 @@
 
 #include "ReplaceFile.h"
 
+std::string TMyStringList::Text() const {
+    std::size_t size = 0;
+    for (const std::string& line : m_lines)
+        size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : m_lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
 void TMyStringList::SaveToUnicodeFile(const std::filesystem::path& file) const {
     ReplaceFile(file, m_lines, "\r\n");
 }

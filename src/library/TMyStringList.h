@@ -16,6 +16,8 @@ public:
     std::size_t Count() const { return m_lines.size(); }
     const std::string& operator[](std::size_t index) const { return m_lines[index]; }
 
+    // Every line followed by CR LF, as the file holds them.
+    std::string Text() const;
     // Writes the lines to file, replacing a file of that name. The lines go to a new file beside it first, which
     // then takes the name, so a failure never leaves a half-written file under that name, nor the new file.
     // Raises EFileError.

@@ -32,15 +32,3 @@ TMyStringList TextAnnotationWriter::Lines(const AnnotatedVolume& volume) const {
         lines.front().insert(0, "\xEF\xBB\xBF");
     return TMyStringList(std::move(lines));
 }
-
-std::string TextAnnotationWriter::Render(const AnnotatedVolume& volume) const {
-    const TMyStringList lines = Lines(volume);
-    std::string bytes;
-    for (std::size_t i = 0; i < lines.Count(); ++i)
-        bytes += lines[i] + "\r\n";
-    return bytes;
-}
-
-void TextAnnotationWriter::Write(const AnnotatedVolume& volume, const std::filesystem::path& file) const {
-    Lines(volume).SaveToUnicodeFile(file);
-}

@@ -12,8 +12,7 @@ public:
 
     std::string Extension() const override { return ".txt"; }
     bool NamedByTitle() const override { return false; }
-    std::string Render(const AnnotatedVolume& volume) const override;
-    void Write(const AnnotatedVolume& volume, const std::filesystem::path& file) const override;
+    std::string Render(const AnnotatedVolume& volume) const override { return Lines(volume).Text(); }
 
     // The file's lines, the byte-order mark in front of the first when it is set.
     TMyStringList Lines(const AnnotatedVolume& volume) const;
