@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 void TForm1::ConnectHandlers() {
     const auto guard = [this](void (TForm1::*handler)()) {
@@ -28,6 +29,17 @@ void TForm1::ConnectHandlers() {
     connect(TntListBox1, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox1DbnalClick));
     connect(TntListBox2, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox2DblClick));
     connect(TntListBox3, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox3DblClick));
+    // Enter on a row does what a double-click does; with Shift, the repair.
+    const auto onEnter = [&](QListWidget* list, void (TForm1::*handler)()) {
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::SHIFT | Qt::Key_Return),
+              QKeySequence(Qt::SHIFT | Qt::Key_Enter)})
+            connect(new QShortcut(keys, list, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated, this,
+                    guard(handler));
+    };
+    onEnter(TntListBox1, &TForm1::TntListBox1DbnalClick);
+    onEnter(TntListBox2, &TForm1::TntListBox2DblClick);
+    onEnter(TntListBox3, &TForm1::TntListBox3DblClick);
     connect(TntEdit1, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit1Change));
     connect(TntEdit2, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit2Change));
     connect(TntEdit4, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit4Change));

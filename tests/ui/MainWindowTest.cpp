@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDesktopServices>
 #include <QDir>
@@ -381,10 +382,15 @@ private slots:
                                                       "check this date\r\n"));
         QCOMPARE(m_manager.shown.last(), Shown(stem + ".txt"));
 
+        // Enter on a row exports it too, in the format the options name.
+        f.ComboBox1->setCurrentIndex(static_cast<int>(ExportFormat::Csv));
+        QTest::keyClick(f.TntListBox1, Qt::Key_Return);
+        QCOMPARE(m_manager.shown.last(), Shown(m_program->filePath("results/A Winter Voyage - Some Author.csv")));
+
         // A loaded file that has gone makes a double-click do nothing at all.
         QFile::remove(m_database);
         DoubleClick(f.TntListBox2);
-        QCOMPARE(m_manager.shown.size(), 4);
+        QCOMPARE(m_manager.shown.size(), 5);
         QVERIFY(m_boxes.isEmpty());
     }
 
