@@ -193,6 +193,24 @@ int main(int argc, char* argv[]) {
     Line("diagnostic: ReadingOrder of " + std::to_string(locations.size()) + " bookmarks",
          BestSeconds(runs, [&] { Keep(ReadingOrder(locations, library.Index().Volumes.Order(), progress).size()); }));
 
+    {
+        // The same book as CSV, which reads whole records, against the text export.
+        constexpr double kCsvGoal = 2.0;
+        ExportOptions csv = options;
+        csv.format = ExportFormat::Csv;
+        const std::filesystem::path csvTarget = library.ExportTarget(generated.bigVolumeId, results, csv);
+        ExportResult csvWritten;
+        const double csvExporting = BestSeconds(
+            runs, [&] { csvWritten = library.ExtractAnnotations(generated.bigVolumeId, csvTarget, csv, progress); });
+        Line("ReaderLibrary::ExtractAnnotations, CSV, " +
+                 std::to_string(std::filesystem::file_size(csvWritten.file) / 1000) + " kB written",
+             csvExporting);
+        const double csvRatio = csvExporting / exporting;
+        std::printf("  %-58s %8.2f x   goal <= %.1f x: %s\n", "CSV ratio to the text export", csvRatio, kCsvGoal,
+                    csvRatio <= kCsvGoal ? "met" : "MISSED");
+        allMet = csvRatio <= kCsvGoal && allMet;
+    }
+
     const double peak = PeakMemoryMb();
     std::printf("\ncrafted path in the big book:\n");
     OrderWithOneHugeRun(locations, library.Index().Volumes.Order(), runs);

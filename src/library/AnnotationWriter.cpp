@@ -1,5 +1,6 @@
 #include "AnnotationWriter.h"
 
+#include "CsvAnnotationWriter.h"
 #include "ExportOptions.h"
 #include "TextAnnotationWriter.h"
 
@@ -8,8 +9,9 @@ std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& opti
     case ExportFormat::Text:
     case ExportFormat::Markdown:
     case ExportFormat::Json:
-    case ExportFormat::Csv:
         break;
+    case ExportFormat::Csv:
+        return std::make_unique<CsvAnnotationWriter>(options.setBom);
     }
     return std::make_unique<TextAnnotationWriter>(options.separator, options.setBom);
 }

@@ -1,0 +1,76 @@
+#include "CsvAnnotationWriter.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kHeader = "book_title,book_author,volume_id,chapter,bookmark_id,type,text,note,color,"
+                                     "created,modified,position,deleted,image\r\n";
+
+// Quotes a field only where a reader would split, join or trim it otherwise; its bytes stay as they are, so a reader
+// gets back exactly the stored text (texts starting with "=" too: they are the reader's, not formulas).
+void AppendField(std::string& bytes, std::string_view field) {
+    const bool quoted = field.find_first_of(",\"\r\n\t") != std::string_view::npos ||
+                        (!field.empty() && (field.front() == ' ' || field.back() == ' '));
+    if (!quoted) {
+        bytes += field;
+        return;
+    }
+    bytes += '"';
+    for (std::size_t quote = field.find('"'); quote != std::string_view::npos; quote = field.find('"')) {
+        bytes += field.substr(0, quote + 1);
+        bytes += '"';
+        field.remove_prefix(quote + 1);
+    }
+    bytes += field;
+    bytes += '"';
+}
+
+// The place in the book with one decimal, in the same form whatever the locale.
+std::string PercentText(const std::optional<double>& percent) {
+    if (!percent)
+        return {};
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, *percent, std::chars_format::fixed, 1).ptr;
+    return std::string(text, end);
+}
+
+} // namespace
+
+std::string CsvAnnotationWriter::Render(const AnnotatedVolume& volume) const {
+    std::string bytes;
+    // One allocation: the texts and the book's facts of every row, and some 200 bytes for its other fields.
+    std::size_t size = 3 + kHeader.size();
+    for (const AnnotatedBookmark& bookmark : volume.bookmarks)
+        size += 200 + volume.title.size() + volume.author.size() + volume.volumeId.size() + bookmark.text.size() +
+                bookmark.annotation.size();
+    bytes.reserve(size);
+    if (m_setBom)
+        bytes += "\xEF\xBB\xBF";
+    bytes += kHeader;
+    for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
+        const std::string position = PercentText(volume.PositionOf(bookmark));
+        const std::string_view fields[] = {volume.title,
+                                           volume.author,
+                                           volume.volumeId,
+                                           volume.PartOf(bookmark).Heading(),
+                                           bookmark.bookmarkId,
+                                           bookmark.type,
+                                           bookmark.text,
+                                           bookmark.annotation,
+                                           bookmark.color,
+                                           bookmark.dateCreated,
+                                           bookmark.dateModified,
+                                           position,
+                                           bookmark.deleted ? "yes" : "",
+                                           bookmark.markupImage.native()};
+        for (const std::string_view field : fields) {
+            AppendField(bytes, field);
+            bytes += ',';
+        }
+        bytes.back() = '\r';
+        bytes += '\n';
+    }
+    return bytes;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "AnnotationWriter.h"
+
+// The annotations as one table for spreadsheets and scripts (RFC 4180): a header row, then one row per bookmark in
+// reading order, each with its book's and its part's facts. Every row ends with CR LF; the UTF-8 byte-order mark may
+// lead, which spreadsheet programs need to read the file as UTF-8.
+class CsvAnnotationWriter : public AnnotationWriter {
+public:
+    explicit CsvAnnotationWriter(bool setBom) : m_setBom(setBom) {}
+
+    std::string Extension() const override { return ".csv"; }
+    std::string Render(const AnnotatedVolume& volume) const override;
+
+private:
+    bool m_setBom;
+};
