@@ -3,11 +3,11 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QShortcut>
 
 void TForm1::ConnectHandlers() {
     const auto guard = [this](void (TForm1::*handler)()) {
@@ -29,17 +29,8 @@ void TForm1::ConnectHandlers() {
     connect(TntListBox1, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox1DbnalClick));
     connect(TntListBox2, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox2DblClick));
     connect(TntListBox3, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox3DblClick));
-    // Enter on a row does what a double-click does; with Shift, the repair.
-    const auto onEnter = [&](QListWidget* list, void (TForm1::*handler)()) {
-        for (const QKeySequence& keys :
-             {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::SHIFT | Qt::Key_Return),
-              QKeySequence(Qt::SHIFT | Qt::Key_Enter)})
-            connect(new QShortcut(keys, list, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated, this,
-                    guard(handler));
-    };
-    onEnter(TntListBox1, &TForm1::TntListBox1DbnalClick);
-    onEnter(TntListBox2, &TForm1::TntListBox2DblClick);
-    onEnter(TntListBox3, &TForm1::TntListBox3DblClick);
+    for (QListWidget* list : {TntListBox1, TntListBox2, TntListBox3})
+        list->installEventFilter(this);
     connect(TntEdit1, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit1Change));
     connect(TntEdit2, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit2Change));
     connect(TntEdit4, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit4Change));
@@ -50,4 +41,20 @@ void TForm1::ConnectHandlers() {
     connect(TntEdit3, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit3Change));
     connect(CheckBox2, &QCheckBox::toggled, this, guard(&TForm1::CheckBox2Click));
     connect(Button2, &QPushButton::clicked, this, guard(&TForm1::Button2Click));
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on a row does what a double-click does; with Shift, the repair.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const std::pair<QListWidget*, void (TForm1::*)()> lists[] = {{TntListBox1, &TForm1::TntListBox1DbnalClick},
+                                                                     {TntListBox2, &TForm1::TntListBox2DblClick},
+                                                                     {TntListBox3, &TForm1::TntListBox3DblClick}};
+        for (const auto& [list, handler] : lists)
+            if (watched == list && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                Guarded([this, handler = handler] { (this->*handler)(); });
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
