@@ -193,6 +193,28 @@ int main(int argc, char* argv[]) {
     Line("diagnostic: ReadingOrder of " + std::to_string(locations.size()) + " bookmarks",
          BestSeconds(runs, [&] { Keep(ReadingOrder(locations, library.Index().Volumes.Order(), progress).size()); }));
 
+    { // The same export in Markdown, against the text export's time.
+        constexpr double kMarkdownGoal = 2.0;
+        ExportOptions markdown = options;
+        markdown.format = ExportFormat::Markdown;
+        const std::filesystem::path markdownTarget = library.ExportTarget(generated.bigVolumeId, results, markdown);
+        ExportResult markdownFile;
+        const double markdownTime = BestSeconds(runs, [&] {
+            markdownFile = library.ExtractAnnotations(generated.bigVolumeId, markdownTarget, markdown, progress);
+        });
+        if (markdownFile.outcome != ExportOutcome::Written) {
+            std::fprintf(stderr, "marvik-bench: the Markdown export wrote nothing\n");
+            return 1;
+        }
+        std::printf("\nMarkdown export of the big book: %.2f MB written\n",
+                    static_cast<double>(std::filesystem::file_size(markdownFile.file)) / 1e6);
+        Line("ReaderLibrary::ExtractAnnotations, format Markdown", markdownTime);
+        const bool met = markdownTime / exporting <= kMarkdownGoal;
+        std::printf("  %-58s %8.2f x   goal <= %.1f x: %s\n", "ratio to the text export", markdownTime / exporting,
+                    kMarkdownGoal, met ? "met" : "MISSED");
+        allMet = met && allMet;
+    }
+
     const double peak = PeakMemoryMb();
     std::printf("\ncrafted path in the big book:\n");
     OrderWithOneHugeRun(locations, library.Index().Volumes.Order(), runs);

@@ -1,6 +1,7 @@
 #include "AnnotationWriter.h"
 
 #include "ExportOptions.h"
+#include "MarkdownAnnotationWriter.h"
 #include "ReplaceFile.h"
 #include "TextAnnotationWriter.h"
 
@@ -10,8 +11,9 @@ void AnnotationWriter::Write(const AnnotatedVolume& volume, const std::filesyste
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
     switch (options.format) {
-    case ExportFormat::Text:
     case ExportFormat::Markdown:
+        return std::make_unique<MarkdownAnnotationWriter>();
+    case ExportFormat::Text:
     case ExportFormat::Json:
     case ExportFormat::Csv:
         break;
