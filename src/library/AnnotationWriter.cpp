@@ -2,12 +2,14 @@
 
 #include "CsvAnnotationWriter.h"
 #include "ExportOptions.h"
+#include "MarkdownAnnotationWriter.h"
 #include "TextAnnotationWriter.h"
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
     switch (options.format) {
-    case ExportFormat::Text:
     case ExportFormat::Markdown:
+        return std::make_unique<MarkdownAnnotationWriter>();
+    case ExportFormat::Text:
     case ExportFormat::Json:
         break;
     case ExportFormat::Csv:

@@ -1,0 +1,338 @@
+#include "MarkdownAnnotationWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <ctime>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+namespace {
+
+enum CharacterKind : unsigned char { kCopied, kEscaped, kSpace };
+
+// The characters that form Markdown syntax wherever they stand: emphasis, code spans and fences, links and images
+// ("[", "]"; "!", "(" and ")" form nothing without them), raw HTML and autolinks, entities, block quotes, ATX headings
+// (also a heading's closing "#"s), tables and strike-through of the common extensions, and the escape itself. Control
+// characters other than the TAB become spaces: they mean nothing in a book, and some count as white space.
+constexpr std::array<CharacterKind, 256> kKinds = [] {
+    std::array<CharacterKind, 256> kinds{};
+    for (const char c : std::string_view("\\`*_[]<>|~&#"))
+        kinds[static_cast<unsigned char>(c)] = kEscaped;
+    for (int c = 0; c < 0x20; ++c)
+        kinds[c] = c == '\t' ? kCopied : kSpace;
+    kinds[0x7F] = kSpace;
+    return kinds;
+}();
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The text without spaces and control characters at its ends.
+std::string_view Trimmed(std::string_view text) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Appends the text escaped, control characters but the TAB as spaces. At the start of a block line, "-", "+" and "="
+// (list items, thematic breaks, setext underlines) and the "." or ")" after leading digits (ordered list items) are
+// escaped too.
+void AppendEscaped(std::string& out, std::string_view text, bool lineStart) {
+    std::size_t i = 0;
+    if (lineStart && !text.empty()) {
+        const char first = text[0];
+        if (first == '-' || first == '+' || first == '=') {
+            out += '\\';
+            out += first;
+            i = 1;
+        } else if (IsDigit(first)) {
+            std::size_t end = 1;
+            while (end < text.size() && IsDigit(text[end]))
+                ++end;
+            if (end < text.size() && (text[end] == '.' || text[end] == ')')) {
+                out.append(text.substr(0, end));
+                out += '\\';
+                out += text[end];
+                i = end + 1;
+            }
+        }
+    }
+    std::size_t run = i;
+    for (; i < text.size(); ++i) {
+        const CharacterKind kind = kKinds[static_cast<unsigned char>(text[i])];
+        if (kind == kCopied)
+            continue;
+        out.append(text.substr(run, i - run));
+        if (kind == kEscaped) {
+            out += '\\';
+            out += text[i];
+        } else {
+            out += ' ';
+        }
+        run = i + 1;
+    }
+    out.append(text.substr(run));
+}
+
+// The Unicode space characters (general category Zs) besides the space: CommonMark counts them as white space, which
+// decides whether a "*" opens or closes emphasis.
+constexpr std::string_view kUnicodeSpaces[] = {"\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81",
+                                               "\xE2\x80\x82", "\xE2\x80\x83", "\xE2\x80\x84", "\xE2\x80\x85",
+                                               "\xE2\x80\x86", "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89",
+                                               "\xE2\x80\x8A", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
+
+// The text without white space at its ends, also Unicode spaces.
+std::string_view TrimmedUnicode(std::string_view text) {
+    for (bool trimmedOne = true; trimmedOne;) {
+        text = Trimmed(text);
+        if (text.empty() ||
+            (static_cast<unsigned char>(text.front()) < 0x80 && static_cast<unsigned char>(text.back()) < 0x80))
+            break;
+        trimmedOne = false;
+        for (const std::string_view space : kUnicodeSpaces) {
+            if (text.starts_with(space))
+                text.remove_prefix(space.size()), trimmedOne = true;
+            if (text.ends_with(space))
+                text.remove_suffix(space.size()), trimmedOne = true;
+        }
+    }
+    return text;
+}
+
+// Control characters, TABs and line breaks too, become spaces, and the ends lose their white space, so that the text
+// can stand between emphasis marks.
+void AppendInline(std::string& out, std::string_view text) {
+    const std::size_t start = out.size();
+    AppendEscaped(out, TrimmedUnicode(text), false);
+    std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '\t', ' ');
+}
+
+void AppendBlock(std::string& out, std::string_view text, std::string_view prefix) {
+    const std::string_view blankPrefix = prefix.substr(0, prefix.find_last_not_of(' ') + 1);
+    bool any = false, blank = false;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = start; // a plain loop: find_first_of looks each character up in the set
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        const std::string_view line = Trimmed(text.substr(start, end - start));
+        if (line.empty()) {
+            blank = any;
+        } else {
+            if (blank) {
+                out += blankPrefix;
+                out += '\n';
+                blank = false;
+            }
+            out += prefix;
+            AppendEscaped(out, line, true);
+            out += '\n';
+            any = true;
+        }
+        if (end == text.size())
+            break;
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+}
+
+// One block: its lines, then the empty line that ends it.
+void AppendBlockOf(std::string& out, std::string_view text, std::string_view prefix = "") {
+    const std::size_t before = out.size();
+    AppendBlock(out, text, prefix);
+    if (out.size() != before)
+        out += '\n';
+}
+
+void AppendHeading(std::string& out, std::string_view marks, std::string_view text) {
+    out += marks;
+    const std::size_t before = out.size();
+    out += ' ';
+    AppendInline(out, text);
+    if (out.size() == before + 1)
+        out.pop_back(); // an empty heading: no space after the marks
+    out += "\n\n";
+}
+
+// The fragments joined by " · " and emphasised, as one paragraph; nothing where every fragment is empty.
+void AppendInfoLine(std::string& out, std::initializer_list<std::string_view> fragments) {
+    bool any = false;
+    for (const std::string_view fragment : fragments) {
+        const std::size_t before = out.size();
+        out += any ? " \xC2\xB7 " : "*";
+        const std::size_t start = out.size();
+        AppendInline(out, fragment);
+        if (out.size() == start)
+            out.resize(before);
+        else
+            any = true;
+    }
+    if (any)
+        out += "*\n\n";
+}
+
+std::string Percent(double value) {
+    char digits[64];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1);
+    return error == std::errc() ? std::string(digits, end) + " %" : std::string();
+}
+
+// The book's file name: its id after the last "/".
+std::string FileNameOf(const std::string& volumeId) {
+    const std::size_t slash = volumeId.rfind('/');
+    return slash == std::string::npos ? volumeId : volumeId.substr(slash + 1);
+}
+
+void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) {
+    const bool hasQuote = !Trimmed(bookmark.text).empty(), hasNote = !Trimmed(bookmark.annotation).empty();
+    AppendBlockOf(out, bookmark.text, "> ");
+    if (hasNote)
+        out += "**Note:** "; // before the note's first line that is not empty
+    AppendBlockOf(out, bookmark.annotation);
+
+    const std::optional<double> known = volume.PositionOf(bookmark);
+    std::string position = known && std::isfinite(*known) ? Percent(*known) : std::string(), label;
+    if (bookmark.type == "dogear") {
+        label = position.empty() ? "Page bookmark" : "Page bookmark at " + position;
+        position.clear();
+    } else if (bookmark.type == "markup") {
+        label = bookmark.markupImage.empty() ? "Drawing" : "Drawing: " + bookmark.markupImage.string();
+    } else if (!hasQuote && !hasNote) {
+        label = "Bookmark without text";
+    }
+    AppendInfoLine(out, {label, position, bookmark.color,
+                         bookmark.dateCreated.empty() ? bookmark.dateModified : bookmark.dateCreated,
+                         bookmark.deleted ? "deleted on the reader" : ""});
+}
+
+// Appends the code point as \uXXXX (or \UXXXXXXXX).
+void AppendYamlEscape(std::string& out, char32_t code) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const int digits = code > 0xFFFF ? 8 : 4;
+    out += digits == 8 ? "\\U" : "\\u";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out += kHex[(code >> shift) & 0xF];
+}
+
+// The length of the well-formed UTF-8 sequence at the start of the text and its code point; 0 when there is none.
+std::size_t DecodeUtf8(std::string_view text, char32_t& code) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, code = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, code = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, code = lead & 0x07, least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+namespace markdown {
+
+std::string YamlQuoted(std::string_view text) {
+    std::string out = "\"";
+    out.reserve(text.size() + 2);
+    while (!text.empty()) {
+        char32_t code = 0;
+        const std::size_t length = DecodeUtf8(text, code);
+        if (length == 0) {
+            AppendYamlEscape(out, 0xFFFD);
+            text.remove_prefix(1);
+            continue;
+        }
+        if (code == '"' || code == '\\') {
+            out += '\\';
+            out += static_cast<char>(code);
+        } else if (code == '\n') {
+            out += "\\n";
+        } else if (code == '\t') {
+            out += "\\t";
+        } else if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029 ||
+                   code == 0xFEFF) {
+            AppendYamlEscape(out, code);
+        } else {
+            out.append(text.substr(0, length));
+        }
+        text.remove_prefix(length);
+    }
+    out += '"';
+    return out;
+}
+
+} // namespace markdown
+
+std::string MarkdownAnnotationWriter::TodayLocalDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[16];
+    return std::string(date, std::strftime(date, sizeof date, "%Y-%m-%d", &local));
+}
+
+std::string MarkdownAnnotationWriter::Render(const AnnotatedVolume& volume) const {
+    std::size_t estimate = 512;
+    for (const AnnotatedBookmark& bookmark : volume.bookmarks)
+        estimate += bookmark.text.size() + bookmark.annotation.size() + 96;
+    std::string out;
+    out.reserve(estimate + estimate / 8);
+
+    const std::string title = volume.title.empty() ? FileNameOf(volume.volumeId) : volume.title;
+    out += "---\ntitle: " + markdown::YamlQuoted(title);
+    out += "\nauthor: " + markdown::YamlQuoted(volume.author);
+    out += "\ndate: " + markdown::YamlQuoted(m_exportDate);
+    out += "\n---\n\n";
+
+    AppendHeading(out, "#", title);
+    AppendBlockOf(out, volume.author);
+    std::vector<std::string> facts;
+    if (!volume.publisher.empty())
+        facts.push_back(volume.publisher);
+    if (!volume.isbn.empty())
+        facts.push_back("ISBN " + volume.isbn);
+    if (!volume.language.empty())
+        facts.push_back("language: " + volume.language);
+    std::string factLine;
+    for (const std::string& fact : facts)
+        factLine += (factLine.empty() ? "" : " \xC2\xB7 ") + fact;
+    AppendBlockOf(out, factLine);
+
+    // A chapter heading wherever the part changes, as the text file's section lines.
+    std::string_view remembered;
+    for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
+        const PartFacts& part = volume.PartOf(bookmark);
+        if (part.contentId != remembered) {
+            remembered = part.contentId;
+            AppendHeading(out, "##", part.Heading());
+            if (part.found)
+                AppendBlockOf(out, part.attribution);
+        }
+        AppendBookmark(out, volume, bookmark);
+    }
+    out.pop_back(); // the file ends with its last line's end, not with an empty line
+    return out;
+}
