@@ -1,6 +1,7 @@
 #include "AnnotationWriter.h"
 
 #include "ExportOptions.h"
+#include "JsonAnnotationWriter.h"
 #include "ReplaceFile.h"
 #include "TextAnnotationWriter.h"
 
@@ -10,9 +11,10 @@ void AnnotationWriter::Write(const AnnotatedVolume& volume, const std::filesyste
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
     switch (options.format) {
+    case ExportFormat::Json:
+        return std::make_unique<JsonAnnotationWriter>();
     case ExportFormat::Text:
     case ExportFormat::Markdown:
-    case ExportFormat::Json:
     case ExportFormat::Csv:
         break;
     }
