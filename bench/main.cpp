@@ -193,6 +193,18 @@ int main(int argc, char* argv[]) {
     Line("diagnostic: ReadingOrder of " + std::to_string(locations.size()) + " bookmarks",
          BestSeconds(runs, [&] { Keep(ReadingOrder(locations, library.Index().Volumes.Order(), progress).size()); }));
 
+    // The same book as JSON, whose reading takes the whole records, against the text export.
+    const ExportOptions json{.overrideExisting = true, .format = ExportFormat::Json};
+    const std::filesystem::path jsonTarget = library.ExportTarget(generated.bigVolumeId, results, json);
+    const double jsonExporting = BestSeconds(
+        runs, [&] { written = library.ExtractAnnotations(generated.bigVolumeId, jsonTarget, json, progress); });
+    std::printf("\nJSON export of the big book: %.2f MB written\n",
+                static_cast<double>(std::filesystem::file_size(written.file)) / 1e6);
+    Line("ReaderLibrary::ExtractAnnotations, format Json", jsonExporting);
+    std::printf("  %-58s %8.2f x   goal <= %.1f x: %s\n", "ratio to the text export", jsonExporting / exporting,
+                kExportGoal, jsonExporting / exporting <= kExportGoal ? "met" : "MISSED");
+    allMet = jsonExporting / exporting <= kExportGoal && allMet;
+
     const double peak = PeakMemoryMb();
     std::printf("\ncrafted path in the big book:\n");
     OrderWithOneHugeRun(locations, library.Index().Volumes.Order(), runs);
