@@ -2,6 +2,7 @@
 
 #include "CsvAnnotationWriter.h"
 #include "ExportOptions.h"
+#include "JsonAnnotationWriter.h"
 #include "MarkdownAnnotationWriter.h"
 #include "TextAnnotationWriter.h"
 
@@ -9,11 +10,12 @@ std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& opti
     switch (options.format) {
     case ExportFormat::Markdown:
         return std::make_unique<MarkdownAnnotationWriter>();
-    case ExportFormat::Text:
     case ExportFormat::Json:
-        break;
+        return std::make_unique<JsonAnnotationWriter>();
     case ExportFormat::Csv:
         return std::make_unique<CsvAnnotationWriter>(options.setBom);
+    case ExportFormat::Text:
+        break;
     }
     return std::make_unique<TextAnnotationWriter>(options.separator, options.setBom);
 }

@@ -50,7 +50,7 @@ ExportResult WriteExportFile(const std::string& bytes, const std::string& extens
     const std::filesystem::path name = overrideExisting ? target : MakeNumberedFileName(target, extension);
     if (name.empty())
         return {ExportOutcome::Failed, {}};
-    ReplaceFile(name, {bytes}, "");
+    ReplaceFile(name, bytes);
     std::error_code error;
     if (!std::filesystem::is_regular_file(name, error))
         return {ExportOutcome::Failed, {}};

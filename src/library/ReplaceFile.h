@@ -11,3 +11,5 @@
 // then takes the name, so the name never shows a half-written file and a failure leaves no new file behind.
 // Raises EFileError.
 void ReplaceFile(const std::filesystem::path& file, const std::vector<std::string>& lines, std::string_view lineEnd);
+// The same for a file's bytes in one piece.
+void ReplaceFile(const std::filesystem::path& file, std::string_view bytes);

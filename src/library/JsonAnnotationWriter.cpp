@@ -1,0 +1,93 @@
+#include "JsonAnnotationWriter.h"
+
+#include "ReplaceFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <ctime>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Members keep the order they are written in, so the book comes first and each record reads id first.
+using Json = nlohmann::ordered_json;
+
+// The values the schema's enums allow.
+constexpr std::array<std::string_view, 4> kTypes = {"highlight", "note", "dogear", "markup"};
+constexpr std::array<std::string_view, 4> kColors = {"yellow", "pink", "blue", "green"};
+// A record's members at most: id, chapter, type, text, note, color, created, modified, position, deleted, image.
+constexpr std::size_t kRecordMembers = 11;
+
+bool Among(const auto& names, const std::string& value) {
+    return std::find(names.begin(), names.end(), value) != names.end();
+}
+
+void SetIfKnown(Json& object, const char* name, const std::string& value) {
+    if (!value.empty())
+        object[name] = value;
+}
+
+Json BookOf(const AnnotatedVolume& volume) {
+    Json book;
+    book["volumeId"] = volume.volumeId;
+    SetIfKnown(book, "title", volume.title);
+    SetIfKnown(book, "author", volume.author);
+    SetIfKnown(book, "publisher", volume.publisher);
+    SetIfKnown(book, "isbn", volume.isbn);
+    SetIfKnown(book, "language", volume.language);
+    return book;
+}
+
+Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) {
+    Json record = Json::object();
+    // Room for every member at once: a big book has tens of thousands of records.
+    record.get_ref<Json::object_t&>().reserve(kRecordMembers);
+    record["id"] = bookmark.bookmarkId;
+    SetIfKnown(record, "chapter", volume.PartOf(bookmark).Heading());
+    // Older firmware stores no type; what it stores is a highlight. A type newer than these counts as one too.
+    record["type"] = Among(kTypes, bookmark.type) ? bookmark.type : "highlight";
+    SetIfKnown(record, "text", bookmark.text);
+    SetIfKnown(record, "note", bookmark.annotation);
+    // A stored colour code that names no colour tells a reader of the file nothing.
+    if (Among(kColors, bookmark.color))
+        record["color"] = bookmark.color;
+    SetIfKnown(record, "created", bookmark.dateCreated);
+    SetIfKnown(record, "modified", bookmark.dateModified);
+    if (const std::optional<double> position = volume.PositionOf(bookmark))
+        record["position"] = std::round(*position * 10.0) / 10.0;
+    if (bookmark.deleted)
+        record["deleted"] = true;
+    SetIfKnown(record, "image", bookmark.markupImage.string());
+    return record;
+}
+
+} // namespace
+
+JsonAnnotationWriter::JsonAnnotationWriter(std::string exported) : m_exported(std::move(exported)) {}
+
+std::string JsonAnnotationWriter::Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char day[11] = {};
+    std::strftime(day, sizeof day, "%Y-%m-%d", &local);
+    return day;
+}
+
+std::string JsonAnnotationWriter::Render(const AnnotatedVolume& volume) const {
+    Json annotations = Json::array();
+    for (const AnnotatedBookmark& bookmark : volume.bookmarks)
+        annotations.push_back(RecordOf(volume, bookmark));
+    Json document;
+    document["book"] = BookOf(volume);
+    document["exported"] = m_exported;
+    document["annotations"] = std::move(annotations);
+    // The database's texts are not always UTF-8; an export never fails on that.
+    std::string bytes = document.dump(2, ' ', false, Json::error_handler_t::replace);
+    bytes += '\n';
+    return bytes;
+}

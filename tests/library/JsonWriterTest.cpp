@@ -1,0 +1,79 @@
+// The JSON export: each book one document that the published schema accepts, holding the database's texts as stored.
+#include "FileContents.h"
+#include "ReaderFolderTest.h"
+#include "WholeRecordBooks.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <regex>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Where the value breaks the schema's type, enum, pattern, required, items, properties or additionalProperties.
+std::string Violation(const Json& value, const Json& schema, const std::string& at = "$") {
+    if ((schema.contains("type") && value.type_name() != schema["type"]) ||
+        (schema.contains("enum") && std::ranges::find(schema["enum"], value) == schema["enum"].end()) ||
+        (schema.contains("pattern") && !std::regex_search(value.get<std::string>(), std::regex(schema["pattern"]))))
+        return at + " breaks its type, enum or pattern; ";
+    std::string found;
+    for (const Json& name : schema.value("required", Json::array()))
+        found += value.contains(name.get<std::string>()) ? "" : at + " lacks " + name.get<std::string>() + "; ";
+    if (!value.is_structured())
+        return found;
+    for (const auto& [key, member] : value.items()) {
+        const Json inner =
+            schema.value(Json::json_pointer(value.is_array() ? "/items" : "/properties/" + key), Json::object());
+        found += inner.empty() && !schema.value("additionalProperties", true)
+                     ? at + " has " + key + "; "
+                     : Violation(member, inner, at + "/" + key);
+    }
+    return found;
+}
+
+// The document's values in order, each object's on a line of its own, leaving out the book's id and the dates.
+std::string Values(const Json& value) {
+    if (!value.is_structured())
+        return (value.is_string() ? value.get<std::string>() : value.dump()) + "|";
+    std::string values;
+    for (const auto& [key, member] : value.items())
+        values += key == "volumeId" || key == "exported" || key == "created" || key == "modified" ? "" : Values(member);
+    return values + (value.is_object() ? "\n" : "");
+}
+
+TEST_F(ReaderFolderTest, JsonFilesAreDocumentsOfTheSchemaHoldingTheTextsAsStored) {
+    using namespace fixture::records;
+    fixture::AddWholeRecordLibrary(reader);
+    // A note that is not UTF-8: the export goes on, with U+FFFD in place of the stray byte.
+    reader.Exec("UPDATE Bookmark SET Annotation = CAST(X'6F6BFF' AS TEXT) WHERE BookmarkID = 'r3'");
+    std::filesystem::create_directory(folder / "markups");
+    std::ofstream(folder / "markups/r5.svg") << "<svg/>";
+    for (const bool skipDeleted : {true, false}) {
+        const ExportOptions options{.format = ExportFormat::Json, .reading = {.skipDeletedHighlights = skipDeleted}};
+        Load(options.reading);
+        std::string seen;
+        for (const std::string& volume : {kRich, kStore, kUntitled}) {
+            const std::filesystem::path target = library.ExportTarget(volume, results, options);
+            const std::string bytes =
+                fixture::FileBytes(library.ExtractAnnotations(volume, target, options, progress).file);
+            const Json document = Json::parse(bytes);
+            EXPECT_EQ(Violation(document, Json::parse(fixture::FileBytes(MARVIK_ANNOTATION_SCHEMA))), "") << volume;
+            EXPECT_EQ(bytes, document.dump(2) + "\n");
+            seen += Values(document);
+        }
+        EXPECT_EQ(seen,
+                  "Notes: \"On\" Things|Ann Writer|Small Press|9780000000002|en|\n"
+                  "r1|One|note|First line,\nsecond \"line\".|a note, with \"quotes\"|yellow|10.0|\n"
+                  "r2|One|note|# not a heading\t> not a quote\n* not a list [not](a link)|Why?|pink|20.0|\n"
+                  "r3|One|highlight|\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7\t\xD8\xA8\xD8\xA7\xD9\x84\xD8\xB9"
+                  "\xD8\xA7\xD9\x84\xD9\x85|ok\xEF\xBF\xBD|blue|30.0|\nr4|Two|dogear|40.0|\nr5|Two|markup|40.0|" +
+                      (folder / "markups/r5.svg").string() + "|\n" +
+                      (skipDeleted ? "" : "r6|Two|highlight|Deleted.|green|94.0|true|\n") +
+                      "\nA Store Book|Bo Lind|\ns1|Start|highlight|Bought text.|\n\n\nu1|untitled.html|highlight|No "
+                      "title here.|\n\n");
+    }
+}
+
+} // namespace
