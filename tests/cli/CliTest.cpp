@@ -8,6 +8,7 @@
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 #include "TempFolder.h"
+#include "WholeRecordBooks.h"
 
 #include <gtest/gtest.h>
 
@@ -276,6 +277,24 @@ TEST_F(CliTest, ExportRemovesOnlyStaleTemporaryFiles) {
 } // namespace
 
 namespace {
+
+TEST(CliFormatTest, EveryFormatWritesOneFileABookNamedByTitle) {
+    TempFolder work;
+    {
+        fixture::ReaderDatabase reader(work / "rich.sqlite");
+        fixture::AddWholeRecordLibrary(reader);
+    }
+    for (const std::string format : {"markdown", "json", "csv"}) {
+        const ChildResult run =
+            RunChild(MARVIK_CLI_EXECUTABLE,
+                     {"export", "--db", (work / "rich.sqlite").string(), "--format", format, "--all"}, work.Path());
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        const std::string extension = format == "markdown" ? ".md" : "." + format;
+        EXPECT_EQ(run.out, "results/untitled.epub.annotations_0000" + extension +
+                               "\nresults/A Store Book - Bo Lind_0000" + extension +
+                               "\nresults/Notes: \"On\" Things - Ann Writer_0000" + extension + "\n");
+    }
+}
 
 TEST(CliCurrentFirmwareTest, OptionsTurnTheNewReadingOff) {
     TempFolder work;
