@@ -89,8 +89,8 @@ std::string JsonAnnotationWriter::Render(const AnnotatedVolume& volume) const {
     if (volume.bookmarks.empty())
         return bytes + '\n';
     // A big book's records are dumped one by one into the array's place, as the whole document would dump them,
-    // rather than held all at once: the same bytes in little more than half the time. Line breaks in a dump are its layout
-    // only (texts have theirs escaped), so each record line is indented to the array's depth.
+    // rather than held all at once: the same bytes in little more than half the time. Line breaks in a dump are its
+    // layout only (texts have theirs escaped), so each record line is indented to the array's depth.
     const std::string_view emptyArray = "[]\n}";
     bytes.resize(bytes.size() - emptyArray.size());
     bytes += "[\n";
