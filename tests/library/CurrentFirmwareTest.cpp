@@ -96,6 +96,10 @@ TEST_F(CurrentFirmwareTest, OnlyTheColumnsOfOlderFirmwareAreNeeded) {
     // No place, no table of contents, nothing deleted: the plain book reads as it always did.
     EXPECT_EQ(Export(kPlain, kNew), before);
     EXPECT_NE(Export(kKepub, kNew).find(">>>SECTION: epub/text/chapter-1.xhtml\r\n"), std::string::npos);
+    // Nor do the formats that show whole records need the columns of newer firmware.
+    ExportOptions json = kNew;
+    json.format = ExportFormat::Json;
+    EXPECT_NE(Export(kPlain, json).find("\"text\": \"Plain.\""), std::string::npos);
 }
 
 TEST_F(CurrentFirmwareTest, ExportAllWritesEveryBookWithOneProgress) {
