@@ -6,7 +6,14 @@
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
+#include <QLabel>
+
 void TForm1::exportallbooks1Click() {
+    // With nothing listed there is nothing to read again and no folder worth opening.
+    if (Volumes().Count() == 0) {
+        TntLabel6->setText("no books listed: nothing to export");
+        return;
+    }
     const QString results = ResultsFolder();
     const ExportAllResult result =
         m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), CurrentExportOptions(), *m_progress);

@@ -1,6 +1,8 @@
 // The window's widgets, captions, initial states, tab order and resizing behaviour.
 #include "TForm1.h"
 
+#include "ElidingLabel.h"
+
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,8 +67,9 @@ void TForm1::BuildLayout() {
     TntCheckBox1 = TickedBox("TntCheckBox1", "case sensitive", true);
     TntButton1 = Named<QPushButton>("TntButton1", "find next");
     TntListBox1 = Named<QListWidget>("TntListBox1");
-    TntLabel10 = Named<QLabel>("TntLabel10");
-    TntLabel1 = Named<QLabel>("TntLabel1");
+    // The facts of the selected row never widen the window: long ones are elided, paths in the middle.
+    TntLabel10 = Named<ElidingLabel>("TntLabel10", Qt::ElideRight);
+    TntLabel1 = Named<ElidingLabel>("TntLabel1", Qt::ElideRight);
     LayOutListTab(TabSheet1, TntLabel4, TntEdit1, TntCheckBox1, TntButton1, TntListBox1, TntLabel10, TntLabel1);
 
     TntLabel3 = Named<QLabel>("TntLabel3", "find:");
@@ -74,8 +77,8 @@ void TForm1::BuildLayout() {
     TntListBox2 = Named<QListWidget>("TntListBox2");
     TntCheckBox2 = TickedBox("TntCheckBox2", "case sensitive", true);
     TntButton2 = Named<QPushButton>("TntButton2", "find next");
-    TntLabel2 = Named<QLabel>("TntLabel2");
-    TntLabel11 = Named<QLabel>("TntLabel11");
+    TntLabel2 = Named<ElidingLabel>("TntLabel2", Qt::ElideRight);
+    TntLabel11 = Named<ElidingLabel>("TntLabel11", Qt::ElideMiddle);
     LayOutListTab(TabSheet2, TntLabel3, TntEdit2, TntCheckBox2, TntButton2, TntListBox2, TntLabel2, TntLabel11);
 
     TntLabel9 = Named<QLabel>("TntLabel9", "find");
@@ -83,17 +86,17 @@ void TForm1::BuildLayout() {
     TntEdit4 = Named<QLineEdit>("TntEdit4");
     TntCheckBox6 = TickedBox("TntCheckBox6", "case sensitive", true);
     TntButton3 = Named<QPushButton>("TntButton3", "find next");
-    TntLabel7 = Named<QLabel>("TntLabel7");
-    TntLabel8 = Named<QLabel>("TntLabel8");
+    TntLabel7 = Named<ElidingLabel>("TntLabel7", Qt::ElideRight);
+    TntLabel8 = Named<ElidingLabel>("TntLabel8", Qt::ElideMiddle);
     LayOutListTab(TabSheet3, TntLabel9, TntEdit4, TntCheckBox6, TntButton3, TntListBox3, TntLabel7, TntLabel8);
 
     // The options keep their places whatever the window's size.
     TntLabel5 = Named<QLabel>("TntLabel5", "separator", TabSheet4);
-    TntLabel5->setGeometry(16, 40, 56, 17);
+    TntLabel5->setGeometry(16, 40, TntLabel5->sizeHint().width(), 17);
     TntEdit3 = Named<QLineEdit>("TntEdit3", TabSheet4);
-    TntEdit3->setGeometry(75, 37, 121, 23);
+    TntEdit3->setGeometry(120, 37, 121, 23);
     Label1 = Named<QLabel>("Label1", TabSheet4);
-    Label1->setGeometry(208, 40, 200, 17);
+    Label1->setGeometry(253, 40, 200, 17);
     Label2 = Named<QLabel>("Label2", "export format", TabSheet4);
     Label2->setGeometry(16, 76, 100, 17);
     ComboBox1 = Named<QComboBox>("ComboBox1", TabSheet4);
@@ -130,9 +133,8 @@ void TForm1::BuildLayout() {
     PageControl1->addTab(TabSheet5, "execSQL");
     PageControl1->setCurrentWidget(TabSheet3);
 
-    // Below the tabs: the status label keeps left, the progress bar stretches between fixed margins.
-    TntLabel6 = Named<QLabel>("TntLabel6");
-    TntLabel6->setFixedWidth(111);
+    // Below the tabs: the status and the progress bar share the width between fixed margins.
+    TntLabel6 = Named<ElidingLabel>("TntLabel6", Qt::ElideRight);
     ProgressBar1 = Named<QProgressBar>("ProgressBar1");
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
@@ -140,7 +142,7 @@ void TForm1::BuildLayout() {
     ProgressBar1->setFixedHeight(17);
     auto* statusRow = new QHBoxLayout;
     statusRow->setContentsMargins(8, 0, 95, 4);
-    statusRow->addWidget(TntLabel6);
+    statusRow->addWidget(TntLabel6, 1);
     statusRow->addWidget(ProgressBar1, 1);
 
     auto* central = new QWidget;

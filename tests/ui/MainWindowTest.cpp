@@ -471,6 +471,37 @@ private slots:
         QVERIFY(old.contains("A deleted highlight."));
     }
 
+    void longTextsNeverWidenTheWindowAndTheStatusShowsWhole() {
+        const std::string longId = "file:///mnt/onboard/" + std::string(250, 'x') + "/Book.epub";
+        {
+            fixture::ReaderDatabase reader(m_program->filePath("long.sqlite").toStdString());
+            reader.AddBook({.volumeId = longId, .title = std::string(300, 't'), .author = "A"});
+            reader.AddPart({.contentId = longId + "#1", .bookId = longId, .bookTitle = std::string(300, 't')});
+            reader.AddBookmark({.bookmarkId = "l", .volumeId = longId, .contentId = longId + "#1"});
+        }
+        TForm1& f = *m_form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const int width = f.width();
+        f.LoadDatabase(m_program->filePath("long.sqlite"));
+        for (QListWidget* list : {f.TntListBox1, f.TntListBox2, f.TntListBox3})
+            list->setCurrentRow(0);
+        f.PageControl1->setCurrentWidget(f.TabSheet2);
+        QApplication::processEvents();
+        QCOMPARE(f.width(), width);
+        QVERIFY(f.minimumSizeHint().width() <= width);
+        QCOMPARE(f.TntLabel11->text(), QString::fromStdString(longId));
+        f.TntLabel11->repaint();
+        QCOMPARE(f.TntLabel11->toolTip(), QString::fromStdString(longId));
+        QVERIFY(f.TntLabel6->width() >= f.TntLabel6->fontMetrics().horizontalAdvance("extracting annotations"));
+
+        // With nothing listed, "export all books" says so and does nothing else.
+        f.LoadDatabase(m_program->filePath("gone.sqlite"));
+        f.exportallbooks1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("no books listed: nothing to export"));
+        QVERIFY(m_opened.urls.isEmpty() && m_boxes.isEmpty());
+    }
+
     void progressOfNothingIsNoBusyIndicator() {
         QLabel status;
         QProgressBar bar;
