@@ -76,17 +76,6 @@ TEST_F(AnnotationExportTest, SectionLinesFollowEveryChangeOfPart) {
     EXPECT_EQ(Export("/mnt/onboard/none.epub"), ">>>Title: \r\n>>>Author: \r\n");
 }
 
-TEST_F(AnnotationExportTest, PartsFollowTheirPlaceInTheBook) {
-    // By the text of their ids chapter 10 would come first.
-    const std::string volume = "/mnt/onboard/Long.epub";
-    AddMark("m10", volume, volume + "#(10)ch.html");
-    AddMark("m2", volume, volume + "#(2)ch.html");
-    AddPart(volume + "#(10)ch.html", "Chapter 10", {}, 10);
-    AddPart(volume + "#(2)ch.html", "Chapter 2", {}, 2);
-    EXPECT_EQ(Export(volume), ">>>Title: \r\n>>>Author: \r\n>>>SECTION: Chapter 2\r\ntext m2\t\r\n"
-                              ">>>SECTION: Chapter 10\r\ntext m10\t\r\n");
-}
-
 TEST_F(AnnotationExportTest, IdsSelectExactlyTheirOwnRows) {
     // Ids that would break or widen a query with pasted values; "VolumeID" would compare the column with itself.
     const std::vector<std::string> ids = {"a\"b.epub",         "VolumeID",
@@ -101,16 +90,6 @@ TEST_F(AnnotationExportTest, IdsSelectExactlyTheirOwnRows) {
     for (const std::string& id : ids)
         EXPECT_EQ(Export(id), ">>>Title: \r\n>>>Author: \r\n>>>SECTION: part of " + id + "\r\ntext " + id + "\t\r\n")
             << id;
-}
-
-TEST_F(AnnotationExportTest, LeavesTheReadersDatabaseAsItWas) {
-    fixture::AddWinterVoyage(reader, kWinter);
-    reader.Close();
-    const std::string before = fixture::FileBytes(reader.Path());
-    Export(kWinter);
-    EXPECT_EQ(RepairContentIds(reader.Path(), kWinter, progress).size(), 3u);
-    EXPECT_EQ(fixture::FileBytes(reader.Path()), before);
-    EXPECT_EQ(fixture::FolderNames(folder.Path()), (std::set<std::string>{"KoboReader.sqlite", "results"}));
 }
 
 TEST_F(AnnotationExportTest, NamesNumberedFilesOrReplacesTheTarget) {

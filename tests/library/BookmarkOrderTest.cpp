@@ -1,12 +1,10 @@
 // The reading order of a volume's bookmarks, from their stored positions.
 #include "BookmarkOrder.h"
 #include "RecordingProgress.h"
-#include "SortEntries.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <numeric>
 #include <random>
 
 namespace {
@@ -122,54 +120,6 @@ TEST_F(BookmarkOrderTest, PartsOrderByTheTextOfTheirIdsWhenTheirPlacesAreUnknown
     marks[2].bookmarkId = "A";
     marks[3].bookmarkId = "a";
     EXPECT_EQ(Order(marks), (Ids{"a", "A", "a", "B"})) << "ids in the order's sense, equal ones by their bytes";
-}
-
-TEST(SortEntriesTest, SortsAsTheWholeTextsCollationKeysDo) {
-    // The sort takes shortcuts through shared heads and digits; whatever the locale, its result must be the order
-    // of the whole texts' collation keys, then bytes, then positions.
-    const std::vector<std::string> heads = {"0",
-                                            "1",
-                                            "part.html#",
-                                            "Part.html#",
-                                            "PART.HTML#",
-                                            "p\xC3\xA1rt.html#",
-                                            "part.html",
-                                            "part.htm",
-                                            "chapter#",
-                                            "hapter#",
-                                            "ch#",
-                                            "#",
-                                            "",
-                                            "Error_span#kobo",
-                                            "Error_",
-                                            "a=b#",
-                                            "x\xE2\x80\x94y#"};
-    const std::vector<std::string> tails = {"",     "1",  "12", "2", "0012",  "1=",    "1=a",   "1=B",       "1=b",
-                                            "12=a", "=a", "=A", "=", "1=a=1", "1#2=x", "1-2=x", "9=\xC3\xA9"};
-    std::mt19937 random(7);
-    std::vector<SortEntry> entries;
-    for (int i = 0; i < 400; ++i) {
-        const std::string& head = heads[random() % heads.size()];
-        entries.push_back({head + tails[random() % tails.size()], head.size()});
-    }
-    for (const char* locale : {"C", "th_TH", "cs_CZ", "sv_SE", "ja_JP"}) {
-        const TextOrder order(locale);
-        std::vector<std::size_t> expected(entries.size());
-        std::iota(expected.begin(), expected.end(), std::size_t{0});
-        std::sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
-            const std::string x = order.SortKey(entries[a].text), y = order.SortKey(entries[b].text);
-            return std::tie(x, entries[a].text, a) < std::tie(y, entries[b].text, b);
-        });
-        EXPECT_EQ(SortEntries(entries, order), expected) << locale;
-        // The common case: one head per part, tails that differ in digits.
-        std::vector<SortEntry> plain;
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            plain.push_back({"part" + std::to_string(i % 7) + "#" + std::to_string(1000 + i * 7919 % 9000) + "=id", 6});
-        std::vector<std::size_t> sorted = SortEntries(plain, order);
-        EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end(), [&](std::size_t a, std::size_t b) {
-            return order.SortKey(plain[a].text) < order.SortKey(plain[b].text);
-        })) << locale;
-    }
 }
 
 TEST(ReadingOrderTest, LongRunsOrderAsTheirWrittenOutKeysDo) {
