@@ -52,4 +52,9 @@ struct AnnotatedVolume {
     const PartFacts& PartOf(const AnnotatedBookmark& bookmark) const { return parts[bookmark.part]; }
     // The bookmark's place in the book in percent, where its part's place is known.
     std::optional<double> PositionOf(const AnnotatedBookmark& bookmark) const;
+    // That place with one decimal ("42.5"), the same whatever the locale; empty where it is unknown.
+    std::string PositionText(const AnnotatedBookmark& bookmark) const;
 };
+
+// The book's file name: the volume id after its last "/".
+std::string BookFileName(const std::string& volumeId);

@@ -6,6 +6,16 @@
 #include "MarkdownAnnotationWriter.h"
 #include "TextAnnotationWriter.h"
 
+#include <ctime>
+
+std::string TodayLocalDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[16];
+    return std::string(date, std::strftime(date, sizeof date, "%Y-%m-%d", &local));
+}
+
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
     switch (options.format) {
     case ExportFormat::Markdown:

@@ -20,6 +20,9 @@ public:
     virtual std::string Render(const AnnotatedVolume& volume) const = 0;
 };
 
+// Today's local date, YYYY-MM-DD: the day an export says it was made.
+std::string TodayLocalDate();
+
 struct ExportOptions;
 // The writer of the options' format, with their separator and byte-order mark where the format has them.
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options);

@@ -27,15 +27,6 @@ void AppendField(std::string& bytes, std::string_view field) {
     bytes += '"';
 }
 
-// The place in the book with one decimal, in the same form whatever the locale.
-std::string PercentText(const std::optional<double>& percent) {
-    if (!percent)
-        return {};
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, *percent, std::chars_format::fixed, 1).ptr;
-    return std::string(text, end);
-}
-
 } // namespace
 
 std::string CsvAnnotationWriter::Render(const AnnotatedVolume& volume) const {
@@ -50,7 +41,7 @@ std::string CsvAnnotationWriter::Render(const AnnotatedVolume& volume) const {
         bytes += "\xEF\xBB\xBF";
     bytes += kHeader;
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
-        const std::string position = PercentText(volume.PositionOf(bookmark));
+        const std::string position = volume.PositionText(bookmark);
         const std::string_view fields[] = {volume.title,
                                            volume.author,
                                            volume.volumeId,

@@ -8,10 +8,8 @@
 
 std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                            const std::string& fileSuffix) {
-    const std::size_t slash = volumeId.rfind('/');
-    const std::string stem = slash == std::string::npos ? volumeId : volumeId.substr(slash + 1);
     // The stem holds no "/", so the name is appended to the folder as one file name, whatever it holds.
-    return resultsFolder / std::filesystem::path(stem + fileSuffix);
+    return resultsFolder / std::filesystem::path(BookFileName(volumeId) + fileSuffix);
 }
 
 std::string FileNameOf(const std::string& text) {

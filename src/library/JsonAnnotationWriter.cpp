@@ -1,7 +1,5 @@
 #include "JsonAnnotationWriter.h"
 
-#include "ReplaceFile.h"
-
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -68,15 +66,6 @@ Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) 
 } // namespace
 
 JsonAnnotationWriter::JsonAnnotationWriter(std::string exported) : m_exported(std::move(exported)) {}
-
-std::string JsonAnnotationWriter::Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char day[11] = {};
-    std::strftime(day, sizeof day, "%Y-%m-%d", &local);
-    return day;
-}
 
 std::string JsonAnnotationWriter::Render(const AnnotatedVolume& volume) const {
     // The database's texts are not always UTF-8; an export never fails on that.

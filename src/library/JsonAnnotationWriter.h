@@ -11,12 +11,10 @@
 class JsonAnnotationWriter : public AnnotationWriter {
 public:
     // exported: the day written as "exported", YYYY-MM-DD; today's local date by default.
-    explicit JsonAnnotationWriter(std::string exported = Today());
+    explicit JsonAnnotationWriter(std::string exported = TodayLocalDate());
 
     std::string Extension() const override { return ".json"; }
     std::string Render(const AnnotatedVolume& volume) const override;
-
-    static std::string Today();
 
 private:
     std::string m_exported;

@@ -177,18 +177,6 @@ void AppendInfoLine(std::string& out, std::initializer_list<std::string_view> fr
         out += "*\n\n";
 }
 
-std::string Percent(double value) {
-    char digits[64];
-    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1);
-    return error == std::errc() ? std::string(digits, end) + " %" : std::string();
-}
-
-// The book's file name: its id after the last "/".
-std::string FileNameOf(const std::string& volumeId) {
-    const std::size_t slash = volumeId.rfind('/');
-    return slash == std::string::npos ? volumeId : volumeId.substr(slash + 1);
-}
-
 void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) {
     const bool hasQuote = !Trimmed(bookmark.text).empty(), hasNote = !Trimmed(bookmark.annotation).empty();
     AppendBlockOf(out, bookmark.text, "> ");
@@ -196,8 +184,9 @@ void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const Annot
         out += "**Note:** "; // before the note's first line that is not empty
     AppendBlockOf(out, bookmark.annotation);
 
-    const std::optional<double> known = volume.PositionOf(bookmark);
-    std::string position = known && std::isfinite(*known) ? Percent(*known) : std::string(), label;
+    std::string position = volume.PositionText(bookmark), label;
+    if (!position.empty())
+        position += " %";
     if (bookmark.type == "dogear") {
         label = position.empty() ? "Page bookmark" : "Page bookmark at " + position;
         position.clear();
@@ -286,14 +275,6 @@ std::string YamlQuoted(std::string_view text) {
 
 } // namespace markdown
 
-std::string MarkdownAnnotationWriter::TodayLocalDate() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char date[16];
-    return std::string(date, std::strftime(date, sizeof date, "%Y-%m-%d", &local));
-}
-
 std::string MarkdownAnnotationWriter::Render(const AnnotatedVolume& volume) const {
     std::size_t estimate = 512;
     for (const AnnotatedBookmark& bookmark : volume.bookmarks)
@@ -301,7 +282,7 @@ std::string MarkdownAnnotationWriter::Render(const AnnotatedVolume& volume) cons
     std::string out;
     out.reserve(estimate + estimate / 8);
 
-    const std::string title = volume.title.empty() ? FileNameOf(volume.volumeId) : volume.title;
+    const std::string title = volume.title.empty() ? BookFileName(volume.volumeId) : volume.title;
     out += "---\ntitle: " + markdown::YamlQuoted(title);
     out += "\nauthor: " + markdown::YamlQuoted(volume.author);
     out += "\ndate: " + markdown::YamlQuoted(m_exportDate);

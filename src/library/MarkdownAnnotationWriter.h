@@ -19,9 +19,6 @@ public:
     std::string Extension() const override { return ".md"; }
     std::string Render(const AnnotatedVolume& volume) const override;
 
-    // Today's local date, YYYY-MM-DD.
-    static std::string TodayLocalDate();
-
 private:
     std::string m_exportDate;
 };

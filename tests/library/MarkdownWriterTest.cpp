@@ -100,7 +100,7 @@ TEST_F(MarkdownWriterTest, TheRichBookReadsBackAsItsRecords) {
     std::ofstream(folder / "markups/r5.svg") << "<svg/>";
     const Parsed parsed = Export(kRich);
     EXPECT_EQ(parsed.title, "Notes: \"On\" Things");
-    EXPECT_NE(file.find("\ndate: \"" + MarkdownAnnotationWriter::TodayLocalDate() + "\"\n"), std::string::npos);
+    EXPECT_NE(file.find("\ndate: \"" + TodayLocalDate() + "\"\n"), std::string::npos);
     std::vector<std::string> blocks;
     std::transform(parsed.blocks.begin(), parsed.blocks.end(), std::back_inserter(blocks), TabsAsSpaces);
     EXPECT_EQ(blocks,
