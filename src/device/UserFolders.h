@@ -1,0 +1,8 @@
+#pragma once
+
+#include <filesystem>
+
+// The program's folders in the user's home, the same for the window and the command line whatever the executable is
+// called: $XDG_DATA_HOME/marvik (~/.local/share/marvik) and $XDG_CONFIG_HOME/marvik (~/.config/marvik).
+std::filesystem::path UserDataFolder();
+std::filesystem::path UserConfigFolder();
