@@ -81,8 +81,9 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
     if (!ReadVolume(database, index, volumeId, options, progress, volume))
         return {ExportOutcome::NoDatabase, {}};
     const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
-    const ExportResult result =
+    ExportResult result =
         WriteExportFile(writer->Render(volume), writer->Extension(), target, options.overrideExisting);
+    result.bookmarks = volume.bookmarks.size();
     progress.ResetProgress();
     progress.SetStatus("");
     return result;

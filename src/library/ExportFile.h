@@ -2,6 +2,7 @@
 
 #include "AnnotationWriter.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -14,6 +15,7 @@ enum class ExportOutcome {
 struct ExportResult {
     ExportOutcome outcome = ExportOutcome::NoDatabase;
     std::filesystem::path file;
+    std::size_t bookmarks = 0; // how many the written file holds
 };
 
 // The file a double-click on the volume writes: resultsFolder / (id after its last "/") + the writer's suffix.

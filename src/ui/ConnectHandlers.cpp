@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 void TForm1::ConnectHandlers() {
     const auto guard = [this](void (TForm1::*handler)()) {
@@ -21,7 +22,11 @@ void TForm1::ConnectHandlers() {
     connect(opemprogramfolder1, &QAction::triggered, this, guard(&TForm1::opemprogramfolder1Click));
     connect(openresultfolder1, &QAction::triggered, this, guard(&TForm1::openresultfolder1Click));
     connect(openMarvikkobo1, &QAction::triggered, this, guard(&TForm1::openMarvikkobo1Click));
+    connect(opendatabasefile1, &QAction::triggered, this, guard(&TForm1::opendatabasefile1Click));
+    connect(openlastdatabase1, &QAction::triggered, this, guard(&TForm1::openlastdatabase1Click));
+    connect(quit1, &QAction::triggered, this, &QWidget::close);
     connect(exportallbooks1, &QAction::triggered, this, guard(&TForm1::exportallbooks1Click));
+    connect(about1, &QAction::triggered, this, guard(&TForm1::about1Click));
 
     connect(TntListBox1, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox1Click));
     connect(TntListBox2, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox2Click));
@@ -29,18 +34,30 @@ void TForm1::ConnectHandlers() {
     connect(TntListBox1, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox1DbnalClick));
     connect(TntListBox2, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox2DblClick));
     connect(TntListBox3, &QListWidget::itemDoubleClicked, this, guard(&TForm1::TntListBox3DblClick));
-    for (QListWidget* list : {TntListBox1, TntListBox2, TntListBox3})
+    for (QListWidget* list : {TntListBox1, TntListBox2, TntListBox3}) {
         list->installEventFilter(this);
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this,
+                [this, list](const QPoint& at) { Guarded([&] { ShowRowMenu(list, at); }); });
+    }
     connect(TntEdit1, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit1Change));
     connect(TntEdit2, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit2Change));
     connect(TntEdit4, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit4Change));
     connect(TntButton1, &QPushButton::clicked, this, guard(&TForm1::TntButton1Click));
     connect(TntButton2, &QPushButton::clicked, this, guard(&TForm1::TntButton2Click));
     connect(TntButton3, &QPushButton::clicked, this, guard(&TForm1::TntButton3Click));
+    // Enter in a "find" box and F3 anywhere look for the next match.
+    connect(TntEdit1, &QLineEdit::returnPressed, this, guard(&TForm1::TntButton1Click));
+    connect(TntEdit2, &QLineEdit::returnPressed, this, guard(&TForm1::TntButton2Click));
+    connect(TntEdit4, &QLineEdit::returnPressed, this, guard(&TForm1::TntButton3Click));
+    connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
+            guard(&TForm1::FindNextOnCurrentTab));
 
     connect(TntEdit3, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit3Change));
     connect(CheckBox2, &QCheckBox::toggled, this, guard(&TForm1::CheckBox2Click));
     connect(Button2, &QPushButton::clicked, this, guard(&TForm1::Button2Click));
+    connect(TabButton, &QPushButton::clicked, this, guard(&TForm1::TabButtonClick));
+    connect(ResetButton, &QPushButton::clicked, this, guard(&TForm1::SetDefaultOptions));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,9 @@
-// The "load database" and "open folders" menus: where the database comes from, and the folders a user opens.
+// The "load database", "open folders" and "help" menus: where the database comes from, the folders a user opens,
+// and what the program is.
 #include "TForm1.h"
 
+#include "ComponentVersions.h"
+#include "MessageBoxes.h"
 #include "ReaderVolume.h"
 #include "ShellOpen.h"
 #include "Utf8Text.h"
@@ -8,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace {
 
@@ -50,6 +54,27 @@ void TForm1::loaddatabase1Click() {
         fromprogrampath1->setText("from program folder");
         fromprogrampath1->setEnabled(false);
     }
+    const QString last = LastDatabase();
+    openlastdatabase1->setEnabled(IsFile(last));
+    openlastdatabase1->setText(IsFile(last) ? "open last database (" + last + ")" : QString("open last database"));
+}
+
+// Starts where the database most likely is: on the reader, else beside the last one loaded, else at home.
+void TForm1::opendatabasefile1Click() {
+    ReaderDrive = FindReaderRoot();
+    QString folder = QDir::homePath();
+    if (!ReaderDrive.isEmpty() && IsFolder(KoboFolder(ReaderDrive)))
+        folder = KoboFolder(ReaderDrive);
+    else if (const QString last = LastDatabase(); IsFile(last))
+        folder = QFileInfo(last).path();
+    const QString file = ChooseFileToOpen(
+        this, {"open database file", folder, "SQLite databases (*.sqlite *.sqlite3 *.db);;All files (*)"});
+    if (!file.isEmpty())
+        LoadDatabase(file);
+}
+
+void TForm1::openlastdatabase1Click() {
+    LoadDatabase(LastDatabase());
 }
 
 void TForm1::fromprogrampath1Click() {
@@ -77,4 +102,14 @@ void TForm1::openresultfolder1Click() {
 
 void TForm1::openMarvikkobo1Click() {
     ShellOpen(KoboFolder(ReaderDrive));
+}
+
+void TForm1::about1Click() {
+    const QString text = QString("Marvik annotation extractor %1\n\n"
+                                 "Writes the highlights and notes of a Kobo e-reader's books to files.\n\n"
+                                 "SQLite %2, ICU %3, Qt %4\n\n"
+                                 "Annotation files: %5\nSettings: %6")
+                             .arg(MARVIK_VERSION, DecodeUtf8(SQLiteVersion()), DecodeUtf8(IcuVersion()), qVersion(),
+                                  ResultsFolder(), m_settings->fileName());
+    ShowMessageBox(this, {MessageBoxRequest::Icon::None, "about Marvik", text});
 }

@@ -3,10 +3,12 @@
 
 #include "ErrorDisplay.h"
 #include "SystemVolumes.h"
+#include "UserFolders.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -18,6 +20,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QUrl>
 
 namespace {
@@ -38,22 +42,54 @@ QString FirstDroppedFile(const QMimeData* data) {
     return {};
 }
 
+// In the user's configuration folder, never beside the program.
+std::unique_ptr<QSettings> OpenSettings() {
+    return std::make_unique<QSettings>(FromPath(UserConfigFolder() / "marvik.conf"), QSettings::IniFormat);
+}
+
 } // namespace
 
 TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource> volumes, QWidget* parent)
-    : QMainWindow(parent), m_volumes(volumes ? std::move(volumes) : std::make_shared<SystemVolumes>()) {
+    : QMainWindow(parent), m_volumes(volumes ? std::move(volumes) : std::make_shared<SystemVolumes>()),
+      m_settings(OpenSettings()) {
     ProgramFolder = WithTrailingSlash(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
     BuildLayout();
     BuildMenus();
     m_progress = std::make_unique<WindowProgress>(*TntLabel6, *ProgressBar1);
     ConnectHandlers();
     FormCreate();
+    RestoreSettings();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::Guarded(const std::function<void()>& handler) {
     RunGuarded(this, handler);
+}
+
+void TForm1::Reported(const QString& failure, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        ShowOutcome(failure);
+        throw;
+    }
+}
+
+void TForm1::ShowOutcome(const QString& text) {
+    m_progress->ShowOutcome(text);
+}
+
+void TForm1::OpenArguments(const QStringList& arguments) {
+    if (arguments.size() < 2)
+        return;
+    QMetaObject::invokeMethod(
+        this, [this, path = arguments.at(1)] { Guarded([&] { LoadDatabase(path); }); }, Qt::QueuedConnection);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    SaveSettings();
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::FormCreate() {
@@ -96,7 +132,17 @@ void TForm1::LoadDatabase(const QString& path) {
         list->clear();
     for (QLabel* label : {TntLabel1, TntLabel2, TntLabel7, TntLabel8, TntLabel10, TntLabel11})
         label->clear();
-    m_library.LoadDatabase(ToPath(path), *m_progress, CurrentReadingOptions());
+    Reported("loading failed", [&] {
+        // The path is shown before the reading, so that a failed load still tells which file failed.
+        const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText(DatabasePath()); });
+        m_library.LoadDatabase(ToPath(path), *m_progress, CurrentReadingOptions());
+    });
+    if (m_library.DatabasePath() != ToPath(path) || !m_library.DatabaseExists()) {
+        ShowOutcome("database file not found: " + path);
+        return;
+    }
+    ShowOutcome("database loaded: " + Counted(Volumes().Count(), "book", "books"));
+    m_settings->setValue("database/last", path);
 
     const LibraryIndex& index = m_library.Index();
     QStringList rows;

@@ -95,8 +95,10 @@ void TForm1::BuildLayout() {
     TntLabel5->setGeometry(16, 40, TntLabel5->sizeHint().width(), 17);
     TntEdit3 = Named<QLineEdit>("TntEdit3", TabSheet4);
     TntEdit3->setGeometry(120, 37, 121, 23);
+    TabButton = Named<QPushButton>("TabButton", "TAB", TabSheet4);
+    TabButton->setGeometry(247, 37, 44, 23);
     Label1 = Named<QLabel>("Label1", TabSheet4);
-    Label1->setGeometry(253, 40, 200, 17);
+    Label1->setGeometry(299, 40, 200, 17);
     Label2 = Named<QLabel>("Label2", "export format", TabSheet4);
     Label2->setGeometry(16, 76, 100, 17);
     ComboBox1 = Named<QComboBox>("ComboBox1", TabSheet4);
@@ -117,6 +119,8 @@ void TForm1::BuildLayout() {
     CheckBox4 = TickedBox("CheckBox4", "chapter titles from table of contents", true);
     CheckBox4->setParent(TabSheet4);
     CheckBox4->setGeometry(16, 244, 320, 21);
+    ResetButton = Named<QPushButton>("ResetButton", "reset options", TabSheet4);
+    ResetButton->setGeometry(16, 276, ResetButton->sizeHint().width(), 25);
 
     Memo1 = Named<QPlainTextEdit>("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -133,7 +137,10 @@ void TForm1::BuildLayout() {
     PageControl1->addTab(TabSheet5, "execSQL");
     PageControl1->setCurrentWidget(TabSheet3);
 
-    // Below the tabs: the status and the progress bar share the width between fixed margins.
+    // Below the tabs: which database is loaded, then the status and the progress bar, sharing the width between fixed
+    // margins.
+    DatabasePathLabel = Named<ElidingLabel>("DatabasePathLabel", Qt::ElideMiddle);
+    DatabasePathLabel->setContentsMargins(8, 0, 8, 0);
     TntLabel6 = Named<ElidingLabel>("TntLabel6", Qt::ElideRight);
     ProgressBar1 = Named<QProgressBar>("ProgressBar1");
     ProgressBar1->setRange(0, 100);
@@ -149,6 +156,7 @@ void TForm1::BuildLayout() {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(PageControl1, 1);
+    column->addWidget(DatabasePathLabel);
     column->addLayout(statusRow);
     setCentralWidget(central);
 
@@ -166,7 +174,8 @@ void TForm1::BuildLayout() {
     setTabOrder(CheckBox1, CheckBox2);
     setTabOrder(CheckBox2, CheckBox3);
     setTabOrder(CheckBox3, CheckBox4);
-    setTabOrder(TntEdit3, ComboBox1);
+    setTabOrder(TntEdit3, TabButton);
+    setTabOrder(TabButton, ComboBox1);
     setTabOrder(Memo1, Button2);
 }
 
@@ -177,6 +186,17 @@ void TForm1::BuildMenus() {
     fromprogrampath1->setObjectName("fromprogrampath1");
     fromMarvik1 = loaddatabase1->addAction("from Kobo Reader");
     fromMarvik1->setObjectName("fromMarvik1");
+    loaddatabase1->addSeparator();
+    opendatabasefile1 = loaddatabase1->addAction("open database file...");
+    opendatabasefile1->setObjectName("opendatabasefile1");
+    opendatabasefile1->setShortcut(QKeySequence::Open);
+    openlastdatabase1 = loaddatabase1->addAction("open last database");
+    openlastdatabase1->setObjectName("openlastdatabase1");
+    openlastdatabase1->setEnabled(false);
+    loaddatabase1->addSeparator();
+    quit1 = loaddatabase1->addAction("quit");
+    quit1->setObjectName("quit1");
+    quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     openfolders1 = menuBar()->addMenu("open folders");
     openfolders1->setObjectName("openfolders1");
@@ -191,4 +211,9 @@ void TForm1::BuildMenus() {
     export1->setObjectName("export1");
     exportallbooks1 = export1->addAction("export all books");
     exportallbooks1->setObjectName("exportallbooks1");
+
+    help1 = menuBar()->addMenu("help");
+    help1->setObjectName("help1");
+    about1 = help1->addAction("about");
+    about1->setObjectName("about1");
 }

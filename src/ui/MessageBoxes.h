@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QDialog;
 class QWidget;
 
 // Every modal box of the program goes through here, so that tests can take the boxes instead of a person.
@@ -21,3 +23,20 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
 // Shows a box with one OK button and waits until it is closed.
 void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
+// The box ShowMessageBox shows: its text wraps, long paths and names included, within a width that fits the screen,
+// and can be selected and copied.
+std::unique_ptr<QDialog> MakeMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
+// The file dialog that picks a file to open.
+struct OpenFileRequest {
+    QString caption;
+    QString folder; // where it starts
+    QString filter; // as QFileDialog takes it
+};
+
+// Returns the chosen file, or empty when the dialog was cancelled.
+using OpenFileHandler = std::function<QString(const OpenFileRequest&)>;
+
+OpenFileHandler SetOpenFileHandler(OpenFileHandler handler);
+QString ChooseFileToOpen(QWidget* parent, const OpenFileRequest& request);

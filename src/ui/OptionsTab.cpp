@@ -30,7 +30,32 @@ ExportOptions TForm1::CurrentExportOptions() const {
 }
 
 void TForm1::TntEdit3Change() {
-    Label1->setText(SeparatorCodes(TntEdit3->text()));
+    // A TAB cannot be typed into the edit, so "\t" stands for one.
+    const QString text = TntEdit3->text();
+    if (text.contains(QStringLiteral("\\t"))) {
+        const int cursor = TntEdit3->cursorPosition();
+        const int before = static_cast<int>(text.left(cursor).count(QStringLiteral("\\t")));
+        TntEdit3->setText(QString(text).replace(QStringLiteral("\\t"), QStringLiteral("\t")));
+        TntEdit3->setCursorPosition(cursor - before);
+        return; // the edit's change that follows shows the codes
+    }
+    Label1->setText(SeparatorCodes(text));
+}
+
+void TForm1::TabButtonClick() {
+    TntEdit3->insert(QStringLiteral("\t"));
+    TntEdit3->setFocus();
+}
+
+// "reset options": the options as the program starts without settings.
+void TForm1::SetDefaultOptions() {
+    TntEdit3->setText(QStringLiteral("\t"));
+    ComboBox1->setCurrentIndex(static_cast<int>(ExportFormat::Text));
+    CheckBox1->setChecked(false);
+    TntCheckBox3->setChecked(true);
+    CheckBox2->setChecked(false);
+    CheckBox3->setChecked(true);
+    CheckBox4->setChecked(true);
 }
 
 void TForm1::CheckBox2Click() {

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -17,6 +18,7 @@ class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
+class QSettings;
 class QPushButton;
 class QTabWidget;
 class VolumeSource;
@@ -38,6 +40,11 @@ public:
     ~TForm1() override;
 
     void LoadDatabase(const QString& path);
+    // The program's arguments: a database named after the program's own name is loaded once the event loop runs, so
+    // that its errors reach the error display like any other.
+    void OpenArguments(const QStringList& arguments);
+    // The menu a right click on the list's selected row opens; empty when no row is selected.
+    std::unique_ptr<QMenu> RowMenu(QListWidget* list);
 
     const TSortedStringList& Volumes() const { return m_library.Index().Volumes; }
     const TSortedStringList& TitlePairs() const { return m_library.Index().TitlePairs; }
@@ -84,10 +91,13 @@ public:
     QCheckBox* CheckBox1 = nullptr;
     QCheckBox* TntCheckBox3 = nullptr;
     QCheckBox* CheckBox2 = nullptr;
-    QCheckBox* CheckBox3 = nullptr; // "skip deleted highlights"
-    QCheckBox* CheckBox4 = nullptr; // "chapter titles from table of contents"
-    QLabel* Label2 = nullptr;       // "export format"
-    QComboBox* ComboBox1 = nullptr; // text, Markdown, JSON, CSV
+    QCheckBox* CheckBox3 = nullptr;      // "skip deleted highlights"
+    QCheckBox* CheckBox4 = nullptr;      // "chapter titles from table of contents"
+    QLabel* Label2 = nullptr;            // "export format"
+    QComboBox* ComboBox1 = nullptr;      // text, Markdown, JSON, CSV
+    QPushButton* TabButton = nullptr;    // puts a TAB into the separator
+    QPushButton* ResetButton = nullptr;  // "reset options"
+    QLabel* DatabasePathLabel = nullptr; // which database is loaded
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* TntLabel6 = nullptr;
@@ -95,17 +105,23 @@ public:
     QMenu* loaddatabase1 = nullptr;
     QAction* fromprogrampath1 = nullptr;
     QAction* fromMarvik1 = nullptr;
+    QAction* opendatabasefile1 = nullptr; // Ctrl+O
+    QAction* openlastdatabase1 = nullptr;
+    QAction* quit1 = nullptr; // Ctrl+Q
     QMenu* openfolders1 = nullptr;
     QAction* opemprogramfolder1 = nullptr;
     QAction* openresultfolder1 = nullptr;
     QAction* openMarvikkobo1 = nullptr;
     QMenu* export1 = nullptr;
     QAction* exportallbooks1 = nullptr;
+    QMenu* help1 = nullptr;
+    QAction* about1 = nullptr;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();
@@ -115,6 +131,10 @@ private:
     void ChooseFont();
     // Runs a handler under the error display.
     void Guarded(const std::function<void()>& handler);
+    // Runs an action; when it fails, the status says so in a few words and the error goes on to the display.
+    void Reported(const QString& failure, const std::function<void()>& action);
+    // How an action ended, in the status line, with the progress bar back at empty.
+    void ShowOutcome(const QString& text);
 
     // "load database" and "open folders"
     void loaddatabase1Click();
@@ -124,6 +144,9 @@ private:
     void opemprogramfolder1Click();
     void openresultfolder1Click();
     void openMarvikkobo1Click();
+    void opendatabasefile1Click();
+    void openlastdatabase1Click();
+    void about1Click();
     QString FindReaderRoot() const;
     // The copy of the reader's database that the program folder may hold.
     QString ProgramDatabaseCopy() const;
@@ -144,7 +167,13 @@ private:
     void SearchList(QListWidget* list, const QLineEdit* edit, const QCheckBox* caseBox, int startRow,
                     void (TForm1::*click)());
     static bool IsShiftDown();
+    // The volume id of the list's selected row, byte for byte from the index; none when no row is selected.
+    std::optional<std::string> SelectedVolumeId(const QListWidget* list) const;
+    void ShowRowMenu(QListWidget* list, const QPoint& at);
+    // "find next" on the list tab in front, as F3 asks.
+    void FindNextOnCurrentTab();
     void ExportOrRepair(const std::string& volumeId);
+    void ExportVolume(const std::string& volumeId);
     void ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target);
     void RepairContentIds(const std::string& volumeId);
     ExportOptions CurrentExportOptions() const;
@@ -155,8 +184,16 @@ private:
     void TntEdit3Change();
     void CheckBox2Click();
     void Button2Click();
+    void TabButtonClick();
+    void SetDefaultOptions(); // "reset options"
+
+    // what is remembered between runs
+    void RestoreSettings();
+    void SaveSettings();
+    QString LastDatabase() const;
 
     ReaderLibrary m_library;
     std::shared_ptr<const VolumeSource> m_volumes;
     std::unique_ptr<WindowProgress> m_progress;
+    std::unique_ptr<QSettings> m_settings;
 };

@@ -3,6 +3,7 @@
 #include "Utf8Text.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 void WindowProgress::SetStatus(const std::string& text) {
     if (text.empty() && !m_warning.empty()) {
         m_status.setText(DecodeUtf8(m_warning));
-        m_warning.clear();
     } else {
         m_status.setText(DecodeUtf8(text));
     }
@@ -42,4 +42,14 @@ void WindowProgress::Warn(const std::string& text) {
 
 void WindowProgress::ResetProgress() {
     m_bar.setValue(0);
+}
+
+void WindowProgress::ShowOutcome(const QString& text) {
+    m_bar.setValue(0);
+    m_status.setText(m_warning.empty() ? text : text + QStringLiteral(" \u2014 ") + DecodeUtf8(m_warning));
+    m_warning.clear();
+}
+
+QString Counted(std::size_t count, const QString& one, const QString& many) {
+    return QLocale(QLocale::English).toString(static_cast<qulonglong>(count)) + ' ' + (count == 1 ? one : many);
 }

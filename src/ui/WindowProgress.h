@@ -2,6 +2,10 @@
 
 #include "ProgressReporter.h"
 
+#include <QString>
+
+#include <cstddef>
+
 class QLabel;
 class QProgressBar;
 
@@ -14,11 +18,16 @@ public:
     void StartProgress(std::size_t maximum) override;
     void StepProgress() override;
     void ResetProgress() override;
-    // Shown when the action ends, in place of the empty status, so that it stays to be read.
+    // Shown when the action ends, in place of the empty status, and with its outcome, so that it stays to be read.
     void Warn(const std::string& text) override;
+    // How the action ended; the progress bar goes back to empty.
+    void ShowOutcome(const QString& text);
 
 private:
     QLabel& m_status;
     std::string m_warning;
     QProgressBar& m_bar;
 };
+
+// "1 book", "2,367 books": a count for the status line, grouped as its English texts are.
+QString Counted(std::size_t count, const QString& one, const QString& many);

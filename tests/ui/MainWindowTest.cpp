@@ -10,14 +10,18 @@
 #include "TForm1.h"
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
+#include "UserFolders.h"
+#include "Utf8Text.h"
 #include "VolumeSource.h"
 #include "WindowProgress.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,9 +31,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QUrl>
 
 #include <stdexcept>
@@ -140,6 +147,7 @@ private slots:
                  "no session bus of its own: run under dbus-run-session");
     }
     void init() {
+        QFile::remove(FromPath(UserConfigFolder() / "marvik.conf")); // a first start each time
         m_boxes.clear();
         SetMessageBoxHandler([this](const MessageBoxRequest& request) { m_boxes << request; });
         QDesktopServices::setUrlHandler("file", &m_opened, "open");
@@ -175,6 +183,9 @@ private slots:
         QVERIFY(!form.findChild<QPushButton*>("Button2")->isEnabled());
         QCOMPARE(form.findChild<QLineEdit*>("TntEdit3")->text(), QString("\t"));
         QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QString("#9"));
+        QVERIFY(form.TntLabel5->geometry().right() < form.TntEdit3->x()); // the separator's label is not covered
+        QCOMPARE(form.ComboBox1->currentIndex(), 0);
+        QCOMPARE(form.size(), QSize(590, 412));
         QCOMPARE(form.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QVERIFY(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText().isEmpty());
         QCOMPARE(form.ProgramFolder, program + "/");
@@ -201,6 +212,8 @@ private slots:
         QVERIFY(Rows(f.TntListBox1).isEmpty() && Rows(f.TntListBox2).isEmpty() && Rows(f.TntListBox3).isEmpty());
         QVERIFY(f.TntLabel1->text().isEmpty() && f.Volumes().Empty());
         QCOMPARE(f.DatabasePath(), m_database);
+        QCOMPARE(f.DatabasePathLabel->text(), m_database);
+        QCOMPARE(f.TntLabel6->text(), "database file not found: " + m_program->filePath("gone.sqlite"));
         QVERIFY(!QFile::exists(m_program->filePath("gone.sqlite")));
 
         emit f.loaddatabase1->aboutToShow();
@@ -213,7 +226,7 @@ private slots:
         QCOMPARE(Rows(f.TntListBox2), QStringList({"Autumn Tales", "Broken", "A Winter Voyage"}));
         QCOMPARE(Rows(f.TntListBox3),
                  QStringList({"Zed Writer", "Some Author", "Some Author", "\u0410\u0432\u0442\u043E\u0440"}));
-        QVERIFY(f.TntLabel6->text().isEmpty());
+        QCOMPARE(f.TntLabel6->text(), QString("database loaded: 4 books"));
     }
 
     void droppedFilesLoadTheFirstAndShowWhatFails() {
@@ -227,7 +240,9 @@ private slots:
         QCOMPARE(m_boxes[0].text, QString("Error executing SQL.\nError [26]: File opened that is not a database "
                                           "file.\n\"SELECT VolumeID, StartContainerChildIndex FROM Bookmark\": file "
                                           "is not a database."));
-        QCOMPARE(m_form->TntLabel6->text(), QString("reading database")); // what the failed handler did stays
+        QCOMPARE(m_form->TntLabel6->text(), QString("loading failed"));
+        QCOMPARE(m_form->ProgressBar1->value(), 0);
+        QCOMPARE(m_form->DatabasePathLabel->text(), notes); // which file failed
         QCOMPARE(m_form->DatabasePath(), notes);
 
         // Only the first of several files is loaded, and its path arrives whole however long it is.
@@ -238,7 +253,7 @@ private slots:
         Drop(m_form.get(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(notes)});
         QCOMPARE(m_form->DatabasePath(), first);
         QCOMPARE(m_form->TntListBox1->count(), 4);
-        QVERIFY(m_form->TntLabel6->text().isEmpty());
+        QCOMPARE(m_form->TntLabel6->text(), QString("database loaded: 4 books"));
         QCOMPARE(m_boxes.size(), 1);
     }
 
@@ -325,18 +340,26 @@ private slots:
         QCOMPARE(f.TntLabel1->text(), QString("Autumn Tales"));
         QTest::keyClicks(edit, "xyz");
         QCOMPARE(f.TntListBox1->currentRow(), 0); // typing past the last match keeps the selection
+        QCOMPARE(f.TntLabel6->text(), QString("not found"));
 
         edit->setText("onboard/S");
         QCOMPARE(f.TntListBox1->currentRow(), 2);
         QCOMPARE(f.TntLabel1->text(), QString("A Winter Voyage"));
+        QVERIFY(f.TntLabel6->text().isEmpty());
         edit->setText("onboard/");
         QCOMPARE(f.TntListBox1->currentRow(), 0); // typing searches from the top again
-        for (const int next : {1, 2, 3, 3}) {     // no wrap-around
-            QTest::mouseClick(f.TntButton1, Qt::LeftButton);
-            QCOMPARE(f.TntListBox1->currentRow(), next);
-        }
+        QTest::mouseClick(f.TntButton1, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(f.TntListBox1->currentRow(), 2);
+        f.PageControl1->setCurrentWidget(f.TabSheet1);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClick(&f, Qt::Key_F3);
+        QCOMPARE(f.TntListBox1->currentRow(), 3);
+        QTest::keyClick(edit, Qt::Key_Enter);
+        QCOMPARE(f.TntListBox1->currentRow(), 0); // after the last match, the first
         edit->clear();
-        QCOMPARE(f.TntListBox1->currentRow(), 3); // an empty needle matches nothing
+        QCOMPARE(f.TntListBox1->currentRow(), 0); // an empty needle matches nothing
 
         // A case box takes effect at the next search; "find next" with nothing selected starts at the first row.
         QTest::keyClicks(f.TntEdit4, "writ");
@@ -361,7 +384,7 @@ private slots:
         }
         QCOMPARE(m_manager.shown, written);
         QVERIFY(m_boxes.isEmpty() && m_opened.urls.isEmpty());
-        QVERIFY(f.TntLabel6->text().isEmpty());
+        QCOMPARE(f.TntLabel6->text(), QString("3 highlights written to A Winter Voyage.epub.annotations_0002.txt"));
         QCOMPARE(f.ProgressBar1->value(), 0);
 
         // The options are read at the double-click; the separator's UTF-8 bytes show beside it.
@@ -387,11 +410,12 @@ private slots:
         QTest::keyClick(f.TntListBox1, Qt::Key_Return);
         QCOMPARE(m_manager.shown.last(), Shown(m_program->filePath("results/A Winter Voyage - Some Author.csv")));
 
-        // A loaded file that has gone makes a double-click do nothing at all.
+        // A loaded file that has gone makes a double-click write nothing, and say so.
         QFile::remove(m_database);
         DoubleClick(f.TntListBox2);
         QCOMPARE(m_manager.shown.size(), 5);
         QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(f.TntLabel6->text(), QString("nothing exported: the database file is gone"));
     }
 
     void shiftDoubleClickProposesRepairsAndTheConsoleRunsLineByLine() {
@@ -404,6 +428,7 @@ private slots:
                                           "!!ch1.html\" WHERE ContentID=\"" + kBroken + "!!ch1.html#frag" + n + "\";");
         };
         QCOMPARE(f.Memo1->toPlainText(), QStringList({repair("1"), repair("2"), repair("1"), repair("2")}).join('\n'));
+        QCOMPARE(f.TntLabel6->text(), QString("2 repair statements added to the console"));
         QVERIFY(QDir(m_program->filePath("results")).isEmpty());
 
         QVERIFY(!f.Button2->isEnabled());
@@ -427,6 +452,7 @@ private slots:
         run("INSERT INTO t VALUES (4)\n   \nINSERT INTO t VALUES (5)");
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes[0].text, QString("Could not prepare SQL statement."));
+        QCOMPARE(f.TntLabel6->text(), QString("SQL failed"));
         QCOMPARE(Count(m_database, "SELECT count(*) FROM t"), 3); // earlier lines stay, later lines do not run
 
         run("BEGIN\nINSERT INTO t VALUES (6)\nSELEKT");
@@ -456,8 +482,11 @@ private slots:
         QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(results.path())});
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes[0].caption, QString("Marvik text extractor info"));
+        // Each failed book on a line of its own, with why.
         QCOMPARE(m_boxes[0].text, "something went wrong!\n\nThese books were not exported:\n" +
-                                      QString::fromStdString(fixture::current::kPlain));
+                                      QString::fromStdString(fixture::current::kPlain) + ": Cannot create file \"" +
+                                      results.filePath("Book.epub.annotations.txt") + "\": Is a directory.");
+        QCOMPARE(f.TntLabel6->text(), QString("2 books written, 1 failed"));
 
         // Unticked, the two reading options give back the older reading, at the next load and export.
         f.CheckBox3->setChecked(false);
@@ -502,6 +531,103 @@ private slots:
         QVERIFY(m_opened.urls.isEmpty() && m_boxes.isEmpty());
     }
 
+    void rowMenuFileDialogAboutAndQuit() {
+        TForm1& f = *m_form;
+        f.TntListBox2->setCurrentRow(-1);
+        QVERIFY(f.RowMenu(f.TntListBox2) == nullptr);
+        f.TntListBox2->setCurrentRow(1); // Broken
+        const std::unique_ptr<QMenu> menu = f.RowMenu(f.TntListBox2);
+        QCOMPARE(menu->actions().size(), 3);
+        menu->actions()[2]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(kBroken));
+        menu->actions()[1]->trigger();
+        QCOMPARE(f.Memo1->toPlainText().count("UPDATE"), 2);
+        menu->actions()[0]->trigger();
+        QCOMPARE(m_manager.shown,
+                 QStringList{Shown(m_program->filePath("results/Broken.kepub.epub.annotations_0000.txt"))});
+        QTest::keyClick(f.TntListBox2, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(f.Memo1->toPlainText().count("UPDATE"), 4);
+
+        // "open database file..." starts on the reader when one is there.
+        QTemporaryDir disk;
+        QVERIFY(QDir(disk.path()).mkpath(".kobo"));
+        TForm1 withReader(m_program->path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{
+                                                 {disk.path().toStdString(), "KOBOeReader"}}));
+        withReader.show();
+        QVERIFY(QTest::qWaitForWindowActive(&withReader));
+        OpenFileRequest asked;
+        SetOpenFileHandler([&](const OpenFileRequest& request) {
+            asked = request;
+            return m_database;
+        });
+        QTest::keySequence(&withReader, QKeySequence::Open);
+        SetOpenFileHandler({});
+        QCOMPARE(asked.folder, disk.filePath(".kobo"));
+        QCOMPARE(withReader.TntListBox1->count(), 4);
+
+        // The last database is offered, not loaded, at the next start.
+        TForm1 next(m_program->path());
+        QCOMPARE(next.TntListBox1->count(), 0);
+        emit next.loaddatabase1->aboutToShow();
+        QCOMPARE(next.openlastdatabase1->text(), "open last database (" + m_database + ")");
+        next.openlastdatabase1->trigger();
+        QCOMPARE(next.TntListBox1->count(), 4);
+
+        next.about1->trigger();
+        QCOMPARE(m_boxes.size(), 1);
+        for (const QString& part : {QString("Marvik annotation extractor 0.5"), QString("SQLite 3."), QString("ICU "),
+                                    QString("Qt 6."), next.ResultsFolder(), QString("/marvik/marvik.conf")})
+            QVERIFY2(m_boxes[0].text.contains(part), qPrintable(part));
+
+        next.show();
+        QVERIFY(QTest::qWaitForWindowActive(&next));
+        QTest::keyClick(&next, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!next.isVisible());
+    }
+
+    void optionsPlaceAndTabAreRememberedUntilReset() {
+        TForm1& f = *m_form;
+        f.TntEdit3->setText("x");
+        QTest::keyClicks(f.TntEdit3, "\\ty"); // a TAB typed as \t
+        QCOMPARE(f.TntEdit3->text(), QString("x\ty"));
+        QTest::mouseClick(f.TabButton, Qt::LeftButton);
+        QCOMPARE(f.Label1->text(), QString("#120#9#121#9"));
+        f.ComboBox1->setCurrentIndex(2);
+        for (QCheckBox* box : {f.CheckBox1, f.TntCheckBox3, f.CheckBox2, f.CheckBox3, f.CheckBox4})
+            box->toggle();
+        f.PageControl1->setCurrentWidget(f.TabSheet4);
+        f.setGeometry(40, 50, 700, 500);
+        f.close();
+
+        TForm1 again(m_program->path());
+        QCOMPARE(again.TntEdit3->text(), QString("x\ty\t"));
+        QCOMPARE(again.ComboBox1->currentIndex(), 2);
+        QVERIFY(again.CheckBox1->isChecked() && !again.TntCheckBox3->isChecked() && !again.CheckBox3->isChecked() &&
+                !again.CheckBox4->isChecked());
+        QVERIFY(!again.CheckBox2->isChecked()); // the console is armed anew each time
+        QCOMPARE(again.PageControl1->currentWidget(), again.TabSheet4);
+        QCOMPARE(again.size(), QSize(700, 500));
+
+        QTest::mouseClick(again.ResetButton, Qt::LeftButton);
+        QCOMPARE(again.TntEdit3->text(), QString("\t"));
+        QCOMPARE(again.ComboBox1->currentIndex(), 0);
+        QVERIFY(!again.CheckBox1->isChecked() && again.TntCheckBox3->isChecked() && again.CheckBox3->isChecked() &&
+                again.CheckBox4->isChecked());
+    }
+
+    void longMessagesWrapWithinTheirBox() {
+        const QString path = "/media/reader/" + QString("a-folder-with-a-long-name/").repeated(20) + "Book.epub";
+        const auto box = MakeMessageBox(
+            m_form.get(), {MessageBoxRequest::Icon::Critical, "Marvik", "Error executing SQL.\n" + path + "\n" + path});
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        const QTextEdit* text = box->findChild<QTextEdit*>("MessageText");
+        QCOMPARE(text->toPlainText(), "Error executing SQL.\n" + path + "\n" + path);
+        QVERIFY(box->width() < box->screen()->availableGeometry().width());
+        QVERIFY(text->document()->size().width() <= text->viewport()->width());   // no line runs off the right
+        QVERIFY(text->document()->size().height() <= text->viewport()->height()); // nor off the bottom
+    }
+
     void progressOfNothingIsNoBusyIndicator() {
         QLabel status;
         QProgressBar bar;
@@ -540,6 +666,7 @@ private:
 // The program's own application object, so that its error display is the one under test.
 int main(int argc, char* argv[]) {
     MarvikApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // never the user's settings
     MainWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }
