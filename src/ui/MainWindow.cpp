@@ -134,7 +134,7 @@ void TForm1::LoadDatabase(const QString& path) {
         label->clear();
     Reported("loading failed", [&] {
         // The path is shown before the reading, so that a failed load still tells which file failed.
-        const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText(DatabasePath()); });
+        const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText("database: " + DatabasePath()); });
         m_library.LoadDatabase(ToPath(path), *m_progress, CurrentReadingOptions());
     });
     if (m_library.DatabasePath() != ToPath(path) || !m_library.DatabaseExists()) {

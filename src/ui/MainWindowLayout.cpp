@@ -137,8 +137,8 @@ void TForm1::BuildLayout() {
     PageControl1->addTab(TabSheet5, "execSQL");
     PageControl1->setCurrentWidget(TabSheet3);
 
-    // Below the tabs: which database is loaded, then the status and the progress bar, sharing the width between fixed
-    // margins.
+    // Below the tabs: which database is loaded, then the status and the progress bar, sharing the width two to one
+    // between fixed margins.
     DatabasePathLabel = Named<ElidingLabel>("DatabasePathLabel", Qt::ElideMiddle);
     DatabasePathLabel->setContentsMargins(8, 0, 8, 0);
     TntLabel6 = Named<ElidingLabel>("TntLabel6", Qt::ElideRight);
@@ -149,7 +149,7 @@ void TForm1::BuildLayout() {
     ProgressBar1->setFixedHeight(17);
     auto* statusRow = new QHBoxLayout;
     statusRow->setContentsMargins(8, 0, 95, 4);
-    statusRow->addWidget(TntLabel6, 1);
+    statusRow->addWidget(TntLabel6, 2);
     statusRow->addWidget(ProgressBar1, 1);
 
     auto* central = new QWidget;

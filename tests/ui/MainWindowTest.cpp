@@ -212,7 +212,7 @@ private slots:
         QVERIFY(Rows(f.TntListBox1).isEmpty() && Rows(f.TntListBox2).isEmpty() && Rows(f.TntListBox3).isEmpty());
         QVERIFY(f.TntLabel1->text().isEmpty() && f.Volumes().Empty());
         QCOMPARE(f.DatabasePath(), m_database);
-        QCOMPARE(f.DatabasePathLabel->text(), m_database);
+        QCOMPARE(f.DatabasePathLabel->text(), "database: " + m_database);
         QCOMPARE(f.TntLabel6->text(), "database file not found: " + m_program->filePath("gone.sqlite"));
         QVERIFY(!QFile::exists(m_program->filePath("gone.sqlite")));
 
@@ -242,7 +242,7 @@ private slots:
                                           "is not a database."));
         QCOMPARE(m_form->TntLabel6->text(), QString("loading failed"));
         QCOMPARE(m_form->ProgressBar1->value(), 0);
-        QCOMPARE(m_form->DatabasePathLabel->text(), notes); // which file failed
+        QCOMPARE(m_form->DatabasePathLabel->text(), "database: " + notes); // which file failed
         QCOMPARE(m_form->DatabasePath(), notes);
 
         // Only the first of several files is loaded, and its path arrives whole however long it is.
