@@ -59,6 +59,7 @@ TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource>
     ConnectHandlers();
     FormCreate();
     RestoreSettings();
+    WatchForReader();
 }
 
 TForm1::~TForm1() = default;

@@ -148,6 +148,11 @@ private:
     void openlastdatabase1Click();
     void about1Click();
     QString FindReaderRoot() const;
+    void WatchForReader();
+    // Compares the reader found now with the one seen before; a change is told in the status.
+    void LookForReader();
+    // What happens when a reader appears.
+    void ReaderConnected();
     // The copy of the reader's database that the program folder may hold.
     QString ProgramDatabaseCopy() const;
 
@@ -196,4 +201,5 @@ private:
     std::shared_ptr<const VolumeSource> m_volumes;
     std::unique_ptr<WindowProgress> m_progress;
     std::unique_ptr<QSettings> m_settings;
+    QString m_connectedReader; // the reader's root as last seen; empty while none is connected
 };

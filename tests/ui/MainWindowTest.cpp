@@ -134,6 +134,13 @@ public:
     }
 };
 
+// Volumes a test plugs in and out while the window runs.
+class PluggableVolumes : public VolumeSource {
+public:
+    std::vector<MountedVolume> mounted;
+    std::vector<MountedVolume> Volumes() const override { return mounted; }
+};
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -583,6 +590,21 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&next));
         QTest::keyClick(&next, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!next.isVisible());
+    }
+
+    void aReaderPluggedInAndOutIsNoticed() {
+        QTemporaryDir disk;
+        QVERIFY(QDir(disk.path()).mkpath(".kobo"));
+        MakeLibrary(disk.filePath(".kobo/KoboReader.sqlite"));
+        const auto volumes = std::make_shared<PluggableVolumes>();
+        TForm1 f(m_program->path(), volumes);
+        volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), "reader connected: " + disk.path(), 2000);
+        QCOMPARE(f.fromMarvik1->text(), "from Kobo Reader (" + disk.filePath(".kobo/KoboReader.sqlite") + ")");
+        QVERIFY(f.fromMarvik1->isEnabled());
+        volumes->mounted.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 2000);
+        QVERIFY(!f.fromMarvik1->isEnabled());
     }
 
     void optionsPlaceAndTabAreRememberedUntilReset() {

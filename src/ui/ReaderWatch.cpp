@@ -1,0 +1,50 @@
+// Noticing the reader being plugged in or removed while the window is open, without the user doing anything.
+#include "TForm1.h"
+
+#include "ReaderVolume.h"
+#include "SystemVolumes.h"
+#include "Utf8Text.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+namespace {
+
+// Often enough to notice a reader within two seconds; a look at the mounted volumes costs well under a millisecond.
+constexpr int kReaderLookInterval = 1000;
+
+} // namespace
+
+void TForm1::WatchForReader() {
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this] { Guarded([this] { LookForReader(); }); });
+    timer->start(kReaderLookInterval);
+    // The kernel marks the mount table when it changes, so a reader is seen at once; the timer stays for volume
+    // sources that give no such sign.
+    if (dynamic_cast<const SystemVolumes*>(m_volumes.get()) != nullptr) {
+        auto* mounts = new QFile("/proc/self/mounts", this);
+        if (mounts->open(QIODevice::ReadOnly)) {
+            auto* changed = new QSocketNotifier(mounts->handle(), QSocketNotifier::Exception, mounts);
+            connect(changed, &QSocketNotifier::activated, this, [this] { Guarded([this] { LookForReader(); }); });
+        }
+    }
+    QTimer::singleShot(0, this, [this] { Guarded([this] { LookForReader(); }); });
+}
+
+void TForm1::LookForReader() {
+    const QString root = FindReaderRoot();
+    if (root == m_connectedReader)
+        return;
+    m_connectedReader = root;
+    loaddatabase1Click(); // the menu's entries as they would show now
+    if (root.isEmpty()) {
+        ShowOutcome("reader disconnected");
+        return;
+    }
+    ShowOutcome("reader connected: " + root);
+    ReaderConnected();
+}
+
+void TForm1::ReaderConnected() {}
