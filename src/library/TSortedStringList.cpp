@@ -38,6 +38,7 @@ bool TSortedStringList::Add(const std::string& text) {
         return false;
     it->second.text = text;
     m_orderedIsCurrent = false;
+    m_namesAreCurrent = false;
     return true;
 }
 
@@ -49,6 +50,8 @@ void TSortedStringList::Clear() {
     m_entries.clear();
     m_ordered.clear();
     m_orderedIsCurrent = true;
+    m_names = {};
+    m_namesAreCurrent = true;
 }
 
 std::string TSortedStringList::NameAt(std::size_t index) const {
@@ -59,15 +62,28 @@ std::string TSortedStringList::ValueAt(std::size_t index) const {
     return ValuePart((*this)[index]);
 }
 
-std::string TSortedStringList::ValueOf(std::string_view name) const {
-    const std::string key = m_order->SortKey(name);
-    for (const auto& [sortKey, entry] : m_entries) {
-        if (entry.text.find('=') == std::string::npos)
-            continue; // no name to look up by
-        if (!entry.nameKey)
-            entry.nameKey = m_order->SortKey(NamePart(entry.text));
-        if (*entry.nameKey == key)
-            return ValuePart(entry.text);
+const TSortedStringList::NameIndex& TSortedStringList::Names() const {
+    if (!m_namesAreCurrent) {
+        m_names = {};
+        for (const auto& [sortKey, entry] : m_entries) {
+            const std::size_t equals = entry.text.find('=');
+            if (equals == std::string::npos)
+                continue; // no name to look up by
+            const std::string name = entry.text.substr(0, equals);
+            // Walking in list order, the first entry of each name stays.
+            const auto known = m_names.byKey.try_emplace(m_order->SortKey(name), &entry.text).first;
+            m_names.byBytes.try_emplace(name, known->second);
+        }
+        m_namesAreCurrent = true;
     }
-    return {};
+    return m_names;
+}
+
+std::string TSortedStringList::ValueOf(std::string_view name) const {
+    const NameIndex& names = Names();
+    // A name whose bytes an entry's name has compares equal to that name, and so has its first entry.
+    if (const auto same = names.byBytes.find(std::string(name)); same != names.byBytes.end())
+        return ValuePart(*same->second);
+    const auto equal = names.byKey.find(m_order->SortKey(name));
+    return equal == names.byKey.end() ? std::string() : ValuePart(*equal->second);
 }

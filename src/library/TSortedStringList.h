@@ -4,9 +4,9 @@
 
 #include <cstddef>
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // A list of UTF-8 texts kept sorted under a TextOrder. An added text that compares equal to one present is dropped,
@@ -38,17 +38,25 @@ public:
 private:
     struct Entry {
         std::string text;
-        mutable std::optional<std::string> nameKey; // made at the first lookup by name
     };
     // Entries by their sort keys, whose byte order is the list's order.
     using EntryMap = std::map<std::string, Entry>;
     // The entries in order, for access by index; made again after a change.
     const std::vector<EntryMap::const_iterator>& Ordered() const;
+    // For each name, the first entry in list order whose name compares equal to it: by the name's sort key, and by
+    // the name's own bytes, which settle most lookups without a sort key. Made again at a lookup after a change.
+    struct NameIndex {
+        std::unordered_map<std::string, const std::string*> byKey;
+        std::unordered_map<std::string, const std::string*> byBytes;
+    };
+    const NameIndex& Names() const;
 
     const TextOrder* m_order;
     EntryMap m_entries;
     mutable std::vector<EntryMap::const_iterator> m_ordered;
     mutable bool m_orderedIsCurrent = true;
+    mutable NameIndex m_names;
+    mutable bool m_namesAreCurrent = true;
 };
 
 std::string NamePart(std::string_view entry);
