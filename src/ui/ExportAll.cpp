@@ -18,9 +18,13 @@ void TForm1::exportallbooks1Click() {
     const QString results = ResultsFolder();
     ExportAllResult result;
     Reported("export failed", [&] {
-        result =
-            m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), CurrentExportOptions(), *m_progress);
+        const ExportOptions options = CurrentExportOptions();
+        RunInBackground([&](ProgressReporter& progress) {
+            result = m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
+        });
     });
+    if (m_closedWhileBusy)
+        return;
     if (result.noDatabase) {
         ShowOutcome("nothing exported: the database file is gone");
         return;

@@ -89,6 +89,9 @@ void TForm1::OpenArguments(const QStringList& arguments) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // The running action finishes unseen: nothing it would open or show afterwards appears.
+    if (m_busy)
+        m_closedWhileBusy = true;
     SaveSettings();
     QMainWindow::closeEvent(event);
 }
@@ -136,7 +139,10 @@ void TForm1::LoadDatabase(const QString& path) {
     Reported("loading failed", [&] {
         // The path is shown before the reading, so that a failed load still tells which file failed.
         const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText("database: " + DatabasePath()); });
-        m_library.LoadDatabase(ToPath(path), *m_progress, CurrentReadingOptions());
+        const ReadingOptions options = CurrentReadingOptions();
+        m_progress->ShowBusy(true);
+        const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
+        RunInBackground([&](ProgressReporter& progress) { m_library.LoadDatabase(ToPath(path), progress, options); });
     });
     if (m_library.DatabasePath() != ToPath(path) || !m_library.DatabaseExists()) {
         ShowOutcome("database file not found: " + path);

@@ -34,6 +34,9 @@ void TForm1::WatchForReader() {
 }
 
 void TForm1::LookForReader() {
+    // The status belongs to the running action; the next look tells what changed meanwhile.
+    if (m_busy)
+        return;
     const QString root = FindReaderRoot();
     if (root == m_connectedReader)
         return;

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -135,6 +136,9 @@ private:
     void Reported(const QString& failure, const std::function<void()>& action);
     // How an action ended, in the status line, with the progress bar back at empty.
     void ShowOutcome(const QString& text);
+    // Runs work on a thread of its own while the window paints its progress and hears a close request, but takes no
+    // other input; returns when the work is done, with its exception.
+    void RunInBackground(const std::function<void(ProgressReporter&)>& work);
 
     // "load database" and "open folders"
     void loaddatabase1Click();
@@ -202,4 +206,6 @@ private:
     std::unique_ptr<WindowProgress> m_progress;
     std::unique_ptr<QSettings> m_settings;
     QString m_connectedReader; // the reader's root as last seen; empty while none is connected
+    bool m_busy = false;       // an action runs in the background
+    bool m_closedWhileBusy = false;
 };

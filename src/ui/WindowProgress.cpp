@@ -36,6 +36,21 @@ void WindowProgress::StepProgress() {
         m_bar.repaint();
 }
 
+void WindowProgress::Advance(std::size_t steps) {
+    const auto room = static_cast<std::size_t>(m_bar.maximum() - m_bar.value());
+    m_bar.setValue(m_bar.value() + static_cast<int>(std::min(steps, room)));
+}
+
+void WindowProgress::ShowBusy(bool busy) {
+    if (busy) {
+        m_idleMaximum = m_bar.maximum();
+        m_bar.setRange(0, 0);
+    } else {
+        m_bar.setRange(0, m_idleMaximum);
+        m_bar.setValue(0);
+    }
+}
+
 void WindowProgress::Warn(const std::string& text) {
     m_warning = text;
 }

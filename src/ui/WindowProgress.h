@@ -18,6 +18,10 @@ public:
     void StartProgress(std::size_t maximum) override;
     void StepProgress() override;
     void ResetProgress() override;
+    // Steps made elsewhere, passed on at once.
+    void Advance(std::size_t steps);
+    // A bar that moves by itself, for work that cannot count its steps; off brings back the bar as it was.
+    void ShowBusy(bool busy);
     // Shown when the action ends, in place of the empty status, and with its outcome, so that it stays to be read.
     void Warn(const std::string& text) override;
     // How the action ended; the progress bar goes back to empty.
@@ -27,6 +31,7 @@ private:
     QLabel& m_status;
     std::string m_warning;
     QProgressBar& m_bar;
+    int m_idleMaximum = 0; // the bar's range before it showed busy
 };
 
 // "1 book", "2,367 books": a count for the status line, grouped as its English texts are.

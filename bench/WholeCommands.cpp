@@ -1,0 +1,136 @@
+#include "WholeCommands.h"
+
+#include "TimedChild.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kListGoal = 1.3;         // x the sqlite3 shell reading the same rows
+constexpr double kExportAllGoal = 1.0;    // x the Python script, and below it
+constexpr double kWindowLoadGoal = 1.5;   // x marvik-cli list
+constexpr double kWindowExportGoal = 1.2; // x marvik-cli export --all
+constexpr double kKeystrokeGoalMs = 16;
+constexpr double kPaintsGoal = 10;    // a second, during loading and export
+constexpr double kCloseGoalMs = 100;  // from the request to the window hearing it, during the work
+constexpr double kMemoryGoalMb = 100; // any one process
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// "name value" lines of marvik-window-bench.
+std::map<std::string, double> Figures(const std::filesystem::path& file) {
+    std::map<std::string, double> figures;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string name;
+        double value = 0;
+        if (words >> name >> value)
+            figures[name] = value;
+    }
+    return figures;
+}
+
+struct Series {
+    std::vector<double> seconds;
+    double peakMb = 0;
+    void Add(const ChildFigure& figure) {
+        seconds.push_back(figure.seconds);
+        peakMb = std::max(peakMb, figure.peakMb);
+    }
+    double Median() const { return ::Median(seconds); }
+};
+
+bool g_allMet = true;
+
+void Time(const char* what, const Series& series) {
+    std::printf("  %-58s %8.1f ms  %5.1f MB\n", what, series.Median() * 1000.0, series.peakMb);
+}
+
+void Check(const char* what, double value, double goal, bool atMost, const char* unit) {
+    const bool met = atMost ? value <= goal : value >= goal;
+    g_allMet = g_allMet && met;
+    std::printf("  %-58s %8.2f %-3s goal %s %g %s: %s\n", what, value, unit, atMost ? "<=" : ">=", goal, unit,
+                met ? "met" : "MISSED");
+}
+
+} // namespace
+
+bool WholeCommandFigures(const std::filesystem::path& database, const std::filesystem::path& work, int rounds) {
+    const std::filesystem::path bin = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    const std::string cli = (bin / "marvik-cli").string();
+    const std::string db = std::filesystem::absolute(database).string();
+    const std::string script = std::string(MARVIK_BENCH_SOURCE_DIR) + "/export_floor.py";
+    // The rows each of the three lists is made from, as marvik-cli list reads them.
+    const std::string listRows = "SELECT VolumeID, StartContainerChildIndex, Hidden FROM Bookmark; "
+                                 "SELECT BookID, BookTitle, ContentID, Attribution FROM content;";
+    const std::filesystem::path out = work / "out.txt";
+    Series list, shell, exportAll, python, window;
+    std::map<std::string, std::vector<double>> windowFigures;
+    for (int round = 0; round < rounds; ++round) {
+        shell.Add(RunTimed({"sqlite3", "-readonly", db, listRows}, work, out));
+        list.Add(RunTimed({cli, "list", "--db", db}, work, out));
+        python.Add(RunTimed({"python3", script, db, (work / "floor-results").string()}, work, out));
+        exportAll.Add(RunTimed(
+            {cli, "export", "--db", db, "--all", "--override", "--results", (work / "results").string()}, work, out));
+        window.Add(RunTimed({(bin / "marvik-window-bench").string(), db}, work, out));
+        for (const auto& [name, value] : Figures(out))
+            windowFigures[name].push_back(value);
+    }
+    const auto figure = [&](const std::string& name) {
+        const auto found = windowFigures.find(name);
+        return found == windowFigures.end() ? -1.0 : Median(found->second);
+    };
+    const auto worst = [&](const std::string& name, bool highest) {
+        const std::vector<double>& values = windowFigures[name];
+        return values.empty() ? -1.0
+               : highest      ? *std::max_element(values.begin(), values.end())
+                              : *std::min_element(values.begin(), values.end());
+    };
+
+    std::printf("\nwhole processes: medians of %d rounds, each running every command once, in turn\n", rounds);
+    Time("marvik-cli list", list);
+    Time("floor: sqlite3 shell reading the same rows", shell);
+    Check("ratio", list.Median() / shell.Median(), kListGoal, true, "x");
+    Time("marvik-cli export --all --override", exportAll);
+    Time("floor: bench/export_floor.py (one join, one file per book)", python);
+    Check("ratio", exportAll.Median() / python.Median(), kExportAllGoal, true, "x");
+
+    std::printf("\nthe window (marvik-window-bench, offscreen), %.0f rows in the \"file names\" list\n",
+                figure("rows"));
+    const double load = figure("load_ms");
+    const double exporting = figure("export_ms");
+    std::printf("  %-58s %8.1f ms\n", "loading the library into the three lists", load);
+    Check("ratio to marvik-cli list", load / (list.Median() * 1000.0), kWindowLoadGoal, true, "x");
+    Check("one keystroke in \"find\", no row matching (median)", figure("find_key_ms"), kKeystrokeGoalMs, true, "ms");
+    std::printf("  %-58s %8.2f ms\n", "  its slowest of all rounds", worst("find_key_worst_ms", true));
+    std::printf("  %-58s %8.1f ms\n", "export all books", exporting);
+    Check("ratio to marvik-cli export --all", exporting / (exportAll.Median() * 1000.0), kWindowExportGoal, true, "x");
+    Check("paints of status and progress during loading, fewest", worst("load_paints_per_s", false), kPaintsGoal, false,
+          "/s");
+    Check("paints of status and progress during export, fewest", worst("export_paints_per_s", false), kPaintsGoal,
+          false, "/s");
+    Check("a close request during loading heard after, at most", worst("load_close_ms", true), kCloseGoalMs, true,
+          "ms");
+    Check("a close request during export heard after, at most", worst("export_close_ms", true), kCloseGoalMs, true,
+          "ms");
+    Check("... heard while the work still ran (1 = every round)",
+          std::min(worst("load_close_heard_during", false), worst("export_close_heard_during", false)), 1, false, "");
+
+    std::printf("\npeak memory of each process (ru_maxrss), highest of the rounds\n");
+    for (const auto& [name, series] : {std::pair{"marvik-cli list", &list},
+                                       {"marvik-cli export --all", &exportAll},
+                                       {"marvik-window-bench", &window}})
+        Check(name, series->peakMb, kMemoryGoalMb, true, "MB");
+    return g_allMet;
+}

@@ -1,0 +1,169 @@
+// marvik-window-bench: the window on the offscreen platform with a large library, as a user meets it: loading it
+// into the three lists, one keystroke in a "find" box, "export all books"; how often the status and the progress bar
+// are painted meanwhile, and how soon a close request is heard during each. One figure a line, "name value", for
+// marvik-bench, which runs this program once a round.
+#include "MarvikApplication.h"
+#include "MessageBoxes.h"
+#include "TForm1.h"
+#include "VolumeSource.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Counts the paints of the status row and notes when a close request reaches the window, without letting it close.
+class Watcher : public QObject {
+public:
+    bool counting = false;
+    int paints = 0;
+    qint64 closeHeardAt = -1;
+    QElapsedTimer clock;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && counting)
+            ++paints;
+        if (event->type() == QEvent::Close && qobject_cast<TForm1*>(watched) != nullptr) {
+            closeHeardAt = clock.nsecsElapsed();
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+};
+
+// Takes the results folder that "export all books" opens, so that nothing opens.
+class UrlSink : public QObject {
+    Q_OBJECT
+public slots:
+    void Open(const QUrl&) {}
+};
+
+void Print(const char* name, double value) {
+    std::printf("%s %.3f\n", name, value);
+}
+
+double Milliseconds(qint64 nanoseconds) {
+    return static_cast<double>(nanoseconds) / 1e6;
+}
+
+// Runs action with the paints counted; with closeAfter (ms), a close request is posted that long after the start.
+// Prints the action's time, the paints a second and, with a close request, how long it took to be heard.
+void Measure(const char* name, TForm1& form, Watcher& watcher, int closeAfter, const std::function<void()>& action) {
+    watcher.paints = 0;
+    watcher.closeHeardAt = -1;
+    qint64 closeSentAt = -1;
+    if (closeAfter >= 0) {
+        QTimer::singleShot(closeAfter, &form, [&] {
+            closeSentAt = watcher.clock.nsecsElapsed();
+            QCoreApplication::postEvent(form.windowHandle(), new QCloseEvent);
+        });
+    }
+    watcher.counting = true;
+    const qint64 start = watcher.clock.nsecsElapsed();
+    action();
+    const qint64 took = watcher.clock.nsecsElapsed() - start;
+    watcher.counting = false;
+    const std::string prefix(name);
+    if (closeAfter < 0) {
+        Print((prefix + "_ms").c_str(), Milliseconds(took));
+        Print((prefix + "_paints_per_s").c_str(), watcher.paints / (static_cast<double>(took) / 1e9));
+        return;
+    }
+    QCoreApplication::processEvents(); // a request not heard during the work is heard now
+    const bool heardDuring = watcher.closeHeardAt >= 0 && watcher.closeHeardAt <= start + took;
+    // Not heard during the work: it waited at least until the work was done.
+    Print((prefix + "_close_ms").c_str(),
+          closeSentAt < 0 ? -1.0 : Milliseconds((heardDuring ? watcher.closeHeardAt : start + took) - closeSentAt));
+    Print((prefix + "_close_heard_during").c_str(), heardDuring ? 1 : 0);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true); // settings of its own, never the user's
+    MarvikApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: marvik-window-bench DATABASE\n");
+        return 2;
+    }
+    const QString database = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir program;
+    SetMessageBoxHandler([](const MessageBoxRequest& request) {
+        std::fprintf(stderr, "marvik-window-bench: box: %s\n", qPrintable(request.text));
+    });
+    UrlSink urls;
+    QDesktopServices::setUrlHandler("file", &urls, "Open");
+    const auto unsetUrls = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
+
+    TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
+    form.CheckBox1->setChecked(true); // override, as "marvik-cli export --all --override"
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
+    Watcher watcher;
+    watcher.clock.start();
+    form.installEventFilter(&watcher);
+    form.TntLabel6->installEventFilter(&watcher);
+    form.ProgressBar1->installEventFilter(&watcher);
+
+    const auto load = [&] { form.LoadDatabase(database); };
+    const auto exportAll = [&] {
+        form.exportallbooks1->trigger();
+        QCoreApplication::processEvents();
+    };
+    Measure("load", form, watcher, -1, load);
+    std::printf("rows %d\n", form.TntListBox1->count());
+
+    // Keystrokes that match no row, so each one searches every row and tells "not found".
+    form.TntEdit1->setFocus();
+    std::vector<double> keys;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer key;
+        key.start();
+        QTest::keyClick(form.TntEdit1, 'q');
+        QCoreApplication::processEvents(); // its paints included
+        keys.push_back(Milliseconds(key.nsecsElapsed()));
+    }
+    std::sort(keys.begin(), keys.end());
+    Print("find_key_ms", keys[keys.size() / 2]);
+    Print("find_key_worst_ms", keys.back());
+    std::printf("find_status %s\n", qPrintable(form.TntLabel6->text()));
+
+    Measure("export", form, watcher, -1, exportAll);
+    std::printf("export_status %s\n", qPrintable(form.TntLabel6->text()));
+
+    // Close requests a third of the way into each.
+    Measure("load", form, watcher, 100, load);
+    form.show();
+    Measure("export", form, watcher, 300, exportAll);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    Print("peak_mb", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    return 0;
+}
+
+#include "main.moc"

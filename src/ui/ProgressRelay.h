@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ProgressReporter.h"
+
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Progress of work on another thread, kept until the window's thread passes it on: the widgets belong to that thread.
+// Runs of steps are kept as one count, so that the work pays a lock and no allocation per step.
+class ProgressRelay : public ProgressReporter {
+public:
+    void SetStatus(const std::string& text) override;
+    void StartProgress(std::size_t maximum) override;
+    void StepProgress() override;
+    void ResetProgress() override;
+    void Warn(const std::string& text) override;
+
+    // On the window's thread: hands what was reported since the last call to the reporter, in order; a run of steps
+    // goes to steps (the count), the rest as it came.
+    template <class Reporter, class Steps> void PassOn(Reporter& reporter, Steps steps) {
+        std::vector<Report> reports;
+        {
+            const std::lock_guard lock(m_mutex);
+            reports.swap(m_reports);
+        }
+        for (const Report& report : reports) {
+            switch (report.kind) {
+            case Kind::Status:
+                reporter.SetStatus(report.text);
+                break;
+            case Kind::Start:
+                reporter.StartProgress(report.count);
+                break;
+            case Kind::Steps:
+                steps(report.count);
+                break;
+            case Kind::Reset:
+                reporter.ResetProgress();
+                break;
+            case Kind::Warning:
+                reporter.Warn(report.text);
+                break;
+            }
+        }
+    }
+
+private:
+    enum class Kind { Status, Start, Steps, Reset, Warning };
+    struct Report {
+        Kind kind;
+        std::size_t count = 0;
+        std::string text;
+    };
+    void Add(Report report);
+
+    std::mutex m_mutex;
+    std::vector<Report> m_reports;
+};
