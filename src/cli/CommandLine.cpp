@@ -179,6 +179,7 @@ std::string HelpText() {
            "Usage:\n" +
            std::string(kSynopsis) +
            "  marvik-cli --help\n"
+           "  marvik-cli --version\n"
            "\n"
            "Commands:\n"
            "  list    Prints one line per volume (book file) that carries bookmarks, in the order of the\n"
@@ -208,6 +209,7 @@ std::string HelpText() {
            "                    names it, instead of the chapter's title from the table of contents.\n"
            "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
            "  -h, --help        Show this text.\n"
+           "  --version         Show the program's version.\n"
            "\n"
            "Exit status:\n"
            "  0  success\n"

@@ -4,6 +4,11 @@
 #include <iostream>
 
 int main(int argc, char* argv[]) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments == std::vector<std::string>{"--version"}) {
+        std::cout << "marvik-cli " MARVIK_VERSION "\n";
+        return std::cout.flush() ? kExitOk : kExitError;
+    }
     const SystemVolumes volumes;
-    return RunCli(std::vector<std::string>(argv + 1, argv + argc), volumes, std::cout, std::cerr);
+    return RunCli(arguments, volumes, std::cout, std::cerr);
 }

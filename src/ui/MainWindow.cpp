@@ -2,6 +2,7 @@
 #include "TForm1.h"
 
 #include "ErrorDisplay.h"
+#include "ProgramFolders.h"
 #include "SystemVolumes.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
@@ -52,7 +53,8 @@ std::unique_ptr<QSettings> OpenSettings() {
 TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource> volumes, QWidget* parent)
     : QMainWindow(parent), m_volumes(volumes ? std::move(volumes) : std::make_shared<SystemVolumes>()),
       m_settings(OpenSettings()) {
-    ProgramFolder = WithTrailingSlash(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+    ProgramFolder = WithTrailingSlash(
+        programFolder.isEmpty() ? DefaultProgramFolder(QCoreApplication::applicationDirPath()) : programFolder);
     BuildLayout();
     BuildMenus();
     m_progress = std::make_unique<WindowProgress>(*TntLabel6, *ProgressBar1);
