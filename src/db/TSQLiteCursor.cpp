@@ -6,8 +6,14 @@
 #include <sqlite3.h>
 
 TSQLiteCursor::TSQLiteCursor(TSQLiteDatabase& database, const std::string& sql, const BindValues& values)
-    : m_database(database), m_sql(sql), m_statement(database.Prepare(sql)) {
+    : m_database(database), m_sql(sql), m_statement(database.TakeStatement(sql)) {
     database.BindData(m_statement.get(), values);
+}
+
+TSQLiteCursor::~TSQLiteCursor() {
+    // A failed statement is finalized, as before, so that the connection's last error stays the one it met.
+    if (!m_failed)
+        m_database.PutBack(m_sql, std::move(m_statement));
 }
 
 bool TSQLiteCursor::Step() {
@@ -16,9 +22,12 @@ bool TSQLiteCursor::Step() {
         m_onRow = false;
         return false;
     }
-    if (rc == SQLITE_BUSY)
+    if (rc == SQLITE_BUSY) {
+        m_failed = true;
         throw ESQLiteException("Could not prepare SQL statement");
+    }
     if (rc != SQLITE_ROW) {
+        m_failed = true;
         sqlite3_reset(m_statement.get());
         m_database.RaiseError("Could not retrieve data", m_sql);
     }

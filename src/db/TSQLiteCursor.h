@@ -17,6 +17,8 @@ class TSQLiteDatabase;
 class TSQLiteCursor {
 public:
     TSQLiteCursor(TSQLiteDatabase& database, const std::string& sql, const BindValues& values = {});
+    // Its statement goes back to the connection for the next cursor of the same text, unless it failed.
+    ~TSQLiteCursor();
     TSQLiteCursor(const TSQLiteCursor&) = delete;
     TSQLiteCursor& operator=(const TSQLiteCursor&) = delete;
 
@@ -34,6 +36,7 @@ private:
     std::string m_sql;
     StatementHandle m_statement;
     bool m_onRow = false;
+    bool m_failed = false;
     std::vector<std::string> m_columnNames;
     std::vector<TColumnType> m_columnTypes;
     std::vector<std::string> m_converted; // a column's value made text, one per column

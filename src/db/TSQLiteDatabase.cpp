@@ -57,6 +57,25 @@ void TSQLiteDatabase::RaiseError(const std::string& message, const std::string& 
                            sql + "\": " + text);
 }
 
+StatementHandle TSQLiteDatabase::TakeStatement(const std::string& sql) {
+    if (const auto spare = m_spareStatements.find(sql); spare != m_spareStatements.end()) {
+        StatementHandle statement = std::move(spare->second);
+        m_spareStatements.erase(spare);
+        return statement;
+    }
+    return Prepare(sql);
+}
+
+void TSQLiteDatabase::PutBack(const std::string& sql, StatementHandle statement) noexcept {
+    sqlite3_reset(statement.get());
+    sqlite3_clear_bindings(statement.get());
+    try {
+        m_spareStatements.try_emplace(sql, std::move(statement));
+    } catch (...) {
+        // Not kept: it is finalized on the way out.
+    }
+}
+
 StatementHandle TSQLiteDatabase::Prepare(const std::string& sql) const {
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v2(m_handle.get(), sql.c_str(), -1, &raw, nullptr);

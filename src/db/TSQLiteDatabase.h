@@ -5,6 +5,7 @@
 #include "SQLiteHandles.h"
 
 #include <string>
+#include <unordered_map>
 
 class TSQLiteTable;
 
@@ -36,6 +37,11 @@ public:
 
     // Compiles the first statement of sql; raises when there is none.
     StatementHandle Prepare(const std::string& sql) const;
+    // The statement of sql that was put back last, else a newly compiled one: reading one row each of thousands of
+    // books need not compile the same text thousands of times.
+    StatementHandle TakeStatement(const std::string& sql);
+    // Keeps a statement that is done for the next TakeStatement of its sql, reset and without bindings.
+    void PutBack(const std::string& sql, StatementHandle statement) noexcept;
 
     sqlite3* Handle() const { return m_handle.get(); }
     // The library's result code of the most recent failure on this connection.
@@ -48,4 +54,6 @@ private:
     void BindOne(sqlite3_stmt* statement, int parameter, const BindValue& value) const;
 
     ConnectionHandle m_handle;
+    // Declared after the connection, so finalized before it closes.
+    std::unordered_map<std::string, StatementHandle> m_spareStatements;
 };
