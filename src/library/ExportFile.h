@@ -14,6 +14,10 @@ enum class ExportOutcome {
 struct ExportResult {
     ExportOutcome outcome = ExportOutcome::NoDatabase;
     std::filesystem::path file;
+    std::size_t highlights = 0; // the bookmarks the written file holds: with newOnly, those new or changed
+    // With newOnly, the volume had nothing new for its folder: no file was written, and the outcome is NoDatabase,
+    // which front ends that do not ask for new highlights only pass over in silence.
+    bool nothingNew = false;
 };
 
 // The file a double-click on the volume writes: resultsFolder / (id after its last "/") + the writer's suffix.
