@@ -46,5 +46,3 @@ void TForm1::LookForReader() {
     ShowOutcome("reader connected: " + root);
     ReaderConnected();
 }
-
-void TForm1::ReaderConnected() {}
