@@ -2,6 +2,7 @@
 #include "TForm1.h"
 
 #include "DatabaseBackup.h"
+#include "UserFolders.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
@@ -9,8 +10,9 @@
 #include <QCheckBox>
 #include <QFileInfo>
 
+// The command line's default too, so that every backup is found in one place.
 QString TForm1::BackupsFolder() const {
-    return ProgramFolder + "backups";
+    return FromPath(UserBackupFolder());
 }
 
 QString TForm1::BackUp(const QString& database) {

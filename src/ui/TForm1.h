@@ -52,7 +52,7 @@ public:
     QString DatabasePath() const;
     // Where the annotation files go: "results" in the program folder.
     QString ResultsFolder() const;
-    // Where backups of the reader's database go: "backups" in the program folder.
+    // Where backups of the reader's database go: "backups" in the user's data folder.
     QString BackupsFolder() const;
 
     QString ProgramFolder;      // ends in "/"

@@ -155,6 +155,7 @@ private slots:
     }
     void init() {
         QFile::remove(FromPath(UserConfigFolder() / "marvik.conf")); // a first start each time
+        QDir(FromPath(UserBackupFolder())).removeRecursively();
         m_boxes.clear();
         SetMessageBoxHandler([this](const MessageBoxRequest& request) { m_boxes << request; });
         QDesktopServices::setUrlHandler("file", &m_opened, "open");
