@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "ReaderFolderTest.h"
 #include "SampleBooks.h"
+#include "TSQLiteDatabase.h"
 
 #include <fstream>
 
@@ -52,6 +53,14 @@ TEST_F(DatabaseBackupTest, HoldsAPendingWalButNoUnfinishedTransaction) {
     reader.Close();
     fixture::LeaveHotJournal(reader.Path(), "UPDATE Bookmark SET Annotation = 'unfinished'");
     EXPECT_EQ(ExportFrom(BackUp().file), ExportFrom(wal.file));
+
+    // Another program at work, its pages already in the file: what it has not committed is not in the backup.
+    TSQLiteDatabase writer(reader.Path().string());
+    writer.ExecSQL("PRAGMA cache_size=1");
+    writer.ExecSQL("BEGIN IMMEDIATE");
+    writer.ExecSQL("UPDATE Bookmark SET Annotation = 'at work'");
+    EXPECT_EQ(ExportFrom(BackUp().file), ExportFrom(wal.file));
+    writer.ExecSQL("COMMIT");
 }
 
 TEST_F(DatabaseBackupTest, KeepsTheNewestNoneTwiceNoDamagedOneAndTouchesNoOtherFile) {
