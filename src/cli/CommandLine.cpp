@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <charconv>
 #include <string_view>
 
 namespace {
@@ -7,8 +8,10 @@ namespace {
 const char* const kSynopsis =
     "  marvik-cli list   [--db FILE] [--include-deleted] [--file-titles]\n"
     "  marvik-cli export [--db FILE] [--format FORMAT] [--results DIR] [--separator TEXT] [--no-bom]\n"
-    "                    [--override] [--include-deleted] [--file-titles] (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
-    "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n";
+    "                    [--override | --new-only] [--include-deleted] [--file-titles]\n"
+    "                    (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
+    "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
+    "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
     if (name == "text")
@@ -33,6 +36,8 @@ Command CommandNamed(const std::string& name) {
         return Command::Export;
     if (name == "repair")
         return Command::Repair;
+    if (name == "backup")
+        return Command::Backup;
     if (name == "help" || IsHelp(name))
         return Command::Help;
     throw EUsageError("unknown command \"" + name + "\"");
@@ -60,16 +65,29 @@ private:
 };
 
 bool Accepts(Command command, const std::string& option) {
-    if (option == "--db" || option == "--include-deleted" || option == "--file-titles")
+    if (option == "--db")
+        return true;
+    if (command == Command::Backup)
+        return option == "--to" || option == "--keep";
+    if (option == "--include-deleted" || option == "--file-titles")
         return true;
     if (command != Command::Export)
         return false;
     return option == "--results" || option == "--separator" || option == "--no-bom" || option == "--override" ||
-           option == "--format" || option == "--stdout" || option == "--all";
+           option == "--format" || option == "--stdout" || option == "--all" || option == "--new-only";
 }
 
 bool TakesValue(const std::string& option) {
-    return option == "--db" || option == "--results" || option == "--separator" || option == "--format";
+    return option == "--db" || option == "--results" || option == "--separator" || option == "--format" ||
+           option == "--to" || option == "--keep";
+}
+
+std::size_t CountOf(const std::string& option, const std::string& value) {
+    std::size_t count = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+    if (error != std::errc() || end != value.data() + value.size() || count == 0)
+        throw EUsageError("option " + option + " needs a whole number of at least 1");
+    return count;
 }
 
 std::string CommandName(Command command) {
@@ -80,6 +98,8 @@ std::string CommandName(Command command) {
         return "export";
     case Command::Repair:
         return "repair";
+    case Command::Backup:
+        return "backup";
     case Command::Help:
         break;
     }
@@ -143,6 +163,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.options.reading.skipDeletedHighlights = false;
         else if (option == "--file-titles")
             line.options.reading.chapterTitlesFromToc = false;
+        else if (option == "--new-only")
+            line.options.newOnly = true;
+        else if (option == "--to")
+            line.backupFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
+        else if (option == "--keep")
+            line.backupsKept = CountOf(option, reader.ValueOf(option, inlineValue));
     }
 
     switch (line.command) {
@@ -157,6 +183,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             throw EUsageError("export needs volume ids or --all");
         if (line.toStandardOutput && line.volumeIds.size() != 1)
             throw EUsageError("export --stdout needs exactly one volume id");
+        // New highlights are told by the ledger of a results folder, and a file of them never replaces one.
+        if (line.options.newOnly && (line.toStandardOutput || line.options.overrideExisting))
+            throw EUsageError("export --new-only takes neither --stdout nor --override");
+        break;
+    case Command::Backup:
+        if (!line.volumeIds.empty())
+            throw EUsageError("backup takes no volume id");
         break;
     case Command::Repair:
         if (line.volumeIds.size() != 1)
@@ -173,8 +206,8 @@ std::string UsageText() {
 }
 
 std::string HelpText() {
-    return "marvik-cli: lists the books of a Kobo reader's database that carry highlights or notes, and writes\n"
-           "them to text files.\n"
+    return "marvik-cli: lists the books of a Kobo reader's database that carry highlights or notes, writes\n"
+           "them to text files, and keeps backups of the database.\n"
            "\n"
            "Usage:\n" +
            std::string(kSynopsis) +
@@ -190,6 +223,10 @@ std::string HelpText() {
            "          Markdown, JSON and CSV files are named \"Title - Author\" where the title is known.\n"
            "  repair  Prints the UPDATE statements that repair the content ids of the volume's bookmarks, one\n"
            "          per line. Nothing is run.\n"
+           "  backup  Copies the database, with what a pending -wal holds, into DIR as one self-contained file\n"
+           "          KoboReader-YYYY-MM-DD-HHMMSS.sqlite, checked before it is kept, and prints its path. When\n"
+           "          the database equals the newest backup, that backup's path is printed and a remark goes to\n"
+           "          standard error instead of a second copy. The reader's folder is never changed.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
@@ -202,11 +239,17 @@ std::string HelpText() {
            "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"
            "  --no-bom          Leave out the UTF-8 byte-order mark at the start of each file.\n"
            "  --override        Write DIR/NAME.annotations.txt, replacing a file of that name.\n"
+           "  --new-only        Write only the highlights that are new or changed since they were last exported\n"
+           "                    into DIR (as DIR/.marvik-ledger.json records them); a book with nothing new\n"
+           "                    gets no file. \"N new highlights in M books\" then goes to standard error.\n"
            "  --all             Export every volume that list prints, in that order.\n"
            "  --include-deleted Count highlights and notes that were deleted on the reader (its database keeps\n"
            "                    them, marked hidden); by default they are left out everywhere.\n"
            "  --file-titles     For kepub books, head each chapter with its file's path, as the database\n"
            "                    names it, instead of the chapter's title from the table of contents.\n"
+           "  --to DIR          Folder for backups, created if missing. Default: backups in the user's data\n"
+           "                    folder ($XDG_DATA_HOME/marvik, ~/.local/share/marvik).\n"
+           "  --keep N          Keep the newest N backups in DIR, removing older ones. Default: 30\n"
            "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
            "  -h, --help        Show this text.\n"
            "  --version         Show the program's version.\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatabaseBackup.h"
 #include "ExportOptions.h"
 
 #include <filesystem>
@@ -13,7 +14,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class Command { Help, List, Export, Repair };
+enum class Command { Help, List, Export, Repair, Backup };
 
 // What one run of marvik-cli was asked to do.
 struct CommandLine {
@@ -24,6 +25,8 @@ struct CommandLine {
     bool all = false;
     bool toStandardOutput = false; // --stdout: the one volume's export goes to standard output, not to a file
     std::vector<std::string> volumeIds;
+    std::optional<std::filesystem::path> backupFolder; // --to; unset: backups/ in the user's data folder
+    std::size_t backupsKept = kDefaultBackupsKept;     // --keep
 };
 
 // The arguments do not form a command; the message says what is wrong.

@@ -1,9 +1,12 @@
 #include "Commands.h"
 
 #include "CheckedOutput.h"
+#include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
+#include "ExportLedger.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
+#include "UserFolders.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -34,8 +37,7 @@ std::filesystem::path DatabaseOf(const CommandLine& line, const VolumeSource& vo
 }
 
 // Unlike the window, which stays silent, a missing file is an error here, and so is a path that names no file.
-void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress,
-                  const ReadingOptions& options) {
+void RequireDatabaseFile(const std::filesystem::path& database) {
     const std::string notAFile = "not a database file: " + database.string();
     switch (KindOfDatabasePath(database)) {
     case DatabasePathKind::File:
@@ -51,6 +53,11 @@ void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database,
     case DatabasePathKind::Socket:
         throw std::runtime_error(notAFile + " is a socket");
     }
+}
+
+void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress,
+                  const ReadingOptions& options) {
+    RequireDatabaseFile(database);
     library.LoadDatabase(database, progress, options);
     if (library.DatabasePath() != database)
         throw std::runtime_error("database file not found: " + database.string());
@@ -92,10 +99,13 @@ ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line
         try {
             exported = library.ExtractAnnotations(id, library.ExportTarget(id, line.resultsFolder, line.options),
                                                   line.options, progress);
+        } catch (const ELedgerError&) {
+            throw; // the folder's, not the book's: no other book can be exported either
         } catch (const std::exception& error) {
             result.failed.push_back({id, error.what()});
             continue;
         }
+        result.highlights += exported.highlights;
         switch (exported.outcome) {
         case ExportOutcome::Written:
             out << exported.file.string() << '\n' << std::flush;
@@ -104,11 +114,22 @@ ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line
         case ExportOutcome::Failed:
             result.failed.push_back({id, "something went wrong!"});
             break;
+        case ExportOutcome::NothingNew:
+            break;
         case ExportOutcome::NoDatabase:
             throw std::runtime_error("database file not found: " + library.DatabasePath().string());
         }
     }
     return result;
+}
+
+std::string NewHighlightsText(const ExportAllResult& result) {
+    if (result.highlights == 0)
+        return "no new highlights";
+    const auto counted = [](std::size_t count, const std::string& noun) {
+        return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+    };
+    return counted(result.highlights, "new highlight") + " in " + counted(result.written.size(), "book");
 }
 
 // Given ids or every listed volume, as the window's "export all books" does: the failures are told at the end.
@@ -133,6 +154,9 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
         result = ExportEach(library, line, progress, out);
     }
     out.flush();
+    // Standard output stays a list of paths, one a line, for the scripts that read it.
+    if (line.options.newOnly)
+        err << "marvik-cli: " << NewHighlightsText(result) << '\n';
     if (result.failed.empty())
         return kExitOk;
     err << "something went wrong!\n";
@@ -148,9 +172,25 @@ int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReport
     return kExitOk;
 }
 
+// The path of the backup on standard output, like every path this program prints; the remark on standard error.
+int Backup(const CommandLine& line, const std::filesystem::path& database, ProgressReporter& progress,
+           std::ostream& out, std::ostream& err) {
+    RequireDatabaseFile(database);
+    const BackupResult result =
+        BackUpDatabase(database, line.backupFolder.value_or(UserBackupFolder()), line.backupsKept, progress);
+    if (result.noDatabase)
+        throw std::runtime_error("database file not found: " + database.string());
+    out << result.file.string() << '\n';
+    if (result.duplicate)
+        err << "marvik-cli: the database equals the newest backup: not kept twice\n";
+    return kExitOk;
+}
+
 int RunCommand(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
     // Status and progress are for a window; stdout stays free for what scripts read, warnings go with the errors.
     WarningsTo progress(err);
+    if (line.command == Command::Backup)
+        return Backup(line, DatabaseOf(line, volumes), progress, out, err);
     ReaderLibrary library;
     LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
     switch (line.command) {
@@ -160,6 +200,7 @@ int RunCommand(const CommandLine& line, const VolumeSource& volumes, std::ostrea
         return Export(line, library, progress, out, err);
     case Command::Repair:
         return Repair(line, library, progress, out);
+    case Command::Backup:
     case Command::Help:
         break;
     }

@@ -5,6 +5,7 @@
 // The library's handle types, declared only: users of this layer need not see the library's header.
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_backup;
 
 // Owners of the library's handles: whatever path leaves a scope, the handle is released exactly once.
 struct ConnectionCloser {
@@ -16,3 +17,8 @@ struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const noexcept;
 };
 using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+struct BackupFinisher {
+    void operator()(sqlite3_backup* backup) const noexcept;
+};
+using BackupHandle = std::unique_ptr<sqlite3_backup, BackupFinisher>;

@@ -57,6 +57,17 @@ void TSQLiteDatabase::RaiseError(const std::string& message, const std::string& 
                            sql + "\": " + text);
 }
 
+void TSQLiteDatabase::BackupTo(TSQLiteDatabase& target) const {
+    BackupHandle backup(sqlite3_backup_init(target.Handle(), "main", m_handle.get(), "main"));
+    if (!backup)
+        target.RaiseError("Could not back up database", "sqlite3_backup_init");
+    if (sqlite3_backup_step(backup.get(), -1) == SQLITE_DONE)
+        return;
+    // The target's connection learns the step's error only when the backup is finished.
+    sqlite3_backup_finish(backup.release());
+    target.RaiseError("Could not back up database", "sqlite3_backup_step");
+}
+
 StatementHandle TSQLiteDatabase::TakeStatement(const std::string& sql) {
     if (const auto spare = m_spareStatements.find(sql); spare != m_spareStatements.end()) {
         StatementHandle statement = std::move(spare->second);

@@ -29,6 +29,10 @@ public:
     TSQLiteTable GetTable(const std::string& sql);
     TSQLiteTable GetTable(const std::string& sql, const BindValues& values);
 
+    // Makes target's main database a page-for-page copy of this one's, as one committed state (SQLite's online
+    // backup). Errors are raised from target's connection.
+    void BackupTo(TSQLiteDatabase& target) const;
+
     // Raises ESQLiteException from the connection's most recent error.
     [[noreturn]] void RaiseError(const std::string& message, const std::string& sql) const;
 

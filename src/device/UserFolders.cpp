@@ -19,3 +19,7 @@ std::filesystem::path UserDataFolder() {
 std::filesystem::path UserConfigFolder() {
     return Below(QStandardPaths::GenericConfigLocation);
 }
+
+std::filesystem::path UserBackupFolder() {
+    return UserDataFolder() / "backups";
+}

@@ -6,3 +6,5 @@
 // called: $XDG_DATA_HOME/marvik (~/.local/share/marvik) and $XDG_CONFIG_HOME/marvik (~/.config/marvik).
 std::filesystem::path UserDataFolder();
 std::filesystem::path UserConfigFolder();
+// Where backups of the reader's database go unless another folder is named: backups/ in the user's data folder.
+std::filesystem::path UserBackupFolder();

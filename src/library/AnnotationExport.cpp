@@ -1,6 +1,7 @@
 #include "AnnotationExport.h"
 
 #include "ChapterTitles.h"
+#include "ExportLedger.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "VolumeReader.h"
@@ -44,11 +45,24 @@ std::size_t CountBookmarks(ReaderConnection& reader, const std::vector<std::stri
     return total;
 }
 
-// What the format shows decides how much of each record is read.
+// What the format shows decides how much of each record is read; telling what is new needs the dates.
 ReadingOptions ReadingFor(const ExportOptions& options) {
     ReadingOptions reading = options.reading;
-    reading.wholeRecords = options.format != ExportFormat::Text;
+    reading.wholeRecords = options.format != ExportFormat::Text || options.newOnly;
     return reading;
+}
+
+// The ledger of the folder when only what is new is exported: read before anything else, so that one that cannot be
+// used stops the export before a file is written.
+std::optional<ExportLedger> LedgerFor(const ExportOptions& options, const std::filesystem::path& folder) {
+    if (!options.newOnly)
+        return std::nullopt;
+    return ExportLedger::Load(folder.empty() ? "." : folder);
+}
+
+// A file of new highlights never replaces one: that holds what the ledger counts as exported.
+bool Replaces(const ExportOptions& options) {
+    return options.overrideExisting && !options.newOnly;
 }
 
 // One volume read as the format needs it; false when the database file is gone.
@@ -76,14 +90,24 @@ std::optional<std::string> RenderAnnotations(const std::filesystem::path& databa
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress) {
+    std::optional<ExportLedger> ledger = LedgerFor(options, target.parent_path());
     AnnotatedVolume volume;
     // The database is closed before the file is written.
     if (!ReadVolume(database, index, volumeId, options, progress, volume))
         return {ExportOutcome::NoDatabase, {}};
-    const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
-    ExportResult result =
-        WriteExportFile(writer->Render(volume), writer->Extension(), target, options.overrideExisting);
-    result.bookmarks = volume.bookmarks.size();
+    const std::vector<LedgerMark> marks = ledger ? ledger->KeepNew(volume) : std::vector<LedgerMark>();
+    ExportResult result;
+    if (ledger && marks.empty()) {
+        result.outcome = ExportOutcome::NothingNew;
+    } else {
+        const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
+        result = WriteExportFile(writer->Render(volume), writer->Extension(), target, Replaces(options));
+        result.highlights = volume.bookmarks.size();
+        if (ledger && result.outcome == ExportOutcome::Written) {
+            ledger->Record(volumeId, marks);
+            ledger->Save();
+        }
+    }
     progress.ResetProgress();
     progress.SetStatus("");
     return result;
@@ -100,7 +124,11 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         std::filesystem::path target;
         std::string bytes;
         std::string unreadBecause; // the error that kept it from being read
+        std::size_t highlights = 0;
+        std::vector<LedgerMark> marks; // with newOnly: what the file holds, to record once it is written
+        bool nothingNew = false;
     };
+    std::optional<ExportLedger> ledger = LedgerFor(options, resultsFolder);
     const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     std::vector<Book> books;
     const bool read = ReadReaderDatabase(database, "the highlights", progress, [&](ReaderConnection& reader) {
@@ -117,8 +145,15 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         for (const std::string& id : volumeIds) {
             Book& book = books.emplace_back();
             try {
-                const AnnotatedVolume volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
-                                                                   chapterTitles ? &*chapterTitles : nullptr, shared);
+                AnnotatedVolume volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
+                                                             chapterTitles ? &*chapterTitles : nullptr, shared);
+                if (ledger) {
+                    book.marks = ledger->KeepNew(volume);
+                    book.nothingNew = book.marks.empty();
+                    if (book.nothingNew)
+                        continue;
+                }
+                book.highlights = volume.bookmarks.size();
                 book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, *writer);
                 book.bytes = writer->Render(volume);
             } catch (const ESQLiteException& error) {
@@ -140,18 +175,26 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
             result.failed.push_back({id, books[i].unreadBecause});
             continue;
         }
+        if (books[i].nothingNew)
+            continue;
         try {
             const ExportResult written =
-                WriteExportFile(books[i].bytes, writer->Extension(), books[i].target, options.overrideExisting);
-            if (written.outcome == ExportOutcome::Written)
+                WriteExportFile(books[i].bytes, writer->Extension(), books[i].target, Replaces(options));
+            if (written.outcome == ExportOutcome::Written) {
                 result.written.push_back(written.file);
-            else
+                result.highlights += books[i].highlights;
+                if (ledger)
+                    ledger->Record(id, books[i].marks);
+            } else {
                 result.failed.push_back({id, "something went wrong!"});
+            }
         } catch (const std::exception& error) {
             result.failed.push_back({id, error.what()});
         }
         books[i].bytes = {}; // written: its memory is free for the rest
     }
+    if (ledger && !result.written.empty())
+        ledger->Save();
     progress.ResetProgress();
     progress.SetStatus("");
     return result;

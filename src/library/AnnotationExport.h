@@ -19,22 +19,27 @@ struct ExportAllResult {
     bool noDatabase = false;
     std::vector<std::filesystem::path> written;
     std::vector<FailedExport> failed; // in the order of the volumes
+    std::size_t highlights = 0;       // the bookmarks the written files hold: with newOnly, those new or changed
 };
 
 // Writes every highlight and note of the volume to the target path or its first free numbered variant. The database
 // is only read, and closed again before the file is written. Errors of the access layer (ESQLiteException) and of
-// the file (EFileError) go on to the caller.
+// the file (EFileError) go on to the caller. With options.newOnly, only what the ledger of the target's folder does
+// not know yet, which is then recorded there; a ledger that cannot be used raises ELedgerError before anything is
+// read or written.
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress);
 
-// The bytes ExtractAnnotations would write for the volume, for a pipe; nothing when the database file is gone.
+// The bytes ExtractAnnotations would write for the volume, for a pipe; nothing when the database file is gone. A pipe
+// has no folder and so no ledger: options.newOnly is not looked at.
 std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                              const std::string& volumeId, const ExportOptions& options,
                                              ProgressReporter& progress);
 
 // Exports each volume as ExtractAnnotations would, to AnnotationTargetPath(resultsFolder, id), with one progress
-// across all their bookmarks. A volume whose export fails is noted and the others are still written.
+// across all their bookmarks. A volume whose export fails is noted and the others are still written. With
+// options.newOnly, the ledger of resultsFolder is read first (ELedgerError) and records what was written at the end.
 ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                       const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,

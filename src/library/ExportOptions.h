@@ -19,4 +19,8 @@ struct ExportOptions {
     bool overrideExisting = false; // "override existing annotation files"
     ExportFormat format = ExportFormat::Text;
     ReadingOptions reading{};
+    // Only what is new: each file holds just the highlights that are new or changed since they were last exported
+    // into the same folder, as its ledger records them (ExportLedger.h), and a book with none gets no file. Such a
+    // file is always numbered, never replaces one: an earlier file holds what the ledger counts as exported.
+    bool newOnly = false;
 };

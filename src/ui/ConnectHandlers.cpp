@@ -26,6 +26,8 @@ void TForm1::ConnectHandlers() {
     connect(openlastdatabase1, &QAction::triggered, this, guard(&TForm1::openlastdatabase1Click));
     connect(quit1, &QAction::triggered, this, &QWidget::close);
     connect(exportallbooks1, &QAction::triggered, this, guard(&TForm1::exportallbooks1Click));
+    connect(exportnewhighlights1, &QAction::triggered, this, guard(&TForm1::exportnewhighlights1Click));
+    connect(backupdatabase1, &QAction::triggered, this, guard(&TForm1::backupdatabase1Click));
     connect(about1, &QAction::triggered, this, guard(&TForm1::about1Click));
 
     connect(TntListBox1, &QListWidget::currentRowChanged, this, guard(&TForm1::TntListBox1Click));
@@ -55,6 +57,7 @@ void TForm1::ConnectHandlers() {
 
     connect(TntEdit3, &QLineEdit::textChanged, this, guard(&TForm1::TntEdit3Change));
     connect(CheckBox2, &QCheckBox::toggled, this, guard(&TForm1::CheckBox2Click));
+    connect(CheckBox6, &QCheckBox::toggled, this, guard(&TForm1::CheckBox6Click));
     connect(Button2, &QPushButton::clicked, this, guard(&TForm1::Button2Click));
     connect(TabButton, &QPushButton::clicked, this, guard(&TForm1::TabButtonClick));
     connect(ResetButton, &QPushButton::clicked, this, guard(&TForm1::SetDefaultOptions));

@@ -1,4 +1,5 @@
-// "export all books": every volume of the "file names" list, as a double-click on its row would export it.
+// "export all books" and "export new highlights of all books": every volume of the "file names" list, as a
+// double-click on its row would export it.
 #include "TForm1.h"
 
 #include "ErrorDisplay.h"
@@ -10,6 +11,16 @@
 #include <QLocale>
 
 void TForm1::exportallbooks1Click() {
+    ExportAll(CurrentExportOptions());
+}
+
+void TForm1::exportnewhighlights1Click() {
+    ExportOptions options = CurrentExportOptions();
+    options.newOnly = true;
+    ExportAll(options);
+}
+
+void TForm1::ExportAll(const ExportOptions& options) {
     // With nothing listed there is nothing to read again and no folder worth opening.
     if (Volumes().Count() == 0) {
         ShowOutcome("no books listed: nothing to export");
@@ -18,7 +29,6 @@ void TForm1::exportallbooks1Click() {
     const QString results = ResultsFolder();
     ExportAllResult result;
     Reported("export failed", [&] {
-        const ExportOptions options = CurrentExportOptions();
         RunInBackground([&](ProgressReporter& progress) {
             result = m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
         });
@@ -29,7 +39,11 @@ void TForm1::exportallbooks1Click() {
         ShowOutcome("nothing exported: the database file is gone");
         return;
     }
-    QString outcome = Counted(result.written.size(), "book", "books") + " written";
+    QString outcome = options.newOnly ? Counted(result.highlights, "new highlight", "new highlights") + " in " +
+                                            Counted(result.written.size(), "book", "books")
+                                      : Counted(result.written.size(), "book", "books") + " written";
+    if (options.newOnly && result.written.empty())
+        outcome = "no new highlights";
     if (!result.failed.empty())
         outcome += ", " + QLocale(QLocale::English).toString(static_cast<qulonglong>(result.failed.size())) + " failed";
     ShowOutcome(outcome);

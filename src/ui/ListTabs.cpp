@@ -177,17 +177,21 @@ void TForm1::ExportVolume(const std::string& volumeId) {
 }
 
 void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
+    const ExportOptions options = CurrentExportOptions();
     ExportResult result;
-    Reported("export failed",
-             [&] { result = m_library.ExtractAnnotations(volumeId, target, CurrentExportOptions(), *m_progress); });
+    Reported("export failed", [&] { result = m_library.ExtractAnnotations(volumeId, target, options, *m_progress); });
     switch (result.outcome) {
     case ExportOutcome::NoDatabase:
         ShowOutcome("nothing exported: the database file is gone");
         break;
     case ExportOutcome::Written:
-        ShowOutcome(Counted(result.bookmarks, "highlight", "highlights") + " written to " +
-                    FromPath(result.file.filename()));
+        ShowOutcome(Counted(result.highlights, options.newOnly ? "new highlight" : "highlight",
+                            options.newOnly ? "new highlights" : "highlights") +
+                    " written to " + FromPath(result.file.filename()));
         OpenFolderAndSelect(FromPath(result.file));
+        break;
+    case ExportOutcome::NothingNew:
+        ShowOutcome("no new highlights");
         break;
     case ExportOutcome::Failed:
         ShowOutcome("export failed");

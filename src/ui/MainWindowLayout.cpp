@@ -106,10 +106,16 @@ void TForm1::BuildLayout() {
     ComboBox1->setGeometry(120, 72, 130, 25);
     CheckBox1 = TickedBox("CheckBox1", "override existing annotation files", false);
     CheckBox1->setParent(TabSheet4);
-    CheckBox1->setGeometry(16, 112, 320, 21);
+    CheckBox1->setGeometry(16, 112, 270, 21);
+    CheckBox6 = TickedBox("CheckBox6", "export only new highlights", false);
+    CheckBox6->setParent(TabSheet4);
+    CheckBox6->setGeometry(300, 112, 260, 21);
     TntCheckBox3 = TickedBox("TntCheckBox3", "set BOM", true);
     TntCheckBox3->setParent(TabSheet4);
     TntCheckBox3->setGeometry(15, 138, 200, 21);
+    CheckBox5 = TickedBox("CheckBox5", "back up the reader's database when it is connected", true);
+    CheckBox5->setParent(TabSheet4);
+    CheckBox5->setGeometry(16, 164, 400, 21);
     CheckBox2 = TickedBox("CheckBox2", "enable execSQL:execute", false);
     CheckBox2->setParent(TabSheet4);
     CheckBox2->setGeometry(16, 192, 260, 21);
@@ -171,7 +177,9 @@ void TForm1::BuildLayout() {
     setTabOrder(TntCheckBox6, TntButton3);
     setTabOrder(TntCheckBox3, TntEdit3);
     setTabOrder(TntEdit3, CheckBox1);
-    setTabOrder(CheckBox1, CheckBox2);
+    setTabOrder(CheckBox1, CheckBox6);
+    setTabOrder(CheckBox6, CheckBox5);
+    setTabOrder(CheckBox5, CheckBox2);
     setTabOrder(CheckBox2, CheckBox3);
     setTabOrder(CheckBox3, CheckBox4);
     setTabOrder(TntEdit3, TabButton);
@@ -193,6 +201,8 @@ void TForm1::BuildMenus() {
     openlastdatabase1 = loaddatabase1->addAction("open last database");
     openlastdatabase1->setObjectName("openlastdatabase1");
     openlastdatabase1->setEnabled(false);
+    backupdatabase1 = loaddatabase1->addAction("back up database now");
+    backupdatabase1->setObjectName("backupdatabase1");
     loaddatabase1->addSeparator();
     quit1 = loaddatabase1->addAction("quit");
     quit1->setObjectName("quit1");
@@ -211,6 +221,8 @@ void TForm1::BuildMenus() {
     export1->setObjectName("export1");
     exportallbooks1 = export1->addAction("export all books");
     exportallbooks1->setObjectName("exportallbooks1");
+    exportnewhighlights1 = export1->addAction("export new highlights of all books");
+    exportnewhighlights1->setObjectName("exportnewhighlights1");
 
     help1 = menuBar()->addMenu("help");
     help1->setObjectName("help1");

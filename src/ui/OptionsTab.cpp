@@ -26,7 +26,8 @@ ExportOptions TForm1::CurrentExportOptions() const {
             .setBom = TntCheckBox3->isChecked(),
             .overrideExisting = CheckBox1->isChecked(),
             .format = static_cast<ExportFormat>(ComboBox1->currentIndex()),
-            .reading = CurrentReadingOptions()};
+            .reading = CurrentReadingOptions(),
+            .newOnly = CheckBox6->isChecked()};
 }
 
 void TForm1::TntEdit3Change() {
@@ -56,8 +57,15 @@ void TForm1::SetDefaultOptions() {
     CheckBox2->setChecked(false);
     CheckBox3->setChecked(true);
     CheckBox4->setChecked(true);
+    CheckBox5->setChecked(true);
+    CheckBox6->setChecked(false);
 }
 
 void TForm1::CheckBox2Click() {
     Button2->setEnabled(CheckBox2->isChecked());
+}
+
+// New highlights go to a file of their own: replacing an earlier file would lose what it holds.
+void TForm1::CheckBox6Click() {
+    CheckBox1->setEnabled(!CheckBox6->isChecked());
 }

@@ -49,5 +49,3 @@ void TForm1::LookForReader() {
     ShowOutcome("reader connected: " + root);
     ReaderConnected();
 }
-
-void TForm1::ReaderConnected() {}

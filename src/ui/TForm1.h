@@ -53,6 +53,8 @@ public:
     QString DatabasePath() const;
     // Where the annotation files go: "results" in the program folder.
     QString ResultsFolder() const;
+    // Where backups of the reader's database go: "backups" in the user's data folder.
+    QString BackupsFolder() const;
 
     QString ProgramFolder;      // ends in "/"
     QString ReaderDrive;        // root of the reader's volume; empty when none was found
@@ -96,6 +98,8 @@ public:
     QCheckBox* CheckBox4 = nullptr;      // "chapter titles from table of contents"
     QLabel* Label2 = nullptr;            // "export format"
     QComboBox* ComboBox1 = nullptr;      // text, Markdown, JSON, CSV
+    QCheckBox* CheckBox5 = nullptr;      // "back up the reader's database when it is connected"
+    QCheckBox* CheckBox6 = nullptr;      // "export only new highlights"
     QPushButton* TabButton = nullptr;    // puts a TAB into the separator
     QPushButton* ResetButton = nullptr;  // "reset options"
     QLabel* DatabasePathLabel = nullptr; // which database is loaded
@@ -107,6 +111,7 @@ public:
     QAction* fromprogrampath1 = nullptr;
     QAction* fromMarvik1 = nullptr;
     QAction* opendatabasefile1 = nullptr; // Ctrl+O
+    QAction* backupdatabase1 = nullptr;   // "back up database now"
     QAction* openlastdatabase1 = nullptr;
     QAction* quit1 = nullptr; // Ctrl+Q
     QMenu* openfolders1 = nullptr;
@@ -115,6 +120,7 @@ public:
     QAction* openMarvikkobo1 = nullptr;
     QMenu* export1 = nullptr;
     QAction* exportallbooks1 = nullptr;
+    QAction* exportnewhighlights1 = nullptr; // "export new highlights of all books"
     QMenu* help1 = nullptr;
     QAction* about1 = nullptr;
 
@@ -151,6 +157,9 @@ private:
     void opendatabasefile1Click();
     void openlastdatabase1Click();
     void about1Click();
+    void backupdatabase1Click();
+    // Backs up the database; the outcome names the backup. Empty when there is no database file.
+    QString BackUp(const QString& database);
     QString FindReaderRoot() const;
     void WatchForReader();
     // Compares the reader found now with the one seen before; a change is told in the status.
@@ -188,10 +197,13 @@ private:
     ExportOptions CurrentExportOptions() const;
     ReadingOptions CurrentReadingOptions() const;
     void exportallbooks1Click();
+    void exportnewhighlights1Click();
+    void ExportAll(const ExportOptions& options);
 
     // options tab and console
     void TntEdit3Change();
     void CheckBox2Click();
+    void CheckBox6Click();
     void Button2Click();
     void TabButtonClick();
     void SetDefaultOptions(); // "reset options"

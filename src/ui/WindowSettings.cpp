@@ -28,6 +28,8 @@ void TForm1::RestoreSettings() {
     RestoreBox(settings, "options/override", CheckBox1);
     RestoreBox(settings, "options/skipDeleted", CheckBox3);
     RestoreBox(settings, "options/chapterTitles", CheckBox4);
+    RestoreBox(settings, "options/backUpOnConnect", CheckBox5);
+    RestoreBox(settings, "options/newOnly", CheckBox6);
     const int format = settings.value("options/format", ComboBox1->currentIndex()).toInt();
     if (format >= 0 && format < ComboBox1->count())
         ComboBox1->setCurrentIndex(format);
@@ -43,6 +45,8 @@ void TForm1::SaveSettings() {
     settings.setValue("options/override", CheckBox1->isChecked());
     settings.setValue("options/skipDeleted", CheckBox3->isChecked());
     settings.setValue("options/chapterTitles", CheckBox4->isChecked());
+    settings.setValue("options/backUpOnConnect", CheckBox5->isChecked());
+    settings.setValue("options/newOnly", CheckBox6->isChecked());
     settings.setValue("options/format", ComboBox1->currentIndex());
     settings.sync();
 }

@@ -210,6 +210,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
                                                          {"export", kVoyage, "--separator"},
                                                          {"export", "--format", "xml", kVoyage},
                                                          {"export", "--stdout", "--all"},
+                                                         {"export", "--new-only", "--stdout", kVoyage},
+                                                         {"backup", "--keep", "0"},
                                                          {"repair"},
                                                          {"repair", kVoyage, kTrain}};
     // Found out before any database is looked for.
@@ -237,6 +239,25 @@ TEST_F(CliTest, HelpGoesToStandardOutput) {
         const std::size_t from = help.find("  marvik-cli " + command);
         EXPECT_LT(help.find("[--include-deleted] [--file-titles]", from), help.find("  marvik-cli ", from + 1));
     }
+}
+
+TEST_F(CliTest, BackupAndNewOnlyExportPrintPathsAndTellTheRestOnStandardError) {
+    const ChildResult backup = CliOn(m_database, {"backup", "--to", "saved"});
+    EXPECT_EQ(backup.exitStatus, 0) << backup.err;
+    EXPECT_TRUE(fs::is_regular_file(m_work / backup.out.substr(0, backup.out.size() - 1))) << backup.out;
+    const ChildResult again = CliOn(m_database, {"backup", "--to=saved", "--keep", "1"});
+    EXPECT_EQ(again.out, backup.out);
+    EXPECT_EQ(again.err, "marvik-cli: the database equals the newest backup: not kept twice\n");
+
+    const ChildResult first = CliOn(m_database, {"export", "--new-only", "--all"});
+    EXPECT_EQ(first.exitStatus, 0);
+    EXPECT_EQ(first.out,
+              "results/Winter Voyage.epub.annotations_0000.txt\n"
+              "results/Night Train.kepub.epub.annotations_0000.txt\nresults/Notes.epub.annotations_0000.txt\n");
+    EXPECT_EQ(first.err, "marvik-cli: 6 new highlights in 3 books\n");
+    const ChildResult second = CliOn(m_database, {"export", "--new-only", kVoyage, kNotes});
+    EXPECT_EQ(second.exitStatus, 0);
+    EXPECT_EQ(second.out + second.err, "marvik-cli: no new highlights\n");
 }
 
 TEST_F(CliTest, ExportRemovesOnlyStaleTemporaryFiles) {

@@ -5,8 +5,6 @@
 #include "SampleBooks.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -24,26 +22,13 @@ protected:
                                 .text = "filler"});
         reader.Exec("COMMIT");
     }
-    // Overwrites every page of the table or index of that name with bytes that make no page.
-    void Damage(const std::string& name, const std::string& pageType) {
-        const auto pageSize = std::stoul(reader.QueryText("PRAGMA page_size"));
-        std::istringstream pages(reader.QueryText("SELECT group_concat(pageno, ' ') FROM dbstat WHERE name = '" + name +
-                                                  "' AND pagetype = '" + pageType + "'"));
-        reader.Close();
-        std::fstream file(reader.Path(), std::ios::in | std::ios::out | std::ios::binary);
-        for (std::size_t page = 0; pages >> page;) {
-            file.seekp(static_cast<std::streamoff>((page - 1) * pageSize));
-            file << std::string(pageSize, '\xAB');
-        }
-        ASSERT_TRUE(file.good());
-    }
     ExportResult Export() {
         return library.ExtractAnnotations(kWinter, AnnotationTargetPath(results, kWinter), {.setBom = false}, progress);
     }
 };
 
 TEST_F(DamagedDatabaseTest, ADamagedIndexIsReadAroundWithAWarning) {
-    Damage("bookmark_volume", "leaf");
+    reader.Damage("bookmark_volume", "leaf");
     Load();
     ASSERT_TRUE(Index().Volumes.Contains(kWinter));
     const ExportResult result = Export();
@@ -55,7 +40,7 @@ TEST_F(DamagedDatabaseTest, ADamagedIndexIsReadAroundWithAWarning) {
 }
 
 TEST_F(DamagedDatabaseTest, ADamagedTableSaysWhatCouldNotBeRead) {
-    Damage("Bookmark", "leaf");
+    reader.Damage("Bookmark", "leaf");
     try {
         Load();
         ADD_FAILURE() << "the bookmarks cannot be read";

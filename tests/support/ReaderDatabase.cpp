@@ -92,6 +92,20 @@ void ReaderDatabase::Insert(const std::string& sql, std::initializer_list<Field>
     Check(Connection(), sqlite3_step(statement.get()), sql);
 }
 
+void ReaderDatabase::Damage(const std::string& name, const std::string& pageType) {
+    const auto pageSize = std::stoul(QueryText("PRAGMA page_size"));
+    std::istringstream pages(QueryText("SELECT group_concat(pageno, ' ') FROM dbstat WHERE name = '" + name +
+                                       "' AND pagetype = '" + pageType + "'"));
+    Close();
+    std::fstream file(m_file, std::ios::in | std::ios::out | std::ios::binary);
+    for (std::size_t page = 0; pages >> page;) {
+        file.seekp(static_cast<std::streamoff>((page - 1) * pageSize));
+        file << std::string(pageSize, '\xAB');
+    }
+    if (!file.good())
+        throw std::runtime_error("fixture: cannot damage " + m_file.string());
+}
+
 void ReaderDatabase::AddBook(const Book& book) {
     Insert("INSERT INTO content (ContentID, ContentType, MimeType, Title, Attribution, ___UserID) "
            "VALUES (?, '6', 'application/epub+zip', ?, ?, 'adobe_user')",

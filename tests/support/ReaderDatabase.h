@@ -69,6 +69,9 @@ public:
 
     // Closes the builder's connection, so that the file is left alone; the next call reopens it.
     void Close();
+    // Overwrites every page of the table or index of that name and page type (dbstat's "leaf", "internal") with
+    // bytes that make no page; the connection is closed.
+    void Damage(const std::string& name, const std::string& pageType);
 
 private:
     sqlite3* Connection();

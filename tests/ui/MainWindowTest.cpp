@@ -155,6 +155,7 @@ private slots:
     }
     void init() {
         QFile::remove(FromPath(UserConfigFolder() / "marvik.conf")); // a first start each time
+        QDir(FromPath(UserBackupFolder())).removeRecursively();
         m_boxes.clear();
         SetMessageBoxHandler([this](const MessageBoxRequest& request) { m_boxes << request; });
         QDesktopServices::setUrlHandler("file", &m_opened, "open");
@@ -599,12 +600,46 @@ private slots:
         const auto volumes = std::make_shared<PluggableVolumes>();
         TForm1 f(m_program->path(), volumes);
         volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
-        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), "reader connected: " + disk.path(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.TntLabel6->text().startsWith("reader connected: " + disk.path() + "; backed up to "),
+                                 2000);
+        const QDir backups(f.BackupsFolder());
+        QCOMPARE(backups.entryList(QDir::Files).size(), 1);
         QCOMPARE(f.fromMarvik1->text(), "from Kobo Reader (" + disk.filePath(".kobo/KoboReader.sqlite") + ")");
         QVERIFY(f.fromMarvik1->isEnabled());
         volumes->mounted.clear();
         QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 2000);
         QVERIFY(!f.fromMarvik1->isEnabled());
+        // Plugged in again unchanged: no second copy. Unticked, no backup at all.
+        volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
+        QTRY_VERIFY_WITH_TIMEOUT(f.TntLabel6->text().contains("; backup unchanged: "), 2000);
+        f.CheckBox5->setChecked(false);
+        volumes->mounted.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 2000);
+        fixture::ReaderDatabase(disk.filePath(".kobo/KoboReader.sqlite").toStdString(),
+                                fixture::ReaderDatabase::Existing)
+            .AddBookmark({.bookmarkId = "new", .volumeId = kAutumn, .contentId = kAutumn + "#1"});
+        volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), "reader connected: " + disk.path(), 2000);
+        QCOMPARE(backups.entryList(QDir::Files).size(), 1);
+        f.backupdatabase1->trigger(); // now it differs
+        QVERIFY(f.TntLabel6->text().startsWith("backed up to " + backups.path()));
+        QCOMPARE(backups.entryList(QDir::Files).size(), 2);
+    }
+
+    void onlyNewHighlights() {
+        TForm1& f = *m_form;
+        f.exportnewhighlights1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("7 new highlights in 4 books"));
+        f.exportnewhighlights1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("no new highlights"));
+        f.CheckBox6->setChecked(true);
+        QVERIFY(!f.CheckBox1->isEnabled()); // a file of new highlights never replaces one
+        f.TntListBox1->setCurrentRow(2);
+        QTest::keyClick(f.TntListBox1, Qt::Key_Return);
+        QCOMPARE(f.TntLabel6->text(), QString("no new highlights"));
+        f.exportallbooks1->trigger(); // the box makes "export all books" new-only too
+        QCOMPARE(f.TntLabel6->text(), QString("no new highlights"));
+        QCOMPARE(QDir(m_program->filePath("results")).entryList(QDir::Files).size(), 4);
     }
 
     void optionsPlaceAndTabAreRememberedUntilReset() {

@@ -1,0 +1,122 @@
+#include "ExportLedger.h"
+
+#include "ReplaceFile.h"
+#include "Utf8.h"
+
+#include <nlohmann/json.hpp>
+#include <openssl/evp.h>
+
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+
+namespace {
+
+using Json = nlohmann::json;
+
+// JSON holds UTF-8 only: other bytes are kept as a dump shows them, the same on every run.
+std::string AsJsonText(const std::string& text) {
+    if (IsValidUtf8(text))
+        return text;
+    return Json::parse(Json(text).dump(-1, ' ', false, Json::error_handler_t::replace)).get<std::string>();
+}
+
+std::string Sha256Hex(const std::string& bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1)
+        throw ELedgerError("SHA-256 is not available to tell changed highlights");
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned int i = 0; i < size; ++i) {
+        hex += kHex[digest[i] >> 4];
+        hex += kHex[digest[i] & 15];
+    }
+    return hex;
+}
+
+std::string Named(const std::filesystem::path& file) {
+    return "The ledger of exported highlights \"" + file.string() + "\"";
+}
+
+[[noreturn]] void RaiseDamaged(const std::filesystem::path& file, const std::string& why) {
+    throw ELedgerError(Named(file) + " is damaged (" + why +
+                       "). It is left as it is: move it away to export every highlight anew.");
+}
+
+const Json& Object(const Json& value, const std::filesystem::path& file) {
+    if (!value.is_object())
+        RaiseDamaged(file, "it does not have the shape of a ledger");
+    return value;
+}
+
+} // namespace
+
+LedgerMark MarkOf(const AnnotatedBookmark& bookmark) {
+    // The text's length first, so that no text and note run into another pair with the same bytes.
+    return {AsJsonText(bookmark.bookmarkId),
+            AsJsonText(bookmark.dateModified.empty() ? bookmark.dateCreated : bookmark.dateModified),
+            Sha256Hex(std::to_string(bookmark.text.size()) + ":" + bookmark.text + bookmark.annotation)};
+}
+
+ExportLedger ExportLedger::Load(const std::filesystem::path& folder) {
+    ExportLedger ledger(folder / kFileName);
+    const std::filesystem::path& file = ledger.m_file;
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error)))
+        return ledger;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw ELedgerError(Named(file) + " cannot be read: " + std::generic_category().message(errno));
+    try {
+        const Json document = Json::parse(in);
+        const int version = Object(document, file).at("version").get<int>();
+        if (version > kVersion)
+            throw ELedgerError(Named(file) + " was written by a newer version of the program (ledger version " +
+                               std::to_string(version) +
+                               "). It is left as it is: export with that version, or move it away to export every "
+                               "highlight anew.");
+        if (version < 1)
+            RaiseDamaged(file, "version " + std::to_string(version));
+        for (const auto& [volume, marks] : Object(document.at("books"), file).items())
+            for (const auto& [id, mark] : Object(marks, file).items())
+                ledger.m_books[volume][id] = {Object(mark, file).at("modified").get<std::string>(),
+                                              mark.at("sha256").get<std::string>()};
+    } catch (const Json::exception& damage) {
+        RaiseDamaged(file, damage.what());
+    }
+    return ledger;
+}
+
+std::vector<LedgerMark> ExportLedger::KeepNew(AnnotatedVolume& volume) const {
+    const auto book = m_books.find(AsJsonText(volume.volumeId));
+    std::vector<AnnotatedBookmark> kept;
+    std::vector<LedgerMark> marks;
+    for (AnnotatedBookmark& bookmark : volume.bookmarks) {
+        LedgerMark mark = MarkOf(bookmark);
+        if (book != m_books.end()) {
+            const auto known = book->second.find(mark.bookmarkId);
+            if (known != book->second.end() &&
+                (bookmark.deleted || (known->second.modified == mark.modified && known->second.digest == mark.digest)))
+                continue;
+        }
+        kept.push_back(std::move(bookmark));
+        marks.push_back(std::move(mark));
+    }
+    volume.bookmarks = std::move(kept);
+    return marks;
+}
+
+void ExportLedger::Record(const std::string& volumeId, const std::vector<LedgerMark>& marks) {
+    auto& book = m_books[AsJsonText(volumeId)];
+    for (const LedgerMark& mark : marks)
+        book[mark.bookmarkId] = {mark.modified, mark.digest};
+}
+
+void ExportLedger::Save() const {
+    Json books = Json::object();
+    for (const auto& [volume, marks] : m_books)
+        for (const auto& [id, entry] : marks)
+            books[volume][id] = {{"modified", entry.modified}, {"sha256", entry.digest}};
+    ReplaceFile(m_file, Json{{"version", kVersion}, {"books", books}}.dump(1, '\t') + "\n");
+}
