@@ -158,8 +158,8 @@ private:
     void openlastdatabase1Click();
     void about1Click();
     void backupdatabase1Click();
-    // Backs up the database; the outcome names the backup. Empty when there is no database file.
-    QString BackUp(const QString& database);
+    // Starts a backup of the database; the status tells, after `before`, where it went.
+    void BackUp(const QString& database, const QString& before);
     QString FindReaderRoot() const;
     void WatchForReader();
     // Compares the reader found now with the one seen before; a change is told in the status.

@@ -622,7 +622,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), "reader connected: " + disk.path(), 2000);
         QCOMPARE(backups.entryList(QDir::Files).size(), 1);
         f.backupdatabase1->trigger(); // now it differs
-        QVERIFY(f.TntLabel6->text().startsWith("backed up to " + backups.path()));
+        QTRY_VERIFY(f.TntLabel6->text().startsWith("backed up to " + backups.path()));
         QCOMPARE(backups.entryList(QDir::Files).size(), 2);
     }
 
