@@ -25,8 +25,17 @@ private:
     ProgressReporter& m_outer;
 };
 
-// How many bookmarks the exports of the volumes will order, for the length of the progress bar.
-std::size_t CountBookmarks(ReaderConnection& reader, const std::vector<std::string>& volumeIds, bool skipDeleted) {
+// How many bookmarks the exports of the volumes will order, for the length of the progress bar: as the index counted
+// them when it can tell, else from a pass over the Bookmark table.
+std::size_t CountBookmarks(ReaderConnection& reader, const LibraryIndex& index,
+                           const std::vector<std::string>& volumeIds, bool skipDeleted) {
+    if (index.Counts && index.Counts->skippedDeleted == skipDeleted) {
+        std::size_t total = 0;
+        for (const std::string& id : volumeIds)
+            if (const auto found = index.Counts->ofVolume.find(id); found != index.Counts->ofVolume.end())
+                total += found->second;
+        return total;
+    }
     std::unordered_map<std::string, std::size_t> counts;
     for (const std::string& id : volumeIds)
         counts.try_emplace(id, 0);
@@ -134,7 +143,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
     const bool read = ReadReaderDatabase(database, "the highlights", progress, [&](ReaderConnection& reader) {
         books.clear();
         progress.SetStatus("extracting annotations");
-        progress.StartProgress(CountBookmarks(reader, volumeIds, options.reading.skipDeletedHighlights));
+        progress.StartProgress(CountBookmarks(reader, index, volumeIds, options.reading.skipDeletedHighlights));
         // Without indexes, looking the titles up book by book would read the content table each time: they are read
         // once for all books. With them, each kepub book's own rows are found through the BookID index, far fewer
         // than the content table's.

@@ -14,6 +14,7 @@ void LibraryIndex::Clear() {
     Volumes.Clear();
     TitlePairs.Clear();
     AuthorPairs.Clear();
+    Counts.reset();
 }
 
 namespace {
@@ -81,15 +82,21 @@ private:
     std::unordered_set<std::string> m_offeredTitles;
 };
 
-void ReadVolumes(ReaderConnection& reader, IndexBuilder& builder, bool skipDeleted) {
+void ReadVolumes(ReaderConnection& reader, IndexBuilder& builder, bool skipDeleted,
+                 LibraryIndex::BookmarkCounts& counts) {
     // A bookmark the reader deleted counts as absent: it lists no volume.
     std::vector<QueryColumn> columns = {"VolumeID", "StartContainerChildIndex"};
     if (skipDeleted)
         columns.push_back(Optional("Hidden"));
     ReaderQuery rows(reader, "Bookmark", columns);
+    counts.skippedDeleted = skipDeleted;
+    std::string volume;
     while (rows.Step())
-        if (!skipDeleted || !IsDeletedOnReader(rows.Text(2)))
+        if (!skipDeleted || !IsDeletedOnReader(rows.Text(2))) {
             builder.AddVolume(rows.Text(0), rows.Text(1));
+            volume.assign(rows.Text(0));
+            ++counts.ofVolume[volume];
+        }
 }
 
 // Titles, authors or both from one pass over the content table; the two lists do not depend on each other, so one
@@ -115,7 +122,8 @@ void ReadContent(ReaderConnection& reader, IndexBuilder& builder, bool titles, b
 void ReadLibraryIndex(ReaderConnection& reader, LibraryIndex& index, const ReadingOptions& options) {
     index.Clear();
     IndexBuilder volumes(index);
-    ReadVolumes(reader, volumes, options.skipDeletedHighlights);
+    LibraryIndex::BookmarkCounts counts;
+    ReadVolumes(reader, volumes, options.skipDeletedHighlights, counts);
     try {
         IndexBuilder builder(index);
         ReadContent(reader, builder, true, true);
@@ -128,4 +136,5 @@ void ReadLibraryIndex(ReaderConnection& reader, LibraryIndex& index, const Readi
         ReadContent(reader, builder, true, false);
         ReadContent(reader, builder, false, true);
     }
+    index.Counts = std::move(counts);
 }

@@ -3,6 +3,11 @@
 #include "ExportOptions.h"
 #include "TSortedStringList.h"
 
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
 class ReaderConnection;
 
 // Which volumes carry bookmarks, and the title and author pairs that belong to them.
@@ -13,6 +18,14 @@ struct LibraryIndex {
     TSortedStringList Volumes;     // volume ids
     TSortedStringList TitlePairs;  // BookID=BookTitle
     TSortedStringList AuthorPairs; // ContentID=Attribution
+
+    // How many bookmarks each volume had when the index was read, deleted ones left out where skippedDeleted says
+    // so: the length of an export's progress bar, without reading the Bookmark table once more.
+    struct BookmarkCounts {
+        bool skippedDeleted = false;
+        std::unordered_map<std::string, std::size_t> ofVolume;
+    };
+    std::optional<BookmarkCounts> Counts; // unset until a reading of the index has completed
 
     void Clear();
 };
