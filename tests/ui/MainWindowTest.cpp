@@ -601,25 +601,25 @@ private slots:
         TForm1 f(m_program->path(), volumes);
         volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
         QTRY_VERIFY_WITH_TIMEOUT(f.TntLabel6->text().startsWith("reader connected: " + disk.path() + "; backed up to "),
-                                 2000);
+                                 10000);
         const QDir backups(f.BackupsFolder());
         QCOMPARE(backups.entryList(QDir::Files).size(), 1);
         QCOMPARE(f.fromMarvik1->text(), "from Kobo Reader (" + disk.filePath(".kobo/KoboReader.sqlite") + ")");
         QVERIFY(f.fromMarvik1->isEnabled());
         volumes->mounted.clear();
-        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 10000);
         QVERIFY(!f.fromMarvik1->isEnabled());
         // Plugged in again unchanged: no second copy. Unticked, no backup at all.
         volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
-        QTRY_VERIFY_WITH_TIMEOUT(f.TntLabel6->text().contains("; backup unchanged: "), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.TntLabel6->text().contains("; backup unchanged: "), 10000);
         f.CheckBox5->setChecked(false);
         volumes->mounted.clear();
-        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 10000);
         fixture::ReaderDatabase(disk.filePath(".kobo/KoboReader.sqlite").toStdString(),
                                 fixture::ReaderDatabase::Existing)
             .AddBookmark({.bookmarkId = "new", .volumeId = kAutumn, .contentId = kAutumn + "#1"});
         volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
-        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), "reader connected: " + disk.path(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), "reader connected: " + disk.path(), 10000);
         QCOMPARE(backups.entryList(QDir::Files).size(), 1);
         f.backupdatabase1->trigger(); // now it differs
         QTRY_VERIFY(f.TntLabel6->text().startsWith("backed up to " + backups.path()));
