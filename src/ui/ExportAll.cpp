@@ -8,8 +8,6 @@
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
-#include <QLocale>
-
 void TForm1::exportallbooks1Click() {
     ExportAll(CurrentExportOptions());
 }
@@ -45,7 +43,7 @@ void TForm1::ExportAll(const ExportOptions& options) {
     if (options.newOnly && result.written.empty())
         outcome = "no new highlights";
     if (!result.failed.empty())
-        outcome += ", " + QLocale(QLocale::English).toString(static_cast<qulonglong>(result.failed.size())) + " failed";
+        outcome += ", " + Grouped(result.failed.size()) + " failed";
     ShowOutcome(outcome);
     ShellOpen(results);
     if (result.failed.empty())

@@ -29,6 +29,26 @@ QCheckBox* TickedBox(const char* name, const QString& caption, bool ticked) {
     return box;
 }
 
+// A box of the options tab, at its fixed place.
+QCheckBox* OptionBox(const char* name, const QString& caption, bool ticked, QWidget* tab, const QRect& place) {
+    QCheckBox* box = TickedBox(name, caption, ticked);
+    box->setParent(tab);
+    box->setGeometry(place);
+    return box;
+}
+
+QMenu* NamedMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+QAction* NamedAction(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
 // One list tab: the search row on top (the edit stretches, the box and the button keep right), the list growing
 // with the tab, and two labels kept at the bottom left.
 void LayOutListTab(QWidget* tab, QLabel* find, QLineEdit* edit, QCheckBox* caseBox, QPushButton* findNext,
@@ -104,27 +124,14 @@ void TForm1::BuildLayout() {
     ComboBox1 = Named<QComboBox>("ComboBox1", TabSheet4);
     ComboBox1->addItems({"text", "Markdown", "JSON", "CSV"}); // in the order of ExportFormat
     ComboBox1->setGeometry(120, 72, 130, 25);
-    CheckBox1 = TickedBox("CheckBox1", "override existing annotation files", false);
-    CheckBox1->setParent(TabSheet4);
-    CheckBox1->setGeometry(16, 112, 270, 21);
-    CheckBox6 = TickedBox("CheckBox6", "export only new highlights", false);
-    CheckBox6->setParent(TabSheet4);
-    CheckBox6->setGeometry(300, 112, 260, 21);
-    TntCheckBox3 = TickedBox("TntCheckBox3", "set BOM", true);
-    TntCheckBox3->setParent(TabSheet4);
-    TntCheckBox3->setGeometry(15, 138, 200, 21);
-    CheckBox5 = TickedBox("CheckBox5", "back up the reader's database when it is connected", true);
-    CheckBox5->setParent(TabSheet4);
-    CheckBox5->setGeometry(16, 164, 400, 21);
-    CheckBox2 = TickedBox("CheckBox2", "enable execSQL:execute", false);
-    CheckBox2->setParent(TabSheet4);
-    CheckBox2->setGeometry(16, 192, 260, 21);
-    CheckBox3 = TickedBox("CheckBox3", "skip deleted highlights", true);
-    CheckBox3->setParent(TabSheet4);
-    CheckBox3->setGeometry(16, 218, 320, 21);
-    CheckBox4 = TickedBox("CheckBox4", "chapter titles from table of contents", true);
-    CheckBox4->setParent(TabSheet4);
-    CheckBox4->setGeometry(16, 244, 320, 21);
+    CheckBox1 = OptionBox("CheckBox1", "override existing annotation files", false, TabSheet4, {16, 112, 270, 21});
+    CheckBox6 = OptionBox("CheckBox6", "export only new highlights", false, TabSheet4, {300, 112, 260, 21});
+    TntCheckBox3 = OptionBox("TntCheckBox3", "set BOM", true, TabSheet4, {15, 138, 200, 21});
+    CheckBox5 = OptionBox("CheckBox5", "back up the reader's database when it is connected", true, TabSheet4,
+                          {16, 164, 400, 21});
+    CheckBox2 = OptionBox("CheckBox2", "enable execSQL:execute", false, TabSheet4, {16, 192, 260, 21});
+    CheckBox3 = OptionBox("CheckBox3", "skip deleted highlights", true, TabSheet4, {16, 218, 320, 21});
+    CheckBox4 = OptionBox("CheckBox4", "chapter titles from table of contents", true, TabSheet4, {16, 244, 320, 21});
     ResetButton = Named<QPushButton>("ResetButton", "reset options", TabSheet4);
     ResetButton->setGeometry(16, 276, ResetButton->sizeHint().width(), 25);
 
@@ -188,44 +195,28 @@ void TForm1::BuildLayout() {
 }
 
 void TForm1::BuildMenus() {
-    loaddatabase1 = menuBar()->addMenu("load database");
-    loaddatabase1->setObjectName("loaddatabase1");
-    fromprogrampath1 = loaddatabase1->addAction("from program folder");
-    fromprogrampath1->setObjectName("fromprogrampath1");
-    fromMarvik1 = loaddatabase1->addAction("from Kobo Reader");
-    fromMarvik1->setObjectName("fromMarvik1");
+    loaddatabase1 = NamedMenu(menuBar(), "loaddatabase1", "load database");
+    fromprogrampath1 = NamedAction(loaddatabase1, "fromprogrampath1", "from program folder");
+    fromMarvik1 = NamedAction(loaddatabase1, "fromMarvik1", "from Kobo Reader");
     loaddatabase1->addSeparator();
-    opendatabasefile1 = loaddatabase1->addAction("open database file...");
-    opendatabasefile1->setObjectName("opendatabasefile1");
+    opendatabasefile1 = NamedAction(loaddatabase1, "opendatabasefile1", "open database file...");
     opendatabasefile1->setShortcut(QKeySequence::Open);
-    openlastdatabase1 = loaddatabase1->addAction("open last database");
-    openlastdatabase1->setObjectName("openlastdatabase1");
+    openlastdatabase1 = NamedAction(loaddatabase1, "openlastdatabase1", "open last database");
     openlastdatabase1->setEnabled(false);
-    backupdatabase1 = loaddatabase1->addAction("back up database now");
-    backupdatabase1->setObjectName("backupdatabase1");
+    backupdatabase1 = NamedAction(loaddatabase1, "backupdatabase1", "back up database now");
     loaddatabase1->addSeparator();
-    quit1 = loaddatabase1->addAction("quit");
-    quit1->setObjectName("quit1");
+    quit1 = NamedAction(loaddatabase1, "quit1", "quit");
     quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    openfolders1 = menuBar()->addMenu("open folders");
-    openfolders1->setObjectName("openfolders1");
-    opemprogramfolder1 = openfolders1->addAction("open program folder");
-    opemprogramfolder1->setObjectName("opemprogramfolder1");
-    openresultfolder1 = openfolders1->addAction("open result folder");
-    openresultfolder1->setObjectName("openresultfolder1");
-    openMarvikkobo1 = openfolders1->addAction("open Kobo Reader /.kobo");
-    openMarvikkobo1->setObjectName("openMarvikkobo1");
+    openfolders1 = NamedMenu(menuBar(), "openfolders1", "open folders");
+    opemprogramfolder1 = NamedAction(openfolders1, "opemprogramfolder1", "open program folder");
+    openresultfolder1 = NamedAction(openfolders1, "openresultfolder1", "open result folder");
+    openMarvikkobo1 = NamedAction(openfolders1, "openMarvikkobo1", "open Kobo Reader /.kobo");
 
-    export1 = menuBar()->addMenu("export");
-    export1->setObjectName("export1");
-    exportallbooks1 = export1->addAction("export all books");
-    exportallbooks1->setObjectName("exportallbooks1");
-    exportnewhighlights1 = export1->addAction("export new highlights of all books");
-    exportnewhighlights1->setObjectName("exportnewhighlights1");
+    export1 = NamedMenu(menuBar(), "export1", "export");
+    exportallbooks1 = NamedAction(export1, "exportallbooks1", "export all books");
+    exportnewhighlights1 = NamedAction(export1, "exportnewhighlights1", "export new highlights of all books");
 
-    help1 = menuBar()->addMenu("help");
-    help1->setObjectName("help1");
-    about1 = help1->addAction("about");
-    about1->setObjectName("about1");
+    help1 = NamedMenu(menuBar(), "help1", "help");
+    about1 = NamedAction(help1, "about1", "about");
 }

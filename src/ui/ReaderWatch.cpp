@@ -18,8 +18,9 @@ constexpr int kReaderLookInterval = 1000;
 } // namespace
 
 void TForm1::WatchForReader() {
+    const auto look = [this] { Guarded([this] { LookForReader(); }); };
     auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [this] { Guarded([this] { LookForReader(); }); });
+    connect(timer, &QTimer::timeout, this, look);
     timer->start(kReaderLookInterval);
     // The kernel marks the mount table when it changes, so a reader is seen at once; the timer stays for volume
     // sources that give no such sign.
@@ -27,10 +28,10 @@ void TForm1::WatchForReader() {
         auto* mounts = new QFile("/proc/self/mounts", this);
         if (mounts->open(QIODevice::ReadOnly)) {
             auto* changed = new QSocketNotifier(mounts->handle(), QSocketNotifier::Exception, mounts);
-            connect(changed, &QSocketNotifier::activated, this, [this] { Guarded([this] { LookForReader(); }); });
+            connect(changed, &QSocketNotifier::activated, this, look);
         }
     }
-    QTimer::singleShot(0, this, [this] { Guarded([this] { LookForReader(); }); });
+    QTimer::singleShot(0, this, look);
 }
 
 void TForm1::LookForReader() {

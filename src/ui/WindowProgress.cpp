@@ -65,6 +65,10 @@ void WindowProgress::ShowOutcome(const QString& text) {
     m_warning.clear();
 }
 
+QString Grouped(std::size_t count) {
+    return QLocale(QLocale::English).toString(static_cast<qulonglong>(count));
+}
+
 QString Counted(std::size_t count, const QString& one, const QString& many) {
-    return QLocale(QLocale::English).toString(static_cast<qulonglong>(count)) + ' ' + (count == 1 ? one : many);
+    return Grouped(count) + ' ' + (count == 1 ? one : many);
 }

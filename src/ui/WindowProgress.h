@@ -34,5 +34,7 @@ private:
     int m_idleMaximum = 0; // the bar's range before it showed busy
 };
 
-// "1 book", "2,367 books": a count for the status line, grouped as its English texts are.
+// "2,367": a count for the status line, grouped as its English texts are.
+QString Grouped(std::size_t count);
+// "1 book", "2,367 books".
 QString Counted(std::size_t count, const QString& one, const QString& many);
