@@ -2,8 +2,10 @@
 // into the three lists, one keystroke in a "find" box, "export all books"; how often the status and the progress bar
 // are painted meanwhile, and how soon a close request is heard during each. One figure a line, "name value", for
 // marvik-bench, which runs this program once a round.
+#include "BookListTab.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
+#include "OptionsTab.h"
 #include "TForm1.h"
 #include "VolumeSource.h"
 
@@ -119,7 +121,7 @@ int main(int argc, char* argv[]) {
     const auto unsetUrls = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
 
     TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
-    form.CheckBox1->setChecked(true); // override, as "marvik-cli export --all --override"
+    form.TabSheet4->CheckBox1()->setChecked(true); // override, as "marvik-cli export --all --override"
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
@@ -135,15 +137,15 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents();
     };
     Measure("load", form, watcher, -1, load);
-    std::printf("rows %d\n", form.TntListBox1->count());
+    std::printf("rows %d\n", form.TabSheet1->List()->count());
 
     // Keystrokes that match no row, so each one searches every row and tells "not found".
-    form.TntEdit1->setFocus();
+    form.TabSheet1->SearchEdit()->setFocus();
     std::vector<double> keys;
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer key;
         key.start();
-        QTest::keyClick(form.TntEdit1, 'q');
+        QTest::keyClick(form.TabSheet1->SearchEdit(), 'q');
         QCoreApplication::processEvents(); // its paints included
         keys.push_back(Milliseconds(key.nsecsElapsed()));
     }

@@ -6,6 +6,8 @@
 class SystemVolumes : public VolumeSource {
 public:
     std::vector<MountedVolume> Volumes() const override;
+    // The kernel's mount table of this process: it signals an exceptional condition on each change.
+    std::filesystem::path ChangeSignalFile() const override { return "/proc/self/mounts"; }
 };
 
 // The label a volume shows: its file system's label, or, when it has none that the system reports, the name of the

@@ -16,6 +16,9 @@ public:
     virtual ~VolumeSource() = default;
     // Asked afresh at every call, so a reader plugged in or removed meanwhile is seen.
     virtual std::vector<MountedVolume> Volumes() const = 0;
+    // A file that the system marks as changed whenever the mounted volumes change, for watching them without asking
+    // again and again; empty when the source gives no such sign.
+    virtual std::filesystem::path ChangeSignalFile() const { return {}; }
 };
 
 // Volumes handed in by the caller, such as a test or a fixed configuration.

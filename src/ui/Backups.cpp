@@ -4,12 +4,12 @@
 
 #include "DatabaseBackup.h"
 #include "ErrorDisplay.h"
+#include "OptionsTab.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QFutureWatcher>
 #include <QLabel>
 #include <QtConcurrent/QtConcurrentRun>
@@ -69,6 +69,6 @@ void TForm1::backupdatabase1Click() {
 }
 
 void TForm1::ReaderConnected() {
-    if (CheckBox5->isChecked() && fromMarvik1->isEnabled())
+    if (TabSheet4->BackUpOnConnect() && fromMarvik1->isEnabled())
         BackUp(ReaderDatabasePath, "reader connected: " + m_connectedReader + "; ");
 }

@@ -4,16 +4,17 @@
 
 #include "ErrorDisplay.h"
 #include "MessageBoxes.h"
+#include "OptionsTab.h"
 #include "ShellOpen.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
 void TForm1::exportallbooks1Click() {
-    ExportAll(CurrentExportOptions());
+    ExportAll(TabSheet4->Export());
 }
 
 void TForm1::exportnewhighlights1Click() {
-    ExportOptions options = CurrentExportOptions();
+    ExportOptions options = TabSheet4->Export();
     options.newOnly = true;
     ExportAll(options);
 }

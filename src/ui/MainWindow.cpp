@@ -1,14 +1,15 @@
 // Start-up, shut-down, loading a database and files dropped on the window.
 #include "TForm1.h"
 
+#include "BookListTab.h"
 #include "ErrorDisplay.h"
+#include "OptionsTab.h"
 #include "ProgramFolders.h"
 #include "SystemVolumes.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -16,8 +17,6 @@
 #include <QDropEvent>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -104,13 +103,11 @@ void TForm1::FormCreate() {
     Button2->setEnabled(false);
     setWindowTitle("Marvik annotation extractor 0.5 ");
     Memo1->clear();
-    for (QLabel* label : {TntLabel1, TntLabel2, TntLabel7, TntLabel8, TntLabel10, TntLabel11, TntLabel6})
-        label->clear();
-    for (QLineEdit* edit : {TntEdit1, TntEdit2, TntEdit4})
-        edit->clear();
+    TntLabel6->clear();
+    for (BookListTab* tab : ListTabs())
+        tab->ClearAll();
     // A results folder that cannot be made shows up later, when an export cannot write its file.
     QDir().mkpath(ResultsFolder());
-    TntEdit3->setText(QStringLiteral("\t"));
 }
 
 void TForm1::ChooseFont() {
@@ -134,14 +131,12 @@ QString TForm1::ResultsFolder() const {
 }
 
 void TForm1::LoadDatabase(const QString& path) {
-    for (QListWidget* list : {TntListBox1, TntListBox2, TntListBox3})
-        list->clear();
-    for (QLabel* label : {TntLabel1, TntLabel2, TntLabel7, TntLabel8, TntLabel10, TntLabel11})
-        label->clear();
+    for (BookListTab* tab : ListTabs())
+        tab->ClearRows();
     Reported("loading failed", [&] {
         // The path is shown before the reading, so that a failed load still tells which file failed.
         const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText("database: " + DatabasePath()); });
-        const ReadingOptions options = CurrentReadingOptions();
+        const ReadingOptions options = TabSheet4->Reading();
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
         RunInBackground([&](ProgressReporter& progress) { m_library.LoadDatabase(ToPath(path), progress, options); });
@@ -152,20 +147,8 @@ void TForm1::LoadDatabase(const QString& path) {
     }
     ShowOutcome("database loaded: " + Counted(Volumes().Count(), "book", "books"));
     m_settings->setValue("database/last", path);
-
-    const LibraryIndex& index = m_library.Index();
-    QStringList rows;
-    for (const std::string& volume : index.Volumes.Entries())
-        rows << DecodeUtf8(volume);
-    TntListBox1->addItems(rows);
-    rows.clear();
-    for (std::size_t i = 0; i < index.TitlePairs.Count(); ++i)
-        rows << DecodeUtf8(index.TitlePairs.ValueAt(i));
-    TntListBox2->addItems(rows);
-    rows.clear();
-    for (std::size_t i = 0; i < index.AuthorPairs.Count(); ++i)
-        rows << DecodeUtf8(index.AuthorPairs.ValueAt(i));
-    TntListBox3->addItems(rows);
+    for (BookListTab* tab : ListTabs())
+        tab->ShowRows();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,14 +1,13 @@
 // The window's widgets, captions, initial states, tab order and resizing behaviour.
 #include "TForm1.h"
 
+#include "BookListTab.h"
 #include "ElidingLabel.h"
+#include "NamedWidgets.h"
+#include "OptionsTab.h"
 
 #include <QBoxLayout>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -17,25 +16,52 @@
 
 namespace {
 
-template <class Widget, class... Args> Widget* Named(const char* name, Args&&... args) {
-    auto* widget = new Widget(std::forward<Args>(args)...);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QCheckBox* TickedBox(const char* name, const QString& caption, bool ticked) {
-    auto* box = Named<QCheckBox>(name, caption);
-    box->setChecked(ticked);
-    return box;
-}
-
-// A box of the options tab, at its fixed place.
-QCheckBox* OptionBox(const char* name, const QString& caption, bool ticked, QWidget* tab, const QRect& place) {
-    QCheckBox* box = TickedBox(name, caption, ticked);
-    box->setParent(tab);
-    box->setGeometry(place);
-    return box;
-}
+// The three list tabs: the described names of their widgets, and what each shows of the index.
+constexpr BookListNames kFileNamesNames{.tab = "TabSheet1",
+                                        .findLabel = "TntLabel4",
+                                        .searchEdit = "TntEdit1",
+                                        .caseBox = "TntCheckBox1",
+                                        .findNext = "TntButton1",
+                                        .list = "TntListBox1",
+                                        .upperLabel = "TntLabel10",
+                                        .lowerLabel = "TntLabel1",
+                                        .findCaption = "find:",
+                                        .listFirst = true};
+constexpr BookListNames kBookTitlesNames{.tab = "TabSheet2",
+                                         .findLabel = "TntLabel3",
+                                         .searchEdit = "TntEdit2",
+                                         .caseBox = "TntCheckBox2",
+                                         .findNext = "TntButton2",
+                                         .list = "TntListBox2",
+                                         .upperLabel = "TntLabel2",
+                                         .lowerLabel = "TntLabel11",
+                                         .findCaption = "find:",
+                                         .listFirst = false};
+constexpr BookListNames kAuthorsNames{.tab = "TabSheet3",
+                                      .findLabel = "TntLabel9",
+                                      .searchEdit = "TntEdit4",
+                                      .caseBox = "TntCheckBox6",
+                                      .findNext = "TntButton3",
+                                      .list = "TntListBox3",
+                                      .upperLabel = "TntLabel7",
+                                      .lowerLabel = "TntLabel8",
+                                      .findCaption = "find",
+                                      .listFirst = true};
+// "file names": a row is a volume id; above, its author, below, its title.
+constexpr BookListKind kFileNames{.rows = &LibraryIndex::Volumes,
+                                  .pairs = false,
+                                  .upperLookup = &LibraryIndex::AuthorPairs,
+                                  .lowerLookup = &LibraryIndex::TitlePairs};
+// "book titles": a row is a title standing for its book id; above, the book's author, below, the id.
+constexpr BookListKind kBookTitles{.rows = &LibraryIndex::TitlePairs,
+                                   .pairs = true,
+                                   .upperLookup = &LibraryIndex::AuthorPairs,
+                                   .lowerLookup = nullptr};
+// "authors": a row is an author standing for a content id; above, that volume's title, below, the id.
+constexpr BookListKind kAuthors{.rows = &LibraryIndex::AuthorPairs,
+                                .pairs = true,
+                                .upperLookup = &LibraryIndex::TitlePairs,
+                                .lowerLookup = nullptr};
 
 QMenu* NamedMenu(QMenuBar* bar, const char* name, const QString& caption) {
     QMenu* menu = bar->addMenu(caption);
@@ -49,25 +75,6 @@ QAction* NamedAction(QMenu* menu, const char* name, const QString& caption) {
     return action;
 }
 
-// One list tab: the search row on top (the edit stretches, the box and the button keep right), the list growing
-// with the tab, and two labels kept at the bottom left.
-void LayOutListTab(QWidget* tab, QLabel* find, QLineEdit* edit, QCheckBox* caseBox, QPushButton* findNext,
-                   QListWidget* list, QLabel* upper, QLabel* lower) {
-    auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(find);
-    searchRow->addWidget(edit, 1);
-    searchRow->addSpacing(4);
-    searchRow->addWidget(caseBox);
-    searchRow->addWidget(findNext);
-    auto* column = new QVBoxLayout(tab);
-    column->setContentsMargins(2, 4, 4, 2);
-    column->setSpacing(2);
-    column->addLayout(searchRow);
-    column->addWidget(list, 1);
-    column->addWidget(upper);
-    column->addWidget(lower);
-}
-
 } // namespace
 
 void TForm1::BuildLayout() {
@@ -76,64 +83,11 @@ void TForm1::BuildLayout() {
     move(192, 114);
 
     PageControl1 = Named<QTabWidget>("PageControl1");
-    TabSheet1 = Named<QWidget>("TabSheet1");
-    TabSheet2 = Named<QWidget>("TabSheet2");
-    TabSheet3 = Named<QWidget>("TabSheet3");
-    TabSheet4 = Named<QWidget>("TabSheet4");
+    TabSheet1 = new BookListTab(kFileNamesNames, kFileNames, m_library);
+    TabSheet2 = new BookListTab(kBookTitlesNames, kBookTitles, m_library);
+    TabSheet3 = new BookListTab(kAuthorsNames, kAuthors, m_library);
+    TabSheet4 = new OptionsTab;
     TabSheet5 = Named<QWidget>("TabSheet5");
-
-    TntLabel4 = Named<QLabel>("TntLabel4", "find:");
-    TntEdit1 = Named<QLineEdit>("TntEdit1");
-    TntCheckBox1 = TickedBox("TntCheckBox1", "case sensitive", true);
-    TntButton1 = Named<QPushButton>("TntButton1", "find next");
-    TntListBox1 = Named<QListWidget>("TntListBox1");
-    // The facts of the selected row never widen the window: long ones are elided, paths in the middle.
-    TntLabel10 = Named<ElidingLabel>("TntLabel10", Qt::ElideRight);
-    TntLabel1 = Named<ElidingLabel>("TntLabel1", Qt::ElideRight);
-    LayOutListTab(TabSheet1, TntLabel4, TntEdit1, TntCheckBox1, TntButton1, TntListBox1, TntLabel10, TntLabel1);
-
-    TntLabel3 = Named<QLabel>("TntLabel3", "find:");
-    TntEdit2 = Named<QLineEdit>("TntEdit2");
-    TntListBox2 = Named<QListWidget>("TntListBox2");
-    TntCheckBox2 = TickedBox("TntCheckBox2", "case sensitive", true);
-    TntButton2 = Named<QPushButton>("TntButton2", "find next");
-    TntLabel2 = Named<ElidingLabel>("TntLabel2", Qt::ElideRight);
-    TntLabel11 = Named<ElidingLabel>("TntLabel11", Qt::ElideMiddle);
-    LayOutListTab(TabSheet2, TntLabel3, TntEdit2, TntCheckBox2, TntButton2, TntListBox2, TntLabel2, TntLabel11);
-
-    TntLabel9 = Named<QLabel>("TntLabel9", "find");
-    TntListBox3 = Named<QListWidget>("TntListBox3");
-    TntEdit4 = Named<QLineEdit>("TntEdit4");
-    TntCheckBox6 = TickedBox("TntCheckBox6", "case sensitive", true);
-    TntButton3 = Named<QPushButton>("TntButton3", "find next");
-    TntLabel7 = Named<ElidingLabel>("TntLabel7", Qt::ElideRight);
-    TntLabel8 = Named<ElidingLabel>("TntLabel8", Qt::ElideMiddle);
-    LayOutListTab(TabSheet3, TntLabel9, TntEdit4, TntCheckBox6, TntButton3, TntListBox3, TntLabel7, TntLabel8);
-
-    // The options keep their places whatever the window's size.
-    TntLabel5 = Named<QLabel>("TntLabel5", "separator", TabSheet4);
-    TntLabel5->setGeometry(16, 40, TntLabel5->sizeHint().width(), 17);
-    TntEdit3 = Named<QLineEdit>("TntEdit3", TabSheet4);
-    TntEdit3->setGeometry(120, 37, 121, 23);
-    TabButton = Named<QPushButton>("TabButton", "TAB", TabSheet4);
-    TabButton->setGeometry(247, 37, 44, 23);
-    Label1 = Named<QLabel>("Label1", TabSheet4);
-    Label1->setGeometry(299, 40, 200, 17);
-    Label2 = Named<QLabel>("Label2", "export format", TabSheet4);
-    Label2->setGeometry(16, 76, 100, 17);
-    ComboBox1 = Named<QComboBox>("ComboBox1", TabSheet4);
-    ComboBox1->addItems({"text", "Markdown", "JSON", "CSV"}); // in the order of ExportFormat
-    ComboBox1->setGeometry(120, 72, 130, 25);
-    CheckBox1 = OptionBox("CheckBox1", "override existing annotation files", false, TabSheet4, {16, 112, 270, 21});
-    CheckBox6 = OptionBox("CheckBox6", "export only new highlights", false, TabSheet4, {300, 112, 260, 21});
-    TntCheckBox3 = OptionBox("TntCheckBox3", "set BOM", true, TabSheet4, {15, 138, 200, 21});
-    CheckBox5 = OptionBox("CheckBox5", "back up the reader's database when it is connected", true, TabSheet4,
-                          {16, 164, 400, 21});
-    CheckBox2 = OptionBox("CheckBox2", "enable execSQL:execute", false, TabSheet4, {16, 192, 260, 21});
-    CheckBox3 = OptionBox("CheckBox3", "skip deleted highlights", true, TabSheet4, {16, 218, 320, 21});
-    CheckBox4 = OptionBox("CheckBox4", "chapter titles from table of contents", true, TabSheet4, {16, 244, 320, 21});
-    ResetButton = Named<QPushButton>("ResetButton", "reset options", TabSheet4);
-    ResetButton->setGeometry(16, 276, ResetButton->sizeHint().width(), 25);
 
     Memo1 = Named<QPlainTextEdit>("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -173,24 +127,6 @@ void TForm1::BuildLayout() {
     column->addLayout(statusRow);
     setCentralWidget(central);
 
-    setTabOrder(TntListBox1, TntEdit1);
-    setTabOrder(TntEdit1, TntCheckBox1);
-    setTabOrder(TntCheckBox1, TntButton1);
-    setTabOrder(TntEdit2, TntListBox2);
-    setTabOrder(TntListBox2, TntCheckBox2);
-    setTabOrder(TntCheckBox2, TntButton2);
-    setTabOrder(TntListBox3, TntEdit4);
-    setTabOrder(TntEdit4, TntCheckBox6);
-    setTabOrder(TntCheckBox6, TntButton3);
-    setTabOrder(TntCheckBox3, TntEdit3);
-    setTabOrder(TntEdit3, CheckBox1);
-    setTabOrder(CheckBox1, CheckBox6);
-    setTabOrder(CheckBox6, CheckBox5);
-    setTabOrder(CheckBox5, CheckBox2);
-    setTabOrder(CheckBox2, CheckBox3);
-    setTabOrder(CheckBox3, CheckBox4);
-    setTabOrder(TntEdit3, TabButton);
-    setTabOrder(TabButton, ComboBox1);
     setTabOrder(Memo1, Button2);
 }
 

@@ -1,6 +1,7 @@
-// The options tab: the separator's bytes beside its edit, and the switch that arms the SQL console.
-#include "TForm1.h"
+#include "OptionsTab.h"
 
+#include "ErrorDisplay.h"
+#include "NamedWidgets.h"
 #include "Utf8Text.h"
 
 #include <QCheckBox>
@@ -8,6 +9,26 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+
+namespace {
+
+// A widget of the tab at its fixed place: the options keep their places whatever the window's size.
+template <class Widget> Widget* Placed(Widget* widget, QWidget* tab, const QRect& place) {
+    widget->setParent(tab);
+    widget->setGeometry(place);
+    return widget;
+}
+
+QCheckBox* OptionBox(const char* name, const QString& caption, QWidget* tab, const QRect& place) {
+    return Placed(TickedBox(name, caption, false), tab, place);
+}
+
+void RestoreBox(const QSettings& settings, const char* key, QCheckBox* box) {
+    box->setChecked(settings.value(key, box->isChecked()).toBool());
+}
+
+} // namespace
 
 QString SeparatorCodes(const QString& separator) {
     QString codes;
@@ -16,56 +37,124 @@ QString SeparatorCodes(const QString& separator) {
     return codes;
 }
 
-// The options are read when an action starts, as the user left them.
-ReadingOptions TForm1::CurrentReadingOptions() const {
-    return {.skipDeletedHighlights = CheckBox3->isChecked(), .chapterTitlesFromToc = CheckBox4->isChecked()};
+OptionsTab::OptionsTab(QWidget* parent)
+    : QWidget(parent), m_separatorLabel(Named<QLabel>("TntLabel5", "separator", this)),
+      m_separatorEdit(Placed(Named<QLineEdit>("TntEdit3"), this, {120, 37, 121, 23})),
+      m_tabButton(Placed(Named<QPushButton>("TabButton", "TAB"), this, {247, 37, 44, 23})),
+      m_separatorCodes(Placed(Named<QLabel>("Label1"), this, {299, 40, 200, 17})),
+      m_exportFormatLabel(Placed(Named<QLabel>("exportFormatLabel", "export format"), this, {16, 76, 100, 17})),
+      m_exportFormatBox(Placed(Named<QComboBox>("exportFormatBox"), this, {120, 72, 130, 25})),
+      m_overrideBox(OptionBox("CheckBox1", "override existing annotation files", this, {16, 112, 270, 21})),
+      m_newOnlyBox(OptionBox("newOnlyBox", "export only new highlights", this, {300, 112, 260, 21})),
+      m_bomBox(OptionBox("TntCheckBox3", "set BOM", this, {15, 138, 200, 21})),
+      m_backupOnConnectBox(OptionBox("backupOnConnectBox", "back up the reader's database when it is connected", this,
+                                     {16, 164, 400, 21})),
+      m_consoleBox(OptionBox("CheckBox2", "enable execSQL:execute", this, {16, 192, 260, 21})),
+      m_skipDeletedBox(OptionBox("skipDeletedBox", "skip deleted highlights", this, {16, 218, 320, 21})),
+      m_chapterTitlesBox(
+          OptionBox("chapterTitlesBox", "chapter titles from table of contents", this, {16, 244, 320, 21})),
+      m_resetButton(Named<QPushButton>("ResetButton", "reset options", this)) {
+    setObjectName("TabSheet4");
+    m_separatorLabel->setGeometry(16, 40, m_separatorLabel->sizeHint().width(), 17);
+    m_resetButton->setGeometry(16, 276, m_resetButton->sizeHint().width(), 25);
+    m_exportFormatBox->addItems({"text", "Markdown", "JSON", "CSV"}); // in the order of ExportFormat
+
+    setTabOrder(m_bomBox, m_separatorEdit);
+    setTabOrder(m_separatorEdit, m_tabButton);
+    setTabOrder(m_tabButton, m_exportFormatBox);
+    setTabOrder(m_exportFormatBox, m_overrideBox);
+    setTabOrder(m_overrideBox, m_newOnlyBox);
+    setTabOrder(m_newOnlyBox, m_backupOnConnectBox);
+    setTabOrder(m_backupOnConnectBox, m_consoleBox);
+    setTabOrder(m_consoleBox, m_skipDeletedBox);
+    setTabOrder(m_skipDeletedBox, m_chapterTitlesBox);
+    setTabOrder(m_chapterTitlesBox, m_resetButton);
+
+    const auto guard = [this](void (OptionsTab::*handler)()) {
+        return [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); };
+    };
+    connect(m_separatorEdit, &QLineEdit::textChanged, this, guard(&OptionsTab::TntEdit3Change));
+    connect(m_tabButton, &QPushButton::clicked, this, guard(&OptionsTab::TabButtonClick));
+    connect(m_newOnlyBox, &QCheckBox::toggled, this, guard(&OptionsTab::NewOnlyClick));
+    connect(m_resetButton, &QPushButton::clicked, this, guard(&OptionsTab::SetDefaults));
+    connect(m_consoleBox, &QCheckBox::toggled, this, &OptionsTab::ConsoleArmed);
+    SetDefaults();
 }
 
-ExportOptions TForm1::CurrentExportOptions() const {
-    return {.separator = EncodeUtf8(TntEdit3->text()),
-            .setBom = TntCheckBox3->isChecked(),
-            .overrideExisting = CheckBox1->isChecked(),
-            .format = static_cast<ExportFormat>(ComboBox1->currentIndex()),
-            .reading = CurrentReadingOptions(),
-            .newOnly = CheckBox6->isChecked()};
+ReadingOptions OptionsTab::Reading() const {
+    return {.skipDeletedHighlights = m_skipDeletedBox->isChecked(),
+            .chapterTitlesFromToc = m_chapterTitlesBox->isChecked()};
 }
 
-void TForm1::TntEdit3Change() {
+ExportOptions OptionsTab::Export() const {
+    return {.separator = EncodeUtf8(m_separatorEdit->text()),
+            .setBom = m_bomBox->isChecked(),
+            .overrideExisting = m_overrideBox->isChecked(),
+            .format = static_cast<ExportFormat>(m_exportFormatBox->currentIndex()),
+            .reading = Reading(),
+            .newOnly = m_newOnlyBox->isChecked()};
+}
+
+bool OptionsTab::BackUpOnConnect() const {
+    return m_backupOnConnectBox->isChecked();
+}
+
+void OptionsTab::SetDefaults() {
+    m_separatorEdit->setText(QStringLiteral("\t"));
+    m_exportFormatBox->setCurrentIndex(static_cast<int>(ExportFormat::Text));
+    m_overrideBox->setChecked(false);
+    m_bomBox->setChecked(true);
+    m_consoleBox->setChecked(false);
+    m_skipDeletedBox->setChecked(true);
+    m_chapterTitlesBox->setChecked(true);
+    m_backupOnConnectBox->setChecked(true);
+    m_newOnlyBox->setChecked(false);
+}
+
+void OptionsTab::Restore(const QSettings& settings) {
+    m_separatorEdit->setText(settings.value("options/separator", m_separatorEdit->text()).toString());
+    RestoreBox(settings, "options/bom", m_bomBox);
+    RestoreBox(settings, "options/override", m_overrideBox);
+    RestoreBox(settings, "options/skipDeleted", m_skipDeletedBox);
+    RestoreBox(settings, "options/chapterTitles", m_chapterTitlesBox);
+    RestoreBox(settings, "options/backUpOnConnect", m_backupOnConnectBox);
+    RestoreBox(settings, "options/newOnly", m_newOnlyBox);
+    const int format = settings.value("options/format", m_exportFormatBox->currentIndex()).toInt();
+    if (format >= 0 && format < m_exportFormatBox->count())
+        m_exportFormatBox->setCurrentIndex(format);
+}
+
+// The console's switch is left out on purpose: a run that may write to the reader's database is armed anew each time.
+void OptionsTab::Save(QSettings& settings) const {
+    settings.setValue("options/separator", m_separatorEdit->text());
+    settings.setValue("options/bom", m_bomBox->isChecked());
+    settings.setValue("options/override", m_overrideBox->isChecked());
+    settings.setValue("options/skipDeleted", m_skipDeletedBox->isChecked());
+    settings.setValue("options/chapterTitles", m_chapterTitlesBox->isChecked());
+    settings.setValue("options/backUpOnConnect", m_backupOnConnectBox->isChecked());
+    settings.setValue("options/newOnly", m_newOnlyBox->isChecked());
+    settings.setValue("options/format", m_exportFormatBox->currentIndex());
+}
+
+void OptionsTab::TntEdit3Change() {
     // A TAB cannot be typed into the edit, so "\t" stands for one.
-    const QString text = TntEdit3->text();
+    const QString text = m_separatorEdit->text();
     if (text.contains(QStringLiteral("\\t"))) {
-        const int cursor = TntEdit3->cursorPosition();
+        const int cursor = m_separatorEdit->cursorPosition();
         const int before = static_cast<int>(text.left(cursor).count(QStringLiteral("\\t")));
-        TntEdit3->setText(QString(text).replace(QStringLiteral("\\t"), QStringLiteral("\t")));
-        TntEdit3->setCursorPosition(cursor - before);
+        m_separatorEdit->setText(QString(text).replace(QStringLiteral("\\t"), QStringLiteral("\t")));
+        m_separatorEdit->setCursorPosition(cursor - before);
         return; // the edit's change that follows shows the codes
     }
-    Label1->setText(SeparatorCodes(text));
+    m_separatorCodes->setText(SeparatorCodes(text));
 }
 
-void TForm1::TabButtonClick() {
-    TntEdit3->insert(QStringLiteral("\t"));
-    TntEdit3->setFocus();
-}
-
-// "reset options": the options as the program starts without settings.
-void TForm1::SetDefaultOptions() {
-    TntEdit3->setText(QStringLiteral("\t"));
-    ComboBox1->setCurrentIndex(static_cast<int>(ExportFormat::Text));
-    CheckBox1->setChecked(false);
-    TntCheckBox3->setChecked(true);
-    CheckBox2->setChecked(false);
-    CheckBox3->setChecked(true);
-    CheckBox4->setChecked(true);
-    CheckBox5->setChecked(true);
-    CheckBox6->setChecked(false);
-}
-
-void TForm1::CheckBox2Click() {
-    Button2->setEnabled(CheckBox2->isChecked());
+void OptionsTab::TabButtonClick() {
+    m_separatorEdit->insert(QStringLiteral("\t"));
+    m_separatorEdit->setFocus();
 }
 
 // New highlights go to a file of their own: replacing an earlier file would lose what it holds.
-void TForm1::CheckBox6Click() {
-    CheckBox1->setEnabled(!CheckBox6->isChecked());
+void OptionsTab::NewOnlyClick() {
+    m_overrideBox->setEnabled(!m_newOnlyBox->isChecked());
 }

@@ -1,9 +1,8 @@
 // Noticing the reader being plugged in or removed while the window is open, without the user doing anything.
 #include "TForm1.h"
 
-#include "ReaderVolume.h"
-#include "SystemVolumes.h"
 #include "Utf8Text.h"
+#include "VolumeSource.h"
 
 #include <QAction>
 #include <QFile>
@@ -22,12 +21,12 @@ void TForm1::WatchForReader() {
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, look);
     timer->start(kReaderLookInterval);
-    // The kernel marks the mount table when it changes, so a reader is seen at once; the timer stays for volume
-    // sources that give no such sign.
-    if (dynamic_cast<const SystemVolumes*>(m_volumes.get()) != nullptr) {
-        auto* mounts = new QFile("/proc/self/mounts", this);
-        if (mounts->open(QIODevice::ReadOnly)) {
-            auto* changed = new QSocketNotifier(mounts->handle(), QSocketNotifier::Exception, mounts);
+    // Where the volume source gives a sign of change, a reader is seen at once; the timer stays for sources that give
+    // none.
+    if (const std::filesystem::path signal = m_volumes->ChangeSignalFile(); !signal.empty()) {
+        auto* watched = new QFile(FromPath(signal), this);
+        if (watched->open(QIODevice::ReadOnly)) {
+            auto* changed = new QSocketNotifier(watched->handle(), QSocketNotifier::Exception, watched);
             connect(changed, &QSocketNotifier::activated, this, look);
         }
     }

@@ -4,18 +4,16 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 
+class BookListTab;
+class OptionsTab;
 class QAction;
-class QCheckBox;
-class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
-class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
@@ -24,9 +22,6 @@ class QPushButton;
 class QTabWidget;
 class VolumeSource;
 class WindowProgress;
-
-// The separator's UTF-8 bytes, each as "#" and its decimal value: a tab gives "#9".
-QString SeparatorCodes(const QString& separator);
 
 // The program's one window: three lists of the loaded database, the options, the SQL console, and the menus that
 // load a database and open folders.
@@ -44,8 +39,6 @@ public:
     // The program's arguments: a database named after the program's own name is loaded once the event loop runs, so
     // that its errors reach the error display like any other.
     void OpenArguments(const QStringList& arguments);
-    // The menu a right click on the list's selected row opens; empty when no row is selected.
-    std::unique_ptr<QMenu> RowMenu(QListWidget* list);
 
     const TSortedStringList& Volumes() const { return m_library.Index().Volumes; }
     const TSortedStringList& TitlePairs() const { return m_library.Index().TitlePairs; }
@@ -60,51 +53,16 @@ public:
     QString ReaderDrive;        // root of the reader's volume; empty when none was found
     QString ReaderDatabasePath; // the database on the reader, as last found
 
-    // Widgets, named as their object names.
+    // Widgets, named as their object names. The list tabs and the options tab hold their own.
     QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
-    QWidget* TabSheet4 = nullptr;
-    QWidget* TabSheet5 = nullptr;
-    QLabel* TntLabel4 = nullptr;
-    QLineEdit* TntEdit1 = nullptr;
-    QCheckBox* TntCheckBox1 = nullptr;
-    QPushButton* TntButton1 = nullptr;
-    QListWidget* TntListBox1 = nullptr;
-    QLabel* TntLabel10 = nullptr;
-    QLabel* TntLabel1 = nullptr;
-    QLabel* TntLabel3 = nullptr;
-    QLineEdit* TntEdit2 = nullptr;
-    QListWidget* TntListBox2 = nullptr;
-    QCheckBox* TntCheckBox2 = nullptr;
-    QPushButton* TntButton2 = nullptr;
-    QLabel* TntLabel2 = nullptr;
-    QLabel* TntLabel11 = nullptr;
-    QLabel* TntLabel9 = nullptr;
-    QListWidget* TntListBox3 = nullptr;
-    QLineEdit* TntEdit4 = nullptr;
-    QCheckBox* TntCheckBox6 = nullptr;
-    QPushButton* TntButton3 = nullptr;
-    QLabel* TntLabel7 = nullptr;
-    QLabel* TntLabel8 = nullptr;
-    QLabel* TntLabel5 = nullptr;
-    QLineEdit* TntEdit3 = nullptr;
-    QLabel* Label1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* TntCheckBox3 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QCheckBox* CheckBox3 = nullptr;      // "skip deleted highlights"
-    QCheckBox* CheckBox4 = nullptr;      // "chapter titles from table of contents"
-    QLabel* Label2 = nullptr;            // "export format"
-    QComboBox* ComboBox1 = nullptr;      // text, Markdown, JSON, CSV
-    QCheckBox* CheckBox5 = nullptr;      // "back up the reader's database when it is connected"
-    QCheckBox* CheckBox6 = nullptr;      // "export only new highlights"
-    QPushButton* TabButton = nullptr;    // puts a TAB into the separator
-    QPushButton* ResetButton = nullptr;  // "reset options"
-    QLabel* DatabasePathLabel = nullptr; // which database is loaded
+    BookListTab* TabSheet1 = nullptr; // "file names"
+    BookListTab* TabSheet2 = nullptr; // "book titles"
+    BookListTab* TabSheet3 = nullptr; // "authors"
+    OptionsTab* TabSheet4 = nullptr;
+    QWidget* TabSheet5 = nullptr; // "execSQL"
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
+    QLabel* DatabasePathLabel = nullptr; // which database is loaded
     QLabel* TntLabel6 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QMenu* loaddatabase1 = nullptr;
@@ -127,7 +85,6 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -145,6 +102,7 @@ private:
     // Runs work on a thread of its own while the window paints its progress and hears a close request, but takes no
     // other input; returns when the work is done, with its exception.
     void RunInBackground(const std::function<void(ProgressReporter&)>& work);
+    std::array<BookListTab*, 3> ListTabs() const { return {TabSheet1, TabSheet2, TabSheet3}; }
 
     // "load database" and "open folders"
     void loaddatabase1Click();
@@ -169,44 +127,20 @@ private:
     // The copy of the reader's database that the program folder may hold.
     QString ProgramDatabaseCopy() const;
 
-    // list tabs
-    void TntListBox1Click();
-    void TntListBox2Click();
-    void TntListBox3Click();
-    void TntEdit1Change();
-    void TntEdit2Change();
-    void TntEdit4Change();
-    void TntButton1Click();
-    void TntButton2Click();
-    void TntButton3Click();
-    void TntListBox1DbnalClick();
-    void TntListBox2DblClick();
-    void TntListBox3DblClick();
-    void SearchList(QListWidget* list, const QLineEdit* edit, const QCheckBox* caseBox, int startRow,
-                    void (TForm1::*click)());
-    static bool IsShiftDown();
-    // The volume id of the list's selected row, byte for byte from the index; none when no row is selected.
-    std::optional<std::string> SelectedVolumeId(const QListWidget* list) const;
-    void ShowRowMenu(QListWidget* list, const QPoint& at);
+    // what the list tabs ask of the window
     // "find next" on the list tab in front, as F3 asks.
     void FindNextOnCurrentTab();
-    void ExportOrRepair(const std::string& volumeId);
+    // A search that found nothing says so in the status, until the next one finds a row.
+    void ShowSearchOutcome(bool found);
     void ExportVolume(const std::string& volumeId);
     void ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target);
     void RepairContentIds(const std::string& volumeId);
-    ExportOptions CurrentExportOptions() const;
-    ReadingOptions CurrentReadingOptions() const;
     void exportallbooks1Click();
     void exportnewhighlights1Click();
     void ExportAll(const ExportOptions& options);
 
-    // options tab and console
-    void TntEdit3Change();
-    void CheckBox2Click();
-    void CheckBox6Click();
+    // the console
     void Button2Click();
-    void TabButtonClick();
-    void SetDefaultOptions(); // "reset options"
 
     // what is remembered between runs
     void RestoreSettings();

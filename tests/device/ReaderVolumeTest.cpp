@@ -44,4 +44,11 @@ TEST(SystemVolumesTest, ListsEveryMountedVolumeInRootOrder) {
         std::is_sorted(volumes.begin(), volumes.end(), [](const auto& a, const auto& b) { return a.root < b.root; }));
 }
 
+// The window watches this file to see a reader the moment it is mounted.
+TEST(SystemVolumesTest, SignalsChangesThroughAFileThatCanBeWatched) {
+    const std::filesystem::path signal = SystemVolumes().ChangeSignalFile();
+    QFile file(QFile::decodeName(QByteArray::fromStdString(signal.string())));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << signal;
+}
+
 } // namespace

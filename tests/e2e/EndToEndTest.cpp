@@ -1,6 +1,7 @@
 // Exports along the whole road in a real X server: the database named as the program's argument, a row with a long
 // id chosen with the mouse and exported with Enter; then the database chosen with the mouse in the "load database"
 // menu and a row double-clicked. The details of each step are the widget tests'.
+#include "BookListTab.h"
 #include "MessageBoxes.h"
 #include "OpenedUrls.h"
 #include "ReaderDatabase.h"
@@ -47,15 +48,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const int width = form.width();
         form.OpenArguments({"marvik", program.filePath("KoboReader.sqlite")});
-        QTRY_COMPARE(form.TntListBox1->count(), 2);
+        QTRY_COMPARE(form.TabSheet1->List()->count(), 2);
         QCOMPARE(form.findChild<QLabel*>("TntLabel6")->text(), QString("database loaded: 2 books"));
         // On "book titles" the label under the list shows the selected book's id.
         form.PageControl1->setCurrentWidget(form.TabSheet2);
-        QListWidget* titles = form.TntListBox2;
+        QListWidget* titles = form.TabSheet2->List();
         const QListWidgetItem* longRow = titles->findItems("Long", Qt::MatchExactly).value(0);
         QVERIFY(longRow != nullptr);
         QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, titles->visualItemRect(longRow).center());
-        QCOMPARE(form.TntLabel11->text(), QString::fromStdString(longId));
+        QCOMPARE(form.TabSheet2->LowerLabel()->text(), QString::fromStdString(longId));
         QTest::qWait(100);
         QCOMPARE(form.width(), width);
         QTest::keyClick(titles, Qt::Key_Return);
@@ -71,7 +72,7 @@ private slots:
                           form.loaddatabase1->actionGeometry(form.fromprogrampath1).center());
         QTRY_COMPARE(form.TntLabel6->text(), QString("database loaded: 2 books"));
         form.PageControl1->setCurrentWidget(form.TabSheet3);
-        QListWidget* authors = form.TntListBox3;
+        QListWidget* authors = form.TabSheet3->List();
         const QPoint row = authors->visualItemRect(authors->item(0)).center(); // "Some Author" before "Writer"
         QTest::mousePress(authors->viewport(), Qt::LeftButton, {}, row);
         QTest::mouseRelease(authors->viewport(), Qt::LeftButton, {}, row);
@@ -98,8 +99,8 @@ private slots:
             library.Close();
             form.LoadDatabase(program.filePath("library.sqlite"));
             form.PageControl1->setCurrentWidget(form.TabSheet1);
-            form.TntListBox1->setCurrentRow(form.TntListBox1->count() - 1);
-            QTest::keyClick(form.TntListBox1, Qt::Key_Return);
+            form.TabSheet1->List()->setCurrentRow(form.TabSheet1->List()->count() - 1);
+            QTest::keyClick(form.TabSheet1->List(), Qt::Key_Return);
             QTest::qWait(200);
             QVERIFY(form.screen()->grabWindow(form.winId()).save(screenshot));
         }

@@ -1,9 +1,11 @@
 // The window on the offscreen platform, under the program's own application object: start-up, loading through the
 // menu and by drop, the menus with handed-in volumes, the list tabs, the options, the console and the error display.
 // Real databases and files; the file browser is a stand-in on the test's own session bus.
+#include "BookListTab.h"
 #include "ErrorDisplay.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
+#include "OptionsTab.h"
 #include "OpenedUrls.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
@@ -184,15 +186,27 @@ private slots:
              {"TntLabel1", "TntLabel2", "TntLabel7", "TntLabel8", "TntLabel10", "TntLabel11", "TntLabel6"})
             QVERIFY2(form.findChild<QLabel*>(name)->text().isEmpty(), name);
         for (const char* name :
-             {"TntCheckBox1", "TntCheckBox2", "TntCheckBox6", "TntCheckBox3", "CheckBox3", "CheckBox4"})
+             {"TntCheckBox1", "TntCheckBox2", "TntCheckBox6", "TntCheckBox3", "skipDeletedBox", "chapterTitlesBox"})
             QVERIFY2(form.findChild<QCheckBox*>(name)->isChecked(), name);
+        // Every described widget is found by its name, whichever part of the window holds it.
+        for (const char* name :
+             {"PageControl1", "TabSheet1",   "TntLabel4",    "TntEdit1",  "TntCheckBox1", "TntButton1",  "TntListBox1",
+              "TntLabel10",   "TntLabel1",   "TabSheet2",    "TntLabel3", "TntEdit2",     "TntListBox2", "TntCheckBox2",
+              "TntButton2",   "TntLabel2",   "TntLabel11",   "TabSheet3", "TntLabel9",    "TntListBox3", "TntEdit4",
+              "TntCheckBox6", "TntButton3",  "TntLabel7",    "TntLabel8", "TabSheet4",    "TntLabel5",   "TntEdit3",
+              "Label1",       "CheckBox1",   "TntCheckBox3", "CheckBox2", "TabSheet5",    "Memo1",       "Button2",
+              "TntLabel6",    "ProgressBar1"})
+            QVERIFY2(form.findChild<QWidget*>(name) != nullptr, name);
+        QCOMPARE(form.findChild<QLabel*>("TntLabel4")->text(), QString("find:"));
+        QCOMPARE(form.findChild<QLabel*>("TntLabel9")->text(), QString("find"));
         QVERIFY(!form.findChild<QCheckBox*>("CheckBox1")->isChecked());
         QVERIFY(!form.findChild<QCheckBox*>("CheckBox2")->isChecked());
         QVERIFY(!form.findChild<QPushButton*>("Button2")->isEnabled());
         QCOMPARE(form.findChild<QLineEdit*>("TntEdit3")->text(), QString("\t"));
         QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QString("#9"));
-        QVERIFY(form.TntLabel5->geometry().right() < form.TntEdit3->x()); // the separator's label is not covered
-        QCOMPARE(form.ComboBox1->currentIndex(), 0);
+        QVERIFY(form.TabSheet4->TntLabel5()->geometry().right() <
+                form.TabSheet4->TntEdit3()->x()); // the separator's label is not covered
+        QCOMPARE(form.TabSheet4->ExportFormatBox()->currentIndex(), 0);
         QCOMPARE(form.size(), QSize(590, 412));
         QCOMPARE(form.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QVERIFY(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText().isEmpty());
@@ -215,10 +229,11 @@ private slots:
     void loadingThroughTheMenuFillsTheListsInOrder() {
         TForm1& f = *m_form;
         // A path that names no file empties everything, and the loaded path stays.
-        f.TntListBox1->setCurrentRow(0);
+        f.TabSheet1->List()->setCurrentRow(0);
         f.LoadDatabase(m_program->filePath("gone.sqlite"));
-        QVERIFY(Rows(f.TntListBox1).isEmpty() && Rows(f.TntListBox2).isEmpty() && Rows(f.TntListBox3).isEmpty());
-        QVERIFY(f.TntLabel1->text().isEmpty() && f.Volumes().Empty());
+        QVERIFY(Rows(f.TabSheet1->List()).isEmpty() && Rows(f.TabSheet2->List()).isEmpty() &&
+                Rows(f.TabSheet3->List()).isEmpty());
+        QVERIFY(f.TabSheet1->LowerLabel()->text().isEmpty() && f.Volumes().Empty());
         QCOMPARE(f.DatabasePath(), m_database);
         QCOMPARE(f.DatabasePathLabel->text(), "database: " + m_database);
         QCOMPARE(f.TntLabel6->text(), "database file not found: " + m_program->filePath("gone.sqlite"));
@@ -228,11 +243,11 @@ private slots:
         QVERIFY(f.fromprogrampath1->isEnabled());
         QCOMPARE(f.fromprogrampath1->text(), "from program folder (" + f.ProgramFolder + "KoboReader.sqlite)");
         f.fromprogrampath1->trigger();
-        QCOMPARE(Rows(f.TntListBox1),
+        QCOMPARE(Rows(f.TabSheet1->List()),
                  QStringList({"/mnt/onboard/autumn tales.epub", "/mnt/onboard/Broken.kepub.epub",
                               "/mnt/onboard/Sea/A Winter Voyage.epub", QString::fromStdString(kKniga)}));
-        QCOMPARE(Rows(f.TntListBox2), QStringList({"Autumn Tales", "Broken", "A Winter Voyage"}));
-        QCOMPARE(Rows(f.TntListBox3),
+        QCOMPARE(Rows(f.TabSheet2->List()), QStringList({"Autumn Tales", "Broken", "A Winter Voyage"}));
+        QCOMPARE(Rows(f.TabSheet3->List()),
                  QStringList({"Zed Writer", "Some Author", "Some Author", "\u0410\u0432\u0442\u043E\u0440"}));
         QCOMPARE(f.TntLabel6->text(), QString("database loaded: 4 books"));
     }
@@ -260,7 +275,7 @@ private slots:
         MakeLibrary(first);
         Drop(m_form.get(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(notes)});
         QCOMPARE(m_form->DatabasePath(), first);
-        QCOMPARE(m_form->TntListBox1->count(), 4);
+        QCOMPARE(m_form->TabSheet1->List()->count(), 4);
         QCOMPARE(m_form->TntLabel6->text(), QString("database loaded: 4 books"));
         QCOMPARE(m_boxes.size(), 1);
     }
@@ -322,65 +337,65 @@ private slots:
 
     void selectionFillsTheLabels() {
         TForm1& f = *m_form;
-        f.TntListBox1->setCurrentRow(2);
-        QCOMPARE(f.TntLabel10->text(), QString("Some Author"));
-        QCOMPARE(f.TntLabel1->text(), QString("A Winter Voyage"));
-        f.TntListBox1->setCurrentRow(3);
-        QCOMPARE(f.TntLabel10->text(), QString("\u0410\u0432\u0442\u043E\u0440"));
-        QVERIFY(f.TntLabel1->text().isEmpty()); // a volume without a title pair
-        f.TntListBox2->setCurrentRow(0);
-        QCOMPARE(f.TntLabel2->text(), QString("Zed Writer"));
-        QCOMPARE(f.TntLabel11->text(), QString::fromStdString(kAutumn));
-        f.TntListBox3->setCurrentRow(1);
-        QCOMPARE(f.TntLabel7->text(), QString("Broken"));
-        QCOMPARE(f.TntLabel8->text(), QString::fromStdString(kBroken));
+        f.TabSheet1->List()->setCurrentRow(2);
+        QCOMPARE(f.TabSheet1->UpperLabel()->text(), QString("Some Author"));
+        QCOMPARE(f.TabSheet1->LowerLabel()->text(), QString("A Winter Voyage"));
+        f.TabSheet1->List()->setCurrentRow(3);
+        QCOMPARE(f.TabSheet1->UpperLabel()->text(), QString("\u0410\u0432\u0442\u043E\u0440"));
+        QVERIFY(f.TabSheet1->LowerLabel()->text().isEmpty()); // a volume without a title pair
+        f.TabSheet2->List()->setCurrentRow(0);
+        QCOMPARE(f.TabSheet2->UpperLabel()->text(), QString("Zed Writer"));
+        QCOMPARE(f.TabSheet2->LowerLabel()->text(), QString::fromStdString(kAutumn));
+        f.TabSheet3->List()->setCurrentRow(1);
+        QCOMPARE(f.TabSheet3->UpperLabel()->text(), QString("Broken"));
+        QCOMPARE(f.TabSheet3->LowerLabel()->text(), QString::fromStdString(kBroken));
     }
 
     void searchAsYouTypeAndFindNext() {
         TForm1& f = *m_form;
-        QLineEdit* edit = f.TntEdit1;
+        QLineEdit* edit = f.TabSheet1->SearchEdit();
         QTest::keyClicks(edit, "Tales");
-        QCOMPARE(f.TntListBox1->currentRow(), -1); // case matters while the box is ticked
-        f.TntCheckBox1->setChecked(false);
+        QCOMPARE(f.TabSheet1->List()->currentRow(), -1); // case matters while the box is ticked
+        f.TabSheet1->CaseBox()->setChecked(false);
         edit->clear();
         QTest::keyClicks(edit, "tales");
-        QCOMPARE(f.TntListBox1->currentRow(), 0);
-        QCOMPARE(f.TntLabel1->text(), QString("Autumn Tales"));
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 0);
+        QCOMPARE(f.TabSheet1->LowerLabel()->text(), QString("Autumn Tales"));
         QTest::keyClicks(edit, "xyz");
-        QCOMPARE(f.TntListBox1->currentRow(), 0); // typing past the last match keeps the selection
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 0); // typing past the last match keeps the selection
         QCOMPARE(f.TntLabel6->text(), QString("not found"));
 
         edit->setText("onboard/S");
-        QCOMPARE(f.TntListBox1->currentRow(), 2);
-        QCOMPARE(f.TntLabel1->text(), QString("A Winter Voyage"));
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 2);
+        QCOMPARE(f.TabSheet1->LowerLabel()->text(), QString("A Winter Voyage"));
         QVERIFY(f.TntLabel6->text().isEmpty());
         edit->setText("onboard/");
-        QCOMPARE(f.TntListBox1->currentRow(), 0); // typing searches from the top again
-        QTest::mouseClick(f.TntButton1, Qt::LeftButton);
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 0); // typing searches from the top again
+        QTest::mouseClick(f.TabSheet1->FindNextButton(), Qt::LeftButton);
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(f.TntListBox1->currentRow(), 2);
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 2);
         f.PageControl1->setCurrentWidget(f.TabSheet1);
         f.show();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTest::keyClick(&f, Qt::Key_F3);
-        QCOMPARE(f.TntListBox1->currentRow(), 3);
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 3);
         QTest::keyClick(edit, Qt::Key_Enter);
-        QCOMPARE(f.TntListBox1->currentRow(), 0); // after the last match, the first
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 0); // after the last match, the first
         edit->clear();
-        QCOMPARE(f.TntListBox1->currentRow(), 0); // an empty needle matches nothing
+        QCOMPARE(f.TabSheet1->List()->currentRow(), 0); // an empty needle matches nothing
 
         // A case box takes effect at the next search; "find next" with nothing selected starts at the first row.
-        QTest::keyClicks(f.TntEdit4, "writ");
-        f.TntCheckBox6->setChecked(false);
-        QCOMPARE(f.TntListBox3->currentRow(), -1);
-        QTest::mouseClick(f.TntButton3, Qt::LeftButton);
-        QCOMPARE(f.TntListBox3->currentItem()->text(), QString("Zed Writer"));
-        QCOMPARE(f.TntLabel8->text(), QString::fromStdString(kAutumn));
+        QTest::keyClicks(f.TabSheet3->SearchEdit(), "writ");
+        f.TabSheet3->CaseBox()->setChecked(false);
+        QCOMPARE(f.TabSheet3->List()->currentRow(), -1);
+        QTest::mouseClick(f.TabSheet3->FindNextButton(), Qt::LeftButton);
+        QCOMPARE(f.TabSheet3->List()->currentItem()->text(), QString("Zed Writer"));
+        QCOMPARE(f.TabSheet3->LowerLabel()->text(), QString::fromStdString(kAutumn));
     }
 
     void doubleClickOnEveryTabWritesTheNextNumberedFileAndShowsIt() {
         TForm1& f = *m_form;
-        for (QListWidget* list : {f.TntListBox1, f.TntListBox2, f.TntListBox3}) {
+        for (QListWidget* list : {f.TabSheet1->List(), f.TabSheet2->List(), f.TabSheet3->List()}) {
             list->setCurrentRow(2); // the Winter book's row on every tab
             DoubleClick(list);
         }
@@ -398,12 +413,12 @@ private slots:
         // The options are read at the double-click; the separator's UTF-8 bytes show beside it.
         for (const auto& [separator, codes] : QList<QPair<QString, QString>>{
                  {"", ""}, {"\U0001F600", "#240#159#152#128"}, {", ", "#44#32"}, {"\u00e9", "#195#169"}}) {
-            f.TntEdit3->setText(separator);
-            QCOMPARE(f.Label1->text(), codes);
+            f.TabSheet4->TntEdit3()->setText(separator);
+            QCOMPARE(f.TabSheet4->Label1()->text(), codes);
         }
-        f.TntCheckBox3->setChecked(false);
-        f.CheckBox1->setChecked(true);
-        DoubleClick(f.TntListBox1);
+        f.TabSheet4->TntCheckBox3()->setChecked(false);
+        f.TabSheet4->CheckBox1()->setChecked(true);
+        DoubleClick(f.TabSheet1->List());
         QCOMPARE(FileBytes(stem + ".txt"), QByteArray(">>>Title: A Winter Voyage\r\n>>>Author: Some Author\r\n"
                                                       ">>>SECTION: Chapter One\r\n"
                                                       "It was cold that morning.\xC3\xA9good opening\r\n"
@@ -414,13 +429,13 @@ private slots:
         QCOMPARE(m_manager.shown.last(), Shown(stem + ".txt"));
 
         // Enter on a row exports it too, in the format the options name.
-        f.ComboBox1->setCurrentIndex(static_cast<int>(ExportFormat::Csv));
-        QTest::keyClick(f.TntListBox1, Qt::Key_Return);
+        f.TabSheet4->ExportFormatBox()->setCurrentIndex(static_cast<int>(ExportFormat::Csv));
+        QTest::keyClick(f.TabSheet1->List(), Qt::Key_Return);
         QCOMPARE(m_manager.shown.last(), Shown(m_program->filePath("results/A Winter Voyage - Some Author.csv")));
 
         // A loaded file that has gone makes a double-click write nothing, and say so.
         QFile::remove(m_database);
-        DoubleClick(f.TntListBox2);
+        DoubleClick(f.TabSheet2->List());
         QCOMPARE(m_manager.shown.size(), 5);
         QVERIFY(m_boxes.isEmpty());
         QCOMPARE(f.TntLabel6->text(), QString("nothing exported: the database file is gone"));
@@ -428,9 +443,9 @@ private slots:
 
     void shiftDoubleClickProposesRepairsAndTheConsoleRunsLineByLine() {
         TForm1& f = *m_form;
-        f.TntListBox1->setCurrentRow(1);
-        DoubleClick(f.TntListBox1, Qt::ShiftModifier);
-        DoubleClick(f.TntListBox1, Qt::ShiftModifier);
+        f.TabSheet1->List()->setCurrentRow(1);
+        DoubleClick(f.TabSheet1->List(), Qt::ShiftModifier);
+        DoubleClick(f.TabSheet1->List(), Qt::ShiftModifier);
         const auto repair = [](const std::string& n) {
             return QString::fromStdString("UPDATE Bookmark SET ContentID=\"" + kBroken +
                                           "!!ch1.html\" WHERE ContentID=\"" + kBroken + "!!ch1.html#frag" + n + "\";");
@@ -440,7 +455,7 @@ private slots:
         QVERIFY(QDir(m_program->filePath("results")).isEmpty());
 
         QVERIFY(!f.Button2->isEnabled());
-        f.CheckBox2->setChecked(true);
+        f.TabSheet4->CheckBox2()->setChecked(true);
         QVERIFY(f.Button2->isEnabled());
         QTest::mouseClick(f.Button2, Qt::LeftButton);
         QVERIFY(m_boxes.isEmpty());
@@ -468,7 +483,7 @@ private slots:
         QVERIFY(m_boxes[0].text.startsWith("Error executing SQL.\nError [1]: SQL error or missing database.\n"));
         QCOMPARE(Count(m_database, "SELECT count(*) FROM t"), 3); // rolled back, and no lock left behind:
         QVERIFY_THROWS_NO_EXCEPTION(TSQLiteDatabase(m_database.toStdString()).ExecSQL("INSERT INTO t VALUES (7)"));
-        f.CheckBox2->setChecked(false);
+        f.TabSheet4->CheckBox2()->setChecked(false);
         QVERIFY(!f.Button2->isEnabled());
     }
 
@@ -480,9 +495,9 @@ private slots:
         }
         TForm1& f = *m_form;
         f.LoadDatabase(current);
-        QCOMPARE(f.TntListBox1->count(), 3); // the book whose bookmarks were all deleted is left out
+        QCOMPARE(f.TabSheet1->List()->count(), 3); // the book whose bookmarks were all deleted is left out
 
-        f.CheckBox1->setChecked(true);
+        f.TabSheet4->CheckBox1()->setChecked(true);
         const QDir results(m_program->filePath("results"));
         QVERIFY(results.mkpath("Book.epub.annotations.txt")); // a folder where the plain book's file belongs
         f.exportallbooks1->trigger();
@@ -497,12 +512,12 @@ private slots:
         QCOMPARE(f.TntLabel6->text(), QString("2 books written, 1 failed"));
 
         // Unticked, the two reading options give back the older reading, at the next load and export.
-        f.CheckBox3->setChecked(false);
-        f.CheckBox4->setChecked(false);
+        f.TabSheet4->SkipDeletedBox()->setChecked(false);
+        f.TabSheet4->ChapterTitlesBox()->setChecked(false);
         f.LoadDatabase(current);
-        QCOMPARE(f.TntListBox1->count(), 4);
-        f.TntListBox1->setCurrentRow(2); // the kepub book
-        DoubleClick(f.TntListBox1);
+        QCOMPARE(f.TabSheet1->List()->count(), 4);
+        f.TabSheet1->List()->setCurrentRow(2); // the kepub book
+        DoubleClick(f.TabSheet1->List());
         const QByteArray old = FileBytes(results.filePath("The Art of War.kepub.epub.annotations.txt"));
         QVERIFY(old.contains(">>>SECTION: epub/text/chapter-1.xhtml\r\n"));
         QVERIFY(old.contains("A deleted highlight."));
@@ -521,15 +536,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         const int width = f.width();
         f.LoadDatabase(m_program->filePath("long.sqlite"));
-        for (QListWidget* list : {f.TntListBox1, f.TntListBox2, f.TntListBox3})
+        for (QListWidget* list : {f.TabSheet1->List(), f.TabSheet2->List(), f.TabSheet3->List()})
             list->setCurrentRow(0);
         f.PageControl1->setCurrentWidget(f.TabSheet2);
         QApplication::processEvents();
         QCOMPARE(f.width(), width);
         QVERIFY(f.minimumSizeHint().width() <= width);
-        QCOMPARE(f.TntLabel11->text(), QString::fromStdString(longId));
-        f.TntLabel11->repaint();
-        QCOMPARE(f.TntLabel11->toolTip(), QString::fromStdString(longId));
+        QCOMPARE(f.TabSheet2->LowerLabel()->text(), QString::fromStdString(longId));
+        f.TabSheet2->LowerLabel()->repaint();
+        QCOMPARE(f.TabSheet2->LowerLabel()->toolTip(), QString::fromStdString(longId));
         QVERIFY(f.TntLabel6->width() >= f.TntLabel6->fontMetrics().horizontalAdvance("extracting annotations"));
 
         // With nothing listed, "export all books" says so and does nothing else.
@@ -541,10 +556,10 @@ private slots:
 
     void rowMenuFileDialogAboutAndQuit() {
         TForm1& f = *m_form;
-        f.TntListBox2->setCurrentRow(-1);
-        QVERIFY(f.RowMenu(f.TntListBox2) == nullptr);
-        f.TntListBox2->setCurrentRow(1); // Broken
-        const std::unique_ptr<QMenu> menu = f.RowMenu(f.TntListBox2);
+        f.TabSheet2->List()->setCurrentRow(-1);
+        QVERIFY(f.TabSheet2->RowMenu() == nullptr);
+        f.TabSheet2->List()->setCurrentRow(1); // Broken
+        const std::unique_ptr<QMenu> menu = f.TabSheet2->RowMenu();
         QCOMPARE(menu->actions().size(), 3);
         menu->actions()[2]->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(kBroken));
@@ -553,7 +568,7 @@ private slots:
         menu->actions()[0]->trigger();
         QCOMPARE(m_manager.shown,
                  QStringList{Shown(m_program->filePath("results/Broken.kepub.epub.annotations_0000.txt"))});
-        QTest::keyClick(f.TntListBox2, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(f.TabSheet2->List(), Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(f.Memo1->toPlainText().count("UPDATE"), 4);
 
         // "open database file..." starts on the reader when one is there.
@@ -571,15 +586,15 @@ private slots:
         QTest::keySequence(&withReader, QKeySequence::Open);
         SetOpenFileHandler({});
         QCOMPARE(asked.folder, disk.filePath(".kobo"));
-        QCOMPARE(withReader.TntListBox1->count(), 4);
+        QCOMPARE(withReader.TabSheet1->List()->count(), 4);
 
         // The last database is offered, not loaded, at the next start.
         TForm1 next(m_program->path());
-        QCOMPARE(next.TntListBox1->count(), 0);
+        QCOMPARE(next.TabSheet1->List()->count(), 0);
         emit next.loaddatabase1->aboutToShow();
         QCOMPARE(next.openlastdatabase1->text(), "open last database (" + m_database + ")");
         next.openlastdatabase1->trigger();
-        QCOMPARE(next.TntListBox1->count(), 4);
+        QCOMPARE(next.TabSheet1->List()->count(), 4);
 
         next.about1->trigger();
         QCOMPARE(m_boxes.size(), 1);
@@ -612,7 +627,7 @@ private slots:
         // Plugged in again unchanged: no second copy. Unticked, no backup at all.
         volumes->mounted = {{disk.path().toStdString(), "KOBOeReader"}};
         QTRY_VERIFY_WITH_TIMEOUT(f.TntLabel6->text().contains("; backup unchanged: "), 10000);
-        f.CheckBox5->setChecked(false);
+        f.TabSheet4->BackupOnConnectBox()->setChecked(false);
         volumes->mounted.clear();
         QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("reader disconnected"), 10000);
         fixture::ReaderDatabase(disk.filePath(".kobo/KoboReader.sqlite").toStdString(),
@@ -632,10 +647,10 @@ private slots:
         QCOMPARE(f.TntLabel6->text(), QString("7 new highlights in 4 books"));
         f.exportnewhighlights1->trigger();
         QCOMPARE(f.TntLabel6->text(), QString("no new highlights"));
-        f.CheckBox6->setChecked(true);
-        QVERIFY(!f.CheckBox1->isEnabled()); // a file of new highlights never replaces one
-        f.TntListBox1->setCurrentRow(2);
-        QTest::keyClick(f.TntListBox1, Qt::Key_Return);
+        f.TabSheet4->NewOnlyBox()->setChecked(true);
+        QVERIFY(!f.TabSheet4->CheckBox1()->isEnabled()); // a file of new highlights never replaces one
+        f.TabSheet1->List()->setCurrentRow(2);
+        QTest::keyClick(f.TabSheet1->List(), Qt::Key_Return);
         QCOMPARE(f.TntLabel6->text(), QString("no new highlights"));
         f.exportallbooks1->trigger(); // the box makes "export all books" new-only too
         QCOMPARE(f.TntLabel6->text(), QString("no new highlights"));
@@ -644,32 +659,33 @@ private slots:
 
     void optionsPlaceAndTabAreRememberedUntilReset() {
         TForm1& f = *m_form;
-        f.TntEdit3->setText("x");
-        QTest::keyClicks(f.TntEdit3, "\\ty"); // a TAB typed as \t
-        QCOMPARE(f.TntEdit3->text(), QString("x\ty"));
-        QTest::mouseClick(f.TabButton, Qt::LeftButton);
-        QCOMPARE(f.Label1->text(), QString("#120#9#121#9"));
-        f.ComboBox1->setCurrentIndex(2);
-        for (QCheckBox* box : {f.CheckBox1, f.TntCheckBox3, f.CheckBox2, f.CheckBox3, f.CheckBox4})
+        f.TabSheet4->TntEdit3()->setText("x");
+        QTest::keyClicks(f.TabSheet4->TntEdit3(), "\\ty"); // a TAB typed as \t
+        QCOMPARE(f.TabSheet4->TntEdit3()->text(), QString("x\ty"));
+        QTest::mouseClick(f.TabSheet4->TabButton(), Qt::LeftButton);
+        QCOMPARE(f.TabSheet4->Label1()->text(), QString("#120#9#121#9"));
+        f.TabSheet4->ExportFormatBox()->setCurrentIndex(2);
+        for (QCheckBox* box : {f.TabSheet4->CheckBox1(), f.TabSheet4->TntCheckBox3(), f.TabSheet4->CheckBox2(),
+                               f.TabSheet4->SkipDeletedBox(), f.TabSheet4->ChapterTitlesBox()})
             box->toggle();
         f.PageControl1->setCurrentWidget(f.TabSheet4);
         f.setGeometry(40, 50, 700, 500);
         f.close();
 
         TForm1 again(m_program->path());
-        QCOMPARE(again.TntEdit3->text(), QString("x\ty\t"));
-        QCOMPARE(again.ComboBox1->currentIndex(), 2);
-        QVERIFY(again.CheckBox1->isChecked() && !again.TntCheckBox3->isChecked() && !again.CheckBox3->isChecked() &&
-                !again.CheckBox4->isChecked());
-        QVERIFY(!again.CheckBox2->isChecked()); // the console is armed anew each time
+        QCOMPARE(again.TabSheet4->TntEdit3()->text(), QString("x\ty\t"));
+        QCOMPARE(again.TabSheet4->ExportFormatBox()->currentIndex(), 2);
+        QVERIFY(again.TabSheet4->CheckBox1()->isChecked() && !again.TabSheet4->TntCheckBox3()->isChecked() &&
+                !again.TabSheet4->SkipDeletedBox()->isChecked() && !again.TabSheet4->ChapterTitlesBox()->isChecked());
+        QVERIFY(!again.TabSheet4->CheckBox2()->isChecked()); // the console is armed anew each time
         QCOMPARE(again.PageControl1->currentWidget(), again.TabSheet4);
         QCOMPARE(again.size(), QSize(700, 500));
 
-        QTest::mouseClick(again.ResetButton, Qt::LeftButton);
-        QCOMPARE(again.TntEdit3->text(), QString("\t"));
-        QCOMPARE(again.ComboBox1->currentIndex(), 0);
-        QVERIFY(!again.CheckBox1->isChecked() && again.TntCheckBox3->isChecked() && again.CheckBox3->isChecked() &&
-                again.CheckBox4->isChecked());
+        QTest::mouseClick(again.TabSheet4->ResetButton(), Qt::LeftButton);
+        QCOMPARE(again.TabSheet4->TntEdit3()->text(), QString("\t"));
+        QCOMPARE(again.TabSheet4->ExportFormatBox()->currentIndex(), 0);
+        QVERIFY(!again.TabSheet4->CheckBox1()->isChecked() && again.TabSheet4->TntCheckBox3()->isChecked() &&
+                again.TabSheet4->SkipDeletedBox()->isChecked() && again.TabSheet4->ChapterTitlesBox()->isChecked());
     }
 
     void longMessagesWrapWithinTheirBox() {

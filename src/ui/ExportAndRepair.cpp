@@ -1,0 +1,69 @@
+// What a row of the list tabs asks of the window: its volume's annotations written to a file, or its repair statements
+// added to the console; and the status of their searches.
+#include "TForm1.h"
+
+#include "BookListTab.h"
+#include "MessageBoxes.h"
+#include "OptionsTab.h"
+#include "ShellOpen.h"
+#include "Utf8Text.h"
+#include "WindowProgress.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+namespace {
+
+constexpr QLatin1String kNotFound("not found");
+
+} // namespace
+
+void TForm1::FindNextOnCurrentTab() {
+    if (auto* tab = qobject_cast<BookListTab*>(PageControl1->currentWidget()))
+        tab->FindNext();
+}
+
+void TForm1::ShowSearchOutcome(bool found) {
+    if (!found)
+        ShowOutcome(kNotFound);
+    else if (TntLabel6->text() == kNotFound)
+        TntLabel6->clear();
+}
+
+void TForm1::ExportVolume(const std::string& volumeId) {
+    ExtractAnnotations(volumeId, m_library.ExportTarget(volumeId, ToPath(ResultsFolder()), TabSheet4->Export()));
+}
+
+void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
+    const ExportOptions options = TabSheet4->Export();
+    ExportResult result;
+    Reported("export failed", [&] { result = m_library.ExtractAnnotations(volumeId, target, options, *m_progress); });
+    switch (result.outcome) {
+    case ExportOutcome::NoDatabase:
+        ShowOutcome("nothing exported: the database file is gone");
+        break;
+    case ExportOutcome::Written:
+        ShowOutcome(Counted(result.highlights, options.newOnly ? "new highlight" : "highlight",
+                            options.newOnly ? "new highlights" : "highlights") +
+                    " written to " + FromPath(result.file.filename()));
+        OpenFolderAndSelect(FromPath(result.file));
+        break;
+    case ExportOutcome::NothingNew:
+        ShowOutcome("no new highlights");
+        break;
+    case ExportOutcome::Failed:
+        ShowOutcome("export failed");
+        ShowMessageBox(this, {MessageBoxRequest::Icon::None, "Marvik text extractor info", "something went wrong!"});
+        break;
+    }
+}
+
+void TForm1::RepairContentIds(const std::string& volumeId) {
+    std::vector<std::string> statements;
+    Reported("repair failed",
+             [&] { statements = m_library.RepairContentIds(volumeId, *m_progress, TabSheet4->Reading()); });
+    for (const std::string& statement : statements)
+        Memo1->appendPlainText(QString::fromUtf8(statement));
+    ShowOutcome(Counted(statements.size(), "repair statement", "repair statements") + " added to the console");
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ExportOptions.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSettings;
+
+// The separator's UTF-8 bytes, each as "#" and its decimal value: a tab gives "#9".
+QString SeparatorCodes(const QString& separator);
+
+// The "options" tab: what shapes a written file (separator, byte-order mark, replacing, format, only what is new),
+// how the reader's database is read, the backup on connecting a reader, and the switch that arms the SQL console.
+// The options live in the widgets and are read when an action starts, as the user left them.
+class OptionsTab : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit OptionsTab(QWidget* parent = nullptr);
+
+    ReadingOptions Reading() const;
+    ExportOptions Export() const;
+    bool BackUpOnConnect() const;
+    // "reset options": the options as the program starts without settings.
+    void SetDefaults();
+    // The options as the settings hold them; what they do not hold stays as it is.
+    void Restore(const QSettings& settings);
+    void Save(QSettings& settings) const;
+
+    QLabel* TntLabel5() const { return m_separatorLabel; }
+    QLineEdit* TntEdit3() const { return m_separatorEdit; }
+    QLabel* Label1() const { return m_separatorCodes; }
+    QCheckBox* CheckBox1() const { return m_overrideBox; }
+    QCheckBox* TntCheckBox3() const { return m_bomBox; }
+    QCheckBox* CheckBox2() const { return m_consoleBox; }
+    QPushButton* TabButton() const { return m_tabButton; }
+    QComboBox* ExportFormatBox() const { return m_exportFormatBox; }
+    QCheckBox* NewOnlyBox() const { return m_newOnlyBox; }
+    QCheckBox* BackupOnConnectBox() const { return m_backupOnConnectBox; }
+    QCheckBox* SkipDeletedBox() const { return m_skipDeletedBox; }
+    QCheckBox* ChapterTitlesBox() const { return m_chapterTitlesBox; }
+    QPushButton* ResetButton() const { return m_resetButton; }
+
+signals:
+    // "enable execSQL:execute" changed.
+    void ConsoleArmed(bool armed);
+
+private:
+    void TntEdit3Change();
+    void TabButtonClick();
+    void NewOnlyClick();
+
+    QLabel* m_separatorLabel;
+    QLineEdit* m_separatorEdit;
+    QPushButton* m_tabButton;
+    QLabel* m_separatorCodes;
+    QLabel* m_exportFormatLabel;
+    QComboBox* m_exportFormatBox;
+    QCheckBox* m_overrideBox;
+    QCheckBox* m_newOnlyBox;
+    QCheckBox* m_bomBox;
+    QCheckBox* m_backupOnConnectBox;
+    QCheckBox* m_consoleBox;
+    QCheckBox* m_skipDeletedBox;
+    QCheckBox* m_chapterTitlesBox;
+    QPushButton* m_resetButton;
+};
