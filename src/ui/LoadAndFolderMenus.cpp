@@ -25,6 +25,14 @@ QString KoboFolder(const QString& root) {
     return QDir(root).filePath(".kobo");
 }
 
+// An entry of "load database" offers its file only when the file is there, and then names it in its caption.
+bool OfferFile(QAction* entry, const QString& caption, const QString& file) {
+    const bool present = !file.isEmpty() && IsFile(file);
+    entry->setText(present ? caption + " (" + file + ")" : caption);
+    entry->setEnabled(present);
+    return present;
+}
+
 } // namespace
 
 QString TForm1::ProgramDatabaseCopy() const {
@@ -38,25 +46,10 @@ QString TForm1::FindReaderRoot() const {
 void TForm1::loaddatabase1Click() {
     ReaderDrive = FindReaderRoot();
     const QString onReader = ReaderDrive.isEmpty() ? QString() : FromPath(::ReaderDatabasePath(ToPath(ReaderDrive)));
-    if (!onReader.isEmpty() && IsFile(onReader)) {
+    if (OfferFile(fromMarvik1, "from Kobo Reader", onReader))
         ReaderDatabasePath = onReader;
-        fromMarvik1->setText("from Kobo Reader (" + onReader + ")");
-        fromMarvik1->setEnabled(true);
-    } else {
-        fromMarvik1->setText("from Kobo Reader");
-        fromMarvik1->setEnabled(false);
-    }
-    const QString copy = ProgramDatabaseCopy();
-    if (IsFile(copy)) {
-        fromprogrampath1->setText("from program folder (" + copy + ")");
-        fromprogrampath1->setEnabled(true);
-    } else {
-        fromprogrampath1->setText("from program folder");
-        fromprogrampath1->setEnabled(false);
-    }
-    const QString last = LastDatabase();
-    openlastdatabase1->setEnabled(IsFile(last));
-    openlastdatabase1->setText(IsFile(last) ? "open last database (" + last + ")" : QString("open last database"));
+    OfferFile(fromprogrampath1, "from program folder", ProgramDatabaseCopy());
+    OfferFile(openlastdatabase1, "open last database", LastDatabase());
 }
 
 // Starts where the database most likely is: on the reader, else beside the last one loaded, else at home.

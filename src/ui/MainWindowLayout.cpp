@@ -16,52 +16,20 @@
 
 namespace {
 
-// The three list tabs: the described names of their widgets, and what each shows of the index.
-constexpr BookListNames kFileNamesNames{.tab = "TabSheet1",
-                                        .findLabel = "TntLabel4",
-                                        .searchEdit = "TntEdit1",
-                                        .caseBox = "TntCheckBox1",
-                                        .findNext = "TntButton1",
-                                        .list = "TntListBox1",
-                                        .upperLabel = "TntLabel10",
-                                        .lowerLabel = "TntLabel1",
-                                        .findCaption = "find:",
-                                        .listFirst = true};
-constexpr BookListNames kBookTitlesNames{.tab = "TabSheet2",
-                                         .findLabel = "TntLabel3",
-                                         .searchEdit = "TntEdit2",
-                                         .caseBox = "TntCheckBox2",
-                                         .findNext = "TntButton2",
-                                         .list = "TntListBox2",
-                                         .upperLabel = "TntLabel2",
-                                         .lowerLabel = "TntLabel11",
-                                         .findCaption = "find:",
-                                         .listFirst = false};
-constexpr BookListNames kAuthorsNames{.tab = "TabSheet3",
-                                      .findLabel = "TntLabel9",
-                                      .searchEdit = "TntEdit4",
-                                      .caseBox = "TntCheckBox6",
-                                      .findNext = "TntButton3",
-                                      .list = "TntListBox3",
-                                      .upperLabel = "TntLabel7",
-                                      .lowerLabel = "TntLabel8",
-                                      .findCaption = "find",
-                                      .listFirst = true};
+// The three list tabs: the described names of their widgets (tab, "find" label, search edit, case box, "find next",
+// list, upper and lower label) and what each shows of the index.
+constexpr BookListNames kFileNamesNames{"TabSheet1",   "TntLabel4",  "TntEdit1",  "TntCheckBox1", "TntButton1",
+                                        "TntListBox1", "TntLabel10", "TntLabel1", "find:",        true};
+constexpr BookListNames kBookTitlesNames{"TabSheet2",   "TntLabel3", "TntEdit2",   "TntCheckBox2", "TntButton2",
+                                         "TntListBox2", "TntLabel2", "TntLabel11", "find:",        false};
+constexpr BookListNames kAuthorsNames{"TabSheet3",   "TntLabel9", "TntEdit4",  "TntCheckBox6", "TntButton3",
+                                      "TntListBox3", "TntLabel7", "TntLabel8", "find",         true};
 // "file names": a row is a volume id; above, its author, below, its title.
-constexpr BookListKind kFileNames{.rows = &LibraryIndex::Volumes,
-                                  .pairs = false,
-                                  .upperLookup = &LibraryIndex::AuthorPairs,
-                                  .lowerLookup = &LibraryIndex::TitlePairs};
+constexpr BookListKind kFileNames{&LibraryIndex::Volumes, false, &LibraryIndex::AuthorPairs, &LibraryIndex::TitlePairs};
 // "book titles": a row is a title standing for its book id; above, the book's author, below, the id.
-constexpr BookListKind kBookTitles{.rows = &LibraryIndex::TitlePairs,
-                                   .pairs = true,
-                                   .upperLookup = &LibraryIndex::AuthorPairs,
-                                   .lowerLookup = nullptr};
+constexpr BookListKind kBookTitles{&LibraryIndex::TitlePairs, true, &LibraryIndex::AuthorPairs, nullptr};
 // "authors": a row is an author standing for a content id; above, that volume's title, below, the id.
-constexpr BookListKind kAuthors{.rows = &LibraryIndex::AuthorPairs,
-                                .pairs = true,
-                                .upperLookup = &LibraryIndex::TitlePairs,
-                                .lowerLookup = nullptr};
+constexpr BookListKind kAuthors{&LibraryIndex::AuthorPairs, true, &LibraryIndex::TitlePairs, nullptr};
 
 QMenu* NamedMenu(QMenuBar* bar, const char* name, const QString& caption) {
     QMenu* menu = bar->addMenu(caption);
