@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -14,15 +15,30 @@ const char* const kSynopsis =
     "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
-    if (name == "text")
-        return ExportFormat::Text;
-    if (name == "markdown")
-        return ExportFormat::Markdown;
-    if (name == "json")
-        return ExportFormat::Json;
-    if (name == "csv")
-        return ExportFormat::Csv;
-    throw EUsageError("unknown format \"" + name + "\": text, markdown, json or csv");
+    if (const ExportFormatRow* format = FindExportFormat(name))
+        return format->format;
+    throw EUsageError("unknown format \"" + name + "\": " + ExportFormatNames());
+}
+
+// The captions of the formats that have a property, as a sentence's subject: "Markdown, JSON and CSV".
+std::string CaptionsWhere(bool ExportFormatRow::*property) {
+    std::vector<std::string_view> captions;
+    for (const ExportFormatRow& format : ExportFormats())
+        if (format.*property)
+            captions.push_back(format.caption);
+    std::string joined;
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        if (i > 0)
+            joined += i + 1 == captions.size() ? " and " : ", ";
+        joined += captions[i];
+    }
+    return joined;
+}
+
+// "text (the default), markdown, json or csv"
+std::string FormatChoices() {
+    std::string names(ExportFormats().front().name);
+    return names + " (the default)" + ExportFormatNames().substr(names.size());
 }
 
 bool IsHelp(std::string_view argument) {
@@ -220,7 +236,9 @@ std::string HelpText() {
            "  export  Writes the highlights and notes of each given volume, in reading order and grouped by\n"
            "          chapter, to DIR/NAME.annotations_0000.txt (the first free number), where NAME is the\n"
            "          volume id after its last \"/\". Prints the path of each file written, one per line.\n"
-           "          Markdown, JSON and CSV files are named \"Title - Author\" where the title is known.\n"
+           "          " +
+           CaptionsWhere(&ExportFormatRow::namedByTitle) +
+           " files are named \"Title - Author\" where the title is known.\n"
            "  repair  Prints the UPDATE statements that repair the content ids of the volume's bookmarks, one\n"
            "          per line. Nothing is run.\n"
            "  backup  Copies the database, with what a pending -wal holds, into DIR as one self-contained file\n"
@@ -232,7 +250,9 @@ std::string HelpText() {
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
            "                    volume labelled \"KOBOeReader\" when that file exists, else KoboReader.sqlite\n"
            "                    in the current folder.\n"
-           "  --format FORMAT   text (the default), markdown, json or csv. Markdown, JSON and CSV carry the\n"
+           "  --format FORMAT   " +
+           FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
+           " carry the\n"
            "                    whole record of each highlight: type, colour, dates, position in the book.\n"
            "  --stdout          Write the one volume's export to standard output instead of a file.\n"
            "  --results DIR     Folder for the written files, created if missing. Default: results\n"

@@ -36,14 +36,10 @@ std::filesystem::path DatabaseOf(const CommandLine& line, const VolumeSource& vo
     return DefaultDatabasePath(volumes, std::filesystem::current_path());
 }
 
-// Unlike the window, which stays silent, a missing file is an error here, and so is a path that names no file.
-void RequireDatabaseFile(const std::filesystem::path& database) {
+// Why a path that names no regular file is no database to open; the window says only that no file was found.
+[[noreturn]] void RaiseNoDatabaseFile(const std::filesystem::path& database, DatabasePathKind kind) {
     const std::string notAFile = "not a database file: " + database.string();
-    switch (KindOfDatabasePath(database)) {
-    case DatabasePathKind::File:
-        break;
-    case DatabasePathKind::NotFound:
-        throw std::runtime_error("database file not found: " + database.string());
+    switch (kind) {
     case DatabasePathKind::Folder:
         throw std::runtime_error(notAFile + " is a folder");
     case DatabasePathKind::Fifo:
@@ -52,15 +48,32 @@ void RequireDatabaseFile(const std::filesystem::path& database) {
         throw std::runtime_error(notAFile + " is a device");
     case DatabasePathKind::Socket:
         throw std::runtime_error(notAFile + " is a socket");
+    case DatabasePathKind::File:
+    case DatabasePathKind::NotFound:
+        break;
     }
+    throw std::runtime_error("database file not found: " + database.string());
+}
+
+// A missing file is an error here, and so is a path that names no file.
+void RequireDatabaseFile(const std::filesystem::path& database) {
+    if (const DatabasePathKind kind = KindOfDatabasePath(database); kind != DatabasePathKind::File)
+        RaiseNoDatabaseFile(database, kind);
 }
 
 void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database, ProgressReporter& progress,
                   const ReadingOptions& options) {
-    RequireDatabaseFile(database);
-    library.LoadDatabase(database, progress, options);
-    if (library.DatabasePath() != database)
-        throw std::runtime_error("database file not found: " + database.string());
+    const LoadOutcome outcome = library.LoadDatabase(database, progress, options);
+    switch (outcome.kind) {
+    case LoadOutcome::Kind::Loaded:
+        return;
+    case LoadOutcome::Kind::Failed:
+        std::rethrow_exception(outcome.exception);
+    case LoadOutcome::Kind::NotFound:
+    case LoadOutcome::Kind::NotAFile:
+        break;
+    }
+    RaiseNoDatabaseFile(database, outcome.pathKind);
 }
 
 void CreateResultsFolder(const std::filesystem::path& folder) {

@@ -24,7 +24,7 @@ bool TSQLiteCursor::Step() {
     }
     if (rc == SQLITE_BUSY) {
         m_failed = true;
-        throw ESQLiteException("Could not prepare SQL statement");
+        throw ESQLiteException("Could not prepare SQL statement", SQLITE_BUSY);
     }
     if (rc != SQLITE_ROW) {
         m_failed = true;

@@ -34,12 +34,9 @@ void TSQLiteDatabase::Open(const std::string& fileName, int openFlags, const std
     if (rc == SQLITE_OK)
         return;
     if (m_handle)
-        throw ESQLiteException("Failed to open database \"" + shownName + "\" : " + sqlite3_errmsg(m_handle.get()));
-    throw ESQLiteException("Failed to open database \"" + shownName + "\" : unknown error");
-}
-
-int TSQLiteDatabase::LastErrorCode() const {
-    return sqlite3_errcode(m_handle.get());
+        throw ESQLiteException("Failed to open database \"" + shownName + "\" : " + sqlite3_errmsg(m_handle.get()),
+                               rc & 0xFF, sqlite3_extended_errcode(m_handle.get()));
+    throw ESQLiteException("Failed to open database \"" + shownName + "\" : unknown error", rc & 0xFF, rc);
 }
 
 void TSQLiteDatabase::SetBusyTimeout(int milliseconds) {
@@ -54,7 +51,8 @@ void TSQLiteDatabase::RaiseError(const std::string& message, const std::string& 
     if (code == SQLITE_OK || text == nullptr)
         throw ESQLiteException(message);
     throw ESQLiteException(message + ".\rError [" + std::to_string(code) + "]: " + SQLiteErrorMessage(code) + ".\r\"" +
-                           sql + "\": " + text);
+                               sql + "\": " + text,
+                           code & 0xFF, sqlite3_extended_errcode(m_handle.get()));
 }
 
 void TSQLiteDatabase::BackupTo(TSQLiteDatabase& target) const {

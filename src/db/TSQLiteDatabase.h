@@ -48,8 +48,6 @@ public:
     void PutBack(const std::string& sql, StatementHandle statement) noexcept;
 
     sqlite3* Handle() const { return m_handle.get(); }
-    // The library's result code of the most recent failure on this connection.
-    int LastErrorCode() const;
     // How long a statement waits for another connection's lock before it fails as locked.
     void SetBusyTimeout(int milliseconds);
 

@@ -38,7 +38,7 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase& database, const std::string& sql, co
                 SetUpColumns(statement.get());
             ReadRow(statement.get());
         } else if (rc == SQLITE_BUSY) {
-            throw ESQLiteException("Could not prepare SQL statement");
+            throw ESQLiteException("Could not prepare SQL statement", SQLITE_BUSY);
         } else {
             sqlite3_reset(statement.get());
             database.RaiseError("Could not retrieve data", sql);

@@ -57,7 +57,7 @@ std::size_t CountBookmarks(ReaderConnection& reader, const LibraryIndex& index,
 // What the format shows decides how much of each record is read; telling what is new needs the dates.
 ReadingOptions ReadingFor(const ExportOptions& options) {
     ReadingOptions reading = options.reading;
-    reading.wholeRecords = options.format != ExportFormat::Text || options.newOnly;
+    reading.wholeRecords = FormatRow(options.format).wholeRecords || options.newOnly;
     return reading;
 }
 
@@ -76,19 +76,26 @@ bool Replaces(const ExportOptions& options) {
 
 // One volume read as the format needs it; false when the database file is gone.
 bool ReadVolume(const std::filesystem::path& database, const LibraryIndex& index, const std::string& volumeId,
-                const ExportOptions& options, ProgressReporter& progress, AnnotatedVolume& volume) {
-    return ReadReaderDatabase(database, "the highlights of " + volumeId, progress, [&](ReaderConnection& reader) {
-        volume = ReadAnnotatedVolume(reader, index, volumeId, ReadingFor(options), nullptr, progress);
-    });
+                const ExportOptions& options, ProgressReporter& progress, AnnotatedVolume& volume, KeptReading* kept) {
+    return ReadReaderDatabase(
+        database, "the highlights of " + volumeId, progress,
+        [&](ReaderConnection& reader) {
+            volume = ReadAnnotatedVolume(reader, index, volumeId, ReadingFor(options), nullptr, progress);
+        },
+        kept);
 }
 
 } // namespace
 
+std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
+    return FormatRow(options.format).makeWriter({.separator = options.separator, .setBom = options.setBom});
+}
+
 std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                              const std::string& volumeId, const ExportOptions& options,
-                                             ProgressReporter& progress) {
+                                             ProgressReporter& progress, KeptReading* kept) {
     AnnotatedVolume volume;
-    if (!ReadVolume(database, index, volumeId, options, progress, volume))
+    if (!ReadVolume(database, index, volumeId, options, progress, volume, kept))
         return std::nullopt;
     std::string bytes = MakeAnnotationWriter(options)->Render(volume);
     progress.ResetProgress();
@@ -98,19 +105,18 @@ std::optional<std::string> RenderAnnotations(const std::filesystem::path& databa
 
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
-                                const ExportOptions& options, ProgressReporter& progress) {
+                                const ExportOptions& options, ProgressReporter& progress, KeptReading* kept) {
     std::optional<ExportLedger> ledger = LedgerFor(options, target.parent_path());
     AnnotatedVolume volume;
-    // The database is closed before the file is written.
-    if (!ReadVolume(database, index, volumeId, options, progress, volume))
+    if (!ReadVolume(database, index, volumeId, options, progress, volume, kept))
         return {ExportOutcome::NoDatabase, {}};
     const std::vector<LedgerMark> marks = ledger ? ledger->KeepNew(volume) : std::vector<LedgerMark>();
     ExportResult result;
     if (ledger && marks.empty()) {
         result.outcome = ExportOutcome::NothingNew;
     } else {
-        const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
-        result = WriteExportFile(writer->Render(volume), writer->Extension(), target, Replaces(options));
+        result = WriteExportFile(MakeAnnotationWriter(options)->Render(volume),
+                                 std::string(FormatRow(options.format).extension), target, Replaces(options));
         result.highlights = volume.bookmarks.size();
         if (ledger && result.outcome == ExportOutcome::Written) {
             ledger->Record(volumeId, marks);
@@ -125,7 +131,7 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
 ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                       const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,
-                                      ProgressReporter& progress) {
+                                      ProgressReporter& progress, KeptReading* kept) {
     // Every book is read before the first file is written, so that a reading that must start again (the database
     // changed meanwhile, or is damaged) writes nothing twice.
     // Each book is kept as the bytes of its file: far less than its records.
@@ -139,40 +145,44 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
     };
     std::optional<ExportLedger> ledger = LedgerFor(options, resultsFolder);
     const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
+    const ExportFormatRow& format = FormatRow(options.format);
     std::vector<Book> books;
-    const bool read = ReadReaderDatabase(database, "the highlights", progress, [&](ReaderConnection& reader) {
-        books.clear();
-        progress.SetStatus("extracting annotations");
-        progress.StartProgress(CountBookmarks(reader, index, volumeIds, options.reading.skipDeletedHighlights));
-        // Without indexes, looking the titles up book by book would read the content table each time: they are read
-        // once for all books. With them, each kepub book's own rows are found through the BookID index, far fewer
-        // than the content table's.
-        std::optional<ChapterTitles> chapterTitles;
-        if (options.reading.chapterTitlesFromToc && reader.AvoidsIndexes())
-            chapterTitles.emplace(ChapterTitles::ForAll(reader));
-        SharedProgress shared(progress);
-        for (const std::string& id : volumeIds) {
-            Book& book = books.emplace_back();
-            try {
-                AnnotatedVolume volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
-                                                             chapterTitles ? &*chapterTitles : nullptr, shared);
-                if (ledger) {
-                    book.marks = ledger->KeepNew(volume);
-                    book.nothingNew = book.marks.empty();
-                    if (book.nothingNew)
-                        continue;
+    const bool read = ReadReaderDatabase(
+        database, "the highlights", progress,
+        [&](ReaderConnection& reader) {
+            books.clear();
+            progress.SetStatus("extracting annotations");
+            progress.StartProgress(CountBookmarks(reader, index, volumeIds, options.reading.skipDeletedHighlights));
+            // Without indexes, looking the titles up book by book would read the content table each time: they are read
+            // once for all books. With them, each kepub book's own rows are found through the BookID index, far fewer
+            // than the content table's.
+            std::optional<ChapterTitles> chapterTitles;
+            if (options.reading.chapterTitlesFromToc && reader.AvoidsIndexes())
+                chapterTitles.emplace(ChapterTitles::ForAll(reader));
+            SharedProgress shared(progress);
+            for (const std::string& id : volumeIds) {
+                Book& book = books.emplace_back();
+                try {
+                    AnnotatedVolume volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
+                                                                 chapterTitles ? &*chapterTitles : nullptr, shared);
+                    if (ledger) {
+                        book.marks = ledger->KeepNew(volume);
+                        book.nothingNew = book.marks.empty();
+                        if (book.nothingNew)
+                            continue;
+                    }
+                    book.highlights = volume.bookmarks.size();
+                    book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
+                    book.bytes = writer->Render(volume);
+                } catch (const ESQLiteException& error) {
+                    if (error.IsCorrupt())
+                        throw;
+                    // One book that cannot be read keeps none of the others from being written.
+                    book.unreadBecause = error.what();
                 }
-                book.highlights = volume.bookmarks.size();
-                book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, *writer);
-                book.bytes = writer->Render(volume);
-            } catch (const ESQLiteException& error) {
-                if (FailedOnDamage(reader))
-                    throw;
-                // One book that cannot be read keeps none of the others from being written.
-                book.unreadBecause = error.what();
             }
-        }
-    });
+        },
+        kept);
     ExportAllResult result;
     if (!read) {
         result.noDatabase = true;
@@ -188,7 +198,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
             continue;
         try {
             const ExportResult written =
-                WriteExportFile(books[i].bytes, writer->Extension(), books[i].target, Replaces(options));
+                WriteExportFile(books[i].bytes, std::string(format.extension), books[i].target, Replaces(options));
             if (written.outcome == ExportOutcome::Written) {
                 result.written.push_back(written.file);
                 result.highlights += books[i].highlights;

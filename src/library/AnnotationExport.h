@@ -2,13 +2,18 @@
 
 #include "ExportFile.h"
 #include "ExportOptions.h"
+#include "KeptReading.h"
 #include "LibraryIndex.h"
 #include "ProgressReporter.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+// The writer of the options' format, with their separator and byte-order mark where the format has them.
+std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options);
 
 struct FailedExport {
     std::string volumeId;
@@ -22,20 +27,22 @@ struct ExportAllResult {
     std::size_t highlights = 0;       // the bookmarks the written files hold: with newOnly, those new or changed
 };
 
+// Each reads the database through kept where the caller keeps a reading of it (ReadReaderDatabase).
+
 // Writes every highlight and note of the volume to the target path or its first free numbered variant. The database
-// is only read, and closed again before the file is written. Errors of the access layer (ESQLiteException) and of
-// the file (EFileError) go on to the caller. With options.newOnly, only what the ledger of the target's folder does
+// is only read, and no lock on it is held while the file is written. Errors of the access layer (ESQLiteException) and
+// of the file (EFileError) go on to the caller. With options.newOnly, only what the ledger of the target's folder does
 // not know yet, which is then recorded there; a ledger that cannot be used raises ELedgerError before anything is
 // read or written.
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
-                                const ExportOptions& options, ProgressReporter& progress);
+                                const ExportOptions& options, ProgressReporter& progress, KeptReading* kept = nullptr);
 
 // The bytes ExtractAnnotations would write for the volume, for a pipe; nothing when the database file is gone. A pipe
 // has no folder and so no ledger: options.newOnly is not looked at.
 std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                              const std::string& volumeId, const ExportOptions& options,
-                                             ProgressReporter& progress);
+                                             ProgressReporter& progress, KeptReading* kept = nullptr);
 
 // Exports each volume as ExtractAnnotations would, to AnnotationTargetPath(resultsFolder, id), with one progress
 // across all their bookmarks. A volume whose export fails is noted and the others are still written. With
@@ -43,4 +50,4 @@ std::optional<std::string> RenderAnnotations(const std::filesystem::path& databa
 ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                       const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,
-                                      ProgressReporter& progress);
+                                      ProgressReporter& progress, KeptReading* kept = nullptr);

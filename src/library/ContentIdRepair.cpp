@@ -61,10 +61,12 @@ std::string RepairStatement(const std::string& newId, const std::string& oldId,
 }
 
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
-                                          ProgressReporter& progress, const ReadingOptions& options) {
+                                          ProgressReporter& progress, const ReadingOptions& options,
+                                          KeptReading* kept) {
     std::vector<std::string> statements;
-    const bool read =
-        ReadReaderDatabase(database, "the bookmarks of " + volumeId, progress, [&](ReaderConnection& reader) {
+    const bool read = ReadReaderDatabase(
+        database, "the bookmarks of " + volumeId, progress,
+        [&](ReaderConnection& reader) {
             statements.clear();
             const bool skipDeleted = options.skipDeletedHighlights;
             std::vector<QueryColumn> columns = {"ContentID"};
@@ -82,7 +84,8 @@ std::vector<std::string> RepairContentIds(const std::filesystem::path& database,
             const std::vector<std::string>& bookmarkColumns = reader.Schema().Columns("Bookmark");
             for (const std::string& oldId : oldIds)
                 statements.push_back(RepairStatement(oldId.substr(0, oldId.find('#')), oldId, bookmarkColumns));
-        });
+        },
+        kept);
     if (!read)
         return {};
     progress.ResetProgress();

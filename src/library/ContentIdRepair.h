@@ -1,7 +1,8 @@
 #pragma once
 
-#include "ExportOptions.h"
+#include "KeptReading.h"
 #include "ProgressReporter.h"
+#include "ReadingOptions.h"
 
 #include <filesystem>
 #include <string>
@@ -12,7 +13,8 @@
 // Empty, and no file is created, when the database file is gone. With skipDeletedHighlights, bookmarks that the
 // reader deleted get no statement.
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
-                                          ProgressReporter& progress, const ReadingOptions& options = {});
+                                          ProgressReporter& progress, const ReadingOptions& options = {},
+                                          KeptReading* kept = nullptr);
 
 // UPDATE Bookmark SET ContentID="new" WHERE ContentID="old"; with any double quote inside an id doubled. SQLite
 // reads a double-quoted name of a column as that column, so an id naming one of bookmarkColumns (letter case

@@ -30,12 +30,12 @@ std::string FileNameOf(const std::string& text) {
 
 std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                        const std::string& title, const std::string& author,
-                                       const AnnotationWriter& writer) {
-    if (!writer.NamedByTitle())
+                                       const ExportFormatRow& format) {
+    if (!format.namedByTitle)
         return AnnotationTargetPath(resultsFolder, volumeId);
+    const std::string extension(format.extension);
     if (title.empty())
-        return AnnotationTargetPath(resultsFolder, volumeId, ".annotations" + writer.Extension());
-    const std::string extension = writer.Extension();
+        return AnnotationTargetPath(resultsFolder, volumeId, ".annotations" + extension);
     std::string name = FileNameOf(author.empty() ? title : title + " - " + author);
     // "." and ".." name folders, and a name of dots alone would lose them in numbering.
     if (name.find_first_not_of('.') == std::string::npos)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AnnotationWriter.h"
+#include "ExportFormats.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -23,12 +23,12 @@ struct ExportResult {
 std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                            const std::string& fileSuffix = ".annotations.txt");
 
-// Where the writer's file for the volume goes: the file a double-click writes (AnnotationTargetPath) for a writer not
+// Where the format's file for the volume goes: the file a double-click writes (AnnotationTargetPath) for a format not
 // named by title, and for the others "Title - Author" + extension, made fit for a file name, where the title is known,
 // else the book's file name + ".annotations" + extension.
 std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                        const std::string& title, const std::string& author,
-                                       const AnnotationWriter& writer);
+                                       const ExportFormatRow& format);
 
 // A name made of text: "/" and control characters become "_", and at most 200 bytes, cut before a character.
 std::string FileNameOf(const std::string& text);

@@ -1,55 +1,91 @@
 #include "ReaderLibrary.h"
 
-#include "ReaderConnection.h"
+#include "VolumeReader.h"
 
-void ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress,
-                                 const ReadingOptions& options) {
+LoadOutcome ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress,
+                                        const ReadingOptions& options) {
     m_index.Clear();
+    m_kept.Drop();
+    LoadOutcome outcome;
     progress.SetStatus("reading database");
-    if (!IsReaderDatabaseFile(path)) {
+    outcome.pathKind = KindOfDatabasePath(path);
+    if (outcome.pathKind != DatabasePathKind::File) {
+        outcome.kind =
+            outcome.pathKind == DatabasePathKind::NotFound ? LoadOutcome::Kind::NotFound : LoadOutcome::Kind::NotAFile;
         progress.SetStatus("");
-        return;
+        return outcome;
     }
     // Recorded before the reading, so that the console can still reach a database that fails to load.
     m_databasePath = path;
-    ReadReaderDatabase(path, "the list of books", progress,
-                       [&](ReaderConnection& reader) { ReadLibraryIndex(reader, m_index, options); });
+    try {
+        const bool read = ReadReaderDatabase(
+            path, "the list of books", progress,
+            [&](ReaderConnection& reader) { ReadLibraryIndex(reader, m_index, options); }, &m_kept);
+        // Gone between the look and the reading.
+        outcome.kind = read ? LoadOutcome::Kind::Loaded : LoadOutcome::Kind::NotFound;
+        outcome.books = m_index.Volumes.Count();
+    } catch (const std::exception& error) {
+        // The status stays: it tells what was running when the reading failed.
+        outcome.kind = LoadOutcome::Kind::Failed;
+        outcome.error = error.what();
+        outcome.exception = std::current_exception();
+        return outcome;
+    }
     progress.SetStatus("");
+    return outcome;
 }
 
 bool ReaderLibrary::DatabaseExists() const {
     return IsReaderDatabaseFile(m_databasePath);
 }
 
+std::optional<AnnotatedVolume> ReaderLibrary::ReadVolume(const std::string& volumeId, const ReadingOptions& options,
+                                                         ProgressReporter& progress) const {
+    AnnotatedVolume volume;
+    const bool read = ReadReaderDatabase(
+        m_databasePath, "the highlights of " + volumeId, progress,
+        [&](ReaderConnection& reader) {
+            volume = ReadAnnotatedVolume(reader, m_index, volumeId, options, nullptr, progress);
+        },
+        &m_kept);
+    progress.ResetProgress();
+    progress.SetStatus("");
+    if (!read)
+        return std::nullopt;
+    return volume;
+}
+
 std::filesystem::path ReaderLibrary::ExportTarget(const std::string& volumeId,
                                                   const std::filesystem::path& resultsFolder,
                                                   const ExportOptions& options) const {
     return ExportTargetPath(resultsFolder, volumeId, m_index.TitlePairs.ValueOf(volumeId),
-                            m_index.AuthorPairs.ValueOf(volumeId), *MakeAnnotationWriter(options));
+                            m_index.AuthorPairs.ValueOf(volumeId), FormatRow(options.format));
 }
 
 ExportResult ReaderLibrary::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target,
                                                const ExportOptions& options, ProgressReporter& progress) const {
-    return ::ExtractAnnotations(m_databasePath, m_index, volumeId, target, options, progress);
+    return ::ExtractAnnotations(m_databasePath, m_index, volumeId, target, options, progress, &m_kept);
 }
 
 std::optional<std::string> ReaderLibrary::RenderAnnotations(const std::string& volumeId, const ExportOptions& options,
                                                             ProgressReporter& progress) const {
-    return ::RenderAnnotations(m_databasePath, m_index, volumeId, options, progress);
+    return ::RenderAnnotations(m_databasePath, m_index, volumeId, options, progress, &m_kept);
 }
 
 std::vector<std::string> ReaderLibrary::RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                                          const ReadingOptions& options) const {
-    return ::RepairContentIds(m_databasePath, volumeId, progress, options);
+    return ::RepairContentIds(m_databasePath, volumeId, progress, options, &m_kept);
 }
 
 ExportAllResult ReaderLibrary::ExtractAllAnnotations(const std::vector<std::string>& volumeIds,
                                                      const std::filesystem::path& resultsFolder,
                                                      const ExportOptions& options, ProgressReporter& progress) const {
-    return ::ExtractAllAnnotations(m_databasePath, m_index, volumeIds, resultsFolder, options, progress);
+    return ::ExtractAllAnnotations(m_databasePath, m_index, volumeIds, resultsFolder, options, progress, &m_kept);
 }
 
 void ReaderLibrary::ExecuteStatements(const std::vector<std::string>& statements) const {
+    // What the console changes is read afresh by the next action.
+    m_kept.Drop();
     // The run's own connection; closing it on every path rolls back a transaction the lines left open.
     std::unique_ptr<ReaderConnection> writer = OpenReaderDatabase(m_databasePath, ReaderAccess::Write);
     if (!writer)

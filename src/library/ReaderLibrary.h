@@ -1,31 +1,57 @@
 #pragma once
 
+#include "AnnotatedVolume.h"
 #include "AnnotationExport.h"
 #include "ContentIdRepair.h"
 #include "ExportOptions.h"
+#include "KeptReading.h"
 #include "LibraryIndex.h"
 #include "ProgressReporter.h"
+#include "ReaderConnection.h"
 
+#include <cstddef>
+#include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-// The loaded database and its index: what the window and the command line keep between actions. Every action opens
-// the database anew and closes it before it returns.
+// What loading a database came to, for a front end to show in its own words.
+struct LoadOutcome {
+    enum class Kind {
+        Loaded,   // books tells how many are listed
+        NotFound, // no file of that name: nothing was loaded
+        NotAFile, // the path names a folder, FIFO, device or socket (pathKind says which)
+        Failed,   // the database could not be read: error and exception say why
+    };
+    Kind kind = Kind::NotFound;
+    std::size_t books = 0;
+    DatabasePathKind pathKind = DatabasePathKind::NotFound;
+    std::string error;
+    std::exception_ptr exception; // for a front end that shows errors its own way
+};
+
+// The loaded database and its index: what the window and the command line keep between actions. A reading of the
+// database is kept between actions while its files stay as they were (KeptReading.h).
 class ReaderLibrary {
 public:
     explicit ReaderLibrary(const TextOrder& order = TextOrder::ForUserLocale()) : m_index(order) {}
 
     // Empties the index; when path names an existing file, records it as the database and reads its index.
-    // Status "reading database" while it runs; an error leaves it shown and goes on to the caller.
-    void LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress,
-                      const ReadingOptions& options = {});
+    // Status "reading database" while it runs, and still after a failure. Errors of the database come back as a Failed
+    // outcome, with the index as far as it was read.
+    LoadOutcome LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress,
+                             const ReadingOptions& options = {});
 
     const std::filesystem::path& DatabasePath() const { return m_databasePath; }
     // Whether the loaded database file still exists.
     bool DatabaseExists() const;
     const LibraryIndex& Index() const { return m_index; }
 
+    // One volume's book facts and bookmarks in reading order; nothing when the database file is gone. Errors of the
+    // access layer go on to the caller.
+    std::optional<AnnotatedVolume> ReadVolume(const std::string& volumeId, const ReadingOptions& options,
+                                              ProgressReporter& progress) const;
     // Where the export of the volume in the options' format goes in the folder.
     std::filesystem::path ExportTarget(const std::string& volumeId, const std::filesystem::path& resultsFolder,
                                        const ExportOptions& options) const;
@@ -48,4 +74,5 @@ public:
 private:
     LibraryIndex m_index;
     std::filesystem::path m_databasePath;
+    mutable KeptReading m_kept;
 };

@@ -133,19 +133,23 @@ QString TForm1::ResultsFolder() const {
 void TForm1::LoadDatabase(const QString& path) {
     for (BookListTab* tab : ListTabs())
         tab->ClearRows();
+    LoadOutcome outcome;
     Reported("loading failed", [&] {
         // The path is shown before the reading, so that a failed load still tells which file failed.
         const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText("database: " + DatabasePath()); });
         const ReadingOptions options = TabSheet4->Reading();
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
-        RunInBackground([&](ProgressReporter& progress) { m_library.LoadDatabase(ToPath(path), progress, options); });
+        RunInBackground(
+            [&](ProgressReporter& progress) { outcome = m_library.LoadDatabase(ToPath(path), progress, options); });
+        if (outcome.kind == LoadOutcome::Kind::Failed)
+            std::rethrow_exception(outcome.exception);
     });
-    if (m_library.DatabasePath() != ToPath(path) || !m_library.DatabaseExists()) {
+    if (outcome.kind != LoadOutcome::Kind::Loaded) {
         ShowOutcome("database file not found: " + path);
         return;
     }
-    ShowOutcome("database loaded: " + Counted(Volumes().Count(), "book", "books"));
+    ShowOutcome("database loaded: " + Counted(outcome.books, "book", "books"));
     m_settings->setValue("database/last", path);
     for (BookListTab* tab : ListTabs())
         tab->ShowRows();

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace {
 
@@ -20,6 +21,16 @@ std::string Report(const std::string& message, int code, const std::string& code
 }
 
 using fixture::MessageOf;
+
+// The result codes the raised exception carries, primary and extended; {-1, -1} when nothing was raised.
+template <class Action> std::pair<int, int> CodesOf(Action&& action) {
+    try {
+        action();
+    } catch (const ESQLiteException& e) {
+        return {e.Code(), e.ExtendedCode()};
+    }
+    return {-1, -1};
+}
 
 // No statement may outlive the operation that prepared it, whatever way it ended.
 void ExpectNoOpenStatement(const TSQLiteDatabase& db) {
@@ -45,6 +56,7 @@ TEST_F(ConnectionTest, PathInMissingFolderCannotBeOpened) {
     const std::string missing = (folder / "no such folder" / "KoboReader.sqlite").string();
     EXPECT_EQ(MessageOf([&] { TSQLiteDatabase db(missing); }),
               "Failed to open database \"" + missing + "\" : unable to open database file");
+    EXPECT_EQ(CodesOf([&] { TSQLiteDatabase db(missing); }), std::pair(SQLITE_CANTOPEN, SQLITE_CANTOPEN));
     EXPECT_FALSE(std::filesystem::exists(folder / "no such folder"));
 }
 
@@ -56,6 +68,7 @@ TEST_F(ConnectionTest, FilesThatHoldNoReadableDatabaseFailAtTheFirstQuery) {
         EXPECT_EQ(MessageOf([&] { db.GetTable(sql); }),
                   Report("Error executing SQL", 26, "File opened that is not a database file", sql,
                          "file is not a database"));
+        EXPECT_EQ(CodesOf([&] { db.GetTable(sql); }), std::pair(SQLITE_NOTADB, SQLITE_NOTADB));
         ExpectNoOpenStatement(db);
     }
 
@@ -79,6 +92,13 @@ TEST_F(ConnectionTest, FilesThatHoldNoReadableDatabaseFailAtTheFirstQuery) {
     EXPECT_EQ(MessageOf([&] { db.GetTable(sql); }),
               Report("Error executing SQL", 11, "The database disk image is malformed", sql,
                      "database disk image is malformed"));
+    try {
+        db.GetTable(sql);
+    } catch (const ESQLiteException& damage) {
+        EXPECT_TRUE(damage.IsCorrupt());
+        EXPECT_FALSE(damage.IsNotADatabase());
+        EXPECT_EQ(damage.ExtendedCode() & 0xFF, SQLITE_CORRUPT);
+    }
     ExpectNoOpenStatement(db);
 }
 
@@ -99,6 +119,7 @@ TEST_F(ConnectionTest, LockedDatabaseFailsAtOnceWithCodeFive) {
               Report("Error executing SQL", 5, "The database file is locked", sql, "database is locked"));
     // A connection that knows the schema prepares, and the first step meets the lock.
     EXPECT_EQ(MessageOf([&] { warm.GetTable(sql); }), "Could not prepare SQL statement");
+    EXPECT_EQ(CodesOf([&] { warm.GetTable(sql); }).first, SQLITE_BUSY) << "what failed is told by its code";
     const std::string update = "UPDATE Bookmark SET Text = 'x'";
     EXPECT_EQ(MessageOf([&] { warm.ExecSQL(update); }),
               Report("Error executing SQL statement", 5, "The database file is locked", update, "database is locked"));
@@ -121,6 +142,7 @@ TEST_F(ConnectionTest, ExecSQLRunsOneStatementAndFailuresCarryTheReport) {
     EXPECT_EQ(MessageOf([&] { db.ExecSQL(duplicate); }),
               Report("Error executing SQL statement", 19, "Abort due to contraint violation", duplicate,
                      "UNIQUE constraint failed: t.id"));
+    EXPECT_EQ(CodesOf([&] { db.ExecSQL(duplicate); }), std::pair(SQLITE_CONSTRAINT, SQLITE_CONSTRAINT_PRIMARYKEY));
     const std::string overflow = "SELECT abs(-9223372036854775807 - 1)";
     EXPECT_EQ(MessageOf([&] { db.GetTable(overflow); }),
               Report("Could not retrieve data", 1, "SQL error or missing database", overflow, "integer overflow"));

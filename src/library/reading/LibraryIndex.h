@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExportOptions.h"
+#include "ReadingOptions.h"
 #include "TSortedStringList.h"
 
 #include <cstddef>

@@ -14,7 +14,7 @@ protected:
                             .contentId = volume + "#part",
                             .startContainerChildIndex = childIndex});
     }
-    void LoadDatabase(const std::filesystem::path& path) { library.LoadDatabase(path, progress); }
+    LoadOutcome LoadDatabase(const std::filesystem::path& path) { return library.LoadDatabase(path, progress); }
 };
 
 TEST_F(LibraryIndexTest, VolumesWithBookmarksAreListedOnceEach) {
@@ -29,8 +29,10 @@ TEST_F(LibraryIndexTest, VolumesWithBookmarksAreListedOnceEach) {
     Mark("q1", "/mnt/onboard/\"quoted\" 100% a_b=c.epub");
     Mark("u1", "/mnt/onboard/\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.epub");
 
-    LoadDatabase(reader.Path());
+    const LoadOutcome outcome = LoadDatabase(reader.Path());
 
+    EXPECT_EQ(outcome.kind, LoadOutcome::Kind::Loaded);
+    EXPECT_EQ(outcome.books, 5u);
     EXPECT_EQ(Index().Volumes.Entries(),
               (Lines{"/mnt/onboard/\"quoted\" 100% a_b=c.epub", "/mnt/onboard/Busy.epub", "/mnt/onboard/Case.epub",
                      "/mnt/onboard/mixed.epub", "/mnt/onboard/\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.epub"}));
@@ -74,10 +76,13 @@ TEST_F(LibraryIndexTest, PathWithoutFileClearsTheIndexAndKeepsTheLoadedPath) {
     LoadDatabase(reader.Path());
     ASSERT_EQ(Index().Volumes.Count(), 1u);
     progress.events.clear();
-    LoadDatabase(folder.Path());
+    const LoadOutcome ofFolder = LoadDatabase(folder.Path());
+    EXPECT_EQ(ofFolder.kind, LoadOutcome::Kind::NotAFile);
+    EXPECT_EQ(ofFolder.pathKind, DatabasePathKind::Folder);
     EXPECT_EQ(Index().Volumes.Count(), 0u);
     EXPECT_EQ(library.DatabasePath(), reader.Path());
     EXPECT_EQ(progress.events, (Lines{"status:reading database", "status:"}));
+    EXPECT_EQ(LoadDatabase(folder / "gone.sqlite").kind, LoadOutcome::Kind::NotFound);
 }
 
 TEST_F(LibraryIndexTest, AFailureKeepsTheStatusAndWhatWasReadBeforeIt) {
@@ -85,9 +90,12 @@ TEST_F(LibraryIndexTest, AFailureKeepsTheStatusAndWhatWasReadBeforeIt) {
     Mark("a", "/mnt/onboard/Book.epub");
     reader.Exec("ALTER TABLE content DROP COLUMN Attribution");
     reader.Close();
-    EXPECT_EQ(fixture::MessageOf([&] { LoadDatabase(reader.Path()); }),
+    const LoadOutcome outcome = LoadDatabase(reader.Path());
+    ASSERT_EQ(outcome.kind, LoadOutcome::Kind::Failed);
+    EXPECT_EQ(outcome.error,
               "Error executing SQL.\rError [1]: SQL error or missing database.\r\"SELECT ContentID, Attribution FROM "
               "content\": no such column: Attribution");
+    EXPECT_EQ(fixture::MessageOf([&] { std::rethrow_exception(outcome.exception); }), outcome.error);
     EXPECT_EQ(Index().Volumes.Count(), 1u);
     EXPECT_EQ(library.DatabasePath(), reader.Path());
     EXPECT_EQ(progress.events, Lines{"status:reading database"});

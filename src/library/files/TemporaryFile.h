@@ -1,9 +1,7 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <string_view>
-#include <vector>
 
 // A new file beside a target, under a name of its own (StaleTemporaryFiles.h); removed again unless it has taken a
 // name. It stays locked while it has its own name, so that a later writer that cleans the folder leaves it alone.
@@ -18,7 +16,6 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
 
     // Each returns the error number, 0 on success.
-    int WriteLines(const std::vector<std::string>& lines, std::string_view lineEnd);
     int Write(std::string_view bytes);
     // Closes the written descriptor (delayed write errors show here); the lock holds until the file has a name.
     int Close();

@@ -9,7 +9,6 @@ class CsvAnnotationWriter : public AnnotationWriter {
 public:
     explicit CsvAnnotationWriter(bool setBom) : m_setBom(setBom) {}
 
-    std::string Extension() const override { return ".csv"; }
     std::string Render(const AnnotatedVolume& volume) const override;
 
 private:

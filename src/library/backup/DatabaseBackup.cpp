@@ -16,10 +16,6 @@ namespace {
 
 constexpr int kMostVariants = 1000;
 
-bool DamageCode(int code) {
-    return (code & 0xFF) == SQLITE_CORRUPT || (code & 0xFF) == SQLITE_NOTADB;
-}
-
 [[noreturn]] void RaiseDamaged(const std::string& detail) {
     throw ESQLiteException("The database file is damaged, so no backup of it was kept.\r" + detail);
 }
@@ -41,7 +37,7 @@ void SettleAndCheck(const std::filesystem::path& copy) {
         for (TSQLiteTable check = database.GetTable("PRAGMA quick_check(5)"); !check.Eof(); check.Next())
             problems.push_back(check.FieldAsString(0));
     } catch (const ESQLiteException& error) {
-        if (!DamageCode(database.LastErrorCode()))
+        if (!error.IsCorrupt() && !error.IsNotADatabase())
             throw;
         RaiseDamaged(error.what());
     }

@@ -16,7 +16,6 @@ public:
     explicit MarkdownAnnotationWriter(std::string exportDate = TodayLocalDate())
         : m_exportDate(std::move(exportDate)) {}
 
-    std::string Extension() const override { return ".md"; }
     std::string Render(const AnnotatedVolume& volume) const override;
 
 private:

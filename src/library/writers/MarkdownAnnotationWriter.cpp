@@ -1,5 +1,7 @@
 #include "MarkdownAnnotationWriter.h"
 
+#include "Utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -209,36 +211,6 @@ void AppendYamlEscape(std::string& out, char32_t code) {
         out += kHex[(code >> shift) & 0xF];
 }
 
-// The length of the well-formed UTF-8 sequence at the start of the text and its code point; 0 when there is none.
-std::size_t DecodeUtf8(std::string_view text, char32_t& code) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1F, least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0F, least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        code = (code << 6) | (byte(i) & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 } // namespace
 
 namespace markdown {
@@ -248,7 +220,7 @@ std::string YamlQuoted(std::string_view text) {
     out.reserve(text.size() + 2);
     while (!text.empty()) {
         char32_t code = 0;
-        const std::size_t length = DecodeUtf8(text, code);
+        const std::size_t length = NextUtf8CodePoint(text, code);
         if (length == 0) {
             AppendYamlEscape(out, 0xFFFD);
             text.remove_prefix(1);

@@ -1,7 +1,5 @@
 #include "TMyStringList.h"
 
-#include "ReplaceFile.h"
-
 std::string TMyStringList::Text() const {
     std::size_t size = 0;
     for (const std::string& line : m_lines)
@@ -13,8 +11,4 @@ std::string TMyStringList::Text() const {
         text += "\r\n";
     }
     return text;
-}
-
-void TMyStringList::SaveToUnicodeFile(const std::filesystem::path& file) const {
-    ReplaceFile(file, m_lines, "\r\n");
 }

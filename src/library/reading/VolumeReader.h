@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AnnotatedVolume.h"
-#include "ExportOptions.h"
+#include "ReadingOptions.h"
 #include "LibraryIndex.h"
 #include "ProgressReporter.h"
 

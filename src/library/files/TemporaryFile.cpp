@@ -12,12 +12,6 @@
 #include <random>
 #include <system_error>
 
-namespace {
-
-constexpr std::size_t kBufferSize = 64 * 1024;
-
-} // namespace
-
 void RaiseFileError(const char* what, const std::filesystem::path& file, int error) {
     throw EFileError(std::string(what) + " \"" + file.string() + "\": " + std::generic_category().message(error));
 }
@@ -48,27 +42,6 @@ TemporaryFile::~TemporaryFile() {
         ::unlink(m_path.c_str());
     if (m_lockFd >= 0)
         ::close(m_lockFd);
-}
-
-int TemporaryFile::WriteLines(const std::vector<std::string>& lines, std::string_view lineEnd) {
-    // A small buffer that stays in the cache, rather than one copy of the whole file.
-    std::string buffer;
-    buffer.reserve(kBufferSize);
-    for (const std::string& line : lines) {
-        if (buffer.size() + line.size() + lineEnd.size() > kBufferSize) {
-            if (const int error = Write(buffer))
-                return error;
-            buffer.clear();
-        }
-        if (line.size() + lineEnd.size() > kBufferSize) {
-            if (const int error = Write(line))
-                return error;
-        } else {
-            buffer += line;
-        }
-        buffer += lineEnd;
-    }
-    return Write(buffer);
 }
 
 int TemporaryFile::Write(std::string_view bytes) {

@@ -1,6 +1,7 @@
 #include "ReaderConnection.h"
 
 #include "DatabaseFileState.h"
+#include "KeptReading.h"
 #include "PrivateFolder.h"
 
 #include <sqlite3.h>
@@ -36,10 +37,6 @@ std::string FileUri(const std::filesystem::path& path) {
 }
 
 } // namespace
-
-bool FailedOnDamage(ReaderConnection& reader) {
-    return (reader.Database().LastErrorCode() & 0xFF) == SQLITE_CORRUPT;
-}
 
 DatabasePathKind KindOfDatabasePath(const std::filesystem::path& path) {
     using std::filesystem::file_type;
@@ -109,7 +106,7 @@ std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path
 }
 
 bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& what, ProgressReporter& progress,
-                        const std::function<void(ReaderConnection&)>& read) {
+                        const std::function<void(ReaderConnection&)>& read, KeptReading* kept) {
     const auto deadline = std::chrono::steady_clock::now() + kChangeRetryTime;
     bool avoidIndexes = false;
     bool mayShareLocks = true;
@@ -121,28 +118,35 @@ bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& wh
             mayShareLocks && attempt > kSettledAttempts && (before.InRollbackMode() || before.HasSharedMemory());
         std::unique_ptr<ReaderConnection> reader;
         try {
-            reader = OpenReaderDatabase(path, sharingLocks ? ReaderAccess::ReadSharingLocks : ReaderAccess::Read,
-                                        avoidIndexes);
+            // A connection that shares locks holds its read transaction open: it is never kept.
+            if (kept && !sharingLocks && IsReaderDatabaseFile(path))
+                reader = kept->Take(path, before, avoidIndexes);
+            if (!reader)
+                reader = OpenReaderDatabase(path, sharingLocks ? ReaderAccess::ReadSharingLocks : ReaderAccess::Read,
+                                            avoidIndexes);
             if (!reader)
                 return false;
             read(*reader);
             if (sharingLocks || DatabaseFileState::Of(path) == before) {
                 if (avoidIndexes)
                     progress.Warn("The database file is damaged; what was read may be incomplete.");
+                if (kept && !sharingLocks)
+                    kept->Keep(std::move(reader), before);
                 return true;
             }
         } catch (const ESQLiteException& error) {
             // A journal left by a program that died needs a rollback that a reader sharing locks may not make.
-            if (sharingLocks && reader && (reader->Database().LastErrorCode() & 0xFF) == SQLITE_READONLY) {
+            if (sharingLocks && reader && error.IsReadOnly()) {
                 mayShareLocks = false;
                 continue;
             }
             if (sharingLocks || DatabaseFileState::Of(path) == before) {
-                if (!reader || !FailedOnDamage(*reader))
+                if (!reader || !error.IsCorrupt())
                     throw;
                 if (avoidIndexes)
                     throw ESQLiteException("The database file is damaged: " + what + " could not be read.\r" +
-                                           error.what());
+                                               error.what(),
+                                           error.Code(), error.ExtendedCode());
                 // Most damage is in an index; the tables themselves may still read whole.
                 avoidIndexes = true;
                 continue;

@@ -13,7 +13,6 @@ public:
     // exported: the day written as "exported", YYYY-MM-DD; today's local date by default.
     explicit JsonAnnotationWriter(std::string exported = TodayLocalDate());
 
-    std::string Extension() const override { return ".json"; }
     std::string Render(const AnnotatedVolume& volume) const override;
 
 private:

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+class KeptReading;
 class PrivateFolder;
 
 enum class ReaderAccess {
@@ -60,12 +61,10 @@ private:
 std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path& path, ReaderAccess access,
                                                      bool avoidIndexes = false);
 
-// Whether the connection's last failure was damage to the database file.
-bool FailedOnDamage(ReaderConnection& reader);
-
 // Runs read on a reading connection and makes sure that what it read is one committed state of the database: when
 // another program changed the files meanwhile, read runs again, for a few seconds at most. A database damaged where
 // only an index is damaged is read again without indexes, and progress is warned once. Errors of a damaged table
 // name what was being read (what, e.g. "the list of books"). False, without calling read, when path names no file.
+// With kept, a connection kept from an earlier reading of the same files is read again, and this one is kept.
 bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& what, ProgressReporter& progress,
-                        const std::function<void(ReaderConnection&)>& read);
+                        const std::function<void(ReaderConnection&)>& read, KeptReading* kept = nullptr);

@@ -10,8 +10,6 @@ class TextAnnotationWriter : public AnnotationWriter {
 public:
     TextAnnotationWriter(std::string separator, bool setBom) : m_separator(std::move(separator)), m_setBom(setBom) {}
 
-    std::string Extension() const override { return ".txt"; }
-    bool NamedByTitle() const override { return false; }
     std::string Render(const AnnotatedVolume& volume) const override { return Lines(volume).Text(); }
 
     // The file's lines, the byte-order mark in front of the first when it is set.

@@ -1,8 +1,8 @@
-// Naming and writing the annotation file.
+// Naming and writing an export's file.
+#include "EFileError.h"
 #include "ExportFile.h"
 #include "FileContents.h"
 #include "MakeNumberedFileName.h"
-#include "TMyStringList.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 
 namespace {
 
-TEST(AnnotationFileTest, TargetsAreNamedAfterTheIdsLastSegment) {
+TEST(ExportFileTest, TargetsAreNamedAfterTheIdsLastSegment) {
     const std::filesystem::path results = "/home/u/marvik/results";
     EXPECT_EQ(AnnotationTargetPath(results, "x/y/Some Book.epub"), results / "Some Book.epub.annotations.txt");
     EXPECT_EQ(AnnotationTargetPath(results, "C:Book"), results / "C:Book.annotations.txt");
@@ -26,25 +26,23 @@ TEST(AnnotationFileTest, TargetsAreNamedAfterTheIdsLastSegment) {
     EXPECT_EQ(MakeNumberedFileName(folder / "a.b.annotations.txt", ".txt"), folder / "a.b.annotations_0000.txt");
 }
 
-TEST(AnnotationFileTest, SavesEveryLineWithCrLfAndReplacesTheFile) {
+TEST(ExportFileTest, ReplacingWritesExactlyTheBytesAndLeavesNoOtherFile) {
     TempFolder folder;
     const std::filesystem::path file = folder / "\xE6\x9C\xAC.annotations.txt";
     std::ofstream(file) << "an older and much longer text than the new one";
-    const TMyStringList lines({"first", "second", "", "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0\nwith a break"});
-    lines.SaveToUnicodeFile(file);
-    EXPECT_EQ(fixture::FileBytes(file),
-              "first\r\nsecond\r\n\r\n\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0\nwith a break\r\n");
-    TMyStringList().SaveToUnicodeFile(file);
+    const std::string bytes = "first\r\n\r\n\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0\nwith a break\r\n";
+    EXPECT_EQ(WriteExportFile(bytes, ".txt", file, true).file, file);
+    EXPECT_EQ(fixture::FileBytes(file), bytes);
+    EXPECT_EQ(WriteExportFile("", ".txt", file, true).file, file);
     EXPECT_EQ(fixture::FileBytes(file), "");
     EXPECT_EQ(fixture::FolderNames(folder.Path()), (std::set<std::string>{file.filename().string()}));
 }
 
-TEST(AnnotationFileTest, AFileThatCannotBeWrittenRaisesAndLeavesNothing) {
+TEST(ExportFileTest, AFileThatCannotBeWrittenRaisesAndLeavesNothing) {
     TempFolder folder;
-    const TMyStringList lines({"line"});
-    const auto messageFor = [&lines](const std::filesystem::path& file) {
+    const auto messageFor = [](const std::filesystem::path& file) {
         try {
-            lines.SaveToUnicodeFile(file);
+            WriteExportFile("line\r\n", ".txt", file, true);
         } catch (const EFileError& error) {
             return std::string(error.what());
         }

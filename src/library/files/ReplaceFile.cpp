@@ -1,0 +1,15 @@
+#include "ReplaceFile.h"
+
+#include "TemporaryFile.h"
+
+// The new file gets the bytes, then the name.
+void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
+    TemporaryFile temporary(file);
+    if (const int error = temporary.Write(bytes))
+        RaiseFileError("Cannot write file", file, error);
+    // Delayed write errors (a full disk, a network share) show only when the file is closed.
+    if (const int error = temporary.Close())
+        RaiseFileError("Cannot write file", file, error);
+    if (const int error = temporary.MoveTo(file))
+        RaiseFileError("Cannot create file", file, error);
+}

@@ -1,0 +1,32 @@
+#include "KeptReading.h"
+
+#include "ReaderConnection.h"
+
+KeptReading::KeptReading() = default;
+KeptReading::~KeptReading() = default;
+
+std::unique_ptr<ReaderConnection> KeptReading::Take(const std::filesystem::path& path, const DatabaseFileState& now,
+                                                    bool avoidIndexes) {
+    std::unique_ptr<ReaderConnection> reader;
+    {
+        const std::lock_guard lock(m_mutex);
+        reader = std::move(m_reader);
+        if (reader && reader->Path() == path && reader->AvoidsIndexes() == avoidIndexes && m_state == now)
+            return reader;
+    }
+    return nullptr; // a connection to files that changed is closed here, outside the lock
+}
+
+void KeptReading::Keep(std::unique_ptr<ReaderConnection> reader, const DatabaseFileState& state) {
+    std::unique_ptr<ReaderConnection> previous;
+    const std::lock_guard lock(m_mutex);
+    previous = std::move(m_reader);
+    m_reader = std::move(reader);
+    m_state = state;
+}
+
+void KeptReading::Drop() {
+    std::unique_ptr<ReaderConnection> previous;
+    const std::lock_guard lock(m_mutex);
+    previous = std::move(m_reader);
+}

@@ -1,0 +1,11 @@
+#include "AnnotationWriter.h"
+
+#include <ctime>
+
+std::string TodayLocalDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[16];
+    return std::string(date, std::strftime(date, sizeof date, "%Y-%m-%d", &local));
+}

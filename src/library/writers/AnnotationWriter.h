@@ -1,0 +1,17 @@
+#pragma once
+
+#include "AnnotatedVolume.h"
+
+#include <string>
+
+// Turns one volume's annotations into the bytes of a file of one format. What else a format is (its name, its file
+// extension, how its files are named) is said once, in the table of formats (ExportFormats.h).
+class AnnotationWriter {
+public:
+    virtual ~AnnotationWriter() = default;
+    // The whole file; naming and writing it are shared by every format (ExportFile.h).
+    virtual std::string Render(const AnnotatedVolume& volume) const = 0;
+};
+
+// Today's local date, YYYY-MM-DD: the day an export says it was made.
+std::string TodayLocalDate();

@@ -1,0 +1,67 @@
+#include "ExportFormats.h"
+
+#include "CsvAnnotationWriter.h"
+#include "JsonAnnotationWriter.h"
+#include "MarkdownAnnotationWriter.h"
+#include "TextAnnotationWriter.h"
+
+#include <array>
+
+namespace {
+
+// The settings of earlier versions hold a format as its place in this list: the legacy indexes must never change.
+const std::array<ExportFormatRow, 4> kFormats = {{
+    {ExportFormat::Text, "text", "text", ".txt", false, false, 0,
+     [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
+         return std::make_unique<TextAnnotationWriter>(settings.separator, settings.setBom);
+     }},
+    {ExportFormat::Markdown, "markdown", "Markdown", ".md", true, true, 1,
+     [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
+         return std::make_unique<MarkdownAnnotationWriter>();
+     }},
+    {ExportFormat::Json, "json", "JSON", ".json", true, true, 2,
+     [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
+         return std::make_unique<JsonAnnotationWriter>();
+     }},
+    {ExportFormat::Csv, "csv", "CSV", ".csv", true, true, 3,
+     [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
+         return std::make_unique<CsvAnnotationWriter>(settings.setBom);
+     }},
+}};
+
+} // namespace
+
+std::span<const ExportFormatRow> ExportFormats() {
+    return kFormats;
+}
+
+const ExportFormatRow& FormatRow(ExportFormat format) {
+    for (const ExportFormatRow& row : kFormats)
+        if (row.format == format)
+            return row;
+    return kFormats.front();
+}
+
+const ExportFormatRow* FindExportFormat(std::string_view name) {
+    for (const ExportFormatRow& row : kFormats)
+        if (row.name == name)
+            return &row;
+    return nullptr;
+}
+
+const ExportFormatRow* FindExportFormatByLegacyIndex(int index) {
+    for (const ExportFormatRow& row : kFormats)
+        if (row.legacySettingsIndex == index)
+            return &row;
+    return nullptr;
+}
+
+std::string ExportFormatNames(std::string_view lastJoint) {
+    std::string names;
+    for (std::size_t i = 0; i < kFormats.size(); ++i) {
+        if (i > 0)
+            names += i + 1 == kFormats.size() ? lastJoint : std::string_view(", ");
+        names += kFormats[i].name;
+    }
+    return names;
+}

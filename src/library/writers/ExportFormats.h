@@ -1,0 +1,37 @@
+#pragma once
+
+#include "AnnotationWriter.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+enum class ExportFormat { Text, Markdown, Json, Csv };
+
+// What a writer takes from the export's options, where its format has it.
+struct WriterSettings {
+    std::string separator = "\t"; // between a highlight and its note
+    bool setBom = true;           // the UTF-8 byte-order mark in front
+};
+
+// Everything that makes a format what it is, in one row: adding a format is one row and one writer class.
+struct ExportFormatRow {
+    ExportFormat format;
+    std::string_view name;      // stable: the command line's --format value, and what the settings store
+    std::string_view caption;   // what the window's list of formats shows
+    std::string_view extension; // of its files, with the dot
+    bool namedByTitle;          // files named "Title - Author" where the title is known, else after the book's file
+    bool wholeRecords;          // needs dates, types, colours and positions read (ReadingOptions::wholeRecords)
+    int legacySettingsIndex;    // the integer that versions before named formats stored in the settings
+    std::unique_ptr<AnnotationWriter> (*makeWriter)(const WriterSettings& settings);
+};
+
+// Every format, in the order the window lists them; the first is the default.
+std::span<const ExportFormatRow> ExportFormats();
+const ExportFormatRow& FormatRow(ExportFormat format);
+// Null when no format has that name (names are compared exactly) or index.
+const ExportFormatRow* FindExportFormat(std::string_view name);
+const ExportFormatRow* FindExportFormatByLegacyIndex(int index);
+// The names joined for a message or help text: "text, markdown, json or csv".
+std::string ExportFormatNames(std::string_view lastJoint = " or ");
