@@ -24,6 +24,9 @@
 #include <QSettings>
 #include <QUrl>
 
+#include <exception>
+#include <stdexcept>
+
 namespace {
 
 QString WithTrailingSlash(QString folder) {
@@ -40,6 +43,13 @@ QString FirstDroppedFile(const QMimeData* data) {
         if (url.isLocalFile())
             return url.toLocalFile();
     return {};
+}
+
+// The error a load came back with, raised again for the error display.
+[[noreturn]] void ThrowFailure(const LoadOutcome& outcome) {
+    if (outcome.exception)
+        std::rethrow_exception(outcome.exception);
+    throw std::runtime_error(outcome.error);
 }
 
 // In the user's configuration folder, never beside the program.
@@ -143,16 +153,22 @@ void TForm1::LoadDatabase(const QString& path) {
         RunInBackground(
             [&](ProgressReporter& progress) { outcome = m_library.LoadDatabase(ToPath(path), progress, options); });
         if (outcome.kind == LoadOutcome::Kind::Failed)
-            std::rethrow_exception(outcome.exception);
+            ThrowFailure(outcome);
     });
-    if (outcome.kind != LoadOutcome::Kind::Loaded) {
+    switch (outcome.kind) {
+    case LoadOutcome::Kind::Loaded:
+        ShowOutcome("database loaded: " + Counted(outcome.books, "book", "books"));
+        m_settings->setValue("database/last", path);
+        for (BookListTab* tab : ListTabs())
+            tab->ShowRows();
+        break;
+    case LoadOutcome::Kind::NotFound:
+    case LoadOutcome::Kind::NotAFile:
         ShowOutcome("database file not found: " + path);
-        return;
+        break;
+    case LoadOutcome::Kind::Failed:
+        break; // told as the error left the load
     }
-    ShowOutcome("database loaded: " + Counted(outcome.books, "book", "books"));
-    m_settings->setValue("database/last", path);
-    for (BookListTab* tab : ListTabs())
-        tab->ShowRows();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,6 +1,7 @@
 #include "OptionsTab.h"
 
 #include "ErrorDisplay.h"
+#include "ExportFormats.h"
 #include "NamedWidgets.h"
 #include "Utf8Text.h"
 
@@ -10,6 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -26,6 +30,29 @@ QCheckBox* OptionBox(const char* name, const QString& caption, QWidget* tab, con
 
 void RestoreBox(const QSettings& settings, const char* key, QCheckBox* box) {
     box->setChecked(settings.value(key, box->isChecked()).toBool());
+}
+
+constexpr ExportFormat kDefaultFormat = ExportFormat::Text;
+
+// The format is kept by its stable name; earlier versions kept a number under a key of its own, which is read as long
+// as the name is missing and is dropped at the next save.
+constexpr const char* kFormatKey = "options/exportFormat";
+constexpr const char* kLegacyFormatKey = "options/format";
+
+// The format the settings hold; one this version does not know gives the default. None when they hold none.
+std::optional<ExportFormat> StoredFormat(const QSettings& settings) {
+    const ExportFormatRow* row = nullptr;
+    if (settings.contains(kFormatKey))
+        row = FindExportFormat(EncodeUtf8(settings.value(kFormatKey).toString()));
+    else if (settings.contains(kLegacyFormatKey))
+        row = FindExportFormatByLegacyIndex(settings.value(kLegacyFormatKey).toInt());
+    else
+        return std::nullopt;
+    return row != nullptr ? row->format : kDefaultFormat;
+}
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -57,7 +84,8 @@ OptionsTab::OptionsTab(QWidget* parent)
     setObjectName("TabSheet4");
     m_separatorLabel->setGeometry(16, 40, m_separatorLabel->sizeHint().width(), 17);
     m_resetButton->setGeometry(16, 276, m_resetButton->sizeHint().width(), 25);
-    m_exportFormatBox->addItems({"text", "Markdown", "JSON", "CSV"}); // in the order of ExportFormat
+    for (const ExportFormatRow& row : ExportFormats())
+        m_exportFormatBox->addItem(FromUtf8(row.caption), QVariant::fromValue(row.format));
 
     setTabOrder(m_bomBox, m_separatorEdit);
     setTabOrder(m_separatorEdit, m_tabButton);
@@ -90,7 +118,7 @@ ExportOptions OptionsTab::Export() const {
     return {.separator = EncodeUtf8(m_separatorEdit->text()),
             .setBom = m_bomBox->isChecked(),
             .overrideExisting = m_overrideBox->isChecked(),
-            .format = static_cast<ExportFormat>(m_exportFormatBox->currentIndex()),
+            .format = Format(),
             .reading = Reading(),
             .newOnly = m_newOnlyBox->isChecked()};
 }
@@ -99,9 +127,21 @@ bool OptionsTab::BackUpOnConnect() const {
     return m_backupOnConnectBox->isChecked();
 }
 
+ExportFormat OptionsTab::Format() const {
+    return m_exportFormatBox->currentData().value<ExportFormat>();
+}
+
+void OptionsTab::SelectFormat(ExportFormat format) {
+    for (int i = 0; i < m_exportFormatBox->count(); ++i)
+        if (m_exportFormatBox->itemData(i).value<ExportFormat>() == format) {
+            m_exportFormatBox->setCurrentIndex(i);
+            return;
+        }
+}
+
 void OptionsTab::SetDefaults() {
     m_separatorEdit->setText(QStringLiteral("\t"));
-    m_exportFormatBox->setCurrentIndex(static_cast<int>(ExportFormat::Text));
+    SelectFormat(kDefaultFormat);
     m_overrideBox->setChecked(false);
     m_bomBox->setChecked(true);
     m_consoleBox->setChecked(false);
@@ -119,9 +159,8 @@ void OptionsTab::Restore(const QSettings& settings) {
     RestoreBox(settings, "options/chapterTitles", m_chapterTitlesBox);
     RestoreBox(settings, "options/backUpOnConnect", m_backupOnConnectBox);
     RestoreBox(settings, "options/newOnly", m_newOnlyBox);
-    const int format = settings.value("options/format", m_exportFormatBox->currentIndex()).toInt();
-    if (format >= 0 && format < m_exportFormatBox->count())
-        m_exportFormatBox->setCurrentIndex(format);
+    if (const std::optional<ExportFormat> format = StoredFormat(settings))
+        SelectFormat(*format);
 }
 
 // The console's switch is left out on purpose: a run that may write to the reader's database is armed anew each time.
@@ -133,7 +172,8 @@ void OptionsTab::Save(QSettings& settings) const {
     settings.setValue("options/chapterTitles", m_chapterTitlesBox->isChecked());
     settings.setValue("options/backUpOnConnect", m_backupOnConnectBox->isChecked());
     settings.setValue("options/newOnly", m_newOnlyBox->isChecked());
-    settings.setValue("options/format", m_exportFormatBox->currentIndex());
+    settings.setValue(kFormatKey, FromUtf8(FormatRow(Format()).name));
+    settings.remove(kLegacyFormatKey);
 }
 
 void OptionsTab::TntEdit3Change() {

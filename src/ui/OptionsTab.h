@@ -26,6 +26,9 @@ public:
     ReadingOptions Reading() const;
     ExportOptions Export() const;
     bool BackUpOnConnect() const;
+    // The format chosen in the list, which shows the formats' captions.
+    ExportFormat Format() const;
+    void SelectFormat(ExportFormat format);
     // "reset options": the options as the program starts without settings.
     void SetDefaults();
     // The options as the settings hold them; what they do not hold stays as it is.

@@ -5,8 +5,8 @@
 #include "ErrorDisplay.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
-#include "OptionsTab.h"
 #include "OpenedUrls.h"
+#include "OptionsTab.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
@@ -34,6 +34,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -206,7 +207,7 @@ private slots:
         QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QString("#9"));
         QVERIFY(form.TabSheet4->TntLabel5()->geometry().right() <
                 form.TabSheet4->TntEdit3()->x()); // the separator's label is not covered
-        QCOMPARE(form.TabSheet4->ExportFormatBox()->currentIndex(), 0);
+        QCOMPARE(form.TabSheet4->ExportFormatBox()->currentText(), QString("text"));
         QCOMPARE(form.size(), QSize(590, 412));
         QCOMPARE(form.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QVERIFY(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText().isEmpty());
@@ -429,7 +430,7 @@ private slots:
         QCOMPARE(m_manager.shown.last(), Shown(stem + ".txt"));
 
         // Enter on a row exports it too, in the format the options name.
-        f.TabSheet4->ExportFormatBox()->setCurrentIndex(static_cast<int>(ExportFormat::Csv));
+        f.TabSheet4->ExportFormatBox()->setCurrentText("CSV");
         QTest::keyClick(f.TabSheet1->List(), Qt::Key_Return);
         QCOMPARE(m_manager.shown.last(), Shown(m_program->filePath("results/A Winter Voyage - Some Author.csv")));
 
@@ -664,7 +665,7 @@ private slots:
         QCOMPARE(f.TabSheet4->TntEdit3()->text(), QString("x\ty"));
         QTest::mouseClick(f.TabSheet4->TabButton(), Qt::LeftButton);
         QCOMPARE(f.TabSheet4->Label1()->text(), QString("#120#9#121#9"));
-        f.TabSheet4->ExportFormatBox()->setCurrentIndex(2);
+        f.TabSheet4->ExportFormatBox()->setCurrentText("JSON");
         for (QCheckBox* box : {f.TabSheet4->CheckBox1(), f.TabSheet4->TntCheckBox3(), f.TabSheet4->CheckBox2(),
                                f.TabSheet4->SkipDeletedBox(), f.TabSheet4->ChapterTitlesBox()})
             box->toggle();
@@ -674,7 +675,7 @@ private slots:
 
         TForm1 again(m_program->path());
         QCOMPARE(again.TabSheet4->TntEdit3()->text(), QString("x\ty\t"));
-        QCOMPARE(again.TabSheet4->ExportFormatBox()->currentIndex(), 2);
+        QCOMPARE(again.TabSheet4->Format(), ExportFormat::Json);
         QVERIFY(again.TabSheet4->CheckBox1()->isChecked() && !again.TabSheet4->TntCheckBox3()->isChecked() &&
                 !again.TabSheet4->SkipDeletedBox()->isChecked() && !again.TabSheet4->ChapterTitlesBox()->isChecked());
         QVERIFY(!again.TabSheet4->CheckBox2()->isChecked()); // the console is armed anew each time
@@ -683,9 +684,33 @@ private slots:
 
         QTest::mouseClick(again.TabSheet4->ResetButton(), Qt::LeftButton);
         QCOMPARE(again.TabSheet4->TntEdit3()->text(), QString("\t"));
-        QCOMPARE(again.TabSheet4->ExportFormatBox()->currentIndex(), 0);
+        QCOMPARE(again.TabSheet4->Format(), ExportFormat::Text);
         QVERIFY(!again.TabSheet4->CheckBox1()->isChecked() && again.TabSheet4->TntCheckBox3()->isChecked() &&
                 again.TabSheet4->SkipDeletedBox()->isChecked() && again.TabSheet4->ChapterTitlesBox()->isChecked());
+    }
+
+    void theFormatIsKeptByNameAndAnOldSettingsFileIsReadOnce() {
+        m_form.reset();
+        const QString file = FromPath(UserConfigFolder() / "marvik.conf");
+        {
+            QSettings old(file, QSettings::IniFormat); // as the version that kept the format's place in the list
+            old.setValue("options/format", 2);
+        }
+        TForm1 f(m_program->path());
+        QCOMPARE(f.TabSheet4->ExportFormatBox()->currentText(), QString("JSON"));
+        QCOMPARE(f.TabSheet4->Format(), ExportFormat::Json);
+        f.close();
+        {
+            const QSettings written(file, QSettings::IniFormat);
+            QCOMPARE(written.value("options/exportFormat").toString(), QString("json"));
+            QVERIFY(!written.contains("options/format"));
+        }
+
+        // A name this version does not know, from a later one or a hand-edited file, gives text.
+        QSettings(file, QSettings::IniFormat).setValue("options/exportFormat", "rtf");
+        TForm1 later(m_program->path());
+        QCOMPARE(later.TabSheet4->Format(), ExportFormat::Text);
+        QCOMPARE(later.TabSheet4->ExportFormatBox()->currentText(), QString("text"));
     }
 
     void longMessagesWrapWithinTheirBox() {
