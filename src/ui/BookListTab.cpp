@@ -97,7 +97,7 @@ void BookListTab::ClearRows() {
     m_lowerLabel->clear();
 }
 
-void BookListTab::ClearAll() {
+void BookListTab::ClearLabelsAndSearch() {
     m_upperLabel->clear();
     m_lowerLabel->clear();
     m_searchEdit->clear();

@@ -54,11 +54,12 @@ public:
     BookListTab(const BookListNames& names, const BookListKind& kind, const ReaderLibrary& library,
                 QWidget* parent = nullptr);
 
-    // The rows of the loaded index, or none, with the labels emptied.
+    // Shows the rows of the loaded index, in place of any shown before.
     void ShowRows();
+    // Empties the list and the labels.
     void ClearRows();
     // Empties the labels and the search edit, as at start-up.
-    void ClearAll();
+    void ClearLabelsAndSearch();
     // "find next".
     void FindNext();
     // The volume id of the selected row, byte for byte from the index; none when no row is selected.

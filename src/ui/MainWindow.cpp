@@ -115,7 +115,7 @@ void TForm1::FormCreate() {
     Memo1->clear();
     TntLabel6->clear();
     for (BookListTab* tab : ListTabs())
-        tab->ClearAll();
+        tab->ClearLabelsAndSearch();
     // A results folder that cannot be made shows up later, when an export cannot write its file.
     QDir().mkpath(ResultsFolder());
 }
