@@ -205,18 +205,20 @@ int main(int argc, char* argv[]) {
          BestSeconds(runs, [&] { Keep(ReadingOrder(locations, library.Index().Volumes.Order(), progress).size()); }));
 
     // The same book in the formats that read whole records, against the text export's time.
-    for (const auto& [format, name] :
-         {std::pair{ExportFormat::Markdown, "Markdown"}, {ExportFormat::Json, "JSON"}, {ExportFormat::Csv, "CSV"}}) {
+    for (const ExportFormatRow& row : ExportFormats()) {
+        if (!row.wholeRecords)
+            continue;
         constexpr double kFormatGoal = 2.0;
+        const std::string name(row.caption);
         ExportOptions formatOptions = options;
-        formatOptions.format = format;
+        formatOptions.format = row.format;
         const std::filesystem::path formatTarget = library.ExportTarget(generated.bigVolumeId, results, formatOptions);
         ExportResult formatFile;
         const double formatTime = BestSeconds(runs, [&] {
             formatFile = library.ExtractAnnotations(generated.bigVolumeId, formatTarget, formatOptions, progress);
         });
         if (formatFile.outcome != ExportOutcome::Written) {
-            std::fprintf(stderr, "marvik-bench: the %s export wrote nothing\n", name);
+            std::fprintf(stderr, "marvik-bench: the %s export wrote nothing\n", name.c_str());
             return 1;
         }
         Line(std::string("ReaderLibrary::ExtractAnnotations, ") + name + ", " +

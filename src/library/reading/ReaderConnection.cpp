@@ -1,6 +1,7 @@
 #include "ReaderConnection.h"
 
 #include "DatabaseFileState.h"
+#include "EFileError.h"
 #include "KeptReading.h"
 #include "PrivateFolder.h"
 
@@ -151,6 +152,10 @@ bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& wh
                 avoidIndexes = true;
                 continue;
             }
+        } catch (const EFileError&) {
+            // A journal that a writer removed between the look and the private copy: the files changed meanwhile.
+            if (sharingLocks || DatabaseFileState::Of(path) == before)
+                throw;
         }
         // Another program changed the database while it was read: what was read may mix two states.
         if (std::chrono::steady_clock::now() > deadline)
