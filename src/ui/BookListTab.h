@@ -84,8 +84,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The handlers of all three tabs, written once:
+    // TntListBox1Click, TntListBox2Click, TntListBox3Click: the selected row's facts in the labels.
     void ShowFacts();
+    // TntEdit1Change, TntEdit2Change, TntEdit4Change (from the top); TntButton1Click, TntButton2Click,
+    // TntButton3Click (from the row after the selected one).
     void Search(int startRow);
+    // TntListBox1DbnalClick, TntListBox2DblClick, TntListBox3DblClick.
     void ExportOrRepair();
     void ShowRowMenu(const QPoint& at);
     // Runs a handler under the error display.
