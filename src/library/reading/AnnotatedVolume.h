@@ -50,7 +50,7 @@ struct AnnotatedVolume {
     std::vector<AnnotatedBookmark> bookmarks;
 
     const PartFacts& PartOf(const AnnotatedBookmark& bookmark) const { return parts[bookmark.part]; }
-    // The bookmark's place in the book in percent, where its part's place is known.
+    // The bookmark's place in the book in percent (0 to 100), where its part's place is known.
     std::optional<double> PositionOf(const AnnotatedBookmark& bookmark) const;
     // That place with one decimal ("42.5"), the same whatever the locale; empty where it is unknown.
     std::string PositionText(const AnnotatedBookmark& bookmark) const;

@@ -76,4 +76,19 @@ TEST_F(ReaderFolderTest, JsonFilesAreDocumentsOfTheSchemaHoldingTheTextsAsStored
     }
 }
 
+TEST_F(ReaderFolderTest, APositionOutsideTheBookIsLeftOut) {
+    using namespace fixture::records;
+    fixture::AddWholeRecordLibrary(reader);
+    reader.Exec("UPDATE Bookmark SET ChapterProgress = 9e999 WHERE BookmarkID = 'r1'");
+    reader.Exec("UPDATE Bookmark SET ChapterProgress = -50 WHERE BookmarkID = 'r2'");
+    reader.Exec("UPDATE Bookmark SET ChapterProgress = 1e300 WHERE BookmarkID = 'r3'");
+    const ExportOptions options{.format = ExportFormat::Json};
+    Load(options.reading);
+    const Json document = Json::parse(*library.RenderAnnotations(kRich, options, progress));
+    std::string positions;
+    for (const Json& annotation : document["annotations"])
+        positions += annotation["id"].get<std::string>() + "=" + annotation.value("position", Json()).dump() + " ";
+    EXPECT_EQ(positions, "r1=null r2=null r3=null r4=40.0 r5=40.0 ");
+}
+
 } // namespace
