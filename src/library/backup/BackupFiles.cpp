@@ -1,9 +1,44 @@
 #include "BackupFiles.h"
 
 #include <algorithm>
+#include <chrono>
 #include <regex>
 #include <system_error>
 #include <tuple>
+
+namespace {
+
+using Seconds = std::chrono::seconds;
+
+// Offsets of local time from UTC run from -12 to +14 hours, in whole quarter hours.
+constexpr std::time_t kQuarterHour = 15 * 60;
+constexpr std::time_t kWestmostOffset = -12 * 60 * 60;
+constexpr std::time_t kEastmostOffset = 14 * 60 * 60;
+
+// When the backup named stamp (its local date and time) was made, in seconds since the epoch. Its modification time
+// counts when it is a whole second that lies a time zone's offset from the name: then it is the instant the backup was
+// kept, whatever the time zone is now. A file copied without its times carries the time of the copy instead, which
+// does not fit its name, and a backup kept by an older version has a fraction of a second; for those the name is
+// read in the present time zone, which orders them right as long as it has not changed.
+std::time_t MadeAt(const std::tm& stamp, const std::filesystem::path& file) {
+    std::tm asUtc = stamp;
+    const std::time_t nameAsUtc = timegm(&asUtc);
+    std::error_code error;
+    const auto modified = std::filesystem::last_write_time(file, error);
+    if (!error) {
+        const auto instant = std::chrono::file_clock::to_sys(modified).time_since_epoch();
+        const std::time_t seconds = std::chrono::duration_cast<Seconds>(instant).count();
+        const std::time_t offset = nameAsUtc - seconds;
+        if (instant == Seconds(seconds) && offset % kQuarterHour == 0 && offset >= kWestmostOffset &&
+            offset <= kEastmostOffset)
+            return seconds;
+    }
+    std::tm local = stamp;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+} // namespace
 
 std::string BackupFileName(std::time_t time, int variant) {
     std::tm local{};
@@ -16,10 +51,17 @@ std::string BackupFileName(std::time_t time, int variant) {
     return name + ".sqlite";
 }
 
+void MarkBackupMadeAt(const std::filesystem::path& backup, std::time_t made) {
+    const auto instant = std::chrono::system_clock::time_point(Seconds(made));
+    std::error_code ignored;
+    std::filesystem::last_write_time(backup, std::chrono::file_clock::from_sys(instant), ignored);
+}
+
 std::vector<std::filesystem::path> ListBackups(const std::filesystem::path& folder) {
-    static const std::regex kName(R"(KoboReader-(\d{4}-\d{2}-\d{2}-\d{6})(?:-([2-9]|[1-9]\d{1,5}))?\.sqlite)");
+    static const std::regex kName(
+        R"(KoboReader-(\d{4})-(\d{2})-(\d{2})-(\d{2})(\d{2})(\d{2})(?:-([2-9]|[1-9]\d{1,5}))?\.sqlite)");
     struct Backup {
-        std::string stamp;
+        std::time_t made;
         int variant;
         std::filesystem::path path;
     };
@@ -34,10 +76,17 @@ std::vector<std::filesystem::path> ListBackups(const std::filesystem::path& fold
         if (!std::regex_match(name, parts, kName) ||
             entry->symlink_status(kind).type() != std::filesystem::file_type::regular)
             continue;
-        backups.push_back({parts[1], parts[2].matched ? std::stoi(parts[2]) : 1, entry->path()});
+        std::tm stamp{};
+        stamp.tm_year = std::stoi(parts[1]) - 1900;
+        stamp.tm_mon = std::stoi(parts[2]) - 1;
+        stamp.tm_mday = std::stoi(parts[3]);
+        stamp.tm_hour = std::stoi(parts[4]);
+        stamp.tm_min = std::stoi(parts[5]);
+        stamp.tm_sec = std::stoi(parts[6]);
+        backups.push_back({MadeAt(stamp, entry->path()), parts[7].matched ? std::stoi(parts[7]) : 1, entry->path()});
     }
     std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
-        return std::tie(a.stamp, a.variant) < std::tie(b.stamp, b.variant);
+        return std::tie(a.made, a.variant, a.path) < std::tie(b.made, b.variant, b.path);
     });
     std::vector<std::filesystem::path> paths;
     for (Backup& backup : backups)

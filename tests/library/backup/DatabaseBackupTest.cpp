@@ -3,17 +3,49 @@
 #include "BackupFiles.h"
 #include "DyingWriter.h"
 #include "FileContents.h"
+#include "FileSizeLimit.h"
 #include "Messages.h"
 #include "ReaderFolderTest.h"
 #include "SampleBooks.h"
 #include "TSQLiteDatabase.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <optional>
 
 namespace {
 
 namespace fs = std::filesystem;
 const std::string kWinter = "/mnt/onboard/A Winter Voyage.epub";
+
+// The process's time zone while it lives, as TZ sets it for a program started under it.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone) {
+        if (const char* before = std::getenv("TZ"))
+            m_before = before;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~TimeZone() {
+        if (m_before)
+            ::setenv("TZ", m_before->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    TimeZone(const TimeZone&) = delete;
+    TimeZone& operator=(const TimeZone&) = delete;
+
+private:
+    std::optional<std::string> m_before;
+};
+
+// The rules of Asia/Tokyo and America/Los_Angeles, written out so that no time zone database is needed.
+constexpr const char* kTokyo = "JST-9";
+constexpr const char* kLosAngeles = "PST8PDT,M3.2.0,M11.1.0";
 
 class DatabaseBackupTest : public ReaderFolderTest {
 protected:
@@ -85,6 +117,79 @@ TEST_F(DatabaseBackupTest, KeepsTheNewestNoneTwiceNoDamagedOneAndTouchesNoOtherF
     const std::string message = fixture::MessageOf([&] { BackUp(); });
     EXPECT_EQ(message.rfind("The database file is damaged, so no backup of it was kept.\r", 0), 0u) << message;
     EXPECT_EQ(fixture::FolderNames(backups), kept);
+}
+
+TEST_F(DatabaseBackupTest, RotationNeverRemovesTheNewBackupWhoseLocalNameSortsFirst) {
+    std::vector<BackupResult> east;
+    {
+        const TimeZone tokyo(kTokyo);
+        east.push_back(BackUp(2));
+        reader.Exec("UPDATE Bookmark SET Annotation = 'second'");
+        east.push_back(BackUp(2));
+    }
+    reader.Exec("UPDATE Bookmark SET Annotation = 'west'");
+    const TimeZone losAngeles(kLosAngeles);
+    const BackupResult west = BackUp(2);
+    EXPECT_EQ(west.removed, std::vector<fs::path>{east[0].file});
+    EXPECT_EQ(fixture::FolderNames(backups),
+              (std::set<std::string>{east[1].file.filename().string(), west.file.filename().string()}));
+    EXPECT_NE(ExportFrom(west.file).find("\twest\r\n"), std::string::npos);
+}
+
+TEST_F(DatabaseBackupTest, BackupsAreOrderedByWhenTheyWereMadeOrByTheirNamesOnceCopiedWithoutTheirTimes) {
+    fs::create_directories(backups);
+    const auto made = [&](const std::string& name, std::time_t utc) {
+        std::ofstream(backups / name) << name;
+        fs::last_write_time(backups / name,
+                            std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(utc)));
+    };
+    made("KoboReader-2026-03-01-100000.sqlite", 1772326800); // in Tokyo, at 01:00 UTC
+    made("KoboReader-2026-02-28-180000.sqlite", 1772330400); // in Los Angeles an hour later
+    // Copied later without their times: the time of the copy does not fit their names, which alone then count.
+    made("KoboReader-2026-03-05-120000.sqlite", 1772331634);
+    made("KoboReader-2026-02-20-120000.sqlite", 1772331634);
+    EXPECT_EQ(ListBackups(backups), (std::vector<fs::path>{backups / "KoboReader-2026-02-20-120000.sqlite",
+                                                           backups / "KoboReader-2026-03-01-100000.sqlite",
+                                                           backups / "KoboReader-2026-02-28-180000.sqlite",
+                                                           backups / "KoboReader-2026-03-05-120000.sqlite"}));
+}
+
+TEST_F(DatabaseBackupTest, RefusesWhatLoadingRefusesAndKeepsOrCountsNothing) {
+    fs::create_directories(backups);
+    const std::string old = "KoboReader-2020-01-01-000000.sqlite";
+    std::ofstream(backups / old) << old;
+    const fs::path empty = elsewhere / "empty.sqlite";
+    std::ofstream(empty).flush();
+    const fs::path notes = elsewhere / "notes.sqlite";
+    TSQLiteDatabase(notes.string()).ExecSQL("CREATE TABLE notes(text)");
+    reader.Exec("DROP TABLE content");
+    reader.Close();
+    for (const fs::path& file : {empty, notes, reader.Path()}) {
+        SilentProgress silent;
+        const LoadOutcome loaded = library.LoadDatabase(file, silent);
+        EXPECT_EQ(loaded.kind, LoadOutcome::Kind::Failed) << file;
+        EXPECT_EQ(fixture::MessageOf([&] { BackUpDatabase(file, backups, 1, progress); }), loaded.error);
+        EXPECT_EQ(fixture::FolderNames(backups), std::set<std::string>{old});
+    }
+}
+
+TEST_F(DatabaseBackupTest, AWalDatabaseIsCopiedIntoOneFileAndACopyCutShortLeavesNothing) {
+    // Small pages make a database smaller than the shared memory file that a copy opened in WAL mode would need.
+    reader.Exec("PRAGMA page_size=1024; VACUUM; PRAGMA journal_mode=WAL");
+    reader.Close();
+    const std::uintmax_t size = fs::file_size(reader.Path());
+    ASSERT_LT(size, 32768u);
+    fs::create_directories(backups);
+    const auto backUpWithRoomFor = [&](std::uintmax_t bytes) {
+        return fixture::RunWithFileSizeLimit(bytes, [&] { BackUpDatabase(reader.Path(), backups, 30, progress); });
+    };
+    const std::string cut = backUpWithRoomFor(size / 2);
+    EXPECT_NE(cut, "");
+    EXPECT_EQ(fixture::FolderNames(backups), std::set<std::string>{}) << cut;
+    EXPECT_EQ(backUpWithRoomFor(size), "");
+    const std::vector<fs::path> made = ListBackups(backups);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(fixture::FolderNames(backups), std::set<std::string>{made[0].filename().string()});
 }
 
 } // namespace
