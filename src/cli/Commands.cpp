@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "AnnotationExport.h"
 #include "CheckedOutput.h"
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
@@ -103,15 +104,24 @@ int List(const ReaderLibrary& library, std::ostream& out) {
 }
 
 // The given volumes one by one, as double-clicks on their rows would write them. A volume that fails keeps none of
-// the others from being written; each path is printed as soon as its file is there.
+// the others from being written; each path is printed as soon as its file is there. A ledger that cannot be saved
+// stops the export after the file it was to record, with its message in ledgerNotSaved.
 ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line, ProgressReporter& progress,
-                           std::ostream& out) {
+                           std::ostream& out, std::string& ledgerNotSaved) {
     ExportAllResult result;
     for (const std::string& id : line.volumeIds) {
         ExportResult exported;
         try {
             exported = library.ExtractAnnotations(id, library.ExportTarget(id, line.resultsFolder, line.options),
                                                   line.options, progress);
+        } catch (const ELedgerNotSaved& error) {
+            for (const std::filesystem::path& file : error.Result().written) {
+                out << file.string() << '\n' << std::flush;
+                result.written.push_back(file);
+            }
+            result.highlights += error.Result().highlights;
+            ledgerNotSaved = error.what();
+            break;
         } catch (const ELedgerError&) {
             throw; // the folder's, not the book's: no other book can be exported either
         } catch (const std::exception& error) {
@@ -158,24 +168,33 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
     }
     CreateResultsFolder(line.resultsFolder);
     ExportAllResult result;
+    // The files are there even when their ledger could not be saved: they are listed, and the ledger's failure last.
+    std::string ledgerNotSaved;
     if (line.all) {
-        result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options,
-                                               progress);
+        try {
+            result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options,
+                                                   progress);
+        } catch (const ELedgerNotSaved& error) {
+            result = error.Result();
+            ledgerNotSaved = error.what();
+        }
         for (const std::filesystem::path& file : result.written)
             out << file.string() << '\n';
     } else {
-        result = ExportEach(library, line, progress, out);
+        result = ExportEach(library, line, progress, out, ledgerNotSaved);
     }
     out.flush();
     // Standard output stays a list of paths, one a line, for the scripts that read it.
     if (line.options.newOnly)
         err << "marvik-cli: " << NewHighlightsText(result) << '\n';
-    if (result.failed.empty())
-        return kExitOk;
-    err << "something went wrong!\n";
-    for (const FailedExport& failed : result.failed)
-        err << failed.volumeId << ": " << WithLineBreaks(failed.reason) << '\n';
-    return kExitError;
+    if (!result.failed.empty()) {
+        err << "something went wrong!\n";
+        for (const FailedExport& failed : result.failed)
+            err << failed.volumeId << ": " << WithLineBreaks(failed.reason) << '\n';
+    }
+    if (!ledgerNotSaved.empty())
+        err << WithLineBreaks(ledgerNotSaved) << '\n';
+    return result.failed.empty() && ledgerNotSaved.empty() ? kExitOk : kExitError;
 }
 
 int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {

@@ -85,6 +85,23 @@ bool ReadVolume(const std::filesystem::path& database, const LibraryIndex& index
         kept);
 }
 
+// Records what was written in the ledger of its folder; when that fails, the caller learns what was written anyway.
+void SaveLedger(const ExportLedger& ledger, const ExportAllResult& result, ProgressReporter& progress) {
+    try {
+        ledger.Save();
+    } catch (const std::exception& error) {
+        progress.ResetProgress();
+        progress.SetStatus("");
+        const std::size_t files = result.written.size();
+        throw ELedgerNotSaved(LedgerNamed(ledger.File()) + " could not be saved (" + error.what() + "). " +
+                                  (files == 1 ? std::string("The file written is")
+                                              : "The " + std::to_string(files) + " files written are") +
+                                  " not recorded in it: the next export of new highlights writes their highlights "
+                                  "again.",
+                              result);
+    }
+}
+
 } // namespace
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
@@ -120,7 +137,7 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
         result.highlights = volume.bookmarks.size();
         if (ledger && result.outcome == ExportOutcome::Written) {
             ledger->Record(volumeId, marks);
-            ledger->Save();
+            SaveLedger(*ledger, {.written = {result.file}, .failed = {}, .highlights = result.highlights}, progress);
         }
     }
     progress.ResetProgress();
@@ -213,7 +230,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         books[i].bytes = {}; // written: its memory is free for the rest
     }
     if (ledger && !result.written.empty())
-        ledger->Save();
+        SaveLedger(*ledger, result, progress);
     progress.ResetProgress();
     progress.SetStatus("");
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ExportFile.h"
+#include "ExportLedger.h"
 #include "ExportOptions.h"
 #include "KeptReading.h"
 #include "LibraryIndex.h"
@@ -27,13 +28,25 @@ struct ExportAllResult {
     std::size_t highlights = 0;       // the bookmarks the written files hold: with newOnly, those new or changed
 };
 
+// The files were written, but the ledger that was to record them could not be saved, so the next export of new
+// highlights writes their highlights again. Carries what was written and what failed, for the caller to report.
+class ELedgerNotSaved : public ELedgerError {
+public:
+    ELedgerNotSaved(const std::string& message, ExportAllResult result)
+        : ELedgerError(message), m_result(std::make_shared<const ExportAllResult>(std::move(result))) {}
+    const ExportAllResult& Result() const { return *m_result; }
+
+private:
+    std::shared_ptr<const ExportAllResult> m_result; // shared: an exception is copied without throwing
+};
+
 // Each reads the database through kept where the caller keeps a reading of it (ReadReaderDatabase).
 
 // Writes every highlight and note of the volume to the target path or its first free numbered variant. The database
 // is only read, and no lock on it is held while the file is written. Errors of the access layer (ESQLiteException) and
 // of the file (EFileError) go on to the caller. With options.newOnly, only what the ledger of the target's folder does
 // not know yet, which is then recorded there; a ledger that cannot be used raises ELedgerError before anything is
-// read or written.
+// read or written, and one that cannot be saved after the file is written raises ELedgerNotSaved.
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress, KeptReading* kept = nullptr);
@@ -46,7 +59,9 @@ std::optional<std::string> RenderAnnotations(const std::filesystem::path& databa
 
 // Exports each volume as ExtractAnnotations would, to AnnotationTargetPath(resultsFolder, id), with one progress
 // across all their bookmarks. A volume whose export fails is noted and the others are still written. With
-// options.newOnly, the ledger of resultsFolder is read first (ELedgerError) and records what was written at the end.
+// options.newOnly, the ledger of resultsFolder is read first (ELedgerError) and records what was written at the end;
+// when it cannot be saved then, ELedgerNotSaved carries the result. The folder stays locked against other exports of
+// new highlights from the ledger's reading to its saving.
 ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                       const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,

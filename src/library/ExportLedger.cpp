@@ -6,10 +6,6 @@
 #include <nlohmann/json.hpp>
 #include <openssl/evp.h>
 
-#include <cerrno>
-#include <fstream>
-#include <system_error>
-
 namespace {
 
 using Json = nlohmann::json;
@@ -35,21 +31,6 @@ std::string Sha256Hex(const std::string& bytes) {
     return hex;
 }
 
-std::string Named(const std::filesystem::path& file) {
-    return "The ledger of exported highlights \"" + file.string() + "\"";
-}
-
-[[noreturn]] void RaiseDamaged(const std::filesystem::path& file, const std::string& why) {
-    throw ELedgerError(Named(file) + " is damaged (" + why +
-                       "). It is left as it is: move it away to export every highlight anew.");
-}
-
-const Json& Object(const Json& value, const std::filesystem::path& file) {
-    if (!value.is_object())
-        RaiseDamaged(file, "it does not have the shape of a ledger");
-    return value;
-}
-
 } // namespace
 
 LedgerMark MarkOf(const AnnotatedBookmark& bookmark) {
@@ -60,31 +41,12 @@ LedgerMark MarkOf(const AnnotatedBookmark& bookmark) {
 }
 
 ExportLedger ExportLedger::Load(const std::filesystem::path& folder) {
-    ExportLedger ledger(folder / kFileName);
-    const std::filesystem::path& file = ledger.m_file;
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error)))
-        return ledger;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw ELedgerError(Named(file) + " cannot be read: " + std::generic_category().message(errno));
-    try {
-        const Json document = Json::parse(in);
-        const int version = Object(document, file).at("version").get<int>();
-        if (version > kVersion)
-            throw ELedgerError(Named(file) + " was written by a newer version of the program (ledger version " +
-                               std::to_string(version) +
-                               "). It is left as it is: export with that version, or move it away to export every "
-                               "highlight anew.");
-        if (version < 1)
-            RaiseDamaged(file, "version " + std::to_string(version));
-        for (const auto& [volume, marks] : Object(document.at("books"), file).items())
-            for (const auto& [id, mark] : Object(marks, file).items())
-                ledger.m_books[volume][id] = {Object(mark, file).at("modified").get<std::string>(),
-                                              mark.at("sha256").get<std::string>()};
-    } catch (const Json::exception& damage) {
-        RaiseDamaged(file, damage.what());
-    }
+    ExportLedger ledger(folder / kFileName, ExportLedgerLock(folder));
+    if (ledger.m_lock.Busy())
+        throw ELedgerError("Another export of new highlights into \"" + folder.string() +
+                           "\" is running: nothing was exported. " + LedgerNamed(ledger.m_file) +
+                           " is left to it; export again when it is done.");
+    ledger.m_books = ReadLedgerFile(ledger.m_file, kVersion);
     return ledger;
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "AnnotatedVolume.h"
+#include "ExportLedgerFile.h"
+#include "ExportLedgerLock.h"
 
 #include <filesystem>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-// The ledger of a results folder is damaged, or was written by a newer version: it is left as it is.
+// The ledger of a results folder is damaged, was written by a newer version, or is in use by another export: it is
+// left as it is.
 class ELedgerError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -23,14 +25,16 @@ struct LedgerMark {
 LedgerMark MarkOf(const AnnotatedBookmark& bookmark);
 
 // The highlights already exported into one results folder, kept there in the hidden file kFileName: for each book
-// its bookmarks by id, each with the mark it had when it was last exported there.
+// its bookmarks by id, each with the mark it had when it was last exported there. While it lives it holds the
+// folder's lock (ExportLedgerLock.h), so that what it read is still the truth when it is saved.
 class ExportLedger {
 public:
     static constexpr const char* kFileName = ".marvik-ledger.json";
-    static constexpr int kVersion = 1;
+    static constexpr std::uint64_t kVersion = 1;
 
-    // The ledger of folder; empty when the folder has none. Raises ELedgerError when its file cannot be read, is
-    // damaged, or is of a newer version.
+    // The ledger of folder, once no other export holds the folder; empty when the folder has none. Raises
+    // ELedgerError when another export holds the folder longer than ExportLedgerLock::kPatience, or when its file is
+    // not a regular file, cannot be read, is damaged, or is of another version (ReadLedgerFile).
     static ExportLedger Load(const std::filesystem::path& folder);
 
     // Leaves in the volume only the bookmarks that are new to the folder or changed since they were exported there,
@@ -38,16 +42,15 @@ public:
     // deleted after it was exported is left out too.
     std::vector<LedgerMark> KeepNew(AnnotatedVolume& volume) const;
     void Record(const std::string& volumeId, const std::vector<LedgerMark>& marks);
+    const std::filesystem::path& File() const { return m_file; }
     // Replaces the file at once (ReplaceFile). Raises EFileError.
     void Save() const;
 
 private:
-    explicit ExportLedger(std::filesystem::path file) : m_file(std::move(file)) {}
+    ExportLedger(std::filesystem::path file, ExportLedgerLock lock)
+        : m_file(std::move(file)), m_lock(std::move(lock)) {}
 
-    struct Entry {
-        std::string modified;
-        std::string digest;
-    };
     std::filesystem::path m_file;
-    std::map<std::string, std::map<std::string, Entry>> m_books; // volume id -> bookmark id -> mark
+    ExportLedgerLock m_lock;
+    LedgerBooks m_books;
 };

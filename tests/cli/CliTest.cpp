@@ -10,14 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -258,6 +261,95 @@ TEST_F(CliTest, BackupAndNewOnlyExportPrintPathsAndTellTheRestOnStandardError) {
     const ChildResult second = CliOn(m_database, {"export", "--new-only", kVoyage, kNotes});
     EXPECT_EQ(second.exitStatus, 0);
     EXPECT_EQ(second.out + second.err, "marvik-cli: no new highlights\n");
+}
+
+TEST_F(CliTest, NewOnlyExportListsWhatItWroteWhenTheLedgerCannotBeSaved) {
+    // A ledger that knows another book makes the saved one larger than a file size limit that the exports stay
+    // under: its save fails as on a full disk, after the files are written.
+    const fs::path ledger = m_work / "results/.marvik-ledger.json";
+    fs::create_directories(ledger.parent_path());
+    std::string known = R"({"books": {"file:///elsewhere": {)";
+    for (int i = 0; i < 8; ++i)
+        known += (i ? "," : "") +
+                 ("\"" + std::to_string(i) + R"(": {"modified": "", "sha256": ")" + std::string(64, 'a') + "\"}");
+    known += R"(}}, "version": 1})";
+    WriteFile(ledger, known);
+    const auto limited = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> shell = {"-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"", MARVIK_CLI_EXECUTABLE,
+                                          "--db=" + m_database.string()};
+        shell.insert(shell.end() - 1, arguments.front());
+        shell.insert(shell.end(), arguments.begin() + 1, arguments.end());
+        return RunChild("/bin/sh", shell, m_work.Path());
+    };
+    const std::string notSaved =
+        "The ledger of exported highlights \"results/.marvik-ledger.json\" could not be saved (Cannot write file "
+        "\"results/.marvik-ledger.json\": File too large). ";
+    const std::string again = " not recorded in it: the next export of new highlights writes their highlights again.\n";
+
+    // The per-book failure is told as always, and the ledger's after it.
+    fs::create_directory(m_work / "results/Notes.epub.annotations_0000.txt");
+    const ChildResult all = limited({"export", "--new-only", "--all"});
+    EXPECT_EQ(all.exitStatus, 1);
+    EXPECT_EQ(all.out, "results/Winter Voyage.epub.annotations_0000.txt\n"
+                       "results/Night Train.kepub.epub.annotations_0000.txt\n");
+    EXPECT_EQ(all.err, "marvik-cli: 5 new highlights in 2 books\nsomething went wrong!\n" + kNotes +
+                           ": Cannot create file \"results/Notes.epub.annotations_0000.txt\": Is a directory\n" +
+                           notSaved + "The 2 files written are" + again);
+    EXPECT_EQ(FileBytes(ledger), known);
+
+    const ChildResult one = limited({"export", "--new-only", kTrain, kVoyage});
+    EXPECT_EQ(one.exitStatus, 1);
+    EXPECT_EQ(one.out, "results/Night Train.kepub.epub.annotations_0001.txt\n");
+    EXPECT_EQ(one.err, "marvik-cli: 2 new highlights in 1 book\n" + notSaved + "The file written is" + again);
+    EXPECT_EQ(FileBytes(ledger), known);
+}
+
+TEST_F(CliTest, NewOnlyExportsIntoOneFolderTakeTurns) {
+    // Enough books that the two runs, started together, would overlap.
+    const fs::path large = m_work / "large.sqlite";
+    {
+        fixture::ReaderDatabase db(large);
+        db.Exec("BEGIN");
+        for (int book = 0; book < 300; ++book) {
+            const std::string id = "file:///mnt/onboard/book-" + std::to_string(book) + ".epub";
+            for (int mark = 0; mark < 3; ++mark)
+                db.AddBookmark({.bookmarkId = id + std::to_string(mark),
+                                .volumeId = id,
+                                .contentId = id + "#(0)a.html",
+                                .text = "Highlight " + std::to_string(mark)});
+        }
+        db.Exec("COMMIT");
+    }
+    ChildResult second;
+    std::thread other([&] { second = CliOn(large, {"export", "--new-only", "--all"}); });
+    const ChildResult first = CliOn(large, {"export", "--new-only", "--all"});
+    other.join();
+
+    // One writes every book; the other, after it, finds nothing new, or gives up waiting and writes nothing.
+    const std::string busy = "Another export of new highlights into \"results\" is running: nothing was exported. "
+                             "The ledger of exported highlights \"results/.marvik-ledger.json\" is left to it; "
+                             "export again when it is done.\n";
+    const auto counted = [](const ChildResult& run) { return std::count(run.out.begin(), run.out.end(), '\n'); };
+    EXPECT_EQ(counted(first) + counted(second), 300);
+    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 301u) << "each book's file once, and the ledger";
+    for (const ChildResult& run : {first, second}) {
+        if (counted(run) == 300)
+            EXPECT_EQ(run.err, "marvik-cli: 900 new highlights in 300 books\n");
+        else
+            EXPECT_TRUE((run.exitStatus == 0 && run.err == "marvik-cli: no new highlights\n") ||
+                        (run.exitStatus == 1 && run.err == busy))
+                << run.err;
+    }
+
+    // While another holds the folder past the wait, nothing is written.
+    const int held = open((m_work / "results").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    const ChildResult waited = CliOn(m_database, {"export", "--new-only", "--all"});
+    close(held);
+    EXPECT_EQ(waited.exitStatus, 1);
+    EXPECT_EQ(waited.err, busy);
+    EXPECT_EQ(waited.out, "");
+    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 301u);
 }
 
 TEST_F(CliTest, ExportRemovesOnlyStaleTemporaryFiles) {
