@@ -232,10 +232,13 @@ std::string HelpText() {
            "\n"
            "Commands:\n"
            "  list    Prints one line per volume (book file) that carries bookmarks, in the order of the\n"
-           "          \"file names\" tab: the volume id, a TAB, the book title, a TAB, the author.\n"
+           "          \"file names\" tab: the volume id, a TAB, the book title, a TAB, the author. Control\n"
+           "          characters in them (line breaks, TABs, terminal escapes) are shown as spaces.\n"
            "  export  Writes the highlights and notes of each given volume, in reading order and grouped by\n"
            "          chapter, to DIR/NAME.annotations_0000.txt (the first free number), where NAME is the\n"
            "          volume id after its last \"/\". Prints the path of each file written, one per line.\n"
+           "          An id that names no volume of the database is reported as \"not found: ID\" and gets\n"
+           "          no file; the other ids are still exported.\n"
            "          " +
            CaptionsWhere(&ExportFormatRow::namedByTitle) +
            " files are named \"Title - Author\" where the title is known.\n"

@@ -88,28 +88,53 @@ void CreateResultsFolder(const std::filesystem::path& folder) {
         throw std::runtime_error("cannot create the results folder " + folder.string() + ": " + error.message());
 }
 
+// One field of a line of the list: control characters (line breaks, TABs, a terminal's escapes) become spaces, so
+// that every volume stays one line of three fields and nothing reaches the terminal but text.
+std::string OneLineField(std::string text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            text[i] = ' ';
+        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            text.replace(i, 2, " "); // U+0080 to U+009F, the control characters of Latin-1
+        }
+    }
+    return text;
+}
+
 // What the window's labels show: they decode UTF-8, and text that is not valid UTF-8 shows as empty.
 std::string AsShown(std::string text) {
-    return IsValidUtf8(text) ? text : std::string();
+    return IsValidUtf8(text) ? OneLineField(std::move(text)) : std::string();
 }
 
 int List(const ReaderLibrary& library, std::ostream& out) {
     const LibraryIndex& index = library.Index();
-    // The id stays as stored, byte for byte: scripts hand it back to export.
+    // The id stays as stored, byte for byte, where it holds no control character: scripts hand it back to export.
     for (const std::string& id : index.Volumes.Entries()) {
-        out << id << '\t' << AsShown(index.TitlePairs.ValueOf(id)) << '\t' << AsShown(index.AuthorPairs.ValueOf(id))
-            << '\n';
+        out << OneLineField(id) << '\t' << AsShown(index.TitlePairs.ValueOf(id)) << '\t'
+            << AsShown(index.AuthorPairs.ValueOf(id)) << '\n';
     }
     return kExitOk;
 }
 
+// A volume id that names no bookmark in the database is a mistake to report, not a book to write an empty file for.
+[[noreturn]] void RaiseUnknownVolume(const std::string& volumeId) {
+    throw std::runtime_error("not found: " + volumeId);
+}
+
 // The given volumes one by one, as double-clicks on their rows would write them. A volume that fails keeps none of
 // the others from being written; each path is printed as soon as its file is there. A ledger that cannot be saved
-// stops the export after the file it was to record, with its message in ledgerNotSaved.
+// stops the export after the file it was to record, with its message in ledgerNotSaved. Ids that name no volume of
+// the database go to unknown, and nothing is written for them.
 ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line, ProgressReporter& progress,
-                           std::ostream& out, std::string& ledgerNotSaved) {
+                           std::ostream& out, std::string& ledgerNotSaved, std::vector<std::string>& unknown) {
     ExportAllResult result;
     for (const std::string& id : line.volumeIds) {
+        if (!library.HasBookmarks(id)) {
+            unknown.push_back(id);
+            continue;
+        }
         ExportResult exported;
         try {
             exported = library.ExtractAnnotations(id, library.ExportTarget(id, line.resultsFolder, line.options),
@@ -159,6 +184,8 @@ std::string NewHighlightsText(const ExportAllResult& result) {
 int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
            std::ostream& err) {
     if (line.toStandardOutput) {
+        if (!library.HasBookmarks(line.volumeIds.front()))
+            RaiseUnknownVolume(line.volumeIds.front());
         const std::optional<std::string> bytes =
             library.RenderAnnotations(line.volumeIds.front(), line.options, progress);
         if (!bytes)
@@ -170,6 +197,7 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
     ExportAllResult result;
     // The files are there even when their ledger could not be saved: they are listed, and the ledger's failure last.
     std::string ledgerNotSaved;
+    std::vector<std::string> unknown;
     if (line.all) {
         try {
             result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options,
@@ -181,7 +209,7 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
         for (const std::filesystem::path& file : result.written)
             out << file.string() << '\n';
     } else {
-        result = ExportEach(library, line, progress, out, ledgerNotSaved);
+        result = ExportEach(library, line, progress, out, ledgerNotSaved, unknown);
     }
     out.flush();
     // Standard output stays a list of paths, one a line, for the scripts that read it.
@@ -192,12 +220,16 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
         for (const FailedExport& failed : result.failed)
             err << failed.volumeId << ": " << WithLineBreaks(failed.reason) << '\n';
     }
+    for (const std::string& id : unknown)
+        err << "not found: " << id << '\n';
     if (!ledgerNotSaved.empty())
         err << WithLineBreaks(ledgerNotSaved) << '\n';
-    return result.failed.empty() && ledgerNotSaved.empty() ? kExitOk : kExitError;
+    return result.failed.empty() && ledgerNotSaved.empty() && unknown.empty() ? kExitOk : kExitError;
 }
 
 int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {
+    if (!library.HasBookmarks(line.volumeIds.front()))
+        RaiseUnknownVolume(line.volumeIds.front());
     for (const std::string& statement :
          library.RepairContentIds(line.volumeIds.front(), progress, line.options.reading))
         out << statement << '\n';

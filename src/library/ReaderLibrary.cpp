@@ -1,5 +1,6 @@
 #include "ReaderLibrary.h"
 
+#include "ReaderQuery.h"
 #include "VolumeReader.h"
 
 LoadOutcome ReaderLibrary::LoadDatabase(const std::filesystem::path& path, ProgressReporter& progress,
@@ -37,6 +38,21 @@ LoadOutcome ReaderLibrary::LoadDatabase(const std::filesystem::path& path, Progr
 
 bool ReaderLibrary::DatabaseExists() const {
     return IsReaderDatabaseFile(m_databasePath);
+}
+
+bool ReaderLibrary::HasBookmarks(const std::string& volumeId) const {
+    if (m_index.Volumes.Contains(volumeId))
+        return true;
+    bool found = false;
+    SilentProgress silent;
+    ReadReaderDatabase(
+        m_databasePath, "the bookmarks of " + volumeId, silent,
+        [&](ReaderConnection& reader) {
+            ReaderQuery rows(reader, "Bookmark", {"VolumeID"}, "WHERE VolumeID=? LIMIT 1", {volumeId});
+            found = rows.Step();
+        },
+        &m_kept);
+    return found;
 }
 
 std::optional<AnnotatedVolume> ReaderLibrary::ReadVolume(const std::string& volumeId, const ReadingOptions& options,

@@ -48,6 +48,8 @@ public:
     bool DatabaseExists() const;
     const LibraryIndex& Index() const { return m_index; }
 
+    // Whether the database holds any bookmark of the volume, deleted ones included: an id that names none is unknown.
+    bool HasBookmarks(const std::string& volumeId) const;
     // One volume's book facts and bookmarks in reading order; nothing when the database file is gone. Errors of the
     // access layer go on to the caller.
     std::optional<AnnotatedVolume> ReadVolume(const std::string& volumeId, const ReadingOptions& options,

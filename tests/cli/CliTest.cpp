@@ -143,6 +143,42 @@ TEST_F(CliTest, RepairPrintsStatements) {
               "UPDATE Bookmark SET ContentID=\"" + kTrainPart + "\" WHERE ContentID=\"" + kTrainPart + "#frag\";\n");
 }
 
+TEST_F(CliTest, AnUnknownVolumeIdIsReportedAndGetsNoFile) {
+    const std::string typo = "file:///nope";
+    const ChildResult run = CliOn(m_database, {"export", typo, kVoyage});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "not found: " + typo + "\n");
+    EXPECT_EQ(run.out, "results/Winter Voyage.epub.annotations_0000.txt\n") << "the other ids are still exported";
+    EXPECT_EQ(fixture::FolderNames(m_work / "results"),
+              std::set<std::string>{"Winter Voyage.epub.annotations_0000.txt"});
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"repair", typo}, {"export", "--stdout", typo}}) {
+        const ChildResult one = CliOn(m_database, arguments);
+        EXPECT_EQ(one.exitStatus, 1) << arguments.front();
+        EXPECT_EQ(one.err, "not found: " + typo + "\n");
+        EXPECT_EQ(one.out, "");
+    }
+
+    // A book whose every highlight was deleted on the reader is not listed, but it is no typo.
+    fixture::ReaderDatabase(m_database, fixture::ReaderDatabase::Existing)
+        .Exec("UPDATE Bookmark SET Hidden = 'true' WHERE VolumeID = '" + kNotes + "'");
+    EXPECT_EQ(CliOn(m_database, {"export", kNotes}).exitStatus, 0);
+}
+
+TEST_F(CliTest, ListKeepsEveryVolumeOnOneLineOfThreeFields) {
+    fixture::ReaderDatabase db(m_database, fixture::ReaderDatabase::Existing);
+    db.Exec("UPDATE content SET Attribution = 'Bo' || char(13) || char(133) || 'Lind' WHERE ContentID = '" + kTrain +
+            "'");
+    db.Exec("UPDATE content SET BookTitle = 'Night' || char(10) || 'Train' || char(9) || char(27) || '[0m' "
+            "WHERE BookID = '" +
+            kTrain + "'");
+    db.Close();
+    const ChildResult run = CliOn(m_database, {"list"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, kVoyage + "\tA Winter Voyage\tSome Author\n" + kTrain + "\tNight Train  [0m\tBo  Lind\n" +
+                           kNotes + "\t\t\n");
+}
+
 TEST_F(CliTest, DatabaseErrorsShowTheAccessLayerMessageWithLineBreaks) {
     const fs::path text = m_work / "notes.txt";
     WriteFile(text, "These are notes, not a database. They are long enough to fill a header of one hundred bytes.\n");
