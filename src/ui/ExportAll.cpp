@@ -9,6 +9,8 @@
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
+#include <optional>
+
 void TForm1::exportallbooks1Click() {
     ExportAll(TabSheet4->Export());
 }
@@ -27,9 +29,16 @@ void TForm1::ExportAll(const ExportOptions& options) {
     }
     const QString results = ResultsFolder();
     ExportAllResult result;
+    // The files are there even when their ledger could not be saved: the outcome tells them, the error comes last.
+    std::optional<ELedgerNotSaved> ledgerNotSaved;
     Reported("export failed", [&] {
         RunInBackground([&](ProgressReporter& progress) {
-            result = m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
+            try {
+                result = m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
+            } catch (const ELedgerNotSaved& error) {
+                result = error.Result();
+                ledgerNotSaved.emplace(error);
+            }
         });
     });
     if (m_closedWhileBusy)
@@ -45,8 +54,12 @@ void TForm1::ExportAll(const ExportOptions& options) {
         outcome = "no new highlights";
     if (!result.failed.empty())
         outcome += ", " + Grouped(result.failed.size()) + " failed";
+    if (ledgerNotSaved)
+        outcome += "; the ledger was not saved";
     ShowOutcome(outcome);
     ShellOpen(results);
+    if (ledgerNotSaved)
+        throw *ledgerNotSaved;
     if (result.failed.empty())
         return;
     // One line a book, with what kept it from being written.

@@ -42,6 +42,10 @@
 #include <QTextEdit>
 #include <QUrl>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <fstream>
 #include <stdexcept>
 
 namespace {
@@ -656,6 +660,31 @@ private slots:
         f.exportallbooks1->trigger(); // the box makes "export all books" new-only too
         QCOMPARE(f.TntLabel6->text(), QString("no new highlights"));
         QCOMPARE(QDir(m_program->filePath("results")).entryList(QDir::Files).size(), 4);
+    }
+
+    void aLedgerThatCannotBeSavedStillTellsWhatWasWritten() {
+        TForm1& f = *m_form;
+        // A ledger that knows another book makes the saved one larger than a file size limit that the exports stay
+        // under: its save fails as on a full disk, after the files are written.
+        QVERIFY(QDir(m_program->path()).mkpath("results"));
+        std::string known = "{\"books\": {\"file:///elsewhere\": {";
+        for (int i = 0; i < 16; ++i)
+            known += (i ? "," : "") + ("\"" + std::to_string(i) + "\": {\"modified\": \"\", \"sha256\": \"" +
+                                       std::string(64, 'a') + "\"}");
+        const std::string ledger = m_program->filePath("results/.marvik-ledger.json").toStdString();
+        std::ofstream(ledger) << known << "}}, \"version\": 1}";
+        rlimit before{};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        const rlimit small{2048, before.rlim_max};
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        f.exportnewhighlights1->trigger();
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        ::signal(SIGXFSZ, SIG_DFL);
+        QCOMPARE(f.TntLabel6->text(), QString("7 new highlights in 4 books; the ledger was not saved"));
+        QCOMPARE(QDir(m_program->filePath("results")).entryList(QDir::Files).size(), 4);
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY2(m_boxes[0].text.contains(".marvik-ledger.json"), qPrintable(m_boxes[0].text));
     }
 
     void optionsPlaceAndTabAreRememberedUntilReset() {
