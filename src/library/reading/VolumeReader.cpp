@@ -91,7 +91,9 @@ enum BookmarkColumn {
 };
 
 // A book's bookmarks with their texts come to megabytes: they are read row by row rather than copied into a table.
-BookmarkRows ReadBookmarks(ReaderConnection& reader, const std::string& volumeId, const ReadingOptions& options) {
+// expected: how many the index counted, so that the lists are the right size at once rather than grown by doubling.
+BookmarkRows ReadBookmarks(ReaderConnection& reader, const std::string& volumeId, const ReadingOptions& options,
+                           std::size_t expected) {
     std::vector<QueryColumn> columns = {"BookmarkID",  "ContentID", "StartContainerPath",
                                         "StartOffset", "Text",      "Annotation"};
     const bool skipDeleted = options.skipDeletedHighlights;
@@ -103,6 +105,8 @@ BookmarkRows ReadBookmarks(ReaderConnection& reader, const std::string& volumeId
     ReaderQuery rows(reader, "Bookmark", columns, "WHERE VolumeID=?", {volumeId});
     const std::filesystem::path markups = reader.Path().parent_path() / "markups";
     BookmarkRows read;
+    read.locations.reserve(expected);
+    read.bookmarks.reserve(expected);
     while (rows.Step()) {
         // What the reader deleted counts as absent.
         const bool deleted = columns.size() > kHidden && IsDeletedOnReader(rows.Text(kHidden));
@@ -182,6 +186,36 @@ std::vector<PartRow> ReadParts(ReaderConnection& reader, BookmarkRows& rows, con
     return parts;
 }
 
+// How many bookmarks the index counted for the volume, where it counted them as this reading will; else none.
+std::size_t ExpectedBookmarks(const LibraryIndex& index, const std::string& volumeId, const ReadingOptions& options) {
+    if (!index.Counts || index.Counts->skippedDeleted != options.skipDeletedHighlights)
+        return 0;
+    const auto found = index.Counts->ofVolume.find(volumeId);
+    return found == index.Counts->ofVolume.end() ? 0 : found->second;
+}
+
+// Moves entry order[k] to place k, following each cycle of the permutation: no second list of a book's bookmarks,
+// which for a book of a million highlights is hundreds of megabytes.
+void PutInOrder(std::vector<AnnotatedBookmark>& bookmarks, const std::vector<std::size_t>& order) {
+    std::vector<bool> placed(bookmarks.size());
+    for (std::size_t start = 0; start < bookmarks.size(); ++start) {
+        if (placed[start])
+            continue;
+        AnnotatedBookmark first = std::move(bookmarks[start]);
+        std::size_t k = start;
+        for (;;) {
+            placed[k] = true;
+            const std::size_t from = order[k];
+            if (from == start) {
+                bookmarks[k] = std::move(first);
+                break;
+            }
+            bookmarks[k] = std::move(bookmarks[from]);
+            k = from;
+        }
+    }
+}
+
 } // namespace
 
 bool IsDeletedOnReader(std::string_view hidden) {
@@ -191,7 +225,7 @@ bool IsDeletedOnReader(std::string_view hidden) {
 AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex& index, const std::string& volumeId,
                                     const ReadingOptions& options, const ChapterTitles* chapterTitles,
                                     ProgressReporter& progress) {
-    BookmarkRows rows = ReadBookmarks(reader, volumeId, options);
+    BookmarkRows rows = ReadBookmarks(reader, volumeId, options, ExpectedBookmarks(index, volumeId, options));
     progress.SetStatus("extracting annotations");
     progress.StartProgress(rows.locations.size());
     std::vector<PartRow> parts = ReadParts(reader, rows, options, chapterTitles);
@@ -206,8 +240,8 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
     for (PartRow& part : parts)
         volume.parts.push_back(std::move(part.facts));
     const std::vector<std::size_t> order = ReadingOrder(rows.locations, index.Volumes.Order(), progress);
-    volume.bookmarks.reserve(order.size());
-    for (const std::size_t position : order)
-        volume.bookmarks.push_back(std::move(rows.bookmarks[position]));
+    rows.locations = {};
+    volume.bookmarks = std::move(rows.bookmarks);
+    PutInOrder(volume.bookmarks, order);
     return volume;
 }
