@@ -52,8 +52,9 @@ ExportLedger ExportLedger::Load(const std::filesystem::path& folder) {
 
 std::vector<LedgerMark> ExportLedger::KeepNew(AnnotatedVolume& volume) const {
     const auto book = m_books.find(AsJsonText(volume.volumeId));
-    std::vector<AnnotatedBookmark> kept;
     std::vector<LedgerMark> marks;
+    // Kept ones move forward in the same list: a second list of a large book's bookmarks would double its memory.
+    std::size_t kept = 0;
     for (AnnotatedBookmark& bookmark : volume.bookmarks) {
         LedgerMark mark = MarkOf(bookmark);
         if (book != m_books.end()) {
@@ -62,10 +63,12 @@ std::vector<LedgerMark> ExportLedger::KeepNew(AnnotatedVolume& volume) const {
                 (bookmark.deleted || (known->second.modified == mark.modified && known->second.digest == mark.digest)))
                 continue;
         }
-        kept.push_back(std::move(bookmark));
+        if (&volume.bookmarks[kept] != &bookmark)
+            volume.bookmarks[kept] = std::move(bookmark);
+        ++kept;
         marks.push_back(std::move(mark));
     }
-    volume.bookmarks = std::move(kept);
+    volume.bookmarks.erase(volume.bookmarks.begin() + static_cast<std::ptrdiff_t>(kept), volume.bookmarks.end());
     return marks;
 }
 
@@ -76,9 +79,27 @@ void ExportLedger::Record(const std::string& volumeId, const std::vector<LedgerM
 }
 
 void ExportLedger::Save() const {
-    Json books = Json::object();
-    for (const auto& [volume, marks] : m_books)
-        for (const auto& [id, entry] : marks)
-            books[volume][id] = {{"modified", entry.modified}, {"sha256", entry.digest}};
-    ReplaceFile(m_file, Json{{"version", kVersion}, {"books", books}}.dump(1, '\t') + "\n");
+    // Written as text, entry by entry, in the layout a JSON document of the ledger dumps to (members in byte order,
+    // one TAB a level): building that document first took several times the ledger's size in memory.
+    const auto quoted = [](const std::string& text) { return Json(text).dump(); };
+    std::string text = "{\n\t\"books\": {";
+    bool firstBook = true;
+    for (const auto& [volume, marks] : m_books) {
+        if (marks.empty())
+            continue;
+        text += firstBook ? "\n" : ",\n";
+        firstBook = false;
+        text += "\t\t" + quoted(volume) + ": {";
+        bool firstMark = true;
+        for (const auto& [id, entry] : marks) {
+            text += firstMark ? "\n" : ",\n";
+            firstMark = false;
+            text += "\t\t\t" + quoted(id) + ": {\n\t\t\t\t\"modified\": " + quoted(entry.modified) +
+                    ",\n\t\t\t\t\"sha256\": " + quoted(entry.digest) + "\n\t\t\t}";
+        }
+        text += "\n\t\t}";
+    }
+    text += firstBook ? "}" : "\n\t}";
+    text += ",\n\t\"version\": " + std::to_string(kVersion) + "\n}\n";
+    ReplaceFile(m_file, text);
 }
