@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "PrivateFolderRegistry.h"
 #include "SystemVolumes.h"
 
 #include <iostream>
@@ -9,6 +10,7 @@ int main(int argc, char* argv[]) {
         std::cout << "marvik-cli " MARVIK_VERSION "\n";
         return std::cout.flush() ? kExitOk : kExitError;
     }
+    RemovePrivateFoldersOnSignals();
     const SystemVolumes volumes;
     return RunCli(arguments, volumes, std::cout, std::cerr);
 }

@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 namespace {
@@ -50,7 +52,7 @@ protected:
     }
     // marvik-cli as a user whom permissions bind: nobody, when the tests run as root.
     ChildResult Cli(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin() + 1, {"--db", m_database.string()});
+        arguments.insert(arguments.begin() + 1, {"--db", m_given.string()});
         if (::geteuid() != 0)
             return RunChild(MARVIK_CLI_EXECUTABLE, arguments, m_results.Path());
         arguments.insert(arguments.begin(),
@@ -75,6 +77,7 @@ protected:
     TempFolder m_results;
     fs::path m_temporary = m_results / "tmp";
     fs::path m_database = m_reader / "KoboReader.sqlite";
+    fs::path m_given = m_database; // what --db names
 };
 
 TEST_F(TrustedReadingTest, CommittedFramesOfAPendingWalAreReadAndLeftInPlace) {
@@ -82,6 +85,16 @@ TEST_F(TrustedReadingTest, CommittedFramesOfAPendingWalAreReadAndLeftInPlace) {
     ExpectReadAndUntouched(kVoyage);
     fixture::LeaveCommittedWal(m_database, kAddLater);
     ASSERT_GT(fs::file_size(m_database.string() + "-wal"), 0u);
+    ExpectReadAndUntouched(kLater);
+    EXPECT_NE(fixture::FileBytes(m_results / "results/Later.epub.annotations.txt").find("Written later."),
+              std::string::npos);
+}
+
+TEST_F(TrustedReadingTest, ALinkToTheDatabaseIsReadWithThePendingWalBesideItsTarget) {
+    UseWal();
+    fixture::LeaveCommittedWal(m_database, kAddLater);
+    m_given = m_results / "linked.sqlite";
+    fs::create_symlink(m_database, m_given);
     ExpectReadAndUntouched(kLater);
     EXPECT_NE(fixture::FileBytes(m_results / "results/Later.epub.annotations.txt").find("Written later."),
               std::string::npos);
@@ -133,6 +146,41 @@ TEST_F(TrustedReadingTest, AnotherProgramWritingMeanwhileGivesOneCommittedState)
     int status = 0;
     ::waitpid(writer, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the writer failed";
+}
+
+TEST_F(TrustedReadingTest, AReadingEndedByASignalLeavesNoPrivateCopy) {
+    // A pending -wal large enough that settling and reading it takes a while.
+    UseWal();
+    fixture::LeaveCommittedWal(
+        m_database, "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 39999) "
+                    "INSERT INTO Bookmark (BookmarkID, VolumeID, ContentID, StartContainerPath, "
+                    "StartContainerChildIndex, StartOffset, EndContainerPath, EndContainerChildIndex, EndOffset, Text) "
+                    "SELECT 'w' || i, '/mnt/onboard/Book ' || (i % 500) || '.epub', 'part.html', 'span#kobo.1.1', 1, "
+                    "0, '', 1, 0, printf('%.*c', 1000, 'w') FROM n");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t cli = ::fork();
+        if (cli == 0) {
+            const int quiet = ::open("/dev/null", O_WRONLY);
+            if (quiet < 0 || ::dup2(quiet, STDOUT_FILENO) < 0 || ::dup2(quiet, STDERR_FILENO) < 0 ||
+                ::chdir(m_results.Path().c_str()) != 0)
+                ::_exit(127);
+            ::execl(MARVIK_CLI_EXECUTABLE, MARVIK_CLI_EXECUTABLE, "export", "--db", m_database.c_str(), "--all",
+                    "--override", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // The signal comes once the -wal is being copied into the private folder.
+        int status = 0;
+        bool copying = false;
+        while (!copying && ::waitpid(cli, &status, WNOHANG) == 0) {
+            for (const auto& entry : fs::directory_iterator(m_temporary))
+                copying |= fs::exists(entry.path() / "KoboReader.sqlite-wal");
+        }
+        ASSERT_TRUE(copying) << "marvik-cli ended before it copied the database";
+        ::kill(cli, signal);
+        ASSERT_EQ(::waitpid(cli, &status, 0), cli);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "ended by " << signal << ": " << status;
+        EXPECT_TRUE(fs::is_empty(m_temporary)) << "after signal " << signal;
+    }
 }
 
 } // namespace

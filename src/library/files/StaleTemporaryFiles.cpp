@@ -1,5 +1,7 @@
 #include "StaleTemporaryFiles.h"
 
+#include "PrivateFolder.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,7 +11,9 @@
 #include <ctime>
 #include <mutex>
 #include <set>
+#include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -17,16 +21,16 @@ constexpr std::string_view kPrefix = ".marvik-";
 constexpr std::string_view kSuffix = ".tmp";
 constexpr std::time_t kStaleAfterSeconds = 60;
 
-// Whether this process has not looked through folder yet.
-bool FirstVisit(const std::filesystem::path& folder) {
+// Whether this process has not looked through folder for what yet.
+bool FirstVisit(const std::filesystem::path& folder, std::string_view what) {
     static std::mutex mutex;
-    static std::set<std::filesystem::path> visited;
+    static std::set<std::pair<std::string, std::filesystem::path>> visited;
     std::error_code error;
     std::filesystem::path key = std::filesystem::absolute(folder, error).lexically_normal();
     if (error)
         key = folder;
     const std::lock_guard lock(mutex);
-    return visited.insert(std::move(key)).second;
+    return visited.emplace(std::string(what), std::move(key)).second;
 }
 
 // A descriptor that is closed on every path.
@@ -58,6 +62,18 @@ void RemoveIfStale(const std::filesystem::path& file) {
         ::unlink(file.c_str());
 }
 
+// A private folder of this user that no living process holds: its owner locks it from its making to its removal,
+// and the lock goes with the process. Only the folder's own entries go, no link is followed.
+void RemoveIfUnheld(const std::filesystem::path& folder) {
+    const ScopedDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat facts {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &facts) != 0 || facts.st_uid != ::geteuid() ||
+        ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+        return;
+    std::error_code error;
+    std::filesystem::remove_all(folder, error); // the lock is held until this is done
+}
+
 } // namespace
 
 std::string TemporaryFileName(std::uint64_t number) {
@@ -72,12 +88,23 @@ bool IsTemporaryFileName(std::string_view name) {
 }
 
 void RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
-    if (!FirstVisit(folder))
+    if (!FirstVisit(folder, "temporary files"))
         return;
     std::error_code error;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
         if (IsTemporaryFileName(entry->path().filename().string()))
             RemoveIfStale(entry->path());
+    }
+}
+
+void RemoveStalePrivateFolders() {
+    const std::filesystem::path base = PrivateFoldersBase();
+    if (!FirstVisit(base, "private folders"))
+        return;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(base, error), end; !error && entry != end; entry.increment(error)) {
+        if (IsPrivateFolderName(entry->path().filename().string()))
+            RemoveIfUnheld(entry->path());
     }
 }

@@ -15,3 +15,8 @@ bool IsTemporaryFileName(std::string_view name);
 // looked through at most once per process, as one run may write thousands of files into it. Failures are ignored:
 // a leftover is no reason to fail a write.
 void RemoveStaleTemporaryFiles(const std::filesystem::path& folder);
+
+// Removes from the temporary folder the private folders (PrivateFolder.h) of this user that no living process holds:
+// what a reading ended by a crash, kill -9 or a power cut left behind. Looked through once per process. Failures are
+// ignored: a leftover is no reason to fail a reading.
+void RemoveStalePrivateFolders();

@@ -4,6 +4,7 @@
 #include "EFileError.h"
 #include "KeptReading.h"
 #include "PrivateFolder.h"
+#include "StaleTemporaryFiles.h"
 
 #include <sqlite3.h>
 
@@ -65,9 +66,16 @@ bool IsReaderDatabaseFile(const std::filesystem::path& path) {
     return KindOfDatabasePath(path) == DatabasePathKind::File;
 }
 
-ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAccess access, bool avoidIndexes)
+std::filesystem::path ResolvedDatabasePath(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    return error ? path : resolved;
+}
+
+ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAccess access, bool avoidIndexes,
+                                   const std::filesystem::path& shownPath)
     : m_avoidIndexes(avoidIndexes), m_path(path) {
-    const std::string shown = path.string();
+    const std::string shown = (shownPath.empty() ? path : shownPath).string();
     if (access == ReaderAccess::Write) {
         m_database = std::make_unique<TSQLiteDatabase>(FileUri(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, shown);
     } else if (access == ReaderAccess::ReadSharingLocks) {
@@ -93,6 +101,12 @@ ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAcce
         m_database = std::make_unique<TSQLiteDatabase>(copy.string(), SQLITE_OPEN_READWRITE, shown);
     }
     m_schema = ReaderSchema::Probe(*m_database);
+    // A reading checks the tables before it queries them: a view in a table's place may never end.
+    if (access != ReaderAccess::Write && !m_schema.NotATable().empty())
+        throw ESQLiteException("The file is not a reader database: it lacks the reader's Bookmark and content "
+                               "tables.\rno such table: " +
+                                   m_schema.NotATable(),
+                               SQLITE_ERROR);
 }
 
 ReaderConnection::~ReaderConnection() {
@@ -100,23 +114,29 @@ ReaderConnection::~ReaderConnection() {
 }
 
 std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path& path, ReaderAccess access,
-                                                     bool avoidIndexes) {
+                                                     bool avoidIndexes, const std::filesystem::path& shownPath) {
     if (!IsReaderDatabaseFile(path))
         return nullptr;
-    return std::make_unique<ReaderConnection>(path, access, avoidIndexes);
+    return std::make_unique<ReaderConnection>(path, access, avoidIndexes, shownPath);
 }
 
-bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& what, ProgressReporter& progress,
+bool ReadReaderDatabase(const std::filesystem::path& givenPath, const std::string& what, ProgressReporter& progress,
                         const std::function<void(ReaderConnection&)>& read, KeptReading* kept) {
+    RemoveStalePrivateFolders();
+    // A -wal or journal lies beside the database file itself, not beside a link to it: every look, copy and open of
+    // this reading goes to the one file the path names now. Messages keep the path as given.
+    const std::filesystem::path path = ResolvedDatabasePath(givenPath);
     const auto deadline = std::chrono::steady_clock::now() + kChangeRetryTime;
     bool avoidIndexes = false;
     bool mayShareLocks = true;
+    bool lastChance = false; // the deadline is near or past: the next attempt shares locks where it can
     for (int attempt = 1;; ++attempt) {
+        const auto started = std::chrono::steady_clock::now();
         const DatabaseFileState before = DatabaseFileState::Of(path);
         // A program that keeps writing spoils every reading of the files as they are; its locks are then shared,
         // where that needs no new file: always in rollback mode, in WAL mode once it has made its shared memory.
-        const bool sharingLocks =
-            mayShareLocks && attempt > kSettledAttempts && (before.InRollbackMode() || before.HasSharedMemory());
+        const bool canShareLocks = mayShareLocks && (before.InRollbackMode() || before.HasSharedMemory());
+        const bool sharingLocks = canShareLocks && (attempt > kSettledAttempts || lastChance);
         std::unique_ptr<ReaderConnection> reader;
         try {
             // A connection that shares locks holds its read transaction open: it is never kept.
@@ -124,7 +144,7 @@ bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& wh
                 reader = kept->Take(path, before, avoidIndexes);
             if (!reader)
                 reader = OpenReaderDatabase(path, sharingLocks ? ReaderAccess::ReadSharingLocks : ReaderAccess::Read,
-                                            avoidIndexes);
+                                            avoidIndexes, givenPath);
             if (!reader)
                 return false;
             read(*reader);
@@ -157,10 +177,14 @@ bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& wh
             if (sharingLocks || DatabaseFileState::Of(path) == before)
                 throw;
         }
-        // Another program changed the database while it was read: what was read may mix two states.
-        if (std::chrono::steady_clock::now() > deadline)
+        // Another program changed the database while it was read: what was read may mix two states. A large library
+        // may spend the whole time on readings of the files as they are; sharing the locks is tried before giving up.
+        const auto now = std::chrono::steady_clock::now();
+        if (now > deadline && (sharingLocks || !canShareLocks))
             throw ESQLiteException("The database file was changed by another program while " + what +
                                    " was read. Try again when that program is done.");
-        std::this_thread::sleep_for(kChangeRetryPause);
+        lastChance = now + (now - started) + kChangeRetryPause > deadline;
+        if (!lastChance)
+            std::this_thread::sleep_for(kChangeRetryPause);
     }
 }

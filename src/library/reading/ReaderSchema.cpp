@@ -5,6 +5,7 @@
 #include "TSQLiteDatabase.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -20,10 +21,29 @@ std::vector<std::string> ColumnsOf(TSQLiteDatabase& db, const std::string& table
     return names;
 }
 
+// What the schema says the object of that name is ("table", "view", ...), empty when there is none; nullopt when the
+// schema cannot be read (no database, a damaged one): the reading's own queries then say what is wrong.
+std::optional<std::string> KindOf(TSQLiteDatabase& db, const std::string& name) {
+    try {
+        // Names are matched as SQLite matches them, ignoring the case of ASCII letters.
+        TSQLiteCursor rows(db, "SELECT type FROM sqlite_master WHERE name = '" + name + "' COLLATE NOCASE");
+        return rows.Step() ? std::string(rows.FieldAsText(0)) : std::string();
+    } catch (const ESQLiteException&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 ReaderSchema ReaderSchema::Probe(TSQLiteDatabase& db) {
     ReaderSchema schema;
+    for (const char* table : {"Bookmark", "content"}) {
+        const std::optional<std::string> kind = KindOf(db, table);
+        if (kind && *kind != "table") {
+            schema.m_notATable = table;
+            return schema;
+        }
+    }
     schema.m_bookmark = ColumnsOf(db, "Bookmark");
     schema.m_content = ColumnsOf(db, "content");
     return schema;

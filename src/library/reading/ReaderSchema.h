@@ -14,6 +14,9 @@ public:
     // meets the reading's own queries and their errors.
     static ReaderSchema Probe(TSQLiteDatabase& db);
 
+    // The first of the reader's tables, Bookmark and content, that the database shows to be missing or to be no table
+    // (a view may be an endless query); empty when both are tables, or when the database cannot say.
+    const std::string& NotATable() const { return m_notATable; }
     // Whether the table has the column, names compared as SQLite compares them.
     bool Has(std::string_view table, std::string_view column) const;
     // The names of the table's columns, in their declared order.
@@ -22,4 +25,5 @@ public:
 private:
     std::vector<std::string> m_bookmark;
     std::vector<std::string> m_content;
+    std::string m_notATable;
 };
