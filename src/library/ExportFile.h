@@ -19,19 +19,17 @@ struct ExportResult {
     std::size_t highlights = 0; // the bookmarks the written file holds: with newOnly, those new or changed
 };
 
-// The file a double-click on the volume writes: resultsFolder / (id after its last "/") + the writer's suffix.
+// The file a double-click on the volume writes: resultsFolder / (id after its last "/") + the writer's suffix, made
+// a safe file name (SafeFileName.h).
 std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                            const std::string& fileSuffix = ".annotations.txt");
 
 // Where the format's file for the volume goes: the file a double-click writes (AnnotationTargetPath) for a format not
-// named by title, and for the others "Title - Author" + extension, made fit for a file name, where the title is known,
+// named by title, and for the others "Title - Author" + extension, made a safe file name, where the title is known,
 // else the book's file name + ".annotations" + extension.
 std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                        const std::string& title, const std::string& author,
                                        const ExportFormatRow& format);
-
-// A name made of text: "/" and control characters become "_", and at most 200 bytes, cut before a character.
-std::string FileNameOf(const std::string& text);
 
 // Writes the volume under the target's name (overrideExisting) or its first free numbered variant, the same for
 // every format. Failed when every numbered name is taken or no file of the name is there afterwards. Raises

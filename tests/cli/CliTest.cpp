@@ -136,6 +136,36 @@ TEST_F(CliTest, FailedExportIsReportedAfterTheOtherVolumes) {
     EXPECT_EQ(run.out, "results/Night Train.kepub.epub.annotations_0000.txt\n");
 }
 
+TEST_F(CliTest, NamesFromTheDatabaseNeverNameAnotherFile) {
+    std::string longName; // 85 CJK characters: 255 bytes, a whole file name before the suffix
+    for (int i = 0; i < 85; ++i)
+        longName += "\xE6\x9C\xAC";
+    fixture::ReaderDatabase db(m_work / "hostile.sqlite");
+    db.AddBookmark({.bookmarkId = "l", .volumeId = "/mnt/onboard/" + longName + ".epub", .contentId = "l.html"});
+    db.AddBookmark({.bookmarkId = "p", .volumeId = "p", .contentId = "p.html"});
+    // A VolumeID column declared BLOB gives its values back whole: this one ends in a NUL, where the system would end
+    // a name holding it.
+    db.Exec("ALTER TABLE Bookmark RENAME COLUMN VolumeID TO StoredVolumeID");
+    db.Exec("ALTER TABLE Bookmark ADD COLUMN VolumeID BLOB");
+    const std::string passwd = "CAST(X'2F6574632F70617373776400' AS BLOB)";
+    db.Exec("UPDATE Bookmark SET VolumeID = CASE BookmarkID WHEN 'p' THEN " + passwd + " ELSE StoredVolumeID END");
+    db.AddBook({.volumeId = "p", .title = "Passwords", .author = {}});
+    db.Exec("UPDATE content SET ContentID = " + passwd + " WHERE ContentID = 'p'");
+    db.Close();
+    fs::create_directories(m_work / "results");
+    WriteFile(m_work / "results/passwd", "an unrelated file");
+
+    const std::string safeLong = "results/" + longName.substr(0, 234) + ".annotations";
+    const ChildResult replacing = CliOn(db.Path(), {"export", "--override", "--all"});
+    EXPECT_EQ(replacing.exitStatus, 0) << replacing.err;
+    EXPECT_EQ(replacing.out, "results/passwd_.annotations.txt\n" + safeLong + ".txt\n");
+    const ChildResult numbered = CliOn(db.Path(), {"export", "--all"});
+    EXPECT_EQ(numbered.exitStatus, 0) << numbered.err;
+    EXPECT_EQ(numbered.out, "results/passwd_.annotations_0000.txt\n" + safeLong + "_0000.txt\n");
+    EXPECT_EQ(FileBytes(m_work / "results/passwd"), "an unrelated file");
+    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 5u);
+}
+
 TEST_F(CliTest, RepairPrintsStatements) {
     const ChildResult run = CliOn(m_database, {"repair", kTrain});
     EXPECT_EQ(run.exitStatus, 0) << run.err;

@@ -1,6 +1,7 @@
 // Naming and writing an export's file.
-#include "EFileError.h"
 #include "ExportFile.h"
+#include "EFileError.h"
+#include "ExportFormats.h"
 #include "FileContents.h"
 #include "MakeNumberedFileName.h"
 #include "TempFolder.h"
@@ -13,6 +14,14 @@
 
 namespace {
 
+// A book file name of 85 CJK characters, 255 bytes: as long as a file name may be, before any suffix.
+std::string LongCjkName() {
+    std::string name;
+    for (int i = 0; i < 85; ++i)
+        name += "\xE6\x9C\xAC";
+    return name;
+}
+
 TEST(ExportFileTest, TargetsAreNamedAfterTheIdsLastSegment) {
     const std::filesystem::path results = "/home/u/marvik/results";
     EXPECT_EQ(AnnotationTargetPath(results, "x/y/Some Book.epub"), results / "Some Book.epub.annotations.txt");
@@ -24,6 +33,65 @@ TEST(ExportFileTest, TargetsAreNamedAfterTheIdsLastSegment) {
     std::filesystem::create_directory(folder / "v1.2");
     EXPECT_EQ(MakeNumberedFileName(folder / "v1.2" / "notes", ".txt"), folder / "v1.2" / "notes_0000.txt");
     EXPECT_EQ(MakeNumberedFileName(folder / "a.b.annotations.txt", ".txt"), folder / "a.b.annotations_0000.txt");
+}
+
+TEST(ExportFileTest, NamesFromTheDatabaseBecomeOneSafeFileName) {
+    const std::filesystem::path results = "/home/u/marvik/results";
+    // A NUL would end the name where the system reads it, as another file's name.
+    const std::string nul("/etc/passwd\0", 12);
+    EXPECT_EQ(AnnotationTargetPath(results, nul), results / "passwd_.annotations.txt");
+    EXPECT_EQ(AnnotationTargetPath(results, "x/a\tb\x1B[31m\x7F.epub"), results / "a_b_[31m_.epub.annotations.txt");
+
+    // Cut before a character so that the numbered name still fits: 78 characters, 234 bytes, + the suffix.
+    const std::string cjk = LongCjkName();
+    const std::filesystem::path text = AnnotationTargetPath(results, "/mnt/onboard/" + cjk + ".epub");
+    EXPECT_EQ(text, results / (cjk.substr(0, 234) + ".annotations.txt"));
+    for (const ExportFormatRow& format : ExportFormats()) {
+        const std::string extension(format.extension);
+        const std::filesystem::path byId = ExportTargetPath(results, cjk, "", "", format);
+        const std::filesystem::path byTitle = ExportTargetPath(results, "x", cjk, "Ann\nWriter", format);
+        for (const std::filesystem::path& name : {byId, byTitle}) {
+            EXPECT_LE(name.filename().string().size() + 5, 255u) << name;
+            EXPECT_EQ(name.filename().extension(), extension) << name;
+            EXPECT_EQ(name.string().find('\0'), std::string::npos) << name;
+        }
+        if (!format.namedByTitle)
+            continue;
+        EXPECT_EQ(byTitle.filename(), cjk.substr(0, (250 - extension.size()) / 3 * 3) + extension);
+        EXPECT_EQ(ExportTargetPath(results, nul, "", "", format).filename(), "passwd_.annotations" + extension);
+        EXPECT_EQ(ExportTargetPath(results, "x", "../Up/", "", format).filename(), ".._Up_" + extension);
+    }
+}
+
+TEST(ExportFileTest, ABookFileNameAsLongAsAFileNameIsWritten) {
+    TempFolder folder;
+    const std::filesystem::path target = AnnotationTargetPath(folder.Path(), LongCjkName());
+    EXPECT_EQ(WriteExportFile("line\r\n", ".txt", target, true).file, target);
+    const ExportResult numbered = WriteExportFile("line\r\n", ".txt", target, false);
+    EXPECT_EQ(numbered.file, folder / (LongCjkName().substr(0, 234) + ".annotations_0000.txt"));
+    EXPECT_EQ(fixture::FileBytes(numbered.file), "line\r\n");
+}
+
+TEST(ExportFileTest, ANumberedFileNeverReplacesALinkOfItsName) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "elsewhere");
+    const std::filesystem::path target = folder / "Book.epub.annotations.txt";
+    const std::filesystem::path first = folder / "Book.epub.annotations_0000.txt";
+    const std::filesystem::path second = folder / "Book.epub.annotations_0001.txt";
+    // One pointing nowhere, one to a folder: neither is replaced, nor written through.
+    for (const std::filesystem::path& pointee : {folder / "nowhere", folder / "elsewhere"}) {
+        std::filesystem::create_symlink(pointee, first);
+        EXPECT_EQ(MakeNumberedFileName(target, ".txt"), second);
+        const ExportResult written = WriteExportFile("line\r\n", ".txt", target, false);
+        EXPECT_EQ(written.outcome, ExportOutcome::Written);
+        EXPECT_EQ(written.file, second);
+        EXPECT_TRUE(std::filesystem::is_symlink(first));
+        EXPECT_EQ(std::filesystem::read_symlink(first), pointee);
+        EXPECT_EQ(fixture::FileBytes(second), "line\r\n");
+        EXPECT_TRUE(fixture::FolderNames(folder / "elsewhere").empty());
+        std::filesystem::remove(first);
+        std::filesystem::remove(second);
+    }
 }
 
 TEST(ExportFileTest, ReplacingWritesExactlyTheBytesAndLeavesNoOtherFile) {

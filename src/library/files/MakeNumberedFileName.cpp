@@ -5,10 +5,11 @@
 
 namespace {
 
-// A name is taken by anything but a folder: a folder of that name does not count, and writing there then fails.
+// A name is taken by anything but a folder: a folder of that name does not count, and writing there then fails. A
+// symbolic link is taken whatever it points to, or if it points nowhere: the name is what would be replaced.
 bool IsTaken(const std::filesystem::path& name) {
     std::error_code error;
-    const auto status = std::filesystem::status(name, error);
+    const auto status = std::filesystem::symlink_status(name, error);
     return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 

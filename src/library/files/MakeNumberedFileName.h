@@ -4,5 +4,5 @@
 #include <string>
 
 // target without its last extension, + "_" + 0000..9999 + extension: the first that names no existing file (a folder
-// of that name does not count as one); empty when all are taken.
+// of that name does not count as one, a symbolic link does); empty when all are taken.
 std::filesystem::path MakeNumberedFileName(const std::filesystem::path& target, const std::string& extension);

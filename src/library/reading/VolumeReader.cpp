@@ -5,6 +5,7 @@
 #include "ChapterTitles.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
+#include "SafeFileName.h"
 
 #include <algorithm>
 #include <charconv>
@@ -69,6 +70,17 @@ PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, const R
     return part;
 }
 
+// A drawing's image in the markups folder, named after its bookmark: only an id that is one plain name can name one,
+// so that an id holding a path never points the exports at a file elsewhere.
+std::filesystem::path MarkupImage(const std::filesystem::path& markups, std::string_view bookmarkId) {
+    if (!IsPlainFileName(bookmarkId))
+        return {};
+    for (const char* extension : {".svg", ".jpg"})
+        if (auto image = markups / (std::string(bookmarkId) + extension); IsReaderDatabaseFile(image))
+            return image;
+    return {};
+}
+
 // The volume's bookmarks in row order: where each starts, and its texts.
 struct BookmarkRows {
     std::vector<BookmarkLocation> locations;
@@ -131,11 +143,7 @@ BookmarkRows ReadBookmarks(ReaderConnection& reader, const std::string& volumeId
         bookmark.dateModified = rows.Text(kModified);
         bookmark.chapterProgress = Number(rows.Text(kProgress));
         if (bookmark.type == "markup")
-            for (const char* extension : {".svg", ".jpg"})
-                if (const auto image = markups / (bookmark.bookmarkId + extension); IsReaderDatabaseFile(image)) {
-                    bookmark.markupImage = image;
-                    break;
-                }
+            bookmark.markupImage = MarkupImage(markups, bookmark.bookmarkId);
     }
     return read;
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Writes bytes to a new file under the name MakeNumberedFileName gives for target and extension, never replacing
+// anything that has a name meanwhile: a file, a symbolic link (even one to a folder, or to nothing), another writer's
+// file. Returns the name, or empty when every numbered name is taken. Raises EFileError when the file cannot be
+// written, also when a folder has the chosen name.
+std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
+                                        std::string_view bytes);
