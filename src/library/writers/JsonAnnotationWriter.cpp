@@ -82,6 +82,13 @@ std::string JsonAnnotationWriter::Render(const AnnotatedVolume& volume) const {
     // layout only (texts have theirs escaped), so each record line is indented to the array's depth.
     const std::string_view emptyArray = "[]\n}";
     bytes.resize(bytes.size() - emptyArray.size());
+    // One allocation: the texts of every record and some 300 bytes for its names, other fields and indentation.
+    // Growing by doubling would hold the old and the new buffer at once, for a big book hundreds of megabytes.
+    std::size_t size = bytes.size() + 16;
+    for (const AnnotatedBookmark& bookmark : volume.bookmarks)
+        size += 300 + bookmark.bookmarkId.size() + volume.PartOf(bookmark).Heading().size() + bookmark.text.size() +
+                bookmark.annotation.size() + bookmark.markupImage.native().size();
+    bytes.reserve(size + size / 8);
     bytes += "[\n";
     for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
         const std::string record = dump(RecordOf(volume, volume.bookmarks[i]));
