@@ -2,6 +2,7 @@
 
 #include "EFileError.h"
 #include "PrivateFolderRegistry.h"
+#include "ScopedDescriptor.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -30,24 +31,6 @@ std::string Reason(int error) {
     throw EFileError("Cannot create a private folder in \"" + base.string() + "\": " + Reason(error));
 }
 
-// A descriptor that is closed on every path.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
 // Whether fd and path are still one folder: a sweep removes the folder while it holds the lock.
 bool StillNamed(int fd, const std::filesystem::path& path) {
     struct stat opened {};
@@ -64,7 +47,7 @@ PrivateFolder::PrivateFolder() {
         std::string pattern = (base / (std::string(kPrefix) + std::string(kRandomLetters, 'X'))).string();
         if (::mkdtemp(pattern.data()) == nullptr)
             CannotCreateIn(base, errno);
-        Descriptor folder(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        ScopedDescriptor folder(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (folder.Get() < 0) {
             const int error = errno;
             ::rmdir(pattern.c_str());
@@ -118,10 +101,10 @@ std::filesystem::path CopyInto(const std::filesystem::path& file, const std::fil
                          "\": " + Reason(error));
     };
     const std::filesystem::path copy = folder / name;
-    const Descriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const ScopedDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (in.Get() < 0)
         cannotRead(errno);
-    Descriptor out(::open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    ScopedDescriptor out(::open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (out.Get() < 0)
         cannotWrite(errno);
     std::vector<char> buffer(std::size_t{1} << 20);

@@ -1,5 +1,7 @@
 #include "StaleTemporaryFiles.h"
 
+#include "ScopedDescriptor.h"
+
 #include "PrivateFolder.h"
 
 #include <fcntl.h>
@@ -32,23 +34,6 @@ bool FirstVisit(const std::filesystem::path& folder, std::string_view what) {
     const std::lock_guard lock(mutex);
     return visited.emplace(std::string(what), std::move(key)).second;
 }
-
-// A descriptor that is closed on every path.
-class ScopedDescriptor {
-public:
-    explicit ScopedDescriptor(int fd) : m_fd(fd) {}
-    ~ScopedDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ScopedDescriptor(const ScopedDescriptor&) = delete;
-    ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
-
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 void RemoveIfStale(const std::filesystem::path& file) {
     // No symbolic link is followed, and nothing but a regular file is touched; O_NONBLOCK keeps a FIFO from blocking.
