@@ -175,29 +175,58 @@ PositionKey MakePositionKey(const std::string& path, const RunWidths& widths) {
     return key;
 }
 
-std::vector<std::size_t> ReadingOrder(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,
-                                      ProgressReporter& progress) {
+namespace {
+
+// With consumed (the same list as bookmarks), each location is emptied once its key is made and the list is let go
+// before the sort: for a book of a million bookmarks the locations weigh as much as the keys.
+std::vector<std::size_t> OrderOf(const std::vector<BookmarkLocation>& bookmarks,
+                                 std::vector<BookmarkLocation>* consumed, const TextOrder& order,
+                                 ProgressReporter& progress) {
     // Every width must be known before the first key is made.
     const VolumeWidths widths = ScanVolume(bookmarks);
+    const std::size_t count = bookmarks.size();
+    const auto made = [&](std::size_t i) {
+        if (consumed != nullptr)
+            (*consumed)[i] = {};
+        progress.StepProgress();
+    };
+    const auto letGo = [&] {
+        if (consumed != nullptr)
+            std::vector<BookmarkLocation>().swap(*consumed);
+    };
     std::string scratch;
-    if (WritesOutPadding(widths, bookmarks.size())) {
-        std::vector<SortEntry> entries(bookmarks.size());
-        for (std::size_t i = 0; i < bookmarks.size(); ++i) {
+    if (WritesOutPadding(widths, count)) {
+        std::vector<SortEntry> entries(count);
+        for (std::size_t i = 0; i < count; ++i) {
             entries[i].headLength = OrderEntry({entries[i].text}, bookmarks[i], widths, scratch);
-            progress.StepProgress();
+            made(i);
         }
+        letGo();
         return SortEntries(entries, order);
     }
     PaddedKeys keys;
-    keys.keys.resize(bookmarks.size());
-    for (std::size_t i = 0; i < bookmarks.size(); ++i) {
+    keys.keys.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
         PaddedKeys::Key& key = keys.keys[i];
         key.firstRun = keys.runs.size();
         key.headLength = OrderEntry({key.text, &keys.runs}, bookmarks[i], widths, scratch);
         key.endRun = keys.runs.size();
-        progress.StepProgress();
+        made(i);
     }
+    letGo();
     return SortPaddedKeys(keys, order);
+}
+
+} // namespace
+
+std::vector<std::size_t> ReadingOrder(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,
+                                      ProgressReporter& progress) {
+    return OrderOf(bookmarks, nullptr, order, progress);
+}
+
+std::vector<std::size_t> ReadingOrder(std::vector<BookmarkLocation>&& bookmarks, const TextOrder& order,
+                                      ProgressReporter& progress) {
+    return OrderOf(bookmarks, &bookmarks, order, progress);
 }
 
 std::vector<std::string> OrderBookmarks(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,

@@ -40,6 +40,9 @@ PositionKey MakePositionKey(const std::string& path, const RunWidths& widths);
 // place after the placed ones), then by container path and offset as numbers. Steps progress once per key made.
 std::vector<std::size_t> ReadingOrder(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,
                                       ProgressReporter& progress);
+// The same, letting go of the locations as their keys are made: the list is empty afterwards.
+std::vector<std::size_t> ReadingOrder(std::vector<BookmarkLocation>&& bookmarks, const TextOrder& order,
+                                      ProgressReporter& progress);
 
 // The BookmarkIDs of bookmarks in reading order.
 std::vector<std::string> OrderBookmarks(const std::vector<BookmarkLocation>& bookmarks, const TextOrder& order,

@@ -247,8 +247,7 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
     volume.parts.reserve(parts.size());
     for (PartRow& part : parts)
         volume.parts.push_back(std::move(part.facts));
-    const std::vector<std::size_t> order = ReadingOrder(rows.locations, index.Volumes.Order(), progress);
-    rows.locations = {};
+    const std::vector<std::size_t> order = ReadingOrder(std::move(rows.locations), index.Volumes.Order(), progress);
     volume.bookmarks = std::move(rows.bookmarks);
     PutInOrder(volume.bookmarks, order);
     return volume;
