@@ -74,17 +74,6 @@ bool Replaces(const ExportOptions& options) {
     return options.overrideExisting && !options.newOnly;
 }
 
-// One volume read as the format needs it; false when the database file is gone.
-bool ReadVolume(const std::filesystem::path& database, const LibraryIndex& index, const std::string& volumeId,
-                const ExportOptions& options, ProgressReporter& progress, AnnotatedVolume& volume, KeptReading* kept) {
-    return ReadReaderDatabase(
-        database, "the highlights of " + volumeId, progress,
-        [&](ReaderConnection& reader) {
-            volume = ReadAnnotatedVolume(reader, index, volumeId, ReadingFor(options), nullptr, progress);
-        },
-        kept);
-}
-
 // Records what was written in the ledger of its folder; when that fails, the caller learns what was written anyway.
 void SaveLedger(const ExportLedger& ledger, const ExportAllResult& result, ProgressReporter& progress) {
     try {
@@ -111,10 +100,11 @@ std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& opti
 std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                              const std::string& volumeId, const ExportOptions& options,
                                              ProgressReporter& progress, KeptReading* kept) {
-    AnnotatedVolume volume;
-    if (!ReadVolume(database, index, volumeId, options, progress, volume, kept))
+    const std::optional<AnnotatedVolume> volume =
+        ReadAnnotatedVolume(database, index, volumeId, ReadingFor(options), progress, kept);
+    if (!volume)
         return std::nullopt;
-    std::string bytes = MakeAnnotationWriter(options)->Render(volume);
+    std::string bytes = MakeAnnotationWriter(options)->Render(*volume);
     progress.ResetProgress();
     progress.SetStatus("");
     return bytes;
@@ -124,9 +114,11 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress, KeptReading* kept) {
     std::optional<ExportLedger> ledger = LedgerFor(options, target.parent_path());
-    AnnotatedVolume volume;
-    if (!ReadVolume(database, index, volumeId, options, progress, volume, kept))
+    std::optional<AnnotatedVolume> read =
+        ReadAnnotatedVolume(database, index, volumeId, ReadingFor(options), progress, kept);
+    if (!read)
         return {ExportOutcome::NoDatabase, {}};
+    AnnotatedVolume& volume = *read;
     const std::vector<LedgerMark> marks = ledger ? ledger->KeepNew(volume) : std::vector<LedgerMark>();
     ExportResult result;
     if (ledger && marks.empty()) {

@@ -57,17 +57,10 @@ bool ReaderLibrary::HasBookmarks(const std::string& volumeId) const {
 
 std::optional<AnnotatedVolume> ReaderLibrary::ReadVolume(const std::string& volumeId, const ReadingOptions& options,
                                                          ProgressReporter& progress) const {
-    AnnotatedVolume volume;
-    const bool read = ReadReaderDatabase(
-        m_databasePath, "the highlights of " + volumeId, progress,
-        [&](ReaderConnection& reader) {
-            volume = ReadAnnotatedVolume(reader, m_index, volumeId, options, nullptr, progress);
-        },
-        &m_kept);
+    std::optional<AnnotatedVolume> volume =
+        ::ReadAnnotatedVolume(m_databasePath, m_index, volumeId, options, progress, &m_kept);
     progress.ResetProgress();
     progress.SetStatus("");
-    if (!read)
-        return std::nullopt;
     return volume;
 }
 

@@ -252,3 +252,18 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
     PutInOrder(volume.bookmarks, order);
     return volume;
 }
+
+std::optional<AnnotatedVolume> ReadAnnotatedVolume(const std::filesystem::path& database, const LibraryIndex& index,
+                                                   const std::string& volumeId, const ReadingOptions& options,
+                                                   ProgressReporter& progress, KeptReading* kept) {
+    AnnotatedVolume volume;
+    const bool read = ReadReaderDatabase(
+        database, "the highlights of " + volumeId, progress,
+        [&](ReaderConnection& reader) {
+            volume = ReadAnnotatedVolume(reader, index, volumeId, options, nullptr, progress);
+        },
+        kept);
+    if (!read)
+        return std::nullopt;
+    return volume;
+}
