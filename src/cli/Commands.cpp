@@ -186,11 +186,19 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
     if (line.toStandardOutput) {
         if (!library.HasBookmarks(line.volumeIds.front()))
             RaiseUnknownVolume(line.volumeIds.front());
-        const std::optional<std::string> bytes =
-            library.RenderAnnotations(line.volumeIds.front(), line.options, progress);
-        if (!bytes)
+        // Written as it is made: the file of a big book is never held whole.
+        class StreamSink : public ByteSink {
+        public:
+            explicit StreamSink(std::ostream& stream) : m_stream(stream) {}
+            void Take(std::string_view bytes) override {
+                m_stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            }
+
+        private:
+            std::ostream& m_stream;
+        } sink(out);
+        if (!library.WriteAnnotations(line.volumeIds.front(), line.options, sink, progress))
             throw std::runtime_error("database file not found: " + library.DatabasePath().string());
-        out << *bytes;
         return kExitOk;
     }
     CreateResultsFolder(line.resultsFolder);

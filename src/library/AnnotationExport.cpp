@@ -1,9 +1,12 @@
 #include "AnnotationExport.h"
 
 #include "ChapterTitles.h"
+#include "EFileError.h"
 #include "ExportLedger.h"
+#include "HeldExportFiles.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
+#include "TemporaryFile.h"
 #include "VolumeReader.h"
 
 #include <optional>
@@ -100,14 +103,22 @@ std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& opti
 std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                              const std::string& volumeId, const ExportOptions& options,
                                              ProgressReporter& progress, KeptReading* kept) {
+    StringSink bytes;
+    if (!WriteAnnotations(database, index, volumeId, options, bytes, progress, kept))
+        return std::nullopt;
+    return std::move(bytes.Bytes());
+}
+
+bool WriteAnnotations(const std::filesystem::path& database, const LibraryIndex& index, const std::string& volumeId,
+                      const ExportOptions& options, ByteSink& sink, ProgressReporter& progress, KeptReading* kept) {
     const std::optional<AnnotatedVolume> volume =
         ReadAnnotatedVolume(database, index, volumeId, ReadingFor(options), progress, kept);
     if (!volume)
-        return std::nullopt;
-    std::string bytes = MakeAnnotationWriter(options)->Render(*volume);
+        return false;
+    MakeAnnotationWriter(options)->Write(*volume, sink);
     progress.ResetProgress();
     progress.SetStatus("");
-    return bytes;
+    return true;
 }
 
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
@@ -119,16 +130,23 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
     if (!read)
         return {ExportOutcome::NoDatabase, {}};
     AnnotatedVolume& volume = *read;
-    const std::vector<LedgerMark> marks = ledger ? ledger->KeepNew(volume) : std::vector<LedgerMark>();
+    LedgerMarks marks = ledger ? ledger->KeepNew(volume) : LedgerMarks();
     ExportResult result;
-    if (ledger && marks.empty()) {
+    if (ledger && marks.marks.empty()) {
         result.outcome = ExportOutcome::NothingNew;
     } else {
-        result = WriteExportFile(MakeAnnotationWriter(options)->Render(volume),
-                                 std::string(FormatRow(options.format).extension), target, Replaces(options));
+        // Written straight into the new file: the file of a big book is never held whole.
+        const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
+        result = WriteExportFile(
+            [&](TemporaryFile& file, const std::filesystem::path& name) {
+                FileSink sink(file, name);
+                writer->Write(volume, sink);
+            },
+            std::string(FormatRow(options.format).extension), target, Replaces(options));
         result.highlights = volume.bookmarks.size();
+        read.reset(); // before the ledger is written: both may be large
         if (ledger && result.outcome == ExportOutcome::Written) {
-            ledger->Record(volumeId, marks);
+            ledger->Record(volumeId, std::move(marks));
             SaveLedger(*ledger, {.written = {result.file}, .failed = {}, .highlights = result.highlights}, progress);
         }
     }
@@ -143,23 +161,25 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                                       ProgressReporter& progress, KeptReading* kept) {
     // Every book is read before the first file is written, so that a reading that must start again (the database
     // changed meanwhile, or is damaged) writes nothing twice.
-    // Each book is kept as the bytes of its file: far less than its records.
+    // Each book is kept as its file (HeldExportFiles): far less than its records.
     struct Book {
         std::filesystem::path target;
-        std::string bytes;
+        std::size_t file = 0;      // of held
         std::string unreadBecause; // the error that kept it from being read
         std::size_t highlights = 0;
-        std::vector<LedgerMark> marks; // with newOnly: what the file holds, to record once it is written
+        LedgerMarks marks; // with newOnly: what the file holds, to record once it is written
         bool nothingNew = false;
     };
     std::optional<ExportLedger> ledger = LedgerFor(options, resultsFolder);
     const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     const ExportFormatRow& format = FormatRow(options.format);
     std::vector<Book> books;
+    HeldExportFiles held(resultsFolder.empty() ? "." : resultsFolder);
     const bool read = ReadReaderDatabase(
         database, "the highlights", progress,
         [&](ReaderConnection& reader) {
             books.clear();
+            held.Clear();
             progress.SetStatus("extracting annotations");
             progress.StartProgress(CountBookmarks(reader, index, volumeIds, options.reading.skipDeletedHighlights));
             // Without indexes, looking the titles up book by book would read the content table each time: they are read
@@ -176,18 +196,20 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                                                                  chapterTitles ? &*chapterTitles : nullptr, shared);
                     if (ledger) {
                         book.marks = ledger->KeepNew(volume);
-                        book.nothingNew = book.marks.empty();
+                        book.nothingNew = book.marks.marks.empty();
                         if (book.nothingNew)
                             continue;
                     }
                     book.highlights = volume.bookmarks.size();
                     book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
-                    book.bytes = writer->Render(volume);
+                    book.file = held.Hold(*writer, volume);
                 } catch (const ESQLiteException& error) {
                     if (error.IsCorrupt())
                         throw;
                     // One book that cannot be read keeps none of the others from being written.
                     book.unreadBecause = error.what();
+                } catch (const EFileError& error) {
+                    book.unreadBecause = error.what(); // the results folder has no room to hold it
                 }
             }
         },
@@ -206,20 +228,20 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         if (books[i].nothingNew)
             continue;
         try {
-            const ExportResult written =
-                WriteExportFile(books[i].bytes, std::string(format.extension), books[i].target, Replaces(options));
+            const ExportResult written = WriteExportFile(held.Contents(books[i].file), std::string(format.extension),
+                                                         books[i].target, Replaces(options));
             if (written.outcome == ExportOutcome::Written) {
                 result.written.push_back(written.file);
                 result.highlights += books[i].highlights;
                 if (ledger)
-                    ledger->Record(id, books[i].marks);
+                    ledger->Record(id, std::move(books[i].marks));
             } else {
                 result.failed.push_back({id, "something went wrong!"});
             }
         } catch (const std::exception& error) {
             result.failed.push_back({id, error.what()});
         }
-        books[i].bytes = {}; // written: its memory is free for the rest
+        held.Release(books[i].file); // written: its memory is free for the rest
     }
     if (ledger && !result.written.empty())
         SaveLedger(*ledger, result, progress);

@@ -56,6 +56,10 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
 std::optional<std::string> RenderAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                              const std::string& volumeId, const ExportOptions& options,
                                              ProgressReporter& progress, KeptReading* kept = nullptr);
+// The same bytes handed to sink piece by piece, never held whole; false when the database file is gone.
+bool WriteAnnotations(const std::filesystem::path& database, const LibraryIndex& index, const std::string& volumeId,
+                      const ExportOptions& options, ByteSink& sink, ProgressReporter& progress,
+                      KeptReading* kept = nullptr);
 
 // Exports each volume as ExtractAnnotations would, to AnnotationTargetPath(resultsFolder, id), with one progress
 // across all their bookmarks. A volume whose export fails is noted and the others are still written. With

@@ -3,6 +3,7 @@
 #include "AnnotatedVolume.h"
 #include "ReplaceFile.h"
 #include "SafeFileName.h"
+#include "TemporaryFile.h"
 #include "WriteNumberedFile.h"
 
 #include <system_error>
@@ -23,17 +24,29 @@ std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolde
     return resultsFolder / SafeFileName(author.empty() ? title : title + " - " + author, extension);
 }
 
-ExportResult WriteExportFile(const std::string& bytes, const std::string& extension,
+ExportResult WriteExportFile(std::string_view bytes, const std::string& extension, const std::filesystem::path& target,
+                             bool overrideExisting) {
+    return WriteExportFile(
+        [bytes](TemporaryFile& file, const std::filesystem::path& name) { FileSink(file, name).Take(bytes); },
+        extension, target, overrideExisting);
+}
+
+ExportResult WriteExportFile(const FileFiller& contents, const std::string& extension,
                              const std::filesystem::path& target, bool overrideExisting) {
     std::filesystem::path name = target;
     if (overrideExisting)
-        ReplaceFile(name, bytes);
+        ReplaceFile(name, contents);
     else
-        name = WriteNumberedFile(target, extension, bytes);
+        name = WriteNumberedFile(target, extension, contents);
     if (name.empty())
         return {ExportOutcome::Failed, {}};
     std::error_code error;
     if (!std::filesystem::is_regular_file(name, error))
         return {ExportOutcome::Failed, {}};
     return {ExportOutcome::Written, name};
+}
+
+void FileSink::Take(std::string_view bytes) {
+    if (const int error = m_file.Write(bytes))
+        RaiseFileError("Cannot write file", m_name, error);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ByteSink.h"
 #include "ExportFormats.h"
+#include "FileFiller.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -34,5 +36,19 @@ std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolde
 // Writes the volume under the target's name (overrideExisting) or its first free numbered variant, the same for
 // every format. Failed when every numbered name is taken or no file of the name is there afterwards. Raises
 // EFileError when the file cannot be written.
-ExportResult WriteExportFile(const std::string& bytes, const std::string& extension,
+ExportResult WriteExportFile(std::string_view bytes, const std::string& extension, const std::filesystem::path& target,
+                             bool overrideExisting);
+// The same, the file's bytes written by contents.
+ExportResult WriteExportFile(const FileFiller& contents, const std::string& extension,
                              const std::filesystem::path& target, bool overrideExisting);
+
+// The bytes a writer hands on, written into a new file (FileFiller); raises EFileError when one cannot be written.
+class FileSink : public ByteSink {
+public:
+    FileSink(TemporaryFile& file, const std::filesystem::path& name) : m_file(file), m_name(name) {}
+    void Take(std::string_view bytes) override;
+
+private:
+    TemporaryFile& m_file;
+    const std::filesystem::path& m_name;
+};

@@ -16,14 +16,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// What a ledger knows of one exported bookmark: enough to tell that it changed since.
-struct LedgerMark {
-    std::string bookmarkId;
-    std::string modified; // DateModified, or DateCreated where that is empty
-    std::string digest;   // SHA-256 of its text and note, in hex: firmware that keeps the date still changes these
-};
-LedgerMark MarkOf(const AnnotatedBookmark& bookmark);
-
 // The highlights already exported into one results folder, kept there in the hidden file kFileName: for each book
 // its bookmarks by id, each with the mark it had when it was last exported there. While it lives it holds the
 // folder's lock (ExportLedgerLock.h), so that what it read is still the truth when it is saved.
@@ -40,8 +32,8 @@ public:
     // Leaves in the volume only the bookmarks that are new to the folder or changed since they were exported there,
     // in their order, and returns their marks, to be recorded once they are written. A bookmark that the reader
     // deleted after it was exported is left out too.
-    std::vector<LedgerMark> KeepNew(AnnotatedVolume& volume) const;
-    void Record(const std::string& volumeId, const std::vector<LedgerMark>& marks);
+    LedgerMarks KeepNew(AnnotatedVolume& volume) const;
+    void Record(const std::string& volumeId, LedgerMarks&& marks);
     const std::filesystem::path& File() const { return m_file; }
     // Replaces the file at once (ReplaceFile). Raises EFileError.
     void Save() const;

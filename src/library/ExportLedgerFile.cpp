@@ -138,7 +138,11 @@ public:
     const std::optional<VersionToken>& Version() const { return m_version; }
     // The first thing out of a ledger's shape; empty when there was none.
     const std::string& Misshapen() const { return m_misshapen; }
-    LedgerBooks TakeBooks() { return std::move(m_books); }
+    LedgerBooks TakeBooks() {
+        for (auto& [volume, marks] : m_books.books)
+            SettleMarks(marks);
+        return std::move(m_books);
+    }
 
 private:
     enum class Role { Root, Books, Volume, Mark, Other };
@@ -150,7 +154,7 @@ private:
     void MarkMisshapen(const std::string& why = kMisshapen) {
         if (m_misshapen.empty())
             m_misshapen = why;
-        m_books.clear(); // of no use now: the memory goes back at once
+        m_books = {}; // of no use now: the memory goes back at once
     }
     bool Stop(const std::string& why) {
         m_stoppedBecause = why;
@@ -234,8 +238,9 @@ private:
             if (!m_modified || !m_digest)
                 MarkMisshapen();
             else if (m_misshapen.empty())
-                m_books[m_frames[m_frames.size() - 2].key][m_frames.back().key] = {std::move(*m_modified),
-                                                                                   std::move(*m_digest)};
+                m_books.books[m_frames[m_frames.size() - 2].key].push_back({m_books.texts.Keep(m_frames.back().key),
+                                                                            m_books.texts.Keep(*m_modified),
+                                                                            m_books.texts.Keep(*m_digest)});
         }
         if (closed == Role::Root && !m_sawBooks)
             MarkMisshapen("it has no books");
@@ -253,6 +258,36 @@ private:
 };
 
 } // namespace
+
+void SettleMarks(std::vector<LedgerMark>& marks) {
+    const auto byId = [](const LedgerMark& a, const LedgerMark& b) { return a.bookmarkId < b.bookmarkId; };
+    std::stable_sort(marks.begin(), marks.end(), byId);
+    // Of marks with the same id the last one counts, as the last member of that name in a JSON object does.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        if (i + 1 < marks.size() && marks[i + 1].bookmarkId == marks[i].bookmarkId)
+            continue;
+        marks[kept++] = marks[i];
+    }
+    marks.resize(kept);
+}
+
+const LedgerMark* LedgerBooks::Find(const std::string& volumeId, std::string_view bookmarkId) const {
+    const auto book = books.find(volumeId);
+    if (book == books.end())
+        return nullptr;
+    const auto found =
+        std::lower_bound(book->second.begin(), book->second.end(), bookmarkId,
+                         [](const LedgerMark& mark, std::string_view id) { return mark.bookmarkId < id; });
+    return found != book->second.end() && found->bookmarkId == bookmarkId ? &*found : nullptr;
+}
+
+void LedgerBooks::Record(const std::string& volumeId, LedgerMarks&& marks) {
+    texts.Adopt(std::move(marks.texts));
+    std::vector<LedgerMark>& book = books[volumeId];
+    book.insert(book.end(), marks.marks.begin(), marks.marks.end());
+    SettleMarks(book);
+}
 
 std::string LedgerNamed(const Path& file) {
     return "The ledger of exported highlights \"" + file.string() + "\"";

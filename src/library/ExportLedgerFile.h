@@ -1,16 +1,41 @@
 #pragma once
 
+#include "TextStore.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
-// What a ledger file records of one exported bookmark.
-struct LedgerEntry {
-    std::string modified;
-    std::string digest;
+// What a ledger knows of one exported bookmark: enough to tell that it changed since. Its texts are views into the
+// store of what holds it.
+struct LedgerMark {
+    std::string_view bookmarkId;
+    std::string_view modified; // DateModified, or DateCreated where that is empty
+    std::string_view digest;   // SHA-256 of its text and note, in hex: firmware that keeps the date still changes these
 };
-using LedgerBooks = std::map<std::string, std::map<std::string, LedgerEntry>>; // volume id -> bookmark id -> mark
+
+// Marks with the store of their texts: a ledger of a million highlights holds three million of them.
+struct LedgerMarks {
+    TextStore texts;
+    std::vector<LedgerMark> marks;
+};
+
+// What a ledger holds: for each volume id its marks, one for each bookmark id, in byte order of the ids.
+struct LedgerBooks {
+    TextStore texts;
+    std::map<std::string, std::vector<LedgerMark>> books;
+
+    // The volume's mark of the bookmark; null when it has none.
+    const LedgerMark* Find(const std::string& volumeId, std::string_view bookmarkId) const;
+    // Records the marks of the volume, replacing those of the same bookmarks.
+    void Record(const std::string& volumeId, LedgerMarks&& marks);
+};
+
+// Puts marks in byte order of their ids and keeps the last of each id.
+void SettleMarks(std::vector<LedgerMark>& marks);
 
 // The largest ledger file that is read. A million highlights take about 180 MB, and reading them about twice that in
 // memory; anything past this is no ledger of this program.

@@ -81,6 +81,11 @@ std::optional<std::string> ReaderLibrary::RenderAnnotations(const std::string& v
     return ::RenderAnnotations(m_databasePath, m_index, volumeId, options, progress, &m_kept);
 }
 
+bool ReaderLibrary::WriteAnnotations(const std::string& volumeId, const ExportOptions& options, ByteSink& sink,
+                                     ProgressReporter& progress) const {
+    return ::WriteAnnotations(m_databasePath, m_index, volumeId, options, sink, progress, &m_kept);
+}
+
 std::vector<std::string> ReaderLibrary::RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                                          const ReadingOptions& options) const {
     return ::RepairContentIds(m_databasePath, volumeId, progress, options, &m_kept);

@@ -62,6 +62,8 @@ public:
     // The bytes of the volume's export, for a pipe; nothing when the database file is gone.
     std::optional<std::string> RenderAnnotations(const std::string& volumeId, const ExportOptions& options,
                                                  ProgressReporter& progress) const;
+    bool WriteAnnotations(const std::string& volumeId, const ExportOptions& options, ByteSink& sink,
+                          ProgressReporter& progress) const;
     std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                               const ReadingOptions& options = {}) const;
     // Exports the volumes one file each, with one progress across all their bookmarks.

@@ -3,6 +3,7 @@
 #include "EFileError.h"
 #include "ExportFormats.h"
 #include "FileContents.h"
+#include "HeldExportFiles.h"
 #include "MakeNumberedFileName.h"
 #include "TempFolder.h"
 
@@ -137,6 +138,54 @@ TEST(ExportFileTest, AFileThatCannotBeWrittenRaisesAndLeavesNothing) {
                   "Cannot create file \"" + (folder / "locked" / "a.txt").string() + "\": Permission denied");
         EXPECT_TRUE(fixture::FolderNames(folder / "locked").empty());
     }
+}
+
+} // namespace
+
+namespace {
+
+AnnotatedVolume VolumeOf(std::size_t bookmarks) {
+    AnnotatedVolume volume;
+    volume.volumeId = "/mnt/onboard/Book " + std::to_string(bookmarks) + ".epub";
+    PartFacts& part = volume.parts.emplace_back();
+    part.contentId = "part";
+    part.found = true;
+    part.title = "One";
+    for (std::size_t i = 0; i < bookmarks; ++i) {
+        AnnotatedBookmark& bookmark = volume.bookmarks.emplace_back();
+        bookmark.bookmarkId = volume.Keep(std::to_string(i));
+        bookmark.text = volume.Keep("highlight " + std::to_string(i));
+    }
+    return volume;
+}
+
+TEST(HeldExportFilesTest, FilesHeldInMemoryOrSpooledAreWrittenWithTheirExactBytes) {
+    TempFolder folder;
+    const auto writer = FindExportFormat("text")->makeWriter({.separator = "\t", .setBom = true});
+    // Held in memory up to 100 kB in all and 80 kB a file. The writer hands on 4,096 lines at a time (75 kB here): the
+    // second file starts in memory and moves to the spool, the fourth goes there past the budget of all, the fifth
+    // fits in memory again.
+    HeldExportFiles held(folder.Path(), {.ofAll = 100'000, .ofOne = 80'000});
+    const std::vector<AnnotatedVolume> volumes = {VolumeOf(10), VolumeOf(10000), VolumeOf(3000), VolumeOf(3000),
+                                                  VolumeOf(1)};
+    std::vector<std::size_t> files;
+    for (const AnnotatedVolume& volume : volumes)
+        files.push_back(held.Hold(*writer, volume));
+    for (std::size_t i = 0; i < volumes.size(); ++i) {
+        const ExportResult written = WriteExportFile(held.Contents(files[i]), ".txt",
+                                                     AnnotationTargetPath(folder.Path(), volumes[i].volumeId), false);
+        ASSERT_EQ(written.outcome, ExportOutcome::Written);
+        EXPECT_EQ(fixture::FileBytes(written.file), writer->Render(volumes[i])) << i;
+        held.Release(files[i]);
+    }
+    // The spool has no name: only the written files are in the folder.
+    EXPECT_EQ(fixture::FolderNames(folder.Path()).size(), volumes.size());
+
+    // A reading that starts again holds afresh.
+    held.Clear();
+    const std::size_t again = held.Hold(*writer, volumes[1]);
+    const ExportResult written = WriteExportFile(held.Contents(again), ".txt", folder.Path() / "again.txt", true);
+    EXPECT_EQ(fixture::FileBytes(written.file), writer->Render(volumes[1]));
 }
 
 } // namespace

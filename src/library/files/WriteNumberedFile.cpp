@@ -19,12 +19,19 @@ bool IsFolder(const std::filesystem::path& name) {
 
 std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
                                         std::string_view bytes) {
+    return WriteNumberedFile(target, extension, [bytes](TemporaryFile& file, const std::filesystem::path& name) {
+        if (const int error = file.Write(bytes))
+            RaiseFileError("Cannot write file", name, error);
+    });
+}
+
+std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
+                                        const FileFiller& contents) {
     std::filesystem::path name = MakeNumberedFileName(target, extension);
     if (name.empty())
         return {};
     TemporaryFile temporary(name);
-    if (const int error = temporary.Write(bytes))
-        RaiseFileError("Cannot write file", name, error);
+    contents(temporary, name);
     if (const int error = temporary.Close())
         RaiseFileError("Cannot write file", name, error);
     // The name is taken only where nothing has it, so a name that was free when looked at but is not any more (a

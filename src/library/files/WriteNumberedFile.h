@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileFiller.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -10,3 +12,7 @@
 // written, also when a folder has the chosen name.
 std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
                                         std::string_view bytes);
+
+// The same, the file's bytes written by contents.
+std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
+                                        const FileFiller& contents);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "TextStore.h"
+
 #include <cstddef>
-#include <filesystem>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One part (chapter, spine file) of a book, as its content row describes it.
@@ -20,20 +24,22 @@ struct PartFacts {
     const std::string& Heading() const { return found ? title : contentId; }
 };
 
-// One highlight, note, page bookmark or drawing, its columns as read (a NULL or a missing column reads as empty).
+// One highlight, note, page bookmark or drawing, its columns as read (a NULL or a missing column reads as empty). Its
+// texts are views into the store of the volume that holds it (AnnotatedVolume::Keep), valid while that volume or a
+// copy of it lives.
 struct AnnotatedBookmark {
-    std::string bookmarkId;
-    std::string text;       // the highlighted text
-    std::string annotation; // the reader's note
-    std::size_t part = 0;   // index into AnnotatedVolume::parts
+    std::string_view bookmarkId;
+    std::string_view text;       // the highlighted text
+    std::string_view annotation; // the reader's note
+    std::uint32_t part = 0;      // index into AnnotatedVolume::parts
+    bool deleted = false;        // the reader deleted it (read only when deleted highlights are included)
     // Read only for the formats that show the whole record (ReadingOptions::wholeRecords).
-    std::string type;                      // "highlight", "note", "dogear", "markup"; empty on older firmware
-    std::string color;                     // "yellow", "pink", "blue", "green", or the stored value when it names none
-    std::string dateCreated;               // as stored, e.g. 2024-11-18T17:45:50.886
-    std::string dateModified;              // as stored
+    std::string_view type;                 // "highlight", "note", "dogear", "markup"; empty on older firmware
+    std::string_view color;                // "yellow", "pink", "blue", "green", or the stored value when it names none
+    std::string_view dateCreated;          // as stored, e.g. 2024-11-18T17:45:50.886
+    std::string_view dateModified;         // as stored
     std::optional<double> chapterProgress; // 0 to 1 within the part
-    bool deleted = false;                  // the reader deleted it (read only when deleted highlights are included)
-    std::filesystem::path markupImage;     // a drawing's image beside the database (markups/ID.svg or .jpg), if there
+    std::string_view markupImage;          // a drawing's image beside the database (markups/ID.svg or .jpg), if there
 };
 
 // What an export knows of one volume: the book's facts and its bookmarks in reading order. It holds no trace of any
@@ -48,6 +54,11 @@ struct AnnotatedVolume {
     std::string language;
     std::vector<PartFacts> parts;
     std::vector<AnnotatedBookmark> bookmarks;
+    // Holds the texts of the bookmarks; shared by copies of the volume.
+    std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
+
+    // A view of a copy of text that lives as long as this volume: what a bookmark's texts are set to.
+    std::string_view Keep(std::string_view text) { return texts->Keep(text); }
 
     const PartFacts& PartOf(const AnnotatedBookmark& bookmark) const { return parts[bookmark.part]; }
     // The bookmark's place in the book in percent (0 to 100), where its part's place is known.

@@ -40,7 +40,7 @@ void ReplaceFirstByHash(std::string& text, std::string_view marker) {
 }
 
 // A part's place is its index in the book; anything but a plain non-negative integer gives it none.
-bool IsPlace(const std::string& partIndex) {
+bool IsPlace(std::string_view partIndex) {
     return !partIndex.empty() && std::all_of(partIndex.begin(), partIndex.end(), IsDigit);
 }
 
@@ -83,7 +83,7 @@ void AppendPadded(KeyText key, std::string_view digits, std::size_t length) {
 
 // Appends the position text of path to key; false when path holds no digit run. headLength becomes the length
 // of key up to the first run. scratch only saves an allocation per call.
-bool AppendPosition(KeyText key, std::size_t& headLength, const std::string& path, const RunWidths& widths,
+bool AppendPosition(KeyText key, std::size_t& headLength, std::string_view path, const RunWidths& widths,
                     std::string& scratch) {
     scratch = path;
     ReplaceFirstByHash(scratch, "#point");
@@ -149,13 +149,13 @@ bool WritesOutPadding(const VolumeWidths& widths, std::size_t keyCount) {
 
 } // namespace
 
-std::string PadWithZeros(const std::string& text, std::size_t length) {
+std::string PadWithZeros(std::string_view text, std::size_t length) {
     std::string padded;
     AppendPadded({padded}, text, length);
     return padded;
 }
 
-void ScanRunWidths(const std::string& path, RunWidths& widths) {
+void ScanRunWidths(std::string_view path, RunWidths& widths) {
     // The scan starts five characters after the first "#", so the "#kobo" of "span#kobo" is passed over; a path
     // without "#" is scanned from its fifth character.
     const std::size_t hash = path.find('#');
@@ -167,7 +167,7 @@ void ScanRunWidths(const std::string& path, RunWidths& widths) {
     });
 }
 
-PositionKey MakePositionKey(const std::string& path, const RunWidths& widths) {
+PositionKey MakePositionKey(std::string_view path, const RunWidths& widths) {
     PositionKey key;
     std::string scratch;
     std::size_t headLength = 0;
@@ -177,19 +177,14 @@ PositionKey MakePositionKey(const std::string& path, const RunWidths& widths) {
 
 namespace {
 
-// With consumed (the same list as bookmarks), each location is emptied once its key is made and the list is let go
-// before the sort: for a book of a million bookmarks the locations weigh as much as the keys.
+// With consumed (the same list as bookmarks), the list is let go before the sort.
 std::vector<std::size_t> OrderOf(const std::vector<BookmarkLocation>& bookmarks,
                                  std::vector<BookmarkLocation>* consumed, const TextOrder& order,
                                  ProgressReporter& progress) {
     // Every width must be known before the first key is made.
     const VolumeWidths widths = ScanVolume(bookmarks);
     const std::size_t count = bookmarks.size();
-    const auto made = [&](std::size_t i) {
-        if (consumed != nullptr)
-            (*consumed)[i] = {};
-        progress.StepProgress();
-    };
+    const auto made = [&] { progress.StepProgress(); };
     const auto letGo = [&] {
         if (consumed != nullptr)
             std::vector<BookmarkLocation>().swap(*consumed);
@@ -199,7 +194,7 @@ std::vector<std::size_t> OrderOf(const std::vector<BookmarkLocation>& bookmarks,
         std::vector<SortEntry> entries(count);
         for (std::size_t i = 0; i < count; ++i) {
             entries[i].headLength = OrderEntry({entries[i].text}, bookmarks[i], widths, scratch);
-            made(i);
+            made();
         }
         letGo();
         return SortEntries(entries, order);
@@ -211,7 +206,7 @@ std::vector<std::size_t> OrderOf(const std::vector<BookmarkLocation>& bookmarks,
         key.firstRun = keys.runs.size();
         key.headLength = OrderEntry({key.text, &keys.runs}, bookmarks[i], widths, scratch);
         key.endRun = keys.runs.size();
-        made(i);
+        made();
     }
     letGo();
     return SortPaddedKeys(keys, order);
@@ -234,6 +229,6 @@ std::vector<std::string> OrderBookmarks(const std::vector<BookmarkLocation>& boo
     std::vector<std::string> ids;
     ids.reserve(bookmarks.size());
     for (const std::size_t position : ReadingOrder(bookmarks, order, progress))
-        ids.push_back(bookmarks[position].bookmarkId);
+        ids.emplace_back(bookmarks[position].bookmarkId);
     return ids;
 }

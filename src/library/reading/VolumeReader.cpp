@@ -3,14 +3,17 @@
 #include "AsciiCase.h"
 #include "BookmarkOrder.h"
 #include "ChapterTitles.h"
+#include "ESQLiteException.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "SafeFileName.h"
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -32,11 +35,20 @@ std::optional<double> Number(std::string_view text) {
     return value;
 }
 
-std::string ColorName(std::string_view stored) {
-    static const char* const kNames[] = {"yellow", "pink", "blue", "green"};
+std::string_view ColorName(std::string_view stored) {
+    static constexpr std::string_view kNames[] = {"yellow", "pink", "blue", "green"};
     if (stored.size() == 1 && stored[0] >= '0' && stored[0] <= '3')
         return kNames[stored[0] - '0'];
-    return std::string(stored);
+    return stored;
+}
+
+// The stored type where it is one of the few known ones, as a view that needs no room of its own.
+std::string_view KnownOrStored(std::string_view stored) {
+    static constexpr std::string_view kTypes[] = {"highlight", "note", "dogear", "markup"};
+    for (const std::string_view type : kTypes)
+        if (stored == type)
+            return type;
+    return stored;
 }
 
 PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, const ReadingOptions& options) {
@@ -81,12 +93,6 @@ std::filesystem::path MarkupImage(const std::filesystem::path& markups, std::str
     return {};
 }
 
-// The volume's bookmarks in row order: where each starts, and its texts.
-struct BookmarkRows {
-    std::vector<BookmarkLocation> locations;
-    std::vector<AnnotatedBookmark> bookmarks;
-};
-
 enum BookmarkColumn {
     kId,
     kContent,
@@ -102,51 +108,101 @@ enum BookmarkColumn {
     kProgress
 };
 
-// A book's bookmarks with their texts come to megabytes: they are read row by row rather than copied into a table.
-// expected: how many the index counted, so that the lists are the right size at once rather than grown by doubling.
-BookmarkRows ReadBookmarks(ReaderConnection& reader, const std::string& volumeId, const ReadingOptions& options,
-                           std::size_t expected) {
-    std::vector<QueryColumn> columns = {"BookmarkID",  "ContentID", "StartContainerPath",
-                                        "StartOffset", "Text",      "Annotation"};
-    const bool skipDeleted = options.skipDeletedHighlights;
-    if (skipDeleted || options.wholeRecords)
-        columns.push_back(Optional("Hidden"));
-    if (options.wholeRecords)
-        for (const char* name : {"Type", "Color", "DateCreated", "DateModified", "ChapterProgress"})
-            columns.push_back(Optional(name));
-    ReaderQuery rows(reader, "Bookmark", columns, "WHERE VolumeID=?", {volumeId});
-    const std::filesystem::path markups = reader.Path().parent_path() / "markups";
-    BookmarkRows read;
-    read.locations.reserve(expected);
-    read.bookmarks.reserve(expected);
-    while (rows.Step()) {
-        // What the reader deleted counts as absent.
-        const bool deleted = columns.size() > kHidden && IsDeletedOnReader(rows.Text(kHidden));
-        if (skipDeleted && deleted)
-            continue;
-        BookmarkLocation location;
-        location.bookmarkId = rows.Text(kId);
-        location.contentId = rows.Text(kContent);
-        location.startContainerPath = rows.Text(kPath);
-        location.startOffset = rows.Text(kOffset);
-        AnnotatedBookmark& bookmark = read.bookmarks.emplace_back();
-        bookmark.bookmarkId = location.bookmarkId;
-        bookmark.text = rows.Text(kText);
-        bookmark.annotation = rows.Text(kNote);
-        read.locations.push_back(std::move(location));
-        if (!options.wholeRecords)
-            continue;
-        bookmark.deleted = deleted;
-        bookmark.type = rows.Text(kType);
-        bookmark.color = ColorName(rows.Text(kColor));
-        bookmark.dateCreated = rows.Text(kCreated);
-        bookmark.dateModified = rows.Text(kModified);
-        bookmark.chapterProgress = Number(rows.Text(kProgress));
-        if (bookmark.type == "markup")
-            bookmark.markupImage = MarkupImage(markups, bookmark.bookmarkId);
+// The volume's bookmarks are read in two passes of the same query, which gives its rows in the same order both
+// times: first where each starts, to find their order, then their texts, each put at its place at once. Held all at
+// once, the places, the order's keys and the texts of a book of a million highlights took a gigabyte.
+class BookmarkRows {
+public:
+    BookmarkRows(ReaderConnection& reader, const std::string& volumeId, const ReadingOptions& options)
+        : m_reader(reader), m_volumeId(volumeId), m_options(options) {
+        m_columns = {"BookmarkID", "ContentID", "StartContainerPath", "StartOffset", "Text", "Annotation"};
+        if (options.skipDeletedHighlights || options.wholeRecords)
+            m_columns.push_back(Optional("Hidden"));
+        if (options.wholeRecords)
+            for (const char* name : {"Type", "Color", "DateCreated", "DateModified", "ChapterProgress"})
+                m_columns.push_back(Optional(name));
     }
-    return read;
-}
+
+    // Where each bookmark starts, in row order, its texts kept in texts. expected: how many the index counted, so
+    // that the list is the right size at once rather than grown by doubling.
+    std::vector<BookmarkLocation> Locations(std::size_t expected, TextStore& texts) {
+        std::vector<BookmarkLocation> locations;
+        locations.reserve(expected);
+        // A book has few parts and many bookmarks in each: each part's id is kept once.
+        std::unordered_set<std::string_view> contentIds;
+        std::string_view lastContentId;
+        ForEachRow([&](ReaderQuery& rows, bool) {
+            BookmarkLocation& location = locations.emplace_back();
+            location.bookmarkId = texts.Keep(rows.Text(kId));
+            const std::string_view contentId = rows.Text(kContent);
+            if (contentId != lastContentId || lastContentId.data() == nullptr) {
+                const auto known = contentIds.find(contentId);
+                lastContentId = known != contentIds.end() ? *known : *contentIds.insert(texts.Keep(contentId)).first;
+            }
+            location.contentId = lastContentId;
+            location.startContainerPath = texts.Keep(rows.Text(kPath));
+            location.startOffset = texts.Keep(rows.Text(kOffset));
+        });
+        return locations;
+    }
+
+    // Reads each bookmark's texts into volume.bookmarks[placeOf[k]], k its row's number in Locations' order.
+    void ReadInto(AnnotatedVolume& volume, const std::vector<std::size_t>& placeOf,
+                  const std::vector<std::uint32_t>& partOf) {
+        const std::filesystem::path markups = m_reader.Path().parent_path() / "markups";
+        volume.bookmarks.resize(placeOf.size());
+        std::size_t k = 0;
+        ForEachRow([&](ReaderQuery& rows, bool deleted) {
+            if (k == placeOf.size())
+                ChangedMeanwhile();
+            AnnotatedBookmark& bookmark = volume.bookmarks[placeOf[k]];
+            bookmark.part = partOf[k++];
+            bookmark.bookmarkId = volume.Keep(rows.Text(kId));
+            bookmark.text = volume.Keep(rows.Text(kText));
+            bookmark.annotation = volume.Keep(rows.Text(kNote));
+            if (!m_options.wholeRecords)
+                return;
+            bookmark.deleted = deleted;
+            // The known types and colours are views of constants; anything else is kept.
+            const auto keptUnlessKnown = [&volume](std::string_view value, std::string_view stored) {
+                return value.data() == stored.data() ? volume.Keep(value) : value;
+            };
+            bookmark.type = keptUnlessKnown(KnownOrStored(rows.Text(kType)), rows.Text(kType));
+            bookmark.color = keptUnlessKnown(ColorName(rows.Text(kColor)), rows.Text(kColor));
+            bookmark.dateCreated = volume.Keep(rows.Text(kCreated));
+            bookmark.dateModified = volume.Keep(rows.Text(kModified));
+            bookmark.chapterProgress = Number(rows.Text(kProgress));
+            if (bookmark.type == "markup")
+                bookmark.markupImage = volume.Keep(MarkupImage(markups, bookmark.bookmarkId).native());
+        });
+        if (k != placeOf.size())
+            ChangedMeanwhile();
+    }
+
+private:
+    // The two passes met different rows: only another program's change can do that, and a reading that sees the
+    // files change reads again.
+    [[noreturn]] void ChangedMeanwhile() const {
+        throw ESQLiteException("The database file was changed by another program while the highlights of " +
+                               m_volumeId + " were read. Try again when that program is done.");
+    }
+
+    // Calls read(rows, deleted) for every row that counts; what the reader deleted counts as absent unless deleted
+    // highlights are read.
+    template <class Read> void ForEachRow(Read read) {
+        ReaderQuery rows(m_reader, "Bookmark", m_columns, "WHERE VolumeID=?", {m_volumeId});
+        while (rows.Step()) {
+            const bool deleted = m_columns.size() > kHidden && IsDeletedOnReader(rows.Text(kHidden));
+            if (!(m_options.skipDeletedHighlights && deleted))
+                read(rows, deleted);
+        }
+    }
+
+    ReaderConnection& m_reader;
+    const std::string& m_volumeId;
+    const ReadingOptions& m_options;
+    std::vector<QueryColumn> m_columns;
+};
 
 // The publisher, ISBN and language on the book's own content row, where the database keeps them.
 void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
@@ -162,23 +218,29 @@ void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
     volume.language = rows.Text(2);
 }
 
-// One query per distinct part, and for kepub books one for their chapter titles unless the caller has them.
-std::vector<PartRow> ReadParts(ReaderConnection& reader, BookmarkRows& rows, const ReadingOptions& options,
+// One query per distinct part, and for kepub books one for their chapter titles unless the caller has them. Gives
+// each location its part's place in the book, and partOf each location's part.
+std::vector<PartRow> ReadParts(ReaderConnection& reader, std::vector<BookmarkLocation>& locations,
+                               std::vector<std::uint32_t>& partOf, const ReadingOptions& options,
                                const ChapterTitles* chapterTitles) {
     std::vector<PartRow> parts;
-    std::unordered_map<std::string, std::size_t> partOf;
+    std::unordered_map<std::string, std::uint32_t> partNumbers;
     std::set<std::string> books; // of the spine files
-    for (std::size_t i = 0; i < rows.locations.size(); ++i) {
-        BookmarkLocation& location = rows.locations[i];
-        const auto [it, inserted] = partOf.try_emplace(location.contentId, parts.size());
+    partOf.resize(locations.size());
+    for (std::size_t i = 0; i < locations.size(); ++i) {
+        const std::string_view contentId = locations[i].contentId;
+        const auto [it, inserted] =
+            partNumbers.try_emplace(std::string(contentId), static_cast<std::uint32_t>(parts.size()));
         if (inserted) {
-            parts.push_back(ReadPart(reader, location.contentId, options));
+            parts.push_back(ReadPart(reader, it->first, options));
             if (parts.back().spineFile)
                 books.insert(parts.back().bookId);
         }
-        location.partIndex = parts[it->second].volumeIndex;
-        rows.bookmarks[i].part = it->second;
+        partOf[i] = it->second;
     }
+    // Once every part is read: the locations view their places.
+    for (std::size_t i = 0; i < locations.size(); ++i)
+        locations[i].partIndex = parts[partOf[i]].volumeIndex;
     if (books.empty())
         return parts;
     ChapterTitles own;
@@ -202,28 +264,6 @@ std::size_t ExpectedBookmarks(const LibraryIndex& index, const std::string& volu
     return found == index.Counts->ofVolume.end() ? 0 : found->second;
 }
 
-// Moves entry order[k] to place k, following each cycle of the permutation: no second list of a book's bookmarks,
-// which for a book of a million highlights is hundreds of megabytes.
-void PutInOrder(std::vector<AnnotatedBookmark>& bookmarks, const std::vector<std::size_t>& order) {
-    std::vector<bool> placed(bookmarks.size());
-    for (std::size_t start = 0; start < bookmarks.size(); ++start) {
-        if (placed[start])
-            continue;
-        AnnotatedBookmark first = std::move(bookmarks[start]);
-        std::size_t k = start;
-        for (;;) {
-            placed[k] = true;
-            const std::size_t from = order[k];
-            if (from == start) {
-                bookmarks[k] = std::move(first);
-                break;
-            }
-            bookmarks[k] = std::move(bookmarks[from]);
-            k = from;
-        }
-    }
-}
-
 } // namespace
 
 bool IsDeletedOnReader(std::string_view hidden) {
@@ -233,10 +273,14 @@ bool IsDeletedOnReader(std::string_view hidden) {
 AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex& index, const std::string& volumeId,
                                     const ReadingOptions& options, const ChapterTitles* chapterTitles,
                                     ProgressReporter& progress) {
-    BookmarkRows rows = ReadBookmarks(reader, volumeId, options, ExpectedBookmarks(index, volumeId, options));
+    BookmarkRows rows(reader, volumeId, options);
+    auto locationTexts = std::make_unique<TextStore>();
+    std::vector<BookmarkLocation> locations =
+        rows.Locations(ExpectedBookmarks(index, volumeId, options), *locationTexts);
     progress.SetStatus("extracting annotations");
-    progress.StartProgress(rows.locations.size());
-    std::vector<PartRow> parts = ReadParts(reader, rows, options, chapterTitles);
+    progress.StartProgress(locations.size());
+    std::vector<std::uint32_t> partOf;
+    std::vector<PartRow> parts = ReadParts(reader, locations, partOf, options, chapterTitles);
 
     AnnotatedVolume volume;
     volume.volumeId = volumeId;
@@ -247,9 +291,15 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
     volume.parts.reserve(parts.size());
     for (PartRow& part : parts)
         volume.parts.push_back(std::move(part.facts));
-    const std::vector<std::size_t> order = ReadingOrder(std::move(rows.locations), index.Volumes.Order(), progress);
-    volume.bookmarks = std::move(rows.bookmarks);
-    PutInOrder(volume.bookmarks, order);
+    std::vector<std::size_t> placeOf;
+    {
+        const std::vector<std::size_t> order = ReadingOrder(std::move(locations), index.Volumes.Order(), progress);
+        locationTexts.reset();
+        placeOf.resize(order.size());
+        for (std::size_t place = 0; place < order.size(); ++place)
+            placeOf[order[place]] = place;
+    }
+    rows.ReadInto(volume, placeOf, partOf);
     return volume;
 }
 

@@ -9,3 +9,9 @@ std::string TodayLocalDate() {
     char date[16];
     return std::string(date, std::strftime(date, sizeof date, "%Y-%m-%d", &local));
 }
+
+std::string AnnotationWriter::Render(const AnnotatedVolume& volume) const {
+    StringSink bytes;
+    Write(volume, bytes);
+    return std::move(bytes.Bytes());
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnnotatedVolume.h"
+#include "ByteSink.h"
 
 #include <string>
 
@@ -9,8 +10,10 @@
 class AnnotationWriter {
 public:
     virtual ~AnnotationWriter() = default;
-    // The whole file; naming and writing it are shared by every format (ExportFile.h).
-    virtual std::string Render(const AnnotatedVolume& volume) const = 0;
+    // The whole file, piece by piece in order; naming and writing it are shared by every format (ExportFile.h).
+    virtual void Write(const AnnotatedVolume& volume, ByteSink& sink) const = 0;
+    // The whole file at once.
+    std::string Render(const AnnotatedVolume& volume) const;
 };
 
 // Today's local date, YYYY-MM-DD: the day an export says it was made.

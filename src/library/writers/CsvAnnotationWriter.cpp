@@ -29,18 +29,14 @@ void AppendField(std::string& bytes, std::string_view field) {
 
 } // namespace
 
-std::string CsvAnnotationWriter::Render(const AnnotatedVolume& volume) const {
-    std::string bytes;
-    // One allocation: the texts and the book's facts of every row, and some 200 bytes for its other fields.
-    std::size_t size = 3 + kHeader.size();
-    for (const AnnotatedBookmark& bookmark : volume.bookmarks)
-        size += 200 + volume.title.size() + volume.author.size() + volume.volumeId.size() + bookmark.text.size() +
-                bookmark.annotation.size();
-    bytes.reserve(size);
+void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) const {
+    ChunkedBytes out(sink);
+    std::string& bytes = out.Bytes();
     if (m_setBom)
         bytes += "\xEF\xBB\xBF";
     bytes += kHeader;
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
+        out.Checkpoint();
         const std::string position = volume.PositionText(bookmark);
         const std::string_view fields[] = {volume.title,
                                            volume.author,
@@ -55,7 +51,7 @@ std::string CsvAnnotationWriter::Render(const AnnotatedVolume& volume) const {
                                            bookmark.dateModified,
                                            position,
                                            bookmark.deleted ? "yes" : "",
-                                           bookmark.markupImage.native()};
+                                           bookmark.markupImage};
         for (const std::string_view field : fields) {
             AppendField(bytes, field);
             bytes += ',';
@@ -63,5 +59,5 @@ std::string CsvAnnotationWriter::Render(const AnnotatedVolume& volume) const {
         bytes.back() = '\r';
         bytes += '\n';
     }
-    return bytes;
+    out.Finish();
 }

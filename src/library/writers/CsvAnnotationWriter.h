@@ -9,7 +9,7 @@ class CsvAnnotationWriter : public AnnotationWriter {
 public:
     explicit CsvAnnotationWriter(bool setBom) : m_setBom(setBom) {}
 
-    std::string Render(const AnnotatedVolume& volume) const override;
+    void Write(const AnnotatedVolume& volume, ByteSink& sink) const override;
 
 private:
     bool m_setBom;

@@ -20,11 +20,11 @@ constexpr std::array<std::string_view, 4> kColors = {"yellow", "pink", "blue", "
 // A record's members at most: id, chapter, type, text, note, color, created, modified, position, deleted, image.
 constexpr std::size_t kRecordMembers = 11;
 
-bool Among(const auto& names, const std::string& value) {
+bool Among(const auto& names, std::string_view value) {
     return std::find(names.begin(), names.end(), value) != names.end();
 }
 
-void SetIfKnown(Json& object, const char* name, const std::string& value) {
+void SetIfKnown(Json& object, const char* name, std::string_view value) {
     if (!value.empty())
         object[name] = value;
 }
@@ -47,7 +47,7 @@ Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) 
     record["id"] = bookmark.bookmarkId;
     SetIfKnown(record, "chapter", volume.PartOf(bookmark).Heading());
     // Older firmware stores no type; what it stores is a highlight. A type newer than these counts as one too.
-    record["type"] = Among(kTypes, bookmark.type) ? bookmark.type : "highlight";
+    record["type"] = Among(kTypes, bookmark.type) ? bookmark.type : std::string_view("highlight");
     SetIfKnown(record, "text", bookmark.text);
     SetIfKnown(record, "note", bookmark.annotation);
     // A stored colour code that names no colour tells a reader of the file nothing.
@@ -59,7 +59,7 @@ Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) 
         record["position"] = std::round(*position * 10.0) / 10.0;
     if (bookmark.deleted)
         record["deleted"] = true;
-    SetIfKnown(record, "image", bookmark.markupImage.string());
+    SetIfKnown(record, "image", bookmark.markupImage);
     return record;
 }
 
@@ -67,30 +67,29 @@ Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) 
 
 JsonAnnotationWriter::JsonAnnotationWriter(std::string exported) : m_exported(std::move(exported)) {}
 
-std::string JsonAnnotationWriter::Render(const AnnotatedVolume& volume) const {
+void JsonAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) const {
     // The database's texts are not always UTF-8; an export never fails on that.
     const auto dump = [](const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace); };
     Json document;
     document["book"] = BookOf(volume);
     document["exported"] = m_exported;
     document["annotations"] = Json::array();
-    std::string bytes = dump(document);
-    if (volume.bookmarks.empty())
-        return bytes + '\n';
-    // A big book's records are dumped one by one into the array's place, as the whole document would dump them,
-    // rather than held all at once: the same bytes in little more than half the time. Line breaks in a dump are its
-    // layout only (texts have theirs escaped), so each record line is indented to the array's depth.
+    ChunkedBytes out(sink);
+    std::string& bytes = out.Bytes();
+    bytes = dump(document);
+    if (volume.bookmarks.empty()) {
+        bytes += '\n';
+        out.Finish();
+        return;
+    }
+    // The records are dumped one by one into the array's place, as the whole document would dump them, rather than
+    // held all at once. Line breaks in a dump are its layout only (texts have theirs escaped), so each record line is
+    // indented to the array's depth.
     const std::string_view emptyArray = "[]\n}";
     bytes.resize(bytes.size() - emptyArray.size());
-    // One allocation: the texts of every record and some 300 bytes for its names, other fields and indentation.
-    // Growing by doubling would hold the old and the new buffer at once, for a big book hundreds of megabytes.
-    std::size_t size = bytes.size() + 16;
-    for (const AnnotatedBookmark& bookmark : volume.bookmarks)
-        size += 300 + bookmark.bookmarkId.size() + volume.PartOf(bookmark).Heading().size() + bookmark.text.size() +
-                bookmark.annotation.size() + bookmark.markupImage.native().size();
-    bytes.reserve(size + size / 8);
     bytes += "[\n";
     for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
+        out.Checkpoint();
         const std::string record = dump(RecordOf(volume, volume.bookmarks[i]));
         bytes += i == 0 ? "    " : ",\n    ";
         for (const char c : record) {
@@ -100,5 +99,5 @@ std::string JsonAnnotationWriter::Render(const AnnotatedVolume& volume) const {
         }
     }
     bytes += "\n  ]\n}\n";
-    return bytes;
+    out.Finish();
 }

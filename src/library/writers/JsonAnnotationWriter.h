@@ -13,7 +13,7 @@ public:
     // exported: the day written as "exported", YYYY-MM-DD; today's local date by default.
     explicit JsonAnnotationWriter(std::string exported = TodayLocalDate());
 
-    std::string Render(const AnnotatedVolume& volume) const override;
+    void Write(const AnnotatedVolume& volume, ByteSink& sink) const override;
 
 private:
     std::string m_exported;

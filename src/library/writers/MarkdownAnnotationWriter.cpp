@@ -193,7 +193,7 @@ void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const Annot
         label = position.empty() ? "Page bookmark" : "Page bookmark at " + position;
         position.clear();
     } else if (bookmark.type == "markup") {
-        label = bookmark.markupImage.empty() ? "Drawing" : "Drawing: " + bookmark.markupImage.string();
+        label = bookmark.markupImage.empty() ? "Drawing" : "Drawing: " + std::string(bookmark.markupImage);
     } else if (!hasQuote && !hasNote) {
         label = "Bookmark without text";
     }
@@ -247,12 +247,9 @@ std::string YamlQuoted(std::string_view text) {
 
 } // namespace markdown
 
-std::string MarkdownAnnotationWriter::Render(const AnnotatedVolume& volume) const {
-    std::size_t estimate = 512;
-    for (const AnnotatedBookmark& bookmark : volume.bookmarks)
-        estimate += bookmark.text.size() + bookmark.annotation.size() + 96;
-    std::string out;
-    out.reserve(estimate + estimate / 8);
+void MarkdownAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) const {
+    ChunkedBytes chunks(sink);
+    std::string& out = chunks.Bytes();
 
     const std::string title = volume.title.empty() ? BookFileName(volume.volumeId) : volume.title;
     out += "---\ntitle: " + markdown::YamlQuoted(title);
@@ -277,6 +274,8 @@ std::string MarkdownAnnotationWriter::Render(const AnnotatedVolume& volume) cons
     // A chapter heading wherever the part changes, as the text file's section lines.
     std::string_view remembered;
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
+        // Before a bookmark, so that the last one's empty line is still here to be taken back.
+        chunks.Checkpoint();
         const PartFacts& part = volume.PartOf(bookmark);
         if (part.contentId != remembered) {
             remembered = part.contentId;
@@ -287,5 +286,5 @@ std::string MarkdownAnnotationWriter::Render(const AnnotatedVolume& volume) cons
         AppendBookmark(out, volume, bookmark);
     }
     out.pop_back(); // the file ends with its last line's end, not with an empty line
-    return out;
+    chunks.Finish();
 }

@@ -16,7 +16,7 @@ public:
     explicit MarkdownAnnotationWriter(std::string exportDate = TodayLocalDate())
         : m_exportDate(std::move(exportDate)) {}
 
-    std::string Render(const AnnotatedVolume& volume) const override;
+    void Write(const AnnotatedVolume& volume, ByteSink& sink) const override;
 
 private:
     std::string m_exportDate;

@@ -12,6 +12,8 @@ public:
 
     std::size_t Count() const { return m_lines.size(); }
     const std::string& operator[](std::size_t index) const { return m_lines[index]; }
+    void Add(std::string line) { m_lines.push_back(std::move(line)); }
+    void Clear() { m_lines.clear(); }
 
     // Every line followed by CR LF, as the file holds them.
     std::string Text() const;

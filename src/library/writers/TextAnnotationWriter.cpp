@@ -1,12 +1,38 @@
 #include "TextAnnotationWriter.h"
 
+#include "TMyStringList.h"
+
 #include <string_view>
 
-TMyStringList TextAnnotationWriter::Lines(const AnnotatedVolume& volume) const {
-    std::vector<std::string> lines;
-    lines.reserve(2 + volume.bookmarks.size() * 2);
-    lines.push_back(">>>Title: " + volume.title);
-    lines.push_back(">>>Author: " + volume.author);
+namespace {
+
+// The file's lines, handed on to the sink a few thousand at a time.
+class FileLines {
+public:
+    explicit FileLines(ByteSink& sink) : m_sink(sink) {}
+
+    void Add(std::string line) {
+        m_lines.Add(std::move(line));
+        if (m_lines.Count() == kLinesAtOnce)
+            Finish();
+    }
+    void Finish() {
+        m_sink.Take(m_lines.Text());
+        m_lines.Clear();
+    }
+
+private:
+    static constexpr std::size_t kLinesAtOnce = 4096;
+    ByteSink& m_sink;
+    TMyStringList m_lines;
+};
+
+} // namespace
+
+void TextAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) const {
+    FileLines lines(sink);
+    lines.Add((m_setBom ? "\xEF\xBB\xBF>>>Title: " : ">>>Title: ") + volume.title);
+    lines.Add(">>>Author: " + volume.author);
     // Section lines come wherever the part changes byte for byte, also when the order returns to a part.
     std::string_view remembered;
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
@@ -14,11 +40,11 @@ TMyStringList TextAnnotationWriter::Lines(const AnnotatedVolume& volume) const {
         if (part.contentId != remembered) {
             remembered = part.contentId;
             if (part.found) {
-                lines.push_back(">>>SECTION: " + part.title);
+                lines.Add(">>>SECTION: " + part.title);
                 if (!part.attribution.empty())
-                    lines.push_back(">>>AUTHOR: " + part.attribution);
+                    lines.Add(">>>AUTHOR: " + part.attribution);
             } else {
-                lines.push_back(">>>SECTION:" + part.contentId);
+                lines.Add(">>>SECTION:" + part.contentId);
             }
         }
         std::string line;
@@ -26,9 +52,7 @@ TMyStringList TextAnnotationWriter::Lines(const AnnotatedVolume& volume) const {
         line += bookmark.text;
         line += m_separator;
         line += bookmark.annotation;
-        lines.push_back(std::move(line));
+        lines.Add(std::move(line));
     }
-    if (m_setBom)
-        lines.front().insert(0, "\xEF\xBB\xBF");
-    return TMyStringList(std::move(lines));
+    lines.Finish();
 }

@@ -5,11 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <random>
 
 namespace {
 
 using Ids = std::vector<std::string>;
+
+// Holds the texts that test locations view.
+class Texts {
+public:
+    std::string_view operator()(std::string text) { return m_texts.emplace_back(std::move(text)); }
+
+private:
+    std::deque<std::string> m_texts;
+};
 
 class BookmarkOrderTest : public ::testing::Test {
 protected:
@@ -23,17 +33,19 @@ protected:
     std::vector<BookmarkLocation> Marks(const std::vector<std::vector<std::string>>& rows) {
         std::vector<BookmarkLocation> marks;
         for (const auto& row : rows)
-            marks.push_back(
-                {"b" + std::to_string(marks.size()), row.at(0), row.at(1), row.at(2), row.size() > 3 ? row[3] : ""});
+            marks.push_back({keep("b" + std::to_string(marks.size())), keep(row.at(0)), keep(row.at(1)),
+                             keep(row.at(2)), keep(row.size() > 3 ? row[3] : "")});
         return marks;
     }
+
+    Texts keep;
 
     TextOrder order{"C"};
 };
 
 // The described order written out in full: keys padded to the widths of the volume, sorted by the order, then bytes.
 std::vector<std::size_t> WrittenOutOrder(const std::vector<BookmarkLocation>& marks, const TextOrder& order) {
-    const auto placed = [](const std::string& p) { return !p.empty() && p.find_first_not_of("0123456789") > p.size(); };
+    const auto placed = [](std::string_view p) { return !p.empty() && p.find_first_not_of("0123456789") > p.size(); };
     RunWidths runs;
     std::size_t offset = 0, place = 0;
     for (const BookmarkLocation& mark : marks) {
@@ -45,9 +57,10 @@ std::vector<std::size_t> WrittenOutOrder(const std::vector<BookmarkLocation>& ma
     for (const BookmarkLocation& mark : marks) {
         const PositionKey at = MakePositionKey(mark.startContainerPath, runs);
         std::string key = place == 0 ? "" : placed(mark.partIndex) ? "0" + PadWithZeros(mark.partIndex, place) : "1";
-        key += (at.readable ? mark.contentId + at.text + PadWithZeros(mark.startOffset, offset)
-                            : "Error_" + mark.startContainerPath) +
-               "=" + mark.bookmarkId;
+        key += at.readable ? std::string(mark.contentId) + at.text + PadWithZeros(mark.startOffset, offset)
+                           : "Error_" + std::string(mark.startContainerPath);
+        key += "=";
+        key += mark.bookmarkId;
         keys.emplace_back(order.SortKey(key), key, keys.size());
     }
     std::sort(keys.begin(), keys.end());
@@ -137,17 +150,19 @@ TEST(ReadingOrderTest, LongRunsOrderAsTheirWrittenOutKeysDo) {
         return run;
     };
     for (int volume = 0; volume < 16; ++volume) {
+        Texts keep;
         std::vector<BookmarkLocation> marks(200 + random() % 100);
         for (BookmarkLocation& mark : marks) {
             std::string path = pick(heads);
             for (std::size_t run = random() % 6; run > 0; --run)
                 path += digits(1 + random() % 3) + pick({".", "/", ":", ")", "-"});
-            mark = {pick(texts), pick(parts), path + digits(random() % 2), pick(texts), pick(texts)};
+            mark = {keep(pick(texts)), keep(pick(parts)), keep(path + digits(random() % 2)), keep(pick(texts)),
+                    keep(pick(texts))};
         }
         BookmarkLocation& crafted = marks[random() % marks.size()];
-        std::string& field =
+        std::string_view& field =
             *std::array{&crafted.startContainerPath, &crafted.startOffset, &crafted.partIndex}[volume % 3];
-        field = (volume % 3 == 2 ? "" : field) + digits(volume % 2 == 1 ? 300 + random() % 300 : 0);
+        field = keep((volume % 3 == 2 ? "" : std::string(field)) + digits(volume % 2 == 1 ? 300 + random() % 300 : 0));
         for (const char* locale : {"C", "de_DE", "sv_SE", "cs_CZ"}) {
             const TextOrder order(locale);
             SilentProgress progress;

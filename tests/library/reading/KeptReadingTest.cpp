@@ -30,7 +30,7 @@ protected:
 
     std::string Note() {
         const std::optional<AnnotatedVolume> volume = library.ReadVolume(kWinter, {}, progress);
-        return volume ? volume->bookmarks.front().annotation : "(gone)";
+        return volume ? std::string(volume->bookmarks.front().annotation) : "(gone)";
     }
     std::set<std::string> PrivateCopies() const { return fixture::FolderNames(temporary); }
 
