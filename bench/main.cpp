@@ -6,6 +6,7 @@
 #include "BookmarkOrder.h"
 #include "Floors.h"
 #include "LargeLibrary.h"
+#include "MillionBookmarks.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
 #include "TSQLiteDatabase.h"
@@ -110,6 +111,7 @@ void OrderWithOneHugeRun(std::vector<BookmarkLocation> locations, const TextOrde
 int Usage() {
     std::fprintf(stderr,
                  "usage: marvik-bench [--runs N] [--commands-only]   (N >= 1, default 5)\n"
+                 "       marvik-bench --million   (the peak memory of exporting one book of a million bookmarks)\n"
                  "       marvik-bench --generate FILE   (writes the large library to FILE, for timing commands)\n");
     return 2;
 }
@@ -124,6 +126,11 @@ int main(int argc, char* argv[]) {
             runs = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--commands-only") == 0) {
             commandsOnly = true;
+        } else if (std::strcmp(argv[i], "--million") == 0 && argc == 2) {
+            const TempFolder folder;
+            const bool met = MillionBookmarkFigures(folder.Path());
+            std::printf("%s\n", met ? "all goals met" : "goals missed");
+            return 0;
         } else if (std::strcmp(argv[i], "--generate") == 0 && i + 1 == argc - 1) {
             GenerateLibrary(argv[i + 1], LibraryShape());
             return 0;
