@@ -46,12 +46,21 @@ struct AnnotatedBookmark {
 // file format; writers make files of it.
 struct AnnotatedVolume {
     std::string volumeId;
-    std::string title;  // from the book titles of the index; empty when there is none
-    std::string author; // from the authors of the index
-    // From the book's own content row, where the database has them (whole records only).
+    // The book's Title and Attribution on its own content row; where that row has none (or, for the text file, always)
+    // the book titles and authors of the index.
+    std::string title;
+    std::string author;
+    // From the book's own content row, as stored, where the database has them (whole records only).
     std::string publisher;
-    std::string isbn;
+    std::string isbn; // an ISBN, or for sideloaded books often the EPUB's identifier
     std::string language;
+    std::string series;
+    std::string seriesNumber;
+    std::string description;
+    std::string percentRead;      // ___PercentRead, 0 to 100
+    std::string readStatus;       // ReadStatus: 0 unread, 1 reading, 2 finished
+    std::string dateLastRead;     // DateLastRead
+    std::string timeSpentReading; // TimeSpentReading, in seconds
     std::vector<PartFacts> parts;
     std::vector<AnnotatedBookmark> bookmarks;
     // Holds the texts of the bookmarks; shared by copies of the volume.

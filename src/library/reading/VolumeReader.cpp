@@ -204,18 +204,24 @@ private:
     std::vector<QueryColumn> m_columns;
 };
 
-// The publisher, ISBN and language on the book's own content row, where the database keeps them.
+// The facts on the book's own content row, the reader's own record of the book: its title and author before those of
+// the index, which come from the rows of its parts and are missing where those rows carry no BookTitle.
 void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
-    const ReaderSchema& schema = reader.Schema();
-    if (!schema.Has("content", "Publisher") && !schema.Has("content", "ISBN") && !schema.Has("content", "Language"))
-        return;
-    ReaderQuery rows(reader, "content", {Optional("Publisher"), Optional("ISBN"), Optional("Language")},
+    ReaderQuery rows(reader, "content",
+                     {"Title", "Attribution", Optional("Publisher"), Optional("ISBN"), Optional("Language"),
+                      Optional("Series"), Optional("SeriesNumber"), Optional("Description"), Optional("___PercentRead"),
+                      Optional("ReadStatus"), Optional("DateLastRead"), Optional("TimeSpentReading")},
                      "WHERE ContentID=?", {volume.volumeId});
     if (!rows.Step())
         return;
-    volume.publisher = rows.Text(0);
-    volume.isbn = rows.Text(1);
-    volume.language = rows.Text(2);
+    if (!rows.Text(0).empty())
+        volume.title = rows.Text(0);
+    if (!rows.Text(1).empty())
+        volume.author = rows.Text(1);
+    for (std::size_t k = 2; std::string * fact : {&volume.publisher, &volume.isbn, &volume.language, &volume.series,
+                                                  &volume.seriesNumber, &volume.description, &volume.percentRead,
+                                                  &volume.readStatus, &volume.dateLastRead, &volume.timeSpentReading})
+        *fact = rows.Text(k++);
 }
 
 // One query per distinct part, and for kepub books one for their chapter titles unless the caller has them. Gives
