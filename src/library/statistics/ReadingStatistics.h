@@ -23,7 +23,7 @@ struct BookReading {
     std::optional<std::int64_t> timesStartedReading;
     std::optional<ReaderTime> lastTimeStartedReading;
     std::optional<ReaderTime> lastTimeFinishedReading;
-    std::optional<std::int64_t> restOfBookEstimate; // seconds, the reader's estimate of what is left
+    std::optional<std::int64_t> restOfBookEstimate; // the reader's estimate of what is left, as stored
 
     // From the sessions matched to the book, each counted once.
     std::size_t sessions = 0;

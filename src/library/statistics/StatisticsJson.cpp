@@ -39,7 +39,7 @@ Json BookJson(const BookReading& book) {
     PutTimeIfKnown(object, "lastRead", book.LastRead());
     PutTimeIfKnown(object, "finished", book.Finished());
     PutIfKnown(object, "timesStartedReading", book.timesStartedReading);
-    PutIfKnown(object, "restOfBookEstimateSeconds", book.restOfBookEstimate);
+    PutIfKnown(object, "restOfBookEstimate", book.restOfBookEstimate);
     object["highlights"] = book.highlights;
     return object;
 }
