@@ -1,12 +1,12 @@
 #include "Commands.h"
 
 #include "AnnotationExport.h"
+#include "BackupFiles.h"
 #include "CheckedOutput.h"
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
 #include "ExportLedger.h"
 #include "ReaderConnection.h"
-#include "BackupFiles.h"
 #include "ReaderLibrary.h"
 #include "StatisticsFormats.h"
 #include "StatisticsReading.h"

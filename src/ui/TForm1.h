@@ -20,6 +20,7 @@ class QProgressBar;
 class QSettings;
 class QPushButton;
 class QTabWidget;
+class ReadingStatsTab;
 class VolumeSource;
 class WindowProgress;
 
@@ -59,7 +60,8 @@ public:
     BookListTab* TabSheet2 = nullptr; // "book titles"
     BookListTab* TabSheet3 = nullptr; // "authors"
     OptionsTab* TabSheet4 = nullptr;
-    QWidget* TabSheet5 = nullptr; // "execSQL"
+    QWidget* TabSheet5 = nullptr;          // "execSQL"
+    ReadingStatsTab* ReadingTab = nullptr; // "reading": the loaded database's reading statistics
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* DatabasePathLabel = nullptr; // which database is loaded

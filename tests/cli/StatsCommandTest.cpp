@@ -15,15 +15,23 @@ const std::string kBook = "file:///mnt/onboard/Sea/Winter Voyage.epub";
 
 void AddBook(fixture::ReaderDatabase& db, int timeSpent) {
     db.AddBook({.volumeId = kBook, .title = "Winter, \"Voyage\"", .author = "Ann Berg"});
-    db.SetReading(kBook, {.timeSpentReading = timeSpent, .percentRead = 40, .readStatus = 1,
-                          .dateLastRead = "2024-11-14T12:00:00Z", .isbn = "urn:uuid:1"});
+    db.SetReading(kBook, {.timeSpentReading = timeSpent,
+                          .percentRead = 40,
+                          .readStatus = 1,
+                          .dateLastRead = "2024-11-14T12:00:00Z",
+                          .isbn = "urn:uuid:1"});
     db.AddBookmark({.bookmarkId = "h1", .volumeId = kBook, .contentId = kBook + "#1", .text = "Ice."});
     db.AddAnalyticsTables();
 }
 
 void AddSession(fixture::ReaderDatabase& db, const std::string& id, const std::string& time, int seconds) {
-    db.AddSession({.id = id, .timestamp = time, .title = "Winter, \"Voyage\"", .author = "Ann Berg",
-                   .isbn = "urn:uuid:1", .secondsRead = seconds, .pagesTurned = 3,
+    db.AddSession({.id = id,
+                   .timestamp = time,
+                   .title = "Winter, \"Voyage\"",
+                   .author = "Ann Berg",
+                   .isbn = "urn:uuid:1",
+                   .secondsRead = seconds,
+                   .pagesTurned = 3,
                    .attributes = "{\"author\": \"Ann Berg\",\"isbn\": \"urn:uuid:1\",\"title\": \"Winter\"}"});
 }
 
@@ -80,13 +88,14 @@ TEST_F(StatsCommandTest, TextAndCsvTellTheSameFigures) {
 
     const ChildResult csv = Stats({"--no-backups", "--format=csv"});
     ASSERT_EQ(csv.exitStatus, 0) << csv.err;
-    EXPECT_EQ(csv.out,
-              "record,date,title,author,volume_id,seconds_read,sessions,pages_turned,books,progress,status,"
-              "first_read,last_read,finished,highlights\r\n"
-              "book,,\"Winter, \"\"Voyage\"\"\",Ann Berg," + kBook + ",160,2,6,,40,reading,2024-11-13T12:00:00Z,"
-              "2024-11-14T12:00:00Z,,1\r\n"
-              "day,2024-11-13,,,,100,1,,1,,,,,,\r\n"
-              "day,2024-11-14,,,,60,1,,1,,,,,,\r\n");
+    EXPECT_EQ(csv.out, "record,date,title,author,volume_id,seconds_read,sessions,pages_turned,books,progress,status,"
+                       "first_read,last_read,finished,highlights\r\n"
+                       "book,,\"Winter, \"\"Voyage\"\"\",Ann Berg," +
+                           kBook +
+                           ",160,2,6,,40,reading,2024-11-13T12:00:00Z,"
+                           "2024-11-14T12:00:00Z,,1\r\n"
+                           "day,2024-11-13,,,,100,1,,1,,,,,,\r\n"
+                           "day,2024-11-14,,,,60,1,,1,,,,,,\r\n");
 }
 
 TEST_F(StatsCommandTest, MistakesAreUsageErrorsAndAMissingDatabaseAnError) {

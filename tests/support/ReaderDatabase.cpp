@@ -130,10 +130,10 @@ void ReaderDatabase::AddBookmark(const Bookmark& b) {
 }
 
 void ReaderDatabase::SetReading(const std::string& volumeId, const BookReadingFacts& f) {
-    Insert("UPDATE content SET TimeSpentReading = ?, ___PercentRead = ?, ReadStatus = ?, DateLastRead = ?, "
-           "LastTimeFinishedReading = ?, ISBN = ? WHERE ContentID = ? AND ContentType = '6'",
-           {f.timeSpentReading, f.percentRead, f.readStatus, f.dateLastRead, f.lastTimeFinishedReading, f.isbn,
-            volumeId});
+    Insert(
+        "UPDATE content SET TimeSpentReading = ?, ___PercentRead = ?, ReadStatus = ?, DateLastRead = ?, "
+        "LastTimeFinishedReading = ?, ISBN = ? WHERE ContentID = ? AND ContentType = '6'",
+        {f.timeSpentReading, f.percentRead, f.readStatus, f.dateLastRead, f.lastTimeFinishedReading, f.isbn, volumeId});
 }
 
 void ReaderDatabase::AddAnalyticsTables() {
@@ -147,9 +147,9 @@ void ReaderDatabase::AddAnalyticsTables() {
 }
 
 void ReaderDatabase::AddSession(const Session& s) {
-    const std::string metrics = s.metrics.value_or(
-        "{\"IdleTime\": " + std::to_string(s.idleTime) + ",\"PagesTurned\": " + std::to_string(s.pagesTurned) +
-        ",\"SecondsRead\": " + std::to_string(s.secondsRead) + "}");
+    const std::string metrics = s.metrics.value_or("{\"IdleTime\": " + std::to_string(s.idleTime) +
+                                                   ",\"PagesTurned\": " + std::to_string(s.pagesTurned) +
+                                                   ",\"SecondsRead\": " + std::to_string(s.secondsRead) + "}");
     // The reader writes its JSON unescaped; the fixtures' names hold no quotes.
     const std::string attributes = s.attributes.value_or(
         "{\"ContentFormat\": \"application/epub+zip\",\"ContentType\": \"application/epub+zip\","

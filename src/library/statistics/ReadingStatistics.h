@@ -15,7 +15,7 @@ struct BookReading {
     std::string volumeId; // ContentID
     std::string title;
     std::string author;
-    std::string isbn; // the id a session's attributes name the book by
+    std::string isbn;                             // the id a session's attributes name the book by
     std::optional<std::int64_t> timeSpentReading; // seconds, the reader's own running total
     std::optional<int> percentRead;
     std::optional<int> readStatus; // 0 unread, 1 reading, 2 finished
@@ -61,11 +61,11 @@ struct ReadingSession {
 
 // What was left out, by reason; none of it stops the reading of the rest.
 struct SkippedRows {
-    std::size_t sessionsWithoutMetrics = 0; // Metrics empty or without a SecondsRead
-    std::size_t unparseableJson = 0;        // Metrics or Attributes that are no JSON object
-    std::size_t oddDates = 0;               // dates in no form read here
-    std::size_t unmatchedSessions = 0;      // counted in the days, but in no book
-    std::size_t repeatedSessions = 0;       // found again in another database: counted once
+    std::size_t sessionsWithoutMetrics = 0;   // Metrics empty or without a SecondsRead
+    std::size_t unparseableJson = 0;          // Metrics or Attributes that are no JSON object
+    std::size_t oddDates = 0;                 // dates in no form read here
+    std::size_t unmatchedSessions = 0;        // counted in the days, but in no book
+    std::size_t repeatedSessions = 0;         // found again in another database: counted once
     std::size_t databasesWithoutSessions = 0; // no AnalyticsEvents table (older firmware)
     std::size_t unreadableDatabases = 0;      // backups that could not be read
     std::size_t undecodedEventBlobs = 0;      // Event rows whose ExtraData is left undecoded
@@ -80,8 +80,8 @@ struct DayReading {
 };
 
 struct ReadingStatistics {
-    std::vector<BookReading> books;        // books with any reading or highlight, last read first
-    std::vector<ReadingSession> sessions;  // each once, oldest first
+    std::vector<BookReading> books;         // books with any reading or highlight, last read first
+    std::vector<ReadingSession> sessions;   // each once, oldest first
     std::vector<ReaderTime> highlightTimes; // creation of each highlight that has a date, oldest first
     SkippedRows skipped;
     std::size_t databases = 0; // read, backups included

@@ -56,8 +56,8 @@ std::string StatisticsCsv(const ReadingStatistics& statistics) {
         AppendField(bytes, std::to_string(book.highlights), true);
     }
     for (const DayReading& day : statistics.Days()) {
-        bytes += "day," + day.date + ",,,," + std::to_string(day.seconds) + "," + std::to_string(day.sessions) +
-                 ",," + std::to_string(day.books) + ",,,,,,\r\n";
+        bytes += "day," + day.date + ",,,," + std::to_string(day.seconds) + "," + std::to_string(day.sessions) + ",," +
+                 std::to_string(day.books) + ",,,,,,\r\n";
     }
     return bytes;
 }

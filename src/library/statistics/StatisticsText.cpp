@@ -43,8 +43,7 @@ std::size_t CharactersOf(std::string_view text) {
 // Columns sized to their widest cell; numbers to the right.
 class Table {
 public:
-    Table(std::vector<std::string> header, std::vector<bool> rightAligned)
-        : m_rightAligned(std::move(rightAligned)) {
+    Table(std::vector<std::string> header, std::vector<bool> rightAligned) : m_rightAligned(std::move(rightAligned)) {
         m_rows.push_back(std::move(header));
     }
     void Add(std::vector<std::string> row) { m_rows.push_back(std::move(row)); }
@@ -127,8 +126,8 @@ std::string DurationText(std::int64_t seconds) {
 }
 
 std::string StatisticsText(const ReadingStatistics& statistics) {
-    Table books({"Title", "Author", "Time read", "Sessions", "Pages", "Progress", "Status", "First read",
-                 "Last read", "Highlights"},
+    Table books({"Title", "Author", "Time read", "Sessions", "Pages", "Progress", "Status", "First read", "Last read",
+                 "Highlights"},
                 {false, false, true, true, true, true, false, false, false, true});
     std::int64_t total = 0;
     for (const BookReading& book : statistics.books) {

@@ -24,20 +24,31 @@ void AddLibrary(fixture::ReaderDatabase& db) {
     db.AddBook({.volumeId = kUlke, .title = "Bu \xC3\x9Clke", .author = "Cemil Meri\xC3\xA7"});
     db.AddBook({.volumeId = kPdf, .title = "Hayaller", .author = "Unknown"});
     db.AddBook({.volumeId = "file:///mnt/onboard/unread.epub", .title = "Unread", .author = "Nobody"});
-    db.SetReading(kSozler, {.timeSpentReading = 263, .percentRead = 0, .readStatus = 1,
-                            .dateLastRead = "2024-11-14T06:14:34Z", .isbn = "FEDE3A65-8A96"});
-    db.SetReading(kUlke, {.timeSpentReading = 175, .percentRead = 100, .readStatus = 2,
-                          .dateLastRead = "2024-11-15T03:47:38Z", .isbn = "4f974fe8-e32a"});
+    db.SetReading(kSozler, {.timeSpentReading = 263,
+                            .percentRead = 0,
+                            .readStatus = 1,
+                            .dateLastRead = "2024-11-14T06:14:34Z",
+                            .isbn = "FEDE3A65-8A96"});
+    db.SetReading(kUlke, {.timeSpentReading = 175,
+                          .percentRead = 100,
+                          .readStatus = 2,
+                          .dateLastRead = "2024-11-15T03:47:38Z",
+                          .isbn = "4f974fe8-e32a"});
     // The reader adds no time to a PDF's TimeSpentReading, but writes its sessions.
-    db.SetReading(kPdf, {.timeSpentReading = 0, .percentRead = 6, .readStatus = 1,
-                         .dateLastRead = "2024-11-18T17:45:32Z"});
+    db.SetReading(kPdf,
+                  {.timeSpentReading = 0, .percentRead = 6, .readStatus = 1, .dateLastRead = "2024-11-18T17:45:32Z"});
     db.AddAnalyticsTables();
 }
 
 void AddSessions(fixture::ReaderDatabase& db) {
     const auto sozler = [&](std::string id, std::string time, int seconds, int pages) {
-        db.AddSession({.id = id, .timestamp = time, .title = "S\xC3\xB6zler", .author = "Said Nursi",
-                       .isbn = "FEDE3A65-8A96", .secondsRead = seconds, .pagesTurned = pages});
+        db.AddSession({.id = id,
+                       .timestamp = time,
+                       .title = "S\xC3\xB6zler",
+                       .author = "Said Nursi",
+                       .isbn = "FEDE3A65-8A96",
+                       .secondsRead = seconds,
+                       .pagesTurned = pages});
     };
     sozler("s1", "2024-11-13T13:17:53Z", 37, 16);
     sozler("s2", "2024-11-13T13:18:32Z", 22, 12);
@@ -45,10 +56,14 @@ void AddSessions(fixture::ReaderDatabase& db) {
     sozler("s4", "2024-11-13T13:51:09Z", 74, 6);
     sozler("s5", "2024-11-14T06:14:34Z", 65, 2);
     // Named by title and author alone.
-    db.AddSession({.id = "u1", .timestamp = "2024-11-15T03:47:38Z", .title = "Bu \xC3\x9Clke",
-                   .author = "Cemil Meri\xC3\xA7", .secondsRead = 175, .pagesTurned = 4});
-    db.AddSession({.id = "p1", .timestamp = "2024-11-18T17:45:32Z", .title = "Hayaller", .author = "Unknown",
-                   .secondsRead = 46});
+    db.AddSession({.id = "u1",
+                   .timestamp = "2024-11-15T03:47:38Z",
+                   .title = "Bu \xC3\x9Clke",
+                   .author = "Cemil Meri\xC3\xA7",
+                   .secondsRead = 175,
+                   .pagesTurned = 4});
+    db.AddSession(
+        {.id = "p1", .timestamp = "2024-11-18T17:45:32Z", .title = "Hayaller", .author = "Unknown", .secondsRead = 46});
 }
 
 class ReadingStatisticsTest : public ::testing::Test {
@@ -75,13 +90,16 @@ TEST_F(ReadingStatisticsTest, BooksCarryTheReadersFiguresAndTheirSessions) {
     AddLibrary(db);
     AddSessions(db);
     db.AddBookmark({.bookmarkId = "h1", .volumeId = kUlke, .contentId = kUlke + "#1", .text = "A line."});
-    db.AddBookmark({.bookmarkId = "h2", .volumeId = kUlke, .contentId = kUlke + "#1", .text = "Gone.",
+    db.AddBookmark({.bookmarkId = "h2",
+                    .volumeId = kUlke,
+                    .contentId = kUlke + "#1",
+                    .text = "Gone.",
                     .hidden = std::string("true")});
     db.Exec("UPDATE Bookmark SET DateCreated = '2024-11-15T03:45:46.000'");
     db.Close();
 
     const ReadingStatistics statistics = Read(db.Path());
-    ASSERT_EQ(statistics.books.size(), 3u); // the unread book has nothing to tell
+    ASSERT_EQ(statistics.books.size(), 3u);             // the unread book has nothing to tell
     EXPECT_EQ(statistics.books.front().volumeId, kPdf); // last read first
 
     const BookReading& sozler = Book(statistics, kSozler);
@@ -117,20 +135,31 @@ TEST_F(ReadingStatisticsTest, SessionsInSeveralBackupsCountOnceAndTheNewestFacts
     fixture::ReaderDatabase older(backups / "KoboReader-2024-11-14-080000.sqlite");
     AddLibrary(older);
     AddSessions(older);
-    older.SetReading(kSozler, {.timeSpentReading = 200, .readStatus = 1, .dateLastRead = "2024-11-13T13:51:09Z",
-                               .isbn = "FEDE3A65-8A96"});
+    older.SetReading(
+        kSozler,
+        {.timeSpentReading = 200, .readStatus = 1, .dateLastRead = "2024-11-13T13:51:09Z", .isbn = "FEDE3A65-8A96"});
     older.Close();
     fixture::ReaderDatabase newer(backups / "KoboReader-2024-11-16-080000.sqlite");
     AddLibrary(newer);
-    newer.AddSession({.id = "s5", .timestamp = "2024-11-14T06:14:34Z", .title = "S\xC3\xB6zler",
-                      .author = "Said Nursi", .isbn = "FEDE3A65-8A96", .secondsRead = 65, .pagesTurned = 2});
+    newer.AddSession({.id = "s5",
+                      .timestamp = "2024-11-14T06:14:34Z",
+                      .title = "S\xC3\xB6zler",
+                      .author = "Said Nursi",
+                      .isbn = "FEDE3A65-8A96",
+                      .secondsRead = 65,
+                      .pagesTurned = 2});
     newer.Close();
     fixture::ReaderDatabase current(m_folder / "KoboReader.sqlite");
     AddLibrary(current);
-    current.AddSession({.id = "s6", .timestamp = "2024-11-16T15:42:25Z", .title = "S\xC3\xB6zler",
-                        .author = "Said Nursi", .isbn = "FEDE3A65-8A96", .secondsRead = 120});
-    current.SetReading(kSozler, {.timeSpentReading = 383, .readStatus = 1, .dateLastRead = "2024-11-16T15:42:25Z",
-                                 .isbn = "FEDE3A65-8A96"});
+    current.AddSession({.id = "s6",
+                        .timestamp = "2024-11-16T15:42:25Z",
+                        .title = "S\xC3\xB6zler",
+                        .author = "Said Nursi",
+                        .isbn = "FEDE3A65-8A96",
+                        .secondsRead = 120});
+    current.SetReading(
+        kSozler,
+        {.timeSpentReading = 383, .readStatus = 1, .dateLastRead = "2024-11-16T15:42:25Z", .isbn = "FEDE3A65-8A96"});
     current.Close();
 
     const auto before = std::distance(fs::directory_iterator(backups), fs::directory_iterator());
@@ -150,24 +179,32 @@ TEST_F(ReadingStatisticsTest, RowsThatCannotBeUsedAreSkippedAndCounted) {
     AddLibrary(db);
     AddSessions(db);
     // A session of a book deleted since: it still counts in its day.
-    db.AddSession({.id = "d1", .timestamp = "2024-11-13T20:00:00Z", .title = "Deleted", .author = "Someone",
-                   .isbn = "gone", .secondsRead = 30});
+    db.AddSession({.id = "d1",
+                   .timestamp = "2024-11-13T20:00:00Z",
+                   .title = "Deleted",
+                   .author = "Someone",
+                   .isbn = "gone",
+                   .secondsRead = 30});
     db.AddSession({.id = "e1", .timestamp = "2024-11-13T20:01:00Z", .metrics = "{}"});
     db.AddSession({.id = "e2", .timestamp = "2024-11-13T20:02:00Z", .metrics = ""});
     db.AddSession({.id = "j1", .timestamp = "2024-11-13T20:03:00Z", .metrics = "{\"SecondsRead\": 1"});
-    db.AddSession({.id = "j2", .timestamp = "2024-11-13T20:04:00Z", .title = "Bu \xC3\x9Clke",
-                   .secondsRead = 10, .attributes = "not json"});
+    db.AddSession({.id = "j2",
+                   .timestamp = "2024-11-13T20:04:00Z",
+                   .title = "Bu \xC3\x9Clke",
+                   .secondsRead = 10,
+                   .attributes = "not json"});
     db.AddSession({.id = "t1", .timestamp = "yesterday", .title = "Bu \xC3\x9Clke", .secondsRead = 10});
     db.Exec("UPDATE content SET LastTimeFinishedReading = '13/11/2024' WHERE ContentID = '" + kUlke + "'");
     db.Exec("INSERT INTO Event (EventType, ContentID, EventCount, ExtraData) VALUES "
-            "(1021, '" + kSozler + "', 5, X'0000000100000020'), (46, '" + kSozler + "', 0, X'')");
+            "(1021, '" +
+            kSozler + "', 5, X'0000000100000020'), (46, '" + kSozler + "', 0, X'')");
     db.Close();
 
     const ReadingStatistics statistics = Read(db.Path());
     const SkippedRows& skipped = statistics.skipped;
     EXPECT_EQ(skipped.sessionsWithoutMetrics, 2u);
     EXPECT_EQ(skipped.unparseableJson, 2u);
-    EXPECT_EQ(skipped.oddDates, 2u); // the session's time and the finishing date
+    EXPECT_EQ(skipped.oddDates, 2u);          // the session's time and the finishing date
     EXPECT_EQ(skipped.unmatchedSessions, 2u); // the deleted book's and the one without attributes
     EXPECT_EQ(skipped.undecodedEventBlobs, 1u);
     EXPECT_EQ(statistics.sessions.size(), 9u);
