@@ -60,8 +60,9 @@ public:
     BookListTab* TabSheet2 = nullptr; // "book titles"
     BookListTab* TabSheet3 = nullptr; // "authors"
     OptionsTab* TabSheet4 = nullptr;
-    QWidget* TabSheet5 = nullptr;          // "execSQL"
-    ReadingStatsTab* ReadingTab = nullptr; // "reading": the loaded database's reading statistics
+    QWidget* TabSheet5 = nullptr; // "execSQL"
+    // "reading": the loaded database's reading statistics
+    ReadingStatsTab* ReadingTab = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* DatabasePathLabel = nullptr; // which database is loaded
