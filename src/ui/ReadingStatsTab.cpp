@@ -32,6 +32,15 @@
 
 namespace {
 
+// The chart gives back, not deletes, the axes it lets go.
+void ClearChart(QChart* chart) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
 QChartView* BarChartView(const char* name, const QString& title) {
     auto* chart = new QChart;
     chart->setTitle(title);
@@ -46,9 +55,7 @@ QChartView* BarChartView(const char* name, const QString& title) {
 // Replaces the chart's bars: one set, a bar per category.
 void FillBars(QChartView* view, const QStringList& categories, const QList<double>& values, const QString& unit) {
     QChart* chart = view->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
-        chart->removeAxis(axis);
+    ClearChart(chart);
     auto* set = new QBarSet(unit);
     set->append(values);
     auto* series = new QBarSeries;
@@ -72,10 +79,9 @@ void FillBars(QChartView* view, const QStringList& categories, const QList<doubl
 // drawn as an area from its Monday to its Sunday.
 void FillWeeks(QChartView* view, const QList<QDate>& weeks, const QList<double>& hours) {
     QChart* chart = view->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
-        chart->removeAxis(axis);
-    auto* bars = new QLineSeries;
+    ClearChart(chart);
+    auto* area = new QAreaSeries;
+    auto* bars = new QLineSeries(area); // the area does not own its line
     const auto at = [](const QDate& day, int hour) {
         return static_cast<qreal>(day.startOfDay().addSecs(hour * 3600).toMSecsSinceEpoch());
     };
@@ -85,7 +91,7 @@ void FillWeeks(QChartView* view, const QList<QDate>& weeks, const QList<double>&
         bars->append(at(weeks[i].addDays(6), 12), hours[i]);
         bars->append(at(weeks[i].addDays(6), 12), 0);
     }
-    auto* area = new QAreaSeries(bars);
+    area->setUpperSeries(bars);
     area->setName("hours");
     chart->addSeries(area);
     auto* x = new QDateTimeAxis;
