@@ -12,12 +12,23 @@ const char* const kSynopsis =
     "                    [--override | --new-only] [--include-deleted] [--file-titles]\n"
     "                    (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
-    "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n";
+    "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n"
+    "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
     if (const ExportFormatRow* format = FindExportFormat(name))
         return format->format;
     throw EUsageError("unknown format \"" + name + "\": " + ExportFormatNames());
+}
+
+StatsFormat StatsFormatNamed(const std::string& name) {
+    if (name == "text")
+        return StatsFormat::Text;
+    if (name == "json")
+        return StatsFormat::Json;
+    if (name == "csv")
+        return StatsFormat::Csv;
+    throw EUsageError("unknown format \"" + name + "\" for stats: text, json or csv");
 }
 
 // The captions of the formats that have a property, as a sentence's subject: "Markdown, JSON and CSV".
@@ -54,6 +65,8 @@ Command CommandNamed(const std::string& name) {
         return Command::Repair;
     if (name == "backup")
         return Command::Backup;
+    if (name == "stats")
+        return Command::Stats;
     if (name == "help" || IsHelp(name))
         return Command::Help;
     throw EUsageError("unknown command \"" + name + "\"");
@@ -85,6 +98,8 @@ bool Accepts(Command command, const std::string& option) {
         return true;
     if (command == Command::Backup)
         return option == "--to" || option == "--keep";
+    if (command == Command::Stats)
+        return option == "--backups" || option == "--no-backups" || option == "--format";
     if (option == "--include-deleted" || option == "--file-titles")
         return true;
     if (command != Command::Export)
@@ -95,7 +110,7 @@ bool Accepts(Command command, const std::string& option) {
 
 bool TakesValue(const std::string& option) {
     return option == "--db" || option == "--results" || option == "--separator" || option == "--format" ||
-           option == "--to" || option == "--keep";
+           option == "--to" || option == "--keep" || option == "--backups";
 }
 
 std::size_t CountOf(const std::string& option, const std::string& value) {
@@ -116,6 +131,8 @@ std::string CommandName(Command command) {
         return "repair";
     case Command::Backup:
         return "backup";
+    case Command::Stats:
+        return "stats";
     case Command::Help:
         break;
     }
@@ -167,6 +184,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.options.separator = reader.ValueOf(option, inlineValue);
         else if (option == "--no-bom")
             line.options.setBom = false;
+        else if (option == "--format" && line.command == Command::Stats)
+            line.statsFormat = StatsFormatNamed(reader.ValueOf(option, inlineValue));
         else if (option == "--format")
             line.options.format = FormatNamed(reader.ValueOf(option, inlineValue));
         else if (option == "--stdout")
@@ -185,6 +204,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.backupFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--keep")
             line.backupsKept = CountOf(option, reader.ValueOf(option, inlineValue));
+        else if (option == "--backups")
+            line.statsBackups = std::filesystem::path(reader.ValueOf(option, inlineValue));
+        else if (option == "--no-backups")
+            line.withBackups = false;
     }
 
     switch (line.command) {
@@ -206,6 +229,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     case Command::Backup:
         if (!line.volumeIds.empty())
             throw EUsageError("backup takes no volume id");
+        break;
+    case Command::Stats:
+        if (!line.volumeIds.empty())
+            throw EUsageError("stats takes no volume id");
+        if (line.statsBackups && !line.withBackups)
+            throw EUsageError("stats takes either --backups or --no-backups, not both");
         break;
     case Command::Repair:
         if (line.volumeIds.size() != 1)
@@ -248,15 +277,20 @@ std::string HelpText() {
            "          KoboReader-YYYY-MM-DD-HHMMSS.sqlite, checked before it is kept, and prints its path. When\n"
            "          the database equals the newest backup, that backup's path is printed and a remark goes to\n"
            "          standard error instead of a second copy. The reader's folder is never changed.\n"
+           "  stats   Prints reading statistics: per book the time read, sessions, pages turned, progress,\n"
+           "          status, first and last read and highlights; per day the time read, sessions and books.\n"
+           "          Reads the database and every backup in the backups folder; a session that several\n"
+           "          backups hold counts once. Rows that cannot be used are counted, never an error.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
            "                    volume labelled \"KOBOeReader\" when that file exists, else KoboReader.sqlite\n"
            "                    in the current folder.\n"
-           "  --format FORMAT   " +
+           "  --format FORMAT   export: " +
            FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
            " carry the\n"
            "                    whole record of each highlight: type, colour, dates, position in the book.\n"
+           "                    stats: text (the default), json or csv.\n"
            "  --stdout          Write the one volume's export to standard output instead of a file.\n"
            "  --results DIR     Folder for the written files, created if missing. Default: results\n"
            "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"
@@ -273,6 +307,9 @@ std::string HelpText() {
            "  --to DIR          Folder for backups, created if missing. Default: backups in the user's data\n"
            "                    folder ($XDG_DATA_HOME/marvik, ~/.local/share/marvik).\n"
            "  --keep N          Keep the newest N backups in DIR, removing older ones. Default: 30\n"
+           "  --backups DIR     stats: the folder of backups read with the database. Default: the folder\n"
+           "                    backup writes to.\n"
+           "  --no-backups      stats: read the database alone.\n"
            "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
            "  -h, --help        Show this text.\n"
            "  --version         Show the program's version.\n"

@@ -14,7 +14,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class Command { Help, List, Export, Repair, Backup };
+enum class Command { Help, List, Export, Repair, Backup, Stats };
+
+// How `stats` prints: two readable tables, one JSON document, or one CSV table.
+enum class StatsFormat { Text, Json, Csv };
 
 // What one run of marvik-cli was asked to do.
 struct CommandLine {
@@ -27,6 +30,10 @@ struct CommandLine {
     std::vector<std::string> volumeIds;
     std::optional<std::filesystem::path> backupFolder; // --to; unset: backups/ in the user's data folder
     std::size_t backupsKept = kDefaultBackupsKept;     // --keep
+    // stats --backups; unset: backups/ in the user's data folder, unless --no-backups
+    std::optional<std::filesystem::path> statsBackups;
+    bool withBackups = true;
+    StatsFormat statsFormat = StatsFormat::Text;
 };
 
 // The arguments do not form a command; the message says what is wrong.

@@ -1,12 +1,15 @@
 #include "Commands.h"
 
 #include "AnnotationExport.h"
+#include "BackupFiles.h"
 #include "CheckedOutput.h"
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
 #include "ExportLedger.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
+#include "StatisticsFormats.h"
+#include "StatisticsReading.h"
 #include "UserFolders.h"
 #include "Utf8.h"
 
@@ -258,11 +261,37 @@ int Backup(const CommandLine& line, const std::filesystem::path& database, Progr
     return kExitOk;
 }
 
+// The database with the backups of its folder, read as every action reads; figures on standard output.
+int Stats(const CommandLine& line, const std::filesystem::path& database, ProgressReporter& progress,
+          std::ostream& out) {
+    RequireDatabaseFile(database);
+    std::vector<std::filesystem::path> backups;
+    if (line.withBackups)
+        backups = ListBackups(line.statsBackups.value_or(UserBackupFolder()));
+    const std::optional<ReadingStatistics> statistics = ReadReadingStatistics(database, backups, progress);
+    if (!statistics)
+        throw std::runtime_error("database file not found: " + database.string());
+    switch (line.statsFormat) {
+    case StatsFormat::Text:
+        out << StatisticsText(*statistics);
+        break;
+    case StatsFormat::Json:
+        out << StatisticsJson(*statistics);
+        break;
+    case StatsFormat::Csv:
+        out << StatisticsCsv(*statistics);
+        break;
+    }
+    return kExitOk;
+}
+
 int RunCommand(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
     // Status and progress are for a window; stdout stays free for what scripts read, warnings go with the errors.
     WarningsTo progress(err);
     if (line.command == Command::Backup)
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
+    if (line.command == Command::Stats)
+        return Stats(line, DatabaseOf(line, volumes), progress, out);
     ReaderLibrary library;
     LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
     switch (line.command) {
@@ -273,6 +302,7 @@ int RunCommand(const CommandLine& line, const VolumeSource& volumes, std::ostrea
     case Command::Repair:
         return Repair(line, library, progress, out);
     case Command::Backup:
+    case Command::Stats:
     case Command::Help:
         break;
     }

@@ -5,6 +5,7 @@
 #include "ErrorDisplay.h"
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
+#include "ReadingStatsTab.h"
 #include "SystemVolumes.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
@@ -169,6 +170,7 @@ void TForm1::LoadDatabase(const QString& path) {
     case LoadOutcome::Kind::Failed:
         break; // told as the error left the load
     }
+    ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded ? DatabasePath() : QString(), BackupsFolder());
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

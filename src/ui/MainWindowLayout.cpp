@@ -5,6 +5,7 @@
 #include "ElidingLabel.h"
 #include "NamedWidgets.h"
 #include "OptionsTab.h"
+#include "ReadingStatsTab.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -56,6 +57,7 @@ void TForm1::BuildLayout() {
     TabSheet3 = new BookListTab(kAuthorsNames, kAuthors, m_library);
     TabSheet4 = new OptionsTab;
     TabSheet5 = Named<QWidget>("TabSheet5");
+    ReadingTab = new ReadingStatsTab;
 
     Memo1 = Named<QPlainTextEdit>("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -70,6 +72,7 @@ void TForm1::BuildLayout() {
     PageControl1->addTab(TabSheet3, "authors");
     PageControl1->addTab(TabSheet4, "options");
     PageControl1->addTab(TabSheet5, "execSQL");
+    PageControl1->addTab(ReadingTab, "reading");
     PageControl1->setCurrentWidget(TabSheet3);
 
     // Below the tabs: which database is loaded, then the status and the progress bar, sharing the width two to one

@@ -20,6 +20,7 @@ class QProgressBar;
 class QSettings;
 class QPushButton;
 class QTabWidget;
+class ReadingStatsTab;
 class VolumeSource;
 class WindowProgress;
 
@@ -60,6 +61,8 @@ public:
     BookListTab* TabSheet3 = nullptr; // "authors"
     OptionsTab* TabSheet4 = nullptr;
     QWidget* TabSheet5 = nullptr; // "execSQL"
+    // "reading": the loaded database's reading statistics
+    ReadingStatsTab* ReadingTab = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* DatabasePathLabel = nullptr; // which database is loaded

@@ -129,4 +129,35 @@ void ReaderDatabase::AddBookmark(const Bookmark& b) {
             std::string(b.annotation ? "note" : "highlight")});
 }
 
+void ReaderDatabase::SetReading(const std::string& volumeId, const BookReadingFacts& f) {
+    Insert(
+        "UPDATE content SET TimeSpentReading = ?, ___PercentRead = ?, ReadStatus = ?, DateLastRead = ?, "
+        "LastTimeFinishedReading = ?, ISBN = ? WHERE ContentID = ? AND ContentType = '6'",
+        {f.timeSpentReading, f.percentRead, f.readStatus, f.dateLastRead, f.lastTimeFinishedReading, f.isbn, volumeId});
+}
+
+void ReaderDatabase::AddAnalyticsTables() {
+    // As a database of firmware 4.38 declares them.
+    Exec("CREATE TABLE AnalyticsEvents( Id TEXT, Type TEXT, Timestamp TEXT, Attributes TEXT, Metrics TEXT, "
+         "TestGroups TEXT, ClientApplicationVersion TEXT, Mandatory BIT DEFAULT FALSE, PRIMARY KEY(Id));"
+         "CREATE INDEX analytics_events_timestamp ON AnalyticsEvents (Timestamp);"
+         "CREATE TABLE Event ( EventType INTEGER NOT NULL, FirstOccurrence TEXT, LastOccurrence TEXT, "
+         "EventCount INTEGER DEFAULT 0, ContentID TEXT, ExtraData BLOB, Checksum TEXT, "
+         "PRIMARY KEY (EventType, ContentID) );");
+}
+
+void ReaderDatabase::AddSession(const Session& s) {
+    const std::string metrics = s.metrics.value_or("{\"IdleTime\": " + std::to_string(s.idleTime) +
+                                                   ",\"PagesTurned\": " + std::to_string(s.pagesTurned) +
+                                                   ",\"SecondsRead\": " + std::to_string(s.secondsRead) + "}");
+    // The reader writes its JSON unescaped; the fixtures' names hold no quotes.
+    const std::string attributes = s.attributes.value_or(
+        "{\"ContentFormat\": \"application/epub+zip\",\"ContentType\": \"application/epub+zip\","
+        "\"Monetization\": \"Sideloaded\",\"Origin\": \"Sideloaded\",\"ViewType\": null,\"author\": \"" +
+        s.author + "\",\"isbn\": \"" + s.isbn + "\",\"progress\": \"1\",\"title\": \"" + s.title + "\"}");
+    Insert("INSERT INTO AnalyticsEvents (Id, Type, Timestamp, Attributes, Metrics, TestGroups, "
+           "ClientApplicationVersion, Mandatory) VALUES (?, 'LeaveContent', ?, ?, ?, '{}', '4.38.23171', 'false')",
+           {s.id, s.timestamp, attributes, metrics});
+}
+
 } // namespace fixture

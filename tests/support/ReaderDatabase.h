@@ -45,6 +45,32 @@ struct Bookmark {
     Field hidden = std::string("false");
 };
 
+// One reading session: an AnalyticsEvents row of Type 'LeaveContent' as firmware 4.38 writes it. The attributes
+// name the book by title, author and "isbn" (the book's ISBN column); the metrics hold the session's figures.
+// metrics or attributes, when given, are stored instead of the JSON made from the fields.
+struct Session {
+    std::string id{};
+    std::string timestamp{}; // "2024-11-13T20:29:51Z"
+    std::string title{};
+    std::string author{};
+    std::string isbn{};
+    std::int64_t secondsRead = 0;
+    std::int64_t pagesTurned = 0;
+    std::int64_t idleTime = 0;
+    OptionalText metrics{};
+    OptionalText attributes{};
+};
+
+// The reading columns of a book's content row, as the reader keeps them.
+struct BookReadingFacts {
+    Field timeSpentReading = nullptr; // seconds
+    Field percentRead = nullptr;
+    Field readStatus = nullptr; // 0 unread, 1 reading, 2 finished
+    Field dateLastRead = nullptr;
+    Field lastTimeFinishedReading = nullptr;
+    Field isbn = nullptr;
+};
+
 // A reader-shaped SQLite file with the declared schema of the reader's Bookmark and content tables.
 class ReaderDatabase {
 public:
@@ -62,6 +88,12 @@ public:
     void AddBook(const Book& book);
     void AddPart(const Part& part);
     void AddBookmark(const Bookmark& bookmark);
+    // Sets the reading columns of a book added before.
+    void SetReading(const std::string& volumeId, const BookReadingFacts& facts);
+    // The AnalyticsEvents and Event tables of current firmware; the schema file holds only Bookmark and content,
+    // as older firmware has no such tables.
+    void AddAnalyticsTables();
+    void AddSession(const Session& session);
     // Runs any statements, for shapes the helpers do not make (dropped tables, other schemas, transactions).
     void Exec(const std::string& sql);
     // The first column of the first row of a query, as text; empty for NULL or no row.

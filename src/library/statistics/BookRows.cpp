@@ -1,0 +1,69 @@
+#include "ReaderConnection.h"
+#include "ReaderQuery.h"
+#include "ReaderTime.h"
+#include "StatisticsRows.h"
+
+#include <charconv>
+
+namespace {
+
+template <class Number> std::optional<Number> NumberOf(std::string_view text) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<ReaderTime> TimeOf(std::string_view text, SkippedRows& skipped) {
+    if (IsEmptyReaderTime(text))
+        return std::nullopt;
+    const std::optional<ReaderTime> time = ParseReaderTime(text);
+    if (!time)
+        ++skipped.oddDates;
+    return time;
+}
+
+enum Column : std::size_t {
+    kId,
+    kTitle,
+    kAuthor,
+    kIsbn,
+    kTimeSpent,
+    kPercent,
+    kStatus,
+    kLastRead,
+    kTimesStarted,
+    kLastStarted,
+    kLastFinished,
+    kRestOfBook,
+};
+
+} // namespace
+
+std::vector<BookReading> ReadBookRows(ReaderConnection& reader, SkippedRows& skipped) {
+    // Every reading column came with some firmware version; an older database reads without it.
+    ReaderQuery rows(reader, "content",
+                     {"ContentID", Optional("Title"), Optional("Attribution"), Optional("ISBN"),
+                      Optional("TimeSpentReading"), Optional("___PercentRead"), Optional("ReadStatus"),
+                      Optional("DateLastRead"), Optional("TimesStartedReading"), Optional("LastTimeStartedReading"),
+                      Optional("LastTimeFinishedReading"), Optional("RestOfBookEstimate")},
+                     "WHERE ContentType = 6");
+    std::vector<BookReading> books;
+    while (rows.Step()) {
+        BookReading& book = books.emplace_back();
+        book.volumeId = rows.Text(kId);
+        book.title = rows.Text(kTitle);
+        book.author = rows.Text(kAuthor);
+        book.isbn = rows.Text(kIsbn);
+        book.timeSpentReading = NumberOf<std::int64_t>(rows.Text(kTimeSpent));
+        book.percentRead = NumberOf<int>(rows.Text(kPercent));
+        book.readStatus = NumberOf<int>(rows.Text(kStatus));
+        book.dateLastRead = TimeOf(rows.Text(kLastRead), skipped);
+        book.timesStartedReading = NumberOf<std::int64_t>(rows.Text(kTimesStarted));
+        book.lastTimeStartedReading = TimeOf(rows.Text(kLastStarted), skipped);
+        book.lastTimeFinishedReading = TimeOf(rows.Text(kLastFinished), skipped);
+        book.restOfBookEstimate = NumberOf<std::int64_t>(rows.Text(kRestOfBook));
+    }
+    return books;
+}

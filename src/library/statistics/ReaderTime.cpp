@@ -1,0 +1,96 @@
+#include "ReaderTime.h"
+
+#include <charconv>
+#include <ctime>
+
+namespace {
+
+// Reads exactly `digits` decimal digits at text[at].
+bool Digits(std::string_view text, std::size_t at, std::size_t digits, int& value) {
+    if (at + digits > text.size())
+        return false;
+    for (std::size_t i = at; i < at + digits; ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    std::from_chars(text.data() + at, text.data() + at + digits, value);
+    return true;
+}
+
+bool Separator(std::string_view text, std::size_t at, char c) {
+    return at < text.size() && text[at] == c;
+}
+
+// The zone after the time, as seconds east of UTC: "Z", "+01:00", "+0100", or nothing.
+std::optional<int> ZoneOffset(std::string_view zone) {
+    if (zone.empty() || zone == "Z")
+        return 0;
+    if (zone[0] != '+' && zone[0] != '-')
+        return std::nullopt;
+    int hours = 0;
+    int minutes = 0;
+    if (!Digits(zone, 1, 2, hours))
+        return std::nullopt;
+    const std::size_t minutesAt = Separator(zone, 3, ':') ? 4 : 3;
+    if (!Digits(zone, minutesAt, 2, minutes) || minutesAt + 2 != zone.size() || hours > 23 || minutes > 59)
+        return std::nullopt;
+    const int offset = hours * 3600 + minutes * 60;
+    return zone[0] == '-' ? -offset : offset;
+}
+
+} // namespace
+
+bool IsEmptyReaderTime(std::string_view text) {
+    return text.empty() || text.starts_with("0000-00-00");
+}
+
+std::optional<ReaderTime> ParseReaderTime(std::string_view text) {
+    std::tm parts{};
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (!Digits(text, 0, 4, year) || !Separator(text, 4, '-') || !Digits(text, 5, 2, month) ||
+        !Separator(text, 7, '-') || !Digits(text, 8, 2, day) || month < 1 || month > 12 || day < 1 || day > 31)
+        return std::nullopt;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    std::size_t at = 10;
+    if (at < text.size()) {
+        if ((text[at] != 'T' && text[at] != ' ') || !Digits(text, 11, 2, hour) || !Separator(text, 13, ':') ||
+            !Digits(text, 14, 2, minute) || !Separator(text, 16, ':') || !Digits(text, 17, 2, second) || hour > 23 ||
+            minute > 59 || second > 60)
+            return std::nullopt;
+        at = 19;
+        if (Separator(text, at, '.')) // fractions of a second are dropped
+            for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+            }
+    }
+    const std::optional<int> offset = ZoneOffset(text.substr(at));
+    if (!offset)
+        return std::nullopt;
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return static_cast<ReaderTime>(timegm(&parts)) - *offset;
+}
+
+std::string FormatUtc(ReaderTime time) {
+    const auto seconds = static_cast<std::time_t>(time);
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+std::string LocalDate(ReaderTime time) {
+    const auto seconds = static_cast<std::time_t>(time);
+    std::tm parts{};
+    localtime_r(&seconds, &parts);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &parts);
+    return text;
+}

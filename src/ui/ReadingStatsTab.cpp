@@ -1,0 +1,319 @@
+#include "ReadingStatsTab.h"
+
+#include "BackupFiles.h"
+#include "BookReadingModel.h"
+#include "NamedWidgets.h"
+#include "ReadingCalendar.h"
+#include "StatisticsFormats.h"
+#include "StatisticsReading.h"
+#include "Utf8Text.h"
+
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QBoxLayout>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QValueAxis>
+#include <QtConcurrent>
+
+#include <algorithm>
+
+namespace {
+
+// The chart gives back, not deletes, the axes it lets go.
+void ClearChart(QChart* chart) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
+QChartView* BarChartView(const char* name, const QString& title) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->legend()->hide();
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    auto* view = Named<QChartView>(name, chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumHeight(160);
+    return view;
+}
+
+// Replaces the chart's bars: one set, a bar per category.
+void FillBars(QChartView* view, const QStringList& categories, const QList<double>& values, const QString& unit) {
+    QChart* chart = view->chart();
+    ClearChart(chart);
+    auto* set = new QBarSet(unit);
+    set->append(values);
+    auto* series = new QBarSeries;
+    series->append(set);
+    series->setBarWidth(0.8);
+    chart->addSeries(series);
+    auto* x = new QBarCategoryAxis;
+    x->append(categories);
+    auto* y = new QValueAxis;
+    y->setTitleText(unit);
+    y->setLabelFormat("%d");
+    y->setRange(0, std::max(4.0, *std::max_element(values.begin(), values.end())));
+    y->applyNiceNumbers();
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
+// 52 weeks are too many for a label under each bar: the weeks stand on a time axis labelled by month, each a bar
+// drawn as an area from its Monday to its Sunday.
+void FillWeeks(QChartView* view, const QList<QDate>& weeks, const QList<double>& hours) {
+    QChart* chart = view->chart();
+    ClearChart(chart);
+    auto* area = new QAreaSeries;
+    auto* bars = new QLineSeries(area); // the area does not own its line
+    const auto at = [](const QDate& day, int hour) {
+        return static_cast<qreal>(day.startOfDay().addSecs(hour * 3600).toMSecsSinceEpoch());
+    };
+    for (qsizetype i = 0; i < weeks.size(); ++i) {
+        bars->append(at(weeks[i], 12), 0);
+        bars->append(at(weeks[i], 12), hours[i]);
+        bars->append(at(weeks[i].addDays(6), 12), hours[i]);
+        bars->append(at(weeks[i].addDays(6), 12), 0);
+    }
+    area->setUpperSeries(bars);
+    area->setName("hours");
+    chart->addSeries(area);
+    auto* x = new QDateTimeAxis;
+    x->setFormat("MMM yy");
+    x->setTickCount(7);
+    x->setRange(weeks.front().startOfDay(), weeks.back().addDays(7).startOfDay());
+    auto* y = new QValueAxis;
+    y->setTitleText("hours");
+    y->setLabelFormat("%.1f");
+    y->setRange(0, std::max(1.0, *std::max_element(hours.begin(), hours.end())) * 1.1);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    area->attachAxis(x);
+    area->attachAxis(y);
+}
+
+QStringList MonthLabels(const QList<QDate>& months) {
+    QStringList labels;
+    for (const QDate& month : months)
+        labels.append(QLocale().toString(month, "MMM yy"));
+    return labels;
+}
+
+QList<double> AsDoubles(const QList<int>& counts) {
+    return QList<double>(counts.begin(), counts.end());
+}
+
+std::size_t LeftOut(const SkippedRows& s) {
+    return s.sessionsWithoutMetrics + s.unparseableJson + s.oddDates + s.unmatchedSessions + s.unreadableDatabases;
+}
+
+} // namespace
+
+ReadingStatsTab::ReadingStatsTab(QWidget* parent) : QWidget(parent) {
+    setObjectName("readingTab");
+    m_chartChoice = Named<QComboBox>("readingChartChoice");
+    m_chartChoice->addItems(
+        {"time read per week", "books finished per month", "highlights per month", "calendar of reading days"});
+    m_backupsBox = Named<QCheckBox>("readingBackupsBox", "include backups");
+    m_backupsBox->setToolTip("Count the reading that the backups of the database hold: the reader forgets its "
+                             "sessions when it syncs.");
+    m_exportButton = Named<QPushButton>("exportChartButton", "export chart as PNG...");
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(m_chartChoice);
+    controls->addWidget(m_backupsBox);
+    controls->addStretch(1);
+    controls->addWidget(m_exportButton);
+
+    m_weekly = BarChartView("weeklyReadingChart", "time read per week");
+    m_finished = BarChartView("finishedBooksChart", "books finished per month");
+    m_highlights = BarChartView("highlightsChart", "highlights per month");
+    m_calendar = Named<ReadingCalendar>("readingCalendar");
+    m_charts = Named<QStackedWidget>("readingCharts");
+    for (QWidget* chart : std::initializer_list<QWidget*>{m_weekly, m_finished, m_highlights, m_calendar})
+        m_charts->addWidget(chart);
+
+    m_model = new BookReadingModel(this);
+    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy->setSourceModel(m_model);
+    m_proxy->setSortRole(BookReadingModel::kSortRole);
+    m_table = Named<QTableView>("readingTable");
+    m_table->setModel(m_proxy);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(BookReadingModel::LastRead, Qt::DescendingOrder);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setWordWrap(false);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(BookReadingModel::Title, QHeaderView::Stretch);
+
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(m_charts);
+    split->addWidget(m_table);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    m_summary = Named<QLabel>("readingSummary", "no database loaded");
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 8, 8, 2);
+    column->addLayout(controls);
+    column->addWidget(split, 1);
+    column->addWidget(m_summary);
+
+    connect(m_chartChoice, &QComboBox::currentIndexChanged, m_charts, &QStackedWidget::setCurrentIndex);
+    connect(m_backupsBox, &QCheckBox::toggled, this, [this] {
+        m_stale = true;
+        ReadIfStale();
+    });
+    connect(m_exportButton, &QPushButton::clicked, this, &ReadingStatsTab::ExportChosenChart);
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
+        Show(m_watcher.result());
+        ReadIfStale(); // the database or the choice changed while it read
+    });
+    chooseImageFile = [this] {
+        return QFileDialog::getSaveFileName(this, "export chart as PNG", "reading.png", "PNG images (*.png)");
+    };
+    m_chartData = MakeReadingChartData({}, QDate::currentDate());
+    FillCharts();
+}
+
+ReadingStatsTab::~ReadingStatsTab() {
+    m_watcher.waitForFinished();
+}
+
+void ReadingStatsTab::ShowDatabase(const QString& database, const QString& backupsFolder) {
+    m_database = database;
+    m_backupsFolder = backupsFolder;
+    m_stale = true;
+    ReadIfStale();
+}
+
+bool ReadingStatsTab::IsReading() const {
+    return m_watcher.isRunning();
+}
+
+void ReadingStatsTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ReadIfStale();
+}
+
+void ReadingStatsTab::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        ApplyPalette();
+}
+
+// One reading at a time, and only for a tab that is seen: a hidden tab reads when it is next shown.
+void ReadingStatsTab::ReadIfStale() {
+    if (!m_stale || !isVisible() || m_watcher.isRunning())
+        return;
+    m_stale = false;
+    if (m_database.isEmpty()) {
+        Show({});
+        return;
+    }
+    m_summary->setText("reading statistics...");
+    const std::filesystem::path database = ToPath(m_database);
+    const std::filesystem::path backups = m_backupsBox->isChecked() ? ToPath(m_backupsFolder) : std::filesystem::path();
+    m_watcher.setFuture(QtConcurrent::run([database, backups] {
+        Outcome outcome;
+        try {
+            SilentProgress silent;
+            outcome.statistics = ReadReadingStatistics(
+                database, backups.empty() ? std::vector<std::filesystem::path>() : ListBackups(backups), silent);
+        } catch (const std::exception& error) {
+            outcome.error = QString::fromUtf8(error.what());
+        }
+        return outcome;
+    }));
+}
+
+void ReadingStatsTab::Show(const Outcome& outcome) {
+    const ReadingStatistics none;
+    const ReadingStatistics& statistics = outcome.statistics ? *outcome.statistics : none;
+    m_model->SetBooks(statistics.books);
+    m_chartData = MakeReadingChartData(statistics, QDate::currentDate());
+    FillCharts();
+    if (!outcome.error.isEmpty()) {
+        m_summary->setText("the statistics could not be read: " + outcome.error);
+    } else if (!outcome.statistics) {
+        m_summary->setText(m_database.isEmpty() ? "no database loaded" : "database file not found");
+    } else {
+        std::int64_t total = 0;
+        for (const BookReading& book : statistics.books)
+            total += book.TimeRead();
+        QString text = QString("%1 books, %2 read, %3 sessions, from %4 %5")
+                           .arg(statistics.books.size())
+                           .arg(QString::fromStdString(DurationText(total)))
+                           .arg(statistics.sessions.size())
+                           .arg(statistics.databases)
+                           .arg(statistics.databases == 1 ? "database" : "databases");
+        if (const std::size_t leftOut = LeftOut(statistics.skipped))
+            text += QString("; %1 rows left out (marvik-cli stats tells why)").arg(leftOut);
+        m_summary->setText(text);
+    }
+    emit StatisticsShown();
+}
+
+void ReadingStatsTab::FillCharts() {
+    FillWeeks(m_weekly, m_chartData.weeks, m_chartData.hoursPerWeek);
+    FillBars(m_finished, MonthLabels(m_chartData.months), AsDoubles(m_chartData.finishedPerMonth), "books");
+    FillBars(m_highlights, MonthLabels(m_chartData.months), AsDoubles(m_chartData.highlightsPerMonth), "highlights");
+    m_calendar->SetDays(m_chartData.secondsPerDay, m_chartData.end.isValid() ? m_chartData.end : QDate::currentDate());
+    ApplyPalette();
+}
+
+// The charts take the window's palette: a dark theme under a dark palette, the palette's own background, text and
+// highlight colours, so that they read in light and dark alike.
+void ReadingStatsTab::ApplyPalette() {
+    const QPalette colours = palette();
+    const bool dark = colours.color(QPalette::Window).lightness() < 128;
+    for (QChartView* view : {m_weekly, m_finished, m_highlights}) {
+        QChart* chart = view->chart();
+        chart->setTheme(dark ? QChart::ChartThemeDark : QChart::ChartThemeLight);
+        chart->setBackgroundBrush(colours.color(QPalette::Base));
+        chart->setTitleBrush(colours.color(QPalette::Text));
+        for (QAbstractAxis* axis : chart->axes()) {
+            axis->setLabelsColor(colours.color(QPalette::Text));
+            axis->setTitleBrush(colours.color(QPalette::Text));
+        }
+        for (QAbstractSeries* series : chart->series()) {
+            if (auto* bars = qobject_cast<QBarSeries*>(series))
+                for (QBarSet* set : bars->barSets())
+                    set->setColor(colours.color(QPalette::Highlight));
+            if (auto* area = qobject_cast<QAreaSeries*>(series)) {
+                area->setColor(colours.color(QPalette::Highlight));
+                area->setBorderColor(colours.color(QPalette::Highlight));
+            }
+        }
+    }
+    m_calendar->update();
+}
+
+bool ReadingStatsTab::ExportChart(const QString& file) {
+    return m_charts->currentWidget()->grab().save(file, "PNG");
+}
+
+void ReadingStatsTab::ExportChosenChart() {
+    const QString file = chooseImageFile();
+    if (file.isEmpty())
+        return;
+    m_summary->setText(ExportChart(file) ? "chart written to " + file : "the chart could not be written to " + file);
+}
