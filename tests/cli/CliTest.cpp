@@ -455,7 +455,7 @@ TEST(CliFormatTest, EveryFormatWritesOneFileABookNamedByTitle) {
         const std::string extension = format == "markdown" ? ".md" : "." + format;
         EXPECT_EQ(run.out, "results/untitled.epub.annotations_0000" + extension +
                                "\nresults/A Store Book - Bo Lind_0000" + extension +
-                               "\nresults/Notes: \"On\" Things - Ann Writer_0000" + extension + "\n");
+                               "\nresults/Notes_ _On_ Things - Ann Writer_0000" + extension + "\n");
     }
 }
 
