@@ -5,6 +5,7 @@
 #include "FileContents.h"
 #include "HeldExportFiles.h"
 #include "MakeNumberedFileName.h"
+#include "SafeFileName.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@
 
 namespace {
 
-// A book file name of 85 CJK characters, 255 bytes: as long as a file name may be, before any suffix.
+// A book file name of 85 CJK characters, 255 bytes: as long as a Linux file name may be, before any suffix.
 std::string LongCjkName() {
     std::string name;
     for (int i = 0; i < 85; ++i)
@@ -26,7 +27,6 @@ std::string LongCjkName() {
 TEST(ExportFileTest, TargetsAreNamedAfterTheIdsLastSegment) {
     const std::filesystem::path results = "/home/u/marvik/results";
     EXPECT_EQ(AnnotationTargetPath(results, "x/y/Some Book.epub"), results / "Some Book.epub.annotations.txt");
-    EXPECT_EQ(AnnotationTargetPath(results, "C:Book"), results / "C:Book.annotations.txt");
     EXPECT_EQ(AnnotationTargetPath(results, "/mnt/onboard/"), results / ".annotations.txt");
 
     // The extension is the text from the last "." after the last "/".
@@ -43,24 +43,52 @@ TEST(ExportFileTest, NamesFromTheDatabaseBecomeOneSafeFileName) {
     EXPECT_EQ(AnnotationTargetPath(results, nul), results / "passwd_.annotations.txt");
     EXPECT_EQ(AnnotationTargetPath(results, "x/a\tb\x1B[31m\x7F.epub"), results / "a_b_[31m_.epub.annotations.txt");
 
-    // Cut before a character so that the numbered name still fits: 78 characters, 234 bytes, + the suffix.
+    // Names that Windows, exFAT or note-taking programs refuse: their characters replaced, a device's name (with any
+    // extension, in any case) and dots or spaces at the end changed; the names of the text file included.
+    EXPECT_EQ(AnnotationTargetPath(results, "C:Book"), results / "C_Book.annotations.txt");
+    EXPECT_EQ(AnnotationTargetPath(results, "x/a\\b*c\"d<e>f|g?.epub"),
+              results / "a_b_c_d_e_f_g_.epub.annotations.txt");
+    EXPECT_EQ(AnnotationTargetPath(results, "/mnt/onboard/con.epub"), results / "_con.epub.annotations.txt");
+    struct Unsafe {
+        std::string name, alone, withSuffix;
+    };
+    const Unsafe unsafe[] = {
+        {"Building a Second Brain: A Proven Method?", "Building a Second Brain_ A Proven Method_",
+         "Building a Second Brain_ A Proven Method_.md"},
+        {"AUX", "_AUX", "_AUX.md"},
+        {"nul.tar", "_nul.tar", "_nul.tar.md"},
+        {"Com7 .x", "_Com7 .x", "_Com7 .x.md"},
+        {"lpt\xC2\xB9", "_lpt\xC2\xB9", "_lpt\xC2\xB9.md"},
+        {"COM10", "COM10", "COM10.md"},
+        {"Console", "Console", "Console.md"},
+        {"Ends in dots.. ", "Ends in dots___", "Ends in dots.. .md"},
+    };
+    for (const Unsafe& name : unsafe) {
+        EXPECT_EQ(SafeFileName(name.name, ""), name.alone);
+        EXPECT_EQ(SafeFileName(name.name, ".md"), name.withSuffix);
+    }
+
+    // Cut before a character so that the numbered name still fits in 200 bytes: 59 characters, 177 bytes, + the
+    // suffix.
     const std::string cjk = LongCjkName();
     const std::filesystem::path text = AnnotationTargetPath(results, "/mnt/onboard/" + cjk + ".epub");
-    EXPECT_EQ(text, results / (cjk.substr(0, 234) + ".annotations.txt"));
+    EXPECT_EQ(text, results / (cjk.substr(0, 177) + ".annotations.txt"));
     for (const ExportFormatRow& format : ExportFormats()) {
         const std::string extension(format.extension);
         const std::filesystem::path byId = ExportTargetPath(results, cjk, "", "", format);
         const std::filesystem::path byTitle = ExportTargetPath(results, "x", cjk, "Ann\nWriter", format);
         for (const std::filesystem::path& name : {byId, byTitle}) {
-            EXPECT_LE(name.filename().string().size() + 5, 255u) << name;
+            EXPECT_LE(name.filename().string().size() + 5, 200u) << name;
             EXPECT_EQ(name.filename().extension(), extension) << name;
             EXPECT_EQ(name.string().find('\0'), std::string::npos) << name;
         }
         if (!format.namedByTitle)
             continue;
-        EXPECT_EQ(byTitle.filename(), cjk.substr(0, (250 - extension.size()) / 3 * 3) + extension);
+        EXPECT_EQ(byTitle.filename(), cjk.substr(0, (195 - extension.size()) / 3 * 3) + extension);
         EXPECT_EQ(ExportTargetPath(results, nul, "", "", format).filename(), "passwd_.annotations" + extension);
         EXPECT_EQ(ExportTargetPath(results, "x", "../Up/", "", format).filename(), ".._Up_" + extension);
+        EXPECT_EQ(ExportTargetPath(results, "x", "Prn", "", format).filename(), "_Prn" + extension);
+        EXPECT_EQ(ExportTargetPath(results, "x", "Prn", "Ann", format).filename(), "Prn - Ann" + extension);
     }
 }
 
@@ -69,7 +97,7 @@ TEST(ExportFileTest, ABookFileNameAsLongAsAFileNameIsWritten) {
     const std::filesystem::path target = AnnotationTargetPath(folder.Path(), LongCjkName());
     EXPECT_EQ(WriteExportFile("line\r\n", ".txt", target, true).file, target);
     const ExportResult numbered = WriteExportFile("line\r\n", ".txt", target, false);
-    EXPECT_EQ(numbered.file, folder / (LongCjkName().substr(0, 234) + ".annotations_0000.txt"));
+    EXPECT_EQ(numbered.file, folder / (LongCjkName().substr(0, 177) + ".annotations_0000.txt"));
     EXPECT_EQ(fixture::FileBytes(numbered.file), "line\r\n");
 }
 

@@ -34,10 +34,10 @@ struct AnnotatedBookmark {
     std::uint32_t part = 0;      // index into AnnotatedVolume::parts
     bool deleted = false;        // the reader deleted it (read only when deleted highlights are included)
     // Read only for the formats that show the whole record (ReadingOptions::wholeRecords).
-    std::string_view type;                 // "highlight", "note", "dogear", "markup"; empty on older firmware
-    std::string_view color;                // "yellow", "pink", "blue", "green", or the stored value when it names none
-    std::string_view dateCreated;          // as stored, e.g. 2024-11-18T17:45:50.886
-    std::string_view dateModified;         // as stored
+    std::string_view type;         // "highlight", "note", "dogear", "markup"; empty on older firmware
+    std::string_view color;        // "yellow", "pink", "blue", "green", "grey", or the stored value when it names none
+    std::string_view dateCreated;  // as stored, e.g. 2024-11-18T17:45:50.886
+    std::string_view dateModified; // as stored
     std::optional<double> chapterProgress; // 0 to 1 within the part
     std::string_view markupImage;          // a drawing's image beside the database (markups/ID.svg or .jpg), if there
 };

@@ -36,8 +36,8 @@ std::optional<double> Number(std::string_view text) {
 }
 
 std::string_view ColorName(std::string_view stored) {
-    static constexpr std::string_view kNames[] = {"yellow", "pink", "blue", "green"};
-    if (stored.size() == 1 && stored[0] >= '0' && stored[0] <= '3')
+    static constexpr std::string_view kNames[] = {"yellow", "pink", "blue", "green", "grey"};
+    if (stored.size() == 1 && stored[0] >= '0' && stored[0] <= '4')
         return kNames[stored[0] - '0'];
     return stored;
 }

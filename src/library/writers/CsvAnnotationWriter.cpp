@@ -1,23 +1,36 @@
 #include "CsvAnnotationWriter.h"
 
-#include <charconv>
+#include "EveryColorIsGrey.h"
+#include "Isbn.h"
+#include "RecordTime.h"
+
 #include <string_view>
 
 namespace {
 
 constexpr std::string_view kHeader = "book_title,book_author,volume_id,chapter,bookmark_id,type,text,note,color,"
-                                     "created,modified,position,deleted,image\r\n";
+                                     "created,modified,position,deleted,image,isbn,identifier\r\n";
 
-// Quotes a field only where a reader would split, join or trim it otherwise; its bytes stay as they are, so a reader
-// gets back exactly the stored text (texts starting with "=" too: they are the reader's, not formulas).
+// Whether a spreadsheet would take the cell for a formula (it starts with "=", "+", "-", "@", a TAB or a CR), or the
+// cell starts with the apostrophe that marks such cells: those get one apostrophe in front, so a spreadsheet shows
+// the text, and a reader gets back the stored text by taking one leading apostrophe off any cell that has one.
+bool NeedsApostrophe(std::string_view field) {
+    return !field.empty() && std::string_view("=+-@\t\r'").find(field.front()) != std::string_view::npos;
+}
+
+// Quotes a field only where a reader would split, join or trim it otherwise; its bytes stay as they are but for the
+// apostrophe in front of what a spreadsheet would evaluate.
 void AppendField(std::string& bytes, std::string_view field) {
+    const bool apostrophe = NeedsApostrophe(field);
     const bool quoted = field.find_first_of(",\"\r\n\t") != std::string_view::npos ||
                         (!field.empty() && (field.front() == ' ' || field.back() == ' '));
     if (!quoted) {
+        if (apostrophe)
+            bytes += '\'';
         bytes += field;
         return;
     }
-    bytes += '"';
+    bytes += apostrophe ? "\"'" : "\"";
     for (std::size_t quote = field.find('"'); quote != std::string_view::npos; quote = field.find('"')) {
         bytes += field.substr(0, quote + 1);
         bytes += '"';
@@ -35,9 +48,12 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
     if (m_setBom)
         bytes += "\xEF\xBB\xBF";
     bytes += kHeader;
+    const bool isbn = IsIsbn(volume.isbn);
+    const bool colorsSayNothing = EveryColorIsGrey(volume);
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
         out.Checkpoint();
         const std::string position = volume.PositionText(bookmark);
+        const std::string created = RecordTime(bookmark.dateCreated), modified = RecordTime(bookmark.dateModified);
         const std::string_view fields[] = {volume.title,
                                            volume.author,
                                            volume.volumeId,
@@ -46,12 +62,14 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
                                            bookmark.type,
                                            bookmark.text,
                                            bookmark.annotation,
-                                           bookmark.color,
-                                           bookmark.dateCreated,
-                                           bookmark.dateModified,
+                                           colorsSayNothing ? std::string_view() : bookmark.color,
+                                           created,
+                                           modified,
                                            position,
                                            bookmark.deleted ? "yes" : "",
-                                           bookmark.markupImage};
+                                           bookmark.markupImage,
+                                           isbn ? volume.isbn : std::string_view(),
+                                           isbn ? std::string_view() : volume.isbn};
         for (const std::string_view field : fields) {
             AppendField(bytes, field);
             bytes += ',';

@@ -1,5 +1,9 @@
 #include "JsonAnnotationWriter.h"
 
+#include "EveryColorIsGrey.h"
+#include "Isbn.h"
+#include "RecordTime.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -16,7 +20,7 @@ using Json = nlohmann::ordered_json;
 
 // The values the schema's enums allow.
 constexpr std::array<std::string_view, 4> kTypes = {"highlight", "note", "dogear", "markup"};
-constexpr std::array<std::string_view, 4> kColors = {"yellow", "pink", "blue", "green"};
+constexpr std::array<std::string_view, 5> kColors = {"yellow", "pink", "blue", "green", "grey"};
 // A record's members at most: id, chapter, type, text, note, color, created, modified, position, deleted, image.
 constexpr std::size_t kRecordMembers = 11;
 
@@ -35,12 +39,12 @@ Json BookOf(const AnnotatedVolume& volume) {
     SetIfKnown(book, "title", volume.title);
     SetIfKnown(book, "author", volume.author);
     SetIfKnown(book, "publisher", volume.publisher);
-    SetIfKnown(book, "isbn", volume.isbn);
+    SetIfKnown(book, IsIsbn(volume.isbn) ? "isbn" : "identifier", volume.isbn);
     SetIfKnown(book, "language", volume.language);
     return book;
 }
 
-Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) {
+Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark, bool colorsSayNothing) {
     Json record = Json::object();
     // Room for every member at once: a big book has tens of thousands of records.
     record.get_ref<Json::object_t&>().reserve(kRecordMembers);
@@ -50,11 +54,12 @@ Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) 
     record["type"] = Among(kTypes, bookmark.type) ? bookmark.type : std::string_view("highlight");
     SetIfKnown(record, "text", bookmark.text);
     SetIfKnown(record, "note", bookmark.annotation);
-    // A stored colour code that names no colour tells a reader of the file nothing.
-    if (Among(kColors, bookmark.color))
+    // A stored colour code that names no colour tells a reader of the file nothing, nor does grey where every
+    // bookmark is grey (EveryColorIsGrey.h).
+    if (!colorsSayNothing && Among(kColors, bookmark.color))
         record["color"] = bookmark.color;
-    SetIfKnown(record, "created", bookmark.dateCreated);
-    SetIfKnown(record, "modified", bookmark.dateModified);
+    SetIfKnown(record, "created", RecordTime(bookmark.dateCreated));
+    SetIfKnown(record, "modified", RecordTime(bookmark.dateModified));
     if (const std::optional<double> position = volume.PositionOf(bookmark))
         record["position"] = std::round(*position * 10.0) / 10.0;
     if (bookmark.deleted)
@@ -88,9 +93,10 @@ void JsonAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) 
     const std::string_view emptyArray = "[]\n}";
     bytes.resize(bytes.size() - emptyArray.size());
     bytes += "[\n";
+    const bool colorsSayNothing = EveryColorIsGrey(volume);
     for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
         out.Checkpoint();
-        const std::string record = dump(RecordOf(volume, volume.bookmarks[i]));
+        const std::string record = dump(RecordOf(volume, volume.bookmarks[i], colorsSayNothing));
         bytes += i == 0 ? "    " : ",\n    ";
         for (const char c : record) {
             bytes += c;

@@ -1,5 +1,7 @@
 #include "MarkdownAnnotationWriter.h"
 
+#include "EveryColorIsGrey.h"
+#include "Isbn.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -179,7 +181,8 @@ void AppendInfoLine(std::string& out, std::initializer_list<std::string_view> fr
         out += "*\n\n";
 }
 
-void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark) {
+void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark,
+                    bool colorsSayNothing) {
     const bool hasQuote = !Trimmed(bookmark.text).empty(), hasNote = !Trimmed(bookmark.annotation).empty();
     AppendBlockOf(out, bookmark.text, "> ");
     if (hasNote)
@@ -197,7 +200,7 @@ void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const Annot
     } else if (!hasQuote && !hasNote) {
         label = "Bookmark without text";
     }
-    AppendInfoLine(out, {label, position, bookmark.color,
+    AppendInfoLine(out, {label, position, colorsSayNothing ? std::string_view() : bookmark.color,
                          bookmark.dateCreated.empty() ? bookmark.dateModified : bookmark.dateCreated,
                          bookmark.deleted ? "deleted on the reader" : ""});
 }
@@ -263,7 +266,7 @@ void MarkdownAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& si
     if (!volume.publisher.empty())
         facts.push_back(volume.publisher);
     if (!volume.isbn.empty())
-        facts.push_back("ISBN " + volume.isbn);
+        facts.push_back((IsIsbn(volume.isbn) ? "ISBN " : "identifier ") + volume.isbn);
     if (!volume.language.empty())
         facts.push_back("language: " + volume.language);
     std::string factLine;
@@ -273,6 +276,7 @@ void MarkdownAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& si
 
     // A chapter heading wherever the part changes, as the text file's section lines.
     std::string_view remembered;
+    const bool colorsSayNothing = EveryColorIsGrey(volume);
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
         // Before a bookmark, so that the last one's empty line is still here to be taken back.
         chunks.Checkpoint();
@@ -283,7 +287,7 @@ void MarkdownAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& si
             if (part.found)
                 AppendBlockOf(out, part.attribution);
         }
-        AppendBookmark(out, volume, bookmark);
+        AppendBookmark(out, volume, bookmark, colorsSayNothing);
     }
     out.pop_back(); // the file ends with its last line's end, not with an empty line
     chunks.Finish();

@@ -7,9 +7,10 @@
 
 // The annotation file in Markdown (CommonMark), UTF-8 with LF line ends and no byte-order mark: YAML front matter
 // (title, author and the export date, each a double-quoted string), the title as the level-1 heading with the author
-// and the book's publisher, ISBN and language under it, a level-2 heading wherever the part changes, and each bookmark
-// as a block quote of its text, its note as a paragraph and a line of its position, colour and date. Nothing a book
-// holds can turn into Markdown syntax: the characters that could start or form it are escaped with backslashes.
+// and the book's publisher, ISBN (or identifier, where the stored value is no ISBN) and language under it, a level-2
+// heading wherever the part changes, and each bookmark as a block quote of its text, its note as a paragraph and a line
+// of its position, colour and date. Nothing a book holds can turn into Markdown syntax: the characters that could start
+// or form it are escaped with backslashes.
 class MarkdownAnnotationWriter : public AnnotationWriter {
 public:
     // exportDate: what the front matter gives as the date, YYYY-MM-DD; today's local date unless given.

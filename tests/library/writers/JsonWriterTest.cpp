@@ -91,4 +91,45 @@ TEST_F(ReaderFolderTest, APositionOutsideTheBookIsLeftOut) {
     EXPECT_EQ(positions, "r1=null r2=null r3=null r4=40.0 r5=40.0 ");
 }
 
+// A greyscale reader stores grey for every highlight, and a sideloaded book's ISBN column holds its EPUB's identifier:
+// no format that shows colours names one there, and none calls an identifier an ISBN. A grey among colours is named.
+TEST_F(ReaderFolderTest, GreyEverywhereIsLeftOutAndOnlyAnIsbnIsCalledOne) {
+    using namespace fixture::records;
+    fixture::AddWholeRecordLibrary(reader);
+    const std::string uuid = "urn:uuid:0b8e6d2c-3f7a-4d1e-9a55-6c0f2e4b8a17";
+    reader.Exec("UPDATE Bookmark SET Color = 4 WHERE Color IS NOT NULL");
+    reader.Exec("UPDATE content SET ISBN = '" + uuid + "' WHERE ContentID = '" + kRich + "'");
+    reader.Exec("UPDATE content SET ISBN = '0-8044-2957-X' WHERE ContentID = '" + kStore + "'");
+    const auto render = [&](ExportFormat format, const std::string& volume) {
+        const ExportOptions options{.format = format, .reading = {.skipDeletedHighlights = false}};
+        Load(options.reading);
+        return *library.RenderAnnotations(volume, options, progress);
+    };
+    const std::string markdown = render(ExportFormat::Markdown, kRich), csv = render(ExportFormat::Csv, kRich);
+    EXPECT_EQ(markdown.find("grey"), std::string::npos) << markdown;
+    EXPECT_NE(markdown.find("Small Press \xC2\xB7 identifier " + uuid + " \xC2\xB7 language: en"), std::string::npos);
+    EXPECT_NE(csv.find(",image,isbn,identifier\r\n"), std::string::npos);
+    EXPECT_EQ(csv.find("grey"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",Deleted.,,,2024-11-20T08:00:00.000Z,2024-11-20T08:00:00.000Z,94.0,yes,,," + uuid + "\r\n"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(render(ExportFormat::Markdown, kStore).find("ISBN 0-8044-2957-X"), std::string::npos);
+
+    const Json schema = Json::parse(fixture::FileBytes(MARVIK_ANNOTATION_SCHEMA));
+    const Json grey = Json::parse(render(ExportFormat::Json, kRich));
+    EXPECT_EQ(Violation(grey, schema), "");
+    EXPECT_EQ(grey["book"].value("identifier", ""), uuid);
+    EXPECT_FALSE(grey["book"].contains("isbn"));
+    EXPECT_EQ(grey.dump().find("color"), std::string::npos);
+    EXPECT_EQ(Json::parse(render(ExportFormat::Json, kStore))["book"].value("isbn", ""), "0-8044-2957-X");
+
+    reader.Exec("UPDATE Bookmark SET Color = 1 WHERE BookmarkID = 'r2'");
+    const Json mixed = Json::parse(render(ExportFormat::Json, kRich));
+    EXPECT_EQ(Violation(mixed, schema), "");
+    std::string colors;
+    for (const Json& annotation : mixed["annotations"])
+        colors += annotation.value("color", "-") + " ";
+    EXPECT_EQ(colors, "grey pink grey - - grey ");
+}
+
 } // namespace
