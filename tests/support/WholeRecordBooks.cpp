@@ -34,6 +34,8 @@ void AddWholeRecordLibrary(ReaderDatabase& reader) {
                 "WHERE ContentID = '" +
                 kRich + "'");
     reader.AddBook({.volumeId = kStore, .title = "A Store Book", .author = "Bo Lind"});
+    // Both are kepubs: their parts say where they are in the book.
+    reader.Exec("UPDATE content SET MimeType = 'application/x-kobo-epub+zip' WHERE ContentType = '6'");
     const std::string one = kRich + "!!ch1.xhtml", two = kRich + "!!ch2.xhtml";
     reader.AddPart(
         {.contentId = one, .bookId = kRich, .bookTitle = "Notes: \"On\" Things", .title = "One", .volumeIndex = 1});

@@ -61,6 +61,8 @@ struct AnnotatedVolume {
     std::string readStatus;       // ReadStatus: 0 unread, 1 reading, 2 finished
     std::string dateLastRead;     // DateLastRead
     std::string timeSpentReading; // TimeSpentReading, in seconds
+    // A plain EPUB (MimeType application/epub+zip): its bookmarks' ChapterProgress is their place in the whole book.
+    bool progressInBook = false;
     std::vector<PartFacts> parts;
     std::vector<AnnotatedBookmark> bookmarks;
     // Holds the texts of the bookmarks; shared by copies of the volume.

@@ -210,7 +210,8 @@ void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
     ReaderQuery rows(reader, "content",
                      {"Title", "Attribution", Optional("Publisher"), Optional("ISBN"), Optional("Language"),
                       Optional("Series"), Optional("SeriesNumber"), Optional("Description"), Optional("___PercentRead"),
-                      Optional("ReadStatus"), Optional("DateLastRead"), Optional("TimeSpentReading")},
+                      Optional("ReadStatus"), Optional("DateLastRead"), Optional("TimeSpentReading"),
+                      Optional("MimeType")},
                      "WHERE ContentID=?", {volume.volumeId});
     if (!rows.Step())
         return;
@@ -222,6 +223,7 @@ void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
                                                   &volume.seriesNumber, &volume.description, &volume.percentRead,
                                                   &volume.readStatus, &volume.dateLastRead, &volume.timeSpentReading})
         *fact = rows.Text(k++);
+    volume.progressInBook = rows.Text(12) == "application/epub+zip";
 }
 
 // One query per distinct part, and for kepub books one for their chapter titles unless the caller has them. Gives

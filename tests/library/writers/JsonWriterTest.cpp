@@ -91,6 +91,25 @@ TEST_F(ReaderFolderTest, APositionOutsideTheBookIsLeftOut) {
     EXPECT_EQ(positions, "r1=null r2=null r3=null r4=40.0 r5=40.0 ");
 }
 
+// A plain EPUB's parts are table-of-contents entries that say nothing of their place; its bookmarks' progress is
+// their place in the whole book.
+TEST_F(ReaderFolderTest, APlainEpubsProgressIsItsPlaceInTheBook) {
+    using namespace fixture::records;
+    fixture::AddWholeRecordLibrary(reader);
+    reader.Exec("UPDATE content SET MimeType = 'application/epub+zip' WHERE ContentID = '" + kRich + "'");
+    reader.Exec("UPDATE content SET ___FileOffset = 0, ___FileSize = 0 WHERE BookID = '" + kRich + "'");
+    reader.Exec("UPDATE Bookmark SET ChapterProgress = 0.0100503 WHERE BookmarkID = 'r1'");
+    reader.Exec("UPDATE Bookmark SET ChapterProgress = 0.477386934673367 WHERE BookmarkID = 'r2'");
+    reader.Exec("UPDATE Bookmark SET ChapterProgress = 1.0 WHERE BookmarkID = 'r3'");
+    const ExportOptions options{.format = ExportFormat::Json};
+    Load(options.reading);
+    const Json document = Json::parse(*library.RenderAnnotations(kRich, options, progress));
+    std::string positions;
+    for (const Json& annotation : document["annotations"])
+        positions += annotation["id"].get<std::string>() + "=" + annotation.value("position", Json()).dump() + " ";
+    EXPECT_EQ(positions, "r1=1.0 r2=47.7 r3=100.0 r4=0.0 r5=0.0 ");
+}
+
 // A greyscale reader stores grey for every highlight, and a sideloaded book's ISBN column holds its EPUB's identifier:
 // no format that shows colours names one there, and none calls an identifier an ISBN. A grey among colours is named.
 TEST_F(ReaderFolderTest, GreyEverywhereIsLeftOutAndOnlyAnIsbnIsCalledOne) {
