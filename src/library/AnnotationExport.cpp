@@ -4,6 +4,7 @@
 #include "EFileError.h"
 #include "ExportLedger.h"
 #include "HeldExportFiles.h"
+#include "MarkupPictures.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "TemporaryFile.h"
@@ -135,6 +136,8 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
     if (ledger && marks.marks.empty()) {
         result.outcome = ExportOutcome::NothingNew;
     } else {
+        if (options.markupRenderer)
+            PlaceMarkupPictures(volume, *options.markupRenderer, target);
         // Written straight into the new file: the file of a big book is never held whole.
         const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
         result = WriteExportFile(
@@ -202,6 +205,8 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                     }
                     book.highlights = volume.bookmarks.size();
                     book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
+                    if (options.markupRenderer)
+                        PlaceMarkupPictures(volume, *options.markupRenderer, book.target);
                     book.file = held.Hold(*writer, volume);
                 } catch (const ESQLiteException& error) {
                     if (error.IsCorrupt())
