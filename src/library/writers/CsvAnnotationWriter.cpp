@@ -54,13 +54,25 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
         out.Checkpoint();
         const std::string position = volume.PositionText(bookmark);
         const std::string created = RecordTime(bookmark.dateCreated), modified = RecordTime(bookmark.dateModified);
-        const std::string_view fields[] = {
-            volume.title, volume.author, volume.volumeId, volume.PartOf(bookmark).Heading(), bookmark.bookmarkId,
-            bookmark.type, bookmark.text, bookmark.annotation, colorsSayNothing ? std::string_view() : bookmark.color,
-            created, modified, position, bookmark.deleted ? "yes" : "",
-            // A written picture's path always holds a "/": "missing" names none.
-            bookmark.markupImageKind == MarkupImageKind::Missing ? std::string_view("missing") : bookmark.markupImage,
-            isbn ? volume.isbn : std::string_view(), isbn ? std::string_view() : volume.isbn};
+        // A written picture's path always holds a "/": "missing" names no file.
+        const std::string_view image =
+            bookmark.markupImageKind == MarkupImageKind::Missing ? std::string_view("missing") : bookmark.markupImage;
+        const std::string_view fields[] = {volume.title,
+                                           volume.author,
+                                           volume.volumeId,
+                                           volume.PartOf(bookmark).Heading(),
+                                           bookmark.bookmarkId,
+                                           bookmark.type,
+                                           bookmark.text,
+                                           bookmark.annotation,
+                                           colorsSayNothing ? std::string_view() : bookmark.color,
+                                           created,
+                                           modified,
+                                           position,
+                                           bookmark.deleted ? "yes" : "",
+                                           image,
+                                           isbn ? volume.isbn : std::string_view(),
+                                           isbn ? std::string_view() : volume.isbn};
         for (const std::string_view field : fields) {
             AppendField(bytes, field);
             bytes += ',';
