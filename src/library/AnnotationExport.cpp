@@ -65,6 +65,12 @@ ReadingOptions ReadingFor(const ExportOptions& options) {
     return reading;
 }
 
+// Who draws the drawings' pictures, for a format that names them: the text file never does, also where it reads the
+// whole records to tell what is new.
+const MarkupRenderer* PictureRenderer(const ExportOptions& options) {
+    return FormatRow(options.format).wholeRecords ? options.markupRenderer.get() : nullptr;
+}
+
 // The ledger of the folder when only what is new is exported: read before anything else, so that one that cannot be
 // used stops the export before a file is written.
 std::optional<ExportLedger> LedgerFor(const ExportOptions& options, const std::filesystem::path& folder) {
@@ -136,8 +142,8 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
     if (ledger && marks.marks.empty()) {
         result.outcome = ExportOutcome::NothingNew;
     } else {
-        if (options.markupRenderer)
-            PlaceMarkupPictures(volume, *options.markupRenderer, target);
+        if (const MarkupRenderer* renderer = PictureRenderer(options))
+            PlaceMarkupPictures(volume, *renderer, target);
         // Written straight into the new file: the file of a big book is never held whole.
         const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
         result = WriteExportFile(
@@ -205,8 +211,8 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                     }
                     book.highlights = volume.bookmarks.size();
                     book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
-                    if (options.markupRenderer)
-                        PlaceMarkupPictures(volume, *options.markupRenderer, book.target);
+                    if (const MarkupRenderer* renderer = PictureRenderer(options))
+                        PlaceMarkupPictures(volume, *renderer, book.target);
                     book.file = held.Hold(*writer, volume);
                 } catch (const ESQLiteException& error) {
                     if (error.IsCorrupt())
