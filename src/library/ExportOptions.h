@@ -19,5 +19,5 @@ struct ExportOptions {
     // file is always numbered, never replaces one: an earlier file holds what the ledger counts as exported.
     bool newOnly = false;
     // Where given, each drawing's picture is written beside the exported file (MarkupPictures.h) and the file names it.
-    std::shared_ptr<const MarkupRenderer> markupRenderer;
+    std::shared_ptr<const MarkupRenderer> markupRenderer{};
 };
