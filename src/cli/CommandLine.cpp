@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "InkOverPageRenderer.h"
+
 #include <charconv>
 #include <string_view>
 #include <vector>
@@ -145,6 +147,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty())
         throw EUsageError("no command given");
     CommandLine line;
+    // Exported files carry their drawings' pictures, as the window's do.
+    line.options.markupRenderer = std::make_shared<const InkOverPageRenderer>();
     line.command = CommandNamed(arguments.front());
     if (line.command == Command::Help)
         return line;

@@ -4,6 +4,7 @@
 #include "EFileError.h"
 #include "ExportLedger.h"
 #include "HeldExportFiles.h"
+#include "MarkupPictures.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "TemporaryFile.h"
@@ -62,6 +63,12 @@ ReadingOptions ReadingFor(const ExportOptions& options) {
     ReadingOptions reading = options.reading;
     reading.wholeRecords = FormatRow(options.format).wholeRecords || options.newOnly;
     return reading;
+}
+
+// Who draws the drawings' pictures, for a format that names them: the text file never does, also where it reads the
+// whole records to tell what is new.
+const MarkupRenderer* PictureRenderer(const ExportOptions& options) {
+    return FormatRow(options.format).wholeRecords ? options.markupRenderer.get() : nullptr;
 }
 
 // The ledger of the folder when only what is new is exported: read before anything else, so that one that cannot be
@@ -135,6 +142,8 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
     if (ledger && marks.marks.empty()) {
         result.outcome = ExportOutcome::NothingNew;
     } else {
+        if (const MarkupRenderer* renderer = PictureRenderer(options))
+            PlaceMarkupPictures(volume, *renderer, target);
         // Written straight into the new file: the file of a big book is never held whole.
         const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
         result = WriteExportFile(
@@ -202,6 +211,8 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                     }
                     book.highlights = volume.bookmarks.size();
                     book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
+                    if (const MarkupRenderer* renderer = PictureRenderer(options))
+                        PlaceMarkupPictures(volume, *renderer, book.target);
                     book.file = held.Hold(*writer, volume);
                 } catch (const ESQLiteException& error) {
                     if (error.IsCorrupt())

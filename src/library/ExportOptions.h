@@ -1,8 +1,10 @@
 #pragma once
 
 #include "ExportFormats.h"
+#include "MarkupRenderer.h"
 #include "ReadingOptions.h"
 
+#include <memory>
 #include <string>
 
 // What an export writes, besides what it reads.
@@ -16,4 +18,6 @@ struct ExportOptions {
     // into the same folder, as its ledger records them (ExportLedger.h), and a book with none gets no file. Such a
     // file is always numbered, never replaces one: an earlier file holds what the ledger counts as exported.
     bool newOnly = false;
+    // Where given, each drawing's picture is written beside the exported file (MarkupPictures.h) and the file names it.
+    std::shared_ptr<const MarkupRenderer> markupRenderer{};
 };

@@ -2,6 +2,7 @@
 
 #include "ErrorDisplay.h"
 #include "ExportFormats.h"
+#include "InkOverPageRenderer.h"
 #include "NamedWidgets.h"
 #include "Utf8Text.h"
 
@@ -120,7 +121,8 @@ ExportOptions OptionsTab::Export() const {
             .overrideExisting = m_overrideBox->isChecked(),
             .format = Format(),
             .reading = Reading(),
-            .newOnly = m_newOnlyBox->isChecked()};
+            .newOnly = m_newOnlyBox->isChecked(),
+            .markupRenderer = std::make_shared<const InkOverPageRenderer>()};
 }
 
 bool OptionsTab::BackUpOnConnect() const {

@@ -24,6 +24,13 @@ struct PartFacts {
     const std::string& Heading() const { return found ? title : contentId; }
 };
 
+// What a drawing's image names: the file found beside the database, or the picture written beside the export.
+enum class MarkupImageKind : std::uint8_t {
+    Found,    // markupImage: the ink (or page) beside the database, where there is one
+    Rendered, // markupImage: the page with the ink over it, a PNG relative to the exported file's folder
+    Missing,  // a picture was asked for, but the drawing's ink or page is missing or damaged
+};
+
 // One highlight, note, page bookmark or drawing, its columns as read (a NULL or a missing column reads as empty). Its
 // texts are views into the store of the volume that holds it (AnnotatedVolume::Keep), valid while that volume or a
 // copy of it lives.
@@ -40,6 +47,7 @@ struct AnnotatedBookmark {
     std::string_view dateModified; // as stored
     std::optional<double> chapterProgress; // 0 to 1 within the part
     std::string_view markupImage;          // a drawing's image beside the database (markups/ID.svg or .jpg), if there
+    MarkupImageKind markupImageKind = MarkupImageKind::Found;
 };
 
 // What an export knows of one volume: the book's facts and its bookmarks in reading order. It holds no trace of any

@@ -54,6 +54,9 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
         out.Checkpoint();
         const std::string position = volume.PositionText(bookmark);
         const std::string created = RecordTime(bookmark.dateCreated), modified = RecordTime(bookmark.dateModified);
+        // A written picture's path always holds a "/": "missing" names no file.
+        const std::string_view image =
+            bookmark.markupImageKind == MarkupImageKind::Missing ? std::string_view("missing") : bookmark.markupImage;
         const std::string_view fields[] = {volume.title,
                                            volume.author,
                                            volume.volumeId,
@@ -67,7 +70,7 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
                                            modified,
                                            position,
                                            bookmark.deleted ? "yes" : "",
-                                           bookmark.markupImage,
+                                           image,
                                            isbn ? volume.isbn : std::string_view(),
                                            isbn ? std::string_view() : volume.isbn};
         for (const std::string_view field : fields) {

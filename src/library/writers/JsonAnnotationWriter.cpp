@@ -21,8 +21,9 @@ using Json = nlohmann::ordered_json;
 // The values the schema's enums allow.
 constexpr std::array<std::string_view, 4> kTypes = {"highlight", "note", "dogear", "markup"};
 constexpr std::array<std::string_view, 5> kColors = {"yellow", "pink", "blue", "green", "grey"};
-// A record's members at most: id, chapter, type, text, note, color, created, modified, position, deleted, image.
-constexpr std::size_t kRecordMembers = 11;
+// A record's members at most: id, chapter, type, text, note, color, created, modified, position, deleted, image,
+// imageMissing.
+constexpr std::size_t kRecordMembers = 12;
 
 bool Among(const auto& names, std::string_view value) {
     return std::find(names.begin(), names.end(), value) != names.end();
@@ -65,6 +66,8 @@ Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark, 
     if (bookmark.deleted)
         record["deleted"] = true;
     SetIfKnown(record, "image", bookmark.markupImage);
+    if (bookmark.markupImageKind == MarkupImageKind::Missing)
+        record["imageMissing"] = true;
     return record;
 }
 

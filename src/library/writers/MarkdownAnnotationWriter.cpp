@@ -2,6 +2,7 @@
 
 #include "EveryColorIsGrey.h"
 #include "Isbn.h"
+#include "MarkdownMarkup.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -196,7 +197,8 @@ void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const Annot
         label = position.empty() ? "Page bookmark" : "Page bookmark at " + position;
         position.clear();
     } else if (bookmark.type == "markup") {
-        label = bookmark.markupImage.empty() ? "Drawing" : "Drawing: " + std::string(bookmark.markupImage);
+        AppendMarkupPicture(out, bookmark);
+        label = MarkupLabel(bookmark);
     } else if (!hasQuote && !hasNote) {
         label = "Bookmark without text";
     }
