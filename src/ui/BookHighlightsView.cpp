@@ -101,6 +101,7 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
         if (!bookmark.annotation.empty())
             text += "\n\u270E " + Utf8(bookmark.annotation);
         item->setText(Text, text);
+        item->setToolTip(Text, text);
         item->setData(Text, kBookmarkIdRole, Utf8(bookmark.bookmarkId));
         item->setText(Date, Utf8(bookmark.dateCreated.substr(0, 16)).replace('T', ' '));
         const std::string position = m_volume->PositionText(bookmark);

@@ -22,6 +22,8 @@
 #include <QStackedWidget>
 #include <QTableView>
 
+#include <algorithm>
+
 namespace {
 
 QString Utf8(std::string_view text) {
@@ -60,6 +62,9 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& fol
     return before.toHtmlEscaped() + (marked.isEmpty() ? QString() : "<b><u>" + marked + "</u></b>") +
            after.toHtmlEscaped();
 }
+
+// The widest a title or author column starts.
+constexpr int kNameWidth = 220;
 
 QDateEdit* DateEdit(const char* name, QDate date) {
     auto* edit = Named<QDateEdit>(name, date);
@@ -164,8 +169,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Title, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->installEventFilter(this);
     auto* books = new QWidget;
     auto* booksColumn = new QVBoxLayout(books);
@@ -188,8 +192,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     auto* split = Named<QSplitter>("librarySplit", Qt::Horizontal);
     split->addWidget(left);
     split->addWidget(right);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
+    split->setStretchFactor(0, 5);
+    split->setStretchFactor(1, 4);
 
     auto* page = Named<QWidget>("libraryPage");
     auto* column = new QVBoxLayout(page);
@@ -230,6 +234,10 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_searcher.reset();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
+    // Every column as wide as what it holds, titles and authors within reason, so that the figures stay in view.
+    m_table->resizeColumnsToContents();
+    for (int column : {LibraryBooksModel::Title, LibraryBooksModel::Author})
+        m_table->setColumnWidth(column, std::min(m_table->columnWidth(column), kNameWidth));
     if (m_overview)
         m_searcher = std::make_unique<HighlightSearch>(*m_overview);
     m_pages->setCurrentIndex(m_overview ? 1 : 0);

@@ -6,6 +6,7 @@
 #include "LibraryTab.h"
 #include "MessageBoxes.h"
 #include "OpenedUrls.h"
+#include "OptionsTab.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
@@ -131,6 +132,8 @@ private slots:
                 .QueryText("SELECT BookmarkID FROM Bookmark WHERE Text LIKE 'The %TOILE shone.'"));
         TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
         form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow(); // no window manager gives it the keyboard
         QVERIFY(QTest::qWaitForWindowActive(&form));
         form.OpenArguments({"marvik", program.filePath("KoboReader.sqlite")});
         QTRY_VERIFY(form.LibraryPage->Proxy()->rowCount() > 0);
