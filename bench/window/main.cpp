@@ -1,8 +1,9 @@
 // marvik-window-bench: the window on the offscreen platform with a large library, as a user meets it: loading it
-// into the three lists, one keystroke in a "find" box, "export all books"; how often the status and the progress bar
-// are painted meanwhile, and how soon a close request is heard during each. One figure a line, "name value", for
-// marvik-bench, which runs this program once a round.
+// into the three lists, one keystroke in a "find" box, a word in the search of all highlights, "export all books"; how
+// often the status and the progress bar are painted meanwhile, and how soon a close request is heard during each. One
+// figure a line, "name value", for marvik-bench, which runs this program once a round.
 #include "BookListTab.h"
+#include "LibraryTab.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
@@ -153,6 +154,21 @@ int main(int argc, char* argv[]) {
     Print("find_key_ms", keys[keys.size() / 2]);
     Print("find_key_worst_ms", keys.back());
     std::printf("find_status %s\n", qPrintable(form.TntLabel6->text()));
+
+    // A word typed into the search of every book's highlights (Ctrl+F), letter by letter, each with its paints.
+    QTest::keySequence(&form, QKeySequence::Find);
+    std::vector<double> searchKeys;
+    for (const char letter : std::string("window")) {
+        QElapsedTimer key;
+        key.start();
+        QTest::keyClick(form.LibraryPage->SearchEdit(), letter);
+        QCoreApplication::processEvents();
+        searchKeys.push_back(Milliseconds(key.nsecsElapsed()));
+    }
+    std::sort(searchKeys.begin(), searchKeys.end());
+    Print("search_key_ms", searchKeys[searchKeys.size() / 2]);
+    Print("search_key_worst_ms", searchKeys.back());
+    std::printf("search_results %d\n", form.LibraryPage->Results()->count());
 
     Measure("export", form, watcher, -1, exportAll);
     std::printf("export_status %s\n", qPrintable(form.TntLabel6->text()));

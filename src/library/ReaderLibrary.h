@@ -6,6 +6,7 @@
 #include "ExportOptions.h"
 #include "KeptReading.h"
 #include "LibraryIndex.h"
+#include "LibraryOverview.h"
 #include "ProgressReporter.h"
 #include "ReaderConnection.h"
 
@@ -66,6 +67,13 @@ public:
                           ProgressReporter& progress) const;
     std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                               const ReadingOptions& options = {}) const;
+    // Every listed book's counts and every bookmark's text, from the kept reading; nothing when the file is gone.
+    std::optional<LibraryOverview> ReadOverview(const ReadingOptions& options, ProgressReporter& progress) const;
+    // Writes only the named bookmarks of the volume, in reading order, as ExtractAnnotations writes the whole volume to
+    // ExportTarget (the ledger is neither read nor written).
+    ExportResult ExtractSelectedAnnotations(const std::string& volumeId, const std::vector<std::string>& bookmarkIds,
+                                            const std::filesystem::path& resultsFolder, const ExportOptions& options,
+                                            ProgressReporter& progress) const;
     // Exports the volumes one file each, with one progress across all their bookmarks.
     ExportAllResult ExtractAllAnnotations(const std::vector<std::string>& volumeIds,
                                           const std::filesystem::path& resultsFolder, const ExportOptions& options,

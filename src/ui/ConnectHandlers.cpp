@@ -2,12 +2,14 @@
 #include "TForm1.h"
 
 #include "BookListTab.h"
+#include "LibraryTab.h"
 #include "OptionsTab.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTabWidget>
 
 void TForm1::ConnectHandlers() {
     const auto guard = [this](void (TForm1::*handler)()) {
@@ -36,6 +38,22 @@ void TForm1::ConnectHandlers() {
                 [this](const std::string& volumeId) { Guarded([&] { RepairContentIds(volumeId); }); });
         connect(tab, &BookListTab::Searched, this, [this](bool found) { ShowSearchOutcome(found); });
     }
+    connect(LibraryPage, &LibraryTab::ExportRequested, this,
+            [this](const std::string& volumeId) { Guarded([&] { ExportVolume(volumeId); }); });
+    connect(LibraryPage, &LibraryTab::RepairRequested, this,
+            [this](const std::string& volumeId) { Guarded([&] { RepairContentIds(volumeId); }); });
+    connect(LibraryPage, &LibraryTab::ExportSelectedRequested, this,
+            [this](const std::string& volumeId, const std::vector<std::string>& ids) {
+                Guarded([&] { ExportSelected(volumeId, ids); });
+            });
+    connect(LibraryPage, &LibraryTab::ReaderRequested, this, guard(&TForm1::fromMarvik1Click));
+    connect(LibraryPage, &LibraryTab::OpenFileRequested, this, guard(&TForm1::opendatabasefile1Click));
+    connect(LibraryPage, &LibraryTab::LastDatabaseRequested, this, guard(&TForm1::openlastdatabase1Click));
+    // Ctrl+F anywhere searches every book's highlights.
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        PageControl1->setCurrentWidget(LibraryPage);
+        LibraryPage->FocusSearch();
+    });
     // F3 anywhere looks for the next match on the list in front.
     connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
             guard(&TForm1::FindNextOnCurrentTab));

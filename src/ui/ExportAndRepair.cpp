@@ -44,10 +44,9 @@ void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesyst
         ShowOutcome("nothing exported: the database file is gone");
         break;
     case ExportOutcome::Written:
-        ShowOutcome(Counted(result.highlights, options.newOnly ? "new highlight" : "highlight",
-                            options.newOnly ? "new highlights" : "highlights") +
-                    " written to " + FromPath(result.file.filename()));
-        OpenFolderAndSelect(FromPath(result.file));
+        ShowWritten(Counted(result.highlights, options.newOnly ? "new highlight" : "highlight",
+                            options.newOnly ? "new highlights" : "highlights"),
+                    result.file);
         break;
     case ExportOutcome::NothingNew:
         ShowOutcome("no new highlights");
@@ -66,4 +65,23 @@ void TForm1::RepairContentIds(const std::string& volumeId) {
     for (const std::string& statement : statements)
         Memo1->appendPlainText(QString::fromUtf8(statement));
     ShowOutcome(Counted(statements.size(), "repair statement", "repair statements") + " added to the console");
+}
+
+void TForm1::ShowWritten(const QString& what, const std::filesystem::path& file) {
+    ShowOutcome(what + " written to " + FromPath(file.filename()));
+    TntLabel6->setToolTip(FromPath(file));
+    OpenFolderAndSelect(FromPath(file));
+}
+
+void TForm1::ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds) {
+    ExportResult result;
+    Reported("export failed", [&] {
+        result = m_library.ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(ResultsFolder()),
+                                                      TabSheet4->Export(), *m_progress);
+    });
+    if (result.outcome == ExportOutcome::Written)
+        ShowWritten(Counted(result.highlights, "highlight", "highlights"), result.file);
+    else
+        ShowOutcome(result.outcome == ExportOutcome::NoDatabase ? "nothing exported: the database file is gone"
+                                                                : "export failed");
 }

@@ -3,6 +3,7 @@
 #include "TForm1.h"
 
 #include "ComponentVersions.h"
+#include "LibraryTab.h"
 #include "MessageBoxes.h"
 #include "ReaderVolume.h"
 #include "ShellOpen.h"
@@ -50,6 +51,7 @@ void TForm1::loaddatabase1Click() {
         ReaderDatabasePath = onReader;
     OfferFile(fromprogrampath1, "from program folder", ProgramDatabaseCopy());
     OfferFile(openlastdatabase1, "open last database", LastDatabase());
+    LibraryPage->OfferStarts(fromMarvik1->isEnabled(), openlastdatabase1->isEnabled());
 }
 
 // Starts where the database most likely is: on the reader, else beside the last one loaded, else at home.

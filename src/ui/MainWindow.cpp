@@ -2,7 +2,9 @@
 #include "TForm1.h"
 
 #include "BookListTab.h"
+#include "ESQLiteException.h"
 #include "ErrorDisplay.h"
+#include "LibraryTab.h"
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
 #include "ReadingStatsTab.h"
@@ -17,6 +19,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -46,10 +49,18 @@ QString FirstDroppedFile(const QMimeData* data) {
     return {};
 }
 
-// The error a load came back with, raised again for the error display.
+// The error a load came back with, raised again for the error display. A file that SQLite cannot read at all is
+// told in plain words first, the access layer's message under it.
 [[noreturn]] void ThrowFailure(const LoadOutcome& outcome) {
-    if (outcome.exception)
-        std::rethrow_exception(outcome.exception);
+    if (outcome.exception) {
+        try {
+            std::rethrow_exception(outcome.exception);
+        } catch (const ESQLiteException& error) {
+            if (!error.IsNotADatabase())
+                throw;
+            throw std::runtime_error("This file is not a Kobo reader database.\r\r" + std::string(error.what()));
+        }
+    }
     throw std::runtime_error(outcome.error);
 }
 
@@ -71,6 +82,7 @@ TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource>
     ConnectHandlers();
     FormCreate();
     RestoreSettings();
+    loaddatabase1Click(); // the start page offers what the menu would
     WatchForReader();
 }
 
@@ -113,6 +125,8 @@ void TForm1::FormCreate() {
     ChooseFont();
     Button2->setEnabled(false);
     setWindowTitle("Marvik annotation extractor 0.5 ");
+    // The installed theme's icon first, so that it follows the desktop's; the built-in drawing where none is.
+    setWindowIcon(QIcon::fromTheme("io.github.marvik_app.marvik", QIcon(":/io.github.marvik_app.marvik.svg")));
     Memo1->clear();
     TntLabel6->clear();
     for (BookListTab* tab : ListTabs())
@@ -144,15 +158,21 @@ QString TForm1::ResultsFolder() const {
 void TForm1::LoadDatabase(const QString& path) {
     for (BookListTab* tab : ListTabs())
         tab->ClearRows();
+    LibraryPage->ShowOverview(nullptr);
     LoadOutcome outcome;
+    std::optional<LibraryOverview> overview;
     Reported("loading failed", [&] {
         // The path is shown before the reading, so that a failed load still tells which file failed.
         const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText("database: " + DatabasePath()); });
         const ReadingOptions options = TabSheet4->Reading();
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
-        RunInBackground(
-            [&](ProgressReporter& progress) { outcome = m_library.LoadDatabase(ToPath(path), progress, options); });
+        RunInBackground([&](ProgressReporter& progress) {
+            outcome = m_library.LoadDatabase(ToPath(path), progress, options);
+            // The library tab's overview comes from the same kept reading: one reading per load.
+            if (outcome.kind == LoadOutcome::Kind::Loaded)
+                overview = m_library.ReadOverview(options, progress);
+        });
         if (outcome.kind == LoadOutcome::Kind::Failed)
             ThrowFailure(outcome);
     });
@@ -162,6 +182,8 @@ void TForm1::LoadDatabase(const QString& path) {
         m_settings->setValue("database/last", path);
         for (BookListTab* tab : ListTabs())
             tab->ShowRows();
+        if (overview)
+            LibraryPage->ShowOverview(std::make_shared<const LibraryOverview>(std::move(*overview)));
         break;
     case LoadOutcome::Kind::NotFound:
     case LoadOutcome::Kind::NotAFile:

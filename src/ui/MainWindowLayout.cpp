@@ -3,6 +3,7 @@
 
 #include "BookListTab.h"
 #include "ElidingLabel.h"
+#include "LibraryTab.h"
 #include "NamedWidgets.h"
 #include "OptionsTab.h"
 #include "ReadingStatsTab.h"
@@ -58,6 +59,7 @@ void TForm1::BuildLayout() {
     TabSheet4 = new OptionsTab;
     TabSheet5 = Named<QWidget>("TabSheet5");
     ReadingTab = new ReadingStatsTab;
+    LibraryPage = new LibraryTab(m_library, [this] { return TabSheet4->Reading(); });
 
     Memo1 = Named<QPlainTextEdit>("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -67,13 +69,14 @@ void TForm1::BuildLayout() {
     console->addWidget(Memo1, 1);
     console->addWidget(Button2, 0, Qt::AlignRight);
 
+    PageControl1->addTab(LibraryPage, "library");
     PageControl1->addTab(TabSheet1, "file names");
     PageControl1->addTab(TabSheet2, "book titles");
     PageControl1->addTab(TabSheet3, "authors");
     PageControl1->addTab(TabSheet4, "options");
     PageControl1->addTab(TabSheet5, "execSQL");
     PageControl1->addTab(ReadingTab, "reading");
-    PageControl1->setCurrentWidget(TabSheet3);
+    PageControl1->setCurrentWidget(LibraryPage);
 
     // Below the tabs: which database is loaded, then the status and the progress bar, sharing the width two to one
     // between fixed margins.

@@ -9,6 +9,7 @@
 #include <memory>
 
 class BookListTab;
+class LibraryTab;
 class OptionsTab;
 class QAction;
 class QDragEnterEvent;
@@ -56,6 +57,8 @@ public:
 
     // Widgets, named as their object names. The list tabs and the options tab hold their own.
     QTabWidget* PageControl1 = nullptr;
+    // "library": the books with their counts, a book's highlights, and the search across all of them
+    LibraryTab* LibraryPage = nullptr;
     BookListTab* TabSheet1 = nullptr; // "file names"
     BookListTab* TabSheet2 = nullptr; // "book titles"
     BookListTab* TabSheet3 = nullptr; // "authors"
@@ -141,6 +144,10 @@ private:
     void exportallbooks1Click();
     void exportnewhighlights1Click();
     void ExportAll(const ExportOptions& options);
+    // "export selected highlights" on the library tab.
+    void ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds);
+    // Where a written file is told: the status names it with its folder, the file is shown in the file browser.
+    void ShowWritten(const QString& what, const std::filesystem::path& file);
 
     // the console
     void Button2Click();

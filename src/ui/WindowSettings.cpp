@@ -4,14 +4,38 @@
 
 #include "OptionsTab.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
 
+namespace {
+
+// Room for the library's table beside a book's highlights, where the screen has it.
+constexpr QSize kFirstSize(960, 640);
+
+// The tab of that object name; settings written before the library tab named their tab by its place among the
+// others, which then began with "file names".
+int RememberedTab(const QSettings& settings, const QTabWidget& tabs) {
+    const QString name = settings.value("window/tabName").toString();
+    for (int i = 0; i < tabs.count(); ++i)
+        if (!name.isEmpty() && tabs.widget(i)->objectName() == name)
+            return i;
+    if (name.isEmpty() && settings.contains("window/tab"))
+        return settings.value("window/tab").toInt() + 1;
+    return tabs.currentIndex();
+}
+
+} // namespace
+
 void TForm1::RestoreSettings() {
     const QSettings& settings = *m_settings;
-    if (settings.contains("window/geometry"))
+    if (settings.contains("window/geometry")) {
         restoreGeometry(settings.value("window/geometry").toByteArray());
-    const int tab = settings.value("window/tab", PageControl1->currentIndex()).toInt();
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(kFirstSize.boundedTo(screen->availableGeometry().size()));
+    }
+    const int tab = RememberedTab(settings, *PageControl1);
     if (tab >= 0 && tab < PageControl1->count())
         PageControl1->setCurrentIndex(tab);
     TabSheet4->Restore(settings);
@@ -20,7 +44,8 @@ void TForm1::RestoreSettings() {
 void TForm1::SaveSettings() {
     QSettings& settings = *m_settings;
     settings.setValue("window/geometry", saveGeometry());
-    settings.setValue("window/tab", PageControl1->currentIndex());
+    settings.setValue("window/tabName", PageControl1->currentWidget()->objectName());
+    settings.remove("window/tab");
     TabSheet4->Save(settings);
     settings.sync();
 }

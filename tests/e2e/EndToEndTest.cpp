@@ -1,14 +1,18 @@
 // Exports along the whole road in a real X server: the database named as the program's argument, a row with a long
 // id chosen with the mouse and exported with Enter; then the database chosen with the mouse in the "load database"
 // menu and a row double-clicked. The details of each step are the widget tests'.
+#include "BookHighlightsView.h"
 #include "BookListTab.h"
+#include "LibraryTab.h"
 #include "MessageBoxes.h"
 #include "OpenedUrls.h"
+#include "OptionsTab.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
 #include "VolumeSource.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QLabel>
@@ -17,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -105,6 +110,42 @@ private slots:
             QVERIFY(form.screen()->grabWindow(form.winId()).save(screenshot));
         }
         QDesktopServices::unsetUrlHandler("file");
+        SetMessageBoxHandler({});
+    }
+
+    // Ctrl+F, a word and Enter, typed into the window as a person types them: the highlight that holds the word is
+    // shown in its book.
+    void searchEveryHighlightWithCtrlF() {
+        SetMessageBoxHandler([](const MessageBoxRequest& request) { QFAIL(qPrintable(request.text)); });
+        QTemporaryDir program;
+        {
+            fixture::ReaderDatabase reader(program.filePath("KoboReader.sqlite").toStdString());
+            fixture::AddWinterVoyage(reader, "/mnt/onboard/Sea/A Winter Voyage.epub");
+            fixture::AddCurrentFirmwareLibrary(reader);
+            reader.Exec("UPDATE Bookmark SET Text = 'The \u00C9TOILE shone.' WHERE BookmarkID = "
+                        "(SELECT BookmarkID FROM Bookmark WHERE Text <> '' AND Hidden <> 'true' "
+                        "ORDER BY BookmarkID LIMIT 1)");
+        }
+        const QString wanted = QString::fromStdString(
+            fixture::ReaderDatabase(program.filePath("KoboReader.sqlite").toStdString(),
+                                    fixture::ReaderDatabase::Existing)
+                .QueryText("SELECT BookmarkID FROM Bookmark WHERE Text LIKE 'The %TOILE shone.'"));
+        TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow(); // no window manager gives it the keyboard
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.OpenArguments({"marvik", program.filePath("KoboReader.sqlite")});
+        QTRY_VERIFY(form.LibraryPage->Proxy()->rowCount() > 0);
+        form.PageControl1->setCurrentWidget(form.TabSheet4);
+        QTest::keySequence(&form, QKeySequence::Find);
+        QTRY_VERIFY(form.LibraryPage->SearchEdit()->hasFocus());
+        QTest::keyClicks(QApplication::focusWidget(), "etoile");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        const QTreeWidgetItem* shown = form.LibraryPage->Highlights()->currentItem();
+        QVERIFY(shown != nullptr);
+        QCOMPARE(shown->data(0, BookHighlightsView::kBookmarkIdRole).toString(), wanted);
+        QVERIFY(shown->text(0).contains(QString::fromUtf8("\u00C9TOILE")));
         SetMessageBoxHandler({});
     }
 };

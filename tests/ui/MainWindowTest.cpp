@@ -185,8 +185,7 @@ private slots:
         const QString program = m_program->filePath("deep/er/program");
         TForm1 form(program);
         QCOMPARE(form.windowTitle(), QString("Marvik annotation extractor 0.5 "));
-        QCOMPARE(form.PageControl1->currentWidget(), form.TabSheet3);
-        QCOMPARE(form.PageControl1->tabText(2), QString("authors"));
+        QCOMPARE(form.PageControl1->tabText(3), QString("authors"));
         for (const char* name :
              {"TntLabel1", "TntLabel2", "TntLabel7", "TntLabel8", "TntLabel10", "TntLabel11", "TntLabel6"})
             QVERIFY2(form.findChild<QLabel*>(name)->text().isEmpty(), name);
@@ -212,7 +211,6 @@ private slots:
         QVERIFY(form.TabSheet4->TntLabel5()->geometry().right() <
                 form.TabSheet4->TntEdit3()->x()); // the separator's label is not covered
         QCOMPARE(form.TabSheet4->ExportFormatBox()->currentText(), QString("text"));
-        QCOMPARE(form.size(), QSize(590, 412));
         QCOMPARE(form.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QVERIFY(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText().isEmpty());
         QCOMPARE(form.ProgramFolder, program + "/");
@@ -265,7 +263,8 @@ private slots:
         file.close();
         Drop(m_form.get(), {QUrl::fromLocalFile(notes)});
         QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0].text, QString("Error executing SQL.\nError [26]: File opened that is not a database "
+        QCOMPARE(m_boxes[0].text, QString("This file is not a Kobo reader database.\n\nError executing SQL.\nError "
+                                          "[26]: File opened that is not a database "
                                           "file.\n\"SELECT VolumeID, StartContainerChildIndex FROM Bookmark\": file "
                                           "is not a database."));
         QCOMPARE(m_form->TntLabel6->text(), QString("loading failed"));

@@ -1,0 +1,42 @@
+// The parts of ReaderLibrary that serve the library tab: the overview of every book, and an export of chosen
+// bookmarks.
+#include "ReaderLibrary.h"
+
+#include "ExportFile.h"
+#include "VolumeReader.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+std::optional<LibraryOverview> ReaderLibrary::ReadOverview(const ReadingOptions& options,
+                                                           ProgressReporter& progress) const {
+    std::optional<LibraryOverview> overview;
+    ReadReaderDatabase(
+        m_databasePath, "the highlights of every book", progress,
+        [&](ReaderConnection& reader) { overview = ReadLibraryOverview(reader, m_index, options); }, &m_kept);
+    return overview;
+}
+
+ExportResult ReaderLibrary::ExtractSelectedAnnotations(const std::string& volumeId,
+                                                       const std::vector<std::string>& bookmarkIds,
+                                                       const std::filesystem::path& resultsFolder,
+                                                       const ExportOptions& options, ProgressReporter& progress) const {
+    ReadingOptions reading = options.reading;
+    reading.wholeRecords = FormatRow(options.format).wholeRecords;
+    std::optional<AnnotatedVolume> volume =
+        ::ReadAnnotatedVolume(m_databasePath, m_index, volumeId, reading, progress, &m_kept);
+    progress.ResetProgress();
+    progress.SetStatus("");
+    if (!volume)
+        return {ExportOutcome::NoDatabase, {}};
+    const std::unordered_set<std::string_view> chosen(bookmarkIds.begin(), bookmarkIds.end());
+    std::erase_if(volume->bookmarks,
+                  [&](const AnnotatedBookmark& bookmark) { return !chosen.contains(bookmark.bookmarkId); });
+    ExportOptions plain = options;
+    plain.newOnly = false;
+    ExportResult result =
+        WriteExportFile(MakeAnnotationWriter(plain)->Render(*volume), std::string(FormatRow(options.format).extension),
+                        ExportTarget(volumeId, resultsFolder, plain), options.overrideExisting);
+    result.highlights = volume->bookmarks.size();
+    return result;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "LibraryOverview.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a search over all highlights keeps to; an empty list or date lets everything through.
+struct HighlightFilter {
+    std::vector<std::string> colors; // color names, "" for none
+    std::vector<std::string> types;  // type names, "" for none
+    std::string from;                // first day, YYYY-MM-DD
+    std::string to;                  // last day, YYYY-MM-DD
+
+    bool Admits(const OverviewHighlight& highlight) const;
+};
+
+// The text and note of every highlight of an overview, folded once (SearchFolding.h) so that each keystroke of a
+// search only scans them.
+class HighlightSearch {
+public:
+    // The overview must outlive the search.
+    explicit HighlightSearch(const LibraryOverview& overview);
+
+    // The highlights whose text or note holds the query, case and accents ignored, in the overview's order, at most
+    // limit of them; an empty query finds every highlight the filter admits.
+    std::vector<std::size_t> Find(std::string_view query, const HighlightFilter& filter, std::size_t limit) const;
+
+private:
+    const LibraryOverview& m_overview;
+    std::vector<std::string> m_folded; // text, a line feed, note: a match never joins the two
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "LibraryIndex.h"
+#include "ReadingOptions.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ReaderConnection;
+
+// One listed book as the library table shows it.
+struct OverviewBook {
+    std::string volumeId;
+    std::string title;          // as the "book titles" list has it
+    std::string author;         // as the "authors" list has it
+    std::size_t highlights = 0; // bookmarks holding highlighted text
+    std::size_t notes = 0;      // bookmarks holding a note
+    std::string lastHighlight;  // the newest DateCreated, as stored; empty where none is
+    std::optional<double> percentRead;
+    bool sideloaded = false; // named by its path; a store book is named by its UUID
+};
+
+// One bookmark of a listed book, with what a search over all books matches and shows.
+struct OverviewHighlight {
+    std::uint32_t book = 0; // index into LibraryOverview::books
+    std::string bookmarkId;
+    std::string text;
+    std::string note;
+    std::string chapter; // the Title of its part's content row; empty where there is none
+    std::string type;    // "highlight", "note", "dogear", "markup", or empty on older firmware
+    std::string color;   // "yellow", "pink", "blue", "green", "grey", or empty
+    std::string date;    // DateCreated as stored
+    bool deleted = false;
+};
+
+// Every listed book and every bookmark of those books, read in one pass over each table: what the library tab and the
+// search across all highlights need, without reading any book on its own.
+struct LibraryOverview {
+    std::vector<OverviewBook> books; // in the order of the index's volumes
+    std::vector<OverviewHighlight> highlights;
+};
+
+// Reads the overview of the books the index lists; deleted bookmarks are left out as options say. Errors of the access
+// layer go on to the caller.
+LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index, const ReadingOptions& options);
+
+// The name of a stored Bookmark.Color value (0 to 4), or the value itself when it names none.
+std::string BookmarkColorName(std::string_view stored);

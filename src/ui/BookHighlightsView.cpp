@@ -1,0 +1,181 @@
+#include "BookHighlightsView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+
+#include <unordered_set>
+
+namespace {
+
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QColor SwatchColor(std::string_view color) {
+    if (color == "yellow")
+        return QColor(0xf5, 0xd7, 0x3b);
+    if (color == "pink")
+        return QColor(0xf0, 0x8f, 0xb8);
+    if (color == "blue")
+        return QColor(0x6f, 0xa8, 0xe8);
+    if (color == "green")
+        return QColor(0x7c, 0xc9, 0x6a);
+    if (color == "grey")
+        return QColor(0xa0, 0xa0, 0xa0);
+    return QColor(0xf5, 0xd7, 0x3b); // older firmware knew only yellow
+}
+
+QIcon Swatch(std::string_view color) {
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(SwatchColor(color));
+    painter.drawRoundedRect(QRectF(0, 0, 12, 12), 3, 3);
+    return QIcon(pixmap);
+}
+
+// What a bookmark without text shows: what it is.
+QString ShownText(const AnnotatedBookmark& bookmark) {
+    if (!bookmark.text.empty())
+        return Utf8(bookmark.text);
+    if (bookmark.type == "dogear")
+        return QStringLiteral("(page bookmark)");
+    if (bookmark.type == "markup")
+        return QStringLiteral("(drawing)");
+    return {};
+}
+
+// A Markdown quote of every line of the text.
+QString Quoted(QString text) {
+    text.replace("\r\n", "\n");
+    QStringList lines = text.split('\n');
+    for (QString& line : lines)
+        line = "> " + line;
+    return lines.join('\n');
+}
+
+} // namespace
+
+BookHighlightsView::BookHighlightsView(QWidget* parent) : QTreeWidget(parent) {
+    setObjectName("bookHighlights");
+    setColumnCount(Count);
+    setHeaderLabels({"highlight", "date", "position", "type"});
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setWordWrap(true);
+    setUniformRowHeights(false);
+    setRootIsDecorated(false);
+    setIconSize(QSize(24, 24)); // a drawing shows small; a swatch keeps its own size
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(Text, QHeaderView::Stretch);
+    for (int column : {Date, Position, Type})
+        header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+}
+
+void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
+    clear();
+    m_volume = std::move(volume);
+    if (!m_volume)
+        return;
+    QTreeWidgetItem* chapter = nullptr;
+    std::optional<std::uint32_t> part;
+    for (const AnnotatedBookmark& bookmark : m_volume->bookmarks) {
+        if (part != bookmark.part) {
+            part = bookmark.part;
+            chapter = new QTreeWidgetItem(this);
+            chapter->setText(Text, Utf8(m_volume->PartOf(bookmark).Heading()));
+            QFont bold = font();
+            bold.setBold(true);
+            chapter->setFont(Text, bold);
+            chapter->setFlags(Qt::ItemIsEnabled);
+            chapter->setFirstColumnSpanned(true);
+            chapter->setExpanded(true);
+        }
+        auto* item = new QTreeWidgetItem(chapter);
+        QString text = ShownText(bookmark);
+        if (!bookmark.annotation.empty())
+            text += "\n\u270E " + Utf8(bookmark.annotation);
+        item->setText(Text, text);
+        item->setToolTip(Text, text);
+        item->setData(Text, kBookmarkIdRole, Utf8(bookmark.bookmarkId));
+        item->setText(Date, Utf8(bookmark.dateCreated.substr(0, 16)).replace('T', ' '));
+        const std::string position = m_volume->PositionText(bookmark);
+        item->setText(Position, position.empty() ? QString() : Utf8(position) + "%");
+        item->setText(Type, Utf8(bookmark.type));
+        if (!bookmark.markupImage.empty())
+            item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
+        else if (!bookmark.text.empty())
+            item->setIcon(Text, Swatch(bookmark.color));
+        if (bookmark.deleted) {
+            for (int column = 0; column < Count; ++column)
+                item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+            item->setToolTip(Text, "deleted on the reader");
+        }
+    }
+    expandAll();
+}
+
+std::vector<std::string> BookHighlightsView::SelectedIds() const {
+    std::vector<std::string> ids;
+    if (!m_volume)
+        return ids;
+    std::unordered_set<QString> chosen;
+    for (const QTreeWidgetItem* item : selectedItems())
+        chosen.insert(item->data(Text, kBookmarkIdRole).toString());
+    for (const AnnotatedBookmark& bookmark : m_volume->bookmarks)
+        if (chosen.contains(Utf8(bookmark.bookmarkId)))
+            ids.emplace_back(bookmark.bookmarkId);
+    return ids;
+}
+
+std::unique_ptr<QMimeData> BookHighlightsView::SelectedAsMime() const {
+    auto mime = std::make_unique<QMimeData>();
+    if (!m_volume)
+        return mime;
+    const std::vector<std::string> ids = SelectedIds();
+    const std::unordered_set<std::string_view> chosen(ids.begin(), ids.end());
+    QStringList markdown, plain;
+    std::optional<std::uint32_t> part;
+    for (const AnnotatedBookmark& bookmark : m_volume->bookmarks) {
+        if (!chosen.contains(bookmark.bookmarkId))
+            continue;
+        if (part != bookmark.part) {
+            part = bookmark.part;
+            markdown << "## " + Utf8(m_volume->PartOf(bookmark).Heading()) + "\n";
+        }
+        QString entry = Quoted(ShownText(bookmark)) + "\n";
+        QString line = ShownText(bookmark);
+        if (!bookmark.annotation.empty()) {
+            entry += "\n" + Utf8(bookmark.annotation) + "\n";
+            line += "\n" + Utf8(bookmark.annotation);
+        }
+        markdown << entry;
+        plain << line;
+    }
+    mime->setData("text/markdown", markdown.join('\n').toUtf8());
+    mime->setText(plain.join("\n\n"));
+    return mime;
+}
+
+bool BookHighlightsView::ScrollToBookmark(const QString& bookmarkId) {
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if ((*it)->data(Text, kBookmarkIdRole).toString() == bookmarkId) {
+            setCurrentItem(*it);
+            scrollToItem(*it, QAbstractItemView::PositionAtCenter);
+            return true;
+        }
+    return false;
+}
+
+void BookHighlightsView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setMimeData(SelectedAsMime().release());
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}

@@ -1,0 +1,357 @@
+#include "LibraryTab.h"
+
+#include "BookHighlightsView.h"
+#include "LibraryBooksModel.h"
+#include "MarkedTextDelegate.h"
+#include "NamedWidgets.h"
+#include "ReaderLibrary.h"
+#include "SearchFolding.h"
+
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace {
+
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// How much of a long highlight a result shows around its match.
+constexpr qsizetype kBefore = 50;
+constexpr qsizetype kAfter = 110;
+
+// Line breaks and TABs of a highlight shown on one line.
+QString OneLine(std::string_view text) {
+    QString line = Utf8(text);
+    for (QChar& c : line)
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+    return line;
+}
+
+// The highlight's text (or its note, where the match is) with the match in bold, cut to one line's worth.
+QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& foldedQuery) {
+    std::string_view text = highlight.text;
+    auto match = FindFolded(text, foldedQuery);
+    if (!match && !highlight.note.empty()) {
+        text = highlight.note;
+        match = FindFolded(text, foldedQuery);
+    }
+    const auto [begin, end] = match.value_or(std::pair<std::size_t, std::size_t>(0, 0));
+    QString before = OneLine(text.substr(0, begin));
+    QString after = OneLine(text.substr(end));
+    if (before.size() > kBefore)
+        before = "\u2026" + before.right(kBefore);
+    if (after.size() > kAfter)
+        after = after.left(kAfter) + "\u2026";
+    const QString marked = OneLine(text.substr(begin, end - begin)).toHtmlEscaped();
+    return before.toHtmlEscaped() + (marked.isEmpty() ? QString() : "<b><u>" + marked + "</u></b>") +
+           after.toHtmlEscaped();
+}
+
+// The widest a title or author column starts.
+constexpr int kNameWidth = 220;
+
+QDateEdit* DateEdit(const char* name, QDate date) {
+    auto* edit = Named<QDateEdit>(name, date);
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat("yyyy-MM-dd");
+    edit->setEnabled(false);
+    return edit;
+}
+
+} // namespace
+
+LibraryTab::LibraryTab(const ReaderLibrary& library, std::function<ReadingOptions()> reading, QWidget* parent)
+    : QWidget(parent), m_library(library), m_reading(std::move(reading)) {
+    setObjectName("libraryTab");
+    m_pages = Named<QStackedWidget>("libraryPages");
+    m_pages->addWidget(BuildStartPage());
+    m_pages->addWidget(BuildLibraryPage());
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_pages);
+}
+
+QWidget* LibraryTab::BuildStartPage() {
+    auto* page = Named<QWidget>("libraryStartPage");
+    m_startText = Named<QLabel>("libraryStartText",
+                                "<h3>No database is loaded.</h3>"
+                                "<p>Plug in the reader and its database is loaded at once, or open a database file "
+                                "(Ctrl+O): a copy of <tt>KoboReader.sqlite</tt> or a backup.</p>");
+    m_startText->setWordWrap(true);
+    m_startText->setAlignment(Qt::AlignCenter);
+    m_readerButton = Named<QPushButton>("startReaderButton", "load from the &reader");
+    m_openFileButton = Named<QPushButton>("startOpenFileButton", "&open database file...");
+    m_lastButton = Named<QPushButton>("startLastButton", "open &last database");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* button : {m_readerButton, m_openFileButton, m_lastButton})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    auto* column = new QVBoxLayout(page);
+    column->addStretch(1);
+    column->addWidget(m_startText);
+    column->addLayout(buttons);
+    column->addStretch(2);
+    connect(m_readerButton, &QPushButton::clicked, this, &LibraryTab::ReaderRequested);
+    connect(m_openFileButton, &QPushButton::clicked, this, &LibraryTab::OpenFileRequested);
+    connect(m_lastButton, &QPushButton::clicked, this, &LibraryTab::LastDatabaseRequested);
+    OfferStarts(false, false);
+    return page;
+}
+
+QWidget* LibraryTab::BuildLibraryPage() {
+    m_search = Named<QLineEdit>("librarySearch");
+    m_search->setPlaceholderText("search all highlights and notes (Ctrl+F)");
+    m_search->setClearButtonEnabled(true);
+    m_color = Named<QComboBox>("searchColor");
+    m_color->addItem("any colour", QString());
+    for (const char* color : {"yellow", "pink", "blue", "green", "grey"})
+        m_color->addItem(color, QString(color));
+    m_type = Named<QComboBox>("searchType");
+    m_type->addItem("any type", QString());
+    for (const char* type : {"highlight", "note", "dogear", "markup"})
+        m_type->addItem(type, QString(type));
+    m_datesBox = Named<QCheckBox>("searchDatesBox", "from");
+    m_from = DateEdit("searchFrom", QDate::currentDate().addYears(-1));
+    m_to = DateEdit("searchTo", QDate::currentDate());
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(m_search, 1);
+    searchRow->addWidget(m_color);
+    searchRow->addWidget(m_type);
+    searchRow->addWidget(m_datesBox);
+    searchRow->addWidget(m_from);
+    searchRow->addWidget(new QLabel("to"));
+    searchRow->addWidget(m_to);
+
+    m_searchSummary = Named<QLabel>("searchSummary");
+    m_results = Named<QListWidget>("searchResults");
+    m_results->setItemDelegate(new MarkedTextDelegate(m_results));
+    m_results->setUniformItemSizes(true);
+    auto* results = new QWidget;
+    auto* resultsColumn = new QVBoxLayout(results);
+    resultsColumn->setContentsMargins(0, 0, 0, 0);
+    resultsColumn->addWidget(m_searchSummary);
+    resultsColumn->addWidget(m_results, 1);
+    results->hide();
+
+    m_filter = Named<QLineEdit>("libraryFilter");
+    m_filter->setPlaceholderText("filter books");
+    m_filter->setClearButtonEnabled(true);
+    m_model = new LibraryBooksModel(this);
+    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy->setSourceModel(m_model);
+    m_proxy->setSortRole(LibraryBooksModel::kSortRole);
+    m_proxy->setFilterKeyColumn(-1);
+    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_table = Named<QTableView>("libraryTable");
+    m_table->setModel(m_proxy);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(LibraryBooksModel::Title, Qt::AscendingOrder);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->installEventFilter(this);
+    auto* books = new QWidget;
+    auto* booksColumn = new QVBoxLayout(books);
+    booksColumn->setContentsMargins(0, 0, 0, 0);
+    booksColumn->addWidget(m_filter);
+    booksColumn->addWidget(m_table, 1);
+    auto* left = Named<QSplitter>("libraryLeftSplit", Qt::Vertical);
+    left->addWidget(books);
+    left->addWidget(results);
+
+    m_highlights = new BookHighlightsView;
+    m_exportSelected = Named<QPushButton>("exportSelectedButton", "e&xport selected highlights");
+    m_exportSelected->setEnabled(false);
+    auto* right = new QWidget;
+    auto* rightColumn = new QVBoxLayout(right);
+    rightColumn->setContentsMargins(0, 0, 0, 0);
+    rightColumn->addWidget(m_highlights, 1);
+    rightColumn->addWidget(m_exportSelected, 0, Qt::AlignRight);
+
+    auto* split = Named<QSplitter>("librarySplit", Qt::Horizontal);
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setStretchFactor(0, 5);
+    split->setStretchFactor(1, 4);
+
+    auto* page = Named<QWidget>("libraryPage");
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(8, 8, 8, 2);
+    column->addLayout(searchRow);
+    column->addWidget(split, 1);
+
+    connect(m_filter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &LibraryTab::ShowCurrentBook);
+    connect(m_table, &QTableView::doubleClicked, this, &LibraryTab::ExportCurrentBook);
+    connect(m_highlights, &QTreeWidget::itemSelectionChanged, this,
+            [this] { m_exportSelected->setEnabled(!m_highlights->SelectedIds().empty()); });
+    connect(m_exportSelected, &QPushButton::clicked, this, [this] {
+        if (const std::vector<std::string> ids = m_highlights->SelectedIds(); !ids.empty())
+            emit ExportSelectedRequested(CurrentVolume().toStdString(), ids);
+    });
+    connect(m_search, &QLineEdit::textChanged, this, &LibraryTab::Search);
+    connect(m_search, &QLineEdit::returnPressed, this, [this] {
+        if (m_results->count() > 0)
+            OpenResult(m_results->currentItem() ? m_results->currentItem() : m_results->item(0));
+    });
+    connect(m_color, &QComboBox::currentIndexChanged, this, &LibraryTab::Search);
+    connect(m_type, &QComboBox::currentIndexChanged, this, &LibraryTab::Search);
+    connect(m_datesBox, &QCheckBox::toggled, this, [this](bool on) {
+        m_from->setEnabled(on);
+        m_to->setEnabled(on);
+        Search();
+    });
+    connect(m_from, &QDateEdit::dateChanged, this, &LibraryTab::Search);
+    connect(m_to, &QDateEdit::dateChanged, this, &LibraryTab::Search);
+    connect(m_results, &QListWidget::itemActivated, this, &LibraryTab::OpenResult);
+    connect(m_results, &QListWidget::itemClicked, this, &LibraryTab::OpenResult);
+    return page;
+}
+
+void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
+    m_highlights->ShowVolume(std::nullopt);
+    m_searcher.reset();
+    m_overview = std::move(overview);
+    m_model->SetOverview(m_overview);
+    // Every column as wide as what it holds, titles and authors within reason, so that the figures stay in view.
+    m_table->resizeColumnsToContents();
+    for (int column : {LibraryBooksModel::Title, LibraryBooksModel::Author})
+        m_table->setColumnWidth(column, std::min(m_table->columnWidth(column), kNameWidth));
+    if (m_overview)
+        m_searcher = std::make_unique<HighlightSearch>(*m_overview);
+    m_pages->setCurrentIndex(m_overview ? 1 : 0);
+    Search();
+}
+
+void LibraryTab::OfferStarts(bool reader, bool lastDatabase) {
+    m_readerButton->setEnabled(reader);
+    m_lastButton->setEnabled(lastDatabase);
+}
+
+void LibraryTab::FocusSearch() {
+    m_search->setFocus(Qt::ShortcutFocusReason);
+    m_search->selectAll();
+}
+
+QString LibraryTab::CurrentVolume() const {
+    return m_table->currentIndex().data(LibraryBooksModel::kVolumeIdRole).toString();
+}
+
+bool LibraryTab::SelectBook(const QString& volumeId) {
+    const int row = m_model->RowOf(volumeId);
+    if (row < 0)
+        return false;
+    QModelIndex shown = m_proxy->mapFromSource(m_model->index(row, 0));
+    if (!shown.isValid()) {
+        m_filter->clear();
+        shown = m_proxy->mapFromSource(m_model->index(row, 0));
+    }
+    if (m_table->currentIndex().row() != shown.row() || CurrentVolume() != volumeId)
+        m_table->setCurrentIndex(shown);
+    m_table->scrollTo(shown);
+    return true;
+}
+
+void LibraryTab::ShowCurrentBook() {
+    const QString volume = CurrentVolume();
+    if (volume.isEmpty()) {
+        m_highlights->ShowVolume(std::nullopt);
+        return;
+    }
+    // Dates, types and colours are shown whatever the format; deleted highlights as the options say.
+    ReadingOptions options = m_reading();
+    options.wholeRecords = true;
+    SilentProgress silent;
+    m_highlights->ShowVolume(m_library.ReadVolume(volume.toStdString(), options, silent));
+    m_exportSelected->setEnabled(false);
+}
+
+void LibraryTab::ExportCurrentBook() {
+    const QString volume = CurrentVolume();
+    if (volume.isEmpty())
+        return;
+    if (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier)
+        emit RepairRequested(volume.toStdString());
+    else
+        emit ExportRequested(volume.toStdString());
+}
+
+bool LibraryTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            ExportCurrentBook();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+HighlightFilter LibraryTab::Filter() const {
+    HighlightFilter filter;
+    if (const QString color = m_color->currentData().toString(); !color.isEmpty())
+        filter.colors = {color.toStdString()};
+    if (const QString type = m_type->currentData().toString(); !type.isEmpty())
+        filter.types = {type.toStdString()};
+    if (m_datesBox->isChecked()) {
+        filter.from = m_from->date().toString(Qt::ISODate).toStdString();
+        filter.to = m_to->date().toString(Qt::ISODate).toStdString();
+    }
+    return filter;
+}
+
+void LibraryTab::Search() {
+    const HighlightFilter filter = Filter();
+    const bool searching =
+        !m_search->text().isEmpty() || !filter.colors.empty() || !filter.types.empty() || !filter.from.empty();
+    m_results->parentWidget()->setVisible(searching && m_searcher);
+    m_results->clear();
+    if (!searching || !m_searcher)
+        return;
+    const std::string query = m_search->text().toStdString();
+    // One more than is shown tells whether there are more.
+    const std::vector<std::size_t> found = m_searcher->Find(query, filter, kShownResults + 1);
+    const std::string folded = FoldForSearch(query).text;
+    m_results->setUpdatesEnabled(false);
+    for (std::size_t k = 0; k < found.size() && k < kShownResults; ++k) {
+        const OverviewHighlight& highlight = m_overview->highlights[found[k]];
+        const OverviewBook& book = m_overview->books[highlight.book];
+        const QString title = Utf8(book.title.empty() ? BookFileName(book.volumeId) : book.title).toHtmlEscaped();
+        QString where = "<i>" + title + "</i>";
+        if (!highlight.chapter.empty())
+            where += " \u00B7 " + Utf8(highlight.chapter).toHtmlEscaped();
+        auto* item = new QListWidgetItem(where + ": " + MarkedExcerpt(highlight, folded), m_results);
+        item->setData(kVolumeIdRole, Utf8(book.volumeId));
+        item->setData(kBookmarkIdRole, Utf8(highlight.bookmarkId));
+    }
+    m_results->setUpdatesEnabled(true);
+    m_searchSummary->setText(found.size() > kShownResults ? QString("the first %1 highlights found").arg(kShownResults)
+                                                          : QString("%1 highlights found").arg(found.size()));
+}
+
+void LibraryTab::OpenResult(const QListWidgetItem* item) {
+    if (item == nullptr || !SelectBook(item->data(kVolumeIdRole).toString()))
+        return;
+    m_highlights->ScrollToBookmark(item->data(kBookmarkIdRole).toString());
+}

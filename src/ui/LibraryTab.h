@@ -1,0 +1,113 @@
+#pragma once
+
+#include "HighlightSearch.h"
+#include "LibraryOverview.h"
+#include "ReadingOptions.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class BookHighlightsView;
+class LibraryBooksModel;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QSortFilterProxyModel;
+class QStackedWidget;
+class QTableView;
+class ReaderLibrary;
+
+// The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights beside
+// it, and one search over the highlights and notes of every book. With nothing loaded it says how to begin.
+class LibraryTab : public QWidget {
+    Q_OBJECT
+
+public:
+    // reading: the options the highlights are read with.
+    LibraryTab(const ReaderLibrary& library, std::function<ReadingOptions()> reading, QWidget* parent = nullptr);
+
+    // What one load of the database found; null shows the start page.
+    void ShowOverview(std::shared_ptr<const LibraryOverview> overview);
+    // Which of the start page's ways to begin are there.
+    void OfferStarts(bool reader, bool lastDatabase);
+    // Puts the cursor in the search box, its text selected.
+    void FocusSearch();
+    // Selects the book's row (clearing the filter when it hides it) and shows its highlights.
+    bool SelectBook(const QString& volumeId);
+    QString CurrentVolume() const;
+
+    QTableView* Table() const { return m_table; }
+    QSortFilterProxyModel* Proxy() const { return m_proxy; }
+    QLineEdit* FilterEdit() const { return m_filter; }
+    BookHighlightsView* Highlights() const { return m_highlights; }
+    QLineEdit* SearchEdit() const { return m_search; }
+    QListWidget* Results() const { return m_results; }
+    QComboBox* ColorFilter() const { return m_color; }
+    QComboBox* TypeFilter() const { return m_type; }
+    QCheckBox* DatesBox() const { return m_datesBox; }
+    QDateEdit* FromDate() const { return m_from; }
+    QDateEdit* ToDate() const { return m_to; }
+    QPushButton* ExportSelectedButton() const { return m_exportSelected; }
+    QStackedWidget* Pages() const { return m_pages; }
+    QPushButton* ReaderButton() const { return m_readerButton; }
+    QPushButton* OpenFileButton() const { return m_openFileButton; }
+    QPushButton* LastButton() const { return m_lastButton; }
+
+    static constexpr int kVolumeIdRole = Qt::UserRole;
+    static constexpr int kBookmarkIdRole = Qt::UserRole + 1;
+    static constexpr std::size_t kShownResults = 500;
+
+signals:
+    void ExportRequested(const std::string& volumeId);
+    void RepairRequested(const std::string& volumeId);
+    void ExportSelectedRequested(const std::string& volumeId, const std::vector<std::string>& bookmarkIds);
+    void ReaderRequested();
+    void OpenFileRequested();
+    void LastDatabaseRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* BuildStartPage();
+    QWidget* BuildLibraryPage();
+    void ShowCurrentBook();
+    void ExportCurrentBook();
+    void Search();
+    HighlightFilter Filter() const;
+    void OpenResult(const QListWidgetItem* item);
+
+    const ReaderLibrary& m_library;
+    std::function<ReadingOptions()> m_reading;
+    std::shared_ptr<const LibraryOverview> m_overview;
+    std::unique_ptr<HighlightSearch> m_searcher;
+
+    QStackedWidget* m_pages = nullptr;
+    QLabel* m_startText = nullptr;
+    QPushButton* m_readerButton = nullptr;
+    QPushButton* m_openFileButton = nullptr;
+    QPushButton* m_lastButton = nullptr;
+    LibraryBooksModel* m_model = nullptr;
+    QSortFilterProxyModel* m_proxy = nullptr;
+    QLineEdit* m_filter = nullptr;
+    QTableView* m_table = nullptr;
+    BookHighlightsView* m_highlights = nullptr;
+    QPushButton* m_exportSelected = nullptr;
+    QLineEdit* m_search = nullptr;
+    QComboBox* m_color = nullptr;
+    QComboBox* m_type = nullptr;
+    QCheckBox* m_datesBox = nullptr;
+    QDateEdit* m_from = nullptr;
+    QDateEdit* m_to = nullptr;
+    QLabel* m_searchSummary = nullptr;
+    QListWidget* m_results = nullptr;
+};

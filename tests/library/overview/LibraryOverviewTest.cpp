@@ -1,0 +1,130 @@
+// The overview of a whole library and the search across all its highlights, on real reader databases.
+#include "HighlightSearch.h"
+#include "ReaderFolderTest.h"
+#include "SearchFolding.h"
+#include "WholeRecordBooks.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace fixture::records;
+
+HighlightFilter Colors(std::vector<std::string> colors) {
+    HighlightFilter filter;
+    filter.colors = std::move(colors);
+    return filter;
+}
+HighlightFilter Types(std::vector<std::string> types) {
+    HighlightFilter filter;
+    filter.types = std::move(types);
+    return filter;
+}
+HighlightFilter Days(std::string from, std::string to) {
+    HighlightFilter filter;
+    filter.from = std::move(from);
+    filter.to = std::move(to);
+    return filter;
+}
+
+class LibraryOverviewTest : public ReaderFolderTest {
+protected:
+    LibraryOverviewTest() { fixture::AddWholeRecordLibrary(reader); }
+
+    LibraryOverview Overview(const ReadingOptions& options = {}) {
+        Load(options);
+        SilentProgress silent;
+        return library.ReadOverview(options, silent).value();
+    }
+    static const OverviewBook& Book(const LibraryOverview& overview, const std::string& volumeId) {
+        for (const OverviewBook& book : overview.books)
+            if (book.volumeId == volumeId)
+                return book;
+        throw std::runtime_error("not listed: " + volumeId);
+    }
+    static std::vector<std::string> Ids(const LibraryOverview& overview, const std::vector<std::size_t>& found) {
+        std::vector<std::string> ids;
+        for (std::size_t i : found)
+            ids.push_back(overview.highlights[i].bookmarkId);
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+};
+
+TEST_F(LibraryOverviewTest, CountsDatesProgressAndKindPerBook) {
+    reader.Exec("UPDATE content SET ___PercentRead = 42 WHERE ContentID = '" + kRich + "'");
+    const LibraryOverview overview = Overview();
+
+    ASSERT_EQ(overview.books.size(), 3u);
+    const OverviewBook& rich = Book(overview, kRich);
+    EXPECT_EQ(rich.title, "Notes: \"On\" Things");
+    EXPECT_EQ(rich.author, "Ann Writer");
+    EXPECT_EQ(rich.highlights, 3u) << "the deleted one, the dogear and the drawing hold no text here";
+    EXPECT_EQ(rich.notes, 2u);
+    EXPECT_EQ(rich.lastHighlight, "2024-11-19T21:10:05.000");
+    EXPECT_EQ(rich.percentRead, 42.0);
+    EXPECT_TRUE(rich.sideloaded);
+    EXPECT_FALSE(Book(overview, kStore).sideloaded) << "a store book is named by its UUID";
+    EXPECT_EQ(Book(overview, kStore).percentRead, std::nullopt);
+
+    const auto r1 = std::find_if(overview.highlights.begin(), overview.highlights.end(),
+                                 [](const OverviewHighlight& h) { return h.bookmarkId == "r1"; });
+    ASSERT_NE(r1, overview.highlights.end());
+    EXPECT_EQ(r1->chapter, "One");
+    EXPECT_EQ(r1->color, "yellow");
+    EXPECT_EQ(r1->type, "note");
+
+    ReadingOptions withDeleted;
+    withDeleted.skipDeletedHighlights = false;
+    EXPECT_EQ(Book(Overview(withDeleted), kRich).highlights, 4u);
+}
+
+TEST_F(LibraryOverviewTest, SearchIgnoresCaseAndAccentsAndKeepsToItsFilters) {
+    reader.Exec("UPDATE Bookmark SET Text = 'Ça se passe à l''ÉCOLE' WHERE BookmarkID = 's1'");
+    const LibraryOverview overview = Overview();
+    const HighlightSearch search(overview);
+
+    EXPECT_EQ(Ids(overview, search.Find("ecole", {}, 100)), std::vector<std::string>{"s1"});
+    EXPECT_EQ(Ids(overview, search.Find("ca SE", {}, 100)), std::vector<std::string>{"s1"});
+    EXPECT_EQ(Ids(overview, search.Find("QUOTES", {}, 100)), std::vector<std::string>{"r1"}) << "notes are searched";
+    EXPECT_EQ(Ids(overview, search.Find("\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7", {}, 100)),
+              std::vector<std::string>{"r3"});
+    EXPECT_TRUE(search.Find("line,\nwhy", {}, 100).empty()) << "text and note never join";
+
+    EXPECT_EQ(Ids(overview, search.Find("", Colors({"pink", "blue"}), 100)), (std::vector<std::string>{"r2", "r3"}));
+    EXPECT_EQ(Ids(overview, search.Find("", Types({"note"}), 100)), (std::vector<std::string>{"r1", "r2"}));
+    EXPECT_EQ(Ids(overview, search.Find("", Days("2024-11-18", "2024-11-18"), 100)),
+              (std::vector<std::string>{"r1", "r2", "r3"}));
+    EXPECT_EQ(search.Find("", {}, 2).size(), 2u);
+}
+
+TEST(SearchFoldingTest, MarksTheMatchInTheOriginalText) {
+    const std::string text = "Le Caf\xC3\xA9 \xC3\x89T\xC3\x89"; // "Le Café ÉTÉ"
+    EXPECT_EQ(FoldForSearch(text).text, "le cafe ete");
+    const auto cafe = FindFolded(text, FoldForSearch("CAFE").text);
+    ASSERT_TRUE(cafe);
+    EXPECT_EQ(text.substr(cafe->first, cafe->second - cafe->first), "Caf\xC3\xA9");
+    const auto ete = FindFolded(text, "ete");
+    ASSERT_TRUE(ete);
+    EXPECT_EQ(text.substr(ete->first), "\xC3\x89T\xC3\x89");
+    EXPECT_FALSE(FindFolded(text, "tea"));
+}
+
+TEST_F(LibraryOverviewTest, SelectedHighlightsAloneAreExported) {
+    Load();
+    ExportOptions options;
+    options.format = ExportFormat::Markdown;
+    const ExportResult result = library.ExtractSelectedAnnotations(kRich, {"r3", "r1"}, results, options, progress);
+
+    ASSERT_EQ(result.outcome, ExportOutcome::Written);
+    EXPECT_EQ(result.highlights, 2u);
+    std::ifstream file(result.file);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    EXPECT_NE(bytes.str().find("a note, with"), std::string::npos);
+    EXPECT_EQ(bytes.str().find("not a heading"), std::string::npos) << "r2 was not chosen";
+    EXPECT_LT(bytes.str().find("First line"), bytes.str().find("\xD9\x85\xD8\xB1")) << "reading order kept";
+}
+
+} // namespace

@@ -1,0 +1,255 @@
+// The library tab in the window on the offscreen platform: the table of books, a book's highlights, the search across
+// every book and the start page, on a real database of colour-screen firmware.
+#include "LibraryTab.h"
+#include "BookHighlightsView.h"
+#include "LibraryBooksModel.h"
+#include "MarvikApplication.h"
+#include "MessageBoxes.h"
+#include "OpenedUrls.h"
+#include "OptionsTab.h"
+#include "ProgramFolders.h"
+#include "ReaderDatabase.h"
+#include "TForm1.h"
+#include "UserFolders.h"
+#include "Utf8Text.h"
+#include "VolumeSource.h"
+#include "WholeRecordBooks.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSortFilterProxyModel>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using namespace fixture::records;
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QStringList Column(const LibraryTab& tab, int column) {
+    QStringList cells;
+    for (int row = 0; row < tab.Proxy()->rowCount(); ++row)
+        cells << tab.Proxy()->index(row, column).data().toString();
+    return cells;
+}
+
+// The bookmark ids under each chapter heading, as "Heading: id id".
+QStringList Chapters(const BookHighlightsView* view) {
+    QStringList chapters;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* chapter = view->topLevelItem(i);
+        QStringList ids;
+        for (int k = 0; k < chapter->childCount(); ++k)
+            ids << chapter->child(k)->data(0, BookHighlightsView::kBookmarkIdRole).toString();
+        chapters << chapter->text(0) + ": " + ids.join(' ');
+    }
+    return chapters;
+}
+
+QTreeWidgetItem* ItemOf(BookHighlightsView* view, const QString& id) {
+    for (QTreeWidgetItemIterator it(view); *it; ++it)
+        if ((*it)->data(0, BookHighlightsView::kBookmarkIdRole).toString() == id)
+            return *it;
+    return nullptr;
+}
+
+} // namespace
+
+class LibraryTabTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QFile::remove(FromPath(UserConfigFolder() / "marvik.conf")); // a first start each time
+        SetMessageBoxHandler([this](const MessageBoxRequest& request) { m_boxes << request.text; });
+        QDesktopServices::setUrlHandler("file", &m_opened, "open");
+        m_boxes.clear();
+        m_program = std::make_unique<QTemporaryDir>();
+        m_database = m_program->filePath("KoboReader.sqlite");
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString());
+            fixture::AddWholeRecordLibrary(reader);
+            reader.Exec("UPDATE content SET ___PercentRead = 42 WHERE ContentID = '" + kRich + "'");
+            reader.Exec("UPDATE Bookmark SET Text = 'Ça se passe à l''ÉCOLE, dit-il.' WHERE BookmarkID = 's1'");
+        }
+        m_form =
+            std::make_unique<TForm1>(m_program->path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
+    }
+    void cleanup() {
+        m_form.reset();
+        QDesktopServices::unsetUrlHandler("file");
+        SetMessageBoxHandler({});
+    }
+
+    void firstStartShowsHowToBeginThenTheTableSortedAndFiltered() {
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        QCOMPARE(f.PageControl1->currentWidget(), &tab);
+        QCOMPARE(f.PageControl1->tabText(0), QString("library"));
+        QCOMPARE(f.size(), QSize(960, 640).boundedTo(QGuiApplication::primaryScreen()->availableGeometry().size()));
+        QCOMPARE(tab.Pages()->currentIndex(), 0);
+        QVERIFY(!tab.LastButton()->isEnabled() && !tab.ReaderButton()->isEnabled());
+        SetOpenFileHandler([this](const OpenFileRequest&) { return m_database; });
+        QTest::mouseClick(tab.OpenFileButton(), Qt::LeftButton);
+        SetOpenFileHandler({});
+        QCOMPARE(tab.Pages()->currentIndex(), 1);
+
+        QCOMPARE(Column(tab, LibraryBooksModel::Title),
+                 (QStringList{"A Store Book", "Notes: \"On\" Things", "untitled.epub"}));
+        QCOMPARE(Column(tab, LibraryBooksModel::Author), (QStringList{"Bo Lind", "Ann Writer", ""}));
+        QCOMPARE(Column(tab, LibraryBooksModel::Highlights), (QStringList{"1", "3", "1"}));
+        QCOMPARE(Column(tab, LibraryBooksModel::Notes), (QStringList{"0", "2", "0"}));
+        QCOMPARE(Column(tab, LibraryBooksModel::LastHighlight), (QStringList{"", "2024-11-19", ""}));
+        QCOMPARE(Column(tab, LibraryBooksModel::Progress), (QStringList{"", "42%", ""}));
+        QCOMPARE(Column(tab, LibraryBooksModel::Kind), (QStringList{"store", "sideloaded", "sideloaded"}));
+
+        tab.Table()->sortByColumn(LibraryBooksModel::Author, Qt::AscendingOrder);
+        QCOMPARE(Column(tab, LibraryBooksModel::Author), (QStringList{"", "Ann Writer", "Bo Lind"}));
+        tab.Table()->sortByColumn(LibraryBooksModel::Highlights, Qt::DescendingOrder);
+        QCOMPARE(Column(tab, LibraryBooksModel::Title).first(), QString("Notes: \"On\" Things"));
+        tab.Table()->sortByColumn(LibraryBooksModel::Progress, Qt::DescendingOrder);
+        QCOMPARE(Column(tab, LibraryBooksModel::Progress).first(), QString("42%"));
+        QTest::keyClicks(tab.FilterEdit(), "LIND");
+        QCOMPARE(Column(tab, LibraryBooksModel::Title), QStringList{"A Store Book"});
+
+        // The last database is offered on the next start; the remembered tab and size win over the first ones.
+        f.PageControl1->setCurrentWidget(f.TabSheet4);
+        f.resize(700, 500);
+        f.close();
+        TForm1 again(m_program->path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
+        QCOMPARE(again.PageControl1->currentWidget(), again.TabSheet4);
+        QCOMPARE(again.size(), QSize(700, 500));
+        QVERIFY(again.LibraryPage->LastButton()->isEnabled());
+        QTest::mouseClick(again.LibraryPage->LastButton(), Qt::LeftButton);
+        QCOMPARE(again.LibraryPage->Proxy()->rowCount(), 3);
+    }
+
+    void aBooksHighlightsInReadingOrderCopiedAndExported() {
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.LoadDatabase(m_database);
+        QVERIFY(tab.SelectBook(Q(kRich)));
+        BookHighlightsView* view = tab.Highlights();
+        QCOMPARE(Chapters(view), (QStringList{"One: r1 r2 r3", "Two: r4 r5"}));
+        QCOMPARE(ItemOf(view, "r1")->text(BookHighlightsView::Date), QString("2024-11-18 17:45"));
+        QCOMPARE(ItemOf(view, "r1")->text(BookHighlightsView::Position), QString("10.0%"));
+        QVERIFY(ItemOf(view, "r1")->text(0).contains("\u270E a note, with \"quotes\""));
+        QCOMPARE(ItemOf(view, "r4")->text(BookHighlightsView::Type), QString("dogear"));
+
+        ItemOf(view, "r3")->setSelected(true);
+        ItemOf(view, "r1")->setSelected(true);
+        view->setFocus();
+        QTest::keySequence(view, QKeySequence::Copy);
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied != nullptr);
+        const QString markdown = QString::fromUtf8(copied->data("text/markdown"));
+        QVERIFY2(markdown.startsWith("## One\n\n> First line,\n> second \"line\".\n\na note, with \"quotes\"\n"),
+                 qPrintable(markdown));
+        QVERIFY(markdown.contains("\xD9\x85\xD8\xB1"));
+        QVERIFY(!markdown.contains("not a heading"));
+        QVERIFY(copied->text().startsWith("First line,\nsecond \"line\".\na note, with \"quotes\"\n\n"));
+
+        f.TabSheet4->ExportFormatBox()->setCurrentText("Markdown");
+        QVERIFY(tab.ExportSelectedButton()->isEnabled());
+        QTest::mouseClick(tab.ExportSelectedButton(), Qt::LeftButton);
+        QVERIFY2(f.TntLabel6->text().startsWith("2 highlights written to "), qPrintable(f.TntLabel6->text()));
+        QVERIFY(QFileInfo(f.TntLabel6->toolTip()).isFile());
+
+        // Enter on the book exports it whole, as the lists do.
+        tab.Table()->setFocus();
+        QTest::keyClick(tab.Table(), Qt::Key_Return);
+        QVERIFY2(f.TntLabel6->text().startsWith("5 highlights written to "), qPrintable(f.TntLabel6->text()));
+
+        // With deleted highlights kept, the deleted one is there, greyed.
+        f.TabSheet4->SkipDeletedBox()->setChecked(false);
+        f.LoadDatabase(m_database);
+        QVERIFY(tab.SelectBook(Q(kRich)));
+        QCOMPARE(Chapters(view), (QStringList{"One: r1 r2 r3", "Two: r4 r5 r6"}));
+        QVERIFY(ItemOf(view, "r6")->foreground(0) != ItemOf(view, "r4")->foreground(0));
+    }
+
+    void ctrlFSearchesEveryBookWithoutCaseOrAccents() {
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.LoadDatabase(m_database);
+        f.PageControl1->setCurrentWidget(f.TabSheet4);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keySequence(&f, QKeySequence::Find);
+        QCOMPARE(f.PageControl1->currentWidget(), &tab);
+        QCOMPARE(QApplication::focusWidget(), tab.SearchEdit());
+
+        QTest::keyClicks(tab.SearchEdit(), "ecole");
+        QCOMPARE(tab.Results()->count(), 1);
+        QVERIFY2(tab.Results()->item(0)->text().contains("<b><u>\u00C9COLE</u></b>, dit-il."),
+                 qPrintable(tab.Results()->item(0)->text()));
+        QTest::keyClick(tab.SearchEdit(), Qt::Key_Return);
+        QCOMPARE(tab.CurrentVolume(), Q(kStore));
+        QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
+                 QString("s1"));
+
+        tab.SearchEdit()->setText("QUOTES"); // in a note
+        QCOMPARE(tab.Results()->count(), 1);
+        QTest::mouseClick(tab.Results()->viewport(), Qt::LeftButton, {},
+                          tab.Results()->visualItemRect(tab.Results()->item(0)).center());
+        QCOMPARE(tab.CurrentVolume(), Q(kRich));
+        QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
+                 QString("r1"));
+
+        tab.SearchEdit()->clear();
+        tab.ColorFilter()->setCurrentText("pink");
+        QCOMPARE(tab.Results()->count(), 1);
+        tab.ColorFilter()->setCurrentIndex(0);
+        tab.TypeFilter()->setCurrentText("note");
+        QCOMPARE(tab.Results()->count(), 2);
+        tab.TypeFilter()->setCurrentIndex(0);
+        tab.FromDate()->setDate(QDate(2024, 11, 19));
+        tab.ToDate()->setDate(QDate(2024, 11, 30));
+        tab.DatesBox()->setChecked(true);
+        QCOMPARE(tab.Results()->count(), 1); // the dogear
+    }
+
+    void windowFaultsMetOnTheWay() {
+        QVERIFY(!m_form->windowIcon().isNull());
+        QVERIFY(!m_form->windowIcon().pixmap(32, 32).isNull());
+        // Installed programs keep their results in the data folder, whoever runs them; a build folder keeps its own.
+        const QString data = FromPath(UserDataFolder());
+        QCOMPARE(DefaultProgramFolder("/usr/bin"), data);
+        QCOMPARE(DefaultProgramFolder("/opt/marvik/bin"), data);
+        QCOMPARE(DefaultProgramFolder(m_program->path()), m_program->path());
+    }
+
+private:
+    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<QTemporaryDir> m_program;
+    QString m_database;
+    QStringList m_boxes;
+    OpenedUrls m_opened;
+};
+
+int main(int argc, char* argv[]) {
+    QStandardPaths::setTestModeEnabled(true);
+    MarvikApplication app(argc, argv);
+    LibraryTabTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "LibraryTabTest.moc"
