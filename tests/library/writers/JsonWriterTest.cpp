@@ -76,38 +76,30 @@ TEST_F(ReaderFolderTest, JsonFilesAreDocumentsOfTheSchemaHoldingTheTextsAsStored
     }
 }
 
-TEST_F(ReaderFolderTest, APositionOutsideTheBookIsLeftOut) {
+// A kepub's parts say where they are in the book and its progress is within the part; a plain EPUB's parts are
+// table-of-contents entries that say nothing of their place, and its progress is the place in the whole book. A
+// progress the reader never wrote is no place at all.
+TEST_F(ReaderFolderTest, PositionsFollowWhatTheBookRecords) {
     using namespace fixture::records;
     fixture::AddWholeRecordLibrary(reader);
-    reader.Exec("UPDATE Bookmark SET ChapterProgress = 9e999 WHERE BookmarkID = 'r1'");
-    reader.Exec("UPDATE Bookmark SET ChapterProgress = -50 WHERE BookmarkID = 'r2'");
-    reader.Exec("UPDATE Bookmark SET ChapterProgress = 1e300 WHERE BookmarkID = 'r3'");
-    const ExportOptions options{.format = ExportFormat::Json};
-    Load(options.reading);
-    const Json document = Json::parse(*library.RenderAnnotations(kRich, options, progress));
-    std::string positions;
-    for (const Json& annotation : document["annotations"])
-        positions += annotation["id"].get<std::string>() + "=" + annotation.value("position", Json()).dump() + " ";
-    EXPECT_EQ(positions, "r1=null r2=null r3=null r4=40.0 r5=40.0 ");
-}
-
-// A plain EPUB's parts are table-of-contents entries that say nothing of their place; its bookmarks' progress is
-// their place in the whole book.
-TEST_F(ReaderFolderTest, APlainEpubsProgressIsItsPlaceInTheBook) {
-    using namespace fixture::records;
-    fixture::AddWholeRecordLibrary(reader);
-    reader.Exec("UPDATE content SET MimeType = 'application/epub+zip' WHERE ContentID = '" + kRich + "'");
-    reader.Exec("UPDATE content SET ___FileOffset = 0, ___FileSize = 0 WHERE BookID = '" + kRich + "'");
-    reader.Exec("UPDATE Bookmark SET ChapterProgress = 0.0100503 WHERE BookmarkID = 'r1'");
-    reader.Exec("UPDATE Bookmark SET ChapterProgress = 0.477386934673367 WHERE BookmarkID = 'r2'");
-    reader.Exec("UPDATE Bookmark SET ChapterProgress = 1.0 WHERE BookmarkID = 'r3'");
-    const ExportOptions options{.format = ExportFormat::Json};
-    Load(options.reading);
-    const Json document = Json::parse(*library.RenderAnnotations(kRich, options, progress));
-    std::string positions;
-    for (const Json& annotation : document["annotations"])
-        positions += annotation["id"].get<std::string>() + "=" + annotation.value("position", Json()).dump() + " ";
-    EXPECT_EQ(positions, "r1=1.0 r2=47.7 r3=100.0 r4=0.0 r5=0.0 ");
+    const auto positions = [&](bool plainEpub, const char* p1, const char* p2, const char* p3) {
+        if (plainEpub) {
+            reader.Exec("UPDATE content SET MimeType = 'application/epub+zip' WHERE ContentID = '" + kRich + "'");
+            reader.Exec("UPDATE content SET ___FileOffset = 0, ___FileSize = 0 WHERE BookID = '" + kRich + "'");
+        }
+        for (const auto& [id, value] : {std::pair{"r1", p1}, {"r2", p2}, {"r3", p3}})
+            reader.Exec(std::string("UPDATE Bookmark SET ChapterProgress = ") + value + " WHERE BookmarkID = '" + id +
+                        "'");
+        const ExportOptions options{.format = ExportFormat::Json};
+        Load(options.reading);
+        const Json document = Json::parse(*library.RenderAnnotations(kRich, options, progress));
+        std::string found;
+        for (const Json& annotation : document["annotations"])
+            found += annotation["id"].get<std::string>() + "=" + annotation.value("position", Json()).dump() + " ";
+        return found;
+    };
+    EXPECT_EQ(positions(false, "9e999", "-50", "1e300"), "r1=null r2=null r3=null r4=40.0 r5=40.0 ");
+    EXPECT_EQ(positions(true, "0.0100503", "0.477386934673367", "1.0"), "r1=1.0 r2=47.7 r3=100.0 r4=0.0 r5=0.0 ");
 }
 
 // A greyscale reader stores grey for every highlight, and a sideloaded book's ISBN column holds its EPUB's identifier:
