@@ -287,7 +287,8 @@ TEST(MarkdownFrontMatterTest, NastyValuesReadBackAsTheirText) {
                                             " spaced ",
                                             "line\nbreak\ttab\r",
                                             "\x01\x7F\xC2\x85\xE2\x80\xA8\xEF\xBB\xBF",
-                                            "\xFF\xFE" "bad",
+                                            "\xFF\xFE"
+                                            "bad",
                                             "\xF0\x9F\x93\x96 book"};
     TempFolder folder;
     std::ofstream yaml(folder / "front.yaml", std::ios::binary);
@@ -298,7 +299,10 @@ TEST(MarkdownFrontMatterTest, NastyValuesReadBackAsTheirText) {
         volume.seriesNumber = volume.percentRead = volume.readStatus = volume.timeSpentReading = value;
         volume.dateLastRead = value;
         yaml << markdown::FrontMatter(volume, value, value);
-        const std::string text = value == "\xFF\xFE" "bad" ? "\uFFFD\uFFFDbad" : value;
+        const std::string text = value == "\xFF\xFE"
+                                          "bad"
+                                     ? "\uFFFD\uFFFDbad"
+                                     : value;
         expected.push_back({{"title", text},
                             {"author", text},
                             {"publisher", text},
