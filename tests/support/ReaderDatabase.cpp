@@ -118,6 +118,9 @@ void ReaderDatabase::AddPart(const Part& part) {
            "'adobe_user')",
            {part.contentId, part.contentType, Value(part.bookId), Value(part.bookTitle), Value(part.title),
             Value(part.attribution), Value(part.volumeIndex), Value(part.chapterIdBookmarked)});
+    // Only where given: schemas of older firmware have no Depth.
+    if (part.depth)
+        Insert("UPDATE content SET Depth = ? WHERE ContentID = ?", {*part.depth, part.contentId});
 }
 
 void ReaderDatabase::AddBookmark(const Bookmark& b) {

@@ -31,6 +31,7 @@ struct Part {
     std::optional<std::int64_t> volumeIndex{};
     std::string contentType = "9";
     OptionalText chapterIdBookmarked{};
+    std::optional<std::int64_t> depth{}; // its level in the table of contents
 };
 
 // One row of the Bookmark table, at offset 0; the end of the bookmark repeats its start.

@@ -19,6 +19,9 @@ struct PartFacts {
     // Where the part starts in the book and how much of it it is, in percent; unknown where the row has none.
     std::optional<double> startPercent;
     std::optional<double> sizePercent;
+    // Its level in the book's table of contents: 1 for the top, 2 for what stands under it, and so on; 1 where the
+    // database keeps no depth (older firmware, whole records not read).
+    int depth = 1;
 
     // What the text file heads the part's bookmarks with: its title, or its ContentID when no row describes it.
     const std::string& Heading() const { return found ? title : contentId; }

@@ -45,12 +45,14 @@ void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
         return;
     // A NULL BookID equals no bound value, so for all books such rows are left out too.
     ReaderQuery rows(
-        reader, "content", {"ChapterIDBookmarked", "Title", Optional("VolumeIndex"), "ContentID", "BookID"},
+        reader, "content",
+        {"ChapterIDBookmarked", "Title", Optional("VolumeIndex"), "ContentID", "BookID", Optional("Depth")},
         bookId ? "WHERE ContentType = '899' AND BookID = ?" : "WHERE ContentType = '899' AND BookID IS NOT NULL",
         bookId ? BindValues{*bookId} : BindValues{});
     while (rows.Step()) {
         const std::string spineFile(rows.Text(0));
-        Entry candidate{std::string(rows.Text(1)), Number(rows.Text(2)), std::string(rows.Text(3))};
+        Entry candidate{
+            {std::string(rows.Text(1)), Number(rows.Text(5))}, Number(rows.Text(2)), std::string(rows.Text(3))};
         const auto [it, added] = m_titles[std::string(rows.Text(4))].try_emplace(spineFile, candidate);
         if (!added &&
             ComesFirst(candidate.volumeIndex, candidate.contentId, it->second.volumeIndex, it->second.contentId))
@@ -58,10 +60,10 @@ void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
     }
 }
 
-const std::string* ChapterTitles::Find(const std::string& bookId, const std::string& spineFileId) const {
+const ChapterTitles::Chapter* ChapterTitles::Find(const std::string& bookId, const std::string& spineFileId) const {
     const auto book = m_titles.find(bookId);
     if (book == m_titles.end())
         return nullptr;
     const auto found = book->second.find(spineFileId);
-    return found == book->second.end() ? nullptr : &found->second.title;
+    return found == book->second.end() ? nullptr : &found->second.chapter;
 }

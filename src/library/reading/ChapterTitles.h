@@ -14,18 +14,24 @@ class ReaderConnection;
 // VolumeIndex (rows without one last), then ContentID.
 class ChapterTitles {
 public:
+    // What the table of contents says of a spine file: the title and, where the database keeps one, its Depth.
+    struct Chapter {
+        std::string title;
+        std::optional<std::int64_t> depth;
+    };
+
     // The rows of one book, found through its BookID, which the table-of-contents rows share with the spine files
     // (an index serves it; nothing else about these rows is).
     void AddBook(ReaderConnection& reader, const std::string& bookId);
     // Every such row, for exporting many books in one go.
     static ChapterTitles ForAll(ReaderConnection& reader);
 
-    // The title for the spine file of the book, or null when no row of that book names it.
-    const std::string* Find(const std::string& bookId, const std::string& spineFileId) const;
+    // The chapter for the spine file of the book, or null when no row of that book names it.
+    const Chapter* Find(const std::string& bookId, const std::string& spineFileId) const;
 
 private:
     struct Entry {
-        std::string title;
+        Chapter chapter;
         std::optional<std::int64_t> volumeIndex;
         std::string contentId;
     };

@@ -51,6 +51,12 @@ std::string_view KnownOrStored(std::string_view stored) {
     return stored;
 }
 
+// A stored Depth as a heading level: 1 where none is kept (older firmware) or the row stands outside the table of
+// contents (0).
+int TocDepth(std::optional<double> stored) {
+    return stored && *stored >= 1 ? static_cast<int>(std::min(*stored, 100.0)) : 1;
+}
+
 PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, const ReadingOptions& options) {
     std::vector<QueryColumn> columns = {"Title",
                                         "Attribution",
@@ -58,9 +64,10 @@ PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, const R
                                         Optional("ContentType"),
                                         Optional("BookID"),
                                         Optional("___FileOffset"),
-                                        Optional("___FileSize")};
+                                        Optional("___FileSize"),
+                                        Optional("Depth")};
     // Only what is used is asked for, so that the statement stays the one described where nothing more is wanted.
-    columns.erase(columns.begin() + (options.wholeRecords ? 7 : options.chapterTitlesFromToc ? 5 : 3), columns.end());
+    columns.erase(columns.begin() + (options.wholeRecords ? 8 : options.chapterTitlesFromToc ? 5 : 3), columns.end());
     // Values are bound, never pasted into the text: an id holding a double quote, or naming a column, still selects
     // exactly its own rows.
     ReaderQuery rows(reader, "content", columns, "WHERE ContentID=?", {contentId});
@@ -78,6 +85,9 @@ PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, const R
     if (options.wholeRecords) {
         part.facts.startPercent = Number(rows.Text(5));
         part.facts.sizePercent = Number(rows.Text(6));
+        // A plain EPUB's parts are its table-of-contents entries and keep their own Depth; a kepub's spine files
+        // keep 0 there, and take the depth of the entry whose title they show.
+        part.facts.depth = TocDepth(Number(rows.Text(7)));
     }
     return part;
 }
@@ -258,9 +268,12 @@ std::vector<PartRow> ReadParts(ReaderConnection& reader, std::vector<BookmarkLoc
         chapterTitles = &own;
     }
     for (PartRow& part : parts)
-        if (const std::string* title =
-                part.spineFile ? chapterTitles->Find(part.bookId, part.facts.contentId) : nullptr)
-            part.facts.title = *title;
+        if (const ChapterTitles::Chapter* chapter =
+                part.spineFile ? chapterTitles->Find(part.bookId, part.facts.contentId) : nullptr) {
+            part.facts.title = chapter->title;
+            if (options.wholeRecords && chapter->depth)
+                part.facts.depth = TocDepth(static_cast<double>(*chapter->depth));
+        }
     return parts;
 }
 

@@ -1,9 +1,11 @@
 #include "MarkdownAnnotationWriter.h"
 
+#include "BlockId.h"
 #include "EveryColorIsGrey.h"
 #include "Isbn.h"
+#include "MarkdownFrontMatter.h"
 #include "MarkdownMarkup.h"
-#include "Utf8.h"
+#include "RecordTime.h"
 
 #include <algorithm>
 #include <array>
@@ -16,16 +18,19 @@
 
 namespace {
 
-enum CharacterKind : unsigned char { kCopied, kEscaped, kSpace };
+enum CharacterKind : unsigned char { kCopied, kEscaped, kEscapedInPairs, kSpace };
 
 // The characters that form Markdown syntax wherever they stand: emphasis, code spans and fences, links and images
 // ("[", "]"; "!", "(" and ")" form nothing without them), raw HTML and autolinks, entities, block quotes, ATX headings
-// (also a heading's closing "#"s), tables and strike-through of the common extensions, and the escape itself. Control
+// (also a heading's closing "#"s), tables and strike-through of the common extensions, and the escape itself. What
+// note-taking programs read besides: "[[links]]" and "#tags" are kept by the escaped "[" and "#", a block id by the
+// escaped "^", and "==marks==" and "%%comments%%" by escaping "=" and "%" where two stand together. Control
 // characters other than the TAB become spaces: they mean nothing in a book, and some count as white space.
 constexpr std::array<CharacterKind, 256> kKinds = [] {
     std::array<CharacterKind, 256> kinds{};
-    for (const char c : std::string_view("\\`*_[]<>|~&#"))
+    for (const char c : std::string_view("\\`*_[]<>|~&#^"))
         kinds[static_cast<unsigned char>(c)] = kEscaped;
+    kinds['='] = kinds['%'] = kEscapedInPairs;
     for (int c = 0; c < 0x20; ++c)
         kinds[c] = c == '\t' ? kCopied : kSpace;
     kinds[0x7F] = kSpace;
@@ -71,7 +76,10 @@ void AppendEscaped(std::string& out, std::string_view text, bool lineStart) {
     }
     std::size_t run = i;
     for (; i < text.size(); ++i) {
-        const CharacterKind kind = kKinds[static_cast<unsigned char>(text[i])];
+        CharacterKind kind = kKinds[static_cast<unsigned char>(text[i])];
+        if (kind == kEscapedInPairs)
+            kind = (i > 0 && text[i - 1] == text[i]) || (i + 1 < text.size() && text[i + 1] == text[i]) ? kEscaped
+                                                                                                        : kCopied;
         if (kind == kCopied)
             continue;
         out.append(text.substr(run, i - run));
@@ -182,10 +190,20 @@ void AppendInfoLine(std::string& out, std::initializer_list<std::string_view> fr
         out += "*\n\n";
 }
 
+// The block id on its own line: after a quote, as note-taking programs want it for a block quote, it names the
+// highlighted text; a bookmark without one gets it after its last block.
+void AppendBlockIdOf(std::string& out, const AnnotatedBookmark& bookmark) {
+    out += '^';
+    out += BlockId(bookmark.bookmarkId);
+    out += "\n\n";
+}
+
 void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark,
                     bool colorsSayNothing) {
     const bool hasQuote = !Trimmed(bookmark.text).empty(), hasNote = !Trimmed(bookmark.annotation).empty();
     AppendBlockOf(out, bookmark.text, "> ");
+    if (hasQuote)
+        AppendBlockIdOf(out, bookmark);
     if (hasNote)
         out += "**Note:** "; // before the note's first line that is not empty
     AppendBlockOf(out, bookmark.annotation);
@@ -202,65 +220,29 @@ void AppendBookmark(std::string& out, const AnnotatedVolume& volume, const Annot
     } else if (!hasQuote && !hasNote) {
         label = "Bookmark without text";
     }
-    AppendInfoLine(out, {label, position, colorsSayNothing ? std::string_view() : bookmark.color,
-                         bookmark.dateCreated.empty() ? bookmark.dateModified : bookmark.dateCreated,
+    const std::string date = RecordTime(bookmark.dateCreated.empty() ? bookmark.dateModified : bookmark.dateCreated);
+    AppendInfoLine(out, {label, position, colorsSayNothing ? std::string_view() : bookmark.color, date,
                          bookmark.deleted ? "deleted on the reader" : ""});
+    if (!hasQuote)
+        AppendBlockIdOf(out, bookmark);
 }
 
-// Appends the code point as \uXXXX (or \UXXXXXXXX).
-void AppendYamlEscape(std::string& out, char32_t code) {
-    static const char kHex[] = "0123456789ABCDEF";
-    const int digits = code > 0xFFFF ? 8 : 4;
-    out += digits == 8 ? "\\U" : "\\u";
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
-        out += kHex[(code >> shift) & 0xF];
+// A part's heading follows its depth in the table of contents: "##" for the top, "###" under it, down to "######",
+// the deepest heading Markdown has.
+std::string_view HeadingMarks(const PartFacts& part) {
+    constexpr std::string_view kMarks = "######";
+    return kMarks.substr(0, static_cast<std::size_t>(std::clamp(part.depth + 1, 2, 6)));
 }
 
 } // namespace
-
-namespace markdown {
-
-std::string YamlQuoted(std::string_view text) {
-    std::string out = "\"";
-    out.reserve(text.size() + 2);
-    while (!text.empty()) {
-        char32_t code = 0;
-        const std::size_t length = NextUtf8CodePoint(text, code);
-        if (length == 0) {
-            AppendYamlEscape(out, 0xFFFD);
-            text.remove_prefix(1);
-            continue;
-        }
-        if (code == '"' || code == '\\') {
-            out += '\\';
-            out += static_cast<char>(code);
-        } else if (code == '\n') {
-            out += "\\n";
-        } else if (code == '\t') {
-            out += "\\t";
-        } else if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029 ||
-                   code == 0xFEFF) {
-            AppendYamlEscape(out, code);
-        } else {
-            out.append(text.substr(0, length));
-        }
-        text.remove_prefix(length);
-    }
-    out += '"';
-    return out;
-}
-
-} // namespace markdown
 
 void MarkdownAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) const {
     ChunkedBytes chunks(sink);
     std::string& out = chunks.Bytes();
 
     const std::string title = volume.title.empty() ? BookFileName(volume.volumeId) : volume.title;
-    out += "---\ntitle: " + markdown::YamlQuoted(title);
-    out += "\nauthor: " + markdown::YamlQuoted(volume.author);
-    out += "\ndate: " + markdown::YamlQuoted(m_exportDate);
-    out += "\n---\n\n";
+    out += markdown::FrontMatter(volume, title, m_exportDate);
+    out += '\n';
 
     AppendHeading(out, "#", title);
     AppendBlockOf(out, volume.author);
@@ -285,7 +267,7 @@ void MarkdownAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& si
         const PartFacts& part = volume.PartOf(bookmark);
         if (part.contentId != remembered) {
             remembered = part.contentId;
-            AppendHeading(out, "##", part.Heading());
+            AppendHeading(out, HeadingMarks(part), part.Heading());
             if (part.found)
                 AppendBlockOf(out, part.attribution);
         }
