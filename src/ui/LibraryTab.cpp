@@ -63,9 +63,6 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& fol
            after.toHtmlEscaped();
 }
 
-// The widest a title or author column starts.
-constexpr int kNameWidth = 220;
-
 QDateEdit* DateEdit(const char* name, QDate date) {
     auto* edit = Named<QDateEdit>(name, date);
     edit->setCalendarPopup(true);
@@ -169,7 +166,13 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // Titles and authors share what the figures leave, so that the table never scrolls sideways; a long name is cut
+    // short.
+    m_table->horizontalHeader()->setStretchLastSection(false);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    for (int column : {LibraryBooksModel::Title, LibraryBooksModel::Author})
+        m_table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_table->installEventFilter(this);
     auto* books = new QWidget;
     auto* booksColumn = new QVBoxLayout(books);
@@ -234,10 +237,6 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_searcher.reset();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
-    // Every column as wide as what it holds, titles and authors within reason, so that the figures stay in view.
-    m_table->resizeColumnsToContents();
-    for (int column : {LibraryBooksModel::Title, LibraryBooksModel::Author})
-        m_table->setColumnWidth(column, std::min(m_table->columnWidth(column), kNameWidth));
     if (m_overview)
         m_searcher = std::make_unique<HighlightSearch>(*m_overview);
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
