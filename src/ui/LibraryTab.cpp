@@ -63,6 +63,9 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& fol
            after.toHtmlEscaped();
 }
 
+// The widest the author column starts.
+constexpr int kAuthorWidth = 150;
+
 QDateEdit* DateEdit(const char* name, QDate date) {
     auto* edit = Named<QDateEdit>(name, date);
     edit->setCalendarPopup(true);
@@ -166,12 +169,12 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    // Titles and authors share what the figures leave, so that the table never scrolls sideways; a long name is cut
-    // short.
+    // The title takes what the figures and the author leave, so that the table never scrolls sideways; a long one is
+    // cut short.
     m_table->horizontalHeader()->setStretchLastSection(false);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    for (int column : {LibraryBooksModel::Title, LibraryBooksModel::Author})
-        m_table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Title, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Author, QHeaderView::Interactive);
     m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_table->installEventFilter(this);
     auto* books = new QWidget;
@@ -195,8 +198,10 @@ QWidget* LibraryTab::BuildLibraryPage() {
     auto* split = Named<QSplitter>("librarySplit", Qt::Horizontal);
     split->addWidget(left);
     split->addWidget(right);
-    split->setStretchFactor(0, 5);
-    split->setStretchFactor(1, 4);
+    // The table needs room for its figures beside the names; the highlights wrap in what is left.
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    split->setSizes({600, 400});
 
     auto* page = Named<QWidget>("libraryPage");
     auto* column = new QVBoxLayout(page);
@@ -237,6 +242,10 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_searcher.reset();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
+    // Authors as wide as they are, within reason: the title has the rest.
+    m_table->resizeColumnToContents(LibraryBooksModel::Author);
+    m_table->setColumnWidth(LibraryBooksModel::Author,
+                            std::min(m_table->columnWidth(LibraryBooksModel::Author), kAuthorWidth));
     if (m_overview)
         m_searcher = std::make_unique<HighlightSearch>(*m_overview);
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
