@@ -63,8 +63,8 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& fol
            after.toHtmlEscaped();
 }
 
-// The widest the author column starts.
-constexpr int kAuthorWidth = 150;
+// The widest a title or author column starts.
+constexpr int kNameWidth = 220;
 
 QDateEdit* DateEdit(const char* name, QDate date) {
     auto* edit = Named<QDateEdit>(name, date);
@@ -169,13 +169,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    // The title takes what the figures and the author leave, so that the table never scrolls sideways; a long one is
-    // cut short.
-    m_table->horizontalHeader()->setStretchLastSection(false);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Title, QHeaderView::Stretch);
-    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Author, QHeaderView::Interactive);
-    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->installEventFilter(this);
     auto* books = new QWidget;
     auto* booksColumn = new QVBoxLayout(books);
@@ -198,10 +192,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     auto* split = Named<QSplitter>("librarySplit", Qt::Horizontal);
     split->addWidget(left);
     split->addWidget(right);
-    // The table needs room for its figures beside the names; the highlights wrap in what is left.
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
-    split->setSizes({600, 400});
+    split->setStretchFactor(0, 5);
+    split->setStretchFactor(1, 4);
 
     auto* page = Named<QWidget>("libraryPage");
     auto* column = new QVBoxLayout(page);
@@ -242,10 +234,10 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_searcher.reset();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
-    // Authors as wide as they are, within reason: the title has the rest.
-    m_table->resizeColumnToContents(LibraryBooksModel::Author);
-    m_table->setColumnWidth(LibraryBooksModel::Author,
-                            std::min(m_table->columnWidth(LibraryBooksModel::Author), kAuthorWidth));
+    // Every column as wide as what it holds, titles and authors within reason, so that the figures stay in view.
+    m_table->resizeColumnsToContents();
+    for (int column : {LibraryBooksModel::Title, LibraryBooksModel::Author})
+        m_table->setColumnWidth(column, std::min(m_table->columnWidth(column), kNameWidth));
     if (m_overview)
         m_searcher = std::make_unique<HighlightSearch>(*m_overview);
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
