@@ -199,6 +199,8 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                 chapterTitles.emplace(ChapterTitles::ForAll(reader));
             SharedProgress shared(progress);
             for (const std::string& id : volumeIds) {
+                if (progress.StopRequested())
+                    break;
                 Book& book = books.emplace_back();
                 try {
                     AnnotatedVolume volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
@@ -230,7 +232,12 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         result.noDatabase = true;
         return result;
     }
-    for (std::size_t i = 0; i < volumeIds.size(); ++i) {
+    result.stopped = books.size() < volumeIds.size();
+    for (std::size_t i = 0; i < books.size(); ++i) {
+        if (progress.StopRequested()) {
+            result.stopped = true;
+            break;
+        }
         const std::string& id = volumeIds[i];
         if (!books[i].unreadBecause.empty()) {
             result.failed.push_back({id, books[i].unreadBecause});

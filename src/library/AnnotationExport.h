@@ -26,6 +26,7 @@ struct ExportAllResult {
     std::vector<std::filesystem::path> written;
     std::vector<FailedExport> failed; // in the order of the volumes
     std::size_t highlights = 0;       // the bookmarks the written files hold: with newOnly, those new or changed
+    bool stopped = false;             // asked to stop: the books after the last one written were left alone
 };
 
 // The files were written, but the ledger that was to record them could not be saved, so the next export of new
@@ -65,7 +66,8 @@ bool WriteAnnotations(const std::filesystem::path& database, const LibraryIndex&
 // across all their bookmarks. A volume whose export fails is noted and the others are still written. With
 // options.newOnly, the ledger of resultsFolder is read first (ELedgerError) and records what was written at the end;
 // when it cannot be saved then, ELedgerNotSaved carries the result. The folder stays locked against other exports of
-// new highlights from the ledger's reading to its saving.
+// new highlights from the ledger's reading to its saving. A stop asked through progress ends it between two books:
+// the files already written stay, with their ledger records.
 ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                       const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,

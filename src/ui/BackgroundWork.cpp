@@ -1,14 +1,19 @@
 // Long actions (loading, "export all books") run on a thread of their own, so that the window keeps painting its
-// status and progress and hears a close request meanwhile. The window takes no other input until they end, as
-// when they blocked it.
+// status and progress and hears Cancel and a close request meanwhile (the close button or the quit keys), which stop
+// the work at its next clean point. The window takes no other input until they end, as when they blocked it.
 #include "TForm1.h"
 
 #include "ProgressRelay.h"
 #include "WindowProgress.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -21,10 +26,12 @@ namespace {
 constexpr int kPassOnInterval = 40;
 
 // Keys, clicks and drops wait for nothing while the work runs: they are dropped, and a busy cursor says why.
-// A close request is no input here: it goes through.
+// A close request is no input here: it goes through, and so do the quit keys (to quit), Escape and the Cancel button
+// (to cancel).
 class InputHold : public QObject {
 public:
-    InputHold() {
+    InputHold(QPushButton& cancel, QKeySequence quitKeys, std::function<void()> quit)
+        : m_cancel(cancel), m_quitKeys(std::move(quitKeys)), m_quit(std::move(quit)) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         qApp->installEventFilter(this);
     }
@@ -36,11 +43,22 @@ public:
     InputHold& operator=(const InputHold&) = delete;
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &m_cancel)
+            return false;
         switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
+        // A key is offered as a shortcut first, and arrives as a key press when it is none; either may come first
+        // here, and acting twice is harmless.
         case QEvent::ShortcutOverride:
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<const QKeyEvent*>(event);
+            if (QKeySequence(key->keyCombination()) == m_quitKeys)
+                m_quit();
+            else if (key->key() == Qt::Key_Escape)
+                m_cancel.click();
+            return true;
+        }
+        case QEvent::KeyRelease:
         case QEvent::Shortcut:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
@@ -58,18 +76,32 @@ protected:
             return false;
         }
     }
+
+private:
+    QPushButton& m_cancel;
+    QKeySequence m_quitKeys;
+    std::function<void()> m_quit;
 };
 
 } // namespace
 
-void TForm1::RunInBackground(const std::function<void(ProgressReporter&)>& work) {
+void TForm1::RunInBackground(const std::function<void(ProgressRelay&)>& work) {
     ProgressRelay relay;
     std::exception_ptr failure;
     QEventLoop loop;
-    const InputHold hold;
+    const InputHold hold(*cancelWorkButton, quit1->shortcut(), [this] { close(); });
     m_busy = true;
     m_closedWhileBusy = false;
-    const auto notBusy = qScopeGuard([this] { m_busy = false; });
+    m_running = &relay;
+    cancelWorkButton->setEnabled(true);
+    cancelWorkButton->show();
+    ProgressBar1->show();
+    const auto notBusy = qScopeGuard([this] {
+        m_busy = false;
+        m_running = nullptr;
+        cancelWorkButton->hide();
+        ProgressBar1->hide();
+    });
     const auto passOn = [&] { relay.PassOn(*m_progress, [this](std::size_t steps) { m_progress->Advance(steps); }); };
     QTimer pump;
     pump.setInterval(kPassOnInterval);
@@ -89,4 +121,12 @@ void TForm1::RunInBackground(const std::function<void(ProgressReporter&)>& work)
     passOn();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void TForm1::StopWork() {
+    if (m_running == nullptr)
+        return;
+    m_running->RequestStop();
+    cancelWorkButton->setEnabled(false);
+    TntLabel6->setText("stopping...");
 }

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QFutureWatcher>
 #include <QLabel>
+#include <QPushButton>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -69,6 +70,13 @@ void TForm1::backupdatabase1Click() {
 }
 
 void TForm1::ReaderConnected() {
-    if (TabSheet4->BackUpOnConnect() && fromMarvik1->isEnabled())
+    if (!fromMarvik1->isEnabled())
+        return;
+    // Reading never writes to the reader, so its database is loaded unasked; one the user loaded is not replaced.
+    if (!Loaded() && TabSheet4->LoadOnConnect())
+        LoadDatabase(ReaderDatabasePath);
+    else if (DatabasePath() != ReaderDatabasePath)
+        loadReaderButton->show();
+    if (TabSheet4->BackUpOnConnect())
         BackUp(ReaderDatabasePath, "reader connected: " + m_connectedReader + "; ");
 }

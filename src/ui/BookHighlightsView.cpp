@@ -71,10 +71,14 @@ BookHighlightsView::BookHighlightsView(QWidget* parent) : QTreeWidget(parent) {
     setUniformRowHeights(false);
     setRootIsDecorated(false);
     setIconSize(QSize(24, 24)); // a drawing shows small; a swatch keeps its own size
+    // The whole width for the highlights, each wrapped in full with its note; its date, position and type follow on
+    // one short line. Their columns stay for what reads them, out of sight.
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(Text, QHeaderView::Stretch);
     for (int column : {Date, Position, Type})
-        header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        hideColumn(column);
+    setHeaderHidden(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
@@ -100,13 +104,17 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
         QString text = ShownText(bookmark);
         if (!bookmark.annotation.empty())
             text += "\n\u270E " + Utf8(bookmark.annotation);
-        item->setText(Text, text);
-        item->setToolTip(Text, text);
         item->setData(Text, kBookmarkIdRole, Utf8(bookmark.bookmarkId));
         item->setText(Date, Utf8(bookmark.dateCreated.substr(0, 16)).replace('T', ' '));
         const std::string position = m_volume->PositionText(bookmark);
         item->setText(Position, position.empty() ? QString() : Utf8(position) + "%");
         item->setText(Type, Utf8(bookmark.type));
+        QStringList facts;
+        for (int column : {Date, Position, Type})
+            if (!item->text(column).isEmpty())
+                facts << item->text(column);
+        item->setText(Text, text + "\n" + facts.join(QStringLiteral(" \u00B7 ")));
+        item->setToolTip(Text, text);
         if (!bookmark.markupImage.empty())
             item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
         else if (!bookmark.text.empty())

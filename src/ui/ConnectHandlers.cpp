@@ -2,8 +2,10 @@
 #include "TForm1.h"
 
 #include "BookListTab.h"
+#include "DatabaseFileWatch.h"
 #include "LibraryTab.h"
 #include "OptionsTab.h"
+#include "ShellOpen.h"
 
 #include <QAction>
 #include <QMenu>
@@ -57,6 +59,17 @@ void TForm1::ConnectHandlers() {
     // F3 anywhere looks for the next match on the list in front.
     connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
             guard(&TForm1::FindNextOnCurrentTab));
+
+    connect(cancelWorkButton, &QPushButton::clicked, this, &TForm1::StopWork);
+    connect(loadReaderButton, &QPushButton::clicked, this, guard(&TForm1::fromMarvik1Click));
+    connect(openWrittenButton, &QPushButton::clicked, this, [this] { ShellOpen(m_writtenFile); });
+    connect(showWrittenButton, &QPushButton::clicked, this, [this] {
+        if (m_writtenShown == m_writtenFile)
+            OpenFolderAndSelect(m_writtenShown);
+        else
+            ShellOpen(m_writtenShown); // a folder of many files: the folder itself
+    });
+    connect(m_databaseWatch, &DatabaseFileWatch::Changed, this, guard(&TForm1::DatabaseFileChanged));
 
     connect(TabSheet4, &OptionsTab::ConsoleArmed, Button2, &QWidget::setEnabled);
     connect(Button2, &QPushButton::clicked, this, guard(&TForm1::Button2Click));

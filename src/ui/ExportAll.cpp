@@ -5,9 +5,12 @@
 #include "ErrorDisplay.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
+#include "ProgressRelay.h"
 #include "ShellOpen.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
+
+#include <QLabel>
 
 #include <optional>
 
@@ -32,7 +35,7 @@ void TForm1::ExportAll(const ExportOptions& options) {
     // The files are there even when their ledger could not be saved: the outcome tells them, the error comes last.
     std::optional<ELedgerNotSaved> ledgerNotSaved;
     Reported("export failed", [&] {
-        RunInBackground([&](ProgressReporter& progress) {
+        RunInBackground([&](ProgressRelay& progress) {
             try {
                 result = m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
             } catch (const ELedgerNotSaved& error) {
@@ -54,10 +57,16 @@ void TForm1::ExportAll(const ExportOptions& options) {
         outcome = "no new highlights";
     if (!result.failed.empty())
         outcome += ", " + Grouped(result.failed.size()) + " failed";
+    if (result.stopped)
+        outcome += "; cancelled, the other books were left alone";
     if (ledgerNotSaved)
         outcome += "; the ledger was not saved";
     ShowOutcome(outcome);
-    ShellOpen(results);
+    TntLabel6->setToolTip(results);
+    OfferWritten({}, results);
+    // A cancelled export opens nothing: the user is already doing something else.
+    if (!result.stopped)
+        ShellOpen(results);
     if (ledgerNotSaved)
         throw *ledgerNotSaved;
     if (result.failed.empty())

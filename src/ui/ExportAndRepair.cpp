@@ -11,6 +11,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
@@ -68,9 +69,19 @@ void TForm1::RepairContentIds(const std::string& volumeId) {
 }
 
 void TForm1::ShowWritten(const QString& what, const std::filesystem::path& file) {
-    ShowOutcome(what + " written to " + FromPath(file.filename()));
+    ShowOutcome(what + " written to " + FromPath(file.filename()) + " in " + FromPath(file.parent_path().filename()));
     TntLabel6->setToolTip(FromPath(file));
+    OfferWritten(FromPath(file), FromPath(file));
     OpenFolderAndSelect(FromPath(file));
+}
+
+void TForm1::OfferWritten(const QString& file, const QString& shown) {
+    m_writtenFile = file;
+    m_writtenShown = shown;
+    openWrittenButton->setVisible(!file.isEmpty());
+    showWrittenButton->setVisible(!shown.isEmpty());
+    if (shown.isEmpty())
+        TntLabel6->setToolTip({});
 }
 
 void TForm1::ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds) {

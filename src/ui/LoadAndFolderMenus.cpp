@@ -29,7 +29,8 @@ QString KoboFolder(const QString& root) {
 // An entry of "load database" offers its file only when the file is there, and then names it in its caption.
 bool OfferFile(QAction* entry, const QString& caption, const QString& file) {
     const bool present = !file.isEmpty() && IsFile(file);
-    entry->setText(present ? caption + " (" + file + ")" : caption);
+    // An ampersand in the path is shown as itself, not taken for an access letter.
+    entry->setText(present ? caption + " (" + QString(file).replace('&', "&&") + ")" : caption);
     entry->setEnabled(present);
     return present;
 }
@@ -47,10 +48,10 @@ QString TForm1::FindReaderRoot() const {
 void TForm1::loaddatabase1Click() {
     ReaderDrive = FindReaderRoot();
     const QString onReader = ReaderDrive.isEmpty() ? QString() : FromPath(::ReaderDatabasePath(ToPath(ReaderDrive)));
-    if (OfferFile(fromMarvik1, "from Kobo Reader", onReader))
+    if (OfferFile(fromMarvik1, "from &Kobo Reader", onReader))
         ReaderDatabasePath = onReader;
-    OfferFile(fromprogrampath1, "from program folder", ProgramDatabaseCopy());
-    OfferFile(openlastdatabase1, "open last database", LastDatabase());
+    OfferFile(fromprogrampath1, "from &program folder", ProgramDatabaseCopy());
+    OfferFile(openlastdatabase1, "open &last database", LastDatabase());
     LibraryPage->OfferStarts(fromMarvik1->isEnabled(), openlastdatabase1->isEnabled());
 }
 

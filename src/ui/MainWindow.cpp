@@ -2,11 +2,13 @@
 #include "TForm1.h"
 
 #include "BookListTab.h"
+#include "DatabaseFileWatch.h"
 #include "ESQLiteException.h"
 #include "ErrorDisplay.h"
 #include "LibraryTab.h"
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
+#include "ProgressRelay.h"
 #include "ReadingStatsTab.h"
 #include "SystemVolumes.h"
 #include "UserFolders.h"
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QTimer>
 #include <QUrl>
 
 #include <exception>
@@ -79,6 +82,7 @@ TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource>
     BuildLayout();
     BuildMenus();
     m_progress = std::make_unique<WindowProgress>(*TntLabel6, *ProgressBar1);
+    m_databaseWatch = new DatabaseFileWatch(this);
     ConnectHandlers();
     FormCreate();
     RestoreSettings();
@@ -103,6 +107,7 @@ void TForm1::Reported(const QString& failure, const std::function<void()>& actio
 
 void TForm1::ShowOutcome(const QString& text) {
     m_progress->ShowOutcome(text);
+    OfferWritten({}, {});
 }
 
 void TForm1::OpenArguments(const QStringList& arguments) {
@@ -114,8 +119,10 @@ void TForm1::OpenArguments(const QStringList& arguments) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // The running action finishes unseen: nothing it would open or show afterwards appears.
-    if (m_busy)
+    if (m_busy) {
         m_closedWhileBusy = true;
+        StopWork();
+    }
     SaveSettings();
     QMainWindow::closeEvent(event);
 }
@@ -152,14 +159,19 @@ QString TForm1::DatabasePath() const {
 }
 
 QString TForm1::ResultsFolder() const {
-    return ProgramFolder + "results";
+    const QString chosen = TabSheet4->ResultsFolder();
+    return chosen.isEmpty() ? ProgramFolder + "results" : chosen;
 }
 
 void TForm1::LoadDatabase(const QString& path) {
     for (BookListTab* tab : ListTabs())
         tab->ClearRows();
     LibraryPage->ShowOverview(nullptr);
+    loadReaderButton->hide();
+    m_loaded = false;
+    m_databaseWatch->Follow({});
     LoadOutcome outcome;
+    bool stopped = false;
     std::optional<LibraryOverview> overview;
     Reported("loading failed", [&] {
         // The path is shown before the reading, so that a failed load still tells which file failed.
@@ -167,17 +179,34 @@ void TForm1::LoadDatabase(const QString& path) {
         const ReadingOptions options = TabSheet4->Reading();
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
-        RunInBackground([&](ProgressReporter& progress) {
-            outcome = m_library.LoadDatabase(ToPath(path), progress, options);
-            // The library tab's overview comes from the same kept reading: one reading per load.
-            if (outcome.kind == LoadOutcome::Kind::Loaded)
-                overview = m_library.ReadOverview(options, progress);
+        RunInBackground([&](ProgressRelay& relay) {
+            StoppingProgress progress(relay);
+            try {
+                outcome = m_library.LoadDatabase(ToPath(path), progress, options);
+                // The library tab's overview comes from the same kept reading: one reading per load.
+                if (outcome.kind == LoadOutcome::Kind::Loaded)
+                    overview = m_library.ReadOverview(options, progress);
+            } catch (const EWorkStopped&) {
+            }
+            stopped = relay.StopRequested();
+            if (stopped) {
+                SilentProgress silent;
+                m_library.LoadDatabase({}, silent); // an index read in part is no index
+            }
         });
-        if (outcome.kind == LoadOutcome::Kind::Failed)
+        if (outcome.kind == LoadOutcome::Kind::Failed && !stopped)
             ThrowFailure(outcome);
     });
+    if (stopped) {
+        // What was read so far is no whole library: nothing is shown of it.
+        ShowOutcome("loading cancelled");
+        ReadingTab->ShowDatabase({}, BackupsFolder());
+        return;
+    }
     switch (outcome.kind) {
     case LoadOutcome::Kind::Loaded:
+        m_loaded = true;
+        m_databaseWatch->Follow(path);
         ShowOutcome("database loaded: " + Counted(outcome.books, "book", "books"));
         m_settings->setValue("database/last", path);
         for (BookListTab* tab : ListTabs())
@@ -193,6 +222,22 @@ void TForm1::LoadDatabase(const QString& path) {
         break; // told as the error left the load
     }
     ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded ? DatabasePath() : QString(), BackupsFolder());
+}
+
+void TForm1::DatabaseFileChanged() {
+    if (m_busy) {
+        QTimer::singleShot(DatabaseFileWatch::kSettleMilliseconds, this,
+                           [this] { Guarded([this] { DatabaseFileChanged(); }); });
+        return;
+    }
+    if (!m_loaded)
+        return;
+    const QString book = LibraryPage->CurrentVolume();
+    LoadDatabase(DatabasePath());
+    if (m_loaded)
+        ShowOutcome("database changed on disk: read again, " + Counted(Volumes().Count(), "book", "books"));
+    if (!book.isEmpty())
+        LibraryPage->SelectBook(book);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

@@ -78,8 +78,9 @@ void TForm1::BuildLayout() {
     PageControl1->addTab(ReadingTab, "reading");
     PageControl1->setCurrentWidget(LibraryPage);
 
-    // Below the tabs: which database is loaded, then the status and the progress bar, sharing the width two to one
-    // between fixed margins.
+    // Below the tabs: which database is loaded, then the status row. The status takes the whole row while nothing
+    // runs; the progress bar and Cancel appear beside it while work runs, and the status's offers after what they
+    // offer (a written file, a reader's database).
     DatabasePathLabel = Named<ElidingLabel>("DatabasePathLabel", Qt::ElideMiddle);
     DatabasePathLabel->setContentsMargins(8, 0, 8, 0);
     TntLabel6 = Named<ElidingLabel>("TntLabel6", Qt::ElideRight);
@@ -88,11 +89,22 @@ void TForm1::BuildLayout() {
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(17);
+    ProgressBar1->hide();
+    cancelWorkButton = Named<QPushButton>("cancelWorkButton", "&Cancel");
+    loadReaderButton = Named<QPushButton>("loadReaderButton", "load the &reader's database");
+    openWrittenButton = Named<QPushButton>("openWrittenButton", "open &file");
+    showWrittenButton = Named<QPushButton>("showWrittenButton", "show in fol&der");
     auto* statusRow = new QHBoxLayout;
-    statusRow->setContentsMargins(8, 0, 95, 4);
+    statusRow->setContentsMargins(8, 0, 8, 4);
     statusRow->addWidget(TntLabel6, 2);
+    for (QPushButton* offer : {loadReaderButton, openWrittenButton, showWrittenButton}) {
+        offer->setFlat(true);
+        offer->hide();
+        statusRow->addWidget(offer);
+    }
     statusRow->addWidget(ProgressBar1, 1);
-
+    cancelWorkButton->hide();
+    statusRow->addWidget(cancelWorkButton);
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -104,29 +116,30 @@ void TForm1::BuildLayout() {
     setTabOrder(Memo1, Button2);
 }
 
+// Each menu and entry has an access letter; where an action has a usual shortcut, it has that too.
 void TForm1::BuildMenus() {
-    loaddatabase1 = NamedMenu(menuBar(), "loaddatabase1", "load database");
-    fromprogrampath1 = NamedAction(loaddatabase1, "fromprogrampath1", "from program folder");
-    fromMarvik1 = NamedAction(loaddatabase1, "fromMarvik1", "from Kobo Reader");
+    loaddatabase1 = NamedMenu(menuBar(), "loaddatabase1", "&load database");
+    fromprogrampath1 = NamedAction(loaddatabase1, "fromprogrampath1", "from &program folder");
+    fromMarvik1 = NamedAction(loaddatabase1, "fromMarvik1", "from &Kobo Reader");
     loaddatabase1->addSeparator();
-    opendatabasefile1 = NamedAction(loaddatabase1, "opendatabasefile1", "open database file...");
+    opendatabasefile1 = NamedAction(loaddatabase1, "opendatabasefile1", "&open database file...");
     opendatabasefile1->setShortcut(QKeySequence::Open);
-    openlastdatabase1 = NamedAction(loaddatabase1, "openlastdatabase1", "open last database");
+    openlastdatabase1 = NamedAction(loaddatabase1, "openlastdatabase1", "open &last database");
     openlastdatabase1->setEnabled(false);
-    backupdatabase1 = NamedAction(loaddatabase1, "backupdatabase1", "back up database now");
+    backupdatabase1 = NamedAction(loaddatabase1, "backupdatabase1", "&back up database now");
     loaddatabase1->addSeparator();
-    quit1 = NamedAction(loaddatabase1, "quit1", "quit");
+    quit1 = NamedAction(loaddatabase1, "quit1", "&quit");
     quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    openfolders1 = NamedMenu(menuBar(), "openfolders1", "open folders");
-    opemprogramfolder1 = NamedAction(openfolders1, "opemprogramfolder1", "open program folder");
-    openresultfolder1 = NamedAction(openfolders1, "openresultfolder1", "open result folder");
-    openMarvikkobo1 = NamedAction(openfolders1, "openMarvikkobo1", "open Kobo Reader /.kobo");
+    openfolders1 = NamedMenu(menuBar(), "openfolders1", "open &folders");
+    opemprogramfolder1 = NamedAction(openfolders1, "opemprogramfolder1", "open &program folder");
+    openresultfolder1 = NamedAction(openfolders1, "openresultfolder1", "open &result folder");
+    openMarvikkobo1 = NamedAction(openfolders1, "openMarvikkobo1", "open &Kobo Reader /.kobo");
 
-    export1 = NamedMenu(menuBar(), "export1", "export");
-    exportallbooks1 = NamedAction(export1, "exportallbooks1", "export all books");
-    exportnewhighlights1 = NamedAction(export1, "exportnewhighlights1", "export new highlights of all books");
+    export1 = NamedMenu(menuBar(), "export1", "&export");
+    exportallbooks1 = NamedAction(export1, "exportallbooks1", "export &all books");
+    exportnewhighlights1 = NamedAction(export1, "exportnewhighlights1", "export &new highlights of all books");
 
-    help1 = NamedMenu(menuBar(), "help1", "help");
-    about1 = NamedAction(help1, "about1", "about");
+    help1 = NamedMenu(menuBar(), "help1", "&help");
+    about1 = NamedAction(help1, "about1", "&about");
 }

@@ -90,3 +90,10 @@ QString ChooseFileToOpen(QWidget* parent, const OpenFileRequest& request) {
         return CurrentOpenFileHandler()(request);
     return QFileDialog::getOpenFileName(parent, request.caption, request.folder, request.filter);
 }
+
+QString ChooseFolder(QWidget* parent, OpenFileRequest request) {
+    request.folders = true;
+    if (CurrentOpenFileHandler())
+        return CurrentOpenFileHandler()(request);
+    return QFileDialog::getExistingDirectory(parent, request.caption, request.folder);
+}

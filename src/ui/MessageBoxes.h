@@ -31,8 +31,9 @@ std::unique_ptr<QDialog> MakeMessageBox(QWidget* parent, const MessageBoxRequest
 // The file dialog that picks a file to open.
 struct OpenFileRequest {
     QString caption;
-    QString folder; // where it starts
-    QString filter; // as QFileDialog takes it
+    QString folder;       // where it starts
+    QString filter;       // as QFileDialog takes it
+    bool folders = false; // a folder is chosen, not a file
 };
 
 // Returns the chosen file, or empty when the dialog was cancelled.
@@ -40,3 +41,5 @@ using OpenFileHandler = std::function<QString(const OpenFileRequest&)>;
 
 OpenFileHandler SetOpenFileHandler(OpenFileHandler handler);
 QString ChooseFileToOpen(QWidget* parent, const OpenFileRequest& request);
+// The same for a folder; the handler gets the request with folders set.
+QString ChooseFolder(QWidget* parent, OpenFileRequest request);

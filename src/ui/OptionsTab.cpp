@@ -3,6 +3,7 @@
 #include "ErrorDisplay.h"
 #include "ExportFormats.h"
 #include "InkOverPageRenderer.h"
+#include "MessageBoxes.h"
 #include "NamedWidgets.h"
 #include "Utf8Text.h"
 
@@ -77,14 +78,21 @@ OptionsTab::OptionsTab(QWidget* parent)
       m_bomBox(OptionBox("TntCheckBox3", "set BOM", this, {15, 138, 200, 21})),
       m_backupOnConnectBox(OptionBox("backupOnConnectBox", "back up the reader's database when it is connected", this,
                                      {16, 164, 400, 21})),
-      m_consoleBox(OptionBox("CheckBox2", "enable execSQL:execute", this, {16, 192, 260, 21})),
-      m_skipDeletedBox(OptionBox("skipDeletedBox", "skip deleted highlights", this, {16, 218, 320, 21})),
+      m_loadOnConnectBox(
+          OptionBox("loadOnConnectBox", "load the reader's database when it is connected", this, {16, 190, 400, 21})),
+      m_consoleBox(OptionBox("CheckBox2", "enable execSQL:execute", this, {16, 218, 260, 21})),
+      m_skipDeletedBox(OptionBox("skipDeletedBox", "skip deleted highlights", this, {16, 244, 320, 21})),
       m_chapterTitlesBox(
-          OptionBox("chapterTitlesBox", "chapter titles from table of contents", this, {16, 244, 320, 21})),
+          OptionBox("chapterTitlesBox", "chapter titles from table of contents", this, {16, 270, 320, 21})),
+      m_resultsFolderButton(Named<QPushButton>("resultsFolderButton", "results folder...", this)),
+      m_resultsFolderLabel(Named<QLabel>("resultsFolderLabel", QString(), this)),
       m_resetButton(Named<QPushButton>("ResetButton", "reset options", this)) {
     setObjectName("TabSheet4");
     m_separatorLabel->setGeometry(16, 40, m_separatorLabel->sizeHint().width(), 17);
-    m_resetButton->setGeometry(16, 276, m_resetButton->sizeHint().width(), 25);
+    m_resultsFolderButton->setGeometry(16, 300, m_resultsFolderButton->sizeHint().width(), 25);
+    const int folderLeft = m_resultsFolderButton->geometry().right() + 10;
+    m_resultsFolderLabel->setGeometry(folderLeft, 304, 560 - folderLeft, 17);
+    m_resetButton->setGeometry(16, 334, m_resetButton->sizeHint().width(), 25);
     for (const ExportFormatRow& row : ExportFormats())
         m_exportFormatBox->addItem(FromUtf8(row.caption), QVariant::fromValue(row.format));
 
@@ -94,10 +102,12 @@ OptionsTab::OptionsTab(QWidget* parent)
     setTabOrder(m_exportFormatBox, m_overrideBox);
     setTabOrder(m_overrideBox, m_newOnlyBox);
     setTabOrder(m_newOnlyBox, m_backupOnConnectBox);
-    setTabOrder(m_backupOnConnectBox, m_consoleBox);
+    setTabOrder(m_backupOnConnectBox, m_loadOnConnectBox);
+    setTabOrder(m_loadOnConnectBox, m_consoleBox);
     setTabOrder(m_consoleBox, m_skipDeletedBox);
     setTabOrder(m_skipDeletedBox, m_chapterTitlesBox);
-    setTabOrder(m_chapterTitlesBox, m_resetButton);
+    setTabOrder(m_chapterTitlesBox, m_resultsFolderButton);
+    setTabOrder(m_resultsFolderButton, m_resetButton);
 
     const auto guard = [this](void (OptionsTab::*handler)()) {
         return [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); };
@@ -105,6 +115,7 @@ OptionsTab::OptionsTab(QWidget* parent)
     connect(m_separatorEdit, &QLineEdit::textChanged, this, guard(&OptionsTab::TntEdit3Change));
     connect(m_tabButton, &QPushButton::clicked, this, guard(&OptionsTab::TabButtonClick));
     connect(m_newOnlyBox, &QCheckBox::toggled, this, guard(&OptionsTab::NewOnlyClick));
+    connect(m_resultsFolderButton, &QPushButton::clicked, this, guard(&OptionsTab::ResultsFolderClick));
     connect(m_resetButton, &QPushButton::clicked, this, guard(&OptionsTab::SetDefaults));
     connect(m_consoleBox, &QCheckBox::toggled, this, &OptionsTab::ConsoleArmed);
     SetDefaults();
@@ -129,6 +140,22 @@ bool OptionsTab::BackUpOnConnect() const {
     return m_backupOnConnectBox->isChecked();
 }
 
+bool OptionsTab::LoadOnConnect() const {
+    return m_loadOnConnectBox->isChecked();
+}
+
+void OptionsTab::SetResultsFolder(const QString& folder) {
+    m_resultsFolder = folder;
+    m_resultsFolderLabel->setText(folder.isEmpty() ? QStringLiteral("the program's results folder") : folder);
+    m_resultsFolderLabel->setToolTip(folder);
+}
+
+void OptionsTab::ResultsFolderClick() {
+    const QString chosen = ChooseFolder(this, {"results folder", m_resultsFolder, {}});
+    if (!chosen.isEmpty())
+        SetResultsFolder(chosen);
+}
+
 ExportFormat OptionsTab::Format() const {
     return m_exportFormatBox->currentData().value<ExportFormat>();
 }
@@ -150,7 +177,9 @@ void OptionsTab::SetDefaults() {
     m_skipDeletedBox->setChecked(true);
     m_chapterTitlesBox->setChecked(true);
     m_backupOnConnectBox->setChecked(true);
+    m_loadOnConnectBox->setChecked(true);
     m_newOnlyBox->setChecked(false);
+    SetResultsFolder({});
 }
 
 void OptionsTab::Restore(const QSettings& settings) {
@@ -160,7 +189,9 @@ void OptionsTab::Restore(const QSettings& settings) {
     RestoreBox(settings, "options/skipDeleted", m_skipDeletedBox);
     RestoreBox(settings, "options/chapterTitles", m_chapterTitlesBox);
     RestoreBox(settings, "options/backUpOnConnect", m_backupOnConnectBox);
+    RestoreBox(settings, "options/loadOnConnect", m_loadOnConnectBox);
     RestoreBox(settings, "options/newOnly", m_newOnlyBox);
+    SetResultsFolder(settings.value("options/resultsFolder", m_resultsFolder).toString());
     if (const std::optional<ExportFormat> format = StoredFormat(settings))
         SelectFormat(*format);
 }
@@ -173,7 +204,9 @@ void OptionsTab::Save(QSettings& settings) const {
     settings.setValue("options/skipDeleted", m_skipDeletedBox->isChecked());
     settings.setValue("options/chapterTitles", m_chapterTitlesBox->isChecked());
     settings.setValue("options/backUpOnConnect", m_backupOnConnectBox->isChecked());
+    settings.setValue("options/loadOnConnect", m_loadOnConnectBox->isChecked());
     settings.setValue("options/newOnly", m_newOnlyBox->isChecked());
+    settings.setValue("options/resultsFolder", m_resultsFolder);
     settings.setValue(kFormatKey, FromUtf8(FormatRow(Format()).name));
     settings.remove(kLegacyFormatKey);
 }

@@ -15,7 +15,8 @@ class QSettings;
 QString SeparatorCodes(const QString& separator);
 
 // The "options" tab: what shapes a written file (separator, byte-order mark, replacing, format, only what is new),
-// how the reader's database is read, the backup on connecting a reader, and the switch that arms the SQL console.
+// how the reader's database is read, what happens on connecting a reader, where the files go, and the switch that arms
+// the SQL console.
 // The options live in the widgets and are read when an action starts, as the user left them.
 class OptionsTab : public QWidget {
     Q_OBJECT
@@ -26,6 +27,11 @@ public:
     ReadingOptions Reading() const;
     ExportOptions Export() const;
     bool BackUpOnConnect() const;
+    // Whether a reader's database is loaded as soon as the reader is connected while nothing is loaded.
+    bool LoadOnConnect() const;
+    // The folder the user chose for the annotation files; empty for the program's own.
+    QString ResultsFolder() const { return m_resultsFolder; }
+    void SetResultsFolder(const QString& folder);
     // The format chosen in the list, which shows the formats' captions.
     ExportFormat Format() const;
     void SelectFormat(ExportFormat format);
@@ -45,6 +51,9 @@ public:
     QComboBox* ExportFormatBox() const { return m_exportFormatBox; }
     QCheckBox* NewOnlyBox() const { return m_newOnlyBox; }
     QCheckBox* BackupOnConnectBox() const { return m_backupOnConnectBox; }
+    QCheckBox* LoadOnConnectBox() const { return m_loadOnConnectBox; }
+    QPushButton* ResultsFolderButton() const { return m_resultsFolderButton; }
+    QLabel* ResultsFolderLabel() const { return m_resultsFolderLabel; }
     QCheckBox* SkipDeletedBox() const { return m_skipDeletedBox; }
     QCheckBox* ChapterTitlesBox() const { return m_chapterTitlesBox; }
     QPushButton* ResetButton() const { return m_resetButton; }
@@ -57,6 +66,7 @@ private:
     void TntEdit3Change();
     void TabButtonClick();
     void NewOnlyClick();
+    void ResultsFolderClick();
 
     QLabel* m_separatorLabel;
     QLineEdit* m_separatorEdit;
@@ -68,8 +78,12 @@ private:
     QCheckBox* m_newOnlyBox;
     QCheckBox* m_bomBox;
     QCheckBox* m_backupOnConnectBox;
+    QCheckBox* m_loadOnConnectBox;
     QCheckBox* m_consoleBox;
     QCheckBox* m_skipDeletedBox;
     QCheckBox* m_chapterTitlesBox;
+    QPushButton* m_resultsFolderButton;
+    QLabel* m_resultsFolderLabel;
     QPushButton* m_resetButton;
+    QString m_resultsFolder;
 };

@@ -2,8 +2,10 @@
 
 #include "ProgressReporter.h"
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,9 @@ public:
     void StepProgress() override;
     void ResetProgress() override;
     void Warn(const std::string& text) override;
+    bool StopRequested() const override { return m_stop; }
+    // From the window's thread (Cancel, a close request): the work stops at its next clean point.
+    void RequestStop() { m_stop = true; }
 
     // On the window's thread: hands what was reported since the last call to the reporter, in order; a run of steps
     // goes to steps (the count), the rest as it came.
@@ -57,4 +62,31 @@ private:
 
     std::mutex m_mutex;
     std::vector<Report> m_reports;
+    std::atomic<bool> m_stop = false;
+};
+
+// Work that has no clean point of its own between its steps (a load) ends at its next report once a stop is asked.
+class EWorkStopped : public std::runtime_error {
+public:
+    EWorkStopped() : std::runtime_error("stopped") {}
+};
+
+// Passes reports on to the relay; once a stop is asked, a report raises EWorkStopped instead.
+class StoppingProgress : public ProgressReporter {
+public:
+    explicit StoppingProgress(ProgressRelay& relay) : m_relay(relay) {}
+    void SetStatus(const std::string& text) override { Checked().SetStatus(text); }
+    void StartProgress(std::size_t maximum) override { Checked().StartProgress(maximum); }
+    void StepProgress() override { Checked().StepProgress(); }
+    void ResetProgress() override { Checked().ResetProgress(); }
+    void Warn(const std::string& text) override { Checked().Warn(text); }
+    bool StopRequested() const override { return m_relay.StopRequested(); }
+
+private:
+    ProgressRelay& Checked() {
+        if (m_relay.StopRequested())
+            throw EWorkStopped();
+        return m_relay;
+    }
+    ProgressRelay& m_relay;
 };

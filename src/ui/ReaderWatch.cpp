@@ -1,11 +1,14 @@
 // Noticing the reader being plugged in or removed while the window is open, without the user doing anything.
 #include "TForm1.h"
 
+#include "DatabaseFileWatch.h"
+
 #include "Utf8Text.h"
 #include "VolumeSource.h"
 
 #include <QAction>
 #include <QFile>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -41,8 +44,10 @@ void TForm1::LookForReader() {
     if (root == m_connectedReader)
         return;
     m_connectedReader = root;
-    loaddatabase1Click(); // the menu's entries as they would show now
+    loaddatabase1Click();     // the menu's entries as they would show now
+    m_databaseWatch->Rearm(); // a database on the reader is back in its folder
     if (root.isEmpty()) {
+        loadReaderButton->hide();
         ShowOutcome("reader disconnected");
         return;
     }

@@ -11,6 +11,8 @@
 class BookListTab;
 class LibraryTab;
 class OptionsTab;
+class ProgressRelay;
+class DatabaseFileWatch;
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
@@ -46,8 +48,10 @@ public:
     const TSortedStringList& TitlePairs() const { return m_library.Index().TitlePairs; }
     const TSortedStringList& AuthorPairs() const { return m_library.Index().AuthorPairs; }
     QString DatabasePath() const;
-    // Where the annotation files go: "results" in the program folder.
+    // Where the annotation files go: the folder chosen on the options tab, else "results" in the program folder.
     QString ResultsFolder() const;
+    // Whether a database is loaded (the last load found one).
+    bool Loaded() const { return m_loaded; }
     // Where backups of the reader's database go: "backups" in the user's data folder.
     QString BackupsFolder() const;
 
@@ -71,6 +75,10 @@ public:
     QLabel* DatabasePathLabel = nullptr; // which database is loaded
     QLabel* TntLabel6 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* cancelWorkButton = nullptr;  // beside the progress bar while long work runs
+    QPushButton* loadReaderButton = nullptr;  // "load the reader's database", while another one is loaded
+    QPushButton* openWrittenButton = nullptr; // "open file", after an export
+    QPushButton* showWrittenButton = nullptr; // "show in folder", after an export
     QMenu* loaddatabase1 = nullptr;
     QAction* fromprogrampath1 = nullptr;
     QAction* fromMarvik1 = nullptr;
@@ -107,7 +115,11 @@ private:
     void ShowOutcome(const QString& text);
     // Runs work on a thread of its own while the window paints its progress and hears a close request, but takes no
     // other input; returns when the work is done, with its exception.
-    void RunInBackground(const std::function<void(ProgressReporter&)>& work);
+    void RunInBackground(const std::function<void(ProgressRelay&)>& work);
+    // Cancel, or a close request, while work runs in the background.
+    void StopWork();
+    // The loaded database's file changed on disk: it is read again once no work runs.
+    void DatabaseFileChanged();
     std::array<BookListTab*, 3> ListTabs() const { return {TabSheet1, TabSheet2, TabSheet3}; }
 
     // "load database" and "open folders"
@@ -128,7 +140,7 @@ private:
     void WatchForReader();
     // Compares the reader found now with the one seen before; a change is told in the status.
     void LookForReader();
-    // What happens when a reader appears.
+    // What happens when a reader appears: its database backed up, and loaded when nothing else is, else offered.
     void ReaderConnected();
     // The copy of the reader's database that the program folder may hold.
     QString ProgramDatabaseCopy() const;
@@ -148,6 +160,8 @@ private:
     void ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds);
     // Where a written file is told: the status names it with its folder, the file is shown in the file browser.
     void ShowWritten(const QString& what, const std::filesystem::path& file);
+    // The status's offers after an export: the file to open (empty: none) and the item to show in its folder.
+    void OfferWritten(const QString& file, const QString& shown);
 
     // the console
     void Button2Click();
@@ -162,6 +176,11 @@ private:
     std::unique_ptr<WindowProgress> m_progress;
     std::unique_ptr<QSettings> m_settings;
     QString m_connectedReader; // the reader's root as last seen; empty while none is connected
-    bool m_busy = false;       // an action runs in the background
+    DatabaseFileWatch* m_databaseWatch = nullptr;
+    ProgressRelay* m_running = nullptr; // the work running in the background, to stop
+    QString m_writtenFile;              // what the status's "open file" opens
+    QString m_writtenShown;             // what its "show in folder" shows
+    bool m_loaded = false;
+    bool m_busy = false; // an action runs in the background
     bool m_closedWhileBusy = false;
 };

@@ -24,6 +24,7 @@ void WindowProgress::StartProgress(std::size_t maximum) {
     const std::size_t steps = std::clamp<std::size_t>(maximum, 1, std::numeric_limits<int>::max());
     m_bar.setRange(0, static_cast<int>(steps));
     m_bar.setValue(0);
+    m_bar.show();
 }
 
 void WindowProgress::StepProgress() {
@@ -45,6 +46,7 @@ void WindowProgress::ShowBusy(bool busy) {
     if (busy) {
         m_idleMaximum = m_bar.maximum();
         m_bar.setRange(0, 0);
+        m_bar.show();
     } else {
         m_bar.setRange(0, m_idleMaximum);
         m_bar.setValue(0);
@@ -61,6 +63,7 @@ void WindowProgress::ResetProgress() {
 
 void WindowProgress::ShowOutcome(const QString& text) {
     m_bar.setValue(0);
+    m_bar.hide(); // idle, the status has the whole row
     m_status.setText(m_warning.empty() ? text : text + QStringLiteral(" \u2014 ") + DecodeUtf8(m_warning));
     m_warning.clear();
 }

@@ -9,7 +9,8 @@
 class QLabel;
 class QProgressBar;
 
-// Progress shown in the window's status label, painted at once, and its progress bar.
+// Progress shown in the window's status label, painted at once, and its progress bar, which is shown only while
+// there is progress to show.
 class WindowProgress : public ProgressReporter {
 public:
     WindowProgress(QLabel& status, QProgressBar& bar) : m_status(status), m_bar(bar) {}
@@ -24,7 +25,7 @@ public:
     void ShowBusy(bool busy);
     // Shown when the action ends, in place of the empty status, and with its outcome, so that it stays to be read.
     void Warn(const std::string& text) override;
-    // How the action ended; the progress bar goes back to empty.
+    // How the action ended; the progress bar goes back to empty and out of sight.
     void ShowOutcome(const QString& text);
 
 private:

@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(form.width(), width);
         QTest::keyClick(titles, Qt::Key_Return);
         QCOMPARE(form.findChild<QLabel*>("TntLabel6")->text(),
-                 QString("1 highlight written to Long.epub.annotations_0000.txt"));
+                 QString("1 highlight written to Long.epub.annotations_0000.txt in results"));
         QVERIFY(QFile::exists(program.filePath("results/Long.epub.annotations_0000.txt")));
 
         QMenuBar* bar = form.menuBar();

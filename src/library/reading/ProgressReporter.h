@@ -16,6 +16,8 @@ public:
     virtual void ResetProgress() = 0;
     // Something the user should know about the result, said once ("The database file is damaged; ...").
     virtual void Warn(const std::string& text) = 0;
+    // Whether the front end asked the work to stop at its next clean point (between books).
+    virtual bool StopRequested() const { return false; }
 };
 
 // For callers that show nothing.
