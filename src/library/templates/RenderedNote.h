@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One highlight (or note, dogear, drawing) of a book as its template renders it, without the markers a notes folder
+// keeps around it.
+struct RenderedBlock {
+    std::string bookmarkId; // finds the block again in a note, whatever its text
+    std::string text;       // LF line ends
+    bool deletedOnReader = false;
+};
+
+// A book's note as a template set renders it, in the pieces that a sync merges one by one into the note that is
+// already there. Every text has LF line ends.
+struct RenderedNote {
+    std::string volumeId;
+    std::string name;        // from the note-name template, not yet made safe for a file name
+    std::string frontMatter; // the YAML lines the program owns, without the "---" fences; may be empty
+    std::string beforeBlocks;
+    std::vector<RenderedBlock> blocks; // in reading order
+    std::string afterBlocks;
+    // What a block of a highlight that the reader deleted gets before and after its kept text.
+    std::string deletedBefore;
+    std::string deletedAfter;
+};
