@@ -3,6 +3,7 @@
 #include "ExportFormats.h"
 #include "MarkupRenderer.h"
 #include "ReadingOptions.h"
+#include "TemplateSet.h"
 
 #include <memory>
 #include <string>
@@ -20,4 +21,7 @@ struct ExportOptions {
     bool newOnly = false;
     // Where given, each drawing's picture is written beside the exported file (MarkupPictures.h) and the file names it.
     std::shared_ptr<const MarkupRenderer> markupRenderer{};
+    // Where given, Markdown files are rendered by this template set instead of the Markdown writer (named, numbered and
+    // placed as every Markdown file). Other formats leave it unused.
+    std::shared_ptr<const TemplateSet> templates{};
 };
