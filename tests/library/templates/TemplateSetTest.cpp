@@ -6,13 +6,14 @@
 #include "MarkdownAnnotationWriter.h"
 #include "NoteText.h"
 #include "ReaderFolderTest.h"
+#include "ScopedEnvironment.h"
 #include "TemplateAnnotationWriter.h"
+#include "TemplateVariables.h"
 #include "WholeRecordBooks.h"
 #include "YamlDocuments.h"
 
 #include <cmark.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -22,27 +23,6 @@ namespace fs = std::filesystem;
 using namespace fixture::records;
 
 const std::string kDot = " \xC2\xB7 ";
-
-// XDG_CONFIG_HOME set for the test's time.
-class ConfigHome {
-public:
-    explicit ConfigHome(const fs::path& folder) {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            m_old = old;
-        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    }
-    ~ConfigHome() {
-        if (m_old)
-            setenv("XDG_CONFIG_HOME", m_old->c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
-    ConfigHome(const ConfigHome&) = delete;
-    ConfigHome& operator=(const ConfigHome&) = delete;
-
-private:
-    std::optional<std::string> m_old;
-};
 
 void WriteFile(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
@@ -239,7 +219,7 @@ TEST_F(TemplateSetTest, TheLogseqPresetIsAnOutlineWithProperties) {
 }
 
 TEST_F(TemplateSetTest, TemplatesThatCannotBeUsedAreNamedWithTheirFileAndLine) {
-    ConfigHome home(folder / "config");
+    const fixture::ScopedEnvironment home("XDG_CONFIG_HOME", folder / "config");
     const fs::path set = folder / "config/marvik/templates/broken";
     const std::string titleOnly = "---\ntitle: {{title}}\n---\n";
     const struct {
@@ -284,9 +264,13 @@ TEST_F(TemplateSetTest, TemplatesThatCannotBeUsedAreNamedWithTheirFileAndLine) {
 }
 
 TEST_F(TemplateSetTest, UserSetsAreListedAndTakeWhatTheyLackFromTheMarkdownPreset) {
-    ConfigHome home(folder / "config");
+    const fixture::ScopedEnvironment home("XDG_CONFIG_HOME", folder / "config");
     const fs::path sets = folder / "config/marvik/templates";
-    WriteFile(sets / "mine/highlight.mustache", "{{#text}}\r\n{{#indent}}- {{text}}{{/indent}}\r\n{{/text}}\r\n");
+    // The example of docs/templates.md, with Windows line ends.
+    WriteFile(sets / "mine/highlight.mustache",
+              "{{#firstOfChapter}}\r\n{{headingMarks}} {{chapter}}\r\n\r\n{{/firstOfChapter}}\r\n"
+              "{{#indent}}- {{#text}}{{text}}{{/text}}{{^text}}{{label}}{{/text}}{{/indent}} ^{{blockId}}\r\n"
+              "{{#note}}\r\n{{#indent}}  - {{note}}{{/indent}}\r\n{{/note}}\r\n");
     WriteFile(sets / "obsidian/name.mustache", "{{author}}: {{title}}\n");
     fs::create_directories(sets / "empty");
     std::vector<std::string> listed;
@@ -297,7 +281,10 @@ TEST_F(TemplateSetTest, UserSetsAreListedAndTakeWhatTheyLackFromTheMarkdownPrese
 
     const std::string mine = Render(kRich, "mine");
     EXPECT_EQ(mine.substr(0, mine.find("\n---\n")), Render(kRich, "markdown").substr(0, mine.find("\n---\n")));
-    EXPECT_NE(mine.find("\n\n- First line,\n  second \"line\".\n- \\# not a heading"), std::string::npos) << mine;
+    EXPECT_NE(mine.find("\n\n## One\n\n- First line,\n  second \"line\". ^r1\n  - a note, with \"quotes\"\n- \\# not "
+                        "a heading\t\\> not a quote\n  \\* not a list \\[not\\](a link) ^r2\n  - Why?\n"),
+              std::string::npos)
+        << mine;
     EXPECT_EQ(Render(kRich, (sets / "mine").string() + "/"), mine);
 
     Load();
@@ -309,6 +296,20 @@ TEST_F(TemplateSetTest, UserSetsAreListedAndTakeWhatTheyLackFromTheMarkdownPrese
     // Without XDG_CONFIG_HOME, or with one that is no absolute path, the sets live in the home's .config.
     setenv("XDG_CONFIG_HOME", "relative", 1);
     EXPECT_EQ(UserTemplatesFolder(), fs::path(std::getenv("HOME")) / ".config/marvik/templates");
+}
+
+// Every name a template may use is told in the documentation of the templates.
+TEST(TemplateVariablesTest, EveryVariableIsDocumented) {
+    const std::string documentation = fixture::FileBytes(MARVIK_TEMPLATES_DOC);
+    std::vector<std::string_view> names = {"chapters", "highlights", "block", "quote", "indent"};
+    for (const auto& variable : BookVariables())
+        names.push_back(variable.name);
+    for (const auto& variable : HighlightVariables())
+        names.push_back(variable.name);
+    for (const auto& variable : ChapterVariables())
+        names.push_back(variable.name);
+    for (const std::string_view name : names)
+        EXPECT_NE(documentation.find("| `" + std::string(name) + "` |"), std::string::npos) << name;
 }
 
 } // namespace
