@@ -11,8 +11,8 @@ namespace {
 const char* const kSynopsis =
     "  marvik-cli list   [--db FILE] [--include-deleted] [--file-titles]\n"
     "  marvik-cli export [--db FILE] [--format FORMAT] [--template NAME|DIR] [--results DIR]\n"
-    "                    [--separator TEXT] [--no-bom] [--override | --new-only] [--include-deleted]\n"
-    "                    [--file-titles]\n"
+    "                    [--separator TEXT] [--no-bom] [--override | --new-only]\n"
+    "                    [--include-deleted] [--file-titles]\n"
     "                    (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
     "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n"

@@ -3,10 +3,11 @@
 #include "ExportFormats.h"
 #include "MarkupRenderer.h"
 #include "ReadingOptions.h"
-#include "TemplateSet.h"
 
 #include <memory>
 #include <string>
+
+class TemplateSet;
 
 // What an export writes, besides what it reads.
 struct ExportOptions {

@@ -83,5 +83,6 @@ std::string JoinStandaloneLines(std::string_view text) {
 }
 
 void StripStandaloneMarks(std::string& rendered) {
-    rendered.erase(std::remove(rendered.begin(), rendered.end(), kStandaloneMark), rendered.end());
+    if (rendered.find(kStandaloneMark) != std::string::npos)
+        rendered.erase(std::remove(rendered.begin(), rendered.end(), kStandaloneMark), rendered.end());
 }

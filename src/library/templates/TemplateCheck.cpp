@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
 
 namespace {
 
@@ -60,8 +59,9 @@ std::string ShapesMessage(const std::string& name) {
 // Walks the parsed template with the names in scope at each tag.
 class Checker {
 public:
-    Checker(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin)
-        : m_text(text), m_piece(piece), m_origin(origin) {}
+    Checker(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
+            std::unordered_set<std::string>& used)
+        : m_text(text), m_piece(piece), m_origin(origin), m_used(used) {}
 
     void Check(const Component& section, int depth = 0, bool inChapters = false) {
         for (const Component& child : section.children) {
@@ -111,8 +111,10 @@ private:
             break;
         case NameKind::List:
             inChapters = inChapters || !inverted;
+            m_used.insert(name);
             break;
         case NameKind::Value:
+            m_used.insert(name);
             break;
         }
         Check(section, depth + 1, inChapters);
@@ -124,6 +126,7 @@ private:
             return;
         switch (KindOf(m_piece, name, inChapters)) {
         case NameKind::Value:
+            m_used.insert(name);
             return;
         case NameKind::Unknown:
             Fail(variable.position, "unknown variable \"" + name + "\"");
@@ -145,6 +148,7 @@ private:
     const std::string& m_text;
     TemplatePiece m_piece;
     const TemplateOrigin& m_origin;
+    std::unordered_set<std::string>& m_used;
     bool m_placed = false;
 };
 
@@ -164,9 +168,9 @@ TemplateOutput OutputOf(TemplatePiece piece) {
 
 } // namespace
 
-kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece,
-                                            const TemplateOrigin& origin) {
-    Checker checker(text, piece, origin);
+kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
+                                            std::unordered_set<std::string>& used) {
+    Checker checker(text, piece, origin, used);
     // The engine's own parser, for its tree of tags: the template it makes keeps that to itself.
     mustache::context<std::string> noData;
     mustache::context_internal<std::string> context(noData);

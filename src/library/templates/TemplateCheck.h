@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 
 // The pieces of a template set, each with its own variables.
 enum class TemplatePiece {
@@ -25,5 +26,6 @@ struct TemplateOrigin {
 // one that a list's section brings in, used outside it), a partial, a section of a value that is none, and a
 // {{{highlights}}} or {{{block}}} that is missing, doubled or inside a section raise ETemplateError naming the file,
 // the line and the variable. The template comes back with the escape of its piece set, its standalone tag lines
-// joined (StandaloneLines.h).
-kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin);
+// joined (StandaloneLines.h). The names of the values it uses are added to used.
+kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
+                                            std::unordered_set<std::string>& used);

@@ -3,6 +3,7 @@
 #include "ETemplateError.h"
 #include "EveryColorIsGrey.h"
 #include "StandaloneLines.h"
+#include "TemplateCheck.h"
 #include "TemplateValues.h"
 #include "TemplateVariables.h"
 
@@ -42,10 +43,8 @@ std::pair<std::string, std::string> SplitAtPlace(const std::string& rendered) {
     return parts;
 }
 
-} // namespace
-
 // The book template in its two parts: the front matter between its leading "---" lines, and the rest.
-struct TemplateSet::BookParts {
+struct BookParts {
     explicit BookParts(const TemplateText& book) {
         const std::string& text = book.text;
         body = text;
@@ -71,18 +70,36 @@ struct TemplateSet::BookParts {
     std::size_t bodyLine = 1;
 };
 
-TemplateSet::Piece::Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin)
-    : file(origin.file), parsed(CheckedTemplate(text, piece, origin)) {}
+// One file's template, parsed and checked, with its file's name for the engine's own errors.
+struct Piece {
+    Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin, TemplateNames& used)
+        : file(origin.file), parsed(CheckedTemplate(text, piece, origin, used)) {}
+    std::string file;
+    mustache::mustache parsed;
+};
 
-TemplateSet::TemplateSet(const TemplateSetSource& source) : TemplateSet(source, BookParts(source.book)) {}
+} // namespace
 
-TemplateSet::TemplateSet(const TemplateSetSource& source, const BookParts& book)
-    : m_name(source.name), m_hasFrontMatter(book.hasFrontMatter),
-      m_frontMatter(book.frontMatter, TemplatePiece::FrontMatter, {source.book.file, 2}),
-      m_body(book.body, TemplatePiece::Body, {source.book.file, book.bodyLine}),
-      m_highlight(source.highlight.text, TemplatePiece::Highlight, {source.highlight.file}),
-      m_noteName(source.noteName.text, TemplatePiece::Name, {source.noteName.file}),
-      m_deleted(source.deleted.text, TemplatePiece::Deleted, {source.deleted.file}) {}
+struct TemplateSet::Pieces {
+    Pieces(const TemplateSetSource& source, const BookParts& book)
+        : hasFrontMatter(book.hasFrontMatter),
+          frontMatter(book.frontMatter, TemplatePiece::FrontMatter, {source.book.file, 2}, used),
+          body(book.body, TemplatePiece::Body, {source.book.file, book.bodyLine}, used),
+          highlight(source.highlight.text, TemplatePiece::Highlight, {source.highlight.file}, used),
+          noteName(source.noteName.text, TemplatePiece::Name, {source.noteName.file}, used),
+          deleted(source.deleted.text, TemplatePiece::Deleted, {source.deleted.file}, used) {}
+    bool hasFrontMatter;
+    TemplateNames used; // the values any of them uses: only those are made
+
+    Piece frontMatter;
+    Piece body;
+    Piece highlight;
+    Piece noteName;
+    Piece deleted;
+};
+
+TemplateSet::TemplateSet(const TemplateSetSource& source)
+    : m_name(source.name), m_pieces(std::make_shared<const Pieces>(source, BookParts(source.book))) {}
 
 std::shared_ptr<const TemplateSet> TemplateSet::Named(const std::string& nameOrFolder) {
     return std::make_shared<const TemplateSet>(FindTemplateSet(nameOrFolder));
@@ -90,9 +107,10 @@ std::shared_ptr<const TemplateSet> TemplateSet::Named(const std::string& nameOrF
 
 RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view exportDate) const {
     // The engine keeps its state while it renders: each note renders copies of the parsed templates.
-    Piece frontMatter = m_frontMatter, body = m_body, highlight = m_highlight, noteName = m_noteName,
-          deleted = m_deleted;
-    const mustache::data book = BookData({volume, exportDate});
+    Pieces pieces = *m_pieces;
+    Piece &frontMatter = pieces.frontMatter, &body = pieces.body, &highlight = pieces.highlight,
+          &noteName = pieces.noteName, &deleted = pieces.deleted;
+    const mustache::data book = BookData({volume, exportDate}, m_pieces->used);
     RenderedNote note;
     note.volumeId = volume.volumeId;
     {
@@ -101,7 +119,7 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
         StripValueMarks(name);
         note.name = Trimmed(std::move(name));
     }
-    if (m_hasFrontMatter) {
+    if (pieces.hasFrontMatter) {
         mustache::context<std::string> context(&book);
         note.frontMatter = Rendered(frontMatter.parsed, frontMatter.file, context);
         StripValueMarks(note.frontMatter);
@@ -117,7 +135,7 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
     for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
         const AnnotatedBookmark& bookmark = volume.bookmarks[i];
         const bool first = i == 0 || bookmark.part != volume.bookmarks[i - 1].part;
-        const mustache::data values = HighlightData({volume, bookmark, first, colorsSayNothing});
+        const mustache::data values = HighlightData({volume, bookmark, first, colorsSayNothing}, m_pieces->used);
         mustache::context<std::string> context(&book);
         context.push(&values);
         RenderedBlock& block = note.blocks.emplace_back();

@@ -2,10 +2,7 @@
 
 #include "AnnotatedVolume.h"
 #include "RenderedNote.h"
-#include "TemplateCheck.h"
 #include "TemplateSources.h"
-
-#include <kainjow/mustache.hpp>
 
 #include <memory>
 #include <string>
@@ -29,19 +26,7 @@ public:
     RenderedNote Render(const AnnotatedVolume& volume, std::string_view exportDate) const;
 
 private:
-    struct Piece {
-        Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin);
-        std::string file;
-        kainjow::mustache::mustache parsed;
-    };
-    struct BookParts;
-    TemplateSet(const TemplateSetSource& source, const BookParts& book);
-
+    struct Pieces; // the parsed templates: the engine's header stays out of this one
     std::string m_name;
-    bool m_hasFrontMatter = false;
-    Piece m_frontMatter;
-    Piece m_body;
-    Piece m_highlight;
-    Piece m_noteName;
-    Piece m_deleted;
+    std::shared_ptr<const Pieces> m_pieces;
 };

@@ -13,6 +13,8 @@ constexpr char kOwnMark = '\x01', kOwnStandaloneMark = '\x03';
 
 // The value's text as it was given.
 std::string TextOf(std::string_view marked) {
+    if (marked.find(kMark) == std::string_view::npos)
+        return std::string(marked);
     std::string text;
     text.reserve(marked.size());
     for (std::size_t i = 0; i < marked.size(); ++i) {
@@ -33,12 +35,15 @@ kainjow::mustache::data TemplateValue(ValueKind kind, std::string_view text) {
     value.reserve(text.size() + 2);
     value += kMark;
     value += static_cast<char>(kind);
-    for (const char c : text) {
-        if (c == kMark || c == kStandaloneMark)
-            value.append({kMark, c == kMark ? kOwnMark : kOwnStandaloneMark});
-        else
-            value += c;
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != kMark && text[i] != kStandaloneMark)
+            continue;
+        value.append(text.substr(run, i - run));
+        value.append({kMark, text[i] == kMark ? kOwnMark : kOwnStandaloneMark});
+        run = i + 1;
     }
+    value.append(text.substr(run));
     return kainjow::mustache::data(value);
 }
 
@@ -80,8 +85,10 @@ std::string TemplateEscape(const std::string& value, TemplateOutput output) {
 }
 
 void StripValueMarks(std::string& rendered) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < rendered.size(); ++i) {
+    std::size_t kept = rendered.find(kMark);
+    if (kept == std::string::npos)
+        return;
+    for (std::size_t i = kept; i < rendered.size(); ++i) {
         if (rendered[i] != kMark || i + 1 == rendered.size())
             rendered[kept++] = rendered[i];
         else if (const char next = rendered[++i]; next == kOwnMark || next == kOwnStandaloneMark)

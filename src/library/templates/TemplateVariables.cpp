@@ -135,10 +135,12 @@ const std::array<TemplateVariable<ChapterInput>, 5> kChapter = {{
     {"chapterBookmarkCount", ValueKind::Number, [](const ChapterInput& in) { return std::to_string(in.bookmarks); }},
 }};
 
-template <class Input> data ValuesOf(std::span<const TemplateVariable<Input>> variables, const Input& input) {
+template <class Input>
+data ValuesOf(std::span<const TemplateVariable<Input>> variables, const Input& input, const TemplateNames& used) {
     data values(data::type::object);
     for (const TemplateVariable<Input>& variable : variables)
-        values.set(std::string(variable.name), TemplateValue(variable.kind, variable.text(input)));
+        if (const std::string name(variable.name); used.contains(name))
+            values.set(name, TemplateValue(variable.kind, variable.text(input)));
     return values;
 }
 
@@ -177,13 +179,14 @@ std::string Indented(std::string_view text) {
     });
 }
 
-data ChaptersOf(const AnnotatedVolume& volume) {
+data ChaptersOf(const AnnotatedVolume& volume, const TemplateNames& used) {
     data chapters(data::type::list);
     for (std::size_t first = 0; first < volume.bookmarks.size();) {
         std::size_t end = first + 1;
         while (end < volume.bookmarks.size() && volume.bookmarks[end].part == volume.bookmarks[first].part)
             ++end;
-        chapters.push_back(ValuesOf<ChapterInput>(kChapter, {volume.PartOf(volume.bookmarks[first]), end - first}));
+        chapters.push_back(
+            ValuesOf<ChapterInput>(kChapter, {volume.PartOf(volume.bookmarks[first]), end - first}, used));
         first = end;
     }
     return chapters;
@@ -203,10 +206,11 @@ std::span<const TemplateVariable<ChapterInput>> ChapterVariables() {
     return kChapter;
 }
 
-kainjow::mustache::data BookData(const BookInput& input) {
+kainjow::mustache::data BookData(const BookInput& input, const TemplateNames& used) {
     using namespace template_names;
-    data values = ValuesOf<BookInput>(kBook, input);
-    values.set(std::string(kChapters), ChaptersOf(input.volume));
+    data values = ValuesOf<BookInput>(kBook, input, used);
+    if (used.contains(std::string(kChapters)))
+        values.set(std::string(kChapters), ChaptersOf(input.volume, used));
     values.set(std::string(kQuote),
                kainjow::mustache::lambda2([](const std::string& text, const kainjow::mustache::renderer& render) {
                    return Quoted(render(text));
@@ -218,6 +222,6 @@ kainjow::mustache::data BookData(const BookInput& input) {
     return values;
 }
 
-kainjow::mustache::data HighlightData(const HighlightInput& input) {
-    return ValuesOf<HighlightInput>(kHighlight, input);
+kainjow::mustache::data HighlightData(const HighlightInput& input, const TemplateNames& used) {
+    return ValuesOf<HighlightInput>(kHighlight, input, used);
 }

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 // What a book's variables are made of.
 struct BookInput {
@@ -52,6 +53,7 @@ inline constexpr std::string_view kIndent = "indent";
 } // namespace template_names
 
 // The values of the book (with its list of chapters and the two sections that shape lines), of one highlight, as a
-// template renders them.
-kainjow::mustache::data BookData(const BookInput& input);
-kainjow::mustache::data HighlightData(const HighlightInput& input);
+// template renders them: those named in used alone, the others are never looked at.
+using TemplateNames = std::unordered_set<std::string>;
+kainjow::mustache::data BookData(const BookInput& input, const TemplateNames& used);
+kainjow::mustache::data HighlightData(const HighlightInput& input, const TemplateNames& used);
