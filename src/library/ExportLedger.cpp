@@ -100,15 +100,16 @@ template <typename Keep> LedgerMarks ExportLedger::Marks(const AnnotatedVolume& 
     std::string replaced;
     const std::string volumeId(AsJsonText(volume.volumeId, replaced));
     const auto format = m_contents.formats.find(m_format);
-    const LedgerBooks* own = format != m_contents.formats.end() ? &format->second : nullptr;
+    const std::vector<LedgerMark>* own = format != m_contents.formats.end() ? format->second.Find(volumeId) : nullptr;
+    const std::vector<LedgerMark>* everyFormat = m_contents.everyFormat.Find(volumeId);
     MarkMaker maker;
     LedgerMarks marks;
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
         const BookmarkMark mark = maker.Of(bookmark);
         // The format's own mark is newer than any from before formats were told apart.
-        const LedgerMark* known = own ? own->Find(volumeId, mark.bookmarkId) : nullptr;
+        const LedgerMark* known = FindMark(own, mark.bookmarkId);
         if (!known)
-            known = m_contents.everyFormat.Find(volumeId, mark.bookmarkId);
+            known = FindMark(everyFormat, mark.bookmarkId);
         const bool same =
             known && known->Digest() == mark.digest && (!m_datesCount || known->Modified() == mark.modified);
         if (!keep(bookmark, known, same))
@@ -139,7 +140,7 @@ LedgerMarks ExportLedger::MarksToRecord(const AnnotatedVolume& volume) const {
 
 void ExportLedger::Record(const std::string& volumeId, LedgerMarks&& marks) {
     std::string replaced;
-    m_contents.formats[m_format].Record(std::string(AsJsonText(volumeId, replaced)), marks.marks);
+    m_contents.formats[m_format].Record(std::string(AsJsonText(volumeId, replaced)), std::move(marks.marks));
     m_contents.texts.Adopt(std::move(marks.texts));
 }
 

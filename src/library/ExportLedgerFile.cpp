@@ -11,9 +11,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -96,6 +98,25 @@ OpenFile OpenLedger(const Path& file) {
                            "move it away to export every highlight anew.");
     return opened;
 }
+
+// Hands the parser the file 64 kB at a time: a call into the C library for each character cost as much as the
+// parsing.
+class FileBuffer : public std::streambuf {
+public:
+    explicit FileBuffer(std::FILE* file) : m_file(file) {}
+
+private:
+    int_type underflow() override {
+        const std::size_t read = std::fread(m_bytes.data(), 1, m_bytes.size(), m_file);
+        if (read == 0)
+            return traits_type::eof();
+        setg(m_bytes.data(), m_bytes.data(), m_bytes.data() + read);
+        return traits_type::to_int_type(m_bytes[0]);
+    }
+
+    std::FILE* m_file;
+    std::array<char, std::size_t{64} << 10> m_bytes{};
+};
 
 // The version member as it was written.
 struct VersionToken {
@@ -197,8 +218,9 @@ private:
     enum class Role { Root, Formats, Books, Volume, Mark, Other };
     struct Frame {
         Role role;
-        std::string key;              // of the member being read
-        LedgerBooks* books = nullptr; // of a Books frame: where its marks go
+        std::string key;                          // of the member being read
+        LedgerBooks* books = nullptr;             // of a Books frame: where its volumes go
+        std::vector<LedgerMark>* marks = nullptr; // of a Volume frame: where its marks go
     };
 
     void MarkMisshapen(const std::string& why = kMisshapen) {
@@ -275,7 +297,10 @@ private:
             opened = {Role::Books, {}, &m_contents.formats[key]};
             break;
         case Role::Books:
+            // Looked up once for all the volume's marks.
             opened.role = Role::Volume;
+            if (m_misshapen.empty())
+                opened.marks = &m_frames.back().books->books[key];
             break;
         case Role::Volume:
             opened.role = Role::Mark;
@@ -311,10 +336,8 @@ private:
             MarkMisshapen("a digest is not SHA-256 in hex");
         if (!m_misshapen.empty())
             return true;
-        // The volume's frame holds the id of the bookmark, the books' frame that of the volume.
-        const Frame& books = m_frames[m_frames.size() - 2];
-        books.books->books[books.key].push_back(
-            LedgerMark::Keep(m_contents.texts, m_frames.back().key, *m_modified, digest));
+        // The volume's frame holds the id of the bookmark.
+        m_frames.back().marks->push_back(LedgerMark::Keep(m_contents.texts, m_frames.back().key, *m_modified, digest));
         return true;
     }
 
@@ -452,19 +475,29 @@ void SettleMarks(std::vector<LedgerMark>& marks) {
     marks.resize(kept);
 }
 
-const LedgerMark* LedgerBooks::Find(const std::string& volumeId, std::string_view bookmarkId) const {
+const std::vector<LedgerMark>* LedgerBooks::Find(const std::string& volumeId) const {
     const auto book = books.find(volumeId);
-    if (book == books.end())
-        return nullptr;
-    const auto found =
-        std::lower_bound(book->second.begin(), book->second.end(), bookmarkId,
-                         [](const LedgerMark& mark, std::string_view id) { return mark.BookmarkId() < id; });
-    return found != book->second.end() && found->BookmarkId() == bookmarkId ? &*found : nullptr;
+    return book != books.end() ? &book->second : nullptr;
 }
 
-void LedgerBooks::Record(const std::string& volumeId, const std::vector<LedgerMark>& marks) {
+const LedgerMark* FindMark(const std::vector<LedgerMark>* marks, std::string_view bookmarkId) {
+    if (!marks)
+        return nullptr;
+    const auto found =
+        std::lower_bound(marks->begin(), marks->end(), bookmarkId,
+                         [](const LedgerMark& mark, std::string_view id) { return mark.BookmarkId() < id; });
+    return found != marks->end() && found->BookmarkId() == bookmarkId ? &*found : nullptr;
+}
+
+void LedgerBooks::Record(const std::string& volumeId, std::vector<LedgerMark>&& marks) {
     std::vector<LedgerMark>& book = books[volumeId];
-    book.insert(book.end(), marks.begin(), marks.end());
+    // A book's first marks are taken over rather than copied: a million of them are held once.
+    if (book.empty()) {
+        book = std::move(marks);
+    } else {
+        book.insert(book.end(), marks.begin(), marks.end());
+        marks = {};
+    }
     SettleMarks(book);
 }
 
@@ -478,7 +511,9 @@ LedgerContents ReadLedgerFile(const Path& file) {
         return {};
     LedgerReader reader;
     errno = 0;
-    const bool parsed = Json::sax_parse(opened.get(), &reader);
+    FileBuffer buffer(opened.get());
+    std::istream bytes(&buffer);
+    const bool parsed = Json::sax_parse(bytes, &reader);
     if (std::ferror(opened.get()))
         RaiseUnreadable(file, std::generic_category().message(errno != 0 ? errno : EIO));
     if (!parsed)

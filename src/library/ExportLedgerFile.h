@@ -44,10 +44,10 @@ struct LedgerMarks {
 struct LedgerBooks {
     std::map<std::string, std::vector<LedgerMark>> books;
 
-    // The volume's mark of the bookmark; null when it has none.
-    const LedgerMark* Find(const std::string& volumeId, std::string_view bookmarkId) const;
-    // Adds the marks of the volume, replacing those of the same bookmarks.
-    void Record(const std::string& volumeId, const std::vector<LedgerMark>& marks);
+    // The volume's marks; null when it has none.
+    const std::vector<LedgerMark>* Find(const std::string& volumeId) const;
+    // Adds the marks of the volume, replacing those of the same bookmarks; marks is left empty.
+    void Record(const std::string& volumeId, std::vector<LedgerMark>&& marks);
 };
 
 // What a ledger holds: per export format the books exported in it.
@@ -57,6 +57,9 @@ struct LedgerContents {
     LedgerBooks everyFormat;
     std::map<std::string, LedgerBooks, std::less<>> formats; // by the format's name (ExportFormatRow::name)
 };
+
+// The mark of the bookmark among a volume's marks; null when it has none.
+const LedgerMark* FindMark(const std::vector<LedgerMark>* marks, std::string_view bookmarkId);
 
 // Puts marks in byte order of their ids and keeps the last of each id.
 void SettleMarks(std::vector<LedgerMark>& marks);
