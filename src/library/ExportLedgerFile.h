@@ -64,8 +64,8 @@ const LedgerMark* FindMark(const std::vector<LedgerMark>* marks, std::string_vie
 // Puts marks in byte order of their ids and keeps the last of each id.
 void SettleMarks(std::vector<LedgerMark>& marks);
 
-// The largest ledger file that is read. A million highlights take about 180 MB, and reading them about as much in
-// memory; anything past this is no ledger of this program.
+// The largest ledger file that is read. A million highlights of one format take about 180 MB, and about 110 MB in
+// memory once read; anything past this is no ledger of this program.
 constexpr std::uintmax_t kMaxLedgerBytes = std::uintmax_t{512} << 20;
 
 // How deep a ledger nests at most: its own shape is five objects deep, the rest is room for members a later version
