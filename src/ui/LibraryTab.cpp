@@ -6,6 +6,7 @@
 #include "NamedWidgets.h"
 #include "ReaderLibrary.h"
 #include "SearchFolding.h"
+#include "WindowProgress.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -76,7 +77,8 @@ QDateEdit* DateEdit(const char* name, QDate date) {
 
 } // namespace
 
-LibraryTab::LibraryTab(const ReaderLibrary& library, std::function<ReadingOptions()> reading, QWidget* parent)
+LibraryTab::LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
+                       QWidget* parent)
     : QWidget(parent), m_library(library), m_reading(std::move(reading)) {
     setObjectName("libraryTab");
     m_pages = Named<QStackedWidget>("libraryPages");
@@ -283,7 +285,7 @@ void LibraryTab::ShowCurrentBook() {
     ReadingOptions options = m_reading();
     options.wholeRecords = true;
     SilentProgress silent;
-    m_highlights->ShowVolume(m_library.ReadVolume(volume.toStdString(), options, silent));
+    m_highlights->ShowVolume(m_library->ReadVolume(volume.toStdString(), options, silent));
     m_exportSelected->setEnabled(false);
 }
 
@@ -346,8 +348,9 @@ void LibraryTab::Search() {
         item->setData(kBookmarkIdRole, Utf8(highlight.bookmarkId));
     }
     m_results->setUpdatesEnabled(true);
-    m_searchSummary->setText(found.size() > kShownResults ? QString("the first %1 highlights found").arg(kShownResults)
-                                                          : QString("%1 highlights found").arg(found.size()));
+    m_searchSummary->setText(found.size() > kShownResults
+                                 ? "the first " + Counted(kShownResults, "highlight", "highlights") + " found"
+                                 : Counted(found.size(), "highlight", "highlights") + " found");
 }
 
 void LibraryTab::OpenResult(const QListWidgetItem* item) {

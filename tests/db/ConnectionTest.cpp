@@ -1,4 +1,5 @@
 // Opening files, running statements and the error reports, on real database files.
+#include "InterruptScope.h"
 #include "Messages.h"
 #include "ReaderDatabase.h"
 #include "SQLiteErrorMessage.h"
@@ -11,6 +12,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <latch>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -152,3 +155,40 @@ TEST_F(ConnectionTest, ExecSQLRunsOneStatementAndFailuresCarryTheReport) {
 }
 
 } // namespace
+
+// A stop asked of a thread ends its statements and its backups at once, and nothing of any other thread.
+TEST_F(ConnectionTest, AStopEndsTheThreadsStatementsAndBackupsAlone) {
+    const std::string count = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+                              "SELECT count(*) FROM n";
+    TSQLiteDatabase source(path);
+    // More pages than one run of a backup copies.
+    source.ExecSQL("CREATE TABLE big (b BLOB)");
+    source.ExecSQL("INSERT INTO big VALUES (zeroblob(6000000))");
+    const std::string copy = (folder / "copy.sqlite").string();
+    std::atomic<bool> stop = true;
+    std::latch stopping(1), done(1);
+    std::pair<int, int> statement, backup;
+    std::thread stopped([&] {
+        const InterruptScope scope(stop);
+        TSQLiteDatabase db(path);
+        stopping.count_down();
+        statement = CodesOf([&] { db.GetTable(count); });
+        TSQLiteDatabase target(copy);
+        backup = CodesOf([&] { source.BackupTo(target); });
+        done.wait();
+    });
+    stopping.wait();
+    TSQLiteDatabase mine(path);
+    EXPECT_EQ(mine.GetTable(count).FieldAsInteger(0), 200000) << "another thread's stop is none of this one's";
+    done.count_down();
+    stopped.join();
+    EXPECT_EQ(statement, std::pair(SQLITE_INTERRUPT, SQLITE_INTERRUPT));
+    EXPECT_EQ(backup.first, SQLITE_INTERRUPT);
+    ExpectNoOpenStatement(source);
+
+    const InterruptScope scope(stop);
+    stop = false;
+    TSQLiteDatabase target(copy);
+    source.BackupTo(target);
+    EXPECT_EQ(target.GetTable("SELECT length(b) FROM big").FieldAsInteger(0), 6000000) << "no stop, a whole copy";
+}
