@@ -3,9 +3,9 @@
 #include <atomic>
 
 // A stop that another thread asks of this thread's database work. While an InterruptScope lives on a thread and its
-// flag is set, every statement the thread runs, on any connection, and every backup it makes end soon, after a few
-// thousand of SQLite's instructions or a few hundred pages at most, raised as ESQLiteException with SQLITE_INTERRUPT.
-// Work with no clean point of its own between its statements (reading a whole library) stops promptly this way.
+// flag is set, no statement or backup begins on that thread, on any connection, and those that run end within a few
+// thousand of SQLite's instructions or a few MB of pages: raised as ESQLiteException with SQLITE_INTERRUPT. Work with
+// no clean point of its own between its statements (reading a whole library) stops promptly this way.
 class InterruptScope {
 public:
     explicit InterruptScope(const std::atomic<bool>& stop) noexcept;

@@ -26,6 +26,14 @@ int StopRequested(void*) {
     return InterruptScope::Requested() ? 1 : 0;
 }
 
+// A statement or backup not begun once a stop is asked: short ones would run to their end between two looks.
+void RaiseIfStopped(const std::string& message, const std::string& what) {
+    if (InterruptScope::Requested())
+        throw ESQLiteException(message + ".\rError [" + std::to_string(SQLITE_INTERRUPT) +
+                                   "]: " + SQLiteErrorMessage(SQLITE_INTERRUPT) + ".\r\"" + what + "\": interrupted",
+                               SQLITE_INTERRUPT);
+}
+
 // One read transaction over a backup's runs of pages, where the connection has none open, so that the copy is one
 // committed state: between runs another program's write would start it over, again and again while it kept writing.
 // Best effort: a source that cannot be read fails the backup itself, in the backup's words.
@@ -95,20 +103,21 @@ void TSQLiteDatabase::BackupTo(TSQLiteDatabase& target) const {
     BackupHandle backup(sqlite3_backup_init(target.Handle(), "main", m_handle.get(), "main"));
     if (!backup)
         target.RaiseError("Could not back up database", "sqlite3_backup_init");
-    int rc = SQLITE_OK;
-    while ((rc = sqlite3_backup_step(backup.get(), kBackupPagesPerStep)) == SQLITE_OK)
-        if (InterruptScope::Requested())
-            throw ESQLiteException("Could not back up database.\rError [" + std::to_string(SQLITE_INTERRUPT) +
-                                       "]: " + SQLiteErrorMessage(SQLITE_INTERRUPT) + ".",
-                                   SQLITE_INTERRUPT);
-    if (rc == SQLITE_DONE)
-        return;
+    for (;;) {
+        RaiseIfStopped("Could not back up database", "sqlite3_backup_step");
+        const int rc = sqlite3_backup_step(backup.get(), kBackupPagesPerStep);
+        if (rc == SQLITE_DONE)
+            return;
+        if (rc != SQLITE_OK)
+            break;
+    }
     // The target's connection learns the step's error only when the backup is finished.
     sqlite3_backup_finish(backup.release());
     target.RaiseError("Could not back up database", "sqlite3_backup_step");
 }
 
 StatementHandle TSQLiteDatabase::TakeStatement(const std::string& sql) {
+    RaiseIfStopped("Error executing SQL", sql);
     if (const auto spare = m_spareStatements.find(sql); spare != m_spareStatements.end()) {
         StatementHandle statement = std::move(spare->second);
         m_spareStatements.erase(spare);
@@ -128,6 +137,7 @@ void TSQLiteDatabase::PutBack(const std::string& sql, StatementHandle statement)
 }
 
 StatementHandle TSQLiteDatabase::Prepare(const std::string& sql) const {
+    RaiseIfStopped("Error executing SQL", sql);
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v2(m_handle.get(), sql.c_str(), -1, &raw, nullptr);
     StatementHandle statement(raw);

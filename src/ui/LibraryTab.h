@@ -81,6 +81,7 @@ protected:
 private:
     QWidget* BuildStartPage();
     QWidget* BuildLibraryPage();
+    void FitColumns();
     void ShowCurrentBook();
     void ExportCurrentBook();
     void Search();

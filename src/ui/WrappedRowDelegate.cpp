@@ -5,6 +5,12 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr int kRowSpacing = 6;
+
+} // namespace
+
 QSize WrappedRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const auto* view = qobject_cast<const QTreeView*>(option.widget);
     if (view == nullptr)
@@ -20,5 +26,6 @@ QSize WrappedRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
     }
     QStyleOptionViewItem sized = option;
     sized.rect = QRect(0, 0, std::max(width, 1), std::max(option.rect.height(), 1));
-    return QStyledItemDelegate::sizeHint(sized, index);
+    // A little air between one highlight and the next.
+    return QStyledItemDelegate::sizeHint(sized, index) + QSize(0, kRowSpacing);
 }
