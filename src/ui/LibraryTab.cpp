@@ -66,7 +66,7 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& fol
 }
 
 // The widest the author column starts: the title has what the others leave.
-constexpr int kAuthorWidth = 140;
+constexpr int kAuthorWidth = 120;
 
 QDateEdit* DateEdit(const char* name, QDate date) {
     auto* edit = Named<QDateEdit>(name, date);
