@@ -3,6 +3,7 @@
 #include "LineEnds.h"
 #include "SyncedBooks.h"
 
+#include <cmark.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,6 +44,20 @@ TEST(NoteMergeTest, AFirstSyncWritesTheWholeNoteAndASecondChangesNothing) {
     const MergedNote second = MergeNote(first.text, rendered);
     EXPECT_EQ(second.text, first.text);
     ExpectNoChanges(second.changes);
+}
+
+TEST(NoteMergeTest, MarkersAreCommentsOfTheirOwnThatLeaveTheHighlightsAsTheyAre) {
+    // Blocks without a blank line after them: the comment must neither join a quote nor swallow the next block.
+    const std::string note = NewNote(Voyage({{"b1", "> One."}, {"b2", "- Two"}, {"b3", "Three ^b3"}})).text;
+    const std::string body = note.substr(note.find("# Voyage"));
+    cmark_node* document = cmark_parse_document(body.data(), body.size(), CMARK_OPT_DEFAULT);
+    std::vector<std::string> blocks;
+    for (cmark_node* block = cmark_node_first_child(document); block; block = cmark_node_next(block))
+        blocks.push_back(cmark_node_get_type_string(block));
+    cmark_node_free(document);
+    EXPECT_EQ(blocks,
+              (std::vector<std::string>{"heading", "html_block", "block_quote", "html_block", "html_block", "list",
+                                        "html_block", "html_block", "paragraph", "html_block", "paragraph"}));
 }
 
 TEST(NoteMergeTest, NewAndChangedHighlightsGoInPlaceAndTheUsersWordsStay) {
