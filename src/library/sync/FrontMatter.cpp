@@ -3,6 +3,7 @@
 #include "LineEnds.h"
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -119,7 +120,26 @@ std::vector<FrontMatterEntry> SplitEntries(std::string_view yaml) {
     return entries;
 }
 
-bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vector<FrontMatterEntry>& owned, bool crlf) {
+std::set<std::string> KeysThatDiffer(std::string_view yaml, std::string_view otherYaml) {
+    std::map<std::string, std::string> entries;
+    for (FrontMatterEntry& entry : SplitEntries(yaml))
+        entries.emplace(std::move(entry.key), std::move(entry.text));
+    std::set<std::string> differ;
+    for (FrontMatterEntry& entry : SplitEntries(otherYaml)) {
+        const auto found = entries.find(entry.key);
+        if (found == entries.end() || found->second != entry.text)
+            differ.insert(entry.key);
+        if (found != entries.end())
+            entries.erase(found);
+    }
+    for (auto& [key, text] : entries)
+        differ.insert(key);
+    differ.erase("");
+    return differ;
+}
+
+bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vector<FrontMatterEntry>& owned, bool crlf,
+                        const std::set<std::string>& left) {
     bool changed = false;
     const auto find = [&entries](const std::string& key) {
         return std::find_if(entries.begin(), entries.end(), [&key](const auto& entry) { return entry.key == key; });
@@ -132,7 +152,7 @@ bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vecto
         const std::string text = InLineEnds(WithFinalLineEnd(entry.text, false), crlf);
         auto present = find(entry.key);
         if (present != entries.end()) {
-            if (ToLf(present->text) != ToLf(text)) {
+            if (!left.contains(entry.key) && ToLf(present->text) != ToLf(text)) {
                 present->text = text;
                 changed = true;
             }
@@ -140,6 +160,8 @@ bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vecto
             anchored = true;
             continue;
         }
+        if (left.contains(entry.key))
+            continue;
         const std::size_t at = anchored ? after : entries.size();
         if (at > 0 && !entries[at - 1].text.ends_with('\n'))
             entries[at - 1].text += crlf ? "\r\n" : "\n";

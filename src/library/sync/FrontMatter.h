@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,11 @@ std::optional<FrontMatter> ReadFrontMatter(std::string_view note, std::size_t& l
 // The entries of YAML lines.
 std::vector<FrontMatterEntry> SplitEntries(std::string_view yaml);
 
+// The keys whose entries differ between two front matters' YAML lines, or that only one of them has.
+std::set<std::string> KeysThatDiffer(std::string_view yaml, std::string_view otherYaml);
+
 // Gives each entry whose key owned names owned's text (in the note's line ends) and adds the owned entries the note
-// lacks after the owned entry before them, else at the end; every other entry stays byte for byte. Returns whether
-// anything changed.
-bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vector<FrontMatterEntry>& owned, bool crlf);
+// lacks after the owned entry before them, else at the end; every other entry stays byte for byte, and so do the
+// entries of the keys left. Returns whether anything changed.
+bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vector<FrontMatterEntry>& owned, bool crlf,
+                        const std::set<std::string>& left = {});

@@ -207,16 +207,19 @@ MergedNote NewNote(const RenderedNote& rendered) {
     return MergeNote("---\n---\n" + rendered.beforeBlocks + rendered.afterBlocks, rendered);
 }
 
-MergedNote MergeNote(std::string_view note, const RenderedNote& rendered) {
+MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys) {
     const bool crlf = UsesCrlf(note);
     MergedNote merged;
     std::size_t length = 0;
     FrontMatter frontMatter = ReadOrStartFrontMatter(note, length, crlf);
-    merged.changes.frontMatterUpdated = UpdateOwnedEntries(frontMatter.entries, OwnedEntries(rendered), crlf);
+    const std::vector<FrontMatterEntry> owned = OwnedEntries(rendered);
+    merged.changes.frontMatterUpdated = UpdateOwnedEntries(frontMatter.entries, owned, crlf, quietKeys);
     std::set<std::string> broken;
     Pieces pieces = ReadBody(note.substr(length), broken);
     UpdateBlocks(pieces, rendered, crlf, merged.changes);
     AddNewBlocks(pieces, rendered, broken, crlf, merged.changes);
+    if (!quietKeys.empty() && (merged.changes.frontMatterUpdated || merged.changes.AnyBlock()))
+        UpdateOwnedEntries(frontMatter.entries, owned, crlf);
     merged.text = Text(frontMatter, pieces, crlf);
     return merged;
 }

@@ -2,6 +2,7 @@
 
 #include "RenderedNote.h"
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,9 @@ struct NoteChanges {
     std::vector<std::string> markedDeleted; // deleted on the reader: the block's text kept between the deletion marks
     std::vector<std::string> keptAsEdited;  // changed on the reader, but the user edited the block: left as it is
     bool frontMatterUpdated = false;
+
+    // Whether any highlight's block changed.
+    bool AnyBlock() const { return !added.empty() || !updated.empty() || !markedDeleted.empty(); }
 };
 
 struct MergedNote {
@@ -28,5 +32,7 @@ MergedNote NewNote(const RenderedNote& rendered);
 // new highlights put at their place in reading order (after the nearest earlier one the note has, else before the
 // nearest later one, else where the blocks end), changed ones re-rendered in place unless the user edited them,
 // deleted ones marked once and kept. Everything else stays byte for byte, in the note's own line ends; a note with
-// nothing to change comes back as it was.
-MergedNote MergeNote(std::string_view note, const RenderedNote& rendered);
+// nothing to change comes back as it was. The front matter entries of quietKeys (the date of the sync itself) are
+// updated only along with another change, so that they tell when the note last changed and a sync with nothing new
+// leaves the note as it is.
+MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys = {});

@@ -181,7 +181,17 @@ void NotesFolder::FindNotes() {
         std::sort(files.begin(), files.end());
 }
 
-PlannedNote NotesFolder::Plan(const RenderedNote& rendered) const {
+PlannedNote NotesFolder::Plan(const NoteRenderer& render, const std::string& today) const {
+    const RenderedNote rendered = render(today);
+    PlannedNote planned = Plan(rendered);
+    if (planned.isNew || !planned.changes.frontMatterUpdated || planned.changes.AnyBlock())
+        return planned;
+    const RenderedNote otherDay = render(today == "1970-01-01" ? "1970-01-02" : "1970-01-01");
+    const std::set<std::string> quietKeys = KeysThatDiffer(rendered.frontMatter, otherDay.frontMatter);
+    return quietKeys.empty() ? planned : Plan(rendered, quietKeys);
+}
+
+PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::string>& quietKeys) const {
     PlannedNote planned;
     planned.volumeId = rendered.volumeId;
     planned.name = rendered.name;
@@ -215,7 +225,7 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered) const {
         planned.error = "The note " + Quoted(planned.file) + " is not UTF-8 text: it is left as it is.";
         return planned;
     }
-    MergedNote note = MergeNote(planned.previous, rendered);
+    MergedNote note = MergeNote(planned.previous, rendered, quietKeys);
     planned.text = std::move(note.text);
     planned.changes = std::move(note.changes);
     if (planned.text != planned.previous && IsReadOnly(planned.file))

@@ -5,9 +5,15 @@
 #include "RenderedNote.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// A book's note as its template set renders it on a given day (YYYY-MM-DD), for the templates' export date.
+using NoteRenderer = std::function<RenderedNote(std::string_view exportDate)>;
 
 // What a sync means to do with one book's note, and, once written, what it did.
 struct PlannedNote {
@@ -41,7 +47,13 @@ public:
     // names its volume id; without one, a new note named from rendered.name is planned, unless the book has nothing
     // to show. A note that is not UTF-8, cannot be read, is read-only while it would change, or shares the book's key
     // with another note, is named in error.
-    PlannedNote Plan(const RenderedNote& rendered) const;
+    // The front matter entries of quietKeys change only along with another (MergeNote).
+    PlannedNote Plan(const RenderedNote& rendered, const std::set<std::string>& quietKeys = {}) const;
+
+    // The same for the book's note as render gives it for today (YYYY-MM-DD). Where only the front matter would
+    // change, the note is rendered for another day too, and the entries that differ (the date of the sync) are quiet
+    // keys: a note changes on a new day only when the reader's book did.
+    PlannedNote Plan(const NoteRenderer& render, const std::string& today) const;
 
     // Writes what Plan gave, when it changes anything: a note is replaced atomically, with its permissions, unless its
     // bytes changed since Plan read them; a new note never replaces a file of its name, but takes the next numbered

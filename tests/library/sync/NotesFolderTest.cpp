@@ -67,6 +67,29 @@ TEST_F(NotesFolderTest, AFirstSyncWritesOneNotePerBookAndASecondWithNothingNewWr
         EXPECT_FALSE(planned.Changes() || planned.Failed()) << planned.file;
     EXPECT_EQ(fs::last_write_time(m_voyage), past);
     EXPECT_EQ(fs::last_write_time(m_tides), past);
+
+    // The day of the sync in the front matter changes with the book, not with the calendar.
+    const auto tides = [](std::vector<RenderedBlock> blocks) {
+        return [blocks](std::string_view day) {
+            RenderedNote note = Tides(blocks);
+            note.volumeId = "file:///mnt/onboard/Tides, second edition.epub";
+            note.name = "Tides (2)";
+            note.frontMatter += "synced: " + std::string(day) + "\n";
+            return note;
+        };
+    };
+    const auto plan = [this](const NoteRenderer& render, const std::string& day) {
+        NotesFolder folder(m_folder.Path());
+        PlannedNote planned = folder.Plan(render, day);
+        folder.Write(planned);
+        return planned;
+    };
+    EXPECT_TRUE(plan(tides({m_t1}), "2024-05-01").Changes());
+    EXPECT_FALSE(plan(tides({m_t1}), "2024-05-02").Changes());
+    EXPECT_NE(fixture::FileBytes(m_folder / "Tides (2).md").find("synced: 2024-05-01\n"), std::string::npos);
+    EXPECT_TRUE(plan(tides({m_t1, Highlight("t2", "Flow.")}), "2024-05-03").Changes());
+    EXPECT_EQ(fixture::FileBytes(m_folder / "Tides (2).md"),
+              NewNote(tides({m_t1, Highlight("t2", "Flow.")})("2024-05-03")).text);
 }
 
 TEST_F(NotesFolderTest, ANoteIsFoundByItsKeyWhereverTheUserMovedIt) {
