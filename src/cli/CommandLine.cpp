@@ -10,12 +10,14 @@ namespace {
 
 const char* const kSynopsis =
     "  marvik-cli list   [--db FILE] [--include-deleted] [--file-titles]\n"
-    "  marvik-cli export [--db FILE] [--format FORMAT] [--results DIR] [--separator TEXT] [--no-bom]\n"
-    "                    [--override | --new-only] [--include-deleted] [--file-titles]\n"
+    "  marvik-cli export [--db FILE] [--format FORMAT] [--template NAME|DIR] [--results DIR]\n"
+    "                    [--separator TEXT] [--no-bom] [--override | --new-only]\n"
+    "                    [--include-deleted] [--file-titles]\n"
     "                    (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
     "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n"
-    "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n";
+    "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n"
+    "  marvik-cli templates\n";
 
 ExportFormat FormatNamed(const std::string& name) {
     if (const ExportFormatRow* format = FindExportFormat(name))
@@ -69,6 +71,8 @@ Command CommandNamed(const std::string& name) {
         return Command::Backup;
     if (name == "stats")
         return Command::Stats;
+    if (name == "templates")
+        return Command::Templates;
     if (name == "help" || IsHelp(name))
         return Command::Help;
     throw EUsageError("unknown command \"" + name + "\"");
@@ -96,6 +100,8 @@ private:
 };
 
 bool Accepts(Command command, const std::string& option) {
+    if (command == Command::Templates)
+        return false;
     if (option == "--db")
         return true;
     if (command == Command::Backup)
@@ -107,12 +113,13 @@ bool Accepts(Command command, const std::string& option) {
     if (command != Command::Export)
         return false;
     return option == "--results" || option == "--separator" || option == "--no-bom" || option == "--override" ||
-           option == "--format" || option == "--stdout" || option == "--all" || option == "--new-only";
+           option == "--format" || option == "--stdout" || option == "--all" || option == "--new-only" ||
+           option == "--template";
 }
 
 bool TakesValue(const std::string& option) {
     return option == "--db" || option == "--results" || option == "--separator" || option == "--format" ||
-           option == "--to" || option == "--keep" || option == "--backups";
+           option == "--to" || option == "--keep" || option == "--backups" || option == "--template";
 }
 
 std::size_t CountOf(const std::string& option, const std::string& value) {
@@ -135,6 +142,8 @@ std::string CommandName(Command command) {
         return "backup";
     case Command::Stats:
         return "stats";
+    case Command::Templates:
+        return "templates";
     case Command::Help:
         break;
     }
@@ -154,7 +163,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         return line;
 
     ArgumentReader reader(arguments);
-    bool optionsEnded = false;
+    bool optionsEnded = false, formatGiven = false;
     while (!reader.AtEnd()) {
         const std::string& argument = reader.Take();
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -191,7 +200,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (option == "--format" && line.command == Command::Stats)
             line.statsFormat = StatsFormatNamed(reader.ValueOf(option, inlineValue));
         else if (option == "--format")
-            line.options.format = FormatNamed(reader.ValueOf(option, inlineValue));
+            line.options.format = FormatNamed(reader.ValueOf(option, inlineValue)), formatGiven = true;
+        else if (option == "--template")
+            line.templateSet = reader.ValueOf(option, inlineValue);
         else if (option == "--stdout")
             line.toStandardOutput = true;
         else if (option == "--override")
@@ -229,6 +240,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         // New highlights are told by the ledger of a results folder, and a file of them never replaces one.
         if (line.options.newOnly && (line.toStandardOutput || line.options.overrideExisting))
             throw EUsageError("export --new-only takes neither --stdout nor --override");
+        // Templates render Markdown: they stand for that format, and go with no other.
+        if (line.templateSet && formatGiven && line.options.format != ExportFormat::Markdown)
+            throw EUsageError("export --template goes with --format markdown only");
+        if (line.templateSet)
+            line.options.format = ExportFormat::Markdown;
         break;
     case Command::Backup:
         if (!line.volumeIds.empty())
@@ -243,6 +259,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     case Command::Repair:
         if (line.volumeIds.size() != 1)
             throw EUsageError("repair needs exactly one volume id");
+        break;
+    case Command::Templates:
+        if (!line.volumeIds.empty())
+            throw EUsageError("templates takes no argument");
         break;
     case Command::Help:
         break;
@@ -285,6 +305,11 @@ std::string HelpText() {
            "          status, first and last read and highlights; per day the time read, sessions and books.\n"
            "          Reads the database and every backup in the backups folder; a session that several\n"
            "          backups hold counts once. Rows that cannot be used are counted, never an error.\n"
+           "  templates\n"
+           "          Lists the template sets that export --template takes, one a line: the name, a TAB, and\n"
+           "          \"built in\" or the set's folder. The user's sets are the folders of\n"
+           "          $XDG_CONFIG_HOME/marvik/templates (~/.config/marvik/templates); one named like a\n"
+           "          built-in set stands in its place. A set that cannot be used is named on standard error.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
@@ -295,6 +320,9 @@ std::string HelpText() {
            " carry the\n"
            "                    whole record of each highlight: type, colour, dates, position in the book.\n"
            "                    stats: text (the default), json or csv.\n"
+           "  --template SET    export: render Markdown files with a template set: a name that templates\n"
+           "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
+           "                    checked before anything is written. Implies --format markdown.\n"
            "  --stdout          Write the one volume's export to standard output instead of a file.\n"
            "  --results DIR     Folder for the written files, created if missing. Default: results\n"
            "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"

@@ -7,6 +7,7 @@
 #include "MarkupPictures.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
+#include "TemplateAnnotationWriter.h"
 #include "TemporaryFile.h"
 #include "VolumeReader.h"
 
@@ -104,6 +105,8 @@ void SaveLedger(const ExportLedger& ledger, const ExportAllResult& result, Progr
 } // namespace
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
+    if (options.templates && options.format == ExportFormat::Markdown)
+        return std::make_unique<TemplateAnnotationWriter>(options.templates);
     return FormatRow(options.format).makeWriter({.separator = options.separator, .setBom = options.setBom});
 }
 

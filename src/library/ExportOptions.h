@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+class TemplateSet;
+
 // What an export writes, besides what it reads.
 struct ExportOptions {
     std::string separator = "\t";  // between a highlight and its note, UTF-8
@@ -20,4 +22,7 @@ struct ExportOptions {
     bool newOnly = false;
     // Where given, each drawing's picture is written beside the exported file (MarkupPictures.h) and the file names it.
     std::shared_ptr<const MarkupRenderer> markupRenderer{};
+    // Where given, Markdown files are rendered by this template set instead of the Markdown writer (named, numbered and
+    // placed as every Markdown file). Other formats leave it unused.
+    std::shared_ptr<const TemplateSet> templates{};
 };
