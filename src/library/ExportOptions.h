@@ -17,8 +17,9 @@ struct ExportOptions {
     ExportFormat format = ExportFormat::Text;
     ReadingOptions reading{};
     // Only what is new: each file holds just the highlights that are new or changed since they were last exported
-    // into the same folder, as its ledger records them (ExportLedger.h), and a book with none gets no file. Such a
-    // file is always numbered, never replaces one: an earlier file holds what the ledger counts as exported.
+    // into the same folder in the same format, as its ledger records them (ExportLedger.h), and a book with none gets
+    // no file. Such a file is always numbered, never replaces one: an earlier file holds what the ledger counts as
+    // exported.
     bool newOnly = false;
     // Where given, each drawing's picture is written beside the exported file (MarkupPictures.h) and the file names it.
     std::shared_ptr<const MarkupRenderer> markupRenderer{};

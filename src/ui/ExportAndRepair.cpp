@@ -33,13 +33,13 @@ void TForm1::ShowSearchOutcome(bool found) {
 }
 
 void TForm1::ExportVolume(const std::string& volumeId) {
-    ExtractAnnotations(volumeId, m_library.ExportTarget(volumeId, ToPath(ResultsFolder()), TabSheet4->Export()));
+    ExtractAnnotations(volumeId, m_library->ExportTarget(volumeId, ToPath(ResultsFolder()), TabSheet4->Export()));
 }
 
 void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
     const ExportOptions options = TabSheet4->Export();
     ExportResult result;
-    Reported("export failed", [&] { result = m_library.ExtractAnnotations(volumeId, target, options, *m_progress); });
+    Reported("export failed", [&] { result = m_library->ExtractAnnotations(volumeId, target, options, *m_progress); });
     switch (result.outcome) {
     case ExportOutcome::NoDatabase:
         ShowOutcome("nothing exported: the database file is gone");
@@ -62,7 +62,7 @@ void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesyst
 void TForm1::RepairContentIds(const std::string& volumeId) {
     std::vector<std::string> statements;
     Reported("repair failed",
-             [&] { statements = m_library.RepairContentIds(volumeId, *m_progress, TabSheet4->Reading()); });
+             [&] { statements = m_library->RepairContentIds(volumeId, *m_progress, TabSheet4->Reading()); });
     for (const std::string& statement : statements)
         Memo1->appendPlainText(QString::fromUtf8(statement));
     ShowOutcome(Counted(statements.size(), "repair statement", "repair statements") + " added to the console");
@@ -87,8 +87,8 @@ void TForm1::OfferWritten(const QString& file, const QString& shown) {
 void TForm1::ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds) {
     ExportResult result;
     Reported("export failed", [&] {
-        result = m_library.ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(ResultsFolder()),
-                                                      TabSheet4->Export(), *m_progress);
+        result = m_library->ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(ResultsFolder()),
+                                                       TabSheet4->Export(), *m_progress);
     });
     if (result.outcome == ExportOutcome::Written)
         ShowWritten(Counted(result.highlights, "highlight", "highlights"), result.file);
