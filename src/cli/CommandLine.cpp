@@ -17,7 +17,8 @@ const char* const kSynopsis =
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
     "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n"
     "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n"
-    "  marvik-cli templates\n";
+    "  marvik-cli templates\n"
+    "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--dry-run] [--diff] [--file-titles]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
     if (const ExportFormatRow* format = FindExportFormat(name))
@@ -73,6 +74,8 @@ Command CommandNamed(const std::string& name) {
         return Command::Stats;
     if (name == "templates")
         return Command::Templates;
+    if (name == "sync")
+        return Command::Sync;
     if (name == "help" || IsHelp(name))
         return Command::Help;
     throw EUsageError("unknown command \"" + name + "\"");
@@ -106,6 +109,9 @@ bool Accepts(Command command, const std::string& option) {
         return true;
     if (command == Command::Backup)
         return option == "--to" || option == "--keep";
+    if (command == Command::Sync)
+        return option == "--to" || option == "--template" || option == "--dry-run" || option == "--diff" ||
+               option == "--file-titles";
     if (command == Command::Stats)
         return option == "--backups" || option == "--no-backups" || option == "--format";
     if (option == "--include-deleted" || option == "--file-titles")
@@ -144,6 +150,8 @@ std::string CommandName(Command command) {
         return "stats";
     case Command::Templates:
         return "templates";
+    case Command::Sync:
+        return "sync";
     case Command::Help:
         break;
     }
@@ -215,6 +223,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.options.reading.chapterTitlesFromToc = false;
         else if (option == "--new-only")
             line.options.newOnly = true;
+        else if (option == "--to" && line.command == Command::Sync)
+            line.notesFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
+        else if (option == "--dry-run")
+            line.dryRun = true;
+        else if (option == "--diff")
+            line.showDiff = true;
         else if (option == "--to")
             line.backupFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--keep")
@@ -264,6 +278,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (!line.volumeIds.empty())
             throw EUsageError("templates takes no argument");
         break;
+    case Command::Sync:
+        if (!line.volumeIds.empty())
+            throw EUsageError("sync takes no volume id");
+        if (line.notesFolder.empty())
+            throw EUsageError("sync needs --to FOLDER");
+        // Whole records for the templates, and the deleted highlights so that their blocks can be marked.
+        line.options.reading.wholeRecords = true;
+        line.options.reading.skipDeletedHighlights = false;
+        if (!line.templateSet)
+            line.templateSet = "markdown";
+        break;
     case Command::Help:
         break;
     }
@@ -310,6 +335,14 @@ std::string HelpText() {
            "          \"built in\" or the set's folder. The user's sets are the folders of\n"
            "          $XDG_CONFIG_HOME/marvik/templates (~/.config/marvik/templates); one named like a\n"
            "          built-in set stands in its place. A set that cannot be used is named on standard error.\n"
+           "  sync    Keeps one Markdown note per book that carries highlights in FOLDER, which must exist:\n"
+           "          a book's first sync writes its note, named by the template set's name template; later\n"
+           "          ones add new highlights in reading order, update changed ones, mark deleted ones and\n"
+           "          update the set's front matter, leaving everything else in the note as it is. A note is\n"
+           "          found by its book's marvik-volume-id in its front matter, wherever it is in FOLDER. A\n"
+           "          block the user edited is kept. Prints the path of each note written, one per line, and\n"
+           "          \"N notes: A added, U updated, D marked deleted, K kept as you edited them\" on standard\n"
+           "          error. The template set is \"markdown\" unless --template names another.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
@@ -323,6 +356,7 @@ std::string HelpText() {
            "  --template SET    export: render Markdown files with a template set: a name that templates\n"
            "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
            "                    checked before anything is written. Implies --format markdown.\n"
+           "                    sync: the set the notes are rendered with. Default: markdown\n"
            "  --stdout          Write the one volume's export to standard output instead of a file.\n"
            "  --results DIR     Folder for the written files, created if missing. Default: results\n"
            "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"
@@ -339,6 +373,10 @@ std::string HelpText() {
            "                    names it, instead of the chapter's title from the table of contents.\n"
            "  --to DIR          Folder for backups, created if missing. Default: backups in the user's data\n"
            "                    folder ($XDG_DATA_HOME/marvik, ~/.local/share/marvik).\n"
+           "                    sync: the notes folder, which is not created.\n"
+           "  --dry-run         sync: write nothing; print each note that would change and what would happen.\n"
+           "  --diff            sync: print the unified diff of each note written (or, with --dry-run, that\n"
+           "                    would be).\n"
            "  --keep N          Keep the newest N backups in DIR, removing older ones. Default: 30\n"
            "  --backups DIR     stats: the folder of backups read with the database. Default: the folder\n"
            "                    backup writes to.\n"
@@ -349,6 +387,7 @@ std::string HelpText() {
            "\n"
            "Exit status:\n"
            "  0  success\n"
-           "  1  an error: no database file, a database or file error, or an export that went wrong\n"
+           "  1  an error: no database file, a database or file error, or an export or a book's sync that\n"
+           "     went wrong\n"
            "  2  a usage error: unknown command or option, missing argument\n";
 }

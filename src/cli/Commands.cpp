@@ -10,6 +10,7 @@
 #include "ReaderLibrary.h"
 #include "StatisticsFormats.h"
 #include "StatisticsReading.h"
+#include "SyncCommand.h"
 #include "TemplateSet.h"
 #include "UserFolders.h"
 #include "Utf8.h"
@@ -315,6 +316,10 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
     if (line.command == Command::Stats)
         return Stats(line, DatabaseOf(line, volumes), progress, out);
+    // A notes folder that cannot be synced stops the sync before the database is read.
+    std::optional<NotesFolder> notes;
+    if (line.command == Command::Sync)
+        notes.emplace(line.notesFolder);
     ReaderLibrary library;
     LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
     switch (line.command) {
@@ -324,6 +329,8 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
         return Export(line, library, progress, out, err);
     case Command::Repair:
         return Repair(line, library, progress, out);
+    case Command::Sync:
+        return SyncNotes(line, library, *notes, progress, out, err);
     case Command::Backup:
     case Command::Stats:
     case Command::Templates:
