@@ -5,12 +5,10 @@ std::string NoteText(const RenderedNote& note) {
     if (!note.frontMatter.empty())
         text.append("---\n").append(note.frontMatter).append("---\n");
     text += note.beforeBlocks;
-    for (const RenderedBlock& block : note.blocks) {
-        if (block.deletedOnReader)
-            text.append(note.deletedBefore).append(block.text).append(note.deletedAfter);
-        else
-            text += block.text;
-    }
+    // A deleted highlight's own block says so where the set wants it ("deleted"); the deleted mark is for a note's
+    // block whose highlight was deleted after it was written there.
+    for (const RenderedBlock& block : note.blocks)
+        text += block.text;
     text += note.afterBlocks;
     while (text.ends_with('\n'))
         text.pop_back();
