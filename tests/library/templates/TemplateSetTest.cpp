@@ -33,14 +33,7 @@ class TemplateSetTest : public ReaderFolderTest {
 protected:
     void SetUp() override {
         fixture::AddWholeRecordLibrary(reader);
-        reader.SetReading(kRich, {.timeSpentReading = std::int64_t{3600},
-                                  .percentRead = std::int64_t{45},
-                                  .readStatus = std::int64_t{1},
-                                  .dateLastRead = std::string("2024-11-20T08:00:00Z"),
-                                  .isbn = std::string("9780000000002")});
-        reader.Exec("UPDATE content SET Series = 'Notes', SeriesNumber = '2' WHERE ContentID = '" + kRich + "'");
-        fs::create_directory(folder / "markups");
-        std::ofstream(folder / "markups/r5.svg") << "<svg/>";
+        fixture::AddRichBookFacts(reader, folder.Path());
     }
 
     // The file a Markdown export of the volume writes with the set (none: the Markdown writer's).

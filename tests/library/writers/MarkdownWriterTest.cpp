@@ -125,14 +125,7 @@ protected:
 
 TEST_F(MarkdownWriterTest, TheRichBookReadsBackAsItsRecords) {
     fixture::AddWholeRecordLibrary(reader);
-    reader.SetReading(kRich, {.timeSpentReading = std::int64_t{3600},
-                              .percentRead = std::int64_t{45},
-                              .readStatus = std::int64_t{1},
-                              .dateLastRead = std::string("2024-11-20T08:00:00Z"),
-                              .isbn = std::string("9780000000002")});
-    reader.Exec("UPDATE content SET Series = 'Notes', SeriesNumber = '2' WHERE ContentID = '" + kRich + "'");
-    std::filesystem::create_directory(folder / "markups");
-    std::ofstream(folder / "markups/r5.svg") << "<svg/>";
+    fixture::AddRichBookFacts(reader, folder.Path());
     const Parsed parsed = Export(kRich);
     EXPECT_EQ(parsed.title, "Notes: \"On\" Things");
     EXPECT_EQ(YamlDocuments(path), nlohmann::json::parse(R"([{"title": "Notes: \"On\" Things", "author": "Ann Writer",
