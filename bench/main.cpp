@@ -8,12 +8,15 @@
 #include "LargeLibrary.h"
 #include "MillionBookmarks.h"
 #include "ReaderConnection.h"
+#include "ReaderDatabase.h"
 #include "ReaderLibrary.h"
+#include "SampleBooks.h"
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 #include "TempFolder.h"
 #include "VolumeReader.h"
 #include "WholeCommands.h"
+#include "WholeRecordBooks.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -112,7 +115,9 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: marvik-bench [--runs N] [--commands-only]   (N >= 1, default 5)\n"
                  "       marvik-bench --million   (the peak memory of exporting one book of a million bookmarks)\n"
-                 "       marvik-bench --generate FILE   (writes the large library to FILE, for timing commands)\n");
+                 "       marvik-bench --generate FILE   (writes the large library to FILE, for timing commands)\n"
+                 "       marvik-bench --generate-rich FOLDER   (writes the tests' richest libraries into FOLDER, for "
+                 "comparing outputs)\n");
     return 2;
 }
 
@@ -133,6 +138,14 @@ int main(int argc, char* argv[]) {
             return 0;
         } else if (std::strcmp(argv[i], "--generate") == 0 && i + 1 == argc - 1) {
             GenerateLibrary(argv[i + 1], LibraryShape());
+            return 0;
+        } else if (std::strcmp(argv[i], "--generate-rich") == 0 && i + 1 == argc - 1) {
+            const std::filesystem::path folder = argv[i + 1];
+            fixture::ReaderDatabase records(folder / "records.sqlite");
+            fixture::AddWholeRecordLibrary(records);
+            fixture::ReaderDatabase current(folder / "current.sqlite");
+            fixture::AddCurrentFirmwareLibrary(current);
+            fixture::AddWinterVoyage(current, "/mnt/onboard/Some Author/A Winter Voyage.epub");
             return 0;
         } else {
             return Usage();
