@@ -201,8 +201,8 @@ FileFiller HeldExportFiles::Contents(const Held& held) const {
     };
 }
 
-ExportResult HeldExportFiles::Write(std::size_t file, const std::string& extension,
-                                    const std::filesystem::path& target, bool overrideExisting) {
+ExportResult HeldExportFiles::Write(std::size_t file, const std::string& extension, const std::filesystem::path& target,
+                                    bool overrideExisting) {
     Held& held = m_files[file];
     if (!held.file && held.failedAt == nullptr)
         return WriteExportFile(Contents(held), extension, target, overrideExisting);

@@ -23,8 +23,8 @@ class TemporaryFile;
 std::size_t HalfTheOpenFileLimit();
 
 struct HeldFilesBudget {
-    std::size_t ofAll = std::size_t{32} << 20; // bytes held in memory at most
-    std::size_t ofOne = std::size_t{4} << 20;  // a larger file goes to the spool
+    std::size_t ofAll = std::size_t{32} << 20;      // bytes held in memory at most
+    std::size_t ofOne = std::size_t{4} << 20;       // a larger file goes to the spool
     std::size_t openFiles = HalfTheOpenFileLimit(); // files held open without a name at most
     bool beside = true; // files are made on a thread of their own, beside the reading of the next book
 };

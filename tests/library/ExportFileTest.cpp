@@ -245,9 +245,9 @@ TEST(HeldExportFilesTest, AFileThatFailedWhileHeldFailsWithTheNameItWasToTake) {
             const std::string expected =
                 fixture::RunWithFileSizeLimit(1000, [&] { WriteExportFile(bytes, ".txt", target, overrideExisting); });
             const std::string name = overrideExisting ? target.string() : MakeNumberedFileName(target, ".txt").string();
-            EXPECT_EQ(expected, results == folder.Path() ? "Cannot write file \"" + name + "\": File too large"
-                                                         : "Cannot create file \"" + name +
-                                                               "\": No such file or directory");
+            EXPECT_EQ(expected, results == folder.Path()
+                                    ? "Cannot write file \"" + name + "\": File too large"
+                                    : "Cannot create file \"" + name + "\": No such file or directory");
             EXPECT_EQ(fixture::RunWithFileSizeLimit(1000, held), expected);
             EXPECT_TRUE(fixture::FolderNames(folder.Path()).empty());
         }
