@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr double kListGoal = 1.3;         // x the sqlite3 shell reading the same rows
+constexpr double kListGoal = 1.1;         // x the sqlite3 shell reading the same rows
 constexpr double kExportAllGoal = 1.0;    // x the Python script, and below it
 constexpr double kWindowLoadGoal = 1.5;   // x marvik-cli list
 constexpr double kWindowExportGoal = 1.2; // x marvik-cli export --all
@@ -44,18 +44,29 @@ std::map<std::string, double> Figures(const std::filesystem::path& file) {
 
 struct Series {
     std::vector<double> seconds;
+    std::vector<double> cpuSeconds;
     double peakMb = 0;
+    double anonPeakMb = 0;
     void Add(const ChildFigure& figure) {
         seconds.push_back(figure.seconds);
+        cpuSeconds.push_back(figure.cpuSeconds);
         peakMb = std::max(peakMb, figure.peakMb);
+        anonPeakMb = std::max(anonPeakMb, figure.anonPeakMb);
     }
     double Median() const { return ::Median(seconds); }
+    double MedianCpu() const { return ::Median(cpuSeconds); }
 };
 
 bool g_allMet = true;
 
 void Time(const char* what, const Series& series) {
-    std::printf("  %-58s %8.1f ms  %5.1f MB\n", what, series.Median() * 1000.0, series.peakMb);
+    std::printf("  %-58s %8.1f ms  %7.1f ms CPU  %5.1f MB  %5.1f MB own\n", what, series.Median() * 1000.0,
+                series.MedianCpu() * 1000.0, series.peakMb, series.anonPeakMb);
+}
+
+// The processor time beside the wall time: the measure that other work on the machine disturbs least.
+void CpuRatio(const Series& command, const Series& floor) {
+    std::printf("  %-58s %8.2f x\n", "  processor time, command to floor", command.MedianCpu() / floor.MedianCpu());
 }
 
 void Check(const char* what, double value, double goal, bool atMost, const char* unit) {
@@ -103,9 +114,11 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
     Time("marvik-cli list", list);
     Time("floor: sqlite3 shell reading the same rows", shell);
     Check("ratio", list.Median() / shell.Median(), kListGoal, true, "x");
+    CpuRatio(list, shell);
     Time("marvik-cli export --all --override", exportAll);
     Time("floor: bench/export_floor.py (one join, one file per book)", python);
     Check("ratio", exportAll.Median() / python.Median(), kExportAllGoal, true, "x");
+    CpuRatio(exportAll, python);
 
     std::printf("\nthe window (marvik-window-bench, offscreen), %.0f rows in the \"file names\" list\n",
                 figure("rows"));
@@ -137,10 +150,13 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
     Check("... heard while the work still ran (1 = every round)",
           std::min(worst("load_close_heard_during", false), worst("export_close_heard_during", false)), 1, false, "");
 
-    std::printf("\npeak memory of each process (ru_maxrss), highest of the rounds\n");
+    std::printf("\npeak memory of each process, highest of the rounds: its own (anonymous, RssAnon sampled), and "
+                "ru_maxrss\n");
     for (const auto& [name, series] : {std::pair{"marvik-cli list", &list},
                                        {"marvik-cli export --all", &exportAll},
-                                       {"marvik-window-bench", &window}})
-        Check(name, series->peakMb, kMemoryGoalMb, true, "MB");
+                                       {"marvik-window-bench", &window}}) {
+        Check(name, series->anonPeakMb, kMemoryGoalMb, true, "MB");
+        std::printf("  %-58s %8.2f MB\n", "  ru_maxrss, the mapped files and libraries with it", series->peakMb);
+    }
     return g_allMet;
 }

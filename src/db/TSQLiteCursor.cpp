@@ -79,3 +79,17 @@ std::string_view TSQLiteCursor::FieldAsText(std::uint32_t column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
     return text ? std::string_view(text) : std::string_view();
 }
+
+std::optional<std::string_view> TSQLiteCursor::StoredText(std::uint32_t column) {
+    if (!m_onRow || column >= m_columnTypes.size())
+        return std::nullopt;
+    sqlite3_stmt* statement = m_statement.get();
+    const int c = static_cast<int>(column);
+    if (sqlite3_column_type(statement, c) != SQLITE_TEXT)
+        return std::nullopt;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+    const std::string_view value(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+    if (value.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    return value;
+}

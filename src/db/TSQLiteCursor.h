@@ -5,6 +5,7 @@
 #include "SQLiteHandles.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     // The column of the current row as FieldAsString of a table reads it; valid until the next Step, also while other
     // columns of the row are read.
     std::string_view FieldAsText(std::uint32_t column);
+    // The column's value where it is stored as text holding no NUL byte: what a bound text compares equal to (under
+    // the binary collation) exactly when their bytes are equal. Nothing for any other value.
+    std::optional<std::string_view> StoredText(std::uint32_t column);
 
 private:
     TSQLiteDatabase& m_database;

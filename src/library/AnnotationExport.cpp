@@ -191,16 +191,17 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                     book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
                     if (const MarkupRenderer* renderer = PictureRenderer(options))
                         PlaceMarkupPictures(volume, *renderer, book.target);
-                    book.file = held.Hold(*writer, volume);
+                    book.file = held.Hold(*writer, std::move(volume));
                 } catch (const ESQLiteException& error) {
                     if (error.IsCorrupt())
                         throw;
                     // One book that cannot be read keeps none of the others from being written.
                     book.unreadBecause = error.what();
                 } catch (const EFileError& error) {
-                    book.unreadBecause = error.what(); // the results folder has no room to hold it
+                    book.unreadBecause = error.what(); // a picture that could not be written
                 }
             }
+            held.Finish();
         },
         kept);
     ExportAllResult result;
@@ -215,15 +216,18 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
             break;
         }
         const std::string& id = volumeIds[i];
-        if (!books[i].unreadBecause.empty()) {
-            result.failed.push_back({id, books[i].unreadBecause});
-            continue;
-        }
         if (books[i].nothingNew)
             continue;
+        // A book that could not be read, or whose file the results folder had no room to hold.
+        const std::string& unwritable =
+            books[i].unreadBecause.empty() ? held.Failure(books[i].file) : books[i].unreadBecause;
+        if (!unwritable.empty()) {
+            result.failed.push_back({id, unwritable});
+            continue;
+        }
         try {
-            const ExportResult written = WriteExportFile(held.Contents(books[i].file), std::string(format.extension),
-                                                         books[i].target, Replaces(options));
+            const ExportResult written =
+                held.Write(books[i].file, std::string(format.extension), books[i].target, Replaces(options));
             if (written.outcome == ExportOutcome::Written) {
                 result.written.push_back(written.file);
                 result.highlights += books[i].highlights;

@@ -33,11 +33,16 @@ ExportResult WriteExportFile(std::string_view bytes, const std::string& extensio
 
 ExportResult WriteExportFile(const FileFiller& contents, const std::string& extension,
                              const std::filesystem::path& target, bool overrideExisting) {
+    return WriteExportFile(MakeFilledFile(contents), extension, target, overrideExisting);
+}
+
+ExportResult WriteExportFile(const FileMaker& make, const std::string& extension, const std::filesystem::path& target,
+                             bool overrideExisting) {
     std::filesystem::path name = target;
     if (overrideExisting)
-        ReplaceFile(name, contents);
+        ReplaceFile(name, make);
     else
-        name = WriteNumberedFile(target, extension, contents);
+        name = WriteNumberedFile(target, extension, make);
     if (name.empty())
         return {ExportOutcome::Failed, {}};
     std::error_code error;

@@ -41,6 +41,9 @@ ExportResult WriteExportFile(std::string_view bytes, const std::string& extensio
 // The same, the file's bytes written by contents.
 ExportResult WriteExportFile(const FileFiller& contents, const std::string& extension,
                              const std::filesystem::path& target, bool overrideExisting);
+// The same, the new file made by make.
+ExportResult WriteExportFile(const FileMaker& make, const std::string& extension, const std::filesystem::path& target,
+                             bool overrideExisting);
 
 // The bytes a writer hands on, written into a new file (FileFiller); raises EFileError when one cannot be written.
 class FileSink : public ByteSink {

@@ -3,6 +3,7 @@
 #include "EFileError.h"
 #include "ExportFormats.h"
 #include "FileContents.h"
+#include "FileSizeLimit.h"
 #include "HeldExportFiles.h"
 #include "MakeNumberedFileName.h"
 #include "SafeFileName.h"
@@ -187,33 +188,70 @@ AnnotatedVolume VolumeOf(std::size_t bookmarks) {
     return volume;
 }
 
-TEST(HeldExportFilesTest, FilesHeldInMemoryOrSpooledAreWrittenWithTheirExactBytes) {
-    TempFolder folder;
+TEST(HeldExportFilesTest, FilesHeldWithoutANameInMemoryOrSpooledTakeTheirNamesWithTheirExactBytes) {
     const auto writer = FindExportFormat("text")->makeWriter({.separator = "\t", .setBom = true});
-    // Held in memory up to 100 kB in all and 80 kB a file. The writer hands on 4,096 lines at a time (75 kB here): the
-    // second file starts in memory and moves to the spool, the fourth goes there past the budget of all, the fifth
-    // fits in memory again.
-    HeldExportFiles held(folder.Path(), {.ofAll = 100'000, .ofOne = 80'000});
     const std::vector<AnnotatedVolume> volumes = {VolumeOf(10), VolumeOf(10000), VolumeOf(3000), VolumeOf(3000),
                                                   VolumeOf(1)};
-    std::vector<std::size_t> files;
-    for (const AnnotatedVolume& volume : volumes)
-        files.push_back(held.Hold(*writer, volume));
-    for (std::size_t i = 0; i < volumes.size(); ++i) {
-        const ExportResult written = WriteExportFile(held.Contents(files[i]), ".txt",
-                                                     AnnotationTargetPath(folder.Path(), volumes[i].volumeId), false);
-        ASSERT_EQ(written.outcome, ExportOutcome::Written);
-        EXPECT_EQ(fixture::FileBytes(written.file), writer->Render(volumes[i])) << i;
-        held.Release(files[i]);
-    }
-    // The spool has no name: only the written files are in the folder.
-    EXPECT_EQ(fixture::FolderNames(folder.Path()).size(), volumes.size());
+    // In memory up to 100 kB in all and 80 kB a file; the writer hands on 4,096 lines at a time (75 kB here). Without
+    // files open: the second file starts in memory and moves to the spool, the fourth goes there past the budget of
+    // all, the fifth fits in memory again. With two open, the first two have no name until written; with more, all.
+    for (const std::size_t openFiles : {std::size_t{0}, std::size_t{2}, std::size_t{100}}) {
+        SCOPED_TRACE(openFiles);
+        TempFolder folder;
+        HeldExportFiles held(folder.Path(),
+                             {.ofAll = 100'000, .ofOne = 80'000, .openFiles = openFiles, .beside = openFiles != 2});
+        std::vector<std::size_t> files;
+        for (const AnnotatedVolume& volume : volumes)
+            files.push_back(held.Hold(*writer, AnnotatedVolume(volume)));
+        held.Finish();
+        // Nothing has a name before every book is read: a reading that starts again writes nothing twice.
+        EXPECT_TRUE(fixture::FolderNames(folder.Path()).empty());
+        for (std::size_t i = 0; i < volumes.size(); ++i) {
+            const ExportResult written =
+                held.Write(files[i], ".txt", AnnotationTargetPath(folder.Path(), volumes[i].volumeId), false);
+            ASSERT_EQ(written.outcome, ExportOutcome::Written);
+            EXPECT_EQ(fixture::FileBytes(written.file), writer->Render(volumes[i])) << i;
+            held.Release(files[i]);
+        }
+        EXPECT_EQ(fixture::FolderNames(folder.Path()).size(), volumes.size());
 
-    // A reading that starts again holds afresh.
-    held.Clear();
-    const std::size_t again = held.Hold(*writer, volumes[1]);
-    const ExportResult written = WriteExportFile(held.Contents(again), ".txt", folder.Path() / "again.txt", true);
-    EXPECT_EQ(fixture::FileBytes(written.file), writer->Render(volumes[1]));
+        // A reading that starts again holds afresh; what it held before goes without a trace.
+        held.Hold(*writer, AnnotatedVolume(volumes[0]));
+        held.Clear();
+        const std::size_t again = held.Hold(*writer, AnnotatedVolume(volumes[1]));
+        held.Finish();
+        const ExportResult written = held.Write(again, ".txt", folder.Path() / "again.txt", true);
+        EXPECT_EQ(fixture::FileBytes(written.file), writer->Render(volumes[1]));
+        EXPECT_EQ(fixture::FolderNames(folder.Path()).size(), volumes.size() + 1);
+    }
+}
+
+TEST(HeldExportFilesTest, AFileThatFailedWhileHeldFailsWithTheNameItWasToTake) {
+    TempFolder folder;
+    const auto writer = FindExportFormat("text")->makeWriter({.separator = "\t", .setBom = true});
+    const AnnotatedVolume volume = VolumeOf(3000);
+    const std::string bytes = writer->Render(volume);
+    // A disk that fills up while the file is written, and a results folder that went away: the message a file
+    // written at once would give.
+    for (const bool overrideExisting : {false, true}) {
+        for (const std::filesystem::path& results : {folder.Path(), folder / "gone"}) {
+            const std::filesystem::path target = AnnotationTargetPath(results, volume.volumeId);
+            const auto held = [&] {
+                HeldExportFiles files(results);
+                const std::size_t file = files.Hold(*writer, AnnotatedVolume(volume));
+                files.Finish();
+                files.Write(file, ".txt", target, overrideExisting);
+            };
+            const std::string expected =
+                fixture::RunWithFileSizeLimit(1000, [&] { WriteExportFile(bytes, ".txt", target, overrideExisting); });
+            const std::string name = overrideExisting ? target.string() : MakeNumberedFileName(target, ".txt").string();
+            EXPECT_EQ(expected, results == folder.Path()
+                                    ? "Cannot write file \"" + name + "\": File too large"
+                                    : "Cannot create file \"" + name + "\": No such file or directory");
+            EXPECT_EQ(fixture::RunWithFileSizeLimit(1000, held), expected);
+            EXPECT_TRUE(fixture::FolderNames(folder.Path()).empty());
+        }
+    }
 }
 
 } // namespace

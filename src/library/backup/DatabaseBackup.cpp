@@ -148,7 +148,7 @@ BackupResult BackUpDatabase(const std::filesystem::path& database, const std::fi
     }
     CreateFolder(folder);
     progress.SetStatus("backing up database");
-    TemporaryFile copy(folder / BackupFileName(std::time(nullptr)));
+    TemporaryFile copy(folder / BackupFileName(std::time(nullptr)), TemporaryFile::Kind::Named);
     const CompanionFiles companions(copy.Path());
     copy.Close(); // SQLite writes it by its name
     const bool read = ReadReaderDatabase(database, "the database", progress, [&](ReaderConnection& reader) {

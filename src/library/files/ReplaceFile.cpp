@@ -11,11 +11,14 @@ void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
 }
 
 void ReplaceFile(const std::filesystem::path& file, const FileFiller& contents) {
-    TemporaryFile temporary(file);
-    contents(temporary, file);
+    ReplaceFile(file, MakeFilledFile(contents));
+}
+
+void ReplaceFile(const std::filesystem::path& file, const FileMaker& make) {
+    const std::unique_ptr<TemporaryFile> temporary = make(file);
     // Delayed write errors (a full disk, a network share) show only when the file is closed.
-    if (const int error = temporary.Close())
+    if (const int error = temporary->Close())
         RaiseFileError("Cannot write file", file, error);
-    if (const int error = temporary.MoveTo(file))
+    if (const int error = temporary->MoveTo(file))
         RaiseFileError("Cannot create file", file, error);
 }

@@ -27,11 +27,16 @@ std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, con
 
 std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
                                         const FileFiller& contents) {
+    return WriteNumberedFile(target, extension, MakeFilledFile(contents));
+}
+
+std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
+                                        const FileMaker& make) {
     std::filesystem::path name = MakeNumberedFileName(target, extension);
     if (name.empty())
         return {};
-    TemporaryFile temporary(name);
-    contents(temporary, name);
+    const std::unique_ptr<TemporaryFile> file = make(name);
+    TemporaryFile& temporary = *file;
     if (const int error = temporary.Close())
         RaiseFileError("Cannot write file", name, error);
     // The name is taken only where nothing has it, so a name that was free when looked at but is not any more (a

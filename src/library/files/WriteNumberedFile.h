@@ -16,3 +16,7 @@ std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, con
 // The same, the file's bytes written by contents.
 std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
                                         const FileFiller& contents);
+
+// The same, the new file made by make for the name first chosen.
+std::filesystem::path WriteNumberedFile(const std::filesystem::path& target, const std::string& extension,
+                                        const FileMaker& make);

@@ -36,7 +36,7 @@ std::vector<Item> SortByHeads(const std::vector<SortEntry>& entries, const TextO
     std::vector<Item> items;
     items.reserve(entries.size());
     for (std::size_t e = 0; e < entries.size(); ++e) {
-        const std::string_view text(entries[e].text);
+        const std::string_view text = entries[e].text;
         const auto [it, inserted] = headIndex.try_emplace(text.substr(0, entries[e].headLength), headKeys.size());
         if (inserted)
             headKeys.push_back(order.SortKey(it->first));
@@ -70,8 +70,8 @@ std::vector<Item> SortByHeads(const std::vector<SortEntry>& entries, const TextO
 
 // Whether a comes before b: by the order, then by bytes, then by position.
 bool InOrder(const std::vector<SortEntry>& entries, const TextOrder& order, const Item& a, const Item& b) {
-    const std::string& x = entries[a.position].text;
-    const std::string& y = entries[b.position].text;
+    const std::string_view x = entries[a.position].text;
+    const std::string_view y = entries[b.position].text;
     // ASCII digits have ascending weights of their own under every collation, so texts that first differ in a
     // digit are ordered by that digit; most neighbours in a part are, and need no collator.
     const std::size_t from = a.head == b.head ? entries[a.position].headLength : 0;

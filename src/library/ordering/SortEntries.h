@@ -3,11 +3,12 @@
 #include "TextOrder.h"
 
 #include <cstddef>
-#include <string>
+#include <string_view>
 #include <vector>
 
+// One text to sort, viewing bytes that its maker keeps for as long as the sort.
 struct SortEntry {
-    std::string text;
+    std::string_view text;
     // The length of a leading part that many entries are likely to share byte for byte.
     std::size_t headLength = 0;
 };

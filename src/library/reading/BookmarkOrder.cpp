@@ -191,12 +191,21 @@ std::vector<std::size_t> OrderOf(const std::vector<BookmarkLocation>& bookmarks,
     };
     std::string scratch;
     if (WritesOutPadding(widths, count)) {
+        // The keys one after another in one text, rather than one allocation each.
+        std::string keys;
+        std::string key;
+        std::vector<std::size_t> ends(count);
         std::vector<SortEntry> entries(count);
         for (std::size_t i = 0; i < count; ++i) {
-            entries[i].headLength = OrderEntry({entries[i].text}, bookmarks[i], widths, scratch);
+            key.clear();
+            entries[i].headLength = OrderEntry({key}, bookmarks[i], widths, scratch);
+            keys += key;
+            ends[i] = keys.size();
             made();
         }
         letGo();
+        for (std::size_t i = 0, start = 0; i < count; start = ends[i++])
+            entries[i].text = std::string_view(keys).substr(start, ends[i] - start);
         return SortEntries(entries, order);
     }
     PaddedKeys keys;

@@ -37,11 +37,14 @@ ChapterTitles ChapterTitles::ForAll(ReaderConnection& reader) {
     return titles;
 }
 
+bool ChapterTitles::Readable(const ReaderSchema& schema) {
+    return schema.Has("content", "ChapterIDBookmarked") && schema.Has("content", "ContentType") &&
+           schema.Has("content", "BookID");
+}
+
 void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
     // Databases of older firmware have no table-of-contents rows to read.
-    const ReaderSchema& schema = reader.Schema();
-    if (!schema.Has("content", "ChapterIDBookmarked") || !schema.Has("content", "ContentType") ||
-        !schema.Has("content", "BookID"))
+    if (!Readable(reader.Schema()))
         return;
     // A NULL BookID equals no bound value, so for all books such rows are left out too.
     ReaderQuery rows(
@@ -49,15 +52,16 @@ void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
         {"ChapterIDBookmarked", "Title", Optional("VolumeIndex"), "ContentID", "BookID", Optional("Depth")},
         bookId ? "WHERE ContentType = '899' AND BookID = ?" : "WHERE ContentType = '899' AND BookID IS NOT NULL",
         bookId ? BindValues{*bookId} : BindValues{});
-    while (rows.Step()) {
-        const std::string spineFile(rows.Text(0));
-        Entry candidate{
-            {std::string(rows.Text(1)), Number(rows.Text(5))}, Number(rows.Text(2)), std::string(rows.Text(3))};
-        const auto [it, added] = m_titles[std::string(rows.Text(4))].try_emplace(spineFile, candidate);
-        if (!added &&
-            ComesFirst(candidate.volumeIndex, candidate.contentId, it->second.volumeIndex, it->second.contentId))
-            it->second = std::move(candidate);
-    }
+    while (rows.Step())
+        AddRow(rows.Text(4), rows.Text(0), rows.Text(1), rows.Text(2), rows.Text(3), rows.Text(5));
+}
+
+void ChapterTitles::AddRow(std::string_view bookId, std::string_view spineFile, std::string_view title,
+                           std::string_view volumeIndex, std::string_view contentId, std::string_view depth) {
+    Entry candidate{{std::string(title), Number(depth)}, Number(volumeIndex), std::string(contentId)};
+    const auto [it, added] = m_titles[std::string(bookId)].try_emplace(std::string(spineFile), candidate);
+    if (!added && ComesFirst(candidate.volumeIndex, candidate.contentId, it->second.volumeIndex, it->second.contentId))
+        it->second = std::move(candidate);
 }
 
 const ChapterTitles::Chapter* ChapterTitles::Find(const std::string& bookId, const std::string& spineFileId) const {

@@ -34,6 +34,10 @@ public:
     std::string_view Text(std::size_t k) {
         return m_positions[k] < 0 ? std::string_view() : m_rows.FieldAsText(static_cast<std::uint32_t>(m_positions[k]));
     }
+    // The k-th column where it is stored as text without a NUL byte (TSQLiteCursor::StoredText).
+    std::optional<std::string_view> StoredText(std::size_t k) {
+        return m_positions[k] < 0 ? std::nullopt : m_rows.StoredText(static_cast<std::uint32_t>(m_positions[k]));
+    }
     // Whether the k-th column is read at all.
     bool Has(std::size_t k) const { return m_positions[k] >= 0; }
 

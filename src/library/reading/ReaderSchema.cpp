@@ -9,14 +9,20 @@
 
 namespace {
 
-std::vector<std::string> ColumnsOf(TSQLiteDatabase& db, const std::string& table) {
+// The table's columns, and the names of those that make its primary key.
+std::vector<std::string> ColumnsOf(TSQLiteDatabase& db, const std::string& table, std::vector<std::string>& key) {
     std::vector<std::string> names;
+    key.clear();
     try {
         TSQLiteCursor rows(db, "PRAGMA table_info(" + table + ")");
-        while (rows.Step())
-            names.emplace_back(rows.FieldAsText(1)); // cid, name, type, ...
+        while (rows.Step()) {
+            names.emplace_back(rows.FieldAsText(1)); // cid, name, type, notnull, dflt_value, pk
+            if (rows.FieldAsText(5) != "0")
+                key.push_back(names.back());
+        }
     } catch (const ESQLiteException&) {
         names.clear();
+        key.clear();
     }
     return names;
 }
@@ -44,8 +50,10 @@ ReaderSchema ReaderSchema::Probe(TSQLiteDatabase& db) {
             return schema;
         }
     }
-    schema.m_bookmark = ColumnsOf(db, "Bookmark");
-    schema.m_content = ColumnsOf(db, "content");
+    std::vector<std::string> key;
+    schema.m_bookmark = ColumnsOf(db, "Bookmark", key);
+    schema.m_content = ColumnsOf(db, "content", key);
+    schema.m_uniqueContentIds = key.size() == 1 && SameIgnoringAsciiCase(key.front(), "ContentID");
     return schema;
 }
 

@@ -19,6 +19,8 @@ public:
     const std::string& NotATable() const { return m_notATable; }
     // Whether the table has the column, names compared as SQLite compares them.
     bool Has(std::string_view table, std::string_view column) const;
+    // Whether content's primary key is its ContentID alone, so that no two rows share one.
+    bool UniqueContentIds() const { return m_uniqueContentIds; }
     // The names of the table's columns, in their declared order.
     const std::vector<std::string>& Columns(std::string_view table) const;
 
@@ -26,4 +28,5 @@ private:
     std::vector<std::string> m_bookmark;
     std::vector<std::string> m_content;
     std::string m_notATable;
+    bool m_uniqueContentIds = false;
 };

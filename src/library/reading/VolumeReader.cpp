@@ -7,6 +7,7 @@
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "SafeFileName.h"
+#include "VolumeParts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,13 +17,6 @@
 #include <unordered_set>
 
 namespace {
-
-struct PartRow {
-    PartFacts facts;
-    std::string volumeIndex;
-    bool spineFile = false; // ContentType '9': in a kepub book, its Title is only the file's path
-    std::string bookId;
-};
 
 // A number as stored: an integer, or a real number made text with the locale's decimal separator.
 std::optional<double> Number(std::string_view text) {
@@ -51,47 +45,6 @@ std::string_view KnownOrStored(std::string_view stored) {
     return stored;
 }
 
-// A stored Depth as a heading level: 1 where none is kept (older firmware) or the row stands outside the table of
-// contents (0).
-int TocDepth(std::optional<double> stored) {
-    return stored && *stored >= 1 ? static_cast<int>(std::min(*stored, 100.0)) : 1;
-}
-
-PartRow ReadPart(ReaderConnection& reader, const std::string& contentId, const ReadingOptions& options) {
-    std::vector<QueryColumn> columns = {"Title",
-                                        "Attribution",
-                                        Optional("VolumeIndex"),
-                                        Optional("ContentType"),
-                                        Optional("BookID"),
-                                        Optional("___FileOffset"),
-                                        Optional("___FileSize"),
-                                        Optional("Depth")};
-    // Only what is used is asked for, so that the statement stays the one described where nothing more is wanted.
-    columns.erase(columns.begin() + (options.wholeRecords ? 8 : options.chapterTitlesFromToc ? 5 : 3), columns.end());
-    // Values are bound, never pasted into the text: an id holding a double quote, or naming a column, still selects
-    // exactly its own rows.
-    ReaderQuery rows(reader, "content", columns, "WHERE ContentID=?", {contentId});
-    PartRow part;
-    part.facts.contentId = contentId;
-    if (!rows.Step())
-        return part;
-    part.facts.found = true;
-    part.facts.title = rows.Text(0);
-    part.facts.attribution = rows.Text(1);
-    part.volumeIndex = rows.Text(2);
-    part.spineFile = options.chapterTitlesFromToc && rows.Text(3) == "9";
-    if (part.spineFile)
-        part.bookId = rows.Text(4);
-    if (options.wholeRecords) {
-        part.facts.startPercent = Number(rows.Text(5));
-        part.facts.sizePercent = Number(rows.Text(6));
-        // A plain EPUB's parts are its table-of-contents entries and keep their own Depth; a kepub's spine files
-        // keep 0 there, and take the depth of the entry whose title they show.
-        part.facts.depth = TocDepth(Number(rows.Text(7)));
-    }
-    return part;
-}
-
 // A drawing's image in the markups folder, named after its bookmark: only an id that is one plain name can name one,
 // so that an id holding a path never points the exports at a file elsewhere.
 std::filesystem::path MarkupImage(const std::filesystem::path& markups, std::string_view bookmarkId) {
@@ -118,13 +71,26 @@ enum BookmarkColumn {
     kProgress
 };
 
-// The volume's bookmarks are read in two passes of the same query, which gives its rows in the same order both
+// Where the volume's bookmarks start, in row order, with what ordering them needs: the part of each, numbered by
+// first appearance, and those parts' ContentIDs.
+struct Locations {
+    std::vector<BookmarkLocation> places;
+    std::vector<std::uint32_t> partOf;
+    std::vector<std::string_view> contentIds;
+};
+
+// The volume's bookmarks are read in one pass while they are few enough to hold their texts beside the keys that
+// order them; a book with more is read in two passes of the same query, which gives its rows in the same order both
 // times: first where each starts, to find their order, then their texts, each put at its place at once. Held all at
 // once, the places, the order's keys and the texts of a book of a million highlights took a gigabyte.
 class BookmarkRows {
 public:
+    // Bookmarks whose texts the first pass keeps: some tens of megabytes of texts and keys at most.
+    static constexpr std::size_t kOnePass = 50000;
+
     BookmarkRows(ReaderConnection& reader, const std::string& volumeId, const ReadingOptions& options)
-        : m_reader(reader), m_volumeId(volumeId), m_options(options) {
+        : m_reader(reader), m_volumeId(volumeId), m_options(options),
+          m_markups(reader.Path().parent_path() / "markups") {
         m_columns = {"BookmarkID", "ContentID", "StartContainerPath", "StartOffset", "Text", "Annotation"};
         if (options.skipDeletedHighlights || options.wholeRecords)
             m_columns.push_back(Optional("Hidden"));
@@ -133,33 +99,67 @@ public:
                 m_columns.push_back(Optional(name));
     }
 
-    // Where each bookmark starts, in row order, its texts kept in texts. expected: how many the index counted, so
-    // that the list is the right size at once rather than grown by doubling.
-    std::vector<BookmarkLocation> Locations(std::size_t expected, TextStore& texts) {
-        std::vector<BookmarkLocation> locations;
-        locations.reserve(expected);
+    // Where each bookmark starts, in row order, its texts kept in texts; the bookmarks themselves, in row order, into
+    // volume while there are at most kOnePass of them. expected: how many the index counted, so that the lists are the
+    // right size at once rather than grown by doubling.
+    Locations Read(std::size_t expected, TextStore& texts, AnnotatedVolume& volume) {
+        Locations read;
+        read.places.reserve(expected);
+        read.partOf.reserve(expected);
+        m_onePass = true;
+        if (expected <= kOnePass)
+            volume.bookmarks.reserve(expected);
         // A book has few parts and many bookmarks in each: each part's id is kept once.
-        std::unordered_set<std::string_view> contentIds;
+        std::unordered_map<std::string_view, std::uint32_t> parts;
         std::string_view lastContentId;
-        ForEachRow([&](ReaderQuery& rows, bool) {
-            BookmarkLocation& location = locations.emplace_back();
+        std::uint32_t lastPart = 0;
+        ForEachRow([&](ReaderQuery& rows, bool deleted) {
+            BookmarkLocation& location = read.places.emplace_back();
             location.bookmarkId = texts.Keep(rows.Text(kId));
             const std::string_view contentId = rows.Text(kContent);
             if (contentId != lastContentId || lastContentId.data() == nullptr) {
-                const auto known = contentIds.find(contentId);
-                lastContentId = known != contentIds.end() ? *known : *contentIds.insert(texts.Keep(contentId)).first;
+                const auto known = parts.find(contentId);
+                if (known != parts.end()) {
+                    lastContentId = known->first;
+                    lastPart = known->second;
+                } else {
+                    lastContentId = texts.Keep(contentId);
+                    lastPart = static_cast<std::uint32_t>(read.contentIds.size());
+                    parts.emplace(lastContentId, lastPart);
+                    read.contentIds.push_back(lastContentId);
+                }
             }
             location.contentId = lastContentId;
+            read.partOf.push_back(lastPart);
             location.startContainerPath = texts.Keep(rows.Text(kPath));
             location.startOffset = texts.Keep(rows.Text(kOffset));
+            if (!m_onePass)
+                return;
+            if (read.places.size() > kOnePass) {
+                // Too many to hold with their keys: the texts are read again once the order is known.
+                m_onePass = false;
+                std::vector<AnnotatedBookmark>().swap(volume.bookmarks);
+                *volume.texts = TextStore();
+                return;
+            }
+            Fill(volume, volume.bookmarks.emplace_back(), rows, deleted);
         });
-        return locations;
+        return read;
     }
 
-    // Reads each bookmark's texts into volume.bookmarks[placeOf[k]], k its row's number in Locations' order.
-    void ReadInto(AnnotatedVolume& volume, const std::vector<std::size_t>& placeOf,
-                  const std::vector<std::uint32_t>& partOf) {
-        const std::filesystem::path markups = m_reader.Path().parent_path() / "markups";
+    // Puts each bookmark at its place, volume.bookmarks[placeOf[k]], k its row's number in Read's order; reads their
+    // texts again where Read did not keep them.
+    void PutInOrder(AnnotatedVolume& volume, const std::vector<std::size_t>& placeOf,
+                    const std::vector<std::uint32_t>& partOf) {
+        if (m_onePass) {
+            std::vector<AnnotatedBookmark> ordered(placeOf.size());
+            for (std::size_t k = 0; k < placeOf.size(); ++k) {
+                ordered[placeOf[k]] = volume.bookmarks[k];
+                ordered[placeOf[k]].part = partOf[k];
+            }
+            volume.bookmarks = std::move(ordered);
+            return;
+        }
         volume.bookmarks.resize(placeOf.size());
         std::size_t k = 0;
         ForEachRow([&](ReaderQuery& rows, bool deleted) {
@@ -167,29 +167,34 @@ public:
                 ChangedMeanwhile();
             AnnotatedBookmark& bookmark = volume.bookmarks[placeOf[k]];
             bookmark.part = partOf[k++];
-            bookmark.bookmarkId = volume.Keep(rows.Text(kId));
-            bookmark.text = volume.Keep(rows.Text(kText));
-            bookmark.annotation = volume.Keep(rows.Text(kNote));
-            if (!m_options.wholeRecords)
-                return;
-            bookmark.deleted = deleted;
-            // The known types and colours are views of constants; anything else is kept.
-            const auto keptUnlessKnown = [&volume](std::string_view value, std::string_view stored) {
-                return value.data() == stored.data() ? volume.Keep(value) : value;
-            };
-            bookmark.type = keptUnlessKnown(KnownOrStored(rows.Text(kType)), rows.Text(kType));
-            bookmark.color = keptUnlessKnown(ColorName(rows.Text(kColor)), rows.Text(kColor));
-            bookmark.dateCreated = volume.Keep(rows.Text(kCreated));
-            bookmark.dateModified = volume.Keep(rows.Text(kModified));
-            bookmark.chapterProgress = Number(rows.Text(kProgress));
-            if (bookmark.type == "markup")
-                bookmark.markupImage = volume.Keep(MarkupImage(markups, bookmark.bookmarkId).native());
+            Fill(volume, bookmark, rows, deleted);
         });
         if (k != placeOf.size())
             ChangedMeanwhile();
     }
 
 private:
+    // The bookmark's own columns from its row, its texts kept in the volume.
+    void Fill(AnnotatedVolume& volume, AnnotatedBookmark& bookmark, ReaderQuery& rows, bool deleted) const {
+        bookmark.bookmarkId = volume.Keep(rows.Text(kId));
+        bookmark.text = volume.Keep(rows.Text(kText));
+        bookmark.annotation = volume.Keep(rows.Text(kNote));
+        if (!m_options.wholeRecords)
+            return;
+        bookmark.deleted = deleted;
+        // The known types and colours are views of constants; anything else is kept.
+        const auto keptUnlessKnown = [&volume](std::string_view value, std::string_view stored) {
+            return value.data() == stored.data() ? volume.Keep(value) : value;
+        };
+        bookmark.type = keptUnlessKnown(KnownOrStored(rows.Text(kType)), rows.Text(kType));
+        bookmark.color = keptUnlessKnown(ColorName(rows.Text(kColor)), rows.Text(kColor));
+        bookmark.dateCreated = volume.Keep(rows.Text(kCreated));
+        bookmark.dateModified = volume.Keep(rows.Text(kModified));
+        bookmark.chapterProgress = Number(rows.Text(kProgress));
+        if (bookmark.type == "markup")
+            bookmark.markupImage = volume.Keep(MarkupImage(m_markups, bookmark.bookmarkId).native());
+    }
+
     // The two passes met different rows: only another program's change can do that, and a reading that sees the
     // files change reads again.
     [[noreturn]] void ChangedMeanwhile() const {
@@ -211,7 +216,9 @@ private:
     ReaderConnection& m_reader;
     const std::string& m_volumeId;
     const ReadingOptions& m_options;
+    std::filesystem::path m_markups;
     std::vector<QueryColumn> m_columns;
+    bool m_onePass = true; // the first pass kept every bookmark's texts
 };
 
 // The facts on the book's own content row, the reader's own record of the book: its title and author before those of
@@ -236,47 +243,6 @@ void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
     volume.progressInBook = rows.Text(12) == "application/epub+zip";
 }
 
-// One query per distinct part, and for kepub books one for their chapter titles unless the caller has them. Gives
-// each location its part's place in the book, and partOf each location's part.
-std::vector<PartRow> ReadParts(ReaderConnection& reader, std::vector<BookmarkLocation>& locations,
-                               std::vector<std::uint32_t>& partOf, const ReadingOptions& options,
-                               const ChapterTitles* chapterTitles) {
-    std::vector<PartRow> parts;
-    std::unordered_map<std::string, std::uint32_t> partNumbers;
-    std::set<std::string> books; // of the spine files
-    partOf.resize(locations.size());
-    for (std::size_t i = 0; i < locations.size(); ++i) {
-        const std::string_view contentId = locations[i].contentId;
-        const auto [it, inserted] =
-            partNumbers.try_emplace(std::string(contentId), static_cast<std::uint32_t>(parts.size()));
-        if (inserted) {
-            parts.push_back(ReadPart(reader, it->first, options));
-            if (parts.back().spineFile)
-                books.insert(parts.back().bookId);
-        }
-        partOf[i] = it->second;
-    }
-    // Once every part is read: the locations view their places.
-    for (std::size_t i = 0; i < locations.size(); ++i)
-        locations[i].partIndex = parts[partOf[i]].volumeIndex;
-    if (books.empty())
-        return parts;
-    ChapterTitles own;
-    if (!chapterTitles) {
-        for (const std::string& book : books)
-            own.AddBook(reader, book);
-        chapterTitles = &own;
-    }
-    for (PartRow& part : parts)
-        if (const ChapterTitles::Chapter* chapter =
-                part.spineFile ? chapterTitles->Find(part.bookId, part.facts.contentId) : nullptr) {
-            part.facts.title = chapter->title;
-            if (options.wholeRecords && chapter->depth)
-                part.facts.depth = TocDepth(static_cast<double>(*chapter->depth));
-        }
-    return parts;
-}
-
 // How many bookmarks the index counted for the volume, where it counted them as this reading will; else none.
 std::size_t ExpectedBookmarks(const LibraryIndex& index, const std::string& volumeId, const ReadingOptions& options) {
     if (!index.Counts || index.Counts->skippedDeleted != options.skipDeletedHighlights)
@@ -294,17 +260,18 @@ bool IsDeletedOnReader(std::string_view hidden) {
 AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex& index, const std::string& volumeId,
                                     const ReadingOptions& options, const ChapterTitles* chapterTitles,
                                     ProgressReporter& progress) {
-    BookmarkRows rows(reader, volumeId, options);
-    auto locationTexts = std::make_unique<TextStore>();
-    std::vector<BookmarkLocation> locations =
-        rows.Locations(ExpectedBookmarks(index, volumeId, options), *locationTexts);
-    progress.SetStatus("extracting annotations");
-    progress.StartProgress(locations.size());
-    std::vector<std::uint32_t> partOf;
-    std::vector<PartRow> parts = ReadParts(reader, locations, partOf, options, chapterTitles);
-
     AnnotatedVolume volume;
     volume.volumeId = volumeId;
+    BookmarkRows rows(reader, volumeId, options);
+    auto locationTexts = std::make_unique<TextStore>();
+    Locations locations = rows.Read(ExpectedBookmarks(index, volumeId, options), *locationTexts, volume);
+    progress.SetStatus("extracting annotations");
+    progress.StartProgress(locations.places.size());
+    std::vector<PartRow> parts = ReadVolumeParts(reader, volumeId, locations.contentIds, options, chapterTitles);
+    // Once every part is read: the locations view their places.
+    for (std::size_t i = 0; i < locations.places.size(); ++i)
+        locations.places[i].partIndex = parts[locations.partOf[i]].volumeIndex;
+
     volume.title = index.TitlePairs.ValueOf(volumeId);
     volume.author = index.AuthorPairs.ValueOf(volumeId);
     if (options.wholeRecords)
@@ -314,13 +281,14 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
         volume.parts.push_back(std::move(part.facts));
     std::vector<std::size_t> placeOf;
     {
-        const std::vector<std::size_t> order = ReadingOrder(std::move(locations), index.Volumes.Order(), progress);
+        const std::vector<std::size_t> order =
+            ReadingOrder(std::move(locations.places), index.Volumes.Order(), progress);
         locationTexts.reset();
         placeOf.resize(order.size());
         for (std::size_t place = 0; place < order.size(); ++place)
             placeOf[order[place]] = place;
     }
-    rows.ReadInto(volume, placeOf, partOf);
+    rows.PutInOrder(volume, placeOf, locations.partOf);
     return volume;
 }
 

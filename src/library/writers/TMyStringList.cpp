@@ -1,14 +1,13 @@
 #include "TMyStringList.h"
 
-std::string TMyStringList::Text() const {
-    std::size_t size = 0;
-    for (const std::string& line : m_lines)
-        size += line.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : m_lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
+void TMyStringList::Add(std::initializer_list<std::string_view> pieces) {
+    for (const std::string_view piece : pieces)
+        m_text += piece;
+    m_text += "\r\n";
+    ++m_count;
+}
+
+void TMyStringList::Clear() {
+    m_text.clear();
+    m_count = 0;
 }

@@ -1,23 +1,25 @@
 #pragma once
 
+#include <cstddef>
+#include <initializer_list>
 #include <string>
-#include <utility>
-#include <vector>
+#include <string_view>
 
-// An ordered, unsorted list of 8-bit lines; its text is every line followed by CR LF.
+// An ordered, unsorted list of 8-bit lines; its text is every line followed by CR LF. The lines are kept as that
+// text, so that a line costs no room of its own.
 class TMyStringList {
 public:
-    TMyStringList() = default;
-    explicit TMyStringList(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
-
-    std::size_t Count() const { return m_lines.size(); }
-    const std::string& operator[](std::size_t index) const { return m_lines[index]; }
-    void Add(std::string line) { m_lines.push_back(std::move(line)); }
-    void Clear() { m_lines.clear(); }
+    std::size_t Count() const { return m_count; }
+    // Adds the line made of the pieces, one after another.
+    void Add(std::initializer_list<std::string_view> pieces);
+    void Add(std::string_view line) { Add({line}); }
+    // Empties the list; its room stays for the next lines.
+    void Clear();
 
     // Every line followed by CR LF, as the file holds them.
-    std::string Text() const;
+    const std::string& Text() const { return m_text; }
 
 private:
-    std::vector<std::string> m_lines;
+    std::string m_text;
+    std::size_t m_count = 0;
 };

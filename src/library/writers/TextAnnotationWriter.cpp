@@ -11,8 +11,8 @@ class FileLines {
 public:
     explicit FileLines(ByteSink& sink) : m_sink(sink) {}
 
-    void Add(std::string line) {
-        m_lines.Add(std::move(line));
+    void Add(std::initializer_list<std::string_view> pieces) {
+        m_lines.Add(pieces);
         if (m_lines.Count() == kLinesAtOnce)
             Finish();
     }
@@ -31,8 +31,8 @@ private:
 
 void TextAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) const {
     FileLines lines(sink);
-    lines.Add((m_setBom ? "\xEF\xBB\xBF>>>Title: " : ">>>Title: ") + volume.title);
-    lines.Add(">>>Author: " + volume.author);
+    lines.Add({m_setBom ? "\xEF\xBB\xBF>>>Title: " : ">>>Title: ", volume.title});
+    lines.Add({">>>Author: ", volume.author});
     // Section lines come wherever the part changes byte for byte, also when the order returns to a part.
     std::string_view remembered;
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
@@ -40,19 +40,14 @@ void TextAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) 
         if (part.contentId != remembered) {
             remembered = part.contentId;
             if (part.found) {
-                lines.Add(">>>SECTION: " + part.title);
+                lines.Add({">>>SECTION: ", part.title});
                 if (!part.attribution.empty())
-                    lines.Add(">>>AUTHOR: " + part.attribution);
+                    lines.Add({">>>AUTHOR: ", part.attribution});
             } else {
-                lines.Add(">>>SECTION:" + part.contentId);
+                lines.Add({">>>SECTION:", part.contentId});
             }
         }
-        std::string line;
-        line.reserve(bookmark.text.size() + m_separator.size() + bookmark.annotation.size());
-        line += bookmark.text;
-        line += m_separator;
-        line += bookmark.annotation;
-        lines.Add(std::move(line));
+        lines.Add({bookmark.text, m_separator, bookmark.annotation});
     }
     lines.Finish();
 }
