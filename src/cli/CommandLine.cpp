@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "InkOverPageRenderer.h"
+#include "NotesSync.h"
 
 #include <charconv>
 #include <string_view>
@@ -284,8 +285,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (line.notesFolder.empty())
             throw EUsageError("sync needs --to FOLDER");
         // Whole records for the templates, and the deleted highlights so that their blocks can be marked.
-        line.options.reading.wholeRecords = true;
-        line.options.reading.skipDeletedHighlights = false;
+        line.options.reading = SyncReading(line.options.reading);
         if (!line.templateSet)
             line.templateSet = "markdown";
         break;

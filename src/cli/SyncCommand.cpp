@@ -1,8 +1,7 @@
 #include "SyncCommand.h"
 
-#include "AnnotationWriter.h"
 #include "NoteDiff.h"
-#include "SyncTally.h"
+#include "NotesSync.h"
 #include "TemplateSet.h"
 
 #include <ostream>
@@ -44,24 +43,8 @@ int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder
     const std::shared_ptr<const TemplateSet> templates = line.options.templates;
     if (!templates)
         throw std::logic_error("sync without a template set");
-    const std::string today = TodayLocalDate();
-    SyncTally tally;
-    for (const std::string& volumeId : library.Index().Volumes.Entries()) {
-        PlannedNote planned;
-        try {
-            const std::optional<AnnotatedVolume> volume = library.ReadVolume(volumeId, line.options.reading, progress);
-            if (!volume)
-                throw std::runtime_error("database file not found: " + library.DatabasePath().string());
-            planned = folder.Plan([&](std::string_view day) { return templates->Render(*volume, day); }, today);
-        } catch (const std::exception& error) {
-            planned.volumeId = volumeId;
-            planned.error = error.what();
-        }
-        if (!line.dryRun)
-            folder.Write(planned);
-        tally.Count(planned);
-        Tell(planned, line, folder, out, err);
-    }
+    const SyncTally tally = SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun}, progress,
+                                         [&](const PlannedNote& planned) { Tell(planned, line, folder, out, err); });
     out.flush();
     err << "marvik-cli: " << (line.dryRun ? "nothing written (dry run): " : "") << tally.Summary() << '\n';
     return tally.failed == 0 ? kExitOk : kExitError;

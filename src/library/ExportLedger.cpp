@@ -90,7 +90,7 @@ ExportLedger::ExportLedger(std::filesystem::path file, ExportLedgerLock lock, Ex
 ExportLedger ExportLedger::Load(const std::filesystem::path& folder, ExportFormat format) {
     ExportLedger ledger(folder / kFileName, ExportLedgerLock(folder), format);
     if (ledger.m_lock.Busy())
-        throw ELedgerBusy("Another export into \"" + folder.string() + "\" is running: nothing was exported. " +
+        throw ELedgerBusy("Another export or sync into \"" + folder.string() + "\" is running: nothing was exported. " +
                           LedgerNamed(ledger.m_file) + " is left to it; export again when it is done.");
     ledger.m_contents = ReadLedgerFile(ledger.m_file);
     return ledger;

@@ -17,7 +17,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Another export held the results folder longer than ExportLedgerLock::kPatience.
+// Another export (or a sync) held the results folder longer than ExportLedgerLock::kPatience.
 class ELedgerBusy : public ELedgerError {
 public:
     using ELedgerError::ELedgerError;

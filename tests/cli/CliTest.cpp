@@ -399,7 +399,7 @@ TEST_F(CliTest, NewOnlyExportsIntoOneFolderTakeTurns) {
     other.join();
 
     // One writes every book; the other, after it, finds nothing new, or gives up waiting and writes nothing.
-    const std::string busy = "Another export into \"results\" is running: nothing was exported. "
+    const std::string busy = "Another export or sync into \"results\" is running: nothing was exported. "
                              "The ledger of exported highlights \"results/.marvik-ledger.json\" is left to it; "
                              "export again when it is done.\n";
     const auto counted = [](const ChildResult& run) { return std::count(run.out.begin(), run.out.end(), '\n'); };

@@ -13,6 +13,7 @@ struct SyncTally {
     std::size_t markedDeleted = 0;
     std::size_t keptAsEdited = 0;
     std::size_t failed = 0;
+    bool stopped = false; // cancelled between books: the books after them were left as they were
 
     void Count(const PlannedNote& note);
 

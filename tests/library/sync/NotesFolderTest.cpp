@@ -1,6 +1,7 @@
 // Syncing notes into a folder of real files: finding them again, writing them safely, one sync at a time.
 #include "NotesFolder.h"
 #include "ESyncError.h"
+#include "ExportLedger.h"
 #include "FileContents.h"
 #include "FileSizeLimit.h"
 #include "NoteDiff.h"
@@ -196,6 +197,20 @@ TEST_F(NotesFolderTest, OneSyncAtATimeIntoAFolderThatExists) {
     }
     ::close(held);
     EXPECT_TRUE(fixture::FolderNames(m_folder.Path()).empty());
+
+    // A sync holds the folder: an export of new highlights into it says that one of the two is writing there.
+    const NotesFolder syncing(m_folder.Path());
+    try {
+        ExportLedger::Load(m_folder.Path(), ExportFormat::Markdown);
+        ADD_FAILURE() << "an export went into a folder a sync holds";
+    } catch (const ELedgerBusy& error) {
+        EXPECT_EQ(
+            std::string(error.what())
+                .rfind("Another export or sync into " + Quoted(m_folder.Path()) + " is running: nothing was exported.",
+                       0),
+            0u)
+            << error.what();
+    }
 }
 
 TEST_F(NotesFolderTest, ADryRunWritesNothingAndTellsWhatWouldChange) {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "NotesFolder.h"
+#include "ProgressReporter.h"
+#include "ReaderLibrary.h"
+#include "SyncTally.h"
+#include "TemplateSet.h"
+
+#include <functional>
+
+// The reading a sync needs whatever the user's options: every field for the templates, and the highlights deleted on
+// the reader, so that their blocks are marked rather than left behind.
+ReadingOptions SyncReading(ReadingOptions options);
+
+// What a whole sync is asked to do.
+struct NotesSyncRequest {
+    const TemplateSet& templates;
+    ReadingOptions reading;
+    bool dryRun = false; // plan every note, write none
+};
+
+// Syncs the note of every book the library lists into folder, one book after another: each book's note is planned
+// and (unless dry) written, and told, failed or not, before the next is read. A book that fails is told with its error
+// and the others go on. Stops between books when progress asks (tally.stopped), leaving the rest as they are.
+// Progress counts books.
+SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const NotesSyncRequest& request,
+                       ProgressReporter& progress, const std::function<void(const PlannedNote&)>& told);
