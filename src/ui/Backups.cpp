@@ -55,14 +55,14 @@ QString TForm1::BackupsFolder() const {
     return FromPath(UserBackupFolder());
 }
 
-void TForm1::BackUp(const QString& database, const QString& before) {
+void TForm1::BackUp(const QString& database, const QString& before, std::function<void()> then) {
     TntLabel6->setText(before + "backing up the database");
     // Backups that run at once share one Cancel.
     if (m_backupsRunning++ == 0)
         m_backupStop = std::make_shared<std::atomic<bool>>(false);
     ShowRunningBackups();
     auto* watcher = new QFutureWatcher<BackupOutcome>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, before] {
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, before, then = std::move(then)] {
         watcher->deleteLater();
         const BackupOutcome outcome = watcher->result();
         const QString text = outcome.stopped            ? before + "backup cancelled"
@@ -77,6 +77,8 @@ void TForm1::BackUp(const QString& database, const QString& before) {
             ShowOutcome(text);
         if (!outcome.error.isEmpty())
             ShowErrorDisplay(this, outcome.error);
+        if (then && !outcome.stopped)
+            Guarded(then);
     });
     watcher->setFuture(QtConcurrent::run(BackUpQuietly, ToPath(database), ToPath(BackupsFolder()), m_backupStop));
 }
@@ -108,6 +110,11 @@ void TForm1::ReaderConnected() {
         LoadDatabase(ReaderDatabasePath);
     else if (DatabasePath() != ReaderDatabasePath)
         loadReaderButton->show();
+    const QString connected = "reader connected: " + m_connectedReader + "; ";
+    // Notes are synced from the reader's database as the backup keeps it: after the backup, when there is one.
+    const auto sync = [this, connected] { SyncAfterConnect(connected); };
     if (TabSheet4->BackUpOnConnect())
-        BackUp(ReaderDatabasePath, "reader connected: " + m_connectedReader + "; ");
+        BackUp(ReaderDatabasePath, connected, TabSheet4->SyncOnConnect() ? sync : std::function<void()>());
+    else if (TabSheet4->SyncOnConnect())
+        sync();
 }

@@ -30,6 +30,8 @@ void TForm1::ConnectHandlers() {
     connect(quit1, &QAction::triggered, this, &QWidget::close);
     connect(exportallbooks1, &QAction::triggered, this, guard(&TForm1::exportallbooks1Click));
     connect(exportnewhighlights1, &QAction::triggered, this, guard(&TForm1::exportnewhighlights1Click));
+    connect(syncnotes1, &QAction::triggered, this, guard(&TForm1::syncnotes1Click));
+    connect(TabSheet4, &OptionsTab::NoteTemplateChanged, LibraryPage, &LibraryTab::SetNoteTemplate);
     connect(backupdatabase1, &QAction::triggered, this, guard(&TForm1::backupdatabase1Click));
     connect(about1, &QAction::triggered, this, guard(&TForm1::about1Click));
 

@@ -4,6 +4,7 @@
 #include "LibraryBooksModel.h"
 #include "MarkedTextDelegate.h"
 #include "NamedWidgets.h"
+#include "NotePreview.h"
 #include "ReaderLibrary.h"
 #include "SearchFolding.h"
 #include "WindowProgress.h"
@@ -21,6 +22,7 @@
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableView>
 
 #include <algorithm>
@@ -187,11 +189,17 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_highlights = new BookHighlightsView;
     m_exportSelected = Named<QPushButton>("exportSelectedButton", "e&xport selected highlights");
     m_exportSelected->setEnabled(false);
-    auto* right = new QWidget;
-    auto* rightColumn = new QVBoxLayout(right);
-    rightColumn->setContentsMargins(0, 0, 0, 0);
-    rightColumn->addWidget(m_highlights, 1);
-    rightColumn->addWidget(m_exportSelected, 0, Qt::AlignRight);
+    auto* highlights = new QWidget;
+    auto* highlightsColumn = new QVBoxLayout(highlights);
+    highlightsColumn->setContentsMargins(0, 0, 0, 0);
+    highlightsColumn->addWidget(m_highlights, 1);
+    highlightsColumn->addWidget(m_exportSelected, 0, Qt::AlignRight);
+    m_notePreview = new NotePreview(m_library, m_reading);
+    m_bookPane = Named<QTabWidget>("bookPane");
+    m_bookPane->setDocumentMode(true);
+    m_bookPane->addTab(highlights, "hi&ghlights");
+    m_bookPane->addTab(m_notePreview, "note pre&view");
+    QWidget* right = m_bookPane;
 
     auto* split = Named<QSplitter>("librarySplit", Qt::Horizontal);
     split->addWidget(left);
@@ -235,6 +243,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
 
 void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_highlights->ShowVolume(std::nullopt);
+    m_notePreview->SetVolume({});
     m_searcher.reset();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
@@ -263,6 +272,19 @@ void LibraryTab::FitColumns() {
         header->resizeSection(column, std::max(view->sizeHintForColumn(column), caption[column]));
     header->resizeSection(LibraryBooksModel::Author, std::clamp(view->sizeHintForColumn(LibraryBooksModel::Author),
                                                                 caption[LibraryBooksModel::Author], kAuthorWidth));
+}
+
+void LibraryTab::PauseSearch() {
+    m_searcher.reset();
+}
+
+void LibraryTab::ResumeSearch() {
+    if (m_overview && !m_searcher)
+        m_searcher = std::make_unique<HighlightSearch>(*m_overview);
+}
+
+void LibraryTab::SetNoteTemplate(const QString& name) {
+    m_notePreview->SetTemplateSet(name);
 }
 
 void LibraryTab::OfferStarts(bool reader, bool lastDatabase) {
@@ -296,6 +318,7 @@ bool LibraryTab::SelectBook(const QString& volumeId) {
 
 void LibraryTab::ShowCurrentBook() {
     const QString volume = CurrentVolume();
+    m_notePreview->SetVolume(volume);
     if (volume.isEmpty()) {
         m_highlights->ShowVolume(std::nullopt);
         return;

@@ -13,6 +13,7 @@
 
 class BookHighlightsView;
 class LibraryBooksModel;
+class NotePreview;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -23,11 +24,13 @@ class QListWidgetItem;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStackedWidget;
+class QTabWidget;
 class QTableView;
 class ReaderLibrary;
 
-// The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights beside
-// it, and one search over the highlights and notes of every book. With nothing loaded it says how to begin.
+// The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights and
+// its note's preview beside it, and one search over the highlights and notes of every book. With nothing loaded it says
+// how to begin.
 class LibraryTab : public QWidget {
     Q_OBJECT
 
@@ -38,6 +41,11 @@ public:
 
     // What one load of the database found; null shows the start page.
     void ShowOverview(std::shared_ptr<const LibraryOverview> overview);
+    // While a load reads the next library, the search lets go of its copy of every text (the table keeps its rows), so
+    // that the memory of two libraries' searches is never taken at once; ResumeSearch makes it again after a
+    // cancelled load.
+    void PauseSearch();
+    void ResumeSearch();
     // Which of the start page's ways to begin are there.
     void OfferStarts(bool reader, bool lastDatabase);
     // Puts the cursor in the search box, its text selected.
@@ -45,6 +53,8 @@ public:
     // Selects the book's row (clearing the filter when it hides it) and shows its highlights.
     bool SelectBook(const QString& volumeId);
     QString CurrentVolume() const;
+    // The template set the chosen book's note preview is rendered with.
+    void SetNoteTemplate(const QString& name);
 
     QTableView* Table() const { return m_table; }
     QSortFilterProxyModel* Proxy() const { return m_proxy; }
@@ -58,6 +68,9 @@ public:
     QDateEdit* FromDate() const { return m_from; }
     QDateEdit* ToDate() const { return m_to; }
     QPushButton* ExportSelectedButton() const { return m_exportSelected; }
+    // The chosen book's pane: its highlights, and its note as "sync notes" would write it.
+    QTabWidget* BookPane() const { return m_bookPane; }
+    NotePreview* NotePreviewPane() const { return m_notePreview; }
     QStackedWidget* Pages() const { return m_pages; }
     QPushButton* ReaderButton() const { return m_readerButton; }
     QPushButton* OpenFileButton() const { return m_openFileButton; }
@@ -104,6 +117,8 @@ private:
     QTableView* m_table = nullptr;
     BookHighlightsView* m_highlights = nullptr;
     QPushButton* m_exportSelected = nullptr;
+    QTabWidget* m_bookPane = nullptr;
+    NotePreview* m_notePreview = nullptr;
     QLineEdit* m_search = nullptr;
     QComboBox* m_color = nullptr;
     QComboBox* m_type = nullptr;

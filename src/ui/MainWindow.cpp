@@ -172,6 +172,9 @@ bool TForm1::LoadDatabase(const QString& path) {
     std::exception_ptr failure;
     std::optional<LibraryOverview> overview;
     bool stopped = false;
+    LibraryPage->PauseSearch();
+    // The library kept when the load is cancelled or fails to begin gets its search back; a new one brings its own.
+    const auto resumeSearch = qScopeGuard([this] { LibraryPage->ResumeSearch(); });
     Reported("loading failed", [&] {
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });

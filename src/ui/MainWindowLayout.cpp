@@ -139,6 +139,8 @@ void TForm1::BuildMenus() {
     export1 = NamedMenu(menuBar(), "export1", "&export");
     exportallbooks1 = NamedAction(export1, "exportallbooks1", "export &all books");
     exportnewhighlights1 = NamedAction(export1, "exportnewhighlights1", "export &new highlights of all books");
+    export1->addSeparator();
+    syncnotes1 = NamedAction(export1, "syncnotes1", "&sync notes");
 
     help1 = NamedMenu(menuBar(), "help1", "&help");
     about1 = NamedAction(help1, "about1", "&about");

@@ -5,6 +5,7 @@
 #include "InkOverPageRenderer.h"
 #include "MessageBoxes.h"
 #include "NamedWidgets.h"
+#include "TemplateSources.h"
 #include "Utf8Text.h"
 
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 
 #include <optional>
 #include <string_view>
@@ -35,6 +37,7 @@ void RestoreBox(const QSettings& settings, const char* key, QCheckBox* box) {
 }
 
 constexpr ExportFormat kDefaultFormat = ExportFormat::Text;
+constexpr const char* kDefaultNoteTemplate = "markdown";
 
 // The format is kept by its stable name; earlier versions kept a number under a key of its own, which is read as long
 // as the name is missing and is dropped at the next save.
@@ -86,13 +89,25 @@ OptionsTab::OptionsTab(QWidget* parent)
           OptionBox("chapterTitlesBox", "chapter titles from table of contents", this, {16, 270, 320, 21})),
       m_resultsFolderButton(Named<QPushButton>("resultsFolderButton", "results folder...", this)),
       m_resultsFolderLabel(Named<QLabel>("resultsFolderLabel", QString(), this)),
+      m_notesFolderButton(Named<QPushButton>("notesFolderButton", "notes folder...", this)),
+      m_notesFolderLabel(Named<QLabel>("notesFolderLabel", QString(), this)),
+      m_noteTemplateLabel(Named<QLabel>("noteTemplateLabel", "note template", this)),
+      m_noteTemplateBox(Named<QComboBox>("noteTemplateBox", this)),
+      m_syncOnConnectBox(OptionBox("syncOnConnectBox", "sync notes after the backup when the reader is connected", this,
+                                   {16, 394, 420, 21})),
       m_resetButton(Named<QPushButton>("ResetButton", "reset options", this)) {
     setObjectName("TabSheet4");
     m_separatorLabel->setGeometry(16, 40, m_separatorLabel->sizeHint().width(), 17);
     m_resultsFolderButton->setGeometry(16, 300, m_resultsFolderButton->sizeHint().width(), 25);
     const int folderLeft = m_resultsFolderButton->geometry().right() + 10;
     m_resultsFolderLabel->setGeometry(folderLeft, 304, 560 - folderLeft, 17);
-    m_resetButton->setGeometry(16, 334, m_resetButton->sizeHint().width(), 25);
+    m_notesFolderButton->setGeometry(16, 334, m_notesFolderButton->sizeHint().width(), 25);
+    const int notesLeft = m_notesFolderButton->geometry().right() + 10;
+    m_notesFolderLabel->setGeometry(notesLeft, 338, 560 - notesLeft, 17);
+    m_noteTemplateLabel->setGeometry(16, 368, m_noteTemplateLabel->sizeHint().width(), 17);
+    m_noteTemplateBox->setGeometry(m_noteTemplateLabel->geometry().right() + 10, 364, 160, 25);
+    m_resetButton->setGeometry(16, 428, m_resetButton->sizeHint().width(), 25);
+    ListNoteTemplates();
     for (const ExportFormatRow& row : ExportFormats())
         m_exportFormatBox->addItem(FromUtf8(row.caption), QVariant::fromValue(row.format));
 
@@ -107,7 +122,10 @@ OptionsTab::OptionsTab(QWidget* parent)
     setTabOrder(m_consoleBox, m_skipDeletedBox);
     setTabOrder(m_skipDeletedBox, m_chapterTitlesBox);
     setTabOrder(m_chapterTitlesBox, m_resultsFolderButton);
-    setTabOrder(m_resultsFolderButton, m_resetButton);
+    setTabOrder(m_resultsFolderButton, m_notesFolderButton);
+    setTabOrder(m_notesFolderButton, m_noteTemplateBox);
+    setTabOrder(m_noteTemplateBox, m_syncOnConnectBox);
+    setTabOrder(m_syncOnConnectBox, m_resetButton);
 
     const auto guard = [this](void (OptionsTab::*handler)()) {
         return [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); };
@@ -116,6 +134,9 @@ OptionsTab::OptionsTab(QWidget* parent)
     connect(m_tabButton, &QPushButton::clicked, this, guard(&OptionsTab::TabButtonClick));
     connect(m_newOnlyBox, &QCheckBox::toggled, this, guard(&OptionsTab::NewOnlyClick));
     connect(m_resultsFolderButton, &QPushButton::clicked, this, guard(&OptionsTab::ResultsFolderClick));
+    connect(m_notesFolderButton, &QPushButton::clicked, this, guard(&OptionsTab::NotesFolderClick));
+    connect(m_noteTemplateBox, &QComboBox::currentIndexChanged, this,
+            [this] { emit NoteTemplateChanged(NoteTemplate()); });
     connect(m_resetButton, &QPushButton::clicked, this, guard(&OptionsTab::SetDefaults));
     connect(m_consoleBox, &QCheckBox::toggled, this, &OptionsTab::ConsoleArmed);
     SetDefaults();
@@ -156,6 +177,51 @@ void OptionsTab::ResultsFolderClick() {
         SetResultsFolder(chosen);
 }
 
+void OptionsTab::SetNotesFolder(const QString& folder) {
+    m_notesFolder = folder;
+    m_notesFolderLabel->setText(folder.isEmpty() ? QStringLiteral("none yet: \"sync notes\" asks for one") : folder);
+    m_notesFolderLabel->setToolTip(folder);
+}
+
+void OptionsTab::NotesFolderClick() {
+    const QString chosen = ChooseFolder(this, {"notes folder", m_notesFolder, {}});
+    if (!chosen.isEmpty())
+        SetNotesFolder(chosen);
+}
+
+void OptionsTab::ListNoteTemplates() {
+    const QSignalBlocker quiet(m_noteTemplateBox);
+    const QString chosen = NoteTemplate();
+    m_noteTemplateBox->clear();
+    for (const TemplateSetEntry& set : ListTemplateSets()) {
+        const QString name = FromUtf8(set.name);
+        m_noteTemplateBox->addItem(name, name);
+        m_noteTemplateBox->setItemData(m_noteTemplateBox->count() - 1,
+                                       set.folder.empty() ? QStringLiteral("built in") : FromPath(set.folder),
+                                       Qt::ToolTipRole);
+    }
+    SelectNoteTemplate(chosen.isEmpty() ? QString(kDefaultNoteTemplate) : chosen);
+}
+
+QString OptionsTab::NoteTemplate() const {
+    return m_noteTemplateBox->currentData().toString();
+}
+
+// A set the user removed since it was chosen gives the default.
+void OptionsTab::SelectNoteTemplate(const QString& name) {
+    const int index = m_noteTemplateBox->findData(name);
+    m_noteTemplateBox->setCurrentIndex(index >= 0 ? index : m_noteTemplateBox->findData(QString(kDefaultNoteTemplate)));
+}
+
+bool OptionsTab::SyncOnConnect() const {
+    return m_syncOnConnectBox->isChecked();
+}
+
+void OptionsTab::showEvent(QShowEvent* event) {
+    ListNoteTemplates();
+    QWidget::showEvent(event);
+}
+
 ExportFormat OptionsTab::Format() const {
     return m_exportFormatBox->currentData().value<ExportFormat>();
 }
@@ -180,6 +246,9 @@ void OptionsTab::SetDefaults() {
     m_loadOnConnectBox->setChecked(true);
     m_newOnlyBox->setChecked(false);
     SetResultsFolder({});
+    // The notes folder is where the user's notes live: reset options leaves it to them.
+    SelectNoteTemplate(kDefaultNoteTemplate);
+    m_syncOnConnectBox->setChecked(false);
 }
 
 void OptionsTab::Restore(const QSettings& settings) {
@@ -192,6 +261,9 @@ void OptionsTab::Restore(const QSettings& settings) {
     RestoreBox(settings, "options/loadOnConnect", m_loadOnConnectBox);
     RestoreBox(settings, "options/newOnly", m_newOnlyBox);
     SetResultsFolder(settings.value("options/resultsFolder", m_resultsFolder).toString());
+    SetNotesFolder(settings.value("options/notesFolder", m_notesFolder).toString());
+    SelectNoteTemplate(settings.value("options/noteTemplate", NoteTemplate()).toString());
+    RestoreBox(settings, "options/syncOnConnect", m_syncOnConnectBox);
     if (const std::optional<ExportFormat> format = StoredFormat(settings))
         SelectFormat(*format);
 }
@@ -207,6 +279,9 @@ void OptionsTab::Save(QSettings& settings) const {
     settings.setValue("options/loadOnConnect", m_loadOnConnectBox->isChecked());
     settings.setValue("options/newOnly", m_newOnlyBox->isChecked());
     settings.setValue("options/resultsFolder", m_resultsFolder);
+    settings.setValue("options/notesFolder", m_notesFolder);
+    settings.setValue("options/noteTemplate", NoteTemplate());
+    settings.setValue("options/syncOnConnect", m_syncOnConnectBox->isChecked());
     settings.setValue(kFormatKey, FromUtf8(FormatRow(Format()).name));
     settings.remove(kLegacyFormatKey);
 }

@@ -15,8 +15,8 @@ class QSettings;
 QString SeparatorCodes(const QString& separator);
 
 // The "options" tab: what shapes a written file (separator, byte-order mark, replacing, format, only what is new),
-// how the reader's database is read, what happens on connecting a reader, where the files go, and the switch that arms
-// the SQL console.
+// how the reader's database is read, what happens on connecting a reader, where the files go, where the notes are kept
+// and how they are rendered, and the switch that arms the SQL console.
 // The options live in the widgets and are read when an action starts, as the user left them.
 class OptionsTab : public QWidget {
     Q_OBJECT
@@ -32,6 +32,14 @@ public:
     // The folder the user chose for the annotation files; empty for the program's own.
     QString ResultsFolder() const { return m_resultsFolder; }
     void SetResultsFolder(const QString& folder);
+    // The folder of the notes "sync notes" keeps, one per book; empty until the user chooses one.
+    QString NotesFolder() const { return m_notesFolder; }
+    void SetNotesFolder(const QString& folder);
+    // The template set the notes are rendered with, by name.
+    QString NoteTemplate() const;
+    void SelectNoteTemplate(const QString& name);
+    // Whether the notes are synced after the backup made when a reader is connected.
+    bool SyncOnConnect() const;
     // The format chosen in the list, which shows the formats' captions.
     ExportFormat Format() const;
     void SelectFormat(ExportFormat format);
@@ -57,16 +65,28 @@ public:
     QCheckBox* SkipDeletedBox() const { return m_skipDeletedBox; }
     QCheckBox* ChapterTitlesBox() const { return m_chapterTitlesBox; }
     QPushButton* ResetButton() const { return m_resetButton; }
+    QPushButton* NotesFolderButton() const { return m_notesFolderButton; }
+    QLabel* NotesFolderLabel() const { return m_notesFolderLabel; }
+    QComboBox* NoteTemplateBox() const { return m_noteTemplateBox; }
+    QCheckBox* SyncOnConnectBox() const { return m_syncOnConnectBox; }
 
 signals:
     // "enable execSQL:execute" changed.
     void ConsoleArmed(bool armed);
+    // Another template set was chosen for the notes.
+    void NoteTemplateChanged(const QString& name);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void TntEdit3Change();
     void TabButtonClick();
     void NewOnlyClick();
     void ResultsFolderClick();
+    void NotesFolderClick();
+    // The sets as they are now: the user may have added one since the tab was made.
+    void ListNoteTemplates();
 
     QLabel* m_separatorLabel;
     QLineEdit* m_separatorEdit;
@@ -84,6 +104,12 @@ private:
     QCheckBox* m_chapterTitlesBox;
     QPushButton* m_resultsFolderButton;
     QLabel* m_resultsFolderLabel;
+    QPushButton* m_notesFolderButton;
+    QLabel* m_notesFolderLabel;
+    QLabel* m_noteTemplateLabel;
+    QComboBox* m_noteTemplateBox;
+    QCheckBox* m_syncOnConnectBox;
     QPushButton* m_resetButton;
     QString m_resultsFolder;
+    QString m_notesFolder;
 };

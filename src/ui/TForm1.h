@@ -96,6 +96,7 @@ public:
     QMenu* export1 = nullptr;
     QAction* exportallbooks1 = nullptr;
     QAction* exportnewhighlights1 = nullptr; // "export new highlights of all books"
+    QAction* syncnotes1 = nullptr;           // "sync notes": one note per book in the notes folder
     QMenu* help1 = nullptr;
     QAction* about1 = nullptr;
 
@@ -137,8 +138,9 @@ private:
     void openlastdatabase1Click();
     void about1Click();
     void backupdatabase1Click();
-    // Starts a backup of the database; the status tells, after `before`, where it went.
-    void BackUp(const QString& database, const QString& before);
+    // Starts a backup of the database; the status tells, after `before`, where it went. then runs once it ends,
+    // unless it was cancelled.
+    void BackUp(const QString& database, const QString& before, std::function<void()> then = {});
     // While backups run and nothing runs in the foreground: a bar that moves by itself, and Cancel.
     void ShowRunningBackups();
     QString FindReaderRoot() const;
@@ -167,6 +169,14 @@ private:
     void ShowWritten(const QString& what, const std::filesystem::path& file);
     // The status's offers after an export: the file to open (empty: none) and the item to show in its folder.
     void OfferWritten(const QString& file, const QString& shown);
+
+    // "sync notes": every listed book's note in the notes folder brought up to date; the status tells what changed,
+    // after `before`.
+    void syncnotes1Click();
+    void SyncNotes(const QString& before = {});
+    // After a reader is connected (and its database backed up), when the options ask for it: the reader's notes
+    // synced, once the loaded database is the reader's and no other work runs.
+    void SyncAfterConnect(const QString& before);
 
     // the console
     void Button2Click();

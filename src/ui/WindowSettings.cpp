@@ -2,6 +2,7 @@
 // settings file everything starts as built.
 #include "TForm1.h"
 
+#include "LibraryTab.h"
 #include "OptionsTab.h"
 
 #include <QGuiApplication>
@@ -39,6 +40,7 @@ void TForm1::RestoreSettings() {
     if (tab >= 0 && tab < PageControl1->count())
         PageControl1->setCurrentIndex(tab);
     TabSheet4->Restore(settings);
+    LibraryPage->SetNoteTemplate(TabSheet4->NoteTemplate());
 }
 
 void TForm1::SaveSettings() {
