@@ -113,9 +113,12 @@ TextOrder::CharacterWeights::Weights TextOrder::CharacterWeights::Compute(UChar3
 }
 
 TextOrder::CharacterWeights& TextOrder::Weights() const {
-    if (!m_weights)
-        m_weights = std::make_unique<CharacterWeights>(m_collator.get());
+    std::call_once(m_weightsMade, [this] { m_weights = std::make_unique<CharacterWeights>(m_collator.get()); });
     return *m_weights;
+}
+
+void TextOrder::PrepareEqualityHashes() const {
+    Weights();
 }
 
 std::optional<std::uint64_t> TextOrder::EqualityHash(std::string_view text) const {

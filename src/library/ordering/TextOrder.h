@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,11 @@ public:
     // compared backwards).
     bool SplitsBeforeDigitAfter(char before) const;
 
+    // Makes the table behind EqualityHash and LastPrimaryByte, which their first use would make: some milliseconds of
+    // looking through the collator's contractions, which another thread may take on while this one reads. Safe to run
+    // beside any use of the order.
+    void PrepareEqualityHashes() const;
+
 private:
     struct CharacterWeights;
     struct CollatorCloser {
@@ -50,6 +56,7 @@ private:
     };
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
     CharacterWeights& Weights() const;
+    mutable std::once_flag m_weightsMade;
     mutable std::unique_ptr<CharacterWeights> m_weights;        // made at first use
     mutable std::optional<std::array<bool, 128>> m_splitsAfter; // found at first use
 };
