@@ -93,6 +93,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Job> m_jobs;
+    std::size_t m_bookmarksAhead = 0; // of the volumes in m_jobs
     bool m_busy = false;
     bool m_stopping = false;
     std::exception_ptr m_error;

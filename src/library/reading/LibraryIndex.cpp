@@ -141,8 +141,9 @@ void ReadContent(ReaderConnection& reader, IndexBuilder& builder, bool titles, b
 
 void ReadLibraryIndex(ReaderConnection& reader, LibraryIndex& index, const ReadingOptions& options) {
     index.Clear();
-    // The table behind the lists' quick comparisons is made beside the reading of the Bookmark table.
-    const std::jthread prepare([&index] { index.Volumes.Order().PrepareEqualityHashes(); });
+    // The tables behind the lists' and the order's quick comparisons are made beside the reading of the Bookmark
+    // table.
+    const std::jthread prepare([&index] { index.Volumes.Order().PrepareQuickComparisons(); });
     LibraryIndex::BookmarkCounts counts;
     ReadVolumes(reader, index, options.skipDeletedHighlights, counts);
     try {
