@@ -91,11 +91,12 @@ HeldExportFiles::~HeldExportFiles() {
     m_worker.join();
 }
 
-std::size_t HeldExportFiles::Hold(const AnnotationWriter& writer, AnnotatedVolume&& volume) {
+std::size_t HeldExportFiles::Hold(const AnnotationWriter& writer, AnnotatedVolume&& volume, bool replacing) {
     std::unique_lock lock(m_mutex);
     if (m_error)
         std::rethrow_exception(m_error);
     Held& held = m_files.emplace_back();
+    held.replacing = replacing;
     if (!m_worker.joinable() || volume.bookmarks.size() >= kLargeVolume) {
         Idle(lock);
         lock.unlock();
@@ -156,7 +157,7 @@ void HeldExportFiles::Work() {
 }
 
 void HeldExportFiles::Make(Held& held, const AnnotationWriter& writer, const AnnotatedVolume& volume) {
-    if (m_unnamedFiles && m_openFiles < m_budget.openFiles && MakeUnnamed(held, writer, volume))
+    if (!held.replacing && m_unnamedFiles && m_openFiles < m_budget.openFiles && MakeUnnamed(held, writer, volume))
         return;
     try {
         Sink sink(*this, held);
