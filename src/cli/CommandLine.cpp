@@ -10,12 +10,15 @@ namespace {
 
 const char* const kSynopsis =
     "  marvik-cli list   [--db FILE] [--include-deleted] [--file-titles]\n"
-    "  marvik-cli export [--db FILE] [--format FORMAT] [--results DIR] [--separator TEXT] [--no-bom]\n"
-    "                    [--override | --new-only] [--include-deleted] [--file-titles]\n"
+    "  marvik-cli export [--db FILE] [--format FORMAT] [--template NAME|DIR] [--results DIR]\n"
+    "                    [--separator TEXT] [--no-bom] [--override | --new-only]\n"
+    "                    [--include-deleted] [--file-titles]\n"
     "                    (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
     "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n"
-    "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n";
+    "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n"
+    "  marvik-cli templates\n"
+    "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--dry-run] [--diff] [--file-titles]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
     if (const ExportFormatRow* format = FindExportFormat(name))
@@ -69,6 +72,10 @@ Command CommandNamed(const std::string& name) {
         return Command::Backup;
     if (name == "stats")
         return Command::Stats;
+    if (name == "templates")
+        return Command::Templates;
+    if (name == "sync")
+        return Command::Sync;
     if (name == "help" || IsHelp(name))
         return Command::Help;
     throw EUsageError("unknown command \"" + name + "\"");
@@ -96,10 +103,15 @@ private:
 };
 
 bool Accepts(Command command, const std::string& option) {
+    if (command == Command::Templates)
+        return false;
     if (option == "--db")
         return true;
     if (command == Command::Backup)
         return option == "--to" || option == "--keep";
+    if (command == Command::Sync)
+        return option == "--to" || option == "--template" || option == "--dry-run" || option == "--diff" ||
+               option == "--file-titles";
     if (command == Command::Stats)
         return option == "--backups" || option == "--no-backups" || option == "--format";
     if (option == "--include-deleted" || option == "--file-titles")
@@ -107,12 +119,13 @@ bool Accepts(Command command, const std::string& option) {
     if (command != Command::Export)
         return false;
     return option == "--results" || option == "--separator" || option == "--no-bom" || option == "--override" ||
-           option == "--format" || option == "--stdout" || option == "--all" || option == "--new-only";
+           option == "--format" || option == "--stdout" || option == "--all" || option == "--new-only" ||
+           option == "--template";
 }
 
 bool TakesValue(const std::string& option) {
     return option == "--db" || option == "--results" || option == "--separator" || option == "--format" ||
-           option == "--to" || option == "--keep" || option == "--backups";
+           option == "--to" || option == "--keep" || option == "--backups" || option == "--template";
 }
 
 std::size_t CountOf(const std::string& option, const std::string& value) {
@@ -135,6 +148,10 @@ std::string CommandName(Command command) {
         return "backup";
     case Command::Stats:
         return "stats";
+    case Command::Templates:
+        return "templates";
+    case Command::Sync:
+        return "sync";
     case Command::Help:
         break;
     }
@@ -154,7 +171,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         return line;
 
     ArgumentReader reader(arguments);
-    bool optionsEnded = false;
+    bool optionsEnded = false, formatGiven = false;
     while (!reader.AtEnd()) {
         const std::string& argument = reader.Take();
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -191,7 +208,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (option == "--format" && line.command == Command::Stats)
             line.statsFormat = StatsFormatNamed(reader.ValueOf(option, inlineValue));
         else if (option == "--format")
-            line.options.format = FormatNamed(reader.ValueOf(option, inlineValue));
+            line.options.format = FormatNamed(reader.ValueOf(option, inlineValue)), formatGiven = true;
+        else if (option == "--template")
+            line.templateSet = reader.ValueOf(option, inlineValue);
         else if (option == "--stdout")
             line.toStandardOutput = true;
         else if (option == "--override")
@@ -204,6 +223,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.options.reading.chapterTitlesFromToc = false;
         else if (option == "--new-only")
             line.options.newOnly = true;
+        else if (option == "--to" && line.command == Command::Sync)
+            line.notesFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
+        else if (option == "--dry-run")
+            line.dryRun = true;
+        else if (option == "--diff")
+            line.showDiff = true;
         else if (option == "--to")
             line.backupFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--keep")
@@ -229,6 +254,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         // New highlights are told by the ledger of a results folder, and a file of them never replaces one.
         if (line.options.newOnly && (line.toStandardOutput || line.options.overrideExisting))
             throw EUsageError("export --new-only takes neither --stdout nor --override");
+        // Templates render Markdown: they stand for that format, and go with no other.
+        if (line.templateSet && formatGiven && line.options.format != ExportFormat::Markdown)
+            throw EUsageError("export --template goes with --format markdown only");
+        if (line.templateSet)
+            line.options.format = ExportFormat::Markdown;
         break;
     case Command::Backup:
         if (!line.volumeIds.empty())
@@ -243,6 +273,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     case Command::Repair:
         if (line.volumeIds.size() != 1)
             throw EUsageError("repair needs exactly one volume id");
+        break;
+    case Command::Templates:
+        if (!line.volumeIds.empty())
+            throw EUsageError("templates takes no argument");
+        break;
+    case Command::Sync:
+        if (!line.volumeIds.empty())
+            throw EUsageError("sync takes no volume id");
+        if (line.notesFolder.empty())
+            throw EUsageError("sync needs --to FOLDER");
+        // Whole records for the templates, and the deleted highlights so that their blocks can be marked.
+        line.options.reading.wholeRecords = true;
+        line.options.reading.skipDeletedHighlights = false;
+        if (!line.templateSet)
+            line.templateSet = "markdown";
         break;
     case Command::Help:
         break;
@@ -285,6 +330,19 @@ std::string HelpText() {
            "          status, first and last read and highlights; per day the time read, sessions and books.\n"
            "          Reads the database and every backup in the backups folder; a session that several\n"
            "          backups hold counts once. Rows that cannot be used are counted, never an error.\n"
+           "  templates\n"
+           "          Lists the template sets that export --template takes, one a line: the name, a TAB, and\n"
+           "          \"built in\" or the set's folder. The user's sets are the folders of\n"
+           "          $XDG_CONFIG_HOME/marvik/templates (~/.config/marvik/templates); one named like a\n"
+           "          built-in set stands in its place. A set that cannot be used is named on standard error.\n"
+           "  sync    Keeps one Markdown note per book that carries highlights in FOLDER, which must exist:\n"
+           "          a book's first sync writes its note, named by the template set's name template; later\n"
+           "          ones add new highlights in reading order, update changed ones, mark deleted ones and\n"
+           "          update the set's front matter, leaving everything else in the note as it is. A note is\n"
+           "          found by its book's marvik-volume-id in its front matter, wherever it is in FOLDER. A\n"
+           "          block the user edited is kept. Prints the path of each note written, one per line, and\n"
+           "          \"N notes: A added, U updated, D marked deleted, K kept as you edited them\" on standard\n"
+           "          error. The template set is \"markdown\" unless --template names another.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
@@ -295,14 +353,19 @@ std::string HelpText() {
            " carry the\n"
            "                    whole record of each highlight: type, colour, dates, position in the book.\n"
            "                    stats: text (the default), json or csv.\n"
+           "  --template SET    export: render Markdown files with a template set: a name that templates\n"
+           "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
+           "                    checked before anything is written. Implies --format markdown.\n"
+           "                    sync: the set the notes are rendered with. Default: markdown\n"
            "  --stdout          Write the one volume's export to standard output instead of a file.\n"
            "  --results DIR     Folder for the written files, created if missing. Default: results\n"
            "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"
            "  --no-bom          Leave out the UTF-8 byte-order mark at the start of each file.\n"
            "  --override        Write DIR/NAME.annotations.txt, replacing a file of that name.\n"
            "  --new-only        Write only the highlights that are new or changed since they were last exported\n"
-           "                    into DIR (as DIR/.marvik-ledger.json records them); a book with nothing new\n"
-           "                    gets no file. \"N new highlights in M books\" then goes to standard error.\n"
+           "                    into DIR in the same format (every export records what it wrote in\n"
+           "                    DIR/.marvik-ledger.json); a book with nothing new gets no file.\n"
+           "                    \"N new highlights in M books\" then goes to standard error.\n"
            "  --all             Export every volume that list prints, in that order.\n"
            "  --include-deleted Count highlights and notes that were deleted on the reader (its database keeps\n"
            "                    them, marked hidden); by default they are left out everywhere.\n"
@@ -310,6 +373,10 @@ std::string HelpText() {
            "                    names it, instead of the chapter's title from the table of contents.\n"
            "  --to DIR          Folder for backups, created if missing. Default: backups in the user's data\n"
            "                    folder ($XDG_DATA_HOME/marvik, ~/.local/share/marvik).\n"
+           "                    sync: the notes folder, which is not created.\n"
+           "  --dry-run         sync: write nothing; print each note that would change and what would happen.\n"
+           "  --diff            sync: print the unified diff of each note written (or, with --dry-run, that\n"
+           "                    would be).\n"
            "  --keep N          Keep the newest N backups in DIR, removing older ones. Default: 30\n"
            "  --backups DIR     stats: the folder of backups read with the database. Default: the folder\n"
            "                    backup writes to.\n"
@@ -320,6 +387,7 @@ std::string HelpText() {
            "\n"
            "Exit status:\n"
            "  0  success\n"
-           "  1  an error: no database file, a database or file error, or an export that went wrong\n"
+           "  1  an error: no database file, a database or file error, or an export or a book's sync that\n"
+           "     went wrong\n"
            "  2  a usage error: unknown command or option, missing argument\n";
 }

@@ -14,7 +14,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class Command { Help, List, Export, Repair, Backup, Stats };
+enum class Command { Help, List, Export, Repair, Backup, Stats, Templates, Sync };
 
 // How `stats` prints: two readable tables, one JSON document, or one CSV table.
 enum class StatsFormat { Text, Json, Csv };
@@ -34,6 +34,12 @@ struct CommandLine {
     std::optional<std::filesystem::path> statsBackups;
     bool withBackups = true;
     StatsFormat statsFormat = StatsFormat::Text;
+    // export --template: a template set's name or folder, for Markdown files; read and checked before anything else.
+    std::optional<std::string> templateSet;
+    // sync: the notes folder (--to), and whether to write nothing (--dry-run) and show each note's diff (--diff).
+    std::filesystem::path notesFolder;
+    bool dryRun = false;
+    bool showDiff = false;
 };
 
 // The arguments do not form a command; the message says what is wrong.

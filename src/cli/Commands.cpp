@@ -10,6 +10,8 @@
 #include "ReaderLibrary.h"
 #include "StatisticsFormats.h"
 #include "StatisticsReading.h"
+#include "SyncCommand.h"
+#include "TemplateSet.h"
 #include "UserFolders.h"
 #include "Utf8.h"
 
@@ -285,13 +287,39 @@ int Stats(const CommandLine& line, const std::filesystem::path& database, Progre
     return kExitOk;
 }
 
-int RunCommand(const CommandLine& line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
+// Every set with where it comes from; each is checked, and one that cannot be used is named with its error.
+int Templates(std::ostream& out, std::ostream& err) {
+    int status = kExitOk;
+    for (const TemplateSetEntry& set : ListTemplateSets()) {
+        out << set.name << '\t' << (set.folder.empty() ? std::string("built in") : set.folder.string()) << '\n';
+        try {
+            [[maybe_unused]] const TemplateSet checked(
+                FindTemplateSet(set.folder.empty() ? set.name : set.folder.string()));
+        } catch (const std::exception& error) {
+            out.flush();
+            err << "marvik-cli: " << set.name << ": " << error.what() << '\n';
+            status = kExitError;
+        }
+    }
+    return status;
+}
+
+int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out, std::ostream& err) {
     // Status and progress are for a window; stdout stays free for what scripts read, warnings go with the errors.
     WarningsTo progress(err);
+    if (line.command == Command::Templates)
+        return Templates(out, err);
+    // Read and checked before the database is: a template that cannot be used writes nothing.
+    if (line.templateSet)
+        line.options.templates = TemplateSet::Named(*line.templateSet);
     if (line.command == Command::Backup)
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
     if (line.command == Command::Stats)
         return Stats(line, DatabaseOf(line, volumes), progress, out);
+    // A notes folder that cannot be synced stops the sync before the database is read.
+    std::optional<NotesFolder> notes;
+    if (line.command == Command::Sync)
+        notes.emplace(line.notesFolder);
     ReaderLibrary library;
     LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
     switch (line.command) {
@@ -301,8 +329,11 @@ int RunCommand(const CommandLine& line, const VolumeSource& volumes, std::ostrea
         return Export(line, library, progress, out, err);
     case Command::Repair:
         return Repair(line, library, progress, out);
+    case Command::Sync:
+        return SyncNotes(line, library, *notes, progress, out, err);
     case Command::Backup:
     case Command::Stats:
+    case Command::Templates:
     case Command::Help:
         break;
     }

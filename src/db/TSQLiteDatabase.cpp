@@ -1,5 +1,6 @@
 #include "TSQLiteDatabase.h"
 
+#include "InterruptScope.h"
 #include "SQLiteErrorMessage.h"
 #include "TSQLiteTable.h"
 #include "Utf8.h"
@@ -16,6 +17,46 @@ const unsigned char kEmptyBlob[1] = {0};
 
 template <class> inline constexpr bool kAlwaysFalse = false;
 
+// How often a running statement looks whether its thread was asked to stop: a few microseconds of work between looks.
+constexpr int kInstructionsBetweenStopChecks = 1000;
+// A backup copies this many pages at a time (a few MB), and looks for a stop in between.
+constexpr int kBackupPagesPerStep = 1024;
+
+int StopRequested(void*) {
+    return InterruptScope::Requested() ? 1 : 0;
+}
+
+// A statement or backup not begun once a stop is asked: short ones would run to their end between two looks.
+void RaiseIfStopped(const std::string& message, const std::string& what) {
+    if (InterruptScope::Requested())
+        throw ESQLiteException(message + ".\rError [" + std::to_string(SQLITE_INTERRUPT) +
+                                   "]: " + SQLiteErrorMessage(SQLITE_INTERRUPT) + ".\r\"" + what + "\": interrupted",
+                               SQLITE_INTERRUPT);
+}
+
+// One read transaction over a backup's runs of pages, where the connection has none open, so that the copy is one
+// committed state: between runs another program's write would start it over, again and again while it kept writing.
+// Best effort: a source that cannot be read fails the backup itself, in the backup's words.
+class BackupReadTransaction {
+public:
+    explicit BackupReadTransaction(sqlite3* source) {
+        if (sqlite3_get_autocommit(source) == 0 ||
+            sqlite3_exec(source, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return;
+        m_source = source;
+        sqlite3_exec(source, "SELECT 1 FROM sqlite_schema LIMIT 1", nullptr, nullptr, nullptr);
+    }
+    ~BackupReadTransaction() {
+        if (m_source != nullptr)
+            sqlite3_exec(m_source, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    BackupReadTransaction(const BackupReadTransaction&) = delete;
+    BackupReadTransaction& operator=(const BackupReadTransaction&) = delete;
+
+private:
+    sqlite3* m_source = nullptr;
+};
+
 } // namespace
 
 TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
@@ -31,8 +72,10 @@ void TSQLiteDatabase::Open(const std::string& fileName, int openFlags, const std
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(fileName.c_str(), &raw, openFlags, nullptr);
     m_handle.reset(raw);
-    if (rc == SQLITE_OK)
+    if (rc == SQLITE_OK) {
+        sqlite3_progress_handler(m_handle.get(), kInstructionsBetweenStopChecks, &StopRequested, nullptr);
         return;
+    }
     if (m_handle)
         throw ESQLiteException("Failed to open database \"" + shownName + "\" : " + sqlite3_errmsg(m_handle.get()),
                                rc & 0xFF, sqlite3_extended_errcode(m_handle.get()));
@@ -56,17 +99,25 @@ void TSQLiteDatabase::RaiseError(const std::string& message, const std::string& 
 }
 
 void TSQLiteDatabase::BackupTo(TSQLiteDatabase& target) const {
+    const BackupReadTransaction reading(m_handle.get());
     BackupHandle backup(sqlite3_backup_init(target.Handle(), "main", m_handle.get(), "main"));
     if (!backup)
         target.RaiseError("Could not back up database", "sqlite3_backup_init");
-    if (sqlite3_backup_step(backup.get(), -1) == SQLITE_DONE)
-        return;
+    for (;;) {
+        RaiseIfStopped("Could not back up database", "sqlite3_backup_step");
+        const int rc = sqlite3_backup_step(backup.get(), kBackupPagesPerStep);
+        if (rc == SQLITE_DONE)
+            return;
+        if (rc != SQLITE_OK)
+            break;
+    }
     // The target's connection learns the step's error only when the backup is finished.
     sqlite3_backup_finish(backup.release());
     target.RaiseError("Could not back up database", "sqlite3_backup_step");
 }
 
 StatementHandle TSQLiteDatabase::TakeStatement(const std::string& sql) {
+    RaiseIfStopped("Error executing SQL", sql);
     if (const auto spare = m_spareStatements.find(sql); spare != m_spareStatements.end()) {
         StatementHandle statement = std::move(spare->second);
         m_spareStatements.erase(spare);
@@ -86,6 +137,7 @@ void TSQLiteDatabase::PutBack(const std::string& sql, StatementHandle statement)
 }
 
 StatementHandle TSQLiteDatabase::Prepare(const std::string& sql) const {
+    RaiseIfStopped("Error executing SQL", sql);
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v2(m_handle.get(), sql.c_str(), -1, &raw, nullptr);
     StatementHandle statement(raw);

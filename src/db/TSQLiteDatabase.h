@@ -30,7 +30,8 @@ public:
     TSQLiteTable GetTable(const std::string& sql, const BindValues& values);
 
     // Makes target's main database a page-for-page copy of this one's, as one committed state (SQLite's online
-    // backup). Errors are raised from target's connection.
+    // backup), a run of pages at a time so that a stop (InterruptScope) is heard. Errors are raised from target's
+    // connection.
     void BackupTo(TSQLiteDatabase& target) const;
 
     // Raises ESQLiteException from the connection's most recent error.

@@ -2,11 +2,12 @@
 
 #include "ChapterTitles.h"
 #include "EFileError.h"
-#include "ExportLedger.h"
+#include "FolderLedger.h"
 #include "HeldExportFiles.h"
 #include "MarkupPictures.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
+#include "TemplateAnnotationWriter.h"
 #include "TemporaryFile.h"
 #include "VolumeReader.h"
 
@@ -72,39 +73,16 @@ const MarkupRenderer* PictureRenderer(const ExportOptions& options) {
     return FormatRow(options.format).wholeRecords ? options.markupRenderer.get() : nullptr;
 }
 
-// The ledger of the folder when only what is new is exported: read before anything else, so that one that cannot be
-// used stops the export before a file is written.
-std::optional<ExportLedger> LedgerFor(const ExportOptions& options, const std::filesystem::path& folder) {
-    if (!options.newOnly)
-        return std::nullopt;
-    return ExportLedger::Load(folder.empty() ? "." : folder);
-}
-
 // A file of new highlights never replaces one: that holds what the ledger counts as exported.
 bool Replaces(const ExportOptions& options) {
     return options.overrideExisting && !options.newOnly;
 }
 
-// Records what was written in the ledger of its folder; when that fails, the caller learns what was written anyway.
-void SaveLedger(const ExportLedger& ledger, const ExportAllResult& result, ProgressReporter& progress) {
-    try {
-        ledger.Save();
-    } catch (const std::exception& error) {
-        progress.ResetProgress();
-        progress.SetStatus("");
-        const std::size_t files = result.written.size();
-        throw ELedgerNotSaved(LedgerNamed(ledger.File()) + " could not be saved (" + error.what() + "). " +
-                                  (files == 1 ? std::string("The file written is")
-                                              : "The " + std::to_string(files) + " files written are") +
-                                  " not recorded in it: the next export of new highlights writes their highlights "
-                                  "again.",
-                              result);
-    }
-}
-
 } // namespace
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
+    if (options.templates && options.format == ExportFormat::Markdown)
+        return std::make_unique<TemplateAnnotationWriter>(options.templates);
     return FormatRow(options.format).makeWriter({.separator = options.separator, .setBom = options.setBom});
 }
 
@@ -132,15 +110,15 @@ bool WriteAnnotations(const std::filesystem::path& database, const LibraryIndex&
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress, KeptReading* kept) {
-    std::optional<ExportLedger> ledger = LedgerFor(options, target.parent_path());
+    FolderLedger ledger(options, target.parent_path(), progress);
     std::optional<AnnotatedVolume> read =
         ReadAnnotatedVolume(database, index, volumeId, ReadingFor(options), progress, kept);
     if (!read)
         return {ExportOutcome::NoDatabase, {}};
     AnnotatedVolume& volume = *read;
-    LedgerMarks marks = ledger ? ledger->KeepNew(volume) : LedgerMarks();
+    LedgerMarks marks = ledger.Marks(volume);
     ExportResult result;
-    if (ledger && marks.marks.empty()) {
+    if (ledger.OnlyNew() && marks.marks.empty()) {
         result.outcome = ExportOutcome::NothingNew;
     } else {
         if (const MarkupRenderer* renderer = PictureRenderer(options))
@@ -155,9 +133,9 @@ ExportResult ExtractAnnotations(const std::filesystem::path& database, const Lib
             std::string(FormatRow(options.format).extension), target, Replaces(options));
         result.highlights = volume.bookmarks.size();
         read.reset(); // before the ledger is written: both may be large
-        if (ledger && result.outcome == ExportOutcome::Written) {
-            ledger->Record(volumeId, std::move(marks));
-            SaveLedger(*ledger, {.written = {result.file}, .failed = {}, .highlights = result.highlights}, progress);
+        if (result.outcome == ExportOutcome::Written) {
+            ledger.Record(volumeId, std::move(marks));
+            ledger.Save({.written = {result.file}, .failed = {}, .highlights = result.highlights}, progress);
         }
     }
     progress.ResetProgress();
@@ -177,10 +155,10 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         std::size_t file = 0;      // of held
         std::string unreadBecause; // the error that kept it from being read
         std::size_t highlights = 0;
-        LedgerMarks marks; // with newOnly: what the file holds, to record once it is written
+        LedgerMarks marks; // what the file adds to the ledger, to record once it is written
         bool nothingNew = false;
     };
-    std::optional<ExportLedger> ledger = LedgerFor(options, resultsFolder);
+    FolderLedger ledger(options, resultsFolder, progress);
     const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     const ExportFormatRow& format = FormatRow(options.format);
     std::vector<Book> books;
@@ -206,12 +184,10 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                 try {
                     AnnotatedVolume volume = ReadAnnotatedVolume(reader, index, id, ReadingFor(options),
                                                                  chapterTitles ? &*chapterTitles : nullptr, shared);
-                    if (ledger) {
-                        book.marks = ledger->KeepNew(volume);
-                        book.nothingNew = book.marks.marks.empty();
-                        if (book.nothingNew)
-                            continue;
-                    }
+                    book.marks = ledger.Marks(volume);
+                    book.nothingNew = ledger.OnlyNew() && book.marks.marks.empty();
+                    if (book.nothingNew)
+                        continue;
                     book.highlights = volume.bookmarks.size();
                     book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
                     if (const MarkupRenderer* renderer = PictureRenderer(options))
@@ -260,8 +236,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
             if (written.outcome == ExportOutcome::Written) {
                 result.written.push_back(written.file);
                 result.highlights += books[i].highlights;
-                if (ledger)
-                    ledger->Record(id, std::move(books[i].marks));
+                ledger.Record(id, std::move(books[i].marks));
             } else {
                 result.failed.push_back({id, "something went wrong!"});
             }
@@ -270,8 +245,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         }
         held.Release(books[i].file); // written: its memory is free for the rest
     }
-    if (ledger && !result.written.empty())
-        SaveLedger(*ledger, result, progress);
+    ledger.Save(result, progress);
     progress.ResetProgress();
     progress.SetStatus("");
     return result;

@@ -43,11 +43,12 @@ private:
 
 // Each reads the database through kept where the caller keeps a reading of it (ReadReaderDatabase).
 
-// Writes every highlight and note of the volume to the target path or its first free numbered variant. The database
-// is only read, and no lock on it is held while the file is written. Errors of the access layer (ESQLiteException) and
-// of the file (EFileError) go on to the caller. With options.newOnly, only what the ledger of the target's folder does
-// not know yet, which is then recorded there; a ledger that cannot be used raises ELedgerError before anything is
-// read or written, and one that cannot be saved after the file is written raises ELedgerNotSaved.
+// Writes every highlight and note of the volume to the target path or its first free numbered variant, and records
+// them in the ledger of the target's folder for the options' format (FolderLedger.h). The database is only read, and
+// no lock on it is held while the file is written. Errors of the access layer (ESQLiteException) and of the file
+// (EFileError) go on to the caller. With options.newOnly, only what that ledger does not know yet; a ledger that
+// cannot be used raises ELedgerError before anything is read or written, and one that cannot be saved after the file
+// is written raises ELedgerNotSaved. Without it, such a ledger is only warned about: the file is written all the same.
 ExportResult ExtractAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                 const std::string& volumeId, const std::filesystem::path& target,
                                 const ExportOptions& options, ProgressReporter& progress, KeptReading* kept = nullptr);
@@ -63,11 +64,11 @@ bool WriteAnnotations(const std::filesystem::path& database, const LibraryIndex&
                       KeptReading* kept = nullptr);
 
 // Exports each volume as ExtractAnnotations would, to AnnotationTargetPath(resultsFolder, id), with one progress
-// across all their bookmarks. A volume whose export fails is noted and the others are still written. With
-// options.newOnly, the ledger of resultsFolder is read first (ELedgerError) and records what was written at the end;
-// when it cannot be saved then, ELedgerNotSaved carries the result. The folder stays locked against other exports of
-// new highlights from the ledger's reading to its saving. A stop asked through progress ends it between two books:
-// the files already written stay, with their ledger records.
+// across all their bookmarks. A volume whose export fails is noted and the others are still written. The ledger of
+// resultsFolder is read first and records what was written at the end, as ExtractAnnotations does: with
+// options.newOnly, one that cannot be used raises ELedgerError, and when it cannot be saved ELedgerNotSaved carries
+// the result. The folder stays locked against other exports from the ledger's reading to its saving. A stop asked
+// through progress ends it between two books: the files already written stay, with their ledger records.
 ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, const LibraryIndex& index,
                                       const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,

@@ -1,123 +1,149 @@
 #include "ExportLedger.h"
 
-#include "ReplaceFile.h"
-#include "TemporaryFile.h"
 #include "Utf8.h"
 
 #include <nlohmann/json.hpp>
 #include <openssl/evp.h>
 
+#include <array>
+#include <memory>
+
 namespace {
 
 using Json = nlohmann::json;
 
-// JSON holds UTF-8 only: other bytes are kept as a dump shows them, the same on every run.
-std::string AsJsonText(std::string_view text) {
+// JSON holds UTF-8 only: other bytes are kept as a dump shows them, the same on every run. Valid text is viewed, not
+// copied.
+std::string_view AsJsonText(std::string_view text, std::string& replaced) {
     if (IsValidUtf8(text))
-        return std::string(text);
-    return Json::parse(Json(text).dump(-1, ' ', false, Json::error_handler_t::replace)).get<std::string>();
+        return text;
+    replaced = Json::parse(Json(text).dump(-1, ' ', false, Json::error_handler_t::replace)).get<std::string>();
+    return replaced;
 }
 
-std::string Sha256Hex(std::string_view bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1)
-        throw ELedgerError("SHA-256 is not available to tell changed highlights");
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < size; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 15];
+// SHA-256 with one context for many digests: setting one up for each of a million highlights cost more than the
+// digests.
+class Sha256 {
+public:
+    Sha256() : m_method(EVP_MD_fetch(nullptr, "SHA256", nullptr)), m_context(EVP_MD_CTX_new()) {
+        if (!m_method || !m_context)
+            Unavailable();
     }
-    return hex;
-}
 
-// The bookmark's mark, before it is kept.
-struct BookmarkMark {
-    std::string bookmarkId;
-    std::string modified;
-    std::string digest;
+    // The digest of the parts one after another, as bytes.
+    std::string_view Of(std::initializer_list<std::string_view> parts) {
+        unsigned int size = 0;
+        bool done = EVP_DigestInit_ex2(m_context.get(), m_method.get(), nullptr) == 1;
+        for (const std::string_view part : parts)
+            done = done && EVP_DigestUpdate(m_context.get(), part.data(), part.size()) == 1;
+        done = done && EVP_DigestFinal_ex(m_context.get(), m_digest.data(), &size) == 1;
+        if (!done || size != m_digest.size())
+            Unavailable();
+        return {reinterpret_cast<const char*>(m_digest.data()), m_digest.size()};
+    }
+
+private:
+    [[noreturn]] static void Unavailable() {
+        throw ELedgerError("SHA-256 is not available to tell changed highlights");
+    }
+
+    struct MethodFree {
+        void operator()(EVP_MD* method) const { EVP_MD_free(method); }
+    };
+    struct ContextFree {
+        void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    };
+    std::unique_ptr<EVP_MD, MethodFree> m_method;
+    std::unique_ptr<EVP_MD_CTX, ContextFree> m_context;
+    std::array<unsigned char, LedgerMark::kDigestSize> m_digest{};
 };
 
-BookmarkMark MarkOf(const AnnotatedBookmark& bookmark) {
-    // The text's length first, so that no text and note run into another pair with the same bytes.
-    std::string hashed = std::to_string(bookmark.text.size()) + ":";
-    hashed += bookmark.text;
-    hashed += bookmark.annotation;
-    return {AsJsonText(bookmark.bookmarkId),
-            AsJsonText(bookmark.dateModified.empty() ? bookmark.dateCreated : bookmark.dateModified),
-            Sha256Hex(hashed)};
-}
+// The bookmark's mark, before it is kept: views into the bookmark, the scratch texts or the digester.
+struct BookmarkMark {
+    std::string_view bookmarkId;
+    std::string_view modified;
+    std::string_view digest;
+};
+
+class MarkMaker {
+public:
+    BookmarkMark Of(const AnnotatedBookmark& bookmark) {
+        // The text's length first, so that no text and note run into another pair with the same bytes.
+        const std::string length = std::to_string(bookmark.text.size()) + ":";
+        return {AsJsonText(bookmark.bookmarkId, m_id),
+                AsJsonText(bookmark.dateModified.empty() ? bookmark.dateCreated : bookmark.dateModified, m_modified),
+                m_sha256.Of({length, bookmark.text, bookmark.annotation})};
+    }
+
+private:
+    Sha256 m_sha256;
+    std::string m_id;
+    std::string m_modified;
+};
 
 } // namespace
 
-ExportLedger ExportLedger::Load(const std::filesystem::path& folder) {
-    ExportLedger ledger(folder / kFileName, ExportLedgerLock(folder));
+ExportLedger::ExportLedger(std::filesystem::path file, ExportLedgerLock lock, ExportFormat format)
+    : m_file(std::move(file)), m_lock(std::move(lock)), m_format(FormatRow(format).name),
+      m_datesCount(FormatRow(format).wholeRecords) {}
+
+ExportLedger ExportLedger::Load(const std::filesystem::path& folder, ExportFormat format) {
+    ExportLedger ledger(folder / kFileName, ExportLedgerLock(folder), format);
     if (ledger.m_lock.Busy())
-        throw ELedgerError("Another export of new highlights into \"" + folder.string() +
-                           "\" is running: nothing was exported. " + LedgerNamed(ledger.m_file) +
-                           " is left to it; export again when it is done.");
-    ledger.m_books = ReadLedgerFile(ledger.m_file, kVersion);
+        throw ELedgerBusy("Another export into \"" + folder.string() + "\" is running: nothing was exported. " +
+                          LedgerNamed(ledger.m_file) + " is left to it; export again when it is done.");
+    ledger.m_contents = ReadLedgerFile(ledger.m_file);
     return ledger;
 }
 
-LedgerMarks ExportLedger::KeepNew(AnnotatedVolume& volume) const {
-    const std::string volumeId = AsJsonText(volume.volumeId);
+template <typename Keep> LedgerMarks ExportLedger::Marks(const AnnotatedVolume& volume, const Keep& keep) const {
+    std::string replaced;
+    const std::string volumeId(AsJsonText(volume.volumeId, replaced));
+    const auto format = m_contents.formats.find(m_format);
+    const std::vector<LedgerMark>* own = format != m_contents.formats.end() ? format->second.Find(volumeId) : nullptr;
+    const std::vector<LedgerMark>* everyFormat = m_contents.everyFormat.Find(volumeId);
+    MarkMaker maker;
     LedgerMarks marks;
+    for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
+        const BookmarkMark mark = maker.Of(bookmark);
+        // The format's own mark is newer than any from before formats were told apart.
+        const LedgerMark* known = FindMark(own, mark.bookmarkId);
+        if (!known)
+            known = FindMark(everyFormat, mark.bookmarkId);
+        const bool same =
+            known && known->Digest() == mark.digest && (!m_datesCount || known->Modified() == mark.modified);
+        if (!keep(bookmark, known, same))
+            continue;
+        // Only the marks of what is written are kept: of a large book most are already known.
+        marks.marks.push_back(LedgerMark::Keep(marks.texts, mark.bookmarkId, mark.modified, mark.digest));
+    }
+    return marks;
+}
+
+LedgerMarks ExportLedger::KeepNew(AnnotatedVolume& volume) const {
     // Kept ones move forward in the same list: a second list of a large book's bookmarks would double its memory.
     std::size_t kept = 0;
-    for (AnnotatedBookmark& bookmark : volume.bookmarks) {
-        const BookmarkMark mark = MarkOf(bookmark);
-        const LedgerMark* known = m_books.Find(volumeId, mark.bookmarkId);
-        if (known && (bookmark.deleted || (known->modified == mark.modified && known->digest == mark.digest)))
-            continue;
+    LedgerMarks marks = Marks(volume, [&](const AnnotatedBookmark& bookmark, const LedgerMark* known, bool same) {
+        if (known && (bookmark.deleted || same))
+            return false;
+        // The bookmark is only moved within the list the loop walks, never ahead of the loop's place.
         volume.bookmarks[kept++] = bookmark;
-        // Only the marks of what is written are kept: of a large book most are already known.
-        marks.marks.push_back(
-            {marks.texts.Keep(mark.bookmarkId), marks.texts.Keep(mark.modified), marks.texts.Keep(mark.digest)});
-    }
+        return true;
+    });
     volume.bookmarks.erase(volume.bookmarks.begin() + static_cast<std::ptrdiff_t>(kept), volume.bookmarks.end());
     return marks;
 }
 
+LedgerMarks ExportLedger::MarksToRecord(const AnnotatedVolume& volume) const {
+    return Marks(volume, [](const AnnotatedBookmark&, const LedgerMark*, bool same) { return !same; });
+}
+
 void ExportLedger::Record(const std::string& volumeId, LedgerMarks&& marks) {
-    m_books.Record(AsJsonText(volumeId), std::move(marks));
+    std::string replaced;
+    m_contents.formats[m_format].Record(std::string(AsJsonText(volumeId, replaced)), std::move(marks.marks));
+    m_contents.texts.Adopt(std::move(marks.texts));
 }
 
 void ExportLedger::Save() const {
-    // Written as text, entry by entry, in the layout a JSON document of the ledger dumps to (members in byte order,
-    // one TAB a level), a piece at a time: building that document first took several times the ledger's size in
-    // memory.
-    ReplaceFile(m_file, [this](TemporaryFile& file, const std::filesystem::path& name) {
-        std::string text;
-        const auto quoted = [](std::string_view value) { return Json(value).dump(); };
-        const auto handOn = [&](std::size_t atLeast) {
-            if (text.size() < atLeast)
-                return;
-            if (const int error = file.Write(text))
-                RaiseFileError("Cannot write file", name, error);
-            text.clear();
-        };
-        text = "{\n\t\"books\": {";
-        bool firstBook = true;
-        for (const auto& [volume, marks] : m_books.books) {
-            if (marks.empty())
-                continue;
-            text += firstBook ? "\n" : ",\n";
-            firstBook = false;
-            text += "\t\t" + quoted(volume) + ": {";
-            bool firstMark = true;
-            for (const LedgerMark& mark : marks) {
-                text += firstMark ? "\n" : ",\n";
-                firstMark = false;
-                text += "\t\t\t" + quoted(mark.bookmarkId) + ": {\n\t\t\t\t\"modified\": " + quoted(mark.modified) +
-                        ",\n\t\t\t\t\"sha256\": " + quoted(mark.digest) + "\n\t\t\t}";
-                handOn(std::size_t{64} << 10);
-            }
-            text += "\n\t\t}";
-        }
-        text += firstBook ? "}" : "\n\t}";
-        text += ",\n\t\"version\": " + std::to_string(kVersion) + "\n}\n";
-        handOn(0);
-    });
+    WriteLedgerFile(m_file, m_contents);
 }

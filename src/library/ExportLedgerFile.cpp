@@ -1,6 +1,8 @@
 #include "ExportLedgerFile.h"
 
 #include "ExportLedger.h"
+#include "ReplaceFile.h"
+#include "TemporaryFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,8 +11,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -94,14 +99,69 @@ OpenFile OpenLedger(const Path& file) {
     return opened;
 }
 
+// Hands the parser the file 64 kB at a time: a call into the C library for each character cost as much as the
+// parsing.
+class FileBuffer : public std::streambuf {
+public:
+    explicit FileBuffer(std::FILE* file) : m_file(file) {}
+
+private:
+    int_type underflow() override {
+        const std::size_t read = std::fread(m_bytes.data(), 1, m_bytes.size(), m_file);
+        if (read == 0)
+            return traits_type::eof();
+        setg(m_bytes.data(), m_bytes.data(), m_bytes.data() + read);
+        return traits_type::to_int_type(m_bytes[0]);
+    }
+
+    std::FILE* m_file;
+    std::array<char, std::size_t{64} << 10> m_bytes{};
+};
+
 // The version member as it was written.
 struct VersionToken {
     enum class Kind { Whole, Number, NotANumber } kind = Kind::NotANumber;
     std::string text;
 };
 
+// The bytes of a digest written as 64 hex digits; empty when it is not one.
+std::string DigestFromHex(std::string_view hex) {
+    if (hex.size() != 2 * LedgerMark::kDigestSize)
+        return {};
+    const auto value = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    std::string bytes(LedgerMark::kDigestSize, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = value(hex[2 * i]);
+        const int low = value(hex[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return {};
+        bytes[i] = static_cast<char>(high << 4 | low);
+    }
+    return bytes;
+}
+
+std::string DigestInHex(std::string_view digest) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(2 * digest.size());
+    for (const char byte : digest) {
+        hex += kHex[static_cast<unsigned char>(byte) >> 4];
+        hex += kHex[static_cast<unsigned char>(byte) & 15];
+    }
+    return hex;
+}
+
 // Takes a ledger in as the parser meets it, keeping only what a ledger holds: no document of the whole file is
-// built, and parsing stops at the first bracket too deep or at a top level that is no object.
+// built, and parsing stops at the first bracket too deep or at a top level that is no object. Which version the file
+// is of shows only once it is read (its members come in byte order), so the books of either version are gathered.
 class LedgerReader : public nlohmann::json_sax<Json> {
 public:
     bool null() override { return Scalar({}, nullptr); }
@@ -138,23 +198,37 @@ public:
     const std::optional<VersionToken>& Version() const { return m_version; }
     // The first thing out of a ledger's shape; empty when there was none.
     const std::string& Misshapen() const { return m_misshapen; }
-    LedgerBooks TakeBooks() {
-        for (auto& [volume, marks] : m_books.books)
+    // Whether the file has the member that holds the books of the version.
+    bool HasBooksOf(std::uint64_t version) const { return version == 1 ? m_sawVersionOneBooks : m_sawFormats; }
+    LedgerContents TakeContents(std::uint64_t version) {
+        if (version == 1) {
+            m_contents.everyFormat = std::move(m_versionOneBooks);
+            m_contents.formats.clear();
+        }
+        m_versionOneBooks = {};
+        for (auto& [volume, marks] : m_contents.everyFormat.books)
             SettleMarks(marks);
-        return std::move(m_books);
+        for (auto& [format, books] : m_contents.formats)
+            for (auto& [volume, marks] : books.books)
+                SettleMarks(marks);
+        return std::move(m_contents);
     }
 
 private:
-    enum class Role { Root, Books, Volume, Mark, Other };
+    enum class Role { Root, Formats, Books, Volume, Mark, Other };
     struct Frame {
         Role role;
-        std::string key; // of the member being read
+        std::string key;                          // of the member being read
+        LedgerBooks* books = nullptr;             // of a Books frame: where its volumes go
+        std::vector<LedgerMark>* marks = nullptr; // of a Volume frame: where its marks go
     };
 
     void MarkMisshapen(const std::string& why = kMisshapen) {
         if (m_misshapen.empty())
             m_misshapen = why;
-        m_books = {}; // of no use now: the memory goes back at once
+        // Of no use now: the memory goes back at once. No mark is added after this.
+        m_versionOneBooks = {};
+        m_contents = {};
     }
     bool Stop(const std::string& why) {
         m_stoppedBecause = why;
@@ -170,9 +244,10 @@ private:
         case Role::Root:
             if (m_frames.back().key == "version")
                 m_version = std::move(version);
-            else if (m_frames.back().key == "books")
+            else if (IsBooksMember(m_frames.back().key))
                 MarkMisshapen();
             break;
+        case Role::Formats:
         case Role::Books:
         case Role::Volume:
             MarkMisshapen();
@@ -189,6 +264,10 @@ private:
         return true;
     }
 
+    static bool IsBooksMember(const std::string& key) {
+        return key == "books" || key == "everyFormat" || key == "formats";
+    }
+
     bool Open(bool object) {
         if (m_frames.size() >= kMaxLedgerDepth)
             return Stop("nested deeper than " + std::to_string(kMaxLedgerDepth) + " levels");
@@ -198,19 +277,33 @@ private:
             m_frames.push_back({Role::Root, {}});
             return true;
         }
-        Role role = Role::Other;
+        Frame opened{Role::Other, {}};
+        const std::string& key = m_frames.back().key;
         switch (m_frames.back().role) {
         case Role::Root:
-            if (m_frames.back().key == "version")
+            if (key == "version") {
                 m_version = VersionToken{};
-            else if (m_frames.back().key == "books")
-                role = Role::Books;
+            } else if (key == "books") {
+                opened = {Role::Books, {}, &m_versionOneBooks};
+                m_sawVersionOneBooks = object;
+            } else if (key == "everyFormat") {
+                opened = {Role::Books, {}, &m_contents.everyFormat};
+            } else if (key == "formats") {
+                opened.role = Role::Formats;
+                m_sawFormats = object;
+            }
+            break;
+        case Role::Formats:
+            opened = {Role::Books, {}, &m_contents.formats[key]};
             break;
         case Role::Books:
-            role = Role::Volume;
+            // Looked up once for all the volume's marks.
+            opened.role = Role::Volume;
+            if (m_misshapen.empty())
+                opened.marks = &m_frames.back().books->books[key];
             break;
         case Role::Volume:
-            role = Role::Mark;
+            opened.role = Role::Mark;
             m_modified.reset();
             m_digest.reset();
             break;
@@ -221,71 +314,190 @@ private:
         case Role::Other:
             break;
         }
-        if (role != Role::Other && !object) {
+        if (opened.role != Role::Other && !object) {
             MarkMisshapen();
-            role = Role::Other;
+            opened = {Role::Other, {}};
         }
-        if (role == Role::Books)
-            m_sawBooks = true;
-        m_frames.push_back({role, {}});
+        m_frames.push_back(std::move(opened));
         return true;
     }
 
     bool Close() {
         const Role closed = m_frames.back().role;
         m_frames.pop_back();
-        if (closed == Role::Mark) {
-            if (!m_modified || !m_digest)
-                MarkMisshapen();
-            else if (m_misshapen.empty())
-                m_books.books[m_frames[m_frames.size() - 2].key].push_back({m_books.texts.Keep(m_frames.back().key),
-                                                                            m_books.texts.Keep(*m_modified),
-                                                                            m_books.texts.Keep(*m_digest)});
+        if (closed != Role::Mark)
+            return true;
+        if (!m_modified || !m_digest) {
+            MarkMisshapen();
+            return true;
         }
-        if (closed == Role::Root && !m_sawBooks)
-            MarkMisshapen("it has no books");
+        const std::string digest = DigestFromHex(*m_digest);
+        if (digest.empty())
+            MarkMisshapen("a digest is not SHA-256 in hex");
+        if (!m_misshapen.empty())
+            return true;
+        // The volume's frame holds the id of the bookmark.
+        m_frames.back().marks->push_back(LedgerMark::Keep(m_contents.texts, m_frames.back().key, *m_modified, digest));
         return true;
     }
 
     std::vector<Frame> m_frames; // the open objects and arrays, outermost first
-    LedgerBooks m_books;
+    LedgerContents m_contents;
+    LedgerBooks m_versionOneBooks; // its marks' bytes are in m_contents.texts too
     std::optional<std::string> m_modified;
     std::optional<std::string> m_digest;
     std::optional<VersionToken> m_version;
-    bool m_sawBooks = false;
+    bool m_sawVersionOneBooks = false;
+    bool m_sawFormats = false;
     std::string m_misshapen;
     std::string m_stoppedBecause;
 };
 
+// The version's number when the token is one that this program reads, else 0.
+std::uint64_t KnownVersion(const VersionToken& token) {
+    std::uint64_t version = 0;
+    if (token.kind != VersionToken::Kind::Whole ||
+        std::from_chars(token.text.data(), token.text.data() + token.text.size(), version).ec != std::errc())
+        return 0;
+    return version <= kLedgerVersion ? version : 0;
+}
+
+// Writes contents as the JSON document of the ledger dumps (members in byte order, one TAB a level), a piece at a
+// time: building that document first took several times the ledger's size in memory.
+class LedgerWriter {
+public:
+    LedgerWriter(TemporaryFile& file, const Path& name) : m_file(file), m_name(name) {}
+
+    void Write(const LedgerContents& contents) {
+        m_text = "{";
+        bool first = true;
+        if (HasMarks(contents.everyFormat)) {
+            Member(first, 1, "everyFormat");
+            Books(contents.everyFormat, 1);
+        }
+        Member(first, 1, "formats");
+        m_text += "{";
+        bool firstFormat = true;
+        for (const auto& [format, books] : contents.formats) {
+            if (!HasMarks(books))
+                continue;
+            Member(firstFormat, 2, format);
+            Books(books, 2);
+        }
+        m_text += firstFormat ? "}" : "\n\t}";
+        Member(first, 1, "version");
+        m_text += std::to_string(kLedgerVersion) + "\n}\n";
+        HandOn(0);
+    }
+
+private:
+    static bool HasMarks(const LedgerBooks& books) {
+        return std::any_of(books.books.begin(), books.books.end(),
+                           [](const auto& book) { return !book.second.empty(); });
+    }
+    static std::string Quoted(std::string_view value) { return Json(value).dump(); }
+
+    // The start of a member at the given depth: its name, after a comma where one came before.
+    void Member(bool& first, int depth, std::string_view name) {
+        m_text += first ? "\n" : ",\n";
+        first = false;
+        m_text.append(static_cast<std::size_t>(depth), '\t');
+        m_text += Quoted(name) + ": ";
+    }
+
+    void Books(const LedgerBooks& books, int depth) {
+        m_text += "{";
+        bool firstBook = true;
+        for (const auto& [volume, marks] : books.books) {
+            if (marks.empty())
+                continue;
+            Member(firstBook, depth + 1, volume);
+            m_text += "{";
+            bool firstMark = true;
+            for (const LedgerMark& mark : marks) {
+                Member(firstMark, depth + 2, mark.BookmarkId());
+                const std::string inner(static_cast<std::size_t>(depth + 3), '\t');
+                m_text += "{\n" + inner + "\"modified\": " + Quoted(mark.Modified()) + ",\n" + inner +
+                          "\"sha256\": \"" + DigestInHex(mark.Digest()) + "\"\n";
+                m_text.append(static_cast<std::size_t>(depth + 2), '\t');
+                m_text += "}";
+                HandOn(std::size_t{64} << 10);
+            }
+            m_text += "\n";
+            m_text.append(static_cast<std::size_t>(depth + 1), '\t');
+            m_text += "}";
+        }
+        if (!firstBook) {
+            m_text += "\n";
+            m_text.append(static_cast<std::size_t>(depth), '\t');
+        }
+        m_text += "}";
+    }
+
+    void HandOn(std::size_t atLeast) {
+        if (m_text.size() < atLeast)
+            return;
+        if (const int error = m_file.Write(m_text))
+            RaiseFileError("Cannot write file", m_name, error);
+        m_text.clear();
+    }
+
+    TemporaryFile& m_file;
+    const Path& m_name;
+    std::string m_text;
+};
+
 } // namespace
 
+LedgerMark LedgerMark::Keep(TextStore& texts, std::string_view bookmarkId, std::string_view modified,
+                            std::string_view digest) {
+    // One piece for the three: the marks of a large book are made one after another, so this is allocated once.
+    thread_local std::string bytes;
+    bytes.assign(bookmarkId).append(modified).append(digest.substr(0, kDigestSize));
+    bytes.resize(bookmarkId.size() + modified.size() + kDigestSize, '\0');
+    LedgerMark mark;
+    mark.m_bytes = texts.Keep(bytes).data();
+    mark.m_idSize = static_cast<std::uint32_t>(bookmarkId.size());
+    mark.m_modifiedSize = static_cast<std::uint32_t>(modified.size());
+    return mark;
+}
+
 void SettleMarks(std::vector<LedgerMark>& marks) {
-    const auto byId = [](const LedgerMark& a, const LedgerMark& b) { return a.bookmarkId < b.bookmarkId; };
+    const auto byId = [](const LedgerMark& a, const LedgerMark& b) { return a.BookmarkId() < b.BookmarkId(); };
     std::stable_sort(marks.begin(), marks.end(), byId);
     // Of marks with the same id the last one counts, as the last member of that name in a JSON object does.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < marks.size(); ++i) {
-        if (i + 1 < marks.size() && marks[i + 1].bookmarkId == marks[i].bookmarkId)
+        if (i + 1 < marks.size() && marks[i + 1].BookmarkId() == marks[i].BookmarkId())
             continue;
         marks[kept++] = marks[i];
     }
     marks.resize(kept);
 }
 
-const LedgerMark* LedgerBooks::Find(const std::string& volumeId, std::string_view bookmarkId) const {
+const std::vector<LedgerMark>* LedgerBooks::Find(const std::string& volumeId) const {
     const auto book = books.find(volumeId);
-    if (book == books.end())
-        return nullptr;
-    const auto found =
-        std::lower_bound(book->second.begin(), book->second.end(), bookmarkId,
-                         [](const LedgerMark& mark, std::string_view id) { return mark.bookmarkId < id; });
-    return found != book->second.end() && found->bookmarkId == bookmarkId ? &*found : nullptr;
+    return book != books.end() ? &book->second : nullptr;
 }
 
-void LedgerBooks::Record(const std::string& volumeId, LedgerMarks&& marks) {
-    texts.Adopt(std::move(marks.texts));
+const LedgerMark* FindMark(const std::vector<LedgerMark>* marks, std::string_view bookmarkId) {
+    if (!marks)
+        return nullptr;
+    const auto found =
+        std::lower_bound(marks->begin(), marks->end(), bookmarkId,
+                         [](const LedgerMark& mark, std::string_view id) { return mark.BookmarkId() < id; });
+    return found != marks->end() && found->BookmarkId() == bookmarkId ? &*found : nullptr;
+}
+
+void LedgerBooks::Record(const std::string& volumeId, std::vector<LedgerMark>&& marks) {
     std::vector<LedgerMark>& book = books[volumeId];
-    book.insert(book.end(), marks.marks.begin(), marks.marks.end());
+    // A book's first marks are taken over rather than copied: a million of them are held once.
+    if (book.empty()) {
+        book = std::move(marks);
+    } else {
+        book.insert(book.end(), marks.begin(), marks.end());
+        marks = {};
+    }
     SettleMarks(book);
 }
 
@@ -293,13 +505,15 @@ std::string LedgerNamed(const Path& file) {
     return "The ledger of exported highlights \"" + file.string() + "\"";
 }
 
-LedgerBooks ReadLedgerFile(const Path& file, std::uint64_t version) {
+LedgerContents ReadLedgerFile(const Path& file) {
     const OpenFile opened = OpenLedger(file);
     if (!opened)
         return {};
     LedgerReader reader;
     errno = 0;
-    const bool parsed = Json::sax_parse(opened.get(), &reader);
+    FileBuffer buffer(opened.get());
+    std::istream bytes(&buffer);
+    const bool parsed = Json::sax_parse(bytes, &reader);
     if (std::ferror(opened.get()))
         RaiseUnreadable(file, std::generic_category().message(errno != 0 ? errno : EIO));
     if (!parsed)
@@ -310,13 +524,20 @@ LedgerBooks ReadLedgerFile(const Path& file, std::uint64_t version) {
         RaiseDamaged(file, "it has no version");
     if (token->kind == VersionToken::Kind::NotANumber)
         RaiseDamaged(file, "its version is not a number");
-    const std::string expected = std::to_string(version);
-    if (token->kind == VersionToken::Kind::Whole && token->text != expected &&
-        (token->text.size() > expected.size() || (token->text.size() == expected.size() && token->text > expected)))
+    const std::uint64_t version = KnownVersion(*token);
+    if (version == 0 && token->kind == VersionToken::Kind::Whole && token->text != "0")
         RaiseNewer(file, token->text);
-    if (token->kind != VersionToken::Kind::Whole || token->text != expected)
+    if (version == 0)
         RaiseDamaged(file, "version " + token->text);
     if (!reader.Misshapen().empty())
         RaiseDamaged(file, reader.Misshapen());
-    return reader.TakeBooks();
+    if (!reader.HasBooksOf(version))
+        RaiseDamaged(file, version == 1 ? "it has no books" : "it has no formats");
+    return reader.TakeContents(version);
+}
+
+void WriteLedgerFile(const Path& file, const LedgerContents& contents) {
+    ReplaceFile(file, [&contents](TemporaryFile& temporary, const Path& name) {
+        LedgerWriter(temporary, name).Write(contents);
+    });
 }

@@ -4,51 +4,85 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// What a ledger knows of one exported bookmark: enough to tell that it changed since. Its texts are views into the
-// store of what holds it.
-struct LedgerMark {
-    std::string_view bookmarkId;
-    std::string_view modified; // DateModified, or DateCreated where that is empty
-    std::string_view digest;   // SHA-256 of its text and note, in hex: firmware that keeps the date still changes these
+// What a ledger knows of one exported bookmark: enough to tell that it changed since. Its id, date and digest lie
+// side by side in the store of what holds it: a ledger of a million highlights holds a million marks, and a view for
+// each of the three took as much again as their bytes.
+class LedgerMark {
+public:
+    static constexpr std::size_t kDigestSize = 32; // SHA-256
+
+    // A mark whose bytes are copied into texts; digest holds kDigestSize bytes.
+    static LedgerMark Keep(TextStore& texts, std::string_view bookmarkId, std::string_view modified,
+                           std::string_view digest);
+
+    std::string_view BookmarkId() const { return {m_bytes, m_idSize}; }
+    // DateModified, or DateCreated where that is empty; empty where the export read no dates.
+    std::string_view Modified() const { return {m_bytes + m_idSize, m_modifiedSize}; }
+    // SHA-256 of its text and note, as bytes: firmware that keeps the date still changes these.
+    std::string_view Digest() const { return {m_bytes + m_idSize + m_modifiedSize, kDigestSize}; }
+
+private:
+    const char* m_bytes = nullptr;
+    std::uint32_t m_idSize = 0; // SQLite's texts stay below 4 GiB, and so does a ledger file
+    std::uint32_t m_modifiedSize = 0;
 };
 
-// Marks with the store of their texts: a ledger of a million highlights holds three million of them.
+// Marks with the store of their bytes.
 struct LedgerMarks {
     TextStore texts;
     std::vector<LedgerMark> marks;
 };
 
-// What a ledger holds: for each volume id its marks, one for each bookmark id, in byte order of the ids.
+// For each volume id its marks, one for each bookmark id, in byte order of the ids. Their bytes are in the store of
+// what holds them.
 struct LedgerBooks {
-    TextStore texts;
     std::map<std::string, std::vector<LedgerMark>> books;
 
-    // The volume's mark of the bookmark; null when it has none.
-    const LedgerMark* Find(const std::string& volumeId, std::string_view bookmarkId) const;
-    // Records the marks of the volume, replacing those of the same bookmarks.
-    void Record(const std::string& volumeId, LedgerMarks&& marks);
+    // The volume's marks; null when it has none.
+    const std::vector<LedgerMark>* Find(const std::string& volumeId) const;
+    // Adds the marks of the volume, replacing those of the same bookmarks; marks is left empty.
+    void Record(const std::string& volumeId, std::vector<LedgerMark>&& marks);
 };
+
+// What a ledger holds: per export format the books exported in it.
+struct LedgerContents {
+    TextStore texts;
+    // Recorded before formats were told apart: they count for every format that has no mark of its own.
+    LedgerBooks everyFormat;
+    std::map<std::string, LedgerBooks, std::less<>> formats; // by the format's name (ExportFormatRow::name)
+};
+
+// The mark of the bookmark among a volume's marks; null when it has none.
+const LedgerMark* FindMark(const std::vector<LedgerMark>* marks, std::string_view bookmarkId);
 
 // Puts marks in byte order of their ids and keeps the last of each id.
 void SettleMarks(std::vector<LedgerMark>& marks);
 
-// The largest ledger file that is read. A million highlights take about 180 MB, and reading them about twice that in
-// memory; anything past this is no ledger of this program.
+// The largest ledger file that is read. A million highlights of one format take about 180 MB, and about 110 MB in
+// memory once read; anything past this is no ledger of this program.
 constexpr std::uintmax_t kMaxLedgerBytes = std::uintmax_t{512} << 20;
 
-// How deep a ledger nests at most: its own shape is four objects deep, the rest is room for members a later
-// version may add. Parsing stops there, so that a file of brackets costs nothing.
+// How deep a ledger nests at most: its own shape is five objects deep, the rest is room for members a later version
+// may add. Parsing stops there, so that a file of brackets costs nothing.
 constexpr std::size_t kMaxLedgerDepth = 32;
+
+// The version of the ledgers written now. Version 1 told no formats apart.
+constexpr std::uint64_t kLedgerVersion = 2;
 
 // "The ledger of exported highlights "FILE"", the start of every message about it.
 std::string LedgerNamed(const std::filesystem::path& file);
 
-// The books the ledger file records; none when there is no such file. It is only read, never followed through a
-// symbolic link, and nothing but a regular file is opened. Raises ELedgerError, naming the file, when it is something
-// else, is larger than kMaxLedgerBytes, cannot be read, is damaged, or is not of the given version.
-LedgerBooks ReadLedgerFile(const std::filesystem::path& file, std::uint64_t version);
+// What the ledger file holds; nothing when there is no such file. Every version up to kLedgerVersion is read; the
+// books of version 1 go to everyFormat. The file is only read, never followed through a symbolic link, and nothing
+// but a regular file is opened. Raises ELedgerError, naming the file, when it is something else, is larger than
+// kMaxLedgerBytes, cannot be read, is damaged, or is of a newer version.
+LedgerContents ReadLedgerFile(const std::filesystem::path& file);
+
+// Replaces the file at once (ReplaceFile) with contents, as version kLedgerVersion. Raises EFileError.
+void WriteLedgerFile(const std::filesystem::path& file, const LedgerContents& contents);

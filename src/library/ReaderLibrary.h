@@ -70,7 +70,7 @@ public:
     // Every listed book's counts and every bookmark's text, from the kept reading; nothing when the file is gone.
     std::optional<LibraryOverview> ReadOverview(const ReadingOptions& options, ProgressReporter& progress) const;
     // Writes only the named bookmarks of the volume, in reading order, as ExtractAnnotations writes the whole volume to
-    // ExportTarget (the ledger is neither read nor written).
+    // ExportTarget without options.newOnly, and records them in the folder's ledger.
     ExportResult ExtractSelectedAnnotations(const std::string& volumeId, const std::vector<std::string>& bookmarkIds,
                                             const std::filesystem::path& resultsFolder, const ExportOptions& options,
                                             ProgressReporter& progress) const;

@@ -3,6 +3,7 @@
 #include "ReaderLibrary.h"
 
 #include "ExportFile.h"
+#include "FolderLedger.h"
 #include "VolumeReader.h"
 
 #include <algorithm>
@@ -21,6 +22,9 @@ ExportResult ReaderLibrary::ExtractSelectedAnnotations(const std::string& volume
                                                        const std::vector<std::string>& bookmarkIds,
                                                        const std::filesystem::path& resultsFolder,
                                                        const ExportOptions& options, ProgressReporter& progress) const {
+    ExportOptions plain = options;
+    plain.newOnly = false;
+    FolderLedger ledger(plain, resultsFolder, progress);
     ReadingOptions reading = options.reading;
     reading.wholeRecords = FormatRow(options.format).wholeRecords;
     std::optional<AnnotatedVolume> volume =
@@ -32,11 +36,15 @@ ExportResult ReaderLibrary::ExtractSelectedAnnotations(const std::string& volume
     const std::unordered_set<std::string_view> chosen(bookmarkIds.begin(), bookmarkIds.end());
     std::erase_if(volume->bookmarks,
                   [&](const AnnotatedBookmark& bookmark) { return !chosen.contains(bookmark.bookmarkId); });
-    ExportOptions plain = options;
-    plain.newOnly = false;
+    LedgerMarks marks = ledger.Marks(*volume);
     ExportResult result =
         WriteExportFile(MakeAnnotationWriter(plain)->Render(*volume), std::string(FormatRow(options.format).extension),
                         ExportTarget(volumeId, resultsFolder, plain), options.overrideExisting);
     result.highlights = volume->bookmarks.size();
+    if (result.outcome == ExportOutcome::Written) {
+        volume.reset(); // before the ledger is written
+        ledger.Record(volumeId, std::move(marks));
+        ledger.Save({.written = {result.file}, .failed = {}, .highlights = result.highlights}, progress);
+    }
     return result;
 }

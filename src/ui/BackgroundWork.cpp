@@ -101,6 +101,7 @@ void TForm1::RunInBackground(const std::function<void(ProgressRelay&)>& work) {
         m_running = nullptr;
         cancelWorkButton->hide();
         ProgressBar1->hide();
+        ShowRunningBackups();
     });
     const auto passOn = [&] { relay.PassOn(*m_progress, [this](std::size_t steps) { m_progress->Advance(steps); }); };
     QTimer pump;
@@ -124,9 +125,12 @@ void TForm1::RunInBackground(const std::function<void(ProgressRelay&)>& work) {
 }
 
 void TForm1::StopWork() {
-    if (m_running == nullptr)
+    if (m_running == nullptr && m_backupsRunning == 0)
         return;
-    m_running->RequestStop();
+    if (m_running != nullptr)
+        m_running->RequestStop();
+    if (m_backupsRunning > 0)
+        *m_backupStop = true;
     cancelWorkButton->setEnabled(false);
     TntLabel6->setText("stopping...");
 }

@@ -1,9 +1,11 @@
 // Backups of the reader's database: on demand from the load menu, and whenever a reader is connected. The copy runs
-// beside the window, which stays free to use meanwhile: a reader's database over USB can take seconds to read.
+// beside the window, which stays free to use meanwhile: a reader's database over USB can take seconds to read. A bar
+// that moves by itself and Cancel beside it show that it runs.
 #include "TForm1.h"
 
 #include "DatabaseBackup.h"
 #include "ErrorDisplay.h"
+#include "InterruptScope.h"
 #include "OptionsTab.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
@@ -12,17 +14,25 @@
 #include <QAction>
 #include <QFutureWatcher>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 
 struct BackupOutcome {
     QString status; // where the backup went; empty when there was no database file
     QString error;  // why there is none
+    bool stopped = false;
 };
 
-BackupOutcome BackUpQuietly(const std::filesystem::path& database, const std::filesystem::path& folder) {
+BackupOutcome BackUpQuietly(const std::filesystem::path& database, const std::filesystem::path& folder,
+                            std::shared_ptr<const std::atomic<bool>> stop) {
+    // The copy stops between its runs of pages, its checks within their statements; what it began is removed.
+    const InterruptScope interrupt(*stop);
     try {
         SilentProgress silent;
         const BackupResult result = BackUpDatabase(database, folder, kDefaultBackupsKept, silent);
@@ -30,6 +40,8 @@ BackupOutcome BackUpQuietly(const std::filesystem::path& database, const std::fi
             return {};
         return {(result.duplicate ? "backup unchanged: " : "backed up to ") + FromPath(result.file), {}};
     } catch (const std::exception& error) {
+        if (*stop)
+            return {{}, {}, true};
         return {{}, QString::fromUtf8(error.what())};
     } catch (...) {
         return {{}, QStringLiteral("Unknown error")};
@@ -45,18 +57,37 @@ QString TForm1::BackupsFolder() const {
 
 void TForm1::BackUp(const QString& database, const QString& before) {
     TntLabel6->setText(before + "backing up the database");
+    // Backups that run at once share one Cancel.
+    if (m_backupsRunning++ == 0)
+        m_backupStop = std::make_shared<std::atomic<bool>>(false);
+    ShowRunningBackups();
     auto* watcher = new QFutureWatcher<BackupOutcome>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, before] {
         watcher->deleteLater();
         const BackupOutcome outcome = watcher->result();
-        if (!outcome.error.isEmpty()) {
-            ShowOutcome(before + "backup failed");
+        const QString text = outcome.stopped            ? before + "backup cancelled"
+                             : !outcome.error.isEmpty() ? before + "backup failed"
+                             : outcome.status.isEmpty() ? before + "no database file to back up"
+                                                        : before + outcome.status;
+        --m_backupsRunning;
+        // Work in the foreground keeps the progress bar; the status tells the backup's end all the same.
+        if (m_busy)
+            TntLabel6->setText(text);
+        else
+            ShowOutcome(text);
+        if (!outcome.error.isEmpty())
             ShowErrorDisplay(this, outcome.error);
-            return;
-        }
-        ShowOutcome(before + (outcome.status.isEmpty() ? QString("no database file to back up") : outcome.status));
     });
-    watcher->setFuture(QtConcurrent::run(BackUpQuietly, ToPath(database), ToPath(BackupsFolder())));
+    watcher->setFuture(QtConcurrent::run(BackUpQuietly, ToPath(database), ToPath(BackupsFolder()), m_backupStop));
+}
+
+void TForm1::ShowRunningBackups() {
+    if (m_backupsRunning == 0 || m_busy)
+        return;
+    ProgressBar1->setRange(0, 0); // a backup cannot count its steps
+    ProgressBar1->show();
+    cancelWorkButton->setEnabled(!*m_backupStop);
+    cancelWorkButton->show();
 }
 
 // The reader's database when a reader is connected, else the loaded one.

@@ -1,5 +1,7 @@
 #include "BookHighlightsView.h"
 
+#include "WrappedRowDelegate.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
@@ -79,6 +81,12 @@ BookHighlightsView::BookHighlightsView(QWidget* parent) : QTreeWidget(parent) {
         hideColumn(column);
     setHeaderHidden(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Each row as tall as its text wrapped to the pane's width, laid out again whenever that width changes.
+    setItemDelegate(new WrappedRowDelegate(this));
+    connect(header(), &QHeaderView::sectionResized, this, [this](int column, int before, int after) {
+        if (column == Text && before != after)
+            scheduleDelayedItemsLayout();
+    });
 }
 
 void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {

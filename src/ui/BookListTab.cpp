@@ -35,8 +35,8 @@ bool IsShiftDown() {
 
 } // namespace
 
-BookListTab::BookListTab(const BookListNames& names, const BookListKind& kind, const ReaderLibrary& library,
-                         QWidget* parent)
+BookListTab::BookListTab(const BookListNames& names, const BookListKind& kind,
+                         const std::unique_ptr<ReaderLibrary>& library, QWidget* parent)
     : QWidget(parent), m_kind(kind), m_library(library), m_searchEdit(Named<QLineEdit>(names.searchEdit)),
       m_caseBox(TickedBox(names.caseBox, "case sensitive", true)),
       m_findNext(Named<QPushButton>(names.findNext, "find next")), m_list(Named<QListWidget>(names.list)),
@@ -83,7 +83,7 @@ void BookListTab::Guarded(const std::function<void()>& handler) {
 
 void BookListTab::ShowRows() {
     ClearRows();
-    const TSortedStringList& entries = m_library.Index().*m_kind.rows;
+    const TSortedStringList& entries = m_library->Index().*m_kind.rows;
     QStringList rows;
     rows.reserve(static_cast<qsizetype>(entries.Count()));
     for (std::size_t i = 0; i < entries.Count(); ++i)
@@ -109,7 +109,7 @@ std::optional<std::string> BookListTab::SelectedVolumeId() const {
     const int row = m_list->currentRow();
     if (row < 0)
         return std::nullopt;
-    const TSortedStringList& entries = m_library.Index().*m_kind.rows;
+    const TSortedStringList& entries = m_library->Index().*m_kind.rows;
     const auto at = static_cast<std::size_t>(row);
     return m_kind.pairs ? entries.NameAt(at) : entries[at];
 }
@@ -118,7 +118,7 @@ void BookListTab::ShowFacts() {
     const std::optional<std::string> volume = SelectedVolumeId();
     if (!volume)
         return;
-    const LibraryIndex& index = m_library.Index();
+    const LibraryIndex& index = m_library->Index();
     m_upperLabel->setText(DecodeUtf8((index.*m_kind.upperLookup).ValueOf(*volume)));
     m_lowerLabel->setText(DecodeUtf8(m_kind.lowerLookup ? (index.*m_kind.lowerLookup).ValueOf(*volume) : *volume));
 }

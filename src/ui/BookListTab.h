@@ -51,7 +51,7 @@ class BookListTab : public QWidget {
     Q_OBJECT
 
 public:
-    BookListTab(const BookListNames& names, const BookListKind& kind, const ReaderLibrary& library,
+    BookListTab(const BookListNames& names, const BookListKind& kind, const std::unique_ptr<ReaderLibrary>& library,
                 QWidget* parent = nullptr);
 
     // Shows the rows of the loaded index, in place of any shown before.
@@ -97,7 +97,7 @@ private:
     void Guarded(const std::function<void()>& handler);
 
     BookListKind m_kind;
-    const ReaderLibrary& m_library;
+    const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
     QLineEdit* m_searchEdit;
     QCheckBox* m_caseBox;
     QPushButton* m_findNext;

@@ -37,7 +37,7 @@ void TForm1::ExportAll(const ExportOptions& options) {
     Reported("export failed", [&] {
         RunInBackground([&](ProgressRelay& progress) {
             try {
-                result = m_library.ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
+                result = m_library->ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
             } catch (const ELedgerNotSaved& error) {
                 result = error.Result();
                 ledgerNotSaved.emplace(error);

@@ -2,6 +2,7 @@
 // added to the console; and the status of their searches.
 #include "TForm1.h"
 
+#include "AnnotationExport.h"
 #include "BookListTab.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
@@ -13,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+
+#include <optional>
 
 namespace {
 
@@ -33,13 +36,26 @@ void TForm1::ShowSearchOutcome(bool found) {
 }
 
 void TForm1::ExportVolume(const std::string& volumeId) {
-    ExtractAnnotations(volumeId, m_library.ExportTarget(volumeId, ToPath(ResultsFolder()), TabSheet4->Export()));
+    ExtractAnnotations(volumeId, m_library->ExportTarget(volumeId, ToPath(ResultsFolder()), TabSheet4->Export()));
 }
 
 void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
     const ExportOptions options = TabSheet4->Export();
     ExportResult result;
-    Reported("export failed", [&] { result = m_library.ExtractAnnotations(volumeId, target, options, *m_progress); });
+    // The file is there even when its ledger could not be saved: the outcome tells it, the error comes last.
+    std::optional<ELedgerNotSaved> ledgerNotSaved;
+    Reported("export failed", [&] {
+        try {
+            result = m_library->ExtractAnnotations(volumeId, target, options, *m_progress);
+        } catch (const ELedgerNotSaved& error) {
+            if (error.Result().written.empty())
+                throw;
+            result = {.outcome = ExportOutcome::Written,
+                      .file = error.Result().written.front(),
+                      .highlights = error.Result().highlights};
+            ledgerNotSaved.emplace(error);
+        }
+    });
     switch (result.outcome) {
     case ExportOutcome::NoDatabase:
         ShowOutcome("nothing exported: the database file is gone");
@@ -57,12 +73,14 @@ void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesyst
         ShowMessageBox(this, {MessageBoxRequest::Icon::None, "Marvik text extractor info", "something went wrong!"});
         break;
     }
+    if (ledgerNotSaved)
+        throw *ledgerNotSaved;
 }
 
 void TForm1::RepairContentIds(const std::string& volumeId) {
     std::vector<std::string> statements;
     Reported("repair failed",
-             [&] { statements = m_library.RepairContentIds(volumeId, *m_progress, TabSheet4->Reading()); });
+             [&] { statements = m_library->RepairContentIds(volumeId, *m_progress, TabSheet4->Reading()); });
     for (const std::string& statement : statements)
         Memo1->appendPlainText(QString::fromUtf8(statement));
     ShowOutcome(Counted(statements.size(), "repair statement", "repair statements") + " added to the console");
@@ -87,8 +105,8 @@ void TForm1::OfferWritten(const QString& file, const QString& shown) {
 void TForm1::ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds) {
     ExportResult result;
     Reported("export failed", [&] {
-        result = m_library.ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(ResultsFolder()),
-                                                      TabSheet4->Export(), *m_progress);
+        result = m_library->ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(ResultsFolder()),
+                                                       TabSheet4->Export(), *m_progress);
     });
     if (result.outcome == ExportOutcome::Written)
         ShowWritten(Counted(result.highlights, "highlight", "highlights"), result.file);

@@ -64,8 +64,11 @@ QVariant LibraryBooksModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole && index.column() >= Highlights && index.column() <= Progress &&
         index.column() != LastHighlight)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    // A title or author cut short at the column's edge is read whole here; the title with its volume id.
     if (role == Qt::ToolTipRole && index.column() == Title)
-        return Utf8(book.volumeId);
+        return ShownTitle(book) + "\n" + Utf8(book.volumeId);
+    if (role == Qt::ToolTipRole && index.column() == Author && !book.author.empty())
+        return Utf8(book.author);
     if (role != Qt::DisplayRole && role != kSortRole)
         return {};
     const bool sorting = role == kSortRole;

@@ -6,6 +6,7 @@
 #include "NamedWidgets.h"
 #include "ReaderLibrary.h"
 #include "SearchFolding.h"
+#include "WindowProgress.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -23,6 +24,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -63,8 +65,8 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& fol
            after.toHtmlEscaped();
 }
 
-// The widest a title or author column starts.
-constexpr int kNameWidth = 220;
+// The widest the author column starts: the title has what the others leave.
+constexpr int kAuthorWidth = 120;
 
 QDateEdit* DateEdit(const char* name, QDate date) {
     auto* edit = Named<QDateEdit>(name, date);
@@ -76,7 +78,8 @@ QDateEdit* DateEdit(const char* name, QDate date) {
 
 } // namespace
 
-LibraryTab::LibraryTab(const ReaderLibrary& library, std::function<ReadingOptions()> reading, QWidget* parent)
+LibraryTab::LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
+                       QWidget* parent)
     : QWidget(parent), m_library(library), m_reading(std::move(reading)) {
     setObjectName("libraryTab");
     m_pages = Named<QStackedWidget>("libraryPages");
@@ -169,7 +172,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Title, QHeaderView::Stretch);
+    connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &LibraryTab::FitColumns);
     m_table->installEventFilter(this);
     auto* books = new QWidget;
     auto* booksColumn = new QVBoxLayout(books);
@@ -192,8 +196,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     auto* split = Named<QSplitter>("librarySplit", Qt::Horizontal);
     split->addWidget(left);
     split->addWidget(right);
-    split->setStretchFactor(0, 5);
-    split->setStretchFactor(1, 4);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 1);
 
     auto* page = Named<QWidget>("libraryPage");
     auto* column = new QVBoxLayout(page);
@@ -234,14 +238,31 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_searcher.reset();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
-    // Every column as wide as what it holds, titles and authors within reason, so that the figures stay in view.
-    m_table->resizeColumnsToContents();
-    for (int column : {LibraryBooksModel::Title, LibraryBooksModel::Author})
-        m_table->setColumnWidth(column, std::min(m_table->columnWidth(column), kNameWidth));
+    FitColumns();
     if (m_overview)
         m_searcher = std::make_unique<HighlightSearch>(*m_overview);
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
     Search();
+}
+
+// The figures as narrow as what they hold and their captions, the author within reason, the title all the rest: at
+// 960 px the table shows every column without scrolling sideways. The header would keep room for a sort arrow beside
+// every caption; only the sorted column gets it.
+void LibraryTab::FitColumns() {
+    QHeaderView* header = m_table->horizontalHeader();
+    const QAbstractItemView* view = m_table; // where the hint is public
+    std::array<int, LibraryBooksModel::Count> caption{};
+    header->setSortIndicatorShown(false);
+    for (int column = 0; column < LibraryBooksModel::Count; ++column)
+        caption[column] = header->sectionSizeHint(column);
+    header->setSortIndicatorShown(true);
+    const int sorted = header->sortIndicatorSection();
+    if (sorted >= 0 && sorted < LibraryBooksModel::Count)
+        caption[sorted] = header->sectionSizeHint(sorted);
+    for (int column = LibraryBooksModel::Highlights; column < LibraryBooksModel::Count; ++column)
+        header->resizeSection(column, std::max(view->sizeHintForColumn(column), caption[column]));
+    header->resizeSection(LibraryBooksModel::Author, std::clamp(view->sizeHintForColumn(LibraryBooksModel::Author),
+                                                                caption[LibraryBooksModel::Author], kAuthorWidth));
 }
 
 void LibraryTab::OfferStarts(bool reader, bool lastDatabase) {
@@ -283,7 +304,7 @@ void LibraryTab::ShowCurrentBook() {
     ReadingOptions options = m_reading();
     options.wholeRecords = true;
     SilentProgress silent;
-    m_highlights->ShowVolume(m_library.ReadVolume(volume.toStdString(), options, silent));
+    m_highlights->ShowVolume(m_library->ReadVolume(volume.toStdString(), options, silent));
     m_exportSelected->setEnabled(false);
 }
 
@@ -346,8 +367,9 @@ void LibraryTab::Search() {
         item->setData(kBookmarkIdRole, Utf8(highlight.bookmarkId));
     }
     m_results->setUpdatesEnabled(true);
-    m_searchSummary->setText(found.size() > kShownResults ? QString("the first %1 highlights found").arg(kShownResults)
-                                                          : QString("%1 highlights found").arg(found.size()));
+    m_searchSummary->setText(found.size() > kShownResults
+                                 ? "the first " + Counted(kShownResults, "highlight", "highlights") + " found"
+                                 : Counted(found.size(), "highlight", "highlights") + " found");
 }
 
 void LibraryTab::OpenResult(const QListWidgetItem* item) {

@@ -33,7 +33,8 @@ class LibraryTab : public QWidget {
 
 public:
     // reading: the options the highlights are read with.
-    LibraryTab(const ReaderLibrary& library, std::function<ReadingOptions()> reading, QWidget* parent = nullptr);
+    LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
+               QWidget* parent = nullptr);
 
     // What one load of the database found; null shows the start page.
     void ShowOverview(std::shared_ptr<const LibraryOverview> overview);
@@ -80,13 +81,14 @@ protected:
 private:
     QWidget* BuildStartPage();
     QWidget* BuildLibraryPage();
+    void FitColumns();
     void ShowCurrentBook();
     void ExportCurrentBook();
     void Search();
     HighlightFilter Filter() const;
     void OpenResult(const QListWidgetItem* item);
 
-    const ReaderLibrary& m_library;
+    const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
     std::function<ReadingOptions()> m_reading;
     std::shared_ptr<const LibraryOverview> m_overview;
     std::unique_ptr<HighlightSearch> m_searcher;

@@ -5,6 +5,7 @@
 #include "DatabaseFileWatch.h"
 #include "ESQLiteException.h"
 #include "ErrorDisplay.h"
+#include "InterruptScope.h"
 #include "LibraryTab.h"
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
@@ -108,6 +109,9 @@ void TForm1::Reported(const QString& failure, const std::function<void()>& actio
 void TForm1::ShowOutcome(const QString& text) {
     m_progress->ShowOutcome(text);
     OfferWritten({}, {});
+    if (!m_busy && m_backupsRunning == 0)
+        cancelWorkButton->hide();
+    ShowRunningBackups();
 }
 
 void TForm1::OpenArguments(const QStringList& arguments) {
@@ -119,10 +123,8 @@ void TForm1::OpenArguments(const QStringList& arguments) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // The running action finishes unseen: nothing it would open or show afterwards appears.
-    if (m_busy) {
-        m_closedWhileBusy = true;
-        StopWork();
-    }
+    m_closedWhileBusy = m_busy;
+    StopWork(); // a backup too: what it began is removed
     SaveSettings();
     QMainWindow::closeEvent(event);
 }
@@ -155,7 +157,7 @@ void TForm1::ChooseFont() {
 }
 
 QString TForm1::DatabasePath() const {
-    return FromPath(m_library.DatabasePath());
+    return FromPath(m_library->DatabasePath());
 }
 
 QString TForm1::ResultsFolder() const {
@@ -163,46 +165,61 @@ QString TForm1::ResultsFolder() const {
     return chosen.isEmpty() ? ProgramFolder + "results" : chosen;
 }
 
-void TForm1::LoadDatabase(const QString& path) {
+bool TForm1::LoadDatabase(const QString& path) {
+    const ReadingOptions options = TabSheet4->Reading();
+    auto next = std::make_unique<ReaderLibrary>();
+    LoadOutcome outcome;
+    std::exception_ptr failure;
+    std::optional<LibraryOverview> overview;
+    bool stopped = false;
+    Reported("loading failed", [&] {
+        m_progress->ShowBusy(true);
+        const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
+        RunInBackground([&](ProgressRelay& relay) {
+            // A reading has no clean point of its own between its statements: Cancel ends the one that runs.
+            const InterruptScope interrupt(relay.StopFlag());
+            StoppingProgress progress(relay);
+            try {
+                outcome = next->LoadDatabase(ToPath(path), progress, options);
+                // The library tab's overview comes from the same kept reading: one reading per load.
+                if (outcome.kind == LoadOutcome::Kind::Loaded)
+                    overview = next->ReadOverview(options, progress);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            stopped = relay.StopRequested();
+        });
+    });
+    if (stopped) {
+        // Nothing of the cancelled reading is shown: the window stays with the library it had.
+        ShowOutcome("loading cancelled");
+        return false;
+    }
+
     for (BookListTab* tab : ListTabs())
         tab->ClearRows();
     LibraryPage->ShowOverview(nullptr);
     loadReaderButton->hide();
     m_loaded = false;
     m_databaseWatch->Follow({});
-    LoadOutcome outcome;
-    bool stopped = false;
-    std::optional<LibraryOverview> overview;
+    if (outcome.kind == LoadOutcome::Kind::NotFound || outcome.kind == LoadOutcome::Kind::NotAFile) {
+        // Nothing to read: the index empties, and the database path stays the last one found.
+        SilentProgress silent;
+        m_library->LoadDatabase(ToPath(path), silent, options);
+    } else {
+        // A reading that failed is kept too, so that the console still reaches the file.
+        m_library = std::move(next);
+    }
+    // Also after a failed load, so that it tells which file failed.
+    DatabasePathLabel->setText("database: " + DatabasePath());
+    ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded && !failure ? DatabasePath() : QString(),
+                             BackupsFolder());
     Reported("loading failed", [&] {
-        // The path is shown before the reading, so that a failed load still tells which file failed.
-        const auto showPath = qScopeGuard([this] { DatabasePathLabel->setText("database: " + DatabasePath()); });
-        const ReadingOptions options = TabSheet4->Reading();
-        m_progress->ShowBusy(true);
-        const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
-        RunInBackground([&](ProgressRelay& relay) {
-            StoppingProgress progress(relay);
-            try {
-                outcome = m_library.LoadDatabase(ToPath(path), progress, options);
-                // The library tab's overview comes from the same kept reading: one reading per load.
-                if (outcome.kind == LoadOutcome::Kind::Loaded)
-                    overview = m_library.ReadOverview(options, progress);
-            } catch (const EWorkStopped&) {
-            }
-            stopped = relay.StopRequested();
-            if (stopped) {
-                SilentProgress silent;
-                m_library.LoadDatabase({}, silent); // an index read in part is no index
-            }
-        });
-        if (outcome.kind == LoadOutcome::Kind::Failed && !stopped)
+        if (failure)
+            std::rethrow_exception(failure);
+        if (outcome.kind == LoadOutcome::Kind::Failed)
             ThrowFailure(outcome);
     });
-    if (stopped) {
-        // What was read so far is no whole library: nothing is shown of it.
-        ShowOutcome("loading cancelled");
-        ReadingTab->ShowDatabase({}, BackupsFolder());
-        return;
-    }
     switch (outcome.kind) {
     case LoadOutcome::Kind::Loaded:
         m_loaded = true;
@@ -221,7 +238,7 @@ void TForm1::LoadDatabase(const QString& path) {
     case LoadOutcome::Kind::Failed:
         break; // told as the error left the load
     }
-    ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded ? DatabasePath() : QString(), BackupsFolder());
+    return true;
 }
 
 void TForm1::DatabaseFileChanged() {
@@ -233,8 +250,7 @@ void TForm1::DatabaseFileChanged() {
     if (!m_loaded)
         return;
     const QString book = LibraryPage->CurrentVolume();
-    LoadDatabase(DatabasePath());
-    if (m_loaded)
+    if (LoadDatabase(DatabasePath()) && m_loaded)
         ShowOutcome("database changed on disk: read again, " + Counted(Volumes().Count(), "book", "books"));
     if (!book.isEmpty())
         LibraryPage->SelectBook(book);

@@ -7,6 +7,7 @@
 #include "StatisticsFormats.h"
 #include "StatisticsReading.h"
 #include "Utf8Text.h"
+#include "WindowProgress.h"
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
@@ -259,14 +260,12 @@ void ReadingStatsTab::Show(const Outcome& outcome) {
         std::int64_t total = 0;
         for (const BookReading& book : statistics.books)
             total += book.TimeRead();
-        QString text = QString("%1 books, %2 read, %3 sessions, from %4 %5")
-                           .arg(statistics.books.size())
-                           .arg(QString::fromStdString(DurationText(total)))
-                           .arg(statistics.sessions.size())
-                           .arg(statistics.databases)
-                           .arg(statistics.databases == 1 ? "database" : "databases");
+        QString text = Counted(statistics.books.size(), "book", "books") + ", " +
+                       QString::fromStdString(DurationText(total)) + " read, " +
+                       Counted(statistics.sessions.size(), "session", "sessions") + ", from " +
+                       Counted(statistics.databases, "database", "databases");
         if (const std::size_t leftOut = LeftOut(statistics.skipped))
-            text += QString("; %1 rows left out (marvik-cli stats tells why)").arg(leftOut);
+            text += "; " + Counted(leftOut, "row", "rows") + " left out (marvik-cli stats tells why)";
         m_summary->setText(text);
     }
     emit StatisticsShown();

@@ -11,10 +11,10 @@ void TForm1::Button2Click() {
     for (const QString& line : Memo1->toPlainText().split('\n'))
         if (!line.isEmpty())
             statements.push_back(EncodeUtf8(line));
-    if (!m_library.DatabaseExists()) {
+    if (!m_library->DatabaseExists()) {
         ShowOutcome("nothing executed: no database file");
         return;
     }
-    Reported("SQL failed", [&] { m_library.ExecuteStatements(statements); });
+    Reported("SQL failed", [&] { m_library->ExecuteStatements(statements); });
     ShowOutcome(Counted(statements.size(), "statement", "statements") + " executed");
 }

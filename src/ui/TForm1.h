@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -39,14 +40,16 @@ public:
                     QWidget* parent = nullptr);
     ~TForm1() override;
 
-    void LoadDatabase(const QString& path);
+    // Reads the database at path in place of the loaded one; false when the reading was cancelled, which leaves the
+    // window as it was.
+    bool LoadDatabase(const QString& path);
     // The program's arguments: a database named after the program's own name is loaded once the event loop runs, so
     // that its errors reach the error display like any other.
     void OpenArguments(const QStringList& arguments);
 
-    const TSortedStringList& Volumes() const { return m_library.Index().Volumes; }
-    const TSortedStringList& TitlePairs() const { return m_library.Index().TitlePairs; }
-    const TSortedStringList& AuthorPairs() const { return m_library.Index().AuthorPairs; }
+    const TSortedStringList& Volumes() const { return m_library->Index().Volumes; }
+    const TSortedStringList& TitlePairs() const { return m_library->Index().TitlePairs; }
+    const TSortedStringList& AuthorPairs() const { return m_library->Index().AuthorPairs; }
     QString DatabasePath() const;
     // Where the annotation files go: the folder chosen on the options tab, else "results" in the program folder.
     QString ResultsFolder() const;
@@ -136,6 +139,8 @@ private:
     void backupdatabase1Click();
     // Starts a backup of the database; the status tells, after `before`, where it went.
     void BackUp(const QString& database, const QString& before);
+    // While backups run and nothing runs in the foreground: a bar that moves by itself, and Cancel.
+    void ShowRunningBackups();
     QString FindReaderRoot() const;
     void WatchForReader();
     // Compares the reader found now with the one seen before; a change is told in the status.
@@ -171,7 +176,9 @@ private:
     void SaveSettings();
     QString LastDatabase() const;
 
-    ReaderLibrary m_library;
+    // What the last load read; a load reads into a library of its own and replaces this one only once it ends, so
+    // that a cancelled load leaves the window as it was.
+    std::unique_ptr<ReaderLibrary> m_library = std::make_unique<ReaderLibrary>();
     std::shared_ptr<const VolumeSource> m_volumes;
     std::unique_ptr<WindowProgress> m_progress;
     std::unique_ptr<QSettings> m_settings;
@@ -182,5 +189,7 @@ private:
     QString m_writtenShown;             // what its "show in folder" shows
     bool m_loaded = false;
     bool m_busy = false; // an action runs in the background
+    int m_backupsRunning = 0;
+    std::shared_ptr<std::atomic<bool>> m_backupStop; // the running backups' Cancel
     bool m_closedWhileBusy = false;
 };

@@ -163,7 +163,7 @@ TEST_F(CliTest, NamesFromTheDatabaseNeverNameAnotherFile) {
     EXPECT_EQ(numbered.exitStatus, 0) << numbered.err;
     EXPECT_EQ(numbered.out, "results/passwd_.annotations_0000.txt\n" + safeLong + "_0000.txt\n");
     EXPECT_EQ(FileBytes(m_work / "results/passwd"), "an unrelated file");
-    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 5u);
+    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 6u) << "passwd, four exports and the ledger";
 }
 
 TEST_F(CliTest, RepairPrintsStatements) {
@@ -180,7 +180,7 @@ TEST_F(CliTest, AnUnknownVolumeIdIsReportedAndGetsNoFile) {
     EXPECT_EQ(run.err, "not found: " + typo + "\n");
     EXPECT_EQ(run.out, "results/Winter Voyage.epub.annotations_0000.txt\n") << "the other ids are still exported";
     EXPECT_EQ(fixture::FolderNames(m_work / "results"),
-              std::set<std::string>{"Winter Voyage.epub.annotations_0000.txt"});
+              (std::set<std::string>{".marvik-ledger.json", "Winter Voyage.epub.annotations_0000.txt"}));
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{"repair", typo}, {"export", "--stdout", typo}}) {
         const ChildResult one = CliOn(m_database, arguments);
@@ -368,6 +368,13 @@ TEST_F(CliTest, NewOnlyExportListsWhatItWroteWhenTheLedgerCannotBeSaved) {
     EXPECT_EQ(one.out, "results/Night Train.kepub.epub.annotations_0001.txt\n");
     EXPECT_EQ(one.err, "marvik-cli: 2 new highlights in 1 book\n" + notSaved + "The file written is" + again);
     EXPECT_EQ(FileBytes(ledger), known);
+
+    // An export of everything has done what was asked: it says so, and succeeds.
+    const ChildResult plain = limited({"export", kVoyage});
+    EXPECT_EQ(plain.exitStatus, 0);
+    EXPECT_EQ(plain.out, "results/Winter Voyage.epub.annotations_0001.txt\n");
+    EXPECT_EQ(plain.err, "marvik-cli: " + notSaved + "The file written is" + again);
+    EXPECT_EQ(FileBytes(ledger), known);
 }
 
 TEST_F(CliTest, NewOnlyExportsIntoOneFolderTakeTurns) {
@@ -392,7 +399,7 @@ TEST_F(CliTest, NewOnlyExportsIntoOneFolderTakeTurns) {
     other.join();
 
     // One writes every book; the other, after it, finds nothing new, or gives up waiting and writes nothing.
-    const std::string busy = "Another export of new highlights into \"results\" is running: nothing was exported. "
+    const std::string busy = "Another export into \"results\" is running: nothing was exported. "
                              "The ledger of exported highlights \"results/.marvik-ledger.json\" is left to it; "
                              "export again when it is done.\n";
     const auto counted = [](const ChildResult& run) { return std::count(run.out.begin(), run.out.end(), '\n'); };
@@ -407,15 +414,22 @@ TEST_F(CliTest, NewOnlyExportsIntoOneFolderTakeTurns) {
                 << run.err;
     }
 
-    // While another holds the folder past the wait, nothing is written.
+    // While another holds the folder past the wait, nothing new is written; everything asked for is, unrecorded.
     const int held = open((m_work / "results").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
+    ChildResult plain;
+    std::thread everything([&] { plain = CliOn(m_database, {"export", kVoyage}); });
     const ChildResult waited = CliOn(m_database, {"export", "--new-only", "--all"});
+    everything.join();
     close(held);
     EXPECT_EQ(waited.exitStatus, 1);
     EXPECT_EQ(waited.err, busy);
     EXPECT_EQ(waited.out, "");
-    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 301u);
+    EXPECT_EQ(plain.exitStatus, 0);
+    EXPECT_EQ(plain.out, "results/Winter Voyage.epub.annotations_0000.txt\n");
+    EXPECT_EQ(plain.err, "marvik-cli: What this export writes into \"results\" is not recorded in its ledger of "
+                         "exported highlights: another export there holds it.\n");
+    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 302u);
 }
 
 TEST_F(CliTest, ExportRemovesOnlyStaleTemporaryFiles) {

@@ -1,4 +1,5 @@
 // Opening files, running statements and the error reports, on real database files.
+#include "InterruptScope.h"
 #include "Messages.h"
 #include "ReaderDatabase.h"
 #include "SQLiteErrorMessage.h"
@@ -11,6 +12,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <latch>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -152,3 +155,52 @@ TEST_F(ConnectionTest, ExecSQLRunsOneStatementAndFailuresCarryTheReport) {
 }
 
 } // namespace
+
+// A stop asked of a thread ends the statement it runs, begins no other statement or backup, and stops nothing of any
+// other thread.
+TEST_F(ConnectionTest, AStopEndsTheThreadsStatementsAndBackupsAlone) {
+    const std::string count = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+                              "SELECT count(*) FROM n";
+    TSQLiteDatabase source(path);
+    // More pages than one run of a backup copies.
+    source.ExecSQL("CREATE TABLE big (b BLOB)");
+    source.ExecSQL("INSERT INTO big VALUES (zeroblob(6000000))");
+    const std::string copy = (folder / "copy.sqlite").string();
+    std::atomic<bool> stop = false;
+    std::latch stopped(1), checked(1);
+    std::pair<int, int> midway, next, backup;
+    std::thread worker([&] {
+        const InterruptScope scope(stop);
+        TSQLiteDatabase db(path);
+        // Asked for on the statement's 100th row.
+        sqlite3_create_function(
+            db.Handle(), "stop_now", 0, SQLITE_UTF8, &stop,
+            [](sqlite3_context* context, int, sqlite3_value**) {
+                static_cast<std::atomic<bool>*>(sqlite3_user_data(context))->store(true);
+                sqlite3_result_int(context, 1);
+            },
+            nullptr, nullptr);
+        midway = CodesOf([&] { db.GetTable(count + " WHERE i <> 100 OR stop_now()"); });
+        next = CodesOf([&] { db.GetTable("SELECT 1"); });
+        TSQLiteDatabase target(copy);
+        backup = CodesOf([&] { source.BackupTo(target); });
+        stopped.count_down();
+        checked.wait();
+    });
+    stopped.wait();
+    TSQLiteDatabase mine(path);
+    EXPECT_EQ(mine.GetTable(count).FieldAsInteger(0), 200000) << "another thread's stop is none of this one's";
+    checked.count_down();
+    worker.join();
+    EXPECT_EQ(midway, std::pair(SQLITE_INTERRUPT, SQLITE_INTERRUPT));
+    EXPECT_EQ(next.first, SQLITE_INTERRUPT);
+    EXPECT_EQ(backup.first, SQLITE_INTERRUPT);
+    ExpectNoOpenStatement(source);
+
+    // Without a stop, the copy goes on run after run to the whole.
+    stop = false;
+    const InterruptScope scope(stop);
+    TSQLiteDatabase target(copy);
+    source.BackupTo(target);
+    EXPECT_EQ(target.GetTable("SELECT length(b) FROM big").FieldAsInteger(0), 6000000) << "no stop, a whole copy";
+}

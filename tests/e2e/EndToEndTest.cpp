@@ -10,11 +10,14 @@
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
+#include "UserFolders.h"
+#include "Utf8Text.h"
 #include "VolumeSource.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,7 +34,11 @@ class EndToEndTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        // A first start: the window tests leave their options (a chosen results folder) in the same settings.
+        QFile::remove(FromPath(UserConfigFolder() / "marvik.conf"));
+    }
 
     void loadFromTheArgumentAndTheMenuAndExport() {
         // No box waits for a person and no file browser opens.

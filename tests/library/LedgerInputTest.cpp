@@ -1,5 +1,5 @@
 // What a results folder's ledger must be before an export of new highlights trusts it: a regular file of a
-// plausible size and shape, of this version exactly; anything else stops the export and is left as it is.
+// plausible size and shape, of a version this program knows; anything else stops the export and is left as it is.
 #include "ExportLedger.h"
 #include "FileContents.h"
 #include "ReaderFolderTest.h"
@@ -104,10 +104,14 @@ TEST_F(LedgerInputTest, VersionIsAWholeNumberComparedExactly) {
     // A newer ledger may have another shape: its version is what tells.
     WriteLedger(R"({"books": [[]], "version": 3})");
     EXPECT_EQ(Refusal().rfind(Named() + " was written by a newer version of the program (ledger version 3)", 0), 0u);
-    // Members this version does not know are passed over.
+    // Members this version does not know are passed over; those it knows keep their shape.
     WriteLedger(R"({"books": {}, "later": [[{"x": [1, null]}]], "version": 1})");
     EXPECT_EQ(Refusal(), "");
     EXPECT_EQ(fixture::FolderNames(results).size(), 2u) << "the book's file and the ledger";
+    WriteLedger(R"({"books": {}, "version": 2})");
+    EXPECT_EQ(Refusal(), Damaged("it has no formats"));
+    WriteLedger(R"({"formats": {"text": {"v": {"x": {"modified": "", "sha256": "00"}}}}, "version": 2})");
+    EXPECT_EQ(Refusal(), Damaged("a digest is not SHA-256 in hex"));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "WholeRecordBooks.h"
 
+#include <fstream>
+
 namespace fixture {
 
 namespace records {
@@ -80,6 +82,18 @@ void AddWholeRecordLibrary(ReaderDatabase& reader) {
                     ", DateCreated = " + value(r.created) + ", DateModified = " + value(r.created) +
                     ", ChapterProgress = " + (r.progress ? r.progress : "0") + " WHERE BookmarkID = '" + r.id + "'");
     }
+}
+
+void AddRichBookFacts(ReaderDatabase& reader, const std::filesystem::path& folder) {
+    using namespace records;
+    reader.SetReading(kRich, {.timeSpentReading = std::int64_t{3600},
+                              .percentRead = std::int64_t{45},
+                              .readStatus = std::int64_t{1},
+                              .dateLastRead = std::string("2024-11-20T08:00:00Z"),
+                              .isbn = std::string("9780000000002")});
+    reader.Exec("UPDATE content SET Series = 'Notes', SeriesNumber = '2' WHERE ContentID = '" + kRich + "'");
+    std::filesystem::create_directory(folder / "markups");
+    std::ofstream(folder / "markups/r5.svg") << "<svg/>";
 }
 
 } // namespace fixture

@@ -2,6 +2,7 @@
 
 #include "ReaderDatabase.h"
 
+#include <filesystem>
 #include <string>
 
 namespace fixture {
@@ -21,5 +22,8 @@ extern const std::string kUntitled;
 } // namespace records
 
 void AddWholeRecordLibrary(ReaderDatabase& reader);
+// The rich book's reading (time, progress, status, last read, ISBN), its series, and a drawing's ink beside the
+// database in folder: every fact a whole record can show.
+void AddRichBookFacts(ReaderDatabase& reader, const std::filesystem::path& folder);
 
 } // namespace fixture

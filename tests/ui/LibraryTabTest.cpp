@@ -22,12 +22,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -199,6 +201,7 @@ private slots:
 
         QTest::keyClicks(tab.SearchEdit(), "ecole");
         QCOMPARE(tab.Results()->count(), 1);
+        QCOMPARE(tab.findChild<QLabel*>("searchSummary")->text(), QString("1 highlight found"));
         QVERIFY2(tab.Results()->item(0)->text().contains("<b><u>\u00C9COLE</u></b>, dit-il."),
                  qPrintable(tab.Results()->item(0)->text()));
         QTest::keyClick(tab.SearchEdit(), Qt::Key_Return);
@@ -225,6 +228,53 @@ private slots:
         tab.ToDate()->setDate(QDate(2024, 11, 30));
         tab.DatesBox()->setChecked(true);
         QCOMPARE(tab.Results()->count(), 1); // the dogear
+    }
+
+    // At the first size the table shows every column, the title taking what the figures leave; a long highlight's row
+    // holds its whole text wrapped to the pane, its note and its line of facts, and follows the pane's width.
+    void longTitlesAndHighlightsFitTheFirstSize() {
+        const QString title = "The Remarkably Long and Winding Title of a Book That Goes On " + QString(80, 'x');
+        const QString text = QString("A highlight that goes on and on, word after word. ").repeated(12);
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString(), fixture::ReaderDatabase::Existing);
+            reader.Exec("UPDATE content SET Title = '" + title.toStdString() + "', Attribution = 'Someone With " +
+                        std::string(60, 'y') + "' WHERE ContentID = '" + kRich + "'");
+            reader.Exec("UPDATE content SET BookTitle = '" + title.toStdString() + "' WHERE BookID = '" + kRich + "'");
+            reader.Exec("UPDATE Bookmark SET Text = '" + text.toStdString() + "' WHERE BookmarkID = 'r2'");
+        }
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.resize(960, 640); // the first size where the screen allows it
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.LoadDatabase(m_database);
+        QCoreApplication::processEvents();
+
+        QTableView* table = tab.Table();
+        QVERIFY(!table->horizontalScrollBar()->isVisible());
+        QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
+        QVERIFY2(table->columnWidth(LibraryBooksModel::Title) >= 100,
+                 qPrintable(QString::number(table->columnWidth(LibraryBooksModel::Title))));
+        QVERIFY(tab.SelectBook(Q(kRich)));
+        QCOMPARE(table->currentIndex().siblingAtColumn(LibraryBooksModel::Title).data(Qt::ToolTipRole).toString(),
+                 title + "\n" + Q(kRich));
+
+        BookHighlightsView* view = tab.Highlights();
+        const auto rowOf = [&](const QString& id) { return view->visualItemRect(ItemOf(view, id)); };
+        // The text with its line of facts, wrapped at least as often as the row's whole width makes it.
+        const auto wrappedHeight = [&] {
+            return view->fontMetrics()
+                .boundingRect(QRect(0, 0, rowOf("r2").width(), 0), Qt::TextWordWrap, ItemOf(view, "r2")->text(0))
+                .height();
+        };
+        QVERIFY(ItemOf(view, "r2")->text(0).startsWith(text.trimmed()));
+        QVERIFY2(rowOf("r2").height() >= wrappedHeight(),
+                 qPrintable(QString("%1 < %2").arg(rowOf("r2").height()).arg(wrappedHeight())));
+        QVERIFY(rowOf("r3").top() >= rowOf("r2").bottom());
+        const int wide = rowOf("r2").height();
+        f.resize(f.width() - 200, f.height());
+        QTRY_VERIFY(rowOf("r2").height() > wide);
+        QVERIFY(rowOf("r2").height() >= wrappedHeight());
     }
 
     void windowFaultsMetOnTheWay() {

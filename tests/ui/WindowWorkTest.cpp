@@ -1,6 +1,7 @@
 // The window's long work and what it follows by itself, on the offscreen platform: a loaded database read again when
 // its file changes, a reader's database loaded or offered when the reader is connected, Cancel and the quit keys
-// during "export all books", the status row's offers after an export, and a results folder of the user's choosing.
+// during "export all books", Cancel during a load and a backup, the status row's offers after an export, and a results
+// folder of the user's choosing.
 #include "LibraryTab.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
@@ -21,11 +22,14 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 namespace {
@@ -194,6 +198,69 @@ private slots:
             if (!quit)
                 QVERIFY2(f.TntLabel6->text().contains("cancelled"), qPrintable(f.TntLabel6->text()));
         }
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    // Cancel ends a load within its reading and leaves the window with the library it had, ready for the next load.
+    void aCancelledLoadLeavesTheWindowAsItWas() {
+        const QString walden = m_program->filePath("KoboReader.sqlite");
+        MakeOneBook(walden, "Walden");
+        const QString many = m_program->filePath("many.sqlite");
+        MakeManyBooks(many, 1000);
+        TForm1 f(m_program->path(), m_volumes);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QVERIFY(f.LoadDatabase(walden));
+        QVERIFY(f.LibraryPage->SelectBook("/mnt/onboard/Walden.epub"));
+        QTimer::singleShot(0, &f, [&] { QTest::mouseClick(f.cancelWorkButton, Qt::LeftButton); });
+        QVERIFY(!f.LoadDatabase(many));
+        QCOMPARE(f.TntLabel6->text(), QString("loading cancelled"));
+        QVERIFY(f.Loaded());
+        QCOMPARE(f.DatabasePath(), walden);
+        QCOMPARE(f.DatabasePathLabel->text(), "database: " + walden);
+        QCOMPARE(f.Volumes().Count(), std::size_t{1});
+        QCOMPARE(f.LibraryPage->Proxy()->rowCount(), 1);
+        QCOMPARE(f.LibraryPage->CurrentVolume(), QString("/mnt/onboard/Walden.epub"));
+        QVERIFY(f.cancelWorkButton->isHidden() && f.ProgressBar1->isHidden());
+
+        QVERIFY(f.LoadDatabase(many));
+        QCOMPARE(f.LibraryPage->Proxy()->rowCount(), 1000);
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    // A backup shows a moving bar and Cancel; Cancel ends it and keeps nothing of it, and the next one is made. The
+    // backup waits for the only thread of the pool until Cancel is pressed.
+    void aCancelledBackupKeepsNothing() {
+        const QString database = m_program->filePath("KoboReader.sqlite");
+        MakeOneBook(database, "Walden");
+        TForm1 f(m_program->path(), m_volumes);
+        f.LoadDatabase(database);
+        QThreadPool* pool = QThreadPool::globalInstance();
+        pool->waitForDone();
+        const QDir backups(f.BackupsFolder());
+        QDir(backups).removeRecursively();
+        const int threads = pool->maxThreadCount();
+        pool->setMaxThreadCount(1);
+        QSemaphore held;
+        pool->start([&] { held.acquire(); });
+        auto release = qScopeGuard([&] {
+            held.release();
+            pool->setMaxThreadCount(threads);
+        });
+        f.backupdatabase1->trigger();
+        QVERIFY(!f.cancelWorkButton->isHidden() && !f.ProgressBar1->isHidden());
+        QTest::mouseClick(f.cancelWorkButton, Qt::LeftButton);
+        release.dismiss();
+        held.release();
+        pool->setMaxThreadCount(threads);
+        QTRY_COMPARE_WITH_TIMEOUT(f.TntLabel6->text(), QString("backup cancelled"), 10000);
+        QVERIFY(f.cancelWorkButton->isHidden() && f.ProgressBar1->isHidden());
+        QCOMPARE(backups.entryList(QDir::Files), QStringList{});
+
+        f.backupdatabase1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(f.TntLabel6->text().startsWith("backed up to "), 10000);
+        QCOMPARE(backups.entryList(QDir::Files).size(), 1);
+        QVERIFY(f.cancelWorkButton->isHidden() && f.ProgressBar1->isHidden());
         QVERIFY(m_boxes.isEmpty());
     }
 

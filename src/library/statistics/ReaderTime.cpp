@@ -77,20 +77,23 @@ std::optional<ReaderTime> ParseReaderTime(std::string_view text) {
     return static_cast<ReaderTime>(timegm(&parts)) - *offset;
 }
 
-std::string FormatUtc(ReaderTime time) {
+namespace {
+
+std::string Formatted(ReaderTime time, const char* format, std::tm* (*split)(const std::time_t*, std::tm*)) {
     const auto seconds = static_cast<std::time_t>(time);
     std::tm parts{};
-    gmtime_r(&seconds, &parts);
+    split(&seconds, &parts);
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    std::strftime(text, sizeof text, format, &parts);
     return text;
 }
 
+} // namespace
+
+std::string FormatUtc(ReaderTime time) {
+    return Formatted(time, "%Y-%m-%dT%H:%M:%SZ", gmtime_r);
+}
+
 std::string LocalDate(ReaderTime time) {
-    const auto seconds = static_cast<std::time_t>(time);
-    std::tm parts{};
-    localtime_r(&seconds, &parts);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &parts);
-    return text;
+    return Formatted(time, "%Y-%m-%d", localtime_r);
 }

@@ -16,7 +16,7 @@ void AppendYamlEscape(std::string& out, char32_t code) {
 }
 
 // Digits, without leading zeros (YAML 1.1 reads those as octal), with at most one fraction: a number in every YAML
-// version. Anything else the reader stored is given as a string.
+// version.
 bool IsPlainNumber(std::string_view text) {
     const std::size_t point = text.find('.');
     const std::string_view whole = text.substr(0, point);
@@ -25,17 +25,6 @@ bool IsPlainNumber(std::string_view text) {
     };
     return digits(whole) && (whole.size() == 1 || whole[0] != '0') &&
            (point == std::string_view::npos || digits(text.substr(point + 1)));
-}
-
-std::string_view StatusName(std::string_view stored) {
-    static constexpr std::string_view kNames[] = {"unread", "reading", "finished"};
-    return stored.size() == 1 && stored[0] >= '0' && stored[0] <= '2' ? kNames[stored[0] - '0'] : stored;
-}
-
-// Store books are named by the store's id (a UUID); sideloaded ones by their file (file:///mnt/onboard/...,
-// /mnt/onboard/...).
-bool IsStoreBook(std::string_view volumeId) {
-    return !volumeId.empty() && !volumeId.starts_with('/') && volumeId.find("://") == std::string_view::npos;
 }
 
 class Keys {
@@ -47,7 +36,7 @@ public:
     }
     void Number(std::string_view key, std::string_view value) {
         if (!value.empty())
-            Line(key, IsPlainNumber(value) ? std::string(value) : markdown::YamlQuoted(value));
+            Line(key, markdown::YamlNumber(value));
     }
     void Line(std::string_view key, const std::string& value) { m_out.append(key).append(": ").append(value) += '\n'; }
 
@@ -70,7 +59,7 @@ std::string FrontMatter(const AnnotatedVolume& volume, std::string_view title, s
     keys.Text("series", volume.series);
     keys.Number("seriesNumber", volume.seriesNumber);
     keys.Number("progress", volume.percentRead);
-    keys.Text("status", StatusName(volume.readStatus));
+    keys.Text("status", ReadStatusName(volume.readStatus));
     keys.Text("lastRead", RecordTime(volume.dateLastRead));
     keys.Number("timeSpentReadingSeconds", volume.timeSpentReading);
     keys.Line("volumeId", YamlQuoted(volume.volumeId));
@@ -78,6 +67,19 @@ std::string FrontMatter(const AnnotatedVolume& volume, std::string_view title, s
     keys.Line("date", YamlQuoted(exportDate));
     out += "---\n";
     return out;
+}
+
+std::string_view ReadStatusName(std::string_view stored) {
+    static constexpr std::string_view kNames[] = {"unread", "reading", "finished"};
+    return stored.size() == 1 && stored[0] >= '0' && stored[0] <= '2' ? kNames[stored[0] - '0'] : stored;
+}
+
+bool IsStoreBook(std::string_view volumeId) {
+    return !volumeId.empty() && !volumeId.starts_with('/') && volumeId.find("://") == std::string_view::npos;
+}
+
+std::string YamlNumber(std::string_view text) {
+    return IsPlainNumber(text) ? std::string(text) : YamlQuoted(text);
 }
 
 std::string YamlQuoted(std::string_view text) {

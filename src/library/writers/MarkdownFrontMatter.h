@@ -19,4 +19,15 @@ std::string FrontMatter(const AnnotatedVolume& volume, std::string_view title, s
 // U+0085, U+2028 and U+2029 as escapes, and bytes that are no UTF-8 as U+FFFD.
 std::string YamlQuoted(std::string_view text);
 
+// A number as stored, as a YAML value: bare where it is a plain decimal number (digits without leading zeros, at most
+// one fraction), which every YAML version reads as a number, else as YamlQuoted gives it.
+std::string YamlNumber(std::string_view text);
+
+// The reader's ReadStatus by name: "unread", "reading", "finished"; any other stored value as it is.
+std::string_view ReadStatusName(std::string_view stored);
+
+// Whether the volume is a book from the store, named by the store's id (a UUID) rather than by its file
+// (file:///mnt/onboard/..., /mnt/onboard/...).
+bool IsStoreBook(std::string_view volumeId);
+
 } // namespace markdown

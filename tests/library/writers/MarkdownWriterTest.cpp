@@ -5,6 +5,7 @@
 #include "MarkdownFrontMatter.h"
 #include "ReaderFolderTest.h"
 #include "WholeRecordBooks.h"
+#include "YamlDocuments.h"
 
 #include <cmark.h>
 
@@ -39,20 +40,6 @@ std::string TextOf(cmark_node* node) {
             text += (type == CMARK_NODE_PARAGRAPH && !text.empty() ? "\n\n" : "") + TextOf(child);
     }
     return text;
-}
-
-// The YAML documents of the file as a well-kept YAML parser (PyYAML, safe loading) reads them, made JSON: of a Markdown
-// file its front matter, else every document; a file that is no YAML gives a discarded value.
-nlohmann::json YamlDocuments(const std::filesystem::path& file) {
-    const std::string script = "import json,sys,yaml\n"
-                               "t = open(sys.argv[1], encoding=\"utf-8\").read()\n"
-                               "if sys.argv[1].endswith(\".md\"): t = t[:t.index(\"\\n---\\n\") + 5]\n"
-                               "print(json.dumps([d for d in yaml.safe_load_all(t) if d]))";
-    const std::string command = MARVIK_PYTHON3 " -c '" + script + "' '" + file.string() + "' 2>/dev/null";
-    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string json(1 << 16, '\0');
-    json.resize(pipe ? std::fread(json.data(), 1, json.size(), pipe.get()) : 0);
-    return nlohmann::json::parse(json, nullptr, false);
 }
 
 // What in the file a note-taking program reads as its own syntax: "==" marks, "%%" comments, "[[" links, "#" tags and
@@ -138,14 +125,7 @@ protected:
 
 TEST_F(MarkdownWriterTest, TheRichBookReadsBackAsItsRecords) {
     fixture::AddWholeRecordLibrary(reader);
-    reader.SetReading(kRich, {.timeSpentReading = std::int64_t{3600},
-                              .percentRead = std::int64_t{45},
-                              .readStatus = std::int64_t{1},
-                              .dateLastRead = std::string("2024-11-20T08:00:00Z"),
-                              .isbn = std::string("9780000000002")});
-    reader.Exec("UPDATE content SET Series = 'Notes', SeriesNumber = '2' WHERE ContentID = '" + kRich + "'");
-    std::filesystem::create_directory(folder / "markups");
-    std::ofstream(folder / "markups/r5.svg") << "<svg/>";
+    fixture::AddRichBookFacts(reader, folder.Path());
     const Parsed parsed = Export(kRich);
     EXPECT_EQ(parsed.title, "Notes: \"On\" Things");
     EXPECT_EQ(YamlDocuments(path), nlohmann::json::parse(R"([{"title": "Notes: \"On\" Things", "author": "Ann Writer",

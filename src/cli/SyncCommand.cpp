@@ -1,0 +1,68 @@
+#include "SyncCommand.h"
+
+#include "AnnotationWriter.h"
+#include "NoteDiff.h"
+#include "SyncTally.h"
+#include "TemplateSet.h"
+
+#include <ostream>
+#include <stdexcept>
+
+namespace {
+
+// What one book's sync did, as the line asked to tell it.
+void Tell(const PlannedNote& planned, const CommandLine& line, const NotesFolder& folder, std::ostream& out,
+          std::ostream& err) {
+    if (planned.Failed()) {
+        out.flush();
+        err << "marvik-cli: " << planned.volumeId << ": " << planned.error << '\n';
+        return;
+    }
+    const bool kept = !planned.changes.keptAsEdited.empty();
+    if (!planned.Changes() && !kept)
+        return;
+    if (line.dryRun) {
+        out << planned.file.string() << ": " << DescribeChanges(planned) << '\n';
+    } else if (planned.Changes()) {
+        out << planned.file.string() << '\n';
+    }
+    if (!line.dryRun && kept) {
+        out.flush();
+        err << "marvik-cli: " << planned.file.string() << ": " << DescribeChanges(planned) << '\n';
+    }
+    if (line.showDiff && planned.Changes()) {
+        const std::string name = planned.file.lexically_relative(folder.Path()).string();
+        out << UnifiedDiff(planned.previous, planned.text, planned.isNew ? "/dev/null" : "a/" + name, "b/" + name);
+    }
+    out.flush();
+}
+
+} // namespace
+
+int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder& folder, ProgressReporter& progress,
+              std::ostream& out, std::ostream& err) {
+    const std::shared_ptr<const TemplateSet> templates = line.options.templates;
+    if (!templates)
+        throw std::logic_error("sync without a template set");
+    const std::string today = TodayLocalDate();
+    SyncTally tally;
+    for (const std::string& volumeId : library.Index().Volumes.Entries()) {
+        PlannedNote planned;
+        try {
+            const std::optional<AnnotatedVolume> volume = library.ReadVolume(volumeId, line.options.reading, progress);
+            if (!volume)
+                throw std::runtime_error("database file not found: " + library.DatabasePath().string());
+            planned = folder.Plan([&](std::string_view day) { return templates->Render(*volume, day); }, today);
+        } catch (const std::exception& error) {
+            planned.volumeId = volumeId;
+            planned.error = error.what();
+        }
+        if (!line.dryRun)
+            folder.Write(planned);
+        tally.Count(planned);
+        Tell(planned, line, folder, out, err);
+    }
+    out.flush();
+    err << "marvik-cli: " << (line.dryRun ? "nothing written (dry run): " : "") << tally.Summary() << '\n';
+    return tally.failed == 0 ? kExitOk : kExitError;
+}

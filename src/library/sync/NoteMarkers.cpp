@@ -1,0 +1,198 @@
+#include "NoteMarkers.h"
+
+#include "LineEnds.h"
+
+#include <openssl/sha.h>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr std::string_view kOpening = "<!-- marvik-highlight ";
+constexpr std::string_view kClosing = "<!-- /marvik-highlight ";
+constexpr std::string_view kCommentEnd = " -->";
+constexpr std::string_view kDeleted = "deleted";
+
+std::string Hex(unsigned char byte) {
+    std::array<char, 3> digits{};
+    std::snprintf(digits.data(), digits.size(), "%02x", byte);
+    return {digits.data(), 2};
+}
+
+bool NeedsEncoding(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte >= 0x7F || c == '%' || c == '>';
+}
+
+std::string EncodeId(std::string_view id) {
+    std::string encoded;
+    for (const char c : id)
+        encoded += NeedsEncoding(c) ? "%" + Hex(static_cast<unsigned char>(c)) : std::string(1, c);
+    return encoded;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string DecodeId(std::string_view encoded) {
+    std::string id;
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] == '%' && i + 2 < encoded.size() && HexValue(encoded[i + 1]) >= 0 &&
+            HexValue(encoded[i + 2]) >= 0) {
+            id += static_cast<char>(HexValue(encoded[i + 1]) * 16 + HexValue(encoded[i + 2]));
+            i += 2;
+        } else {
+            id += encoded[i];
+        }
+    }
+    return id;
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The words between a marker's start and the comment's end, when line is that marker.
+std::optional<std::string_view> MarkerWords(std::string_view line, std::string_view start) {
+    line = Trimmed(line);
+    if (!line.starts_with(start) || !line.ends_with(kCommentEnd) || line.size() < start.size() + kCommentEnd.size())
+        return std::nullopt;
+    return line.substr(start.size(), line.size() - start.size() - kCommentEnd.size());
+}
+
+std::string_view NextWord(std::string_view& words) {
+    words = Trimmed(words);
+    const std::size_t end = std::min(words.find(' '), words.size());
+    const std::string_view word = words.substr(0, end);
+    words.remove_prefix(end);
+    return word;
+}
+
+bool IsHash(std::string_view word) {
+    return word.size() == 12 && word.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+std::string DoubleQuoted(std::string_view text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            quoted += std::string("\\") + c;
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            quoted += "\\x" + Hex(static_cast<unsigned char>(c));
+        else
+            quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string UnquoteDouble(std::string_view text) {
+    std::string value;
+    for (std::size_t i = 1; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            value += text[i];
+            continue;
+        }
+        const char escaped = text[++i];
+        if (escaped == 'x' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            value += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            static constexpr std::string_view kFrom = "tnr0", kTo{"\t\n\r\0", 4};
+            const std::size_t known = kFrom.find(escaped);
+            value += known == std::string_view::npos ? escaped : kTo[known];
+        }
+    }
+    return value;
+}
+
+std::string UnquoteSingle(std::string_view text) {
+    std::string value;
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        if (text[i] == '\'') {
+            if (i + 1 < text.size() && text[i + 1] == '\'') {
+                value += '\'';
+                ++i;
+                continue;
+            }
+            break;
+        }
+        value += text[i];
+    }
+    return value;
+}
+
+} // namespace
+
+std::string BlockHash(std::string_view text) {
+    const std::string lf = ToLf(text);
+    std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
+    SHA256(reinterpret_cast<const unsigned char*>(lf.data()), lf.size(), digest.data());
+    std::string hash;
+    for (std::size_t i = 0; i < 6; ++i)
+        hash += Hex(digest[i]);
+    return hash;
+}
+
+std::string OpeningMarker(const BlockMarker& marker) {
+    std::string line = std::string(kOpening) + EncodeId(marker.bookmarkId) + ' ' + marker.hash;
+    if (marker.deleted)
+        line += ' ' + std::string(kDeleted);
+    return line + std::string(kCommentEnd);
+}
+
+std::string ClosingMarker(std::string_view bookmarkId) {
+    return std::string(kClosing) + EncodeId(bookmarkId) + std::string(kCommentEnd);
+}
+
+std::optional<BlockMarker> ParseOpeningMarker(std::string_view line) {
+    std::optional<std::string_view> words = MarkerWords(line, kOpening);
+    if (!words)
+        return std::nullopt;
+    BlockMarker marker;
+    marker.bookmarkId = DecodeId(NextWord(*words));
+    marker.hash = NextWord(*words);
+    const std::string_view flag = NextWord(*words);
+    marker.deleted = flag == kDeleted;
+    if (marker.bookmarkId.empty() || !IsHash(marker.hash) || !(flag.empty() || marker.deleted) ||
+        !Trimmed(*words).empty())
+        return std::nullopt;
+    return marker;
+}
+
+std::optional<std::string> ParseClosingMarker(std::string_view line) {
+    std::optional<std::string_view> words = MarkerWords(line, kClosing);
+    if (!words)
+        return std::nullopt;
+    const std::string_view id = NextWord(*words);
+    if (id.empty() || !Trimmed(*words).empty())
+        return std::nullopt;
+    return DecodeId(id);
+}
+
+std::string VolumeIdLine(std::string_view volumeId) {
+    return std::string(kVolumeIdKey) + ": " + DoubleQuoted(volumeId);
+}
+
+std::string ParseVolumeIdValue(std::string_view entry) {
+    const std::string_view line = WithoutLineEnd(entry.substr(0, entry.find('\n')));
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return {};
+    const std::string_view value = Trimmed(line.substr(colon + 1));
+    if (value.starts_with('"'))
+        return UnquoteDouble(value);
+    if (value.starts_with('\''))
+        return UnquoteSingle(value);
+    return std::string(Trimmed(value.substr(0, value.find(" #"))));
+}

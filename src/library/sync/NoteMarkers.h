@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// How a note in a notes folder keeps what the program wrote into it, so that a later sync finds it again whatever the
+// user did around it, in the note itself and nowhere else:
+//
+//   ---
+//   title: "A Book"                         <- the template's front matter: keys the program owns
+//   marvik-volume-id: "file:///mnt/onboard/A Book.kepub.epub"
+//   ---
+//   <!-- marvik-highlight 8e1c2f0a-77d1-4b57-a6f1-0c3b6f2a9d10 5f2c9a01b3e7 -->
+//   > the highlight, as its template renders it
+//   <!-- /marvik-highlight 8e1c2f0a-77d1-4b57-a6f1-0c3b6f2a9d10 -->
+//
+// The front matter key names the book by its volume id, so that the note is its book's note under any name and in any
+// subfolder. Each highlight's block stands between two comment lines that name its bookmark id; the opening one also
+// carries the first 12 hex digits of the SHA-256 of the block's text as the program last wrote it (with LF line ends),
+// and, once the highlight was marked deleted, the word "deleted". A block whose text no longer matches that hash was
+// edited by the user. Ids are percent-encoded where they hold a space, "%", ">", a control byte or a byte above ASCII,
+// so that each marker stays one comment on one line. Markdown shows none of it.
+
+// The front matter key that holds the book's volume id.
+inline constexpr std::string_view kVolumeIdKey = "marvik-volume-id";
+
+// What the opening marker of a highlight's block says.
+struct BlockMarker {
+    std::string bookmarkId;
+    std::string hash; // of the block's text as the program last wrote it
+    bool deleted = false;
+
+    bool operator==(const BlockMarker&) const = default;
+};
+
+// The short hash of a block's text, its line ends taken as LF.
+std::string BlockHash(std::string_view text);
+
+// The marker lines, without line ends.
+std::string OpeningMarker(const BlockMarker& marker);
+std::string ClosingMarker(std::string_view bookmarkId);
+
+// What a line (without its line end) says as a marker; nothing when it is no marker of that kind.
+std::optional<BlockMarker> ParseOpeningMarker(std::string_view line);
+std::optional<std::string> ParseClosingMarker(std::string_view line);
+
+// The front matter line that names the book, without line end.
+std::string VolumeIdLine(std::string_view volumeId);
+
+// The volume id that a front matter entry of kVolumeIdKey holds: the value after the key's colon, double-quoted,
+// single-quoted or plain as YAML writes it.
+std::string ParseVolumeIdValue(std::string_view entry);

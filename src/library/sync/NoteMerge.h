@@ -1,0 +1,38 @@
+#pragma once
+
+#include "RenderedNote.h"
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a sync changed in one note, by bookmark id.
+struct NoteChanges {
+    std::vector<std::string> added;
+    std::vector<std::string> updated;       // the reader's text, note or colour changed: the block re-rendered
+    std::vector<std::string> markedDeleted; // deleted on the reader: the block's text kept between the deletion marks
+    std::vector<std::string> keptAsEdited;  // changed on the reader, but the user edited the block: left as it is
+    bool frontMatterUpdated = false;
+
+    // Whether any highlight's block changed.
+    bool AnyBlock() const { return !added.empty() || !updated.empty() || !markedDeleted.empty(); }
+};
+
+struct MergedNote {
+    std::string text;
+    NoteChanges changes;
+};
+
+// A book's first note: the front matter (the template's and the book's key, NoteMarkers.h), the text before the
+// blocks, each highlight not deleted on the reader in its markers, the text after them.
+MergedNote NewNote(const RenderedNote& rendered);
+
+// note as the user keeps it, brought up to date with rendered: the program's front matter entries updated or added,
+// new highlights put at their place in reading order (after the nearest earlier one the note has, else before the
+// nearest later one, else where the blocks end), changed ones re-rendered in place unless the user edited them,
+// deleted ones marked once and kept. Everything else stays byte for byte, in the note's own line ends; a note with
+// nothing to change comes back as it was. The front matter entries of quietKeys (the date of the sync itself) are
+// updated only along with another change, so that they tell when the note last changed and a sync with nothing new
+// leaves the note as it is.
+MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys = {});

@@ -1,0 +1,252 @@
+#include "NotesFolder.h"
+
+#include "ESyncError.h"
+#include "FrontMatter.h"
+#include "MakeNumberedFileName.h"
+#include "NoteMarkers.h"
+#include "ReplaceFile.h"
+#include "SafeFileName.h"
+#include "ScopedDescriptor.h"
+#include "TemporaryFile.h"
+#include "Utf8.h"
+#include "WriteNumberedFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Larger files are no notes of this program, and are not read.
+constexpr std::uintmax_t kMostNoteBytes = std::uintmax_t{64} << 20;
+
+std::string Quoted(const fs::path& file) {
+    return "\"" + file.string() + "\"";
+}
+
+fs::path CheckedFolder(fs::path folder) {
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (!fs::exists(status))
+        throw ESyncError("The notes folder " + Quoted(folder) + " does not exist: choose another, or make it first.");
+    if (!fs::is_directory(status))
+        throw ESyncError("The notes folder " + Quoted(folder) + " is no folder.");
+    return folder;
+}
+
+// A regular file's bytes, not followed through a symbolic link: 0, or the system's error number.
+int ReadNote(const fs::path& file, std::string& bytes) {
+    ScopedDescriptor in(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat facts {};
+    if (in.Get() < 0 || ::fstat(in.Get(), &facts) != 0)
+        return errno;
+    if (!S_ISREG(facts.st_mode))
+        return EINVAL;
+    if (static_cast<std::uintmax_t>(facts.st_size) > kMostNoteBytes)
+        return EFBIG;
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            return 0;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+std::string ReadError(const fs::path& file, int error) {
+    return "Cannot read note " + Quoted(file) + ": " + std::generic_category().message(error);
+}
+
+// The volume id a note's front matter names; empty when it names none.
+std::string VolumeIdOf(std::string_view note) {
+    std::size_t length = 0;
+    if (const auto frontMatter = ReadFrontMatter(note, length))
+        for (const FrontMatterEntry& entry : frontMatter->entries)
+            if (entry.key == kVolumeIdKey)
+                return ParseVolumeIdValue(entry.text);
+    return {};
+}
+
+bool MayStartWithFrontMatter(std::string_view note) {
+    return note.starts_with("---") || note.starts_with("\xEF\xBB\xBF---");
+}
+
+// Whether a note may not be replaced: the sync would otherwise replace what the user locked (a rename needs only the
+// folder's permission), and the superuser may write anything.
+bool IsReadOnly(const fs::path& file) {
+    struct stat facts {};
+    return ::access(file.c_str(), W_OK) != 0 || (::stat(file.c_str(), &facts) == 0 && (facts.st_mode & 0222) == 0);
+}
+
+bool HasExtension(const fs::path& file, std::string_view extension) {
+    const std::string name = file.filename().string();
+    if (name.size() <= extension.size())
+        return false;
+    for (std::size_t i = 0; i < extension.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[name.size() - extension.size() + i])) != extension[i])
+            return false;
+    return true;
+}
+
+// The note changed on disk between reading it and replacing it.
+struct NoteChangedMeanwhile {};
+
+// A new note takes its name where no file has it, else the first free numbered name: another book's note, or the
+// user's own file, is never replaced.
+void WriteNewNote(PlannedNote& planned, const fs::path& file) {
+    TemporaryFile temporary(file);
+    if (const int error = temporary.Write(planned.text))
+        RaiseFileError("Cannot write file", file, error);
+    if (const int error = temporary.Close())
+        RaiseFileError("Cannot write file", file, error);
+    const int error = temporary.MoveToNew(file);
+    if (error == EEXIST) {
+        const fs::path numbered = WriteNumberedFile(file, ".md", planned.text);
+        if (numbered.empty())
+            RaiseFileError("Cannot create file", file, EEXIST);
+        planned.file = numbered;
+    } else if (error != 0) {
+        RaiseFileError("Cannot create file", file, error);
+    } else {
+        planned.file = file;
+    }
+}
+
+void ReplaceNote(const PlannedNote& planned) {
+    struct stat facts {};
+    const bool known = ::stat(planned.file.c_str(), &facts) == 0;
+    ReplaceFile(planned.file, [&](TemporaryFile& temporary, const fs::path& name) {
+        if (const int error = temporary.Write(planned.text))
+            RaiseFileError("Cannot write file", name, error);
+        if (known)
+            ::chmod(temporary.Path().c_str(), facts.st_mode & 07777);
+        std::string now;
+        if (ReadNote(planned.file, now) != 0 || now != planned.previous)
+            throw NoteChangedMeanwhile{};
+    });
+}
+
+} // namespace
+
+std::string NoteFileName(const std::string& name) {
+    std::string file = SafeFileName(name.empty() ? "Untitled" : name, ".md");
+    if (file.starts_with('.'))
+        file[0] = '_';
+    return file;
+}
+
+NotesFolder::NotesFolder(fs::path folder) : m_folder(CheckedFolder(std::move(folder))), m_lock(m_folder) {
+    if (m_lock.Busy())
+        throw ESyncError("Another sync or export is writing into the notes folder " + Quoted(m_folder) +
+                         ": nothing was synced. Sync again when it is done.");
+    FindNotes();
+}
+
+void NotesFolder::FindNotes() {
+    std::error_code error;
+    fs::recursive_directory_iterator it(m_folder, fs::directory_options::skip_permission_denied, error);
+    for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        const fs::directory_entry& entry = *it;
+        if (entry.path().filename().string().starts_with('.')) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        std::error_code kind;
+        if (entry.is_symlink(kind) || !entry.is_regular_file(kind) || !HasExtension(entry.path(), ".md"))
+            continue;
+        std::string bytes;
+        ScopedDescriptor probe(::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        char start[6] = {};
+        if (probe.Get() < 0 || ::read(probe.Get(), start, sizeof start) <= 0 ||
+            !MayStartWithFrontMatter(std::string_view(start, sizeof start)))
+            continue;
+        if (ReadNote(entry.path(), bytes) != 0)
+            continue;
+        if (std::string volumeId = VolumeIdOf(bytes); !volumeId.empty())
+            m_notes[volumeId].push_back(entry.path());
+    }
+    for (auto& [volumeId, files] : m_notes)
+        std::sort(files.begin(), files.end());
+}
+
+PlannedNote NotesFolder::Plan(const NoteRenderer& render, const std::string& today) const {
+    const RenderedNote rendered = render(today);
+    PlannedNote planned = Plan(rendered);
+    if (planned.isNew || !planned.changes.frontMatterUpdated || planned.changes.AnyBlock())
+        return planned;
+    const RenderedNote otherDay = render(today == "1970-01-01" ? "1970-01-02" : "1970-01-01");
+    const std::set<std::string> quietKeys = KeysThatDiffer(rendered.frontMatter, otherDay.frontMatter);
+    return quietKeys.empty() ? planned : Plan(rendered, quietKeys);
+}
+
+PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::string>& quietKeys) const {
+    PlannedNote planned;
+    planned.volumeId = rendered.volumeId;
+    planned.name = rendered.name;
+    const auto found = m_notes.find(rendered.volumeId);
+    if (found == m_notes.end()) {
+        MergedNote note = NewNote(rendered);
+        if (note.changes.added.empty())
+            return planned; // nothing to show: no note
+        planned.isNew = true;
+        planned.file = m_folder / NoteFileName(rendered.name);
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(planned.file, error)))
+            planned.file = MakeNumberedFileName(planned.file, ".md");
+        planned.text = std::move(note.text);
+        planned.changes = std::move(note.changes);
+        return planned;
+    }
+    const std::vector<fs::path>& files = found->second;
+    planned.file = files.front();
+    if (files.size() > 1) {
+        planned.error = "Notes " + Quoted(files[0]) + " and " + Quoted(files[1]) + " both name the book " +
+                        Quoted(rendered.volumeId) + " in their " + std::string(kVolumeIdKey) +
+                        ": neither is synced. Keep the key in one of them.";
+        return planned;
+    }
+    if (const int error = ReadNote(planned.file, planned.previous)) {
+        planned.error = ReadError(planned.file, error);
+        return planned;
+    }
+    if (!IsValidUtf8(planned.previous)) {
+        planned.error = "The note " + Quoted(planned.file) + " is not UTF-8 text: it is left as it is.";
+        return planned;
+    }
+    MergedNote note = MergeNote(planned.previous, rendered, quietKeys);
+    planned.text = std::move(note.text);
+    planned.changes = std::move(note.changes);
+    if (planned.text != planned.previous && IsReadOnly(planned.file))
+        planned.error = "The note " + Quoted(planned.file) + " is read-only: it is left as it is.";
+    return planned;
+}
+
+void NotesFolder::Write(PlannedNote& planned) {
+    if (!planned.Changes())
+        return;
+    try {
+        if (planned.isNew) {
+            WriteNewNote(planned, m_folder / NoteFileName(planned.name));
+            m_notes[planned.volumeId].push_back(planned.file);
+        } else {
+            ReplaceNote(planned);
+        }
+    } catch (const NoteChangedMeanwhile&) {
+        planned.error = "The note " + Quoted(planned.file) + " changed while it was synced: it is left as it is. " +
+                        "Sync again to bring it up to date.";
+    } catch (const std::exception& error) {
+        planned.error = error.what();
+    }
+}

@@ -1,0 +1,153 @@
+#include "TemplateSet.h"
+
+#include "ETemplateError.h"
+#include "EveryColorIsGrey.h"
+#include "StandaloneLines.h"
+#include "TemplateCheck.h"
+#include "TemplateValues.h"
+#include "TemplateVariables.h"
+
+namespace {
+
+namespace mustache = kainjow::mustache;
+
+// The text with its white space at both ends taken off: a name's last line end is the file's, not the name's.
+std::string Trimmed(std::string text) {
+    const std::size_t first = text.find_first_not_of(" \t\n");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\n") - first + 1);
+}
+
+// The text a template renders, without the marks of its standalone lines; the values' marks stay, for the caller to
+// split at a Place first.
+std::string Rendered(mustache::mustache& parsed, const std::string& file, mustache::context<std::string>& context) {
+    std::string text = parsed.render(context);
+    if (!parsed.is_valid())
+        throw ETemplateError(file + ": " + parsed.error_message());
+    StripStandaloneMarks(text);
+    return text;
+}
+
+// The rendered text split where its Place value stands: before and after it, each without the values' marks. A place
+// on a line of its own stands for whole lines: the line end after it is theirs.
+std::pair<std::string, std::string> SplitAtPlace(const std::string& rendered) {
+    const std::size_t place = rendered.find(PlaceMark());
+    std::pair<std::string, std::string> parts(rendered.substr(0, place), std::string());
+    if (place != std::string::npos)
+        parts.second = rendered.substr(place + PlaceMark().size());
+    if ((parts.first.empty() || parts.first.ends_with('\n')) && parts.second.starts_with('\n'))
+        parts.second.erase(0, 1);
+    StripValueMarks(parts.first);
+    StripValueMarks(parts.second);
+    return parts;
+}
+
+// The book template in its two parts: the front matter between its leading "---" lines, and the rest.
+struct BookParts {
+    explicit BookParts(const TemplateText& book) {
+        const std::string& text = book.text;
+        body = text;
+        if (!text.starts_with("---\n"))
+            return;
+        std::size_t line = 2;
+        for (std::size_t start = 4; start < text.size(); ++line) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            if (text.compare(start, end - start, "---") == 0) {
+                hasFrontMatter = true;
+                frontMatter = text.substr(4, start - 4);
+                body = end < text.size() ? text.substr(end + 1) : std::string();
+                bodyLine = line + 1;
+                return;
+            }
+            start = end + 1;
+        }
+        throw ETemplateError(book.file + ":1: the front matter's \"---\" is never closed by a \"---\" line");
+    }
+    bool hasFrontMatter = false;
+    std::string frontMatter; // from line 2
+    std::string body;
+    std::size_t bodyLine = 1;
+};
+
+// One file's template, parsed and checked, with its file's name for the engine's own errors.
+struct Piece {
+    Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin, TemplateNames& used)
+        : file(origin.file), parsed(CheckedTemplate(text, piece, origin, used)) {}
+    std::string file;
+    mustache::mustache parsed;
+};
+
+} // namespace
+
+struct TemplateSet::Pieces {
+    Pieces(const TemplateSetSource& source, const BookParts& book)
+        : hasFrontMatter(book.hasFrontMatter),
+          frontMatter(book.frontMatter, TemplatePiece::FrontMatter, {source.book.file, 2}, used),
+          body(book.body, TemplatePiece::Body, {source.book.file, book.bodyLine}, used),
+          highlight(source.highlight.text, TemplatePiece::Highlight, {source.highlight.file}, used),
+          noteName(source.noteName.text, TemplatePiece::Name, {source.noteName.file}, used),
+          deleted(source.deleted.text, TemplatePiece::Deleted, {source.deleted.file}, used) {}
+    bool hasFrontMatter;
+    TemplateNames used; // the values any of them uses: only those are made
+
+    Piece frontMatter;
+    Piece body;
+    Piece highlight;
+    Piece noteName;
+    Piece deleted;
+};
+
+TemplateSet::TemplateSet(const TemplateSetSource& source)
+    : m_name(source.name), m_pieces(std::make_shared<const Pieces>(source, BookParts(source.book))) {}
+
+std::shared_ptr<const TemplateSet> TemplateSet::Named(const std::string& nameOrFolder) {
+    return std::make_shared<const TemplateSet>(FindTemplateSet(nameOrFolder));
+}
+
+RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view exportDate) const {
+    // The engine keeps its state while it renders: each note renders copies of the parsed templates.
+    Pieces pieces = *m_pieces;
+    Piece &frontMatter = pieces.frontMatter, &body = pieces.body, &highlight = pieces.highlight,
+          &noteName = pieces.noteName, &deleted = pieces.deleted;
+    const mustache::data book = BookData({volume, exportDate}, m_pieces->used);
+    RenderedNote note;
+    note.volumeId = volume.volumeId;
+    {
+        mustache::context<std::string> context(&book);
+        std::string name = Rendered(noteName.parsed, noteName.file, context);
+        StripValueMarks(name);
+        note.name = Trimmed(std::move(name));
+    }
+    if (pieces.hasFrontMatter) {
+        mustache::context<std::string> context(&book);
+        note.frontMatter = Rendered(frontMatter.parsed, frontMatter.file, context);
+        StripValueMarks(note.frontMatter);
+    }
+    {
+        const mustache::data place(std::string(template_names::kHighlights), TemplateValue(ValueKind::Place, ""));
+        mustache::context<std::string> context(&book);
+        context.push(&place);
+        std::tie(note.beforeBlocks, note.afterBlocks) = SplitAtPlace(Rendered(body.parsed, body.file, context));
+    }
+    const bool colorsSayNothing = EveryColorIsGrey(volume);
+    note.blocks.reserve(volume.bookmarks.size());
+    for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
+        const AnnotatedBookmark& bookmark = volume.bookmarks[i];
+        const bool first = i == 0 || bookmark.part != volume.bookmarks[i - 1].part;
+        const mustache::data values = HighlightData({volume, bookmark, first, colorsSayNothing}, m_pieces->used);
+        mustache::context<std::string> context(&book);
+        context.push(&values);
+        RenderedBlock& block = note.blocks.emplace_back();
+        block.bookmarkId = bookmark.bookmarkId;
+        block.text = Rendered(highlight.parsed, highlight.file, context);
+        StripValueMarks(block.text);
+        block.deletedOnReader = bookmark.deleted;
+    }
+    {
+        const mustache::data place(std::string(template_names::kBlock), TemplateValue(ValueKind::Place, ""));
+        mustache::context<std::string> context(&place);
+        std::tie(note.deletedBefore, note.deletedAfter) = SplitAtPlace(Rendered(deleted.parsed, deleted.file, context));
+    }
+    return note;
+}
