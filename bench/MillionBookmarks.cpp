@@ -69,8 +69,8 @@ bool MillionBookmarkFigures(const std::filesystem::path& work) {
         const ChildFigure figure = RunTimed(argv, work, work / "million.out");
         const bool met = figure.peakMb < kPeakGoalMb;
         allMet = allMet && met;
-        std::printf("  %-46s %7.1f s %7.0f MB   goal < %.0f MB: %s\n", mode.name, figure.seconds, figure.peakMb,
-                    kPeakGoalMb, met ? "met" : "MISSED");
+        std::printf("  %-46s %7.1f s %7.0f MB (own %4.0f MB)   goal < %.0f MB: %s\n", mode.name, figure.seconds,
+                    figure.peakMb, figure.anonPeakMb, kPeakGoalMb, met ? "met" : "MISSED");
     }
     std::filesystem::remove_all(work / "million-results");
     std::filesystem::remove(database);

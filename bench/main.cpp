@@ -15,6 +15,7 @@
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 #include "TempFolder.h"
+#include "TextStore.h"
 #include "VolumeReader.h"
 #include "WholeCommands.h"
 #include "WholeRecordBooks.h"
@@ -28,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -126,32 +128,42 @@ bool Verdict(double value, double floor, double goal) {
 const char* const kBookmarkQuery = "SELECT BookmarkID, ContentID, StartContainerPath, StartOffset, Text, Annotation "
                                    "FROM Bookmark WHERE VolumeID=?";
 
-// The big book's bookmark locations as the export reads them, each with its part's place in the book.
-std::vector<BookmarkLocation> Locations(const std::filesystem::path& database, const std::string& volumeId) {
+// The big book's bookmark locations as the export reads them, each with its part's place in the book; their texts
+// are kept in texts.
+struct BookLocations {
+    std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
+    std::vector<BookmarkLocation> places;
+};
+
+BookLocations Locations(const std::filesystem::path& database, const std::string& volumeId) {
     TSQLiteDatabase db(database.string());
-    std::unordered_map<std::string, std::string> partIndex;
+    BookLocations book;
+    std::unordered_map<std::string, std::string_view> partIndex;
     TSQLiteTable parts = db.GetTable("SELECT ContentID, VolumeIndex FROM content WHERE BookID=?", {volumeId});
     for (; !parts.Eof(); parts.Next())
-        partIndex[parts.FieldAsString(0)] = parts.FieldAsString(1);
-    std::vector<BookmarkLocation> locations;
+        partIndex[parts.FieldAsString(0)] = book.texts->Keep(parts.FieldAsString(1));
     TSQLiteTable rows = db.GetTable(kBookmarkQuery, {volumeId});
-    for (; !rows.Eof(); rows.Next())
-        locations.push_back({rows.FieldAsString(0), rows.FieldAsString(1), rows.FieldAsString(2), rows.FieldAsString(3),
-                             partIndex[rows.FieldAsString(1)]});
-    return locations;
+    for (; !rows.Eof(); rows.Next()) {
+        TextStore& texts = *book.texts;
+        book.places.push_back({texts.Keep(rows.FieldAsString(0)), texts.Keep(rows.FieldAsString(1)),
+                               texts.Keep(rows.FieldAsString(2)), texts.Keep(rows.FieldAsString(3)),
+                               partIndex[rows.FieldAsString(1)]});
+    }
+    return book;
 }
 
 // The big book's bookmarks with one path holding a 100,000-digit run, which widens that run in every key of the
 // book. Ordered in a child process, so that its peak memory is its own and the figures above keep theirs.
-void OrderWithOneHugeRun(std::vector<BookmarkLocation> locations, const TextOrder& order, int runs) {
-    locations[locations.size() / 2].startContainerPath = "span#kobo." + std::string(100000, '7') + ".1";
+void OrderWithOneHugeRun(BookLocations book, const TextOrder& order, int runs) {
+    const std::string hugePath = "span#kobo." + std::string(100000, '7') + ".1";
+    book.places[book.places.size() / 2].startContainerPath = hugePath;
     std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
         const double before = PeakMemoryMb();
         SilentProgress progress;
-        Line("ReadingOrder, one 100,000-digit run in " + std::to_string(locations.size()) + " bookmarks",
-             BestSeconds(runs, [&] { Keep(ReadingOrder(locations, order, progress).size()); }));
+        Line("ReadingOrder, one 100,000-digit run in " + std::to_string(book.places.size()) + " bookmarks",
+             BestSeconds(runs, [&] { Keep(ReadingOrder(book.places, order, progress).size()); }));
         std::printf("  %-58s %8.1f MB (%.1f MB at its start)\n", "peak memory of that step (ru_maxrss)", PeakMemoryMb(),
                     before);
         std::fflush(stdout);
@@ -290,9 +302,10 @@ int main(int argc, char* argv[]) {
     });
     Line("diagnostic: ReadAnnotatedVolume (all but the file)", lines);
     Line("diagnostic: the rest: numbering, BOM, writing, renaming", exporting - lines);
-    const std::vector<BookmarkLocation> locations = Locations(database, generated.bigVolumeId);
-    Line("diagnostic: ReadingOrder of " + std::to_string(locations.size()) + " bookmarks",
-         BestSeconds(runs, [&] { Keep(ReadingOrder(locations, library.Index().Volumes.Order(), progress).size()); }));
+    const BookLocations locations = Locations(database, generated.bigVolumeId);
+    Line("diagnostic: ReadingOrder of " + std::to_string(locations.places.size()) + " bookmarks",
+         BestSeconds(runs,
+                     [&] { Keep(ReadingOrder(locations.places, library.Index().Volumes.Order(), progress).size()); }));
     if (bookOnly)
         return 0;
 

@@ -12,6 +12,7 @@
 #include "VolumeReader.h"
 
 #include <optional>
+#include <system_error>
 #include <unordered_map>
 
 namespace {
@@ -191,7 +192,11 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
                     book.target = ExportTargetPath(resultsFolder, id, volume.title, volume.author, format);
                     if (const MarkupRenderer* renderer = PictureRenderer(options))
                         PlaceMarkupPictures(volume, *renderer, book.target);
-                    book.file = held.Hold(*writer, std::move(volume));
+                    std::error_code missing;
+                    const bool replacing =
+                        Replaces(options) &&
+                        std::filesystem::exists(std::filesystem::symlink_status(book.target, missing));
+                    book.file = held.Hold(*writer, std::move(volume), replacing);
                 } catch (const ESQLiteException& error) {
                     if (error.IsCorrupt())
                         throw;

@@ -9,8 +9,10 @@
 
 namespace {
 
-// Books read ahead of the one whose file is being made: enough to keep both threads busy, few enough to hold.
-constexpr std::size_t kBooksAhead = 2;
+// Books read ahead of the one whose file is being made: enough that the threads seldom wait for each other, few enough
+// to hold.
+constexpr std::size_t kBooksAhead = 64;
+constexpr std::size_t kBookmarksAhead = 20000;
 // A volume this large is written before the next is read: two of them at once would double the peak of memory.
 constexpr std::size_t kLargeVolume = 100000;
 
@@ -83,25 +85,32 @@ HeldExportFiles::~HeldExportFiles() {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
         m_jobs.clear();
+        m_bookmarksAhead = 0;
     }
     m_changed.notify_all();
     m_worker.join();
 }
 
-std::size_t HeldExportFiles::Hold(const AnnotationWriter& writer, AnnotatedVolume&& volume) {
+std::size_t HeldExportFiles::Hold(const AnnotationWriter& writer, AnnotatedVolume&& volume, bool replacing) {
     std::unique_lock lock(m_mutex);
     if (m_error)
         std::rethrow_exception(m_error);
     Held& held = m_files.emplace_back();
+    held.replacing = replacing;
     if (!m_worker.joinable() || volume.bookmarks.size() >= kLargeVolume) {
         Idle(lock);
         lock.unlock();
         Make(held, writer, volume);
         return m_files.size() - 1;
     }
-    m_changed.wait(lock, [this] { return m_jobs.size() < kBooksAhead || m_error; });
+    const std::size_t bookmarks = volume.bookmarks.size();
+    m_changed.wait(lock, [&] {
+        return (m_jobs.size() < kBooksAhead && m_bookmarksAhead + bookmarks <= kBookmarksAhead) || m_jobs.empty() ||
+               m_error;
+    });
     if (m_error)
         std::rethrow_exception(m_error);
+    m_bookmarksAhead += bookmarks;
     m_jobs.push_back({&held, &writer, std::move(volume)});
     m_changed.notify_all();
     return m_files.size() - 1;
@@ -128,6 +137,7 @@ void HeldExportFiles::Work() {
         {
             Job job = std::move(m_jobs.front());
             m_jobs.pop_front();
+            m_bookmarksAhead -= job.volume.bookmarks.size();
             m_busy = true;
             lock.unlock();
             try {
@@ -137,6 +147,7 @@ void HeldExportFiles::Work() {
                 const std::lock_guard failed(m_mutex);
                 m_error = std::current_exception();
                 m_jobs.clear();
+                m_bookmarksAhead = 0;
             }
         } // the volume goes before the next is taken
         lock.lock();
@@ -146,7 +157,7 @@ void HeldExportFiles::Work() {
 }
 
 void HeldExportFiles::Make(Held& held, const AnnotationWriter& writer, const AnnotatedVolume& volume) {
-    if (m_unnamedFiles && m_openFiles < m_budget.openFiles && MakeUnnamed(held, writer, volume))
+    if (!held.replacing && m_unnamedFiles && m_openFiles < m_budget.openFiles && MakeUnnamed(held, writer, volume))
         return;
     try {
         Sink sink(*this, held);
@@ -230,6 +241,7 @@ void HeldExportFiles::Release(std::size_t file) {
 void HeldExportFiles::Clear() {
     std::unique_lock lock(m_mutex);
     m_jobs.clear();
+    m_bookmarksAhead = 0;
     m_changed.wait(lock, [this] { return !m_busy; });
     m_files.clear();
     m_inMemory = 0;

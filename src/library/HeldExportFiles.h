@@ -32,9 +32,14 @@ struct HeldFilesBudget {
 // The files of an export of many books, made while the database is read and held until every book is read, so that a
 // reading that starts again writes nothing twice. Each is made beside the reading of the next book, on a thread of its
 // own, into a new file without a name in the results folder (TemporaryFile) that takes its name only once every book
-// is read. Where the file system makes no such files, or beyond budget.openFiles, its bytes are held instead: in
-// memory while they are small and few, beyond that in a spool file without a name. A book of a million highlights
-// makes a file of hundreds of megabytes.
+// is read. A file that is to replace another, where the file system makes no such files, and beyond
+// budget.openFiles, its bytes are held instead: in memory while they are small and few, beyond that in a spool file
+// without a name. A book of a million highlights makes a file of hundreds of megabytes.
+//
+// A file that replaces another is made only when it takes its name, just after the file before it replaced its own:
+// a file system without a journal gives a new file an inode freed within the same second, but passes over those freed
+// in the last minutes. Thousands of files made before the files they replace are gone would make the next export's
+// every file search past thousands of such inodes.
 class HeldExportFiles {
 public:
     explicit HeldExportFiles(std::filesystem::path folder, HeldFilesBudget budget = {});
@@ -42,9 +47,10 @@ public:
     HeldExportFiles(const HeldExportFiles&) = delete;
     HeldExportFiles& operator=(const HeldExportFiles&) = delete;
 
-    // Makes the volume's file with writer, which must live until Finish, and holds it; returns its number. Raises
-    // what making an earlier file raised, other than the file's own failures (Failure, Write).
-    std::size_t Hold(const AnnotationWriter& writer, AnnotatedVolume&& volume);
+    // Makes the volume's file with writer, which must live until Finish, and holds it; returns its number. replacing:
+    // the file is to replace one of its name. Raises what making an earlier file raised, other than the file's own
+    // failures (Failure, Write).
+    std::size_t Hold(const AnnotationWriter& writer, AnnotatedVolume&& volume, bool replacing);
     // Waits until every file is made; raises as Hold. What follows needs it done.
     void Finish();
     // Why the file could not be held (the spool had no room), else empty.
@@ -70,6 +76,7 @@ private:
         const char* failedAt = nullptr;      // making or writing that file failed: "Cannot create file", ...
         int error = 0;                       // and why
         std::string failure;                 // the spool's failure
+        bool replacing = false;              // held as bytes, made when it takes its name
     };
     struct Job {
         Held* held;
@@ -93,6 +100,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Job> m_jobs;
+    std::size_t m_bookmarksAhead = 0; // of the volumes in m_jobs
     bool m_busy = false;
     bool m_stopping = false;
     std::exception_ptr m_error;

@@ -202,7 +202,7 @@ TEST(HeldExportFilesTest, FilesHeldWithoutANameInMemoryOrSpooledTakeTheirNamesWi
                              {.ofAll = 100'000, .ofOne = 80'000, .openFiles = openFiles, .beside = openFiles != 2});
         std::vector<std::size_t> files;
         for (const AnnotatedVolume& volume : volumes)
-            files.push_back(held.Hold(*writer, AnnotatedVolume(volume)));
+            files.push_back(held.Hold(*writer, AnnotatedVolume(volume), false));
         held.Finish();
         // Nothing has a name before every book is read: a reading that starts again writes nothing twice.
         EXPECT_TRUE(fixture::FolderNames(folder.Path()).empty());
@@ -216,9 +216,9 @@ TEST(HeldExportFilesTest, FilesHeldWithoutANameInMemoryOrSpooledTakeTheirNamesWi
         EXPECT_EQ(fixture::FolderNames(folder.Path()).size(), volumes.size());
 
         // A reading that starts again holds afresh; what it held before goes without a trace.
-        held.Hold(*writer, AnnotatedVolume(volumes[0]));
+        held.Hold(*writer, AnnotatedVolume(volumes[0]), false);
         held.Clear();
-        const std::size_t again = held.Hold(*writer, AnnotatedVolume(volumes[1]));
+        const std::size_t again = held.Hold(*writer, AnnotatedVolume(volumes[1]), true);
         held.Finish();
         const ExportResult written = held.Write(again, ".txt", folder.Path() / "again.txt", true);
         EXPECT_EQ(fixture::FileBytes(written.file), writer->Render(volumes[1]));
@@ -238,7 +238,7 @@ TEST(HeldExportFilesTest, AFileThatFailedWhileHeldFailsWithTheNameItWasToTake) {
             const std::filesystem::path target = AnnotationTargetPath(results, volume.volumeId);
             const auto held = [&] {
                 HeldExportFiles files(results);
-                const std::size_t file = files.Hold(*writer, AnnotatedVolume(volume));
+                const std::size_t file = files.Hold(*writer, AnnotatedVolume(volume), false);
                 files.Finish();
                 files.Write(file, ".txt", target, overrideExisting);
             };

@@ -27,11 +27,21 @@ constexpr std::time_t kStaleAfterSeconds = 60;
 bool FirstVisit(const std::filesystem::path& folder, std::string_view what) {
     static std::mutex mutex;
     static std::set<std::pair<std::string, std::filesystem::path>> visited;
+    // Absolute folders as given, too: an export names its folder the same way thousands of times, and making a path
+    // absolute asks the system for the current folder each time.
+    static std::set<std::pair<std::string, std::filesystem::path>> given;
+    if (folder.is_absolute()) {
+        const std::lock_guard lock(mutex);
+        if (given.count({std::string(what), folder}) != 0)
+            return false;
+    }
     std::error_code error;
     std::filesystem::path key = std::filesystem::absolute(folder, error).lexically_normal();
     if (error)
         key = folder;
     const std::lock_guard lock(mutex);
+    if (folder.is_absolute())
+        given.emplace(std::string(what), folder);
     return visited.emplace(std::string(what), std::move(key)).second;
 }
 

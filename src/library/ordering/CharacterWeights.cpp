@@ -24,31 +24,18 @@ bool SettingsKeepEqualityPerCharacter(const UCollator* collator) {
 
 // For every contraction and prefix rule of the collator, one of its characters: a text holding none of these cannot
 // meet a contraction.
-std::unordered_set<UChar32> CharactersInContractions(const UCollator* collator, int& longest) {
+std::unordered_set<UChar32> CharactersInContractions(const TextOrder::Contractions& contractions, int& longest) {
     std::unordered_set<UChar32> characters;
-    UErrorCode status = U_ZERO_ERROR;
-    USet* contractions = uset_openEmpty();
-    ucol_getContractionsAndExpansions(collator, contractions, nullptr, true, &status);
-    std::vector<UChar> text(64);
-    for (int32_t item = 0; U_SUCCESS(status) && item < uset_getItemCount(contractions); ++item) {
-        UChar32 start = 0, end = 0;
-        int32_t length =
-            uset_getItem(contractions, item, &start, &end, text.data(), static_cast<int32_t>(text.size()), &status);
-        if (status == U_BUFFER_OVERFLOW_ERROR) {
-            status = U_ZERO_ERROR;
-            text.resize(static_cast<std::size_t>(length));
-            length = uset_getItem(contractions, item, &start, &end, text.data(), length, &status);
-        }
-        if (length == 0) {
-            for (UChar32 c = start; c <= end; ++c)
-                characters.insert(c);
-            continue;
-        }
+    for (const auto& [start, end] : contractions.ranges)
+        for (UChar32 c = start; c <= end; ++c)
+            characters.insert(c);
+    for (const std::u16string& text : contractions.texts) {
         // A text that lacks any one character of a contraction cannot meet it; the rarest-looking one is marked,
         // so that common text stays free of marks: the last character outside ASCII, else the last one.
         UChar32 marked = -1;
         bool markedIsAscii = true;
         int characterCount = 0;
+        const auto length = static_cast<int32_t>(text.size());
         for (int32_t i = 0; i < length; ++characterCount) {
             UChar32 c = 0;
             U16_NEXT(text.data(), i, length, c);
@@ -60,15 +47,40 @@ std::unordered_set<UChar32> CharactersInContractions(const UCollator* collator, 
         characters.insert(marked);
         longest = std::max(longest, characterCount);
     }
-    uset_close(contractions);
     return characters;
 }
 
 } // namespace
 
-TextOrder::CharacterWeights::CharacterWeights(const UCollator* collator_)
-    : collator(collator_), enabled(SettingsKeepEqualityPerCharacter(collator_)),
-      m_inContractions(enabled ? CharactersInContractions(collator_, longestContraction)
+TextOrder::Contractions::Contractions(const UCollator* collator) {
+    UErrorCode status = U_ZERO_ERROR;
+    USet* set = uset_openEmpty();
+    ucol_getContractionsAndExpansions(collator, set, nullptr, true, &status);
+    std::u16string text(64, u'\0');
+    for (int32_t item = 0; U_SUCCESS(status) && item < uset_getItemCount(set); ++item) {
+        UChar32 start = 0, end = 0;
+        const auto fetch = [&] {
+            return uset_getItem(set, item, &start, &end, reinterpret_cast<UChar*>(text.data()),
+                                static_cast<int32_t>(text.size()), &status);
+        };
+        int32_t length = fetch();
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            status = U_ZERO_ERROR;
+            text.resize(static_cast<std::size_t>(length));
+            length = fetch();
+        }
+        if (length == 0)
+            ranges.emplace_back(start, end);
+        else
+            texts.emplace_back(text, 0, static_cast<std::size_t>(length));
+    }
+    uset_close(set);
+    complete = U_SUCCESS(status);
+}
+
+TextOrder::CharacterWeights::CharacterWeights(const UCollator* collator_, const Contractions& contractions)
+    : collator(collator_), enabled(SettingsKeepEqualityPerCharacter(collator_) && contractions.complete),
+      m_inContractions(enabled ? CharactersInContractions(contractions, longestContraction)
                                : std::unordered_set<UChar32>{}) {
     for (UChar32 c = 0; enabled && c < 128; ++c)
         m_ascii[static_cast<std::size_t>(c)] = Compute(c);
@@ -112,10 +124,20 @@ TextOrder::CharacterWeights::Weights TextOrder::CharacterWeights::Compute(UChar3
     return weights;
 }
 
+const TextOrder::Contractions& TextOrder::ContractionsOf() const {
+    std::call_once(m_contractionsMade, [this] { m_contractions = std::make_unique<Contractions>(m_collator.get()); });
+    return *m_contractions;
+}
+
 TextOrder::CharacterWeights& TextOrder::Weights() const {
-    if (!m_weights)
-        m_weights = std::make_unique<CharacterWeights>(m_collator.get());
+    std::call_once(m_weightsMade,
+                   [this] { m_weights = std::make_unique<CharacterWeights>(m_collator.get(), ContractionsOf()); });
     return *m_weights;
+}
+
+void TextOrder::PrepareQuickComparisons() const {
+    Weights();
+    SplitsAfter();
 }
 
 std::optional<std::uint64_t> TextOrder::EqualityHash(std::string_view text) const {

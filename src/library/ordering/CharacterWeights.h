@@ -12,7 +12,18 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
+
+// Every contraction and prefix rule of a collator (its contractions with their prefixes), as
+// ucol_getContractionsAndExpansions gives them: single characters in ranges, longer ones as UTF-16 texts. Looked
+// through once per order.
+struct TextOrder::Contractions {
+    explicit Contractions(const UCollator* collator);
+    bool complete = false; // the collator told them all
+    std::vector<std::pair<UChar32, UChar32>> ranges;
+    std::vector<std::u16string> texts;
+};
 
 struct TextOrder::CharacterWeights {
     // The non-zero bytes of a character's primary weights, in order, packed so that they can be copied without
@@ -23,7 +34,7 @@ struct TextOrder::CharacterWeights {
         std::array<char, 8> primary{};
     };
 
-    explicit CharacterWeights(const UCollator* collator);
+    CharacterWeights(const UCollator* collator, const Contractions& contractions);
     const Weights& Of(UChar32 c);
     const Weights& OfAscii(unsigned char c) const { return m_ascii[c]; }
 

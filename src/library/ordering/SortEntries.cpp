@@ -13,8 +13,8 @@ bool IsDigit(char c) {
 }
 
 // The entries of a volume share a few long heads (part and path up to the numbers) and differ in digits and ids.
-// Ranking the heads by their collation keys and sorting by rank, then by the bytes of the rest, is usually the
-// exact order already, at the cost of one collation key per head instead of one per entry.
+// Ranking the heads by the order and sorting by rank, then by the bytes of the rest, is usually the exact order
+// already, at the cost of ordering the heads instead of every entry.
 struct Item {
     std::size_t rank;
     std::uint64_t tailStart; // the first bytes of the tail, big-endian, so that most comparisons end here
@@ -30,27 +30,41 @@ std::uint64_t LeadingBytes(std::string_view text) {
     return value;
 }
 
+// The order of two heads: where they first differ in an ASCII digit after a character that the collator joins to no
+// digit, that digit decides, as it does under every such collation (digits have ascending primary weights of their
+// own); else the collation. A volume's heads mostly start with their parts' places, so few need the collator.
+int CompareHeads(std::string_view x, std::string_view y, const TextOrder& order) {
+    const auto [ax, ay] = std::mismatch(x.begin(), x.end(), y.begin(), y.end());
+    if (ax == x.end() && ay == y.end())
+        return 0;
+    if (ax != x.end() && ay != y.end() && ax != x.begin() && IsDigit(*ax) && IsDigit(*ay) &&
+        order.SplitsBeforeDigitAfter(*(ax - 1)))
+        return *ax < *ay ? -1 : 1;
+    return order.Compare(x, y);
+}
+
 std::vector<Item> SortByHeads(const std::vector<SortEntry>& entries, const TextOrder& order) {
     std::unordered_map<std::string_view, std::size_t> headIndex;
-    std::vector<std::string> headKeys;
+    std::vector<std::string_view> heads;
     std::vector<Item> items;
     items.reserve(entries.size());
     for (std::size_t e = 0; e < entries.size(); ++e) {
         const std::string_view text = entries[e].text;
-        const auto [it, inserted] = headIndex.try_emplace(text.substr(0, entries[e].headLength), headKeys.size());
+        const auto [it, inserted] = headIndex.try_emplace(text.substr(0, entries[e].headLength), heads.size());
         if (inserted)
-            headKeys.push_back(order.SortKey(it->first));
+            heads.push_back(it->first);
         const std::string_view tail = text.substr(entries[e].headLength);
         items.push_back({0, LeadingBytes(tail), tail, it->second, e});
     }
     // Heads equal under the order share a rank, so that their entries mix as the rest of them decides.
-    std::vector<std::size_t> byKey(headKeys.size());
-    std::iota(byKey.begin(), byKey.end(), std::size_t{0});
-    std::sort(byKey.begin(), byKey.end(),
-              [&headKeys](std::size_t a, std::size_t b) { return headKeys[a] < headKeys[b]; });
-    std::vector<std::size_t> rank(headKeys.size());
-    for (std::size_t i = 0; i < byKey.size(); ++i)
-        rank[byKey[i]] = i > 0 && headKeys[byKey[i]] == headKeys[byKey[i - 1]] ? rank[byKey[i - 1]] : i;
+    std::vector<std::size_t> byOrder(heads.size());
+    std::iota(byOrder.begin(), byOrder.end(), std::size_t{0});
+    std::sort(byOrder.begin(), byOrder.end(),
+              [&heads, &order](std::size_t a, std::size_t b) { return CompareHeads(heads[a], heads[b], order) < 0; });
+    std::vector<std::size_t> rank(heads.size());
+    for (std::size_t i = 0; i < byOrder.size(); ++i)
+        rank[byOrder[i]] =
+            i > 0 && CompareHeads(heads[byOrder[i - 1]], heads[byOrder[i]], order) == 0 ? rank[byOrder[i - 1]] : i;
     for (Item& item : items)
         item.rank = rank[item.head];
 

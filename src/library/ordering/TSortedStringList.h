@@ -3,14 +3,23 @@
 #include "TextOrder.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // A list of UTF-8 texts kept sorted under a TextOrder. An added text that compares equal to one present is dropped,
 // so the first one added stays. Entries of the form name=value are split at their first "=".
+//
+// Sort keys are made only where they are needed: an added text whose equality hash (TextOrder::EqualityHash) no entry
+// shares is equal to none, and waits unplaced until the order is asked for; a lookup by name needs the keys only of
+// entries whose names share a hash. A list read only by name (the title and author pairs, for a command line) makes
+// few keys. Reading is safe from several threads at once; adding is not.
 class TSortedStringList {
 public:
     explicit TSortedStringList(const TextOrder& order = TextOrder::ForUserLocale());
@@ -21,8 +30,8 @@ public:
     bool Contains(std::string_view text) const;
     void Clear();
 
-    std::size_t Count() const { return m_entries.size(); }
-    bool Empty() const { return m_entries.empty(); }
+    std::size_t Count() const;
+    bool Empty() const { return Count() == 0; }
     const std::string& operator[](std::size_t index) const { return Ordered()[index]->second.text; }
     // Every entry, in list order.
     std::vector<std::string> Entries() const;
@@ -38,21 +47,32 @@ public:
 private:
     struct Entry {
         std::string text;
+        std::optional<std::uint64_t> nameHash; // of the name, where the text has one and it has a hash
     };
     // Entries by their sort keys, whose byte order is the list's order.
     using EntryMap = std::map<std::string, Entry>;
-    // The entries in order, for access by index; made again after a change.
-    const std::vector<EntryMap::const_iterator>& Ordered() const;
-    // For each name, the first entry in list order whose name compares equal to it: by the name's sort key, and by
-    // the name's own bytes, which settle most lookups without a sort key. Made again at a lookup after a change.
+    // For each name's bytes, the first entry in list order whose name compares equal to it; for any other name, the
+    // same by the names' sort keys, made at the first lookup that needs them. Made again at a lookup after a change.
     struct NameIndex {
+        std::unordered_map<std::string_view, const std::string*> byBytes;
+        bool keyed = false; // byKey is made
         std::unordered_map<std::string, const std::string*> byKey;
-        std::unordered_map<std::string, const std::string*> byBytes;
     };
-    const NameIndex& Names() const;
+
+    // Each with m_mutex held.
+    void Settle() const;
+    const std::vector<EntryMap::const_iterator>& OrderedLocked() const;
+    const std::vector<EntryMap::const_iterator>& Ordered() const;
+    void IndexNames() const;
+    void IndexNamesByKey() const;
 
     const TextOrder* m_order;
-    EntryMap m_entries;
+    mutable std::mutex m_mutex;
+    mutable EntryMap m_entries;
+    // Added and equal to no other entry, as their hashes show, but without a place until the order is asked for.
+    mutable std::vector<Entry> m_pending;
+    std::unordered_set<std::uint64_t> m_hashes; // of every entry's text
+    bool m_unhashed = false;                    // an entry's text has no hash: every addition is compared by key
     mutable std::vector<EntryMap::const_iterator> m_ordered;
     mutable bool m_orderedIsCurrent = true;
     mutable NameIndex m_names;

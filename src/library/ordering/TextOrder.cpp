@@ -30,10 +30,6 @@ std::u16string ToUtf16(std::string_view text) {
     return wide;
 }
 
-struct SetCloser {
-    void operator()(USet* set) const noexcept { uset_close(set); }
-};
-
 bool IsAsciiDigit(UChar32 c) {
     return c >= u'0' && c <= u'9';
 }
@@ -42,34 +38,18 @@ bool IsAsciiDigit(UChar32 c) {
 // ones. Where none joins a character to a following digit, the elements of a text split between the two are those of
 // its parts, one after the other, and with every level compared forwards, equal first parts leave the order to the
 // second ones. Entry c: whether that holds for the ASCII character c.
-std::array<bool, 128> SplitsBeforeDigits(const UCollator* collator) {
+std::array<bool, 128> SplitsBeforeDigits(const UCollator* collator, const TextOrder::Contractions& contractions) {
     std::array<bool, 128> splits{};
     UErrorCode status = U_ZERO_ERROR;
     if (ucol_getAttribute(collator, UCOL_NUMERIC_COLLATION, &status) != UCOL_OFF ||
-        ucol_getAttribute(collator, UCOL_FRENCH_COLLATION, &status) != UCOL_OFF || U_FAILURE(status))
+        ucol_getAttribute(collator, UCOL_FRENCH_COLLATION, &status) != UCOL_OFF || U_FAILURE(status) ||
+        !contractions.complete)
         return splits;
     splits.fill(true);
-    const std::unique_ptr<USet, SetCloser> contractions(uset_openEmpty());
-    ucol_getContractionsAndExpansions(collator, contractions.get(), nullptr, true, &status);
-    std::u16string text(64, u'\0');
-    for (int32_t item = 0; U_SUCCESS(status) && item < uset_getItemCount(contractions.get()); ++item) {
-        UChar32 start = 0, end = 0;
-        const auto fetch = [&] {
-            return uset_getItem(contractions.get(), item, &start, &end, reinterpret_cast<UChar*>(text.data()),
-                                static_cast<int32_t>(text.size()), &status);
-        };
-        int32_t length = fetch();
-        if (status == U_BUFFER_OVERFLOW_ERROR) {
-            status = U_ZERO_ERROR;
-            text.resize(static_cast<std::size_t>(length));
-            length = fetch();
-        }
-        for (int32_t i = 1; i < length; ++i)
+    for (const std::u16string& text : contractions.texts)
+        for (std::size_t i = 1; i < text.size(); ++i)
             if (IsAsciiDigit(text[i]) && text[i - 1] < 128)
                 splits[text[i - 1]] = false;
-    }
-    if (U_FAILURE(status))
-        splits.fill(false);
     return splits;
 }
 
@@ -117,11 +97,14 @@ int TextOrder::Compare(std::string_view a, std::string_view b) const {
     return static_cast<int>(result);
 }
 
+const std::array<bool, 128>& TextOrder::SplitsAfter() const {
+    std::call_once(m_splitsMade, [this] { m_splitsAfter = SplitsBeforeDigits(m_collator.get(), ContractionsOf()); });
+    return m_splitsAfter;
+}
+
 bool TextOrder::SplitsBeforeDigitAfter(char before) const {
-    if (!m_splitsAfter)
-        m_splitsAfter = SplitsBeforeDigits(m_collator.get());
     const auto c = static_cast<unsigned char>(before);
-    return c < 128 && (*m_splitsAfter)[c];
+    return c < 128 && SplitsAfter()[c];
 }
 
 std::string TextOrder::SortKey(std::string_view text) const {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,13 +44,28 @@ public:
     // compared backwards).
     bool SplitsBeforeDigitAfter(char before) const;
 
+    // Makes the tables behind EqualityHash, LastPrimaryByte and SplitsBeforeDigitAfter, which their first use would
+    // make: some milliseconds of looking through the collator's contractions, which another thread may take on while
+    // this one reads. Safe to run beside any use of the order.
+    void PrepareQuickComparisons() const;
+
+    // The collator's contractions, enumerated once for the order's own tables (CharacterWeights.h).
+    struct Contractions;
+
 private:
     struct CharacterWeights;
     struct CollatorCloser {
         void operator()(UCollator* collator) const noexcept;
     };
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
+    // Each made once, at first use, by whichever thread needs it first.
+    const Contractions& ContractionsOf() const;
     CharacterWeights& Weights() const;
-    mutable std::unique_ptr<CharacterWeights> m_weights;        // made at first use
-    mutable std::optional<std::array<bool, 128>> m_splitsAfter; // found at first use
+    const std::array<bool, 128>& SplitsAfter() const;
+    mutable std::once_flag m_contractionsMade;
+    mutable std::unique_ptr<Contractions> m_contractions;
+    mutable std::once_flag m_weightsMade;
+    mutable std::unique_ptr<CharacterWeights> m_weights;
+    mutable std::once_flag m_splitsMade;
+    mutable std::array<bool, 128> m_splitsAfter{};
 };

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -24,15 +25,6 @@ namespace {
 class IndexBuilder {
 public:
     explicit IndexBuilder(LibraryIndex& index) : m_index(index) {}
-
-    void AddVolume(std::string_view volume, std::string_view childIndex) {
-        if (childIndex == "0" || (m_haveLastVolume && m_lastVolume == volume))
-            return;
-        m_lastVolume.assign(volume);
-        m_haveLastVolume = true;
-        if (m_offeredVolumes.insert(m_lastVolume).second)
-            m_index.Volumes.Add(m_lastVolume);
-    }
 
     void AddTitle(std::string_view book, std::string_view title) {
         if (!IsVolumeBook(book) || (book == m_lastTitleBook && title == m_lastTitle))
@@ -70,10 +62,7 @@ private:
 
     LibraryIndex& m_index;
     std::optional<VolumeMembership> m_membership;
-    std::string m_lastVolume; // the strings keep their room from row to row
-    bool m_haveLastVolume = false;
-    std::unordered_set<std::string> m_offeredVolumes;
-    std::string m_lastBook;
+    std::string m_lastBook; // the strings keep their room from row to row
     bool m_haveLastBook = false;
     bool m_lastBookIsVolume = false;
     std::unordered_map<std::string, bool> m_books;
@@ -82,21 +71,52 @@ private:
     std::unordered_set<std::string> m_offeredTitles;
 };
 
-void ReadVolumes(ReaderConnection& reader, IndexBuilder& builder, bool skipDeleted,
+// Every volume that a bookmark names, with its bookmarks counted; one whose bookmark has a child index other than 0 is
+// offered to the list, once, in the order of their first such rows. They are offered once the table is read (or its
+// reading failed), so that the list's work on them starts after the reading.
+void ReadVolumes(ReaderConnection& reader, LibraryIndex& index, bool skipDeleted,
                  LibraryIndex::BookmarkCounts& counts) {
     // A bookmark the reader deleted counts as absent: it lists no volume.
     std::vector<QueryColumn> columns = {"VolumeID", "StartContainerChildIndex"};
     if (skipDeleted)
         columns.push_back(Optional("Hidden"));
-    ReaderQuery rows(reader, "Bookmark", columns);
     counts.skippedDeleted = skipDeleted;
-    std::string volume;
-    while (rows.Step())
-        if (!skipDeleted || !IsDeletedOnReader(rows.Text(2))) {
-            builder.AddVolume(rows.Text(0), rows.Text(1));
-            volume.assign(rows.Text(0));
-            ++counts.ofVolume[volume];
+    // One look-up a row: its count, and whether it was offered.
+    struct Seen {
+        std::size_t bookmarks = 0;
+        bool offered = false;
+    };
+    std::unordered_map<std::string, Seen, LibraryIndex::TextHash, std::equal_to<>> volumes;
+    std::vector<const std::string*> offered; // keys of volumes, which stay where they are
+    const auto offer = [&] {
+        for (const std::string* volume : offered)
+            index.Volumes.Add(*volume);
+    };
+    try {
+        ReaderQuery rows(reader, "Bookmark", columns);
+        while (rows.Step()) {
+            if (skipDeleted && IsDeletedOnReader(rows.Text(2)))
+                continue;
+            const std::string_view id = rows.Text(0);
+            auto volume = volumes.find(id);
+            if (volume == volumes.end())
+                volume = volumes.emplace(std::string(id), Seen{}).first;
+            ++volume->second.bookmarks;
+            if (!volume->second.offered && rows.Text(1) != "0") {
+                volume->second.offered = true;
+                offered.push_back(&volume->first);
+            }
         }
+    } catch (...) {
+        offer(); // the list holds what was read before the failure
+        throw;
+    }
+    offer();
+    counts.ofVolume.reserve(volumes.size());
+    while (!volumes.empty()) {
+        auto node = volumes.extract(volumes.begin());
+        counts.ofVolume.emplace(std::move(node.key()), node.mapped().bookmarks);
+    }
 }
 
 // Titles, authors or both from one pass over the content table; the two lists do not depend on each other, so one
@@ -121,9 +141,11 @@ void ReadContent(ReaderConnection& reader, IndexBuilder& builder, bool titles, b
 
 void ReadLibraryIndex(ReaderConnection& reader, LibraryIndex& index, const ReadingOptions& options) {
     index.Clear();
-    IndexBuilder volumes(index);
+    // The tables behind the lists' and the order's quick comparisons are made beside the reading of the Bookmark
+    // table.
+    const std::jthread prepare([&index] { index.Volumes.Order().PrepareQuickComparisons(); });
     LibraryIndex::BookmarkCounts counts;
-    ReadVolumes(reader, volumes, options.skipDeletedHighlights, counts);
+    ReadVolumes(reader, index, options.skipDeletedHighlights, counts);
     try {
         IndexBuilder builder(index);
         ReadContent(reader, builder, true, true);

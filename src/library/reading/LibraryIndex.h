@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 class ReaderConnection;
@@ -21,9 +22,14 @@ struct LibraryIndex {
 
     // How many bookmarks each volume had when the index was read, deleted ones left out where skippedDeleted says
     // so: the length of an export's progress bar, without reading the Bookmark table once more.
+    // Texts hashed as views, so that a row's text is looked up without a string made of it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+    };
     struct BookmarkCounts {
         bool skippedDeleted = false;
-        std::unordered_map<std::string, std::size_t> ofVolume;
+        std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> ofVolume;
     };
     std::optional<BookmarkCounts> Counts; // unset until a reading of the index has completed
 

@@ -76,19 +76,20 @@ ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAcce
                                    const std::filesystem::path& shownPath)
     : m_avoidIndexes(avoidIndexes), m_path(path) {
     const std::string shown = (shownPath.empty() ? path : shownPath).string();
+    // A reading connection is used by one thread at a time (KeptReading hands it over whole): SQLite need not lock
+    // its own mutex at every call.
+    constexpr int kReading = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     if (access == ReaderAccess::Write) {
         m_database = std::make_unique<TSQLiteDatabase>(FileUri(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, shown);
     } else if (access == ReaderAccess::ReadSharingLocks) {
-        m_database = std::make_unique<TSQLiteDatabase>(FileUri(path) + "?mode=ro",
-                                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, shown);
+        m_database = std::make_unique<TSQLiteDatabase>(FileUri(path) + "?mode=ro", kReading, shown);
         m_database->SetBusyTimeout(kLockWaitMilliseconds);
         // Every query of the action then reads the same committed state.
         m_database->ExecSQL("BEGIN");
     } else if (!DatabaseFileState::Of(path).JournalHasContent()) {
         // Nothing beside the file needs replaying, so the file alone is the committed state: an immutable open
         // reads it without locks and without looking for, creating or deleting any file beside it.
-        m_database = std::make_unique<TSQLiteDatabase>(FileUri(path) + "?immutable=1",
-                                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, shown);
+        m_database = std::make_unique<TSQLiteDatabase>(FileUri(path) + "?immutable=1", kReading, shown);
     } else {
         // Committed frames in a -wal, or a transaction to roll back: SQLite would write the database to settle
         // them. A private copy of the file and its journal is settled instead, in a folder of the user's own.
@@ -98,7 +99,8 @@ ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAcce
         for (const char* journal : {"-wal", "-journal"})
             if (std::filesystem::path beside = path.string() + journal; IsReaderDatabaseFile(beside))
                 CopyInto(beside, m_copy->Path(), name + journal);
-        m_database = std::make_unique<TSQLiteDatabase>(copy.string(), SQLITE_OPEN_READWRITE, shown);
+        m_database =
+            std::make_unique<TSQLiteDatabase>(copy.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, shown);
     }
     m_schema = ReaderSchema::Probe(*m_database);
     // A reading checks the tables before it queries them: a view in a table's place may never end.

@@ -8,7 +8,7 @@ std::string ReaderQuery::Sql(ReaderConnection& reader, std::string_view table, c
     int selected = 0;
     positions.clear();
     for (const QueryColumn& column : columns) {
-        if (column.optional && !reader.Schema().Has(table, column.name)) {
+        if (column.unread || (column.optional && !reader.Schema().Has(table, column.name))) {
             positions.push_back(-1);
             continue;
         }

@@ -15,10 +15,17 @@ struct QueryColumn {
     QueryColumn(const char* columnName) : name(columnName) {} // NOLINT: a plain name is a required column
     const char* name;
     bool optional = false;
+    bool unread = false; // left out of the query whatever the table has: it keeps its place among the columns
 };
 inline QueryColumn Optional(const char* name) {
     QueryColumn column(name);
     column.optional = true;
+    return column;
+}
+// A column that this query does not need: it reads as empty, and the others keep their numbers.
+inline QueryColumn Unread(const char* name) {
+    QueryColumn column(name);
+    column.unread = true;
     return column;
 }
 

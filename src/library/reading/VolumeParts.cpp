@@ -32,15 +32,19 @@ int TocDepth(std::optional<double> stored) {
 // The columns of a part's row, in this order, after any that lead the query.
 enum PartColumn { kTitle, kAttribution, kVolumeIndex, kContentType, kBookId, kFileOffset, kFileSize, kDepth };
 
-std::vector<QueryColumn> PartColumns() {
+// Only what is used is asked for, so that the statement of one part stays the one described where nothing more is
+// wanted, and a volume's rows are read no further than needed.
+std::vector<QueryColumn> PartColumns(const ReadingOptions& options) {
+    const auto used = [](bool wanted, const char* name) { return wanted ? Optional(name) : Unread(name); };
+    const bool toc = options.chapterTitlesFromToc || options.wholeRecords;
     return {"Title",
             "Attribution",
             Optional("VolumeIndex"),
-            Optional("ContentType"),
-            Optional("BookID"),
-            Optional("___FileOffset"),
-            Optional("___FileSize"),
-            Optional("Depth")};
+            used(toc, "ContentType"),
+            used(toc, "BookID"),
+            used(options.wholeRecords, "___FileOffset"),
+            used(options.wholeRecords, "___FileSize"),
+            used(options.wholeRecords, "Depth")};
 }
 
 // The part from its row, whose columns start at first.
@@ -66,12 +70,9 @@ PartRow PartOf(ReaderQuery& rows, std::size_t first, std::string_view contentId,
 }
 
 PartRow ReadPart(ReaderConnection& reader, std::string_view contentId, const ReadingOptions& options) {
-    std::vector<QueryColumn> columns = PartColumns();
-    // Only what is used is asked for, so that the statement stays the one described where nothing more is wanted.
-    columns.erase(columns.begin() + (options.wholeRecords ? 8 : options.chapterTitlesFromToc ? 5 : 3), columns.end());
     // Values are bound, never pasted into the text: an id holding a double quote, or naming a column, still selects
     // exactly its own rows.
-    ReaderQuery rows(reader, "content", columns, "WHERE ContentID=?", {std::string(contentId)});
+    ReaderQuery rows(reader, "content", PartColumns(options), "WHERE ContentID=?", {std::string(contentId)});
     if (rows.Step())
         return PartOf(rows, 0, contentId, options);
     PartRow part;
@@ -85,8 +86,9 @@ PartRow ReadPart(ReaderConnection& reader, std::string_view contentId, const Rea
 void ReadBookRows(ReaderConnection& reader, const std::string& volumeId,
                   const std::unordered_map<std::string_view, std::size_t>& wanted, std::vector<PartRow>& parts,
                   std::vector<bool>& found, const ReadingOptions& options, ChapterTitles* titles) {
-    std::vector<QueryColumn> columns = {"ContentID", Optional("ChapterIDBookmarked")};
-    const std::vector<QueryColumn> partColumns = PartColumns();
+    std::vector<QueryColumn> columns = {"ContentID",
+                                        titles ? Optional("ChapterIDBookmarked") : Unread("ChapterIDBookmarked")};
+    const std::vector<QueryColumn> partColumns = PartColumns(options);
     columns.insert(columns.end(), partColumns.begin(), partColumns.end());
     constexpr std::size_t kFirst = 2;
     ReaderQuery rows(reader, "content", columns, "WHERE BookID=?", {volumeId});

@@ -101,10 +101,13 @@ void JsonAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) 
         out.Checkpoint();
         const std::string record = dump(RecordOf(volume, volume.bookmarks[i], colorsSayNothing));
         bytes += i == 0 ? "    " : ",\n    ";
-        for (const char c : record) {
-            bytes += c;
-            if (c == '\n')
+        // Each of its lines after a line break, indented.
+        for (std::size_t from = 0; from < record.size();) {
+            const std::size_t end = std::min(record.find('\n', from), record.size() - 1) + 1;
+            bytes.append(record, from, end - from);
+            if (record[end - 1] == '\n')
                 bytes += "    ";
+            from = end;
         }
     }
     bytes += "\n  ]\n}\n";
