@@ -21,6 +21,7 @@ constexpr double kSearchKeystrokeGoalMs = 50; // as-you-type over every highligh
 constexpr double kPaintsGoal = 10;            // a second, during loading and export
 constexpr double kCloseGoalMs = 100;          // from the request to the window hearing it, during the work
 constexpr double kMemoryGoalMb = 100;         // any one process
+constexpr double kSyncGoal = 1.2;             // a sync with nothing new, x marvik-cli export --all --format markdown
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -90,8 +91,16 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
     const std::string listRows = "SELECT VolumeID, StartContainerChildIndex, Hidden FROM Bookmark; "
                                  "SELECT BookID, BookTitle, ContentID, Attribution FROM content;";
     const std::filesystem::path out = work / "out.txt";
-    Series list, shell, exportAll, pythonFloor, window;
+    Series list, shell, exportAll, pythonFloor, window, markdown, firstSync, keptSync, stats;
     std::map<std::string, std::vector<double>> windowFigures;
+    // A notes folder every round finds synced already, and one every round begins empty.
+    const std::filesystem::path synced = work / "notes-synced", fresh = work / "notes-fresh";
+    const auto sync = [&](const std::filesystem::path& notes) {
+        return RunTimed({cli, "sync", "--db", db, "--to", notes.string()}, work, out);
+    };
+    std::filesystem::remove_all(synced);
+    std::filesystem::create_directories(synced);
+    sync(synced);
     for (int round = 0; round < rounds; ++round) {
         shell.Add(RunTimed({"sqlite3", "-readonly", db, listRows}, work, out));
         list.Add(RunTimed({cli, "list", "--db", db}, work, out));
@@ -101,6 +110,14 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
         window.Add(RunTimed({(bin / "marvik-window-bench").string(), db}, work, out));
         for (const auto& [name, value] : Figures(out))
             windowFigures[name].push_back(value);
+        markdown.Add(RunTimed({cli, "export", "--db", db, "--all", "--override", "--format", "markdown", "--results",
+                               (work / "markdown").string()},
+                              work, out));
+        std::filesystem::remove_all(fresh);
+        std::filesystem::create_directories(fresh);
+        firstSync.Add(sync(fresh));
+        keptSync.Add(sync(synced));
+        stats.Add(RunTimed({cli, "stats", "--db", db, "--no-backups"}, work, out));
     }
     const auto figure = [&](const std::string& name) {
         const auto found = windowFigures.find(name);
@@ -122,6 +139,13 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
     Time("floor: bench/export_floor.py (one join, one file per book)", pythonFloor);
     Check("ratio", exportAll.Median() / pythonFloor.Median(), kExportAllGoal, true, "x");
     CpuRatio(exportAll, pythonFloor);
+
+    Time("marvik-cli export --all --override --format markdown", markdown);
+    Time("marvik-cli sync, into an empty folder", firstSync);
+    Time("marvik-cli sync, nothing new", keptSync);
+    Check("ratio of the sync with nothing new to the Markdown export", keptSync.Median() / markdown.Median(),
+          kSyncGoal, true, "x");
+    Time("marvik-cli stats --no-backups", stats);
 
     std::printf("\nthe window (marvik-window-bench, offscreen), %.0f rows in the \"file names\" list\n",
                 figure("rows"));
@@ -157,6 +181,10 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
                 "ru_maxrss\n");
     for (const auto& [name, series] : {std::pair{"marvik-cli list", &list},
                                        {"marvik-cli export --all", &exportAll},
+                                       {"marvik-cli export --all --format markdown", &markdown},
+                                       {"marvik-cli sync, into an empty folder", &firstSync},
+                                       {"marvik-cli sync, nothing new", &keptSync},
+                                       {"marvik-cli stats", &stats},
                                        {"marvik-window-bench", &window}}) {
         Check(name, series->anonPeakMb, kMemoryGoalMb, true, "MB");
         std::printf("  %-58s %8.2f MB\n", "  ru_maxrss, the mapped files and libraries with it", series->peakMb);
