@@ -62,6 +62,17 @@ std::uint64_t LoadFloor(const std::filesystem::path& database) {
     return sum;
 }
 
+std::uint64_t OverviewFloor(const std::filesystem::path& database) {
+    const Connection db = Open(database);
+    const auto ignore = [](int, const char*, std::size_t) {};
+    std::uint64_t sum = StepAll(Prepare(db.get(), "SELECT VolumeID, BookmarkID, ContentID, Text, Annotation, Hidden, "
+                                                  "Type, DateCreated FROM Bookmark")
+                                    .get(),
+                                ignore);
+    sum += StepAll(Prepare(db.get(), "SELECT ContentID, Title, ___PercentRead FROM content").get(), ignore);
+    return sum;
+}
+
 std::uint64_t ExportFloor(const std::filesystem::path& database, const std::string& volumeId,
                           const std::filesystem::path& file, std::size_t fileSize) {
     std::string bytes;

@@ -6,6 +6,7 @@
 #include "AllocationCount.h"
 #include "BookmarkOrder.h"
 #include "Floors.h"
+#include "HighlightSearch.h"
 #include "LargeLibrary.h"
 #include "MillionBookmarks.h"
 #include "ReaderConnection.h"
@@ -30,6 +31,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -176,13 +178,13 @@ void OrderWithOneHugeRun(BookLocations book, const TextOrder& order, int runs) {
 }
 
 int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: marvik-bench [--runs N] [--commands-only | --in-process-only | --book-only]   (N >= 1, default 5)\n"
-        "       marvik-bench --million   (the peak memory of exporting one book of a million bookmarks)\n"
-        "       marvik-bench --generate FILE   (writes the large library to FILE, for timing commands)\n"
-        "       marvik-bench --generate-rich FOLDER   (writes the tests' richest libraries into FOLDER, for "
-        "comparing outputs)\n");
+    std::fprintf(stderr,
+                 "usage: marvik-bench [--runs N] [--commands-only | --in-process-only | --book-only | --overview-only] "
+                 "  (N >= 1, default 5)\n"
+                 "       marvik-bench --million   (the peak memory of exporting one book of a million bookmarks)\n"
+                 "       marvik-bench --generate FILE   (writes the large library to FILE, for timing commands)\n"
+                 "       marvik-bench --generate-rich FOLDER   (writes the tests' richest libraries into FOLDER, for "
+                 "comparing outputs)\n");
     return 2;
 }
 
@@ -193,7 +195,8 @@ int main(int argc, char* argv[]) {
     int runs = 5;
     bool commandsOnly = false;
     bool inProcessOnly = false;
-    bool bookOnly = false; // the big book's text export alone, for a profiler
+    bool bookOnly = false;     // the big book's text export alone, for a profiler
+    bool overviewOnly = false; // the library tab's reading alone, for a profiler
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             runs = std::atoi(argv[++i]);
@@ -201,6 +204,8 @@ int main(int argc, char* argv[]) {
             commandsOnly = true;
         } else if (std::strcmp(argv[i], "--in-process-only") == 0) {
             inProcessOnly = true;
+        } else if (std::strcmp(argv[i], "--overview-only") == 0) {
+            overviewOnly = true;
         } else if (std::strcmp(argv[i], "--book-only") == 0) {
             bookOnly = true;
         } else if (std::strcmp(argv[i], "--million") == 0 && argc == 2) {
@@ -266,6 +271,24 @@ int main(int argc, char* argv[]) {
         Line("floor: bare sqlite3, 2 queries", loadFloor);
         allMet = Verdict(load, loadFloor, kLoadGoal) && allMet;
         CpuVerdict(loadCpu, loadFloorCpu);
+    }
+
+    // The library tab's reading on top of the index, and its search's folding of every text.
+    if (!bookOnly) {
+        ReaderLibrary library;
+        library.LoadDatabase(database, progress);
+        std::optional<LibraryOverview> overview;
+        const double reading = BestSeconds(runs, [&] { overview = library.ReadOverview({}, progress); });
+        const double readingCpu = g_bestCpu;
+        const double floor = BestSeconds(runs, [&] { Keep(OverviewFloor(database)); });
+        std::printf("\nthe library tab's overview: %zu highlights\n", overview->highlights.size());
+        Line("ReaderLibrary::ReadOverview", reading);
+        Line("floor: bare sqlite3, the same columns of both tables", floor);
+        std::printf("  %-58s %8.2f x\n", "ratio to floor", reading / floor);
+        std::printf("  %-58s %8.2f x\n", "processor time, to the floor's", readingCpu / g_bestCpu);
+        Line("HighlightSearch, folding every text", BestSeconds(runs, [&] { HighlightSearch search(*overview); }));
+        if (overviewOnly)
+            return 0;
     }
 
     // (b) Export of the big book.

@@ -383,8 +383,8 @@ void LibraryTab::Search() {
         const OverviewBook& book = m_overview->books[highlight.book];
         const QString title = Utf8(book.title.empty() ? BookFileName(book.volumeId) : book.title).toHtmlEscaped();
         QString where = "<i>" + title + "</i>";
-        if (!highlight.chapter.empty())
-            where += " \u00B7 " + Utf8(highlight.chapter).toHtmlEscaped();
+        if (const std::string& chapter = m_overview->ChapterOf(highlight); !chapter.empty())
+            where += " \u00B7 " + Utf8(chapter).toHtmlEscaped();
         auto* item = new QListWidgetItem(where + ": " + MarkedExcerpt(highlight, folded), m_results);
         item->setData(kVolumeIdRole, Utf8(book.volumeId));
         item->setData(kBookmarkIdRole, Utf8(highlight.bookmarkId));

@@ -17,6 +17,13 @@ std::optional<double> Percent(std::string_view stored) {
     return value;
 }
 
+// Looked up by a row's text as it stands, without making a string of it.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+};
+template <class Value> using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
 // A bookmark names its part with a "#fragment" on some firmware; the part's row has none.
 std::string_view WithoutFragment(std::string_view contentId) {
     const std::size_t hash = contentId.find('#');
@@ -34,10 +41,17 @@ std::string BookmarkColorName(std::string_view stored) {
 
 LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index,
                                     const ReadingOptions& options) {
+    // Books by their volume ids and the parts that bookmarks lie in by their content ids, in one table, so that each
+    // content row is looked up once.
+    struct Place {
+        std::int64_t book = -1;    // index into overview.books
+        std::int64_t chapter = -1; // index into overview.chapters
+    };
+    TextMap<Place> places;
     LibraryOverview overview;
-    std::unordered_map<std::string, std::uint32_t> bookOf;
+    places.reserve(index.Volumes.Count());
     for (const std::string& volume : index.Volumes.Entries()) {
-        bookOf.emplace(volume, static_cast<std::uint32_t>(overview.books.size()));
+        places[volume].book = static_cast<std::int64_t>(overview.books.size());
         OverviewBook& book = overview.books.emplace_back();
         book.volumeId = volume;
         book.title = index.TitlePairs.ValueOf(volume);
@@ -45,52 +59,57 @@ LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex
         book.sideloaded = volume.find('/') != std::string::npos;
     }
 
-    // The parts whose titles head the bookmarks, each filled in by the pass over the content table.
-    std::unordered_map<std::string, std::string> chapters;
-    std::vector<std::string> partOf;
     {
         ReaderQuery rows(reader, "Bookmark",
                          {"VolumeID", "BookmarkID", "ContentID", "Text", "Annotation", Optional("Hidden"),
                           Optional("Type"), Optional("Color"), Optional("DateCreated")});
-        std::string volume;
         while (rows.Step()) {
             const bool deleted = IsDeletedOnReader(rows.Text(5));
             if (deleted && options.skipDeletedHighlights)
                 continue;
-            volume.assign(rows.Text(0));
-            const auto book = bookOf.find(volume);
-            if (book == bookOf.end())
+            const auto book = places.find(rows.Text(0));
+            if (book == places.end() || book->second.book < 0)
                 continue;
-            OverviewHighlight highlight{.book = book->second,
-                                        .bookmarkId = std::string(rows.Text(1)),
-                                        .text = std::string(rows.Text(3)),
-                                        .note = std::string(rows.Text(4)),
-                                        .chapter = {},
-                                        .type = std::string(rows.Text(6)),
-                                        .color = BookmarkColorName(rows.Text(7)),
-                                        .date = std::string(rows.Text(8)),
-                                        .deleted = deleted};
-            OverviewBook& facts = overview.books[book->second];
+            const auto bookIndex = static_cast<std::uint32_t>(book->second.book);
+            // Each part is numbered at its first bookmark and titled by the pass over the content table.
+            const std::string_view part = WithoutFragment(rows.Text(2));
+            auto chapter = places.find(part);
+            if (chapter == places.end())
+                chapter = places.emplace(part, Place{}).first;
+            if (chapter->second.chapter < 0) {
+                chapter->second.chapter = static_cast<std::int64_t>(overview.chapters.size());
+                overview.chapters.emplace_back();
+            }
+            OverviewHighlight& highlight = overview.highlights.emplace_back();
+            highlight.book = bookIndex;
+            highlight.bookmarkId = rows.Text(1);
+            highlight.text = rows.Text(3);
+            highlight.note = rows.Text(4);
+            highlight.chapter = static_cast<std::uint32_t>(chapter->second.chapter);
+            highlight.type = rows.Text(6);
+            highlight.color = BookmarkColorName(rows.Text(7));
+            highlight.date = rows.Text(8);
+            highlight.deleted = deleted;
+            OverviewBook& facts = overview.books[bookIndex];
             facts.highlights += highlight.text.empty() ? 0 : 1;
             facts.notes += highlight.note.empty() ? 0 : 1;
             if (highlight.date > facts.lastHighlight)
                 facts.lastHighlight = highlight.date;
-            partOf.emplace_back(WithoutFragment(rows.Text(2)));
-            chapters.emplace(partOf.back(), std::string());
-            overview.highlights.push_back(std::move(highlight));
         }
     }
 
     ReaderQuery rows(reader, "content", {"ContentID", "Title", Optional("___PercentRead")});
-    std::string id;
     while (rows.Step()) {
-        id.assign(rows.Text(0));
-        if (const auto book = bookOf.find(id); book != bookOf.end())
-            overview.books[book->second].percentRead = Percent(rows.Text(2));
-        if (const auto chapter = chapters.find(id); chapter != chapters.end() && chapter->second.empty())
-            chapter->second.assign(rows.Text(1));
+        const auto place = places.find(rows.Text(0));
+        if (place == places.end())
+            continue;
+        if (place->second.book >= 0)
+            overview.books[static_cast<std::size_t>(place->second.book)].percentRead = Percent(rows.Text(2));
+        if (place->second.chapter >= 0) {
+            std::string& chapter = overview.chapters[static_cast<std::size_t>(place->second.chapter)];
+            if (chapter.empty())
+                chapter.assign(rows.Text(1));
+        }
     }
-    for (std::size_t i = 0; i < overview.highlights.size(); ++i)
-        overview.highlights[i].chapter = chapters[partOf[i]];
     return overview;
 }

@@ -29,7 +29,7 @@ struct OverviewHighlight {
     std::string bookmarkId;
     std::string text;
     std::string note;
-    std::string chapter; // the Title of its part's content row; empty where there is none
+    std::uint32_t chapter = 0; // index into LibraryOverview::chapters
     std::string type;    // "highlight", "note", "dogear", "markup", or empty on older firmware
     std::string color;   // "yellow", "pink", "blue", "green", "grey", or empty
     std::string date;    // DateCreated as stored
@@ -41,6 +41,10 @@ struct OverviewHighlight {
 struct LibraryOverview {
     std::vector<OverviewBook> books; // in the order of the index's volumes
     std::vector<OverviewHighlight> highlights;
+    // The Title of each part that bookmarks lie in, once a part; empty where the part has none or no content row.
+    std::vector<std::string> chapters;
+
+    const std::string& ChapterOf(const OverviewHighlight& highlight) const { return chapters[highlight.chapter]; }
 };
 
 // Reads the overview of the books the index lists; deleted bookmarks are left out as options say. Errors of the access

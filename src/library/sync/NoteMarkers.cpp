@@ -15,9 +15,8 @@ constexpr std::string_view kCommentEnd = " -->";
 constexpr std::string_view kDeleted = "deleted";
 
 std::string Hex(unsigned char byte) {
-    std::array<char, 3> digits{};
-    std::snprintf(digits.data(), digits.size(), "%02x", byte);
-    return {digits.data(), 2};
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    return {kDigits[byte >> 4], kDigits[byte & 0xF]};
 }
 
 bool NeedsEncoding(char c) {
@@ -135,10 +134,16 @@ std::string UnquoteSingle(std::string_view text) {
 } // namespace
 
 std::string BlockHash(std::string_view text) {
-    const std::string lf = ToLf(text);
+    // Most notes keep LF line ends: their blocks are hashed as they stand.
+    std::string lf;
+    if (text.find('\r') != std::string_view::npos) {
+        lf = ToLf(text);
+        text = lf;
+    }
     std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
-    SHA256(reinterpret_cast<const unsigned char*>(lf.data()), lf.size(), digest.data());
+    SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
     std::string hash;
+    hash.reserve(12);
     for (std::size_t i = 0; i < 6; ++i)
         hash += Hex(digest[i]);
     return hash;

@@ -59,8 +59,7 @@ std::string ShapesMessage(const std::string& name) {
 // Walks the parsed template with the names in scope at each tag.
 class Checker {
 public:
-    Checker(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
-            std::unordered_set<std::string>& used)
+    Checker(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin, TemplateNames& used)
         : m_text(text), m_piece(piece), m_origin(origin), m_used(used) {}
 
     void Check(const Component& section, int depth = 0, bool inChapters = false) {
@@ -148,7 +147,7 @@ private:
     const std::string& m_text;
     TemplatePiece m_piece;
     const TemplateOrigin& m_origin;
-    std::unordered_set<std::string>& m_used;
+    TemplateNames& m_used;
     bool m_placed = false;
 };
 
@@ -169,7 +168,7 @@ TemplateOutput OutputOf(TemplatePiece piece) {
 } // namespace
 
 kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
-                                            std::unordered_set<std::string>& used) {
+                                            TemplateNames& used) {
     Checker checker(text, piece, origin, used);
     // The engine's own parser, for its tree of tags: the template it makes keeps that to itself.
     mustache::context<std::string> noData;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "TemplateNames.h"
+
 #include <kainjow/mustache.hpp>
 
 #include <cstddef>
 #include <string>
-#include <unordered_set>
 
 // The pieces of a template set, each with its own variables.
 enum class TemplatePiece {
@@ -28,4 +29,4 @@ struct TemplateOrigin {
 // the line and the variable. The template comes back with the escape of its piece set, its standalone tag lines
 // joined (StandaloneLines.h). The names of the values it uses are added to used.
 kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
-                                            std::unordered_set<std::string>& used);
+                                            TemplateNames& used);

@@ -139,8 +139,8 @@ template <class Input>
 data ValuesOf(std::span<const TemplateVariable<Input>> variables, const Input& input, const TemplateNames& used) {
     data values(data::type::object);
     for (const TemplateVariable<Input>& variable : variables)
-        if (const std::string name(variable.name); used.contains(name))
-            values.set(name, TemplateValue(variable.kind, variable.text(input)));
+        if (used.contains(variable.name))
+            values.set(std::string(variable.name), TemplateValue(variable.kind, variable.text(input)));
     return values;
 }
 

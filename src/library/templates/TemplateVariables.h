@@ -1,13 +1,13 @@
 #pragma once
 
 #include "AnnotatedVolume.h"
+#include "TemplateNames.h"
 #include "TemplateValues.h"
 
 #include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 // What a book's variables are made of.
 struct BookInput {
@@ -54,6 +54,6 @@ inline constexpr std::string_view kIndent = "indent";
 
 // The values of the book (with its list of chapters and the two sections that shape lines), of one highlight, as a
 // template renders them: those named in used alone, the others are never looked at.
-using TemplateNames = std::unordered_set<std::string>;
+
 kainjow::mustache::data BookData(const BookInput& input, const TemplateNames& used);
 kainjow::mustache::data HighlightData(const HighlightInput& input, const TemplateNames& used);

@@ -71,7 +71,7 @@ TEST_F(LibraryOverviewTest, CountsDatesProgressAndKindPerBook) {
     const auto r1 = std::find_if(overview.highlights.begin(), overview.highlights.end(),
                                  [](const OverviewHighlight& h) { return h.bookmarkId == "r1"; });
     ASSERT_NE(r1, overview.highlights.end());
-    EXPECT_EQ(r1->chapter, "One");
+    EXPECT_EQ(overview.ChapterOf(*r1), "One");
     EXPECT_EQ(r1->color, "yellow");
     EXPECT_EQ(r1->type, "note");
 

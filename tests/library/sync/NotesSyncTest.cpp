@@ -8,18 +8,25 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 namespace fs = std::filesystem;
 
-// Asks to stop once the given number of books is done.
+// Asks to stop once the given number of books is done; asked from the thread that reads the books too.
 class StopAfter : public fixture::RecordingProgress {
 public:
     explicit StopAfter(std::size_t books) : m_books(books) {}
-    bool StopRequested() const override { return steps >= m_books; }
+    void StepProgress() override {
+        fixture::RecordingProgress::StepProgress();
+        ++m_done;
+    }
+    bool StopRequested() const override { return m_done >= m_books; }
 
 private:
     std::size_t m_books;
+    std::atomic<std::size_t> m_done = 0;
 };
 
 class NotesSyncTest : public ::testing::Test {
