@@ -17,3 +17,7 @@ InterruptScope::~InterruptScope() {
 bool InterruptScope::Requested() noexcept {
     return t_stop != nullptr && t_stop->load(std::memory_order_relaxed);
 }
+
+const std::atomic<bool>* InterruptScope::Current() noexcept {
+    return t_stop;
+}

@@ -15,6 +15,8 @@ public:
 
     // Whether the database work of the calling thread was asked to stop.
     static bool Requested() noexcept;
+    // The stop the calling thread's database work heeds, for work it hands to another thread; null when none.
+    static const std::atomic<bool>* Current() noexcept;
 
 private:
     const std::atomic<bool>* m_outer; // the scope this one stands in for until it ends

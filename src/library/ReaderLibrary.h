@@ -67,6 +67,10 @@ public:
                           ProgressReporter& progress) const;
     std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                               const ReadingOptions& options = {}) const;
+    // LoadDatabase, and with it the overview (ReadOverview): its rows are read on a thread of its own beside the index,
+    // and joined to the index once both are read. overview is set only when the load succeeded.
+    LoadOutcome LoadDatabaseAndOverview(const std::filesystem::path& path, ProgressReporter& progress,
+                                        const ReadingOptions& options, std::optional<LibraryOverview>& overview);
     // Every listed book's counts and every bookmark's text, from the kept reading; nothing when the file is gone.
     std::optional<LibraryOverview> ReadOverview(const ReadingOptions& options, ProgressReporter& progress) const;
     // Writes only the named bookmarks of the volume, in reading order, as ExtractAnnotations writes the whole volume to

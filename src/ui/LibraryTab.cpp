@@ -24,6 +24,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <array>
@@ -90,6 +91,10 @@ LibraryTab::LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::funct
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(m_pages);
+}
+
+LibraryTab::~LibraryTab() {
+    m_folding.waitForFinished();
 }
 
 QWidget* LibraryTab::BuildStartPage() {
@@ -244,12 +249,11 @@ QWidget* LibraryTab::BuildLibraryPage() {
 void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_highlights->ShowVolume(std::nullopt);
     m_notePreview->SetVolume({});
-    m_searcher.reset();
+    PauseSearch();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
     FitColumns();
-    if (m_overview)
-        m_searcher = std::make_unique<HighlightSearch>(*m_overview);
+    ResumeSearch();
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
     Search();
 }
@@ -275,12 +279,29 @@ void LibraryTab::FitColumns() {
 }
 
 void LibraryTab::PauseSearch() {
+    // The folding in the background reads the overview: it ends before the overview may go.
+    m_folding.waitForFinished();
+    m_folding = {};
     m_searcher.reset();
 }
 
+// Every text is folded beside the window, which shows the table meanwhile; a search that comes first waits for it.
 void LibraryTab::ResumeSearch() {
-    if (m_overview && !m_searcher)
-        m_searcher = std::make_unique<HighlightSearch>(*m_overview);
+    if (!m_overview || m_searcher || m_folding.isValid())
+        return;
+    m_folding = QtConcurrent::run(
+        [](std::shared_ptr<const LibraryOverview> overview) {
+            return std::make_shared<const HighlightSearch>(*overview);
+        },
+        m_overview);
+}
+
+const HighlightSearch* LibraryTab::Searcher() {
+    if (!m_searcher && m_folding.isValid()) {
+        m_searcher = m_folding.result();
+        m_folding = {};
+    }
+    return m_searcher.get();
 }
 
 void LibraryTab::SetNoteTemplate(const QString& name) {
@@ -369,13 +390,14 @@ void LibraryTab::Search() {
     const HighlightFilter filter = Filter();
     const bool searching =
         !m_search->text().isEmpty() || !filter.colors.empty() || !filter.types.empty() || !filter.from.empty();
-    m_results->parentWidget()->setVisible(searching && m_searcher);
+    const HighlightSearch* searcher = searching ? Searcher() : nullptr;
+    m_results->parentWidget()->setVisible(searcher != nullptr);
     m_results->clear();
-    if (!searching || !m_searcher)
+    if (searcher == nullptr)
         return;
     const std::string query = m_search->text().toStdString();
     // One more than is shown tells whether there are more.
-    const std::vector<std::size_t> found = m_searcher->Find(query, filter, kShownResults + 1);
+    const std::vector<std::size_t> found = searcher->Find(query, filter, kShownResults + 1);
     const std::string folded = FoldForSearch(query).text;
     m_results->setUpdatesEnabled(false);
     for (std::size_t k = 0; k < found.size() && k < kShownResults; ++k) {

@@ -4,6 +4,7 @@
 #include "LibraryOverview.h"
 #include "ReadingOptions.h"
 
+#include <QFuture>
 #include <QWidget>
 
 #include <functional>
@@ -38,6 +39,7 @@ public:
     // reading: the options the highlights are read with.
     LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
                QWidget* parent = nullptr);
+    ~LibraryTab() override;
 
     // What one load of the database found; null shows the start page.
     void ShowOverview(std::shared_ptr<const LibraryOverview> overview);
@@ -98,13 +100,16 @@ private:
     void ShowCurrentBook();
     void ExportCurrentBook();
     void Search();
+    // The search over every text, once it is made; null with nothing loaded.
+    const HighlightSearch* Searcher();
     HighlightFilter Filter() const;
     void OpenResult(const QListWidgetItem* item);
 
     const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
     std::function<ReadingOptions()> m_reading;
     std::shared_ptr<const LibraryOverview> m_overview;
-    std::unique_ptr<HighlightSearch> m_searcher;
+    std::shared_ptr<const HighlightSearch> m_searcher;
+    QFuture<std::shared_ptr<const HighlightSearch>> m_folding; // the search being made, until it is asked for
 
     QStackedWidget* m_pages = nullptr;
     QLabel* m_startText = nullptr;

@@ -183,10 +183,8 @@ bool TForm1::LoadDatabase(const QString& path) {
             const InterruptScope interrupt(relay.StopFlag());
             StoppingProgress progress(relay);
             try {
-                outcome = next->LoadDatabase(ToPath(path), progress, options);
-                // The library tab's overview comes from the same kept reading: one reading per load.
-                if (outcome.kind == LoadOutcome::Kind::Loaded)
-                    overview = next->ReadOverview(options, progress);
+                // The library tab's overview is read beside the lists: one reading per load.
+                outcome = next->LoadDatabaseAndOverview(ToPath(path), progress, options, overview);
             } catch (...) {
                 failure = std::current_exception();
             }

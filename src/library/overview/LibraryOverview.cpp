@@ -5,6 +5,7 @@
 #include "VolumeReader.h"
 
 #include <charconv>
+#include <cstdint>
 #include <unordered_map>
 
 namespace {
@@ -39,72 +40,59 @@ std::string BookmarkColorName(std::string_view stored) {
     return std::string(stored);
 }
 
-LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index,
-                                    const ReadingOptions& options) {
-    // Books by their volume ids and the parts that bookmarks lie in by their content ids, in one table, so that each
-    // content row is looked up once.
+OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& options) {
+    // Volumes and the parts that bookmarks lie in by their ids, in one table, so that each content row is looked up
+    // once.
     struct Place {
-        std::int64_t book = -1;    // index into overview.books
-        std::int64_t chapter = -1; // index into overview.chapters
+        std::int64_t volume = -1;  // index into rows.volumes
+        std::int64_t chapter = -1; // index into rows.chapters
     };
     TextMap<Place> places;
-    LibraryOverview overview;
-    places.reserve(index.Volumes.Count());
-    for (const std::string& volume : index.Volumes.Entries()) {
-        places[volume].book = static_cast<std::int64_t>(overview.books.size());
-        OverviewBook& book = overview.books.emplace_back();
-        book.volumeId = volume;
-        book.title = index.TitlePairs.ValueOf(volume);
-        book.author = index.AuthorPairs.ValueOf(volume);
-        book.sideloaded = volume.find('/') != std::string::npos;
-    }
-
+    OverviewRows overview;
     {
         ReaderQuery rows(reader, "Bookmark",
                          {"VolumeID", "BookmarkID", "ContentID", "Text", "Annotation", Optional("Hidden"),
                           Optional("Type"), Optional("Color"), Optional("DateCreated")});
+        const auto placeOf = [&places](std::string_view id) {
+            auto place = places.find(id);
+            return place != places.end() ? place : places.emplace(id, Place{}).first;
+        };
         while (rows.Step()) {
             const bool deleted = IsDeletedOnReader(rows.Text(5));
             if (deleted && options.skipDeletedHighlights)
                 continue;
-            const auto book = places.find(rows.Text(0));
-            if (book == places.end() || book->second.book < 0)
-                continue;
-            const auto bookIndex = static_cast<std::uint32_t>(book->second.book);
+            Place& volume = placeOf(rows.Text(0))->second;
+            if (volume.volume < 0) {
+                volume.volume = static_cast<std::int64_t>(overview.volumes.size());
+                overview.volumes.emplace_back(rows.Text(0));
+            }
             // Each part is numbered at its first bookmark and titled by the pass over the content table.
-            const std::string_view part = WithoutFragment(rows.Text(2));
-            auto chapter = places.find(part);
-            if (chapter == places.end())
-                chapter = places.emplace(part, Place{}).first;
-            if (chapter->second.chapter < 0) {
-                chapter->second.chapter = static_cast<std::int64_t>(overview.chapters.size());
+            Place& part = placeOf(WithoutFragment(rows.Text(2)))->second;
+            if (part.chapter < 0) {
+                part.chapter = static_cast<std::int64_t>(overview.chapters.size());
                 overview.chapters.emplace_back();
             }
             OverviewHighlight& highlight = overview.highlights.emplace_back();
-            highlight.book = bookIndex;
+            highlight.book = static_cast<std::uint32_t>(volume.volume);
             highlight.bookmarkId = rows.Text(1);
             highlight.text = rows.Text(3);
             highlight.note = rows.Text(4);
-            highlight.chapter = static_cast<std::uint32_t>(chapter->second.chapter);
+            highlight.chapter = static_cast<std::uint32_t>(part.chapter);
             highlight.type = rows.Text(6);
             highlight.color = BookmarkColorName(rows.Text(7));
             highlight.date = rows.Text(8);
             highlight.deleted = deleted;
-            OverviewBook& facts = overview.books[bookIndex];
-            facts.highlights += highlight.text.empty() ? 0 : 1;
-            facts.notes += highlight.note.empty() ? 0 : 1;
-            if (highlight.date > facts.lastHighlight)
-                facts.lastHighlight = highlight.date;
         }
     }
 
+    overview.percentRead.resize(overview.volumes.size());
     ReaderQuery rows(reader, "content", {"ContentID", "Title", Optional("___PercentRead")});
     while (rows.Step()) {
         const auto place = places.find(rows.Text(0));
         if (place == places.end())
             continue;
-        if (place->second.book >= 0)
-            overview.books[static_cast<std::size_t>(place->second.book)].percentRead = Percent(rows.Text(2));
+        if (place->second.volume >= 0)
+            overview.percentRead[static_cast<std::size_t>(place->second.volume)] = Percent(rows.Text(2));
         if (place->second.chapter >= 0) {
             std::string& chapter = overview.chapters[static_cast<std::size_t>(place->second.chapter)];
             if (chapter.empty())
@@ -112,4 +100,47 @@ LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex
         }
     }
     return overview;
+}
+
+LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
+    LibraryOverview overview;
+    // Each volume's book, or none where the index does not list it.
+    constexpr std::uint32_t kUnlisted = UINT32_MAX;
+    std::vector<std::uint32_t> bookOf(rows.volumes.size(), kUnlisted);
+    {
+        TextMap<std::uint32_t> volumeOf;
+        volumeOf.reserve(rows.volumes.size());
+        for (std::size_t v = 0; v < rows.volumes.size(); ++v)
+            volumeOf.emplace(rows.volumes[v], static_cast<std::uint32_t>(v));
+        for (const std::string& volume : index.Volumes.Entries()) {
+            const auto read = volumeOf.find(volume);
+            if (read != volumeOf.end())
+                bookOf[read->second] = static_cast<std::uint32_t>(overview.books.size());
+            OverviewBook& book = overview.books.emplace_back();
+            book.volumeId = volume;
+            book.title = index.TitlePairs.ValueOf(volume);
+            book.author = index.AuthorPairs.ValueOf(volume);
+            book.sideloaded = volume.find('/') != std::string::npos;
+            if (read != volumeOf.end())
+                book.percentRead = rows.percentRead[read->second];
+        }
+    }
+    overview.highlights = std::move(rows.highlights);
+    for (OverviewHighlight& highlight : overview.highlights)
+        highlight.book = bookOf[highlight.book];
+    std::erase_if(overview.highlights, [](const OverviewHighlight& highlight) { return highlight.book == kUnlisted; });
+    for (const OverviewHighlight& highlight : overview.highlights) {
+        OverviewBook& facts = overview.books[highlight.book];
+        facts.highlights += highlight.text.empty() ? 0 : 1;
+        facts.notes += highlight.note.empty() ? 0 : 1;
+        if (highlight.date > facts.lastHighlight)
+            facts.lastHighlight = highlight.date;
+    }
+    overview.chapters = std::move(rows.chapters);
+    return overview;
+}
+
+LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index,
+                                    const ReadingOptions& options) {
+    return JoinOverview(ReadOverviewRows(reader, options), index);
 }

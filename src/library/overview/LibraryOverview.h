@@ -30,9 +30,9 @@ struct OverviewHighlight {
     std::string text;
     std::string note;
     std::uint32_t chapter = 0; // index into LibraryOverview::chapters
-    std::string type;    // "highlight", "note", "dogear", "markup", or empty on older firmware
-    std::string color;   // "yellow", "pink", "blue", "green", "grey", or empty
-    std::string date;    // DateCreated as stored
+    std::string type;          // "highlight", "note", "dogear", "markup", or empty on older firmware
+    std::string color;         // "yellow", "pink", "blue", "green", "grey", or empty
+    std::string date;          // DateCreated as stored
     bool deleted = false;
 };
 
@@ -47,8 +47,21 @@ struct LibraryOverview {
     const std::string& ChapterOf(const OverviewHighlight& highlight) const { return chapters[highlight.chapter]; }
 };
 
-// Reads the overview of the books the index lists; deleted bookmarks are left out as options say. Errors of the access
-// layer go on to the caller.
+// An overview as its rows are read, before the index is known: the bookmarks of every volume (OverviewHighlight::book
+// indexes volumes), the chapters, and each volume's ___PercentRead.
+struct OverviewRows {
+    std::vector<std::string> volumes;
+    std::vector<std::optional<double>> percentRead; // by volume
+    std::vector<OverviewHighlight> highlights;
+    std::vector<std::string> chapters;
+};
+
+// Reads the rows of the overview; deleted bookmarks are left out as options say. It needs no index, so that it can be
+// read beside the index. Errors of the access layer go on to the caller.
+OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& options);
+// The overview of the books the index lists, from the rows.
+LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index);
+// Both at once.
 LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index, const ReadingOptions& options);
 
 // The name of a stored Bookmark.Color value (0 to 4), or the value itself when it names none.

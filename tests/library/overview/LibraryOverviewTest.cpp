@@ -80,6 +80,39 @@ TEST_F(LibraryOverviewTest, CountsDatesProgressAndKindPerBook) {
     EXPECT_EQ(Book(Overview(withDeleted), kRich).highlights, 4u);
 }
 
+// Every figure of an overview, a line each, to compare two readings.
+std::string Dump(const LibraryOverview& overview) {
+    std::ostringstream out;
+    for (const OverviewBook& book : overview.books)
+        out << book.volumeId << '|' << book.title << '|' << book.author << '|' << book.highlights << '|' << book.notes
+            << '|' << book.lastHighlight << '|' << book.percentRead.value_or(-1) << '|' << book.sideloaded << '\n';
+    for (const OverviewHighlight& h : overview.highlights)
+        out << overview.books[h.book].volumeId << '|' << h.bookmarkId << '|' << h.text << '|' << h.note << '|'
+            << overview.ChapterOf(h) << '|' << h.type << '|' << h.color << '|' << h.date << '|' << h.deleted << '\n';
+    return out.str();
+}
+
+TEST_F(LibraryOverviewTest, ReadBesideTheIndexItIsTheOverviewReadAfterIt) {
+    reader.Exec("UPDATE content SET ___PercentRead = 42 WHERE ContentID = '" + kRich + "'");
+    for (const bool skipDeleted : {true, false}) {
+        ReadingOptions options;
+        options.skipDeletedHighlights = skipDeleted;
+        const std::string after = Dump(Overview(options));
+        std::optional<LibraryOverview> beside;
+        SilentProgress silent;
+        ASSERT_EQ(library.LoadDatabaseAndOverview(reader.Path(), silent, options, beside).kind,
+                  LoadOutcome::Kind::Loaded);
+        ASSERT_TRUE(beside);
+        EXPECT_EQ(Dump(*beside), after);
+    }
+    // No database, no overview.
+    std::optional<LibraryOverview> none;
+    SilentProgress silent;
+    EXPECT_EQ(library.LoadDatabaseAndOverview(reader.Path().string() + ".missing", silent, {}, none).kind,
+              LoadOutcome::Kind::NotFound);
+    EXPECT_FALSE(none);
+}
+
 TEST_F(LibraryOverviewTest, SearchIgnoresCaseAndAccentsAndKeepsToItsFilters) {
     reader.Exec("UPDATE Bookmark SET Text = 'Ça se passe à l''ÉCOLE' WHERE BookmarkID = 's1'");
     const LibraryOverview overview = Overview();
