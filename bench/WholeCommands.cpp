@@ -17,11 +17,12 @@ constexpr double kExportAllGoal = 1.0;    // x the Python script, and below it
 constexpr double kWindowLoadGoal = 1.5;   // x marvik-cli list
 constexpr double kWindowExportGoal = 1.2; // x marvik-cli export --all
 constexpr double kKeystrokeGoalMs = 16;
-constexpr double kSearchKeystrokeGoalMs = 50; // as-you-type over every highlight of the library
-constexpr double kPaintsGoal = 10;            // a second, during loading and export
-constexpr double kCloseGoalMs = 100;          // from the request to the window hearing it, during the work
-constexpr double kMemoryGoalMb = 100;         // any one process
-constexpr double kSyncGoal = 1.2;             // a sync with nothing new, x marvik-cli export --all --format markdown
+constexpr double kSearchKeystrokeGoalMs = 50;   // as-you-type over every highlight of the library
+constexpr double kPaintsGoal = 10;              // a second, during loading and export
+constexpr double kCloseGoalMs = 100;            // from the request to the window hearing it, during the work
+constexpr double kMemoryGoalMb = 100;           // any one command
+constexpr double kWindowLoadMemoryGoalMb = 150; // the window's own, loading the library into the library tab
+constexpr double kSyncGoal = 1.2;               // a sync with nothing new, x marvik-cli export --all --format markdown
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -143,8 +144,8 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
     Time("marvik-cli export --all --override --format markdown", markdown);
     Time("marvik-cli sync, into an empty folder", firstSync);
     Time("marvik-cli sync, nothing new", keptSync);
-    Check("ratio of the sync with nothing new to the Markdown export", keptSync.Median() / markdown.Median(),
-          kSyncGoal, true, "x");
+    Check("ratio of the sync with nothing new to the Markdown export", keptSync.Median() / markdown.Median(), kSyncGoal,
+          true, "x");
     Time("marvik-cli stats --no-backups", stats);
 
     std::printf("\nthe window (marvik-window-bench, offscreen), %.0f rows in the \"file names\" list\n",
@@ -176,6 +177,12 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
           "ms");
     Check("... heard while the work still ran (1 = every round)",
           std::min(worst("load_close_heard_during", false), worst("export_close_heard_during", false)), 1, false, "");
+    Check("its own memory loading, and loading again, highest",
+          std::max(worst("load_own_peak_mb", true), worst("load_again_own_peak_mb", true)), kWindowLoadMemoryGoalMb,
+          true, "MB");
+    std::printf("  %-58s %8.1f MB\n", "  exporting all books into a new folder, the library loaded",
+                worst("export_own_peak_mb", true));
+    std::printf("  %-58s %8.1f MB\n", "  replacing them, the library loaded", worst("export_again_own_peak_mb", true));
 
     std::printf("\npeak memory of each process, highest of the rounds: its own (anonymous, RssAnon sampled), and "
                 "ru_maxrss\n");
@@ -184,10 +191,11 @@ bool WholeCommandFigures(const std::filesystem::path& database, const std::files
                                        {"marvik-cli export --all --format markdown", &markdown},
                                        {"marvik-cli sync, into an empty folder", &firstSync},
                                        {"marvik-cli sync, nothing new", &keptSync},
-                                       {"marvik-cli stats", &stats},
-                                       {"marvik-window-bench", &window}}) {
+                                       {"marvik-cli stats", &stats}}) {
         Check(name, series->anonPeakMb, kMemoryGoalMb, true, "MB");
         std::printf("  %-58s %8.2f MB\n", "  ru_maxrss, the mapped files and libraries with it", series->peakMb);
     }
+    std::printf("  %-58s %8.2f MB\n", "marvik-window-bench (its goal is its load's, above)", window.anonPeakMb);
+    std::printf("  %-58s %8.2f MB\n", "  ru_maxrss, the mapped files and libraries with it", window.peakMb);
     return g_allMet;
 }

@@ -17,6 +17,8 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <malloc.h>
+
 #include <exception>
 #include <thread>
 
@@ -119,6 +121,9 @@ void TForm1::RunInBackground(const std::function<void(ProgressRelay&)>& work) {
     // Ends early when the program quits (its window was closed); the work is still waited for.
     loop.exec();
     worker.join();
+    // What the work freed goes back to the system: the next long work would otherwise add its own heap on another
+    // thread's (a load reads the library tab's overview beside the lists, an export writes beside its reading).
+    malloc_trim(0);
     passOn();
     if (failure)
         std::rethrow_exception(failure);

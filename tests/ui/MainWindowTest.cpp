@@ -7,6 +7,7 @@
 #include "MessageBoxes.h"
 #include "OpenedUrls.h"
 #include "OptionsTab.h"
+#include "PluggableVolumes.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
 #include "TForm1.h"
@@ -139,13 +140,6 @@ public:
         ++events;
         throw 42;
     }
-};
-
-// Volumes a test plugs in and out while the window runs.
-class PluggableVolumes : public VolumeSource {
-public:
-    std::vector<MountedVolume> mounted;
-    std::vector<MountedVolume> Volumes() const override { return mounted; }
 };
 
 } // namespace

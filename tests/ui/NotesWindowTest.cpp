@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "NotePreview.h"
 #include "OptionsTab.h"
+#include "PluggableVolumes.h"
 #include "ReaderDatabase.h"
 #include "TForm1.h"
 #include "TemplateSources.h"
@@ -27,12 +28,6 @@
 #include <QTest>
 
 namespace {
-
-class PluggableVolumes : public VolumeSource {
-public:
-    std::vector<MountedVolume> mounted;
-    std::vector<MountedVolume> Volumes() const override { return mounted; }
-};
 
 const QString kAllAdded = "3 notes: 7 added, 0 updated, 0 marked deleted, 0 kept as you edited them";
 const QString kNothingNew = "3 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them";

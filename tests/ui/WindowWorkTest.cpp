@@ -7,6 +7,7 @@
 #include "MessageBoxes.h"
 #include "OpenedUrls.h"
 #include "OptionsTab.h"
+#include "PluggableVolumes.h"
 #include "ReaderDatabase.h"
 #include "TForm1.h"
 #include "UserFolders.h"
@@ -58,12 +59,6 @@ void MakeOneBook(const QString& file, const std::string& title) {
     reader.AddPart({.contentId = id + "#1", .bookId = id, .bookTitle = title});
     reader.AddBookmark({.bookmarkId = title + "1", .volumeId = id, .contentId = id + "#1", .text = "First."});
 }
-
-class PluggableVolumes : public VolumeSource {
-public:
-    std::vector<MountedVolume> mounted;
-    std::vector<MountedVolume> Volumes() const override { return mounted; }
-};
 
 } // namespace
 
