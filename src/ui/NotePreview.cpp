@@ -20,6 +20,8 @@ NotePreview::NotePreview(const std::unique_ptr<ReaderLibrary>& library, std::fun
       m_text(Named<QPlainTextEdit>("notePreviewText")) {
     setObjectName("notePreview");
     m_name->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long name wraps rather than widening the pane against the table beside it.
+    m_name->setWordWrap(true);
     m_text->setReadOnly(true);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* column = new QVBoxLayout(this);
