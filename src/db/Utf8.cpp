@@ -79,6 +79,13 @@ std::size_t NextUtf8CodePoint(std::string_view text, char32_t& code) {
 
 bool IsValidUtf8(std::string_view bytes) {
     while (!bytes.empty()) {
+        // Runs of ASCII, most of most texts, need no decoding.
+        std::size_t ascii = 0;
+        while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
+            ++ascii;
+        bytes.remove_prefix(ascii);
+        if (bytes.empty())
+            break;
         char32_t code = 0;
         const std::size_t length = NextUtf8CodePoint(bytes, code);
         if (length == 0)
