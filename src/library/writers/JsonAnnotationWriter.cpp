@@ -3,12 +3,14 @@
 #include "EveryColorIsGrey.h"
 #include "Isbn.h"
 #include "RecordTime.h"
+#include "Utf8.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <string_view>
 #include <vector>
@@ -21,10 +23,6 @@ using Json = nlohmann::ordered_json;
 // The values the schema's enums allow.
 constexpr std::array<std::string_view, 4> kTypes = {"highlight", "note", "dogear", "markup"};
 constexpr std::array<std::string_view, 5> kColors = {"yellow", "pink", "blue", "green", "grey"};
-// A record's members at most: id, chapter, type, text, note, color, created, modified, position, deleted, image,
-// imageMissing.
-constexpr std::size_t kRecordMembers = 12;
-
 bool Among(const auto& names, std::string_view value) {
     return std::find(names.begin(), names.end(), value) != names.end();
 }
@@ -45,30 +43,111 @@ Json BookOf(const AnnotatedVolume& volume) {
     return book;
 }
 
-Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark, bool colorsSayNothing) {
-    Json record = Json::object();
-    // Room for every member at once: a big book has tens of thousands of records.
-    record.get_ref<Json::object_t&>().reserve(kRecordMembers);
-    record["id"] = bookmark.bookmarkId;
-    SetIfKnown(record, "chapter", volume.PartOf(bookmark).Heading());
+// A value as the JSON library dumps it; the database's texts are not always UTF-8, and an export never fails on that.
+std::string Dumped(const Json& value, int indent = -1) {
+    return value.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+// A string as the library dumps it: UTF-8 kept, quotes, backslashes and control characters escaped. Text that is not
+// UTF-8 is left to the library, whose replacement of its bad bytes this does not repeat.
+void AppendString(std::string& out, std::string_view text) {
+    if (!IsValidUtf8(text)) {
+        out += Dumped(Json(text));
+        return;
+    }
+    out += '"';
+    const auto plain = [](char c) { return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20; };
+    for (std::size_t from = 0; from < text.size();) {
+        // A run that needs no escape goes in at once.
+        std::size_t end = from;
+        while (end < text.size() && plain(text[end]))
+            ++end;
+        out.append(text, from, end - from);
+        if (end == text.size())
+            break;
+        switch (const char c = text[end]) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default: {
+            std::array<char, 7> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "\\u%04x", static_cast<unsigned>(c));
+            out += escaped.data();
+        }
+        }
+        from = end + 1;
+    }
+    out += '"';
+}
+
+// One record of the annotations array, at its depth, as the library would dump it in the whole document: members in
+// the order a reader of the file meets them, id first. Written straight out: a big book has tens of thousands.
+class RecordText {
+public:
+    explicit RecordText(std::string& out) : m_out(out) { m_out += "    {"; }
+    ~RecordText() { m_out += "\n    }"; }
+    RecordText(const RecordText&) = delete;
+    RecordText& operator=(const RecordText&) = delete;
+
+    void String(std::string_view name, std::string_view value) { AppendString(Member(name), value); }
+    void StringIfKnown(std::string_view name, std::string_view value) {
+        if (!value.empty())
+            String(name, value);
+    }
+    void Value(std::string_view name, const Json& value) { Member(name) += Dumped(value); }
+
+private:
+    std::string& Member(std::string_view name) {
+        m_out += m_first ? "\n      \"" : ",\n      \"";
+        m_first = false;
+        m_out += name;
+        m_out += "\": ";
+        return m_out;
+    }
+    std::string& m_out;
+    bool m_first = true;
+};
+
+void AppendRecord(std::string& out, const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark,
+                  bool colorsSayNothing) {
+    RecordText record(out);
+    record.String("id", bookmark.bookmarkId);
+    record.StringIfKnown("chapter", volume.PartOf(bookmark).Heading());
     // Older firmware stores no type; what it stores is a highlight. A type newer than these counts as one too.
-    record["type"] = Among(kTypes, bookmark.type) ? bookmark.type : std::string_view("highlight");
-    SetIfKnown(record, "text", bookmark.text);
-    SetIfKnown(record, "note", bookmark.annotation);
+    record.String("type", Among(kTypes, bookmark.type) ? std::string_view(bookmark.type) : "highlight");
+    record.StringIfKnown("text", bookmark.text);
+    record.StringIfKnown("note", bookmark.annotation);
     // A stored colour code that names no colour tells a reader of the file nothing, nor does grey where every
     // bookmark is grey (EveryColorIsGrey.h).
     if (!colorsSayNothing && Among(kColors, bookmark.color))
-        record["color"] = bookmark.color;
-    SetIfKnown(record, "created", RecordTime(bookmark.dateCreated));
-    SetIfKnown(record, "modified", RecordTime(bookmark.dateModified));
+        record.String("color", bookmark.color);
+    record.StringIfKnown("created", RecordTime(bookmark.dateCreated));
+    record.StringIfKnown("modified", RecordTime(bookmark.dateModified));
     if (const std::optional<double> position = volume.PositionOf(bookmark))
-        record["position"] = std::round(*position * 10.0) / 10.0;
+        record.Value("position", std::round(*position * 10.0) / 10.0);
     if (bookmark.deleted)
-        record["deleted"] = true;
-    SetIfKnown(record, "image", bookmark.markupImage);
+        record.Value("deleted", true);
+    record.StringIfKnown("image", bookmark.markupImage);
     if (bookmark.markupImageKind == MarkupImageKind::Missing)
-        record["imageMissing"] = true;
-    return record;
+        record.Value("imageMissing", true);
 }
 
 } // namespace
@@ -76,39 +155,29 @@ Json RecordOf(const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark, 
 JsonAnnotationWriter::JsonAnnotationWriter(std::string exported) : m_exported(std::move(exported)) {}
 
 void JsonAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) const {
-    // The database's texts are not always UTF-8; an export never fails on that.
-    const auto dump = [](const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace); };
     Json document;
     document["book"] = BookOf(volume);
     document["exported"] = m_exported;
     document["annotations"] = Json::array();
     ChunkedBytes out(sink);
     std::string& bytes = out.Bytes();
-    bytes = dump(document);
+    bytes = Dumped(document, 2);
     if (volume.bookmarks.empty()) {
         bytes += '\n';
         out.Finish();
         return;
     }
-    // The records are dumped one by one into the array's place, as the whole document would dump them, rather than
-    // held all at once. Line breaks in a dump are its layout only (texts have theirs escaped), so each record line is
-    // indented to the array's depth.
+    // The records go into the array's place one by one, as the whole document would dump them, rather than held all
+    // at once.
     const std::string_view emptyArray = "[]\n}";
     bytes.resize(bytes.size() - emptyArray.size());
     bytes += "[\n";
     const bool colorsSayNothing = EveryColorIsGrey(volume);
     for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
         out.Checkpoint();
-        const std::string record = dump(RecordOf(volume, volume.bookmarks[i], colorsSayNothing));
-        bytes += i == 0 ? "    " : ",\n    ";
-        // Each of its lines after a line break, indented.
-        for (std::size_t from = 0; from < record.size();) {
-            const std::size_t end = std::min(record.find('\n', from), record.size() - 1) + 1;
-            bytes.append(record, from, end - from);
-            if (record[end - 1] == '\n')
-                bytes += "    ";
-            from = end;
-        }
+        if (i > 0)
+            bytes += ",\n";
+        AppendRecord(bytes, volume, volume.bookmarks[i], colorsSayNothing);
     }
     bytes += "\n  ]\n}\n";
     out.Finish();

@@ -48,6 +48,9 @@ TEST_F(ReaderFolderTest, JsonFilesAreDocumentsOfTheSchemaHoldingTheTextsAsStored
     fixture::AddWholeRecordLibrary(reader);
     // A note that is not UTF-8: the export goes on, with U+FFFD in place of the stray byte.
     reader.Exec("UPDATE Bookmark SET Annotation = CAST(X'6F6BFF' AS TEXT) WHERE BookmarkID = 'r3'");
+    // Control characters, a backslash and DEL: escaped as the JSON library escapes them (the re-dump below).
+    reader.Exec(
+        "UPDATE Bookmark SET Text = CAST(X'426F7567687401081F7F5C20746578742E' AS TEXT) WHERE BookmarkID = 's1'");
     std::filesystem::create_directory(folder / "markups");
     std::ofstream(folder / "markups/r5.svg") << "<svg/>";
     for (const bool skipDeleted : {true, false}) {
@@ -63,16 +66,16 @@ TEST_F(ReaderFolderTest, JsonFilesAreDocumentsOfTheSchemaHoldingTheTextsAsStored
             EXPECT_EQ(bytes, document.dump(2) + "\n");
             seen += Values(document);
         }
-        EXPECT_EQ(seen,
-                  "Notes: \"On\" Things|Ann Writer|Small Press|9780000000002|en|\n"
-                  "r1|One|note|First line,\nsecond \"line\".|a note, with \"quotes\"|yellow|10.0|\n"
-                  "r2|One|note|# not a heading\t> not a quote\n* not a list [not](a link)|Why?|pink|20.0|\n"
-                  "r3|One|highlight|\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7\t\xD8\xA8\xD8\xA7\xD9\x84\xD8\xB9"
-                  "\xD8\xA7\xD9\x84\xD9\x85|ok\xEF\xBF\xBD|blue|30.0|\nr4|Two|dogear|40.0|\nr5|Two|markup|40.0|" +
-                      (folder / "markups/r5.svg").string() + "|\n" +
-                      (skipDeleted ? "" : "r6|Two|highlight|Deleted.|green|94.0|true|\n") +
-                      "\nA Store Book|Bo Lind|\ns1|Start|highlight|Bought text.|\n\n\nu1|untitled.html|highlight|No "
-                      "title here.|\n\n");
+        EXPECT_EQ(seen, "Notes: \"On\" Things|Ann Writer|Small Press|9780000000002|en|\n"
+                        "r1|One|note|First line,\nsecond \"line\".|a note, with \"quotes\"|yellow|10.0|\n"
+                        "r2|One|note|# not a heading\t> not a quote\n* not a list [not](a link)|Why?|pink|20.0|\n"
+                        "r3|One|highlight|\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7\t\xD8\xA8\xD8\xA7\xD9\x84\xD8\xB9"
+                        "\xD8\xA7\xD9\x84\xD9\x85|ok\xEF\xBF\xBD|blue|30.0|\nr4|Two|dogear|40.0|\nr5|Two|markup|40.0|" +
+                            (folder / "markups/r5.svg").string() + "|\n" +
+                            (skipDeleted ? "" : "r6|Two|highlight|Deleted.|green|94.0|true|\n") +
+                            "\nA Store Book|Bo Lind|\ns1|Start|highlight|Bought\x01\b\x1F\x7F\\ "
+                            "text.|\n\n\nu1|untitled.html|highlight|No "
+                            "title here.|\n\n");
     }
 }
 
