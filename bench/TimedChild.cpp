@@ -1,5 +1,7 @@
 #include "TimedChild.h"
 
+#include "AnonymousMemory.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -22,16 +24,6 @@ pid_t ChildOf(pid_t parent) {
     std::ifstream children("/proc/" + task + "/task/" + task + "/children");
     pid_t child = -1;
     return children >> child ? child : -1;
-}
-
-// RssAnon of the process in kilobytes, 0 when it cannot be read (the process is gone).
-double AnonKb(pid_t process) {
-    std::ifstream status("/proc/" + std::to_string(process) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("RssAnon:", 0) == 0)
-            return std::stod(line.substr(8));
-    return 0;
 }
 
 } // namespace
@@ -70,7 +62,7 @@ ChildFigure RunTimed(const std::vector<std::string>& argv, const std::filesystem
             if (child < 0)
                 child = ChildOf(pid);
             if (child > 0)
-                anonPeakKb = std::max(anonPeakKb, AnonKb(child));
+                anonPeakKb = std::max(anonPeakKb, AnonymousKb(child));
             std::this_thread::sleep_for(std::chrono::milliseconds(4));
         }
     });

@@ -3,6 +3,7 @@
 // often the status and the progress bar are painted meanwhile, and how soon a close request is heard during each. One
 // figure a line, "name value", for marvik-bench, which runs this program once a round. Beside the window, the core's
 // reading for the three lists alone and the library tab's reading on top of it, to tell what the tab adds to a load.
+#include "AnonymousMemory.h"
 #include "BookListTab.h"
 #include "LibraryTab.h"
 #include "MarvikApplication.h"
@@ -30,12 +31,12 @@
 #include <QUrl>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,25 +77,18 @@ public:
     OwnMemory()
         : m_sampling([this](std::stop_token stop) {
               while (!stop.stop_requested()) {
-                  const long kb = AnonymousKb();
+                  const long kb = OwnKb();
                   long seen = m_peakKb.load();
                   while (kb > seen && !m_peakKb.compare_exchange_weak(seen, kb)) {
                   }
                   std::this_thread::sleep_for(std::chrono::milliseconds(4));
               }
           }) {}
-    void Reset() { m_peakKb = AnonymousKb(); }
-    double PeakMb() const { return static_cast<double>(std::max(m_peakKb.load(), AnonymousKb())) / 1024.0; }
+    void Reset() { m_peakKb = OwnKb(); }
+    double PeakMb() const { return static_cast<double>(std::max(m_peakKb.load(), OwnKb())) / 1024.0; }
 
 private:
-    static long AnonymousKb() {
-        std::ifstream status("/proc/self/status");
-        std::string line;
-        while (std::getline(status, line))
-            if (line.rfind("RssAnon:", 0) == 0)
-                return std::stol(line.substr(8));
-        return 0;
-    }
+    static long OwnKb() { return static_cast<long>(AnonymousKb(getpid())); }
     std::atomic<long> m_peakKb{0};
     std::jthread m_sampling;
 };

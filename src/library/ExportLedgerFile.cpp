@@ -1,6 +1,7 @@
 #include "ExportLedgerFile.h"
 
 #include "ExportLedger.h"
+#include "HexDigits.h"
 #include "ReplaceFile.h"
 #include "TemporaryFile.h"
 
@@ -128,19 +129,10 @@ struct VersionToken {
 std::string DigestFromHex(std::string_view hex) {
     if (hex.size() != 2 * LedgerMark::kDigestSize)
         return {};
-    const auto value = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     std::string bytes(LedgerMark::kDigestSize, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const int high = value(hex[2 * i]);
-        const int low = value(hex[2 * i + 1]);
+        const int high = HexDigitValue(hex[2 * i]);
+        const int low = HexDigitValue(hex[2 * i + 1]);
         if (high < 0 || low < 0)
             return {};
         bytes[i] = static_cast<char>(high << 4 | low);
@@ -149,14 +141,7 @@ std::string DigestFromHex(std::string_view hex) {
 }
 
 std::string DigestInHex(std::string_view digest) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(2 * digest.size());
-    for (const char byte : digest) {
-        hex += kHex[static_cast<unsigned char>(byte) >> 4];
-        hex += kHex[static_cast<unsigned char>(byte) & 15];
-    }
-    return hex;
+    return InHex(digest);
 }
 
 // Takes a ledger in as the parser meets it, keeping only what a ledger holds: no document of the whole file is

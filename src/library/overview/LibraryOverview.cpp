@@ -2,6 +2,7 @@
 
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
+#include "StoredValues.h"
 #include "VolumeReader.h"
 
 #include <charconv>
@@ -32,13 +33,6 @@ std::string_view WithoutFragment(std::string_view contentId) {
 }
 
 } // namespace
-
-std::string BookmarkColorName(std::string_view stored) {
-    static constexpr std::string_view kNames[] = {"yellow", "pink", "blue", "green", "grey"};
-    if (stored.size() == 1 && stored[0] >= '0' && stored[0] <= '4')
-        return std::string(kNames[stored[0] - '0']);
-    return std::string(stored);
-}
 
 OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& options) {
     // Volumes and the parts that bookmarks lie in by their ids, in one table, so that each content row is looked up
@@ -79,7 +73,7 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
             highlight.note = rows.Text(4);
             highlight.chapter = static_cast<std::uint32_t>(part.chapter);
             highlight.type = rows.Text(6);
-            highlight.color = BookmarkColorName(rows.Text(7));
+            highlight.color = StoredColorName(rows.Text(7));
             highlight.date = rows.Text(8);
             highlight.deleted = deleted;
         }

@@ -63,6 +63,3 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
 LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index);
 // Both at once.
 LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index, const ReadingOptions& options);
-
-// The name of a stored Bookmark.Color value (0 to 4), or the value itself when it names none.
-std::string BookmarkColorName(std::string_view stored);

@@ -3,25 +3,14 @@
 #include "ChapterTitles.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
+#include "StoredValues.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 #include <set>
 #include <unordered_map>
 
 namespace {
-
-// A number as stored: an integer, or a real number made text with the locale's decimal separator.
-std::optional<double> Number(std::string_view text) {
-    std::string plain(text);
-    std::replace(plain.begin(), plain.end(), ',', '.');
-    double value = 0;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (plain.empty() || error != std::errc() || end != plain.data() + plain.size())
-        return std::nullopt;
-    return value;
-}
 
 // A stored Depth as a heading level: 1 where none is kept (older firmware) or the row stands outside the table of
 // contents (0).
@@ -60,11 +49,11 @@ PartRow PartOf(ReaderQuery& rows, std::size_t first, std::string_view contentId,
     if (part.spineFile)
         part.bookId = text(kBookId);
     if (options.wholeRecords) {
-        part.facts.startPercent = Number(text(kFileOffset));
-        part.facts.sizePercent = Number(text(kFileSize));
+        part.facts.startPercent = StoredNumber(text(kFileOffset));
+        part.facts.sizePercent = StoredNumber(text(kFileSize));
         // A plain EPUB's parts are its table-of-contents entries and keep their own Depth; a kepub's spine files
         // keep 0 there, and take the depth of the entry whose title they show.
-        part.facts.depth = TocDepth(Number(text(kDepth)));
+        part.facts.depth = TocDepth(StoredNumber(text(kDepth)));
     }
     return part;
 }

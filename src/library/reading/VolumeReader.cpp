@@ -7,34 +7,15 @@
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "SafeFileName.h"
+#include "StoredValues.h"
 #include "VolumeParts.h"
 
-#include <algorithm>
-#include <charconv>
 #include <memory>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace {
-
-// A number as stored: an integer, or a real number made text with the locale's decimal separator.
-std::optional<double> Number(std::string_view text) {
-    std::string plain(text);
-    std::replace(plain.begin(), plain.end(), ',', '.');
-    double value = 0;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (plain.empty() || error != std::errc() || end != plain.data() + plain.size())
-        return std::nullopt;
-    return value;
-}
-
-std::string_view ColorName(std::string_view stored) {
-    static constexpr std::string_view kNames[] = {"yellow", "pink", "blue", "green", "grey"};
-    if (stored.size() == 1 && stored[0] >= '0' && stored[0] <= '4')
-        return kNames[stored[0] - '0'];
-    return stored;
-}
 
 // The stored type where it is one of the few known ones, as a view that needs no room of its own.
 std::string_view KnownOrStored(std::string_view stored) {
@@ -187,10 +168,10 @@ private:
             return value.data() == stored.data() ? volume.Keep(value) : value;
         };
         bookmark.type = keptUnlessKnown(KnownOrStored(rows.Text(kType)), rows.Text(kType));
-        bookmark.color = keptUnlessKnown(ColorName(rows.Text(kColor)), rows.Text(kColor));
+        bookmark.color = keptUnlessKnown(StoredColorName(rows.Text(kColor)), rows.Text(kColor));
         bookmark.dateCreated = volume.Keep(rows.Text(kCreated));
         bookmark.dateModified = volume.Keep(rows.Text(kModified));
-        bookmark.chapterProgress = Number(rows.Text(kProgress));
+        bookmark.chapterProgress = StoredNumber(rows.Text(kProgress));
         if (bookmark.type == "markup")
             bookmark.markupImage = volume.Keep(MarkupImage(m_markups, bookmark.bookmarkId).native());
     }

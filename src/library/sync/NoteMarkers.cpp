@@ -1,11 +1,11 @@
 #include "NoteMarkers.h"
 
+#include "HexDigits.h"
 #include "LineEnds.h"
 
 #include <openssl/sha.h>
 
 #include <array>
-#include <cstdio>
 
 namespace {
 
@@ -13,11 +13,6 @@ constexpr std::string_view kOpening = "<!-- marvik-highlight ";
 constexpr std::string_view kClosing = "<!-- /marvik-highlight ";
 constexpr std::string_view kCommentEnd = " -->";
 constexpr std::string_view kDeleted = "deleted";
-
-std::string Hex(unsigned char byte) {
-    constexpr std::string_view kDigits = "0123456789abcdef";
-    return {kDigits[byte >> 4], kDigits[byte & 0xF]};
-}
 
 bool NeedsEncoding(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -27,26 +22,16 @@ bool NeedsEncoding(char c) {
 std::string EncodeId(std::string_view id) {
     std::string encoded;
     for (const char c : id)
-        encoded += NeedsEncoding(c) ? "%" + Hex(static_cast<unsigned char>(c)) : std::string(1, c);
+        encoded += NeedsEncoding(c) ? "%" + InHex(std::string_view(&c, 1)) : std::string(1, c);
     return encoded;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string DecodeId(std::string_view encoded) {
     std::string id;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] == '%' && i + 2 < encoded.size() && HexValue(encoded[i + 1]) >= 0 &&
-            HexValue(encoded[i + 2]) >= 0) {
-            id += static_cast<char>(HexValue(encoded[i + 1]) * 16 + HexValue(encoded[i + 2]));
+        if (encoded[i] == '%' && i + 2 < encoded.size() && HexDigitValue(encoded[i + 1]) >= 0 &&
+            HexDigitValue(encoded[i + 2]) >= 0) {
+            id += static_cast<char>(HexDigitValue(encoded[i + 1]) * 16 + HexDigitValue(encoded[i + 2]));
             i += 2;
         } else {
             id += encoded[i];
@@ -88,7 +73,7 @@ std::string DoubleQuoted(std::string_view text) {
         if (c == '"' || c == '\\')
             quoted += std::string("\\") + c;
         else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            quoted += "\\x" + Hex(static_cast<unsigned char>(c));
+            quoted += "\\x" + InHex(std::string_view(&c, 1));
         else
             quoted += c;
     }
@@ -103,8 +88,9 @@ std::string UnquoteDouble(std::string_view text) {
             continue;
         }
         const char escaped = text[++i];
-        if (escaped == 'x' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            value += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        if (escaped == 'x' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+            HexDigitValue(text[i + 2]) >= 0) {
+            value += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
             i += 2;
         } else {
             static constexpr std::string_view kFrom = "tnr0", kTo{"\t\n\r\0", 4};
@@ -142,11 +128,8 @@ std::string BlockHash(std::string_view text) {
     }
     std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
     SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
-    std::string hash;
-    hash.reserve(12);
-    for (std::size_t i = 0; i < 6; ++i)
-        hash += Hex(digest[i]);
-    return hash;
+    // The first six bytes: enough to tell an edit, short enough for a marker line.
+    return InHex({reinterpret_cast<const char*>(digest.data()), 6});
 }
 
 std::string OpeningMarker(const BlockMarker& marker) {

@@ -1,6 +1,7 @@
 // Notes rendered by template sets, from real reader databases: the presets, the user's own sets, and templates that
 // cannot be used.
 #include "BlockId.h"
+#include "CmarkText.h"
 #include "ETemplateError.h"
 #include "FileContents.h"
 #include "MarkdownAnnotationWriter.h"
@@ -11,8 +12,6 @@
 #include "TemplateVariables.h"
 #include "WholeRecordBooks.h"
 #include "YamlDocuments.h"
-
-#include <cmark.h>
 
 #include <fstream>
 #include <random>
@@ -91,21 +90,6 @@ TEST_F(TemplateSetTest, TheMarkdownPresetWritesWhatTheMarkdownExportWrites) {
         ASSERT_EQ(TemplateAnnotationWriter(set, "2025-01-31").Render(volume),
                   MarkdownAnnotationWriter("2025-01-31").Render(volume));
     }
-}
-
-// A node's text, line breaks as "\n", paragraphs apart by an empty line.
-std::string TextOf(cmark_node* node) {
-    std::string text;
-    for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
-        const cmark_node_type type = cmark_node_get_type(child);
-        if (type == CMARK_NODE_TEXT || type == CMARK_NODE_CODE)
-            text += cmark_node_get_literal(child);
-        else if (type == CMARK_NODE_SOFTBREAK || type == CMARK_NODE_LINEBREAK)
-            text += "\n";
-        else
-            text += (type == CMARK_NODE_PARAGRAPH && !text.empty() ? "\n\n" : "") + TextOf(child);
-    }
-    return text;
 }
 
 // The top blocks of the Markdown as "kind: text" (h1, h2, quote, p, image for a paragraph of one image).

@@ -1,13 +1,12 @@
 // The Markdown export read back by a CommonMark parser (cmark), as a Markdown viewer reads it.
 #include "BlockId.h"
+#include "CmarkText.h"
 #include "FileContents.h"
 #include "MarkdownAnnotationWriter.h"
 #include "MarkdownFrontMatter.h"
 #include "ReaderFolderTest.h"
 #include "WholeRecordBooks.h"
 #include "YamlDocuments.h"
-
-#include <cmark.h>
 
 #include <nlohmann/json.hpp>
 
@@ -24,21 +23,6 @@ using namespace fixture::records;
 
 std::string TabsAsSpaces(std::string text) {
     std::replace(text.begin(), text.end(), '\t', ' ');
-    return text;
-}
-
-// A node's text, line breaks as "\n", a block quote's paragraphs apart by an empty line.
-std::string TextOf(cmark_node* node) {
-    std::string text;
-    for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
-        const cmark_node_type type = cmark_node_get_type(child);
-        if (type == CMARK_NODE_TEXT || type == CMARK_NODE_CODE || type == CMARK_NODE_HTML_INLINE)
-            text += cmark_node_get_literal(child);
-        else if (type == CMARK_NODE_SOFTBREAK || type == CMARK_NODE_LINEBREAK)
-            text += "\n";
-        else
-            text += (type == CMARK_NODE_PARAGRAPH && !text.empty() ? "\n\n" : "") + TextOf(child);
-    }
     return text;
 }
 
