@@ -1,6 +1,7 @@
 #include "HeldExportFiles.h"
 
 #include "EFileError.h"
+#include "ETemplateError.h"
 #include "TemporaryFile.h"
 
 #include <sys/resource.h>
@@ -157,14 +158,24 @@ void HeldExportFiles::Work() {
 }
 
 void HeldExportFiles::Make(Held& held, const AnnotationWriter& writer, const AnnotatedVolume& volume) {
-    if (!held.replacing && m_unnamedFiles && m_openFiles < m_budget.openFiles && MakeUnnamed(held, writer, volume))
-        return;
     try {
-        Sink sink(*this, held);
-        // A spooled file's bytes follow one another: nothing else is appended to the spool meanwhile.
-        writer.Write(volume, sink);
-    } catch (const EFileError& error) {
-        held.failure = error.what(); // the results folder has no room to hold it
+        if (!held.replacing && m_unnamedFiles && m_openFiles < m_budget.openFiles && MakeUnnamed(held, writer, volume))
+            return;
+        try {
+            Sink sink(*this, held);
+            // A spooled file's bytes follow one another: nothing else is appended to the spool meanwhile.
+            writer.Write(volume, sink);
+        } catch (const EFileError& error) {
+            held.failure = error.what(); // the results folder has no room to hold it
+        }
+    } catch (const ETemplateError& error) {
+        // This book's note cannot be rendered (its template outgrew its budget): the other books are written.
+        if (held.open) {
+            held.open = false;
+            --m_openFiles;
+        }
+        held.file.reset();
+        held.failure = error.what();
     }
 }
 

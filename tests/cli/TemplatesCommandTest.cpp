@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -78,6 +79,38 @@ TEST_F(TemplatesCommandTest, ATemplateThatCannotBeUsedStopsTheExportBeforeAnythi
     EXPECT_EQ(json.exitStatus, 2);
     EXPECT_TRUE(json.err.starts_with("marvik-cli: export --template goes with --format markdown only\n")) << json.err;
     EXPECT_FALSE(fs::exists(m_work / "results"));
+}
+
+TEST_F(TemplatesCommandTest, ANoteThatGrowsWithoutBoundStopsOnlyItsOwnBook) {
+    // A long highlight, repeated by a small template: a note far larger than any note should be.
+    const std::string longBook = "file:///mnt/onboard/long.epub";
+    {
+        fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
+        reader.AddBookmark({.bookmarkId = "long-1",
+                            .volumeId = longBook,
+                            .contentId = longBook + "#(0)a.html",
+                            .text = std::string(100'000, 'x')});
+    }
+    std::string repeated;
+    for (int i = 0; i < 700; ++i)
+        repeated += "{{text}}";
+    WriteTemplate("repeating", "highlight.mustache", repeated + "\n");
+    const std::string message = longBook + ": " + (m_sets / "repeating/highlight.mustache").string() +
+                                ": the note grows past 64 MiB: the template repeats too much of the book\n";
+
+    const ChildResult all = Cli({"export", "--template", "repeating", "--all"});
+    EXPECT_EQ(all.exitStatus, 1);
+    EXPECT_TRUE(all.err.ends_with("something went wrong!\n" + message)) << all.err;
+    const ChildResult listed = Cli({"list", "--db", m_database.string()});
+    const auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+    EXPECT_EQ(lines(all.out), lines(listed.out) - 1) << "the other books are written: " << all.out;
+
+    const ChildResult one = Cli({"export", "--template", "repeating", longBook, kRich});
+    EXPECT_EQ(one.exitStatus, 1);
+    EXPECT_EQ(one.err, "something went wrong!\n" + message);
+    EXPECT_EQ(lines(one.out), 1) << one.out;
+    for (const std::string& name : fixture::FolderNames(m_work / "results"))
+        EXPECT_FALSE(name.ends_with(".tmp")) << "nothing of the book that failed is left behind";
 }
 
 } // namespace

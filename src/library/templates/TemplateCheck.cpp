@@ -1,6 +1,7 @@
 #include "TemplateCheck.h"
 
 #include "ETemplateError.h"
+#include "SectionNesting.h"
 #include "StandaloneLines.h"
 #include "TemplateValues.h"
 #include "TemplateVariables.h"
@@ -15,6 +16,9 @@ using Component = mustache::component<std::string>;
 using mustache::tag_type;
 
 enum class NameKind { Unknown, Value, List, Shaping, Place };
+
+// Far more than any note needs (a chapter, a condition, a quote, an indent), far less than exhausts the engine.
+constexpr std::size_t kMostNestedSections = 24;
 
 template <class Input> bool Lists(std::span<const TemplateVariable<Input>> variables, std::string_view name) {
     return std::ranges::any_of(variables, [name](const TemplateVariable<Input>& v) { return v.name == name; });
@@ -109,6 +113,9 @@ private:
                 Fail(section.position, ShapesMessage(name));
             break;
         case NameKind::List:
+            // Each chapter would list every chapter again, and again for each level: a few lines render without end.
+            if (inChapters && !inverted)
+                Fail(section.position, "{{#" + name + "}} inside {{#" + name + "}}");
             inChapters = inChapters || !inverted;
             m_used.insert(name);
             break;
@@ -170,6 +177,8 @@ TemplateOutput OutputOf(TemplatePiece piece) {
 kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
                                             TemplateNames& used) {
     Checker checker(text, piece, origin, used);
+    if (const std::size_t deep = FirstSectionDeeperThan(text, kMostNestedSections); deep != std::string::npos)
+        checker.Fail(deep, "sections nested more than " + std::to_string(kMostNestedSections) + " deep");
     // The engine's own parser, for its tree of tags: the template it makes keeps that to itself.
     mustache::context<std::string> noData;
     mustache::context_internal<std::string> context(noData);

@@ -23,10 +23,11 @@ struct TemplateOrigin {
     std::size_t firstLine = 1;
 };
 
-// The piece parsed and checked before anything is rendered: a syntax error, a variable the piece does not know (also
-// one that a list's section brings in, used outside it), a partial, a section of a value that is none, and a
-// {{{highlights}}} or {{{block}}} that is missing, doubled or inside a section raise ETemplateError naming the file,
-// the line and the variable. The template comes back with the escape of its piece set, its standalone tag lines
-// joined (StandaloneLines.h). The names of the values it uses are added to used.
+// The piece parsed and checked before anything is rendered: sections nested too deep (found before the engine parses
+// them), a syntax error, a variable the piece does not know (also one that a list's section brings in, used outside
+// it), a list's section inside itself, a partial, a section of a value that is none, and a {{{highlights}}} or
+// {{{block}}} that is missing, doubled or inside a section raise ETemplateError naming the file, the line and the
+// variable. The template comes back with the escape of its piece set, its standalone tag lines joined
+// (StandaloneLines.h). The names of the values it uses are added to used.
 kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
                                             TemplateNames& used);

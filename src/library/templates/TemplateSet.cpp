@@ -19,10 +19,37 @@ std::string Trimmed(std::string text) {
     return text.substr(first, text.find_last_not_of(" \t\n") - first + 1);
 }
 
+// What a note may grow to while it renders: a template that repeats a book's long texts many times over stops here,
+// with a message for that book, instead of filling the memory. No note this large could be synced either.
+constexpr std::size_t kMostNoteBytes = std::size_t{64} << 20;
+
+// The engine's output, counted against what the note has left.
+class BudgetedText {
+public:
+    BudgetedText(std::size_t& left, const std::string& file) : m_left(left), m_file(file) {}
+    BudgetedText& operator<<(const std::string& piece) {
+        if (piece.size() > m_left)
+            throw ETemplateError(m_file + ": the note grows past " + std::to_string(kMostNoteBytes >> 20) +
+                                 " MiB: the template repeats too much of the book");
+        m_left -= piece.size();
+        m_text += piece;
+        return *this;
+    }
+    std::string Take() { return std::move(m_text); }
+
+private:
+    std::size_t& m_left;
+    const std::string& m_file;
+    std::string m_text;
+};
+
 // The text a template renders, without the marks of its standalone lines; the values' marks stay, for the caller to
-// split at a Place first.
-std::string Rendered(mustache::mustache& parsed, const std::string& file, mustache::context<std::string>& context) {
-    std::string text = parsed.render(context);
+// split at a Place first. What it renders is taken from left.
+std::string Rendered(mustache::mustache& parsed, const std::string& file, mustache::context<std::string>& context,
+                     std::size_t& left) {
+    BudgetedText rendered(left, file);
+    parsed.render(context, rendered);
+    std::string text = rendered.Take();
     if (!parsed.is_valid())
         throw ETemplateError(file + ": " + parsed.error_message());
     StripStandaloneMarks(text);
@@ -111,24 +138,25 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
     Piece &frontMatter = pieces.frontMatter, &body = pieces.body, &highlight = pieces.highlight,
           &noteName = pieces.noteName, &deleted = pieces.deleted;
     const mustache::data book = BookData({volume, exportDate}, m_pieces->used);
+    std::size_t left = kMostNoteBytes;
     RenderedNote note;
     note.volumeId = volume.volumeId;
     {
         mustache::context<std::string> context(&book);
-        std::string name = Rendered(noteName.parsed, noteName.file, context);
+        std::string name = Rendered(noteName.parsed, noteName.file, context, left);
         StripValueMarks(name);
         note.name = Trimmed(std::move(name));
     }
     if (pieces.hasFrontMatter) {
         mustache::context<std::string> context(&book);
-        note.frontMatter = Rendered(frontMatter.parsed, frontMatter.file, context);
+        note.frontMatter = Rendered(frontMatter.parsed, frontMatter.file, context, left);
         StripValueMarks(note.frontMatter);
     }
     {
         const mustache::data place(std::string(template_names::kHighlights), TemplateValue(ValueKind::Place, ""));
         mustache::context<std::string> context(&book);
         context.push(&place);
-        std::tie(note.beforeBlocks, note.afterBlocks) = SplitAtPlace(Rendered(body.parsed, body.file, context));
+        std::tie(note.beforeBlocks, note.afterBlocks) = SplitAtPlace(Rendered(body.parsed, body.file, context, left));
     }
     const bool colorsSayNothing = EveryColorIsGrey(volume);
     note.blocks.reserve(volume.bookmarks.size());
@@ -140,14 +168,15 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
         context.push(&values);
         RenderedBlock& block = note.blocks.emplace_back();
         block.bookmarkId = bookmark.bookmarkId;
-        block.text = Rendered(highlight.parsed, highlight.file, context);
+        block.text = Rendered(highlight.parsed, highlight.file, context, left);
         StripValueMarks(block.text);
         block.deletedOnReader = bookmark.deleted;
     }
     {
         const mustache::data place(std::string(template_names::kBlock), TemplateValue(ValueKind::Place, ""));
         mustache::context<std::string> context(&place);
-        std::tie(note.deletedBefore, note.deletedAfter) = SplitAtPlace(Rendered(deleted.parsed, deleted.file, context));
+        std::tie(note.deletedBefore, note.deletedAfter) =
+            SplitAtPlace(Rendered(deleted.parsed, deleted.file, context, left));
     }
     return note;
 }

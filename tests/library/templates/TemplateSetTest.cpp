@@ -23,6 +23,13 @@ using namespace fixture::records;
 
 const std::string kDot = " \xC2\xB7 ";
 
+std::string Repeated(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i)
+        repeated += text;
+    return repeated;
+}
+
 void WriteFile(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << text;
@@ -226,6 +233,16 @@ TEST_F(TemplateSetTest, TemplatesThatCannotBeUsedAreNamedWithTheirFileAndLine) {
         {"name.mustache", "{{title}} {{text}}", ":1: unknown variable \"text\""},
         {"name.mustache", "{{#quote}}{{title}}{{/quote}}", ":1: unknown variable \"quote\""},
         {"deleted.mustache", "{{{block}}} {{title}}", ":1: unknown variable \"title\""},
+        // Nested too deep for the engine, found before it parses them; also behind other delimiters.
+        {"highlight.mustache", "> {{text}}\n" + Repeated("{{#text}}", 12'000) + Repeated("{{/text}}", 12'000),
+         ":2: sections nested more than 24 deep"},
+        {"highlight.mustache",
+         Repeated("{{#quote}}{{#indent}}\n", 20) + "{{text}}" + Repeated("{{/indent}}{{/quote}}", 20),
+         ":13: sections nested more than 24 deep"},
+        {"highlight.mustache", "{{={| |}=}}\n{|={{ }}=|}\n" + Repeated("{{^note}}", 30) + Repeated("{{/note}}", 30),
+         ":3: sections nested more than 24 deep"},
+        {"book.mustache", "{{#chapters}}\n{{#chapters}}{{/chapters}}\n{{/chapters}}{{{highlights}}}",
+         ":2: {{#chapters}} inside {{#chapters}}"},
     };
     for (const auto& broken : cases) {
         fs::remove_all(set);
