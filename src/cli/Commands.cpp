@@ -21,20 +21,21 @@
 
 namespace {
 
-class WarningsTo : public SilentProgress {
-public:
-    explicit WarningsTo(std::ostream& err) : m_err(err) {}
-    void Warn(const std::string& text) override { m_err << "marvik-cli: " << text << '\n'; }
-
-private:
-    std::ostream& m_err;
-};
-
 // Messages of the access layer separate their lines with a lone carriage return.
 std::string WithLineBreaks(std::string message) {
     std::replace(message.begin(), message.end(), '\r', '\n');
     return message;
 }
+
+class WarningsTo : public SilentProgress {
+public:
+    explicit WarningsTo(std::ostream& err) : m_err(err) {}
+    // A carriage return would send the terminal back over what the line said so far.
+    void Warn(const std::string& text) override { m_err << "marvik-cli: " << WithLineBreaks(text) << '\n'; }
+
+private:
+    std::ostream& m_err;
+};
 
 std::filesystem::path DatabaseOf(const CommandLine& line, const VolumeSource& volumes) {
     if (line.database)
@@ -268,6 +269,15 @@ int Stats(const CommandLine& line, const std::filesystem::path& database, Progre
           std::ostream& out) {
     RequireDatabaseFile(database);
     std::vector<std::filesystem::path> backups;
+    if (line.statsBackups) {
+        // A folder asked for by name must be one: no backups found there would read as none made.
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::status(*line.statsBackups, error);
+        if (!std::filesystem::exists(status))
+            throw std::runtime_error("backups folder not found: " + line.statsBackups->string());
+        if (!std::filesystem::is_directory(status))
+            throw std::runtime_error("backups folder is not a folder: " + line.statsBackups->string());
+    }
     if (line.withBackups)
         backups = ListBackups(line.statsBackups.value_or(UserBackupFolder()));
     const std::optional<ReadingStatistics> statistics = ReadReadingStatistics(database, backups, progress);

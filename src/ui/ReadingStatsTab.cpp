@@ -259,7 +259,7 @@ void ReadingStatsTab::Show(const Outcome& outcome) {
     } else {
         std::int64_t total = 0;
         for (const BookReading& book : statistics.books)
-            total += book.TimeRead();
+            total = AddHeld(total, book.TimeRead());
         QString text = Counted(statistics.books.size(), "book", "books") + ", " +
                        QString::fromStdString(DurationText(total)) + " read, " +
                        Counted(statistics.sessions.size(), "session", "sessions") + ", from " +

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 namespace {
@@ -105,6 +107,38 @@ TEST_F(StatsCommandTest, MistakesAreUsageErrorsAndAMissingDatabaseAnError) {
         RunChild(MARVIK_CLI_EXECUTABLE, {"stats", "--db", (m_work / "none.sqlite").string()}, m_work.Path());
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_NE(missing.err.find("database file not found"), std::string::npos) << missing.err;
+
+    // A backups folder named but not there, or no folder, is said so: none of its backups would be read.
+    ASSERT_EQ(mkfifo((m_work / "fifo").c_str(), 0600), 0);
+    const struct {
+        fs::path folder;
+        std::string says;
+    } notFolders[] = {{m_work / "absent", "backups folder not found: "},
+                      {m_database, "backups folder is not a folder: "},
+                      {m_work / "fifo", "backups folder is not a folder: "},
+                      {"/dev/null", "backups folder is not a folder: "}};
+    for (const auto& [folder, says] : notFolders) {
+        const ChildResult run = Stats({"--backups", folder.string()});
+        EXPECT_EQ(run.exitStatus, 1) << folder;
+        EXPECT_EQ(run.err, says + folder.string() + "\n");
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(StatsCommandTest, CellsAndWarningsSayOnlyWhatTheyHold) {
+    // A title a spreadsheet would run as a formula stays text; a backup's warning keeps to its own lines.
+    {
+        fixture::ReaderDatabase db(m_database, fixture::ReaderDatabase::Existing);
+        db.Exec("UPDATE content SET Title = '=HYPERLINK(\"http://x\")' WHERE ContentID = '" + kBook + "'");
+    }
+    std::ofstream(m_backups / "KoboReader-2024-11-12-200000.sqlite") << "not a database";
+    const ChildResult csv = Stats({"--backups", m_backups.string(), "--format=csv"});
+    ASSERT_EQ(csv.exitStatus, 0) << csv.err;
+    EXPECT_NE(csv.out.find("\r\nbook,,\"'=HYPERLINK(\"\"http://x\"\")\",Ann Berg,"), std::string::npos) << csv.out;
+    EXPECT_EQ(csv.err.find('\r'), std::string::npos) << csv.err;
+    EXPECT_TRUE(csv.err.starts_with(
+        "marvik-cli: backup left out: " + (m_backups / "KoboReader-2024-11-12-200000.sqlite").string() + ": "))
+        << csv.err;
 }
 
 } // namespace

@@ -57,6 +57,10 @@ std::vector<BookReading> ReadBookRows(ReaderConnection& reader, SkippedRows& ski
         book.author = rows.Text(kAuthor);
         book.isbn = rows.Text(kIsbn);
         book.timeSpentReading = NumberOf<std::int64_t>(rows.Text(kTimeSpent));
+        if (book.timeSpentReading && (*book.timeSpentReading < 0 || *book.timeSpentReading > kLongestReading)) {
+            book.timeSpentReading.reset();
+            ++skipped.oddFigures;
+        }
         book.percentRead = NumberOf<int>(rows.Text(kPercent));
         book.readStatus = NumberOf<int>(rows.Text(kStatus));
         book.dateLastRead = TimeOf(rows.Text(kLastRead), skipped);

@@ -37,6 +37,16 @@ std::optional<int> ZoneOffset(std::string_view zone) {
     return zone[0] == '-' ? -offset : offset;
 }
 
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// Instants whose day, in any time zone, still has four digits for its year: what the statistics' files can name.
+constexpr ReaderTime kEarliest = -2208902400; // 1900-01-02T00:00:00Z
+constexpr ReaderTime kLatest = 253402214399;  // 9999-12-30T23:59:59Z
+
 } // namespace
 
 bool IsEmptyReaderTime(std::string_view text) {
@@ -49,7 +59,8 @@ std::optional<ReaderTime> ParseReaderTime(std::string_view text) {
     int month = 0;
     int day = 0;
     if (!Digits(text, 0, 4, year) || !Separator(text, 4, '-') || !Digits(text, 5, 2, month) ||
-        !Separator(text, 7, '-') || !Digits(text, 8, 2, day) || month < 1 || month > 12 || day < 1 || day > 31)
+        !Separator(text, 7, '-') || !Digits(text, 8, 2, day) || month < 1 || month > 12 || day < 1 ||
+        day > DaysInMonth(year, month))
         return std::nullopt;
     int hour = 0;
     int minute = 0;
@@ -74,7 +85,10 @@ std::optional<ReaderTime> ParseReaderTime(std::string_view text) {
     parts.tm_hour = hour;
     parts.tm_min = minute;
     parts.tm_sec = second;
-    return static_cast<ReaderTime>(timegm(&parts)) - *offset;
+    const ReaderTime time = static_cast<ReaderTime>(timegm(&parts)) - *offset;
+    if (time < kEarliest || time > kLatest)
+        return std::nullopt;
+    return time;
 }
 
 namespace {

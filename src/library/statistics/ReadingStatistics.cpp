@@ -3,8 +3,16 @@
 #include "ReaderTime.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <set>
+
+std::int64_t AddHeld(std::int64_t a, std::int64_t b) {
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum))
+        return b > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    return sum;
+}
 
 std::int64_t BookReading::TimeRead() const {
     return std::max(timeSpentReading.value_or(0), sessionSeconds);
@@ -36,7 +44,7 @@ std::vector<DayReading> ReadingStatistics::Days() const {
         const std::string date = LocalDate(session.ended);
         Day& day = days[date];
         day.reading.date = date;
-        day.reading.seconds += session.secondsRead;
+        day.reading.seconds = AddHeld(day.reading.seconds, session.secondsRead);
         ++day.reading.sessions;
         // An unmatched session's book still counts, by the name it gives.
         day.books.insert(session.volumeId.empty() ? "\x1F" + session.title + '\x1F' + session.author

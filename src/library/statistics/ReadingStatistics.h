@@ -9,6 +9,14 @@
 // Instants are whole seconds since the epoch, UTC; the reader writes its dates in UTC.
 using ReaderTime = std::int64_t;
 
+// Figures past these are no reading anyone did (a damaged row, a clock gone wrong): a session of more than a day, or
+// with more pages turned than a day has seconds, is left out; a book's own total of more than ten years is unknown.
+constexpr std::int64_t kLongestSession = 24 * 60 * 60;
+constexpr std::int64_t kLongestReading = std::int64_t{10} * 366 * 24 * 60 * 60;
+
+// a + b, held at the largest figure instead of wrapping past it.
+std::int64_t AddHeld(std::int64_t a, std::int64_t b);
+
 // One book as the reader recorded it (its content row, ContentType 6), with what its reading sessions and highlights
 // add. Optional facts are absent where the firmware has no such column or the row leaves it empty.
 struct BookReading {
@@ -64,6 +72,7 @@ struct SkippedRows {
     std::size_t sessionsWithoutMetrics = 0;   // Metrics empty or without a SecondsRead
     std::size_t unparseableJson = 0;          // Metrics or Attributes that are no JSON object
     std::size_t oddDates = 0;                 // dates in no form read here
+    std::size_t oddFigures = 0;               // past any real reading (kLongestSession, kLongestReading)
     std::size_t unmatchedSessions = 0;        // counted in the days, but in no book
     std::size_t repeatedSessions = 0;         // found again in another database: counted once
     std::size_t databasesWithoutSessions = 0; // no AnalyticsEvents table (older firmware)

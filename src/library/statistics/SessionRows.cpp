@@ -57,6 +57,11 @@ std::string TextOf(const nlohmann::json& object, const char* name) {
 std::vector<std::string> TableColumns(ReaderConnection& reader, const std::string& table) {
     std::vector<std::string> names;
     try {
+        // A view in a table's place may be an endless query: only a table is read.
+        TSQLiteCursor kind(reader.Database(),
+                           "SELECT type FROM sqlite_master WHERE name = '" + table + "' COLLATE NOCASE");
+        if (!kind.Step() || kind.FieldAsText(0) != "table")
+            return names;
         TSQLiteCursor rows(reader.Database(), "PRAGMA table_info(\"" + table + "\")");
         while (rows.Step())
             names.emplace_back(rows.FieldAsText(1)); // cid, name, type, ...
@@ -97,12 +102,18 @@ std::vector<ReadingSession> ReadSessionRows(ReaderConnection& reader, SkippedRow
             ++skipped.oddDates;
             continue;
         }
+        const std::int64_t pages = std::max<std::int64_t>(0, WholeNumber(*metrics, "PagesTurned").value_or(0));
+        const std::int64_t idle = std::max<std::int64_t>(0, WholeNumber(*metrics, "IdleTime").value_or(0));
+        if (*seconds > kLongestSession || pages > kLongestSession || idle > kLongestSession) {
+            ++skipped.oddFigures;
+            continue;
+        }
         ReadingSession& session = sessions.emplace_back();
         session.id = rows.FieldAsText(0);
         session.ended = *ended;
         session.secondsRead = *seconds;
-        session.pagesTurned = std::max<std::int64_t>(0, WholeNumber(*metrics, "PagesTurned").value_or(0));
-        session.idleTime = std::max<std::int64_t>(0, WholeNumber(*metrics, "IdleTime").value_or(0));
+        session.pagesTurned = pages;
+        session.idleTime = idle;
         if (named) {
             session.title = TextOf(*named, "title");
             session.author = TextOf(*named, "author");

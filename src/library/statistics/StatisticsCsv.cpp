@@ -1,3 +1,4 @@
+#include "CsvField.h"
 #include "ReaderTime.h"
 #include "StatisticsFormats.h"
 
@@ -8,21 +9,9 @@ namespace {
 constexpr std::string_view kHeader = "record,date,title,author,volume_id,seconds_read,sessions,pages_turned,books,"
                                      "progress,status,first_read,last_read,finished,highlights\r\n";
 
-// Quoted where a reader would split, join or trim the field otherwise.
+// Guarded as the export's CSV guards its fields: a title that looks like a formula stays text in a spreadsheet.
 void AppendField(std::string& bytes, std::string_view field, bool last = false) {
-    const bool quoted = field.find_first_of(",\"\r\n\t") != std::string_view::npos ||
-                        (!field.empty() && (field.front() == ' ' || field.back() == ' '));
-    if (quoted) {
-        bytes += '"';
-        for (const char c : field) {
-            if (c == '"')
-                bytes += '"';
-            bytes += c;
-        }
-        bytes += '"';
-    } else {
-        bytes += field;
-    }
+    AppendCsvField(bytes, field);
     bytes += last ? "\r\n" : ",";
 }
 

@@ -48,6 +48,7 @@ Json SkippedJson(const SkippedRows& skipped) {
     return Json{{"sessionsWithoutMetrics", skipped.sessionsWithoutMetrics},
                 {"unparseableJson", skipped.unparseableJson},
                 {"oddDates", skipped.oddDates},
+                {"oddFigures", skipped.oddFigures},
                 {"unmatchedSessions", skipped.unmatchedSessions},
                 {"repeatedSessions", skipped.repeatedSessions},
                 {"databasesWithoutSessions", skipped.databasesWithoutSessions},

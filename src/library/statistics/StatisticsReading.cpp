@@ -1,8 +1,13 @@
 #include "StatisticsReading.h"
 
 #include "BookMatcher.h"
+#include "DeadlineStop.h"
+#include "ESQLiteException.h"
+#include "InterruptScope.h"
 #include "ReaderConnection.h"
 #include "StatisticsRows.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <map>
@@ -38,6 +43,7 @@ public:
         m_skipped.sessionsWithoutMetrics += s.sessionsWithoutMetrics;
         m_skipped.unparseableJson += s.unparseableJson;
         m_skipped.oddDates += s.oddDates;
+        m_skipped.oddFigures += s.oddFigures;
         m_skipped.databasesWithoutSessions += s.databasesWithoutSessions;
         m_skipped.undecodedEventBlobs += s.undecodedEventBlobs;
         ++m_databases;
@@ -79,8 +85,8 @@ ReadingStatistics MergedRows::Statistics() && {
         BookReading& book = m_books[*found];
         session.volumeId = book.volumeId;
         ++book.sessions;
-        book.sessionSeconds += session.secondsRead;
-        book.pagesTurned += session.pagesTurned;
+        book.sessionSeconds = AddHeld(book.sessionSeconds, session.secondsRead);
+        book.pagesTurned = AddHeld(book.pagesTurned, session.pagesTurned);
         if (!book.firstSession)
             book.firstSession = session.ended;
         book.lastSession = session.ended;
@@ -123,19 +129,29 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 
 std::optional<ReadingStatistics> ReadReadingStatistics(const std::filesystem::path& database,
                                                        const std::vector<std::filesystem::path>& backups,
-                                                       ProgressReporter& progress) {
+                                                       ProgressReporter& progress,
+                                                       std::chrono::milliseconds backupBudget) {
     progress.SetStatus("reading statistics");
     progress.StartProgress(backups.size() + 1);
     MergedRows merged;
     for (const std::filesystem::path& backup : backups) {
         // The loaded database may itself lie among the backups: it is read once, as the newest.
         if (!SameFile(backup, database)) {
+            const DeadlineStop budget(backupBudget);
             try {
+                const InterruptScope stop(budget.Flag());
                 SilentProgress quiet;
                 if (std::optional<StatisticsRows> rows = ReadOne(backup, quiet))
                     merged.Add(std::move(*rows));
                 else
                     merged.CountUnreadable();
+            } catch (const ESQLiteException& error) {
+                if (!budget.Spent() && error.Code() == SQLITE_INTERRUPT)
+                    throw; // a stop asked of the whole reading
+                merged.CountUnreadable();
+                progress.Warn("backup left out: " + backup.string() + ": " +
+                              (budget.Spent() ? "not read within " + std::to_string(backupBudget.count() / 1000) + " s"
+                                              : std::string(error.what())));
             } catch (const std::exception& error) {
                 merged.CountUnreadable();
                 progress.Warn("backup left out: " + backup.string() + ": " + error.what());

@@ -80,10 +80,11 @@ std::string DateCell(const std::optional<ReaderTime>& time) {
 }
 
 std::string SkippedText(const SkippedRows& s) {
-    const std::array<std::pair<std::size_t, const char*>, 8> reasons{{
+    const std::array<std::pair<std::size_t, const char*>, 9> reasons{{
         {s.sessionsWithoutMetrics, "sessions without seconds read"},
         {s.unparseableJson, "rows with JSON that does not parse"},
         {s.oddDates, "dates in an unknown form"},
+        {s.oddFigures, "figures past any real reading (a session over a day, a total over ten years)"},
         {s.unmatchedSessions, "sessions of no known book (counted in the days only)"},
         {s.repeatedSessions, "sessions found again in another database (counted once)"},
         {s.databasesWithoutSessions, "databases without reading sessions"},
@@ -131,7 +132,7 @@ std::string StatisticsText(const ReadingStatistics& statistics) {
                 {false, false, true, true, true, true, false, false, false, true});
     std::int64_t total = 0;
     for (const BookReading& book : statistics.books) {
-        total += book.TimeRead();
+        total = AddHeld(total, book.TimeRead());
         books.Add({Cell(book.title, 40), Cell(book.author, 24), DurationText(book.TimeRead()),
                    std::to_string(book.sessions), std::to_string(book.pagesTurned),
                    book.percentRead ? std::to_string(*book.percentRead) + " %" : std::string(), StatusName(book),

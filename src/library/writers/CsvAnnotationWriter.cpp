@@ -1,5 +1,6 @@
 #include "CsvAnnotationWriter.h"
 
+#include "CsvField.h"
 #include "EveryColorIsGrey.h"
 #include "Isbn.h"
 #include "RecordTime.h"
@@ -10,35 +11,6 @@ namespace {
 
 constexpr std::string_view kHeader = "book_title,book_author,volume_id,chapter,bookmark_id,type,text,note,color,"
                                      "created,modified,position,deleted,image,isbn,identifier\r\n";
-
-// Whether a spreadsheet would take the cell for a formula (it starts with "=", "+", "-", "@", a TAB or a CR), or the
-// cell starts with the apostrophe that marks such cells: those get one apostrophe in front, so a spreadsheet shows
-// the text, and a reader gets back the stored text by taking one leading apostrophe off any cell that has one.
-bool NeedsApostrophe(std::string_view field) {
-    return !field.empty() && std::string_view("=+-@\t\r'").find(field.front()) != std::string_view::npos;
-}
-
-// Quotes a field only where a reader would split, join or trim it otherwise; its bytes stay as they are but for the
-// apostrophe in front of what a spreadsheet would evaluate.
-void AppendField(std::string& bytes, std::string_view field) {
-    const bool apostrophe = NeedsApostrophe(field);
-    const bool quoted = field.find_first_of(",\"\r\n\t") != std::string_view::npos ||
-                        (!field.empty() && (field.front() == ' ' || field.back() == ' '));
-    if (!quoted) {
-        if (apostrophe)
-            bytes += '\'';
-        bytes += field;
-        return;
-    }
-    bytes += apostrophe ? "\"'" : "\"";
-    for (std::size_t quote = field.find('"'); quote != std::string_view::npos; quote = field.find('"')) {
-        bytes += field.substr(0, quote + 1);
-        bytes += '"';
-        field.remove_prefix(quote + 1);
-    }
-    bytes += field;
-    bytes += '"';
-}
 
 } // namespace
 
@@ -74,7 +46,7 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
                                            isbn ? volume.isbn : std::string_view(),
                                            isbn ? std::string_view() : volume.isbn};
         for (const std::string_view field : fields) {
-            AppendField(bytes, field);
+            AppendCsvField(bytes, field);
             bytes += ',';
         }
         bytes.back() = '\r';

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -233,12 +234,80 @@ TEST_F(ReadingStatisticsTest, AnOldDatabaseWithoutTheTablesAndAnUnreadableBackup
     EXPECT_FALSE(statistics.books[0].readStatus);
 }
 
+TEST_F(ReadingStatisticsTest, FiguresPastAnyRealReadingAreLeftOutAndCounted) {
+    fixture::ReaderDatabase db(m_folder / "KoboReader.sqlite");
+    AddLibrary(db);
+    AddSessions(db);
+    // Two sessions whose seconds would wrap any sum, one with as many pages; a book's own total just as odd.
+    for (const char* id : {"x1", "x2"})
+        db.AddSession({.id = id,
+                       .timestamp = "2024-11-13T21:00:00Z",
+                       .title = "S\xC3\xB6zler",
+                       .author = "Said Nursi",
+                       .secondsRead = 9'000'000'000'000'000'000});
+    db.AddSession({.id = "x3",
+                   .timestamp = "2024-11-13T21:00:00Z",
+                   .title = "S\xC3\xB6zler",
+                   .author = "Said Nursi",
+                   .secondsRead = 60,
+                   .pagesTurned = 9'000'000'000'000'000'000});
+    db.SetReading(kUlke, {.timeSpentReading = 9'000'000'000'000'000'000, .readStatus = 2});
+    db.Close();
+
+    const ReadingStatistics statistics = Read(db.Path());
+    EXPECT_EQ(statistics.skipped.oddFigures, 4u);
+    EXPECT_EQ(Book(statistics, kSozler).sessionSeconds, 263);
+    EXPECT_EQ(Book(statistics, kSozler).pagesTurned, 53);
+    EXPECT_FALSE(Book(statistics, kUlke).timeSpentReading);
+    EXPECT_EQ(Book(statistics, kUlke).TimeRead(), 175); // its sessions
+    EXPECT_EQ(AddHeld(std::numeric_limits<std::int64_t>::max(), 1), std::numeric_limits<std::int64_t>::max());
+}
+
+TEST_F(ReadingStatisticsTest, AViewInATablesPlaceOrABackupPastItsTimeIsLeftOut) {
+    // A view that never ends, in place of the sessions and events: in the database and in a backup.
+    const std::string endless = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT ";
+    fixture::ReaderDatabase db(m_folder / "KoboReader.sqlite");
+    AddLibrary(db);
+    db.Exec("DROP TABLE AnalyticsEvents; DROP TABLE Event;");
+    db.Exec("CREATE VIEW AnalyticsEvents AS " + endless +
+            "i AS Id, 'LeaveContent' AS Type, '2024-11-13T13:17:53Z' AS Timestamp, '{\"SecondsRead\": 5}' AS Metrics, "
+            "'{}' AS Attributes FROM n");
+    db.Exec("CREATE VIEW Event AS " + endless + "x'00' AS ExtraData FROM n");
+    db.Close();
+    fixture::ReaderDatabase backup(m_folder / "KoboReader-2024-11-01-000000.sqlite");
+    AddLibrary(backup);
+    AddSessions(backup);
+    backup.Close();
+
+    const ReadingStatistics statistics = Read(db.Path());
+    EXPECT_EQ(statistics.sessions.size(), 0u);
+    EXPECT_EQ(statistics.skipped.databasesWithoutSessions, 1u);
+
+    // A backup whose reading takes longer than its budget is left out, said so; the database itself is read.
+    struct Warnings : SilentProgress {
+        void Warn(const std::string& text) override { said.push_back(text); }
+        std::vector<std::string> said;
+    } warnings;
+    const std::optional<ReadingStatistics> spent =
+        ReadReadingStatistics(db.Path(), {backup.Path()}, warnings, std::chrono::milliseconds(0));
+    ASSERT_TRUE(spent);
+    EXPECT_EQ(spent->skipped.unreadableDatabases, 1u);
+    EXPECT_EQ(spent->sessions.size(), 0u);
+    ASSERT_EQ(warnings.said.size(), 1u);
+    EXPECT_EQ(warnings.said[0], "backup left out: " + backup.Path().string() + ": not read within 0 s");
+    EXPECT_EQ(Read(db.Path(), {backup.Path()}).sessions.size(), 7u) << "within the budget, the backup counts";
+}
+
 TEST(ReaderTimeTest, TheFormsTheReaderWritesAreRead) {
     EXPECT_EQ(ParseReaderTime("2024-11-13T20:29:51Z"), 1731529791);
     EXPECT_EQ(ParseReaderTime("2024-11-13T20:29:51.000"), 1731529791);
     EXPECT_EQ(ParseReaderTime("2024-11-13 21:29:51.000+01:00"), 1731529791);
     EXPECT_EQ(ParseReaderTime("2024-11-13"), 1731456000);
-    for (const char* odd : {"13/11/2024", "2024-13-01T00:00:00Z", "2024-11-13T20:29", "2024-11-13T20:29:51 UTC"})
+    EXPECT_EQ(ParseReaderTime("2024-02-29"), 1709164800);
+    // A day its month lacks is no later day; a year whose days, in some time zone, would not have four digits.
+    for (const char* odd : {"13/11/2024", "2024-13-01T00:00:00Z", "2024-11-13T20:29", "2024-11-13T20:29:51 UTC",
+                            "2024-02-31", "2023-02-29", "2024-04-31T10:00:00Z", "0000-01-01T00:00:00+01:00",
+                            "0001-01-01", "9999-12-31T23:59:59-01:00", "9999-12-31"})
         EXPECT_FALSE(ParseReaderTime(odd)) << odd;
     EXPECT_TRUE(IsEmptyReaderTime("0000-00-00T00:00:00.000"));
 }
