@@ -2,8 +2,10 @@
 
 #include "NoteDiff.h"
 #include "NotesSync.h"
+#include "StopOnSignals.h"
 #include "TemplateSet.h"
 
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 
@@ -36,6 +38,21 @@ void Tell(const PlannedNote& planned, const CommandLine& line, const NotesFolder
     out.flush();
 }
 
+// The run's own progress, asked to stop by a signal between two books.
+class StoppedBySignal : public ProgressReporter {
+public:
+    explicit StoppedBySignal(ProgressReporter& outer) : m_outer(outer) {}
+    void SetStatus(const std::string& text) override { m_outer.SetStatus(text); }
+    void StartProgress(std::size_t maximum) override { m_outer.StartProgress(maximum); }
+    void StepProgress() override { m_outer.StepProgress(); }
+    void ResetProgress() override { m_outer.ResetProgress(); }
+    void Warn(const std::string& text) override { m_outer.Warn(text); }
+    bool StopRequested() const override { return StopOnSignals::Flag().load() || m_outer.StopRequested(); }
+
+private:
+    ProgressReporter& m_outer;
+};
+
 } // namespace
 
 int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder& folder, ProgressReporter& progress,
@@ -43,9 +60,17 @@ int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder
     const std::shared_ptr<const TemplateSet> templates = line.options.templates;
     if (!templates)
         throw std::logic_error("sync without a template set");
-    const SyncTally tally = SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun}, progress,
+    std::optional<StopOnSignals> signals(std::in_place);
+    StoppedBySignal stoppable(progress);
+    const SyncTally tally = SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun}, stoppable,
                                          [&](const PlannedNote& planned) { Tell(planned, line, folder, out, err); });
+    // The handlers from before first: a signal until then is seen below, one after it ends the process.
+    signals.reset();
+    const bool stopped = StopOnSignals::Flag().load();
     out.flush();
-    err << "marvik-cli: " << (line.dryRun ? "nothing written (dry run): " : "") << tally.Summary() << '\n';
+    err << "marvik-cli: " << (stopped ? "stopped by a signal, the notes of the other books left as they were: " : "")
+        << (line.dryRun ? "nothing written (dry run): " : "") << tally.Summary() << '\n';
+    if (stopped)
+        return StopOnSignals::ExitStatus();
     return tally.failed == 0 ? kExitOk : kExitError;
 }

@@ -31,7 +31,7 @@ const std::string kMisshapen = "it does not have the shape of a ledger";
 const std::string kLeftAsItIs = "It is left as it is: ";
 
 [[noreturn]] void RaiseUnreadable(const Path& file, const std::string& why) {
-    throw ELedgerError(LedgerNamed(file) + " cannot be read: " + why);
+    throw ELedgerError(LedgerNamed(file) + " cannot be read: " + why + ".");
 }
 
 [[noreturn]] void RaiseDamaged(const Path& file, const std::string& why) {

@@ -57,12 +57,12 @@ std::filesystem::path PlacePicture(const std::filesystem::path& folder, std::str
     return WriteNumberedFile(target, ".png", png);
 }
 
-void MakeFolder(const std::filesystem::path& folder) {
+// Whether the folder is there to hold pictures. A file or a symbolic link of its name is the user's: nothing is
+// written into or over it, and the book's drawings are named missing rather than the book failing.
+bool MakeFolder(const std::filesystem::path& folder) {
     std::error_code error;
     std::filesystem::create_directory(folder, error);
-    // A file or a symbolic link of the folder's name is the user's: nothing is written into or over it.
-    if (std::filesystem::symlink_status(folder).type() != std::filesystem::file_type::directory)
-        RaiseFileError("Cannot make folder", folder, error ? error.value() : EEXIST);
+    return std::filesystem::symlink_status(folder, error).type() == std::filesystem::file_type::directory;
 }
 
 } // namespace
@@ -74,6 +74,7 @@ std::filesystem::path MarkupPictureFolder(const std::filesystem::path& target) {
 void PlaceMarkupPictures(AnnotatedVolume& volume, const MarkupRenderer& renderer, const std::filesystem::path& target) {
     const std::filesystem::path folder = MarkupPictureFolder(target);
     bool folderMade = false;
+    bool folderRefused = false;
     for (AnnotatedBookmark& bookmark : volume.bookmarks) {
         if (bookmark.type != "markup")
             continue;
@@ -85,9 +86,12 @@ void PlaceMarkupPictures(AnnotatedVolume& volume, const MarkupRenderer& renderer
         const std::optional<std::string> png = renderer.RenderPng(files->first, files->second);
         if (!png)
             continue;
-        if (!folderMade)
-            MakeFolder(folder);
-        folderMade = true;
+        if (!folderMade) {
+            folderRefused = folderRefused || !MakeFolder(folder);
+            if (folderRefused)
+                continue; // named missing
+            folderMade = true;
+        }
         const std::filesystem::path picture = PlacePicture(folder, bookmark.bookmarkId, *png);
         if (picture.empty())
             continue; // every numbered name is taken

@@ -14,5 +14,6 @@ std::filesystem::path MarkupPictureFolder(const std::filesystem::path& target);
 // target, and points the drawing at it (MarkupImageKind::Rendered, the path relative to the target's folder). A
 // drawing whose ink or page is missing or damaged is named as missing (MarkupImageKind::Missing); the others and the
 // book are written all the same. A picture already there with the same bytes is named again; nothing else there is
-// replaced. Raises EFileError when the folder or a picture cannot be written.
+// replaced; where the folder's name is taken by a file or a link, the drawings are named missing. Raises EFileError
+// when a picture cannot be written.
 void PlaceMarkupPictures(AnnotatedVolume& volume, const MarkupRenderer& renderer, const std::filesystem::path& target);

@@ -103,16 +103,26 @@ TEST_F(MarkupExportTest, NeverReplacesWhatIsThere) {
     EXPECT_NE(Export(ExportFormat::Markdown).find(".markups/r5_0001.png)"), std::string::npos);
     EXPECT_EQ(fixture::FileBytes(results / m_folderName / "r5_0000.png"), "mine");
 
-    // A file where the folder would be: that book fails with a reason that names it, and is not written.
-    std::filesystem::remove_all(results / m_folderName);
-    std::ofstream(results / m_folderName) << "mine";
-    const ExportOptions options = Options(ExportFormat::Json);
-    const ExportAllResult all = library.ExtractAllAnnotations({kRich, kStore}, results, options, progress);
-    ASSERT_EQ(all.failed.size(), 1u);
-    EXPECT_EQ(all.failed[0].volumeId, kRich);
-    EXPECT_NE(all.failed[0].reason.find(m_folderName), std::string::npos) << all.failed[0].reason;
-    EXPECT_EQ(all.written.size(), 1u);
-    EXPECT_EQ(fixture::FileBytes(results / m_folderName), "mine");
+    // A file, or a link, where the folder would be: it stays, and the book is written with its drawings missing.
+    for (const bool link : {false, true}) {
+        std::filesystem::remove_all(results / m_folderName);
+        if (link)
+            std::filesystem::create_directory_symlink(folder.Path(), results / m_folderName);
+        else
+            std::ofstream(results / m_folderName) << "mine";
+        const ExportOptions options = Options(ExportFormat::Json);
+        const ExportAllResult all = library.ExtractAllAnnotations({kRich, kStore}, results, options, progress);
+        EXPECT_TRUE(all.failed.empty()) << all.failed[0].reason;
+        ASSERT_EQ(all.written.size(), 2u);
+        const std::string json = fixture::FileBytes(all.written[0]);
+        EXPECT_NE(json.find("\"id\": \"r5\""), std::string::npos) << json;
+        EXPECT_EQ(json.find(".markups/"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"imageMissing\": true"), std::string::npos) << json;
+        if (link)
+            EXPECT_FALSE(std::filesystem::exists(folder / "r5_0000.png")) << "nothing written through the link";
+        else
+            EXPECT_EQ(fixture::FileBytes(results / m_folderName), "mine");
+    }
 }
 
 } // namespace

@@ -55,18 +55,18 @@ protected:
 
 TEST_F(LedgerInputTest, LedgerThatIsNoFileIsRefusedByNameWithoutBeingOpened) {
     fs::create_directory(ledger);
-    EXPECT_EQ(Refusal(), Named() + " cannot be read: Is a directory");
+    EXPECT_EQ(Refusal(), Named() + " cannot be read: Is a directory.");
     fs::remove(ledger);
 
     // Saving would replace the link, not the file it points to.
     std::ofstream(folder / "elsewhere.json") << R"({"books": {}, "version": 1})";
     fs::create_symlink(folder / "elsewhere.json", ledger);
-    EXPECT_EQ(Refusal(), Named() + " cannot be read: it is a symbolic link, not a file");
+    EXPECT_EQ(Refusal(), Named() + " cannot be read: it is a symbolic link, not a file.");
     fs::remove(ledger);
 
     // Opened for reading, it would wait for a writer forever.
     ASSERT_EQ(mkfifo(ledger.c_str(), 0600), 0);
-    EXPECT_EQ(Refusal(), Named() + " cannot be read: it is a FIFO, not a file");
+    EXPECT_EQ(Refusal(), Named() + " cannot be read: it is a FIFO, not a file.");
 }
 
 TEST_F(LedgerInputTest, HugeOrDeeplyNestedLedgerIsRefusedWithoutBeingReadWhole) {

@@ -4,6 +4,7 @@
 
 #include <dtl/dtl.hpp>
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -20,22 +21,54 @@ std::vector<std::string> Lines(std::string_view text) {
     return lines;
 }
 
+// The lines a hunk shows around a change.
+constexpr std::size_t kContext = 3;
+// Lines removed and added together, past which a note's change is told by its size: comparing them takes time with
+// their product.
+constexpr std::size_t kMostComparedLines = 20'000;
+
 } // namespace
 
 std::string UnifiedDiff(std::string_view before, std::string_view after, const std::string& beforeName,
                         const std::string& afterName) {
     if (before == after)
         return {};
-    dtl::Diff<std::string> diff(Lines(before), Lines(after));
+    const std::vector<std::string> beforeLines = Lines(before);
+    const std::vector<std::string> afterLines = Lines(after);
+    // The lines both share at the start and at the end are no part of any change: only what lies between them is
+    // compared, with the context a hunk shows around it. A note that grew by a few highlights compares a few lines.
+    std::size_t same = 0;
+    while (same < beforeLines.size() && same < afterLines.size() && beforeLines[same] == afterLines[same])
+        ++same;
+    std::size_t sameAtEnd = 0;
+    while (sameAtEnd < beforeLines.size() - same && sameAtEnd < afterLines.size() - same &&
+           beforeLines[beforeLines.size() - 1 - sameAtEnd] == afterLines[afterLines.size() - 1 - sameAtEnd])
+        ++sameAtEnd;
+    const std::size_t removed = beforeLines.size() - same - sameAtEnd;
+    const std::size_t added = afterLines.size() - same - sameAtEnd;
+    std::ostringstream out;
+    out << "--- " << beforeName << "\n+++ " << afterName << '\n';
+    // Comparing takes time with the product of what changed: past the budget the change is told, not shown.
+    if (removed + added > kMostComparedLines) {
+        out << "@@ the note changed: " << removed << (removed == 1 ? " line" : " lines") << " removed, " << added
+            << (added == 1 ? " line" : " lines") << " added; too many to show line by line @@\n";
+        return out.str();
+    }
+    const std::size_t from = same - std::min(same, kContext);
+    const std::size_t tail = std::min(sameAtEnd, kContext);
+    const auto part = [&](const std::vector<std::string>& lines) {
+        return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from),
+                                        lines.end() - static_cast<std::ptrdiff_t>(sameAtEnd - tail));
+    };
+    dtl::Diff<std::string> diff(part(beforeLines), part(afterLines));
     diff.onHuge();
     diff.compose();
     diff.composeUnifiedHunks();
-    std::ostringstream out;
-    out << "--- " << beforeName << "\n+++ " << afterName << '\n';
+    const auto offset = static_cast<long long>(from);
     for (const auto& hunk : diff.getUniHunks()) {
         // A range of no lines starts at the line before it, as diff and patch count: a new note's is "-0,0".
-        out << "@@ -" << (hunk.b == 0 ? hunk.a - 1 : hunk.a) << ',' << hunk.b << " +"
-            << (hunk.d == 0 ? hunk.c - 1 : hunk.c) << ',' << hunk.d << " @@\n";
+        out << "@@ -" << (hunk.b == 0 ? hunk.a - 1 : hunk.a) + offset << ',' << hunk.b << " +"
+            << (hunk.d == 0 ? hunk.c - 1 : hunk.c) + offset << ',' << hunk.d << " @@\n";
         for (const auto* lines : {&hunk.common[0], &hunk.change, &hunk.common[1]})
             for (const auto& [line, info] : *lines)
                 out << (info.type == dtl::SES_ADD ? '+' : info.type == dtl::SES_DELETE ? '-' : ' ') << line << '\n';
