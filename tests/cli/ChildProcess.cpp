@@ -32,14 +32,11 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 } // namespace
 
-ChildResult RunChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& workingFolder, const std::filesystem::path& outputFile) {
-    // The output goes to files, so neither stream can fill up and stall the child.
-    const TempFolder capture;
-    const std::string outFile = (outputFile.empty() ? capture / "out" : outputFile).string();
-    const std::string errFile = (capture / "err").string();
-    const std::string folder = workingFolder.string();
+namespace {
 
+int Spawn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+          const std::filesystem::path& workingFolder, const std::string& outFile, const std::string& errFile) {
+    const std::string folder = workingFolder.string();
     // Everything the child needs is made before the fork.
     std::vector<std::string> argv{program.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -63,11 +60,41 @@ ChildResult RunChild(const std::filesystem::path& program, const std::vector<std
         execve(argPointers[0], argPointers.data(), envPointers.data());
         _exit(127);
     }
+    return pid;
+}
+
+int ExitStatusOf(int pid) {
     int status = 0;
     if (waitpid(pid, &status, 0) != pid)
         throw std::runtime_error("waitpid failed");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+StartedChild StartChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                        const std::filesystem::path& workingFolder, const std::filesystem::path& captureFolder) {
+    StartedChild child{.pid = -1, .outFile = captureFolder / "out", .errFile = captureFolder / "err"};
+    child.pid = Spawn(program, arguments, workingFolder, child.outFile.string(), child.errFile.string());
+    return child;
+}
+
+ChildResult WaitForChild(const StartedChild& child) {
     ChildResult result;
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitStatus = ExitStatusOf(child.pid);
+    result.out = FileText(child.outFile);
+    result.err = FileText(child.errFile);
+    return result;
+}
+
+ChildResult RunChild(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                     const std::filesystem::path& workingFolder, const std::filesystem::path& outputFile) {
+    // The output goes to files, so neither stream can fill up and stall the child.
+    const TempFolder capture;
+    const std::string outFile = (outputFile.empty() ? capture / "out" : outputFile).string();
+    const std::string errFile = (capture / "err").string();
+    ChildResult result;
+    result.exitStatus = ExitStatusOf(Spawn(program, arguments, workingFolder, outFile, errFile));
     result.out = outputFile.empty() ? FileText(outFile) : "";
     result.err = FileText(errFile);
     return result;

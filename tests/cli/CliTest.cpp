@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -377,8 +378,20 @@ TEST_F(CliTest, NewOnlyExportListsWhatItWroteWhenTheLedgerCannotBeSaved) {
     EXPECT_EQ(FileBytes(ledger), known);
 }
 
+// Whether the process has the folder open: an export opens its results folder to lock it.
+bool HoldsOpen(int pid, const fs::path& folder) {
+    std::error_code error;
+    const fs::path wanted = fs::canonical(folder, error);
+    for (fs::directory_iterator fd("/proc/" + std::to_string(pid) + "/fd", error), end; !error && fd != end;
+         fd.increment(error)) {
+        std::error_code unreadable;
+        if (fs::read_symlink(fd->path(), unreadable) == wanted)
+            return true;
+    }
+    return false;
+}
+
 TEST_F(CliTest, NewOnlyExportsIntoOneFolderTakeTurns) {
-    // Enough books that the two runs, started together, would overlap.
     const fs::path large = m_work / "large.sqlite";
     {
         fixture::ReaderDatabase db(large);
@@ -393,27 +406,37 @@ TEST_F(CliTest, NewOnlyExportsIntoOneFolderTakeTurns) {
         }
         db.Exec("COMMIT");
     }
-    ChildResult second;
-    std::thread other([&] { second = CliOn(large, {"export", "--new-only", "--all"}); });
-    const ChildResult first = CliOn(large, {"export", "--new-only", "--all"});
-    other.join();
+    // Another export holds the folder: this one waits, and goes on once the other lets go. The other lets go as soon
+    // as this one waits (it has the folder open to lock it), whatever the machine's load: no race decides the outcome.
+    fs::create_directory(m_work / "results");
+    const int other = open((m_work / "results").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    const TempFolder capture;
+    const StartedChild waiting =
+        StartChild(MARVIK_CLI_EXECUTABLE, {"export", "--db", large.string(), "--new-only", "--all"}, m_work.Path(),
+                   capture.Path());
+    while (!HoldsOpen(waiting.pid, m_work / "results")) {
+        int status = 0;
+        ASSERT_EQ(waitpid(waiting.pid, &status, WNOHANG), 0) << "the export ended without waiting for the folder";
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    close(other);
+    const ChildResult first = WaitForChild(waiting);
+    const auto counted = [](const ChildResult& run) { return std::count(run.out.begin(), run.out.end(), '\n'); };
+    EXPECT_EQ(first.exitStatus, 0);
+    EXPECT_EQ(counted(first), 300);
+    EXPECT_EQ(first.err, "marvik-cli: 900 new highlights in 300 books\n");
 
-    // One writes every book; the other, after it, finds nothing new, or gives up waiting and writes nothing.
+    // The next one, after it, finds everything in the ledger.
+    const ChildResult second = CliOn(large, {"export", "--new-only", "--all"});
+    EXPECT_EQ(second.exitStatus, 0);
+    EXPECT_EQ(second.out, "");
+    EXPECT_EQ(second.err, "marvik-cli: no new highlights\n");
+    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 301u) << "each book's file once, and the ledger";
+
     const std::string busy = "Another export or sync into \"results\" is running: nothing was exported. "
                              "The ledger of exported highlights \"results/.marvik-ledger.json\" is left to it; "
                              "export again when it is done.\n";
-    const auto counted = [](const ChildResult& run) { return std::count(run.out.begin(), run.out.end(), '\n'); };
-    EXPECT_EQ(counted(first) + counted(second), 300);
-    EXPECT_EQ(fixture::FolderNames(m_work / "results").size(), 301u) << "each book's file once, and the ledger";
-    for (const ChildResult& run : {first, second}) {
-        if (counted(run) == 300)
-            EXPECT_EQ(run.err, "marvik-cli: 900 new highlights in 300 books\n");
-        else
-            EXPECT_TRUE((run.exitStatus == 0 && run.err == "marvik-cli: no new highlights\n") ||
-                        (run.exitStatus == 1 && run.err == busy))
-                << run.err;
-    }
-
     // While another holds the folder past the wait, nothing new is written; everything asked for is, unrecorded.
     const int held = open((m_work / "results").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
