@@ -69,7 +69,8 @@ TEST(SyncSignalTest, ASignalStopsTheSyncBetweenBooksAndTheRunSaysSo) {
         EXPECT_LT(written, static_cast<std::size_t>(kBooks)) << "marvik-cli ended before the signal came";
         const std::string said = fixture::FileBytes(err);
         EXPECT_TRUE(said.ends_with("marvik-cli: stopped by a signal, the notes of the other books left as they were: " +
-                                   std::to_string(written) + " notes: " + std::to_string(written) +
+                                   std::to_string(written) + (written == 1 ? " note: " : " notes: ") +
+                                   std::to_string(written) +
                                    " added, 0 updated, 0 marked deleted, 0 kept as you edited them\n"))
             << said;
         for (const std::string& name : fixture::FolderNames(notes))
