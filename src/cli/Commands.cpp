@@ -6,6 +6,7 @@
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
 #include "ExportLedger.h"
+#include "NumberedNamesRun.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
 #include "StatisticsFormats.h"
@@ -208,6 +209,7 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
         return kExitOk;
     }
     CreateResultsFolder(line.resultsFolder);
+    const NumberedNamesRun numbering; // books of one name each take the next number
     ExportAllResult result;
     // The files are there even when their ledger could not be saved: they are listed, and the ledger's failure last.
     std::string ledgerNotSaved;

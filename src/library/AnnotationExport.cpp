@@ -5,6 +5,7 @@
 #include "FolderLedger.h"
 #include "HeldExportFiles.h"
 #include "MarkupPictures.h"
+#include "NumberedNamesRun.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "TemplateAnnotationWriter.h"
@@ -159,6 +160,7 @@ ExportAllResult ExtractAllAnnotations(const std::filesystem::path& database, con
         bool nothingNew = false;
     };
     FolderLedger ledger(options, resultsFolder, progress);
+    const NumberedNamesRun numbering; // books of one name each take the next number
     const std::unique_ptr<AnnotationWriter> writer = MakeAnnotationWriter(options);
     const ExportFormatRow& format = FormatRow(options.format);
     std::vector<Book> books;

@@ -1,5 +1,7 @@
 #include "MakeNumberedFileName.h"
 
+#include "NumberedNamesRun.h"
+
 #include <cstdio>
 #include <system_error>
 
@@ -21,12 +23,17 @@ std::filesystem::path MakeNumberedFileName(const std::filesystem::path& target, 
     const std::size_t dot = text.rfind('.');
     const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
     const std::string base = hasExtension ? text.substr(0, dot) : text;
-    for (int n = 0; n <= 9999; ++n) {
-        char number[8];
+    NumberedNamesRun* run = NumberedNamesRun::Current();
+    const std::string key = base + '\n' + extension;
+    for (int n = run ? run->From(key) : 0; n <= 9999; ++n) {
+        char number[16];
         std::snprintf(number, sizeof number, "_%04d", n);
         std::filesystem::path candidate = base + number + extension;
-        if (!IsTaken(candidate))
+        if (!IsTaken(candidate)) {
+            if (run)
+                run->Found(key, n);
             return candidate;
+        }
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "NotesSync.h"
 
 #include "AnnotationWriter.h"
+#include "NumberedNamesRun.h"
 #include "VolumesAhead.h"
 
 #include <stdexcept>
@@ -16,6 +17,7 @@ SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const 
     const std::string today = TodayLocalDate();
     const std::vector<std::string>& volumes = library.Index().Volumes.Entries();
     SyncTally tally;
+    const NumberedNamesRun numbering; // notes of one name each take the next number
     progress.SetStatus("syncing notes");
     progress.StartProgress(volumes.size());
     {
