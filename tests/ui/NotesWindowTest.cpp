@@ -83,6 +83,19 @@ private slots:
         QCOMPARE(preview->NoteName()->text(), QString("This note cannot be previewed:"));
         QVERIFY2(preview->Text()->toPlainText().contains("unknown variable \"autor\""),
                  qPrintable(preview->Text()->toPlainText()));
+        // Sections nested thousands deep are refused before the engine could exhaust the stack with them.
+        QVERIFY(QFile::remove(mine.filePath("name.mustache")));
+        QFile deep(mine.filePath("highlight.mustache"));
+        QVERIFY(deep.open(QIODevice::WriteOnly) &&
+                deep.write(QByteArray("{{#text}}").repeated(12'000) + QByteArray("{{/text}}").repeated(12'000)) > 0);
+        deep.close();
+        f.PageControl1->setCurrentWidget(f.TabSheet4);
+        f.PageControl1->setCurrentWidget(f.LibraryPage);
+        sets->setCurrentIndex(sets->findText("markdown"));
+        sets->setCurrentIndex(sets->findText("mine"));
+        QCOMPARE(preview->NoteName()->text(), QString("This note cannot be previewed:"));
+        QVERIFY2(preview->Text()->toPlainText().endsWith("highlight.mustache:1: sections nested more than 24 deep"),
+                 qPrintable(preview->Text()->toPlainText()));
         QVERIFY(QDir(mine).removeRecursively());
     }
 

@@ -120,6 +120,20 @@ private slots:
         QVERIFY(chart->titleBrush().color().lightness() > 192);
     }
 
+    void aViewThatNeverEndsInATablesPlaceIsLeftOut() {
+        // A database made to run a query without end where the sessions are: the tab shows what else it holds.
+        {
+            fixture::ReaderDatabase db(m_folder->filePath("KoboReader.sqlite").toStdString(),
+                                       fixture::ReaderDatabase::Existing);
+            db.Exec("DROP TABLE AnalyticsEvents; CREATE VIEW AnalyticsEvents AS WITH RECURSIVE n(i) AS (SELECT 1 "
+                    "UNION ALL SELECT i + 1 FROM n) SELECT i AS Id, 'LeaveContent' AS Type, '2024-11-14T12:00:00Z' "
+                    "AS Timestamp, '{\"SecondsRead\": 5}' AS Metrics FROM n");
+        }
+        ShowDatabase();
+        QCOMPARE(Table()->model()->rowCount(), 2);
+        QCOMPARE(Cell(0, BookReadingModel::Sessions), QString("0"));
+    }
+
 private:
     void ShowDatabase() {
         QSignalSpy shown(m_tab.get(), &ReadingStatsTab::StatisticsShown);
