@@ -23,9 +23,9 @@ std::vector<std::string> Lines(std::string_view text) {
 
 // The lines a hunk shows around a change.
 constexpr std::size_t kContext = 3;
-// Lines removed and added together, past which a note's change is told by its size: comparing them takes time with
-// their product.
-constexpr std::size_t kMostComparedLines = 20'000;
+// Comparing what was removed with what was added takes time with all of it times the smaller part (a note only
+// added to, or only cut, is quick); past this the change is told by its size. About half a second.
+constexpr std::size_t kMostComparisonWork = 100'000'000;
 
 } // namespace
 
@@ -48,8 +48,7 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, const s
     const std::size_t added = afterLines.size() - same - sameAtEnd;
     std::ostringstream out;
     out << "--- " << beforeName << "\n+++ " << afterName << '\n';
-    // Comparing takes time with the product of what changed: past the budget the change is told, not shown.
-    if (removed + added > kMostComparedLines) {
+    if ((removed + added) * std::min(removed, added) > kMostComparisonWork) {
         out << "@@ the note changed: " << removed << (removed == 1 ? " line" : " lines") << " removed, " << added
             << (added == 1 ? " line" : " lines") << " added; too many to show line by line @@\n";
         return out.str();

@@ -26,6 +26,12 @@ TEST(NoteDiffTest, ALargeNoteShowsItsChangeWhereItIsOrTellsItsSize) {
     EXPECT_EQ(UnifiedDiff(before, "new\n" + before, "a/n.md", "b/n.md"),
               "--- a/n.md\n+++ b/n.md\n@@ -1,3 +1,4 @@\n+new\n line 1\n line 2\n line 3\n");
 
+    // A new note of that size is shown whole: nothing is compared.
+    const std::string whole = UnifiedDiff("", before, "/dev/null", "b/n.md");
+    EXPECT_TRUE(whole.starts_with("--- /dev/null\n+++ b/n.md\n@@ -0,0 +1,30000 @@\n+line 1\n+line 2\n"))
+        << whole.substr(0, 99);
+    EXPECT_TRUE(whole.ends_with("\n+line 30000\n"));
+
     // Every line different: comparing them all would take without end, so the change is told by its size.
     EXPECT_EQ(UnifiedDiff(before, Numbered(30'000, "other "), "a/n.md", "b/n.md"),
               "--- a/n.md\n+++ b/n.md\n@@ the note changed: 30000 lines removed, 30000 lines added; too many to show "
