@@ -54,6 +54,11 @@ ReaderSchema ReaderSchema::Probe(TSQLiteDatabase& db) {
     schema.m_bookmark = ColumnsOf(db, "Bookmark", key);
     schema.m_content = ColumnsOf(db, "content", key);
     schema.m_uniqueContentIds = key.size() == 1 && SameIgnoringAsciiCase(key.front(), "ContentID");
+    // The statistics' tables came with later firmware; a view of their names is read as no table at all.
+    for (const char* table : {"AnalyticsEvents", "Event"}) {
+        if (KindOf(db, table).value_or("") == "table")
+            schema.m_others[table] = ColumnsOf(db, table, key);
+    }
     return schema;
 }
 
@@ -63,6 +68,9 @@ const std::vector<std::string>& ReaderSchema::Columns(std::string_view table) co
         return m_bookmark;
     if (SameIgnoringAsciiCase(table, "content"))
         return m_content;
+    for (const auto& [name, columns] : m_others)
+        if (SameIgnoringAsciiCase(table, name))
+            return columns;
     return kNone;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class TSQLiteDatabase;
 
-// The columns of the reader's Bookmark and content tables: they grew over the firmware versions, so what is optional
-// is asked here, once per connection.
+// The columns of the reader's tables that are read (Bookmark and content, and the statistics' AnalyticsEvents and
+// Event): they grew over the firmware versions, so what is optional is asked here, once per connection.
 class ReaderSchema {
 public:
     // Never raises: a database that cannot answer (no such table, no database at all) has no columns here, and then
@@ -21,12 +22,14 @@ public:
     bool Has(std::string_view table, std::string_view column) const;
     // Whether content's primary key is its ContentID alone, so that no two rows share one.
     bool UniqueContentIds() const { return m_uniqueContentIds; }
-    // The names of the table's columns, in their declared order.
+    // The names of the table's columns, in their declared order; none for a table the database lacks, or whose name
+    // is a view's (a view may be an endless query).
     const std::vector<std::string>& Columns(std::string_view table) const;
 
 private:
     std::vector<std::string> m_bookmark;
     std::vector<std::string> m_content;
+    std::map<std::string, std::vector<std::string>> m_others;
     std::string m_notATable;
     bool m_uniqueContentIds = false;
 };

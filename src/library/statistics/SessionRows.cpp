@@ -1,4 +1,3 @@
-#include "AsciiCase.h"
 #include "ReaderConnection.h"
 #include "ReaderTime.h"
 #include "StatisticsRows.h"
@@ -10,11 +9,6 @@
 #include <charconv>
 
 namespace {
-
-bool HasColumn(const std::vector<std::string>& columns, std::string_view name) {
-    return std::any_of(columns.begin(), columns.end(),
-                       [name](const std::string& column) { return SameIgnoringAsciiCase(column, name); });
-}
 
 // A JSON object, or nothing for empty text, text that is no JSON, or JSON that is no object.
 std::optional<nlohmann::json> ObjectOf(std::string_view text, bool& unparseable) {
@@ -54,32 +48,16 @@ std::string TextOf(const nlohmann::json& object, const char* name) {
 
 } // namespace
 
-std::vector<std::string> TableColumns(ReaderConnection& reader, const std::string& table) {
-    std::vector<std::string> names;
-    try {
-        // A view in a table's place may be an endless query: only a table is read.
-        TSQLiteCursor kind(reader.Database(),
-                           "SELECT type FROM sqlite_master WHERE name = '" + table + "' COLLATE NOCASE");
-        if (!kind.Step() || kind.FieldAsText(0) != "table")
-            return names;
-        TSQLiteCursor rows(reader.Database(), "PRAGMA table_info(\"" + table + "\")");
-        while (rows.Step())
-            names.emplace_back(rows.FieldAsText(1)); // cid, name, type, ...
-    } catch (const ESQLiteException&) {
-        names.clear();
-    }
-    return names;
-}
-
 std::vector<ReadingSession> ReadSessionRows(ReaderConnection& reader, SkippedRows& skipped) {
     std::vector<ReadingSession> sessions;
-    const std::vector<std::string> columns = TableColumns(reader, "AnalyticsEvents");
-    if (!HasColumn(columns, "Id") || !HasColumn(columns, "Type") || !HasColumn(columns, "Timestamp") ||
-        !HasColumn(columns, "Metrics")) {
+    const ReaderSchema& schema = reader.Schema();
+    constexpr std::string_view kTable = "AnalyticsEvents";
+    if (!schema.Has(kTable, "Id") || !schema.Has(kTable, "Type") || !schema.Has(kTable, "Timestamp") ||
+        !schema.Has(kTable, "Metrics")) {
         ++skipped.databasesWithoutSessions;
         return sessions;
     }
-    const bool attributes = HasColumn(columns, "Attributes");
+    const bool attributes = schema.Has(kTable, "Attributes");
     const std::string sql = std::string("SELECT Id, Timestamp, Metrics") + (attributes ? ", Attributes" : "") +
                             " FROM AnalyticsEvents" + (reader.AvoidsIndexes() ? " NOT INDEXED" : "") +
                             " WHERE Type = 'LeaveContent'";
@@ -126,8 +104,7 @@ std::vector<ReadingSession> ReadSessionRows(ReaderConnection& reader, SkippedRow
 }
 
 std::size_t CountEventBlobs(ReaderConnection& reader) {
-    const std::vector<std::string> columns = TableColumns(reader, "Event");
-    if (!HasColumn(columns, "ExtraData"))
+    if (!reader.Schema().Has("Event", "ExtraData"))
         return 0;
     TSQLiteCursor rows(reader.Database(), "SELECT count(*) FROM Event WHERE length(ExtraData) > 0");
     return rows.Step() ? std::stoul(std::string(rows.FieldAsText(0))) : 0;

@@ -31,6 +31,3 @@ std::vector<HighlightRow> ReadHighlightRows(ReaderConnection& reader, SkippedRow
 std::size_t CountEventBlobs(ReaderConnection& reader);
 
 StatisticsRows ReadStatisticsRows(ReaderConnection& reader);
-
-// The column names of a table of the database; empty when it has no such table, or when that name is a view's.
-std::vector<std::string> TableColumns(ReaderConnection& reader, const std::string& table);
