@@ -11,7 +11,7 @@ TSQLiteCursor::TSQLiteCursor(TSQLiteDatabase& database, const std::string& sql, 
 }
 
 TSQLiteCursor::~TSQLiteCursor() {
-    // A failed statement is finalized, as before, so that the connection's last error stays the one it met.
+    // A failed statement is finalized here, so that the connection's last error stays the one it met.
     if (!m_failed)
         m_database.PutBack(m_sql, std::move(m_statement));
 }

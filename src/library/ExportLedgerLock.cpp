@@ -17,7 +17,7 @@ ExportLedgerLock::ExportLedgerLock(const std::filesystem::path& folder)
         if (errno == EINTR)
             continue;
         if (errno != EWOULDBLOCK)
-            return; // no locks here: the folder is used as before
+            return; // no locks here: the folder is used unlocked
         if (std::chrono::steady_clock::now() >= deadline) {
             m_busy = true;
             return;

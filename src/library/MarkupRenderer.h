@@ -6,7 +6,7 @@
 
 // Makes the picture of a stylus drawing: the page as the reader showed it, with the ink over it. The core knows no
 // image format; a front end hands in one that does (src/images), and without one a drawing is named by the image
-// found beside the database, as before.
+// found beside the database.
 class MarkupRenderer {
 public:
     virtual ~MarkupRenderer() = default;

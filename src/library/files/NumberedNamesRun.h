@@ -6,7 +6,7 @@
 // One export or sync of many books, on the thread that names their files. While it lives, the search for a
 // numbered name (MakeNumberedFileName) starts where the last search for the same name found its first free number,
 // instead of at _0000 each time: the numbers below it were taken then, and a run does not remove files. Without it,
-// 3,000 books of one name look at 4.5 million names. A name found taken meanwhile is looked for afresh as before.
+// 3,000 books of one name look at 4.5 million names. A name found taken meanwhile is looked for afresh.
 class NumberedNamesRun {
 public:
     NumberedNamesRun();
