@@ -378,8 +378,8 @@ std::string HelpText() {
            "  --diff            sync: print the unified diff of each note written (or, with --dry-run, that\n"
            "                    would be).\n"
            "  --keep N          Keep the newest N backups in DIR, removing older ones. Default: 30\n"
-           "  --backups DIR     stats: the folder of backups read with the database. Default: the folder\n"
-           "                    backup writes to.\n"
+           "  --backups DIR     stats: the folder of backups read with the database (an error when it is\n"
+           "                    not there or no folder). Default: the folder backup writes to.\n"
            "  --no-backups      stats: read the database alone.\n"
            "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
            "  -h, --help        Show this text.\n"
@@ -389,5 +389,6 @@ std::string HelpText() {
            "  0  success\n"
            "  1  an error: no database file, a database or file error, or an export or a book's sync that\n"
            "     went wrong\n"
-           "  2  a usage error: unknown command or option, missing argument\n";
+           "  2  a usage error: unknown command or option, missing argument\n"
+           "  128+N  sync: stopped between two books by signal N (Ctrl+C: 130); the notes written stay\n";
 }
