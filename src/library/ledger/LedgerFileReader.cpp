@@ -1,6 +1,6 @@
-#include "ExportLedgerFile.h"
+#include "LedgerFile.h"
 
-#include "ExportLedger.h"
+#include "ELedgerError.h"
 #include "HexDigits.h"
 #include "ReplaceFile.h"
 #include "TemporaryFile.h"
@@ -138,10 +138,6 @@ std::string DigestFromHex(std::string_view hex) {
         bytes[i] = static_cast<char>(high << 4 | low);
     }
     return bytes;
-}
-
-std::string DigestInHex(std::string_view digest) {
-    return InHex(digest);
 }
 
 // Takes a ledger in as the parser meets it, keeping only what a ledger holds: no document of the whole file is
@@ -347,144 +343,7 @@ std::uint64_t KnownVersion(const VersionToken& token) {
     return version <= kLedgerVersion ? version : 0;
 }
 
-// Writes contents as the JSON document of the ledger dumps (members in byte order, one TAB a level), a piece at a
-// time: building that document first took several times the ledger's size in memory.
-class LedgerWriter {
-public:
-    LedgerWriter(TemporaryFile& file, const Path& name) : m_file(file), m_name(name) {}
-
-    void Write(const LedgerContents& contents) {
-        m_text = "{";
-        bool first = true;
-        if (HasMarks(contents.everyFormat)) {
-            Member(first, 1, "everyFormat");
-            Books(contents.everyFormat, 1);
-        }
-        Member(first, 1, "formats");
-        m_text += "{";
-        bool firstFormat = true;
-        for (const auto& [format, books] : contents.formats) {
-            if (!HasMarks(books))
-                continue;
-            Member(firstFormat, 2, format);
-            Books(books, 2);
-        }
-        m_text += firstFormat ? "}" : "\n\t}";
-        Member(first, 1, "version");
-        m_text += std::to_string(kLedgerVersion) + "\n}\n";
-        HandOn(0);
-    }
-
-private:
-    static bool HasMarks(const LedgerBooks& books) {
-        return std::any_of(books.books.begin(), books.books.end(),
-                           [](const auto& book) { return !book.second.empty(); });
-    }
-    static std::string Quoted(std::string_view value) { return Json(value).dump(); }
-
-    // The start of a member at the given depth: its name, after a comma where one came before.
-    void Member(bool& first, int depth, std::string_view name) {
-        m_text += first ? "\n" : ",\n";
-        first = false;
-        m_text.append(static_cast<std::size_t>(depth), '\t');
-        m_text += Quoted(name) + ": ";
-    }
-
-    void Books(const LedgerBooks& books, int depth) {
-        m_text += "{";
-        bool firstBook = true;
-        for (const auto& [volume, marks] : books.books) {
-            if (marks.empty())
-                continue;
-            Member(firstBook, depth + 1, volume);
-            m_text += "{";
-            bool firstMark = true;
-            for (const LedgerMark& mark : marks) {
-                Member(firstMark, depth + 2, mark.BookmarkId());
-                const std::string inner(static_cast<std::size_t>(depth + 3), '\t');
-                m_text += "{\n" + inner + "\"modified\": " + Quoted(mark.Modified()) + ",\n" + inner +
-                          "\"sha256\": \"" + DigestInHex(mark.Digest()) + "\"\n";
-                m_text.append(static_cast<std::size_t>(depth + 2), '\t');
-                m_text += "}";
-                HandOn(std::size_t{64} << 10);
-            }
-            m_text += "\n";
-            m_text.append(static_cast<std::size_t>(depth + 1), '\t');
-            m_text += "}";
-        }
-        if (!firstBook) {
-            m_text += "\n";
-            m_text.append(static_cast<std::size_t>(depth), '\t');
-        }
-        m_text += "}";
-    }
-
-    void HandOn(std::size_t atLeast) {
-        if (m_text.size() < atLeast)
-            return;
-        if (const int error = m_file.Write(m_text))
-            RaiseFileError("Cannot write file", m_name, error);
-        m_text.clear();
-    }
-
-    TemporaryFile& m_file;
-    const Path& m_name;
-    std::string m_text;
-};
-
 } // namespace
-
-LedgerMark LedgerMark::Keep(TextStore& texts, std::string_view bookmarkId, std::string_view modified,
-                            std::string_view digest) {
-    // One piece for the three: the marks of a large book are made one after another, so this is allocated once.
-    thread_local std::string bytes;
-    bytes.assign(bookmarkId).append(modified).append(digest.substr(0, kDigestSize));
-    bytes.resize(bookmarkId.size() + modified.size() + kDigestSize, '\0');
-    LedgerMark mark;
-    mark.m_bytes = texts.Keep(bytes).data();
-    mark.m_idSize = static_cast<std::uint32_t>(bookmarkId.size());
-    mark.m_modifiedSize = static_cast<std::uint32_t>(modified.size());
-    return mark;
-}
-
-void SettleMarks(std::vector<LedgerMark>& marks) {
-    const auto byId = [](const LedgerMark& a, const LedgerMark& b) { return a.BookmarkId() < b.BookmarkId(); };
-    std::stable_sort(marks.begin(), marks.end(), byId);
-    // Of marks with the same id the last one counts, as the last member of that name in a JSON object does.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-        if (i + 1 < marks.size() && marks[i + 1].BookmarkId() == marks[i].BookmarkId())
-            continue;
-        marks[kept++] = marks[i];
-    }
-    marks.resize(kept);
-}
-
-const std::vector<LedgerMark>* LedgerBooks::Find(const std::string& volumeId) const {
-    const auto book = books.find(volumeId);
-    return book != books.end() ? &book->second : nullptr;
-}
-
-const LedgerMark* FindMark(const std::vector<LedgerMark>* marks, std::string_view bookmarkId) {
-    if (!marks)
-        return nullptr;
-    const auto found =
-        std::lower_bound(marks->begin(), marks->end(), bookmarkId,
-                         [](const LedgerMark& mark, std::string_view id) { return mark.BookmarkId() < id; });
-    return found != marks->end() && found->BookmarkId() == bookmarkId ? &*found : nullptr;
-}
-
-void LedgerBooks::Record(const std::string& volumeId, std::vector<LedgerMark>&& marks) {
-    std::vector<LedgerMark>& book = books[volumeId];
-    // A book's first marks are taken over rather than copied: a million of them are held once.
-    if (book.empty()) {
-        book = std::move(marks);
-    } else {
-        book.insert(book.end(), marks.begin(), marks.end());
-        marks = {};
-    }
-    SettleMarks(book);
-}
 
 std::string LedgerNamed(const Path& file) {
     return "The ledger of exported highlights \"" + file.string() + "\"";
@@ -519,10 +378,4 @@ LedgerContents ReadLedgerFile(const Path& file) {
     if (!reader.HasBooksOf(version))
         RaiseDamaged(file, version == 1 ? "it has no books" : "it has no formats");
     return reader.TakeContents(version);
-}
-
-void WriteLedgerFile(const Path& file, const LedgerContents& contents) {
-    ReplaceFile(file, [&contents](TemporaryFile& temporary, const Path& name) {
-        LedgerWriter(temporary, name).Write(contents);
-    });
 }

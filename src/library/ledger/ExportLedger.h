@@ -1,27 +1,14 @@
 #pragma once
 
 #include "AnnotatedVolume.h"
+#include "ELedgerError.h"
 #include "ExportFormats.h"
-#include "ExportLedgerFile.h"
 #include "ExportLedgerLock.h"
+#include "LedgerFile.h"
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-// The ledger of a results folder is damaged, was written by a newer version, or is in use by another export: it is
-// left as it is.
-class ELedgerError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Another export (or a sync) held the results folder longer than ExportLedgerLock::kPatience.
-class ELedgerBusy : public ELedgerError {
-public:
-    using ELedgerError::ELedgerError;
-};
 
 // What has been exported into one results folder, per format, kept there in the hidden file kFileName: for each book
 // its bookmarks by id, each with the mark it had when it was last exported there in that format. Marks from before
