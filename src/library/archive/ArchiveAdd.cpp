@@ -9,7 +9,6 @@
 #include "TSQLiteCursor.h"
 
 #include <chrono>
-#include <optional>
 
 namespace {
 
@@ -76,19 +75,28 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
         ++outcome.databasesKnown;
         return;
     }
-    std::optional<ReaderSnapshot> snapshot;
-    const bool read = ReadReaderDatabase(input.file, "the database for the archive", progress,
-                                         [&](ReaderConnection& reader) { snapshot = ReadReaderSnapshot(reader); });
-    if (!read || !snapshot)
-        throw std::runtime_error("database file not found");
 
+    // Rows are merged as they are read, inside the add's transaction; a reading that starts again (another program
+    // wrote meanwhile, or an index is damaged) first undoes what the attempt before it merged.
     const std::string now = ArchiveTimeText(std::chrono::system_clock::now());
     WriteTransaction transaction(db);
-    const std::int64_t reader = IdOf(db, "readers", "account", snapshot->account,
-                                     "INSERT INTO readers (account) VALUES (?)", {snapshot->account});
-    const std::int64_t sourceId = IdOf(db, "sources", "path", source.string(),
-                                       "INSERT INTO sources (path, firstAdded) VALUES (?, ?)", {source.string(), now});
-    const MergeCounts counts = MergeSnapshot(db, reader, input.stateTime, *snapshot);
+    std::int64_t sourceId = 0, reader = 0;
+    MergeCounts counts;
+    bool attempted = false;
+    const bool read =
+        ReadReaderDatabase(input.file, "the database for the archive", progress, [&](ReaderConnection& connection) {
+            db.ExecSQL(attempted ? "ROLLBACK TO reading" : "SAVEPOINT reading");
+            attempted = true;
+            const std::string account = ReadReaderAccount(connection);
+            reader = IdOf(db, "readers", "account", account, "INSERT INTO readers (account) VALUES (?)", {account});
+            sourceId = IdOf(db, "sources", "path", source.string(),
+                            "INSERT INTO sources (path, firstAdded) VALUES (?, ?)", {source.string(), now});
+            ArchiveMerge merge(db, reader, input.stateTime);
+            ReadReaderSnapshot(connection, merge);
+            counts = merge.Counts();
+        });
+    if (!read)
+        throw std::runtime_error("database file not found");
     db.ExecSQL("INSERT INTO databases (source, reader, path, stateTime, fileSize, fileTime, walSize, walTime, sha256, "
                "added) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                {sourceId, reader, files.path.string(), input.stateTime, files.fileSize, files.fileTime, files.walSize,

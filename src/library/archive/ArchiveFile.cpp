@@ -106,7 +106,11 @@ std::unique_ptr<TSQLiteDatabase> OpenChecked(const fs::path& path) {
         throw EArchiveError("The archive " + path.string() + " has schema version " + std::to_string(version) +
                             ", made by a newer version of this program; this one knows version " +
                             std::to_string(kArchiveSchemaVersion) + ". It is left as it is.");
-    if (const std::string damage = QuickCheck(*db); !damage.empty()) {
+    std::string damage = QuickCheck(*db);
+    // An archive is made with its version in the same transaction as its tables: without one it is not whole.
+    if (damage.empty() && version < 1)
+        damage = "no schema version";
+    if (!damage.empty()) {
         db.reset();
         SetAside(path, damage);
     }
@@ -119,6 +123,8 @@ std::unique_ptr<TSQLiteDatabase> OpenChecked(const fs::path& path) {
     // A no-op where the file is in WAL mode already, as every archive is after its first open.
     TSQLiteCursor(*db, "PRAGMA journal_mode = WAL").Step();
     db->ExecSQL("PRAGMA synchronous = FULL");
+    // A first add inserts every highlight and book of a library: its index pages stay in memory meanwhile.
+    db->ExecSQL("PRAGMA cache_size = -32768");
     return db;
 }
 

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include <optional>
-#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -45,7 +45,6 @@ bool SeenDifferently(const std::string& oldColumns, const std::string& newColumn
 
 struct ArchivedHighlight {
     std::int64_t id = 0;
-    std::string columns;
     std::string versionTime;
     std::string firstSeen;
     OptionalTime lastSeen;
@@ -55,9 +54,21 @@ struct ArchivedHighlight {
     bool operator==(const ArchivedHighlight&) const = default;
 };
 
-class Merge {
+// The row's fields after the columns, from column first on: versionTime, firstSeen, lastSeen, goneSince, changed.
+ArchivedHighlight ArchivedFrom(TSQLiteCursor& rows, std::int64_t id, std::uint32_t first) {
+    return {id,
+            std::string(rows.FieldAsText(first)),
+            std::string(rows.FieldAsText(first + 1)),
+            OptionalText(rows, first + 2),
+            OptionalText(rows, first + 3),
+            OptionalText(rows, first + 4)};
+}
+
+} // namespace
+
+class ArchiveMerge::Work {
 public:
-    Merge(TSQLiteDatabase& db, std::int64_t reader, const std::string& stateTime)
+    Work(TSQLiteDatabase& db, std::int64_t reader, const std::string& stateTime)
         : m_db(db), m_reader(reader), m_time(stateTime) {
         TSQLiteCursor newest(db, "SELECT MAX(stateTime) FROM databases WHERE reader = ?", {reader});
         if (newest.Step())
@@ -69,42 +80,75 @@ public:
             m_nextState = OptionalText(next, 0);
     }
 
-    MergeCounts Run(const ReaderSnapshot& snapshot) {
-        LoadHighlights();
-        std::unordered_set<std::string_view> present;
-        for (const SnapshotBookmark& bookmark : snapshot.bookmarks) {
-            if (bookmark.bookmarkId.empty() || !present.insert(bookmark.bookmarkId).second)
-                continue;
-            const auto archived = m_highlights.find(bookmark.bookmarkId);
-            if (archived == m_highlights.end())
-                Insert(bookmark);
-            else
-                Update(archived->second, bookmark);
+    void Bookmark(const SnapshotBookmark& bookmark) {
+        if (bookmark.bookmarkId.empty() || !m_present.insert(bookmark.bookmarkId).second)
+            return;
+        TSQLiteCursor rows(m_db,
+                           "SELECT id, columns, versionTime, firstSeen, lastSeen, goneSince, changed FROM highlights "
+                           "WHERE reader = ? AND BookmarkID = ?",
+                           {m_reader, bookmark.bookmarkId});
+        if (!rows.Step()) {
+            Insert(bookmark);
+            return;
         }
-        for (auto& [id, archived] : m_highlights)
-            if (!present.contains(id))
-                Absent(archived);
-        MergeContents(snapshot);
-        MergeSessions(snapshot);
-        return m_counts;
+        const ArchivedHighlight archived = ArchivedFrom(rows, rows.StoredField(0).integer, 2);
+        Update(archived, rows.FieldAsText(1), bookmark);
     }
+
+    // The highlights of the reader that this state lacks altogether.
+    void EndOfBookmarks() {
+        std::vector<ArchivedHighlight> absent;
+        {
+            TSQLiteCursor rows(m_db,
+                               "SELECT id, BookmarkID, versionTime, firstSeen, lastSeen, goneSince, changed "
+                               "FROM highlights WHERE reader = ?",
+                               {m_reader});
+            while (rows.Step())
+                if (!m_present.contains(std::string(rows.FieldAsText(1))))
+                    absent.push_back(ArchivedFrom(rows, rows.StoredField(0).integer, 2));
+        }
+        for (const ArchivedHighlight& archived : absent) {
+            const std::size_t tally = Tally();
+            ArchivedHighlight row = archived;
+            if (m_isNewest && !row.goneSince)
+                MarkGone(row);
+            else if (!m_isNewest && row.goneSince && row.lastSeen && *row.lastSeen<m_time&& * row.goneSince> m_time)
+                row.goneSince = m_time; // an older state that already lacked it
+            Save(archived, row, nullptr, tally);
+        }
+    }
+
+    void Content(const SnapshotContent& content) {
+        TSQLiteCursor rows(m_db, "SELECT id, columns, versionTime FROM contents WHERE reader = ? AND ContentID = ?",
+                           {m_reader, content.contentId});
+        if (!rows.Step()) {
+            ::Run(m_db, "INSERT INTO contents (reader, ContentID, BookID, columns, versionTime) VALUES (?, ?, ?, ?, ?)",
+                  {m_reader, content.contentId, content.bookId, content.columns, m_time});
+            ++m_counts.otherUpdates;
+        } else if (m_time >= rows.FieldAsText(2) && rows.FieldAsText(1) != content.columns) {
+            const std::int64_t id = rows.StoredField(0).integer;
+            ::Run(m_db, "UPDATE contents SET BookID = ?, columns = ?, versionTime = ? WHERE id = ?",
+                  {content.bookId, content.columns, m_time, id});
+            ++m_counts.otherUpdates;
+        }
+    }
+
+    void Session(const SnapshotSession& session) {
+        {
+            TSQLiteCursor known(m_db, "SELECT 1 FROM sessions WHERE Id = ?", {session.id});
+            if (known.Step())
+                return;
+        }
+        ::Run(m_db, "INSERT INTO sessions (Id, reader, columns, firstSeen) VALUES (?, ?, ?, ?)",
+              {session.id, m_reader, session.columns, m_time});
+        ++m_counts.newSessions;
+    }
+
+    const MergeCounts& Counts() const { return m_counts; }
 
 private:
-    void LoadHighlights() {
-        TSQLiteCursor rows(m_db,
-                           "SELECT id, BookmarkID, columns, versionTime, firstSeen, lastSeen, goneSince, changed "
-                           "FROM highlights WHERE reader = ?",
-                           {m_reader});
-        while (rows.Step())
-            m_highlights.emplace(std::string(rows.FieldAsText(1)),
-                                 ArchivedHighlight{rows.StoredField(0).integer, std::string(rows.FieldAsText(2)),
-                                                   std::string(rows.FieldAsText(3)), std::string(rows.FieldAsText(4)),
-                                                   OptionalText(rows, 5), OptionalText(rows, 6),
-                                                   OptionalText(rows, 7)});
-    }
-
     void Insert(const SnapshotBookmark& bookmark) {
-        ArchivedHighlight row{0, bookmark.columns, m_time, m_time, std::nullopt, std::nullopt, std::nullopt};
+        ArchivedHighlight row{0, m_time, m_time, std::nullopt, std::nullopt, std::nullopt};
         if (!bookmark.shown)
             row.goneSince = m_time;
         else if (!m_isNewest)
@@ -112,25 +156,21 @@ private:
         ::Run(m_db,
               "INSERT INTO highlights (reader, BookmarkID, VolumeID, columns, versionTime, firstSeen, lastSeen, "
               "goneSince) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-              {m_reader, bookmark.bookmarkId, bookmark.volumeId, row.columns, row.versionTime, row.firstSeen,
+              {m_reader, bookmark.bookmarkId, bookmark.volumeId, bookmark.columns, row.versionTime, row.firstSeen,
                Bound(row.lastSeen), Bound(row.goneSince)});
         ++m_counts.newHighlights;
     }
 
-    std::size_t Tally() const {
-        return m_counts.changedHighlights + m_counts.goneHighlights + m_counts.backHighlights + m_counts.otherUpdates;
-    }
-
-    void Update(ArchivedHighlight& archived, const SnapshotBookmark& bookmark) {
+    void Update(const ArchivedHighlight& archived, std::string_view archivedColumns, const SnapshotBookmark& bookmark) {
         const std::size_t tally = Tally();
         ArchivedHighlight row = archived;
         row.firstSeen = std::min(row.firstSeen, m_time);
-        if (m_time >= row.versionTime && row.columns != bookmark.columns) {
-            if (SeenDifferently(row.columns, bookmark.columns)) {
+        const bool newColumns = m_time >= row.versionTime && archivedColumns != bookmark.columns;
+        if (newColumns) {
+            if (SeenDifferently(std::string(archivedColumns), bookmark.columns)) {
                 row.changed = m_time;
                 ++m_counts.changedHighlights;
             }
-            row.columns = bookmark.columns;
             row.versionTime = m_time;
         }
         const bool gone = row.goneSince.has_value();
@@ -148,18 +188,7 @@ private:
                    (!row.lastSeen || *row.lastSeen < m_time)) {
             row.goneSince = m_time;
         }
-        Save(archived, row, bookmark.volumeId, tally);
-    }
-
-    // A highlight the archive has that this state lacks altogether.
-    void Absent(ArchivedHighlight& archived) {
-        const std::size_t tally = Tally();
-        ArchivedHighlight row = archived;
-        if (m_isNewest && !row.goneSince)
-            MarkGone(row);
-        else if (!m_isNewest && row.goneSince && row.lastSeen && *row.lastSeen<m_time&& * row.goneSince> m_time)
-            row.goneSince = m_time; // an older state that already lacked it
-        Save(archived, row, {}, tally);
+        Save(archived, row, newColumns ? &bookmark : nullptr, tally);
     }
 
     // Live until the newest state before this one, which still showed it.
@@ -169,73 +198,30 @@ private:
         ++m_counts.goneHighlights;
     }
 
-    // Writes row where it differs from what is archived; a change that no other count took counts as another update.
-    void Save(ArchivedHighlight& archived, const ArchivedHighlight& row, std::string_view volumeId,
+    std::size_t Tally() const {
+        return m_counts.changedHighlights + m_counts.goneHighlights + m_counts.backHighlights + m_counts.otherUpdates;
+    }
+
+    // Writes row (and the bookmark's columns, where it gives new ones) where it differs from what is archived; a
+    // change that no other count took counts as another update.
+    void Save(const ArchivedHighlight& archived, const ArchivedHighlight& row, const SnapshotBookmark* bookmark,
               std::size_t tallyBefore) {
-        if (row == archived)
+        if (row == archived && !bookmark)
             return;
         if (Tally() == tallyBefore)
             ++m_counts.otherUpdates;
-        std::string sql = "UPDATE highlights SET columns = ?, versionTime = ?, firstSeen = ?, lastSeen = ?, "
-                          "goneSince = ?, changed = ?";
-        BindValues values{row.columns,         row.versionTime,      row.firstSeen,
-                          Bound(row.lastSeen), Bound(row.goneSince), Bound(row.changed)};
-        if (!volumeId.empty()) {
-            sql += ", VolumeID = ?";
-            values.emplace_back(std::string(volumeId));
+        const BindValues dates{row.versionTime, row.firstSeen, Bound(row.lastSeen), Bound(row.goneSince),
+                               Bound(row.changed)};
+        BindValues values = dates;
+        std::string sql = "UPDATE highlights SET versionTime = ?, firstSeen = ?, lastSeen = ?, goneSince = ?, "
+                          "changed = ?";
+        if (bookmark) {
+            sql += ", columns = ?, VolumeID = ?";
+            values.emplace_back(bookmark->columns);
+            values.emplace_back(bookmark->volumeId);
         }
         values.emplace_back(row.id);
         ::Run(m_db, sql + " WHERE id = ?", values);
-        archived = row;
-    }
-
-    void MergeContents(const ReaderSnapshot& snapshot) {
-        struct ArchivedContent {
-            std::int64_t id;
-            std::string columns;
-            std::string versionTime;
-        };
-        std::unordered_map<std::string, ArchivedContent> contents;
-        {
-            TSQLiteCursor rows(m_db, "SELECT id, ContentID, columns, versionTime FROM contents WHERE reader = ?",
-                               {m_reader});
-            while (rows.Step())
-                contents.emplace(std::string(rows.FieldAsText(1)),
-                                 ArchivedContent{rows.StoredField(0).integer, std::string(rows.FieldAsText(2)),
-                                                 std::string(rows.FieldAsText(3))});
-        }
-        for (const SnapshotContent& content : snapshot.contents) {
-            const auto archived = contents.find(content.contentId);
-            if (archived == contents.end()) {
-                ::Run(m_db,
-                      "INSERT INTO contents (reader, ContentID, BookID, columns, versionTime) VALUES (?, ?, ?, ?, ?)",
-                      {m_reader, content.contentId, content.bookId, content.columns, m_time});
-                contents.emplace(content.contentId, ArchivedContent{0, content.columns, m_time});
-                ++m_counts.otherUpdates;
-            } else if (m_time >= archived->second.versionTime && archived->second.columns != content.columns &&
-                       archived->second.id != 0) {
-                ::Run(m_db, "UPDATE contents SET BookID = ?, columns = ?, versionTime = ? WHERE id = ?",
-                      {content.bookId, content.columns, m_time, archived->second.id});
-                archived->second.columns = content.columns;
-                archived->second.versionTime = m_time;
-                ++m_counts.otherUpdates;
-            }
-        }
-    }
-
-    void MergeSessions(const ReaderSnapshot& snapshot) {
-        std::unordered_set<std::string> known;
-        {
-            TSQLiteCursor rows(m_db, "SELECT Id FROM sessions");
-            while (rows.Step())
-                known.emplace(rows.FieldAsText(0));
-        }
-        for (const SnapshotSession& session : snapshot.sessions)
-            if (known.insert(session.id).second) {
-                ::Run(m_db, "INSERT INTO sessions (Id, reader, columns, firstSeen) VALUES (?, ?, ?, ?)",
-                      {session.id, m_reader, session.columns, m_time});
-                ++m_counts.newSessions;
-            }
     }
 
     TSQLiteDatabase& m_db;
@@ -244,11 +230,9 @@ private:
     OptionalTime m_previousNewest;
     OptionalTime m_nextState;
     bool m_isNewest = true;
-    std::unordered_map<std::string, ArchivedHighlight> m_highlights;
+    std::unordered_set<std::string> m_present; // the ids of the bookmarks this state holds
     MergeCounts m_counts;
 };
-
-} // namespace
 
 MergeCounts& MergeCounts::operator+=(const MergeCounts& other) {
     newHighlights += other.newHighlights;
@@ -260,7 +244,27 @@ MergeCounts& MergeCounts::operator+=(const MergeCounts& other) {
     return *this;
 }
 
-MergeCounts MergeSnapshot(TSQLiteDatabase& archive, std::int64_t reader, const std::string& stateTime,
-                          const ReaderSnapshot& snapshot) {
-    return Merge(archive, reader, stateTime).Run(snapshot);
+ArchiveMerge::ArchiveMerge(TSQLiteDatabase& archive, std::int64_t reader, const std::string& stateTime)
+    : m_work(std::make_unique<Work>(archive, reader, stateTime)) {}
+
+ArchiveMerge::~ArchiveMerge() = default;
+
+void ArchiveMerge::Bookmark(const SnapshotBookmark& bookmark) {
+    m_work->Bookmark(bookmark);
+}
+
+void ArchiveMerge::EndOfBookmarks() {
+    m_work->EndOfBookmarks();
+}
+
+void ArchiveMerge::Content(const SnapshotContent& content) {
+    m_work->Content(content);
+}
+
+void ArchiveMerge::Session(const SnapshotSession& session) {
+    m_work->Session(session);
+}
+
+const MergeCounts& ArchiveMerge::Counts() const {
+    return m_work->Counts();
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TSQLiteDatabase;
@@ -23,9 +24,24 @@ struct MergeCounts {
     MergeCounts& operator+=(const MergeCounts& other);
 };
 
-// Merges the snapshot of one state of reader (at stateTime) into the archive, inside the caller's transaction and
-// before that state is recorded among the databases. Gone is decided by the reader's newest state: a highlight that
-// the newest state lacks or hides is gone since the first state after the last one that showed it; an older state
-// added later moves the dates, and never brings a gone highlight back. Writes nothing that stays the same.
-MergeCounts MergeSnapshot(TSQLiteDatabase& archive, std::int64_t reader, const std::string& stateTime,
-                          const ReaderSnapshot& snapshot);
+// Merges the rows of one state of a reader (at stateTime) into the archive as they are read, inside the caller's
+// transaction and before that state is recorded among the databases. Gone is decided by the reader's newest state: a
+// highlight that the newest state lacks or hides is gone since the first state after the last one that showed it; an
+// older state added later moves the dates, and never brings a gone highlight back. Writes nothing that stays the same,
+// and holds no more than the ids of the bookmarks read.
+class ArchiveMerge : public SnapshotSink {
+public:
+    ArchiveMerge(TSQLiteDatabase& archive, std::int64_t reader, const std::string& stateTime);
+    ~ArchiveMerge() override;
+
+    void Bookmark(const SnapshotBookmark& bookmark) override;
+    void EndOfBookmarks() override;
+    void Content(const SnapshotContent& content) override;
+    void Session(const SnapshotSession& session) override;
+
+    const MergeCounts& Counts() const;
+
+private:
+    class Work;
+    std::unique_ptr<Work> m_work;
+};

@@ -94,7 +94,13 @@ std::string MostCommon(ReaderConnection& reader, const char* table, const char* 
     return rows.Step() ? std::string(rows.FieldAsText(0)) : std::string();
 }
 
-void ReadBookmarks(ReaderConnection& reader, ReaderSnapshot& snapshot) {
+// The books and parts the bookmarks name, whose content rows are read.
+struct NamedContent {
+    std::unordered_set<std::string> books;
+    std::unordered_set<std::string> parts;
+};
+
+void ReadBookmarks(ReaderConnection& reader, SnapshotSink& sink, NamedContent& named) {
     const std::vector<std::string>& columns = reader.Schema().Columns("Bookmark");
     const auto id = IndexOf(columns, "BookmarkID"), volume = IndexOf(columns, "VolumeID"),
                content = IndexOf(columns, "ContentID"), hidden = IndexOf(columns, "Hidden");
@@ -102,20 +108,25 @@ void ReadBookmarks(ReaderConnection& reader, ReaderSnapshot& snapshot) {
         throw ESQLiteException("The file is not a reader database: it lacks the reader's Bookmark and content tables.",
                                1);
     TSQLiteCursor rows(reader.Database(), SelectOf(columns, "Bookmark", reader.AvoidsIndexes()));
+    SnapshotBookmark bookmark; // its strings keep their room from row to row
     while (rows.Step()) {
-        SnapshotBookmark& bookmark = snapshot.bookmarks.emplace_back();
         bookmark.bookmarkId = rows.FieldAsText(*id);
         bookmark.volumeId = rows.FieldAsText(*volume);
-        if (content)
-            bookmark.contentId = rows.FieldAsText(*content);
+        bookmark.contentId = content ? rows.FieldAsText(*content) : std::string_view();
         bookmark.shown = !hidden || !IsDeletedOnReader(rows.FieldAsText(*hidden));
         bookmark.columns = StoredRowJson(rows, columns);
+        if (!named.books.contains(bookmark.volumeId))
+            named.books.insert(bookmark.volumeId);
+        if (!named.parts.contains(bookmark.contentId))
+            named.parts.insert(bookmark.contentId);
+        sink.Bookmark(bookmark);
     }
+    sink.EndOfBookmarks();
 }
 
 // The rows of the books that carry bookmarks and of their parts: a row whose ContentID is such a book or a bookmark's
 // part, or whose BookID is such a book (its chapters and table of contents).
-void ReadContents(ReaderConnection& reader, ReaderSnapshot& snapshot) {
+void ReadContents(ReaderConnection& reader, SnapshotSink& sink, const NamedContent& named) {
     std::vector<std::string> columns;
     for (const char* name : kContentColumns)
         if (reader.Schema().Has("content", name))
@@ -123,44 +134,46 @@ void ReadContents(ReaderConnection& reader, ReaderSnapshot& snapshot) {
     const auto id = IndexOf(columns, "ContentID"), book = IndexOf(columns, "BookID");
     if (!id)
         return;
-    std::unordered_set<std::string> books, parts;
-    for (const SnapshotBookmark& bookmark : snapshot.bookmarks) {
-        books.insert(bookmark.volumeId);
-        parts.insert(bookmark.contentId);
-    }
     TSQLiteCursor rows(reader.Database(), SelectOf(columns, "content", reader.AvoidsIndexes()));
+    SnapshotContent row;
     while (rows.Step()) {
-        const std::string contentId(rows.FieldAsText(*id));
-        const std::string bookId = book ? std::string(rows.FieldAsText(*book)) : std::string();
-        if (!books.contains(contentId) && !parts.contains(contentId) && !books.contains(bookId))
+        row.contentId = rows.FieldAsText(*id);
+        row.bookId = book ? rows.FieldAsText(*book) : std::string_view();
+        if (!named.books.contains(row.contentId) && !named.parts.contains(row.contentId) &&
+            !named.books.contains(row.bookId))
             continue;
-        snapshot.contents.push_back({contentId, bookId, StoredRowJson(rows, columns)});
+        row.columns = StoredRowJson(rows, columns);
+        sink.Content(row);
     }
 }
 
-void ReadSessions(ReaderConnection& reader, ReaderSnapshot& snapshot) {
+void ReadSessions(ReaderConnection& reader, SnapshotSink& sink) {
     const std::vector<std::string> columns = TableColumnsOf(reader.Database(), "AnalyticsEvents");
     const auto id = IndexOf(columns, "Id");
     if (!id || !IndexOf(columns, "Type"))
         return;
     TSQLiteCursor rows(reader.Database(),
                        SelectOf(columns, "AnalyticsEvents", reader.AvoidsIndexes()) + " WHERE Type = 'LeaveContent'");
+    SnapshotSession session;
     while (rows.Step()) {
-        std::string sessionId(rows.FieldAsText(*id));
-        if (!sessionId.empty())
-            snapshot.sessions.push_back({std::move(sessionId), StoredRowJson(rows, columns)});
+        session.id = rows.FieldAsText(*id);
+        if (session.id.empty())
+            continue;
+        session.columns = StoredRowJson(rows, columns);
+        sink.Session(session);
     }
 }
 
 } // namespace
 
-ReaderSnapshot ReadReaderSnapshot(ReaderConnection& reader) {
-    ReaderSnapshot snapshot;
-    ReadBookmarks(reader, snapshot);
-    ReadContents(reader, snapshot);
-    ReadSessions(reader, snapshot);
-    snapshot.account = MostCommon(reader, "Bookmark", "UserID");
-    if (snapshot.account.empty())
-        snapshot.account = MostCommon(reader, "content", "___UserID");
-    return snapshot;
+std::string ReadReaderAccount(ReaderConnection& reader) {
+    std::string account = MostCommon(reader, "Bookmark", "UserID");
+    return account.empty() ? MostCommon(reader, "content", "___UserID") : account;
+}
+
+void ReadReaderSnapshot(ReaderConnection& reader, SnapshotSink& sink) {
+    NamedContent named;
+    ReadBookmarks(reader, sink, named);
+    ReadContents(reader, sink, named);
+    ReadSessions(reader, sink);
 }

@@ -28,15 +28,22 @@ struct SnapshotSession {
     std::string columns;
 };
 
-// What the archive keeps of one reader database, as read at one moment.
-struct ReaderSnapshot {
-    // The reader's account: the UserID most of its bookmarks carry, else the ___UserID most of its content rows carry
-    // (the placeholder of books without an account left out); empty when there is none.
-    std::string account;
-    std::vector<SnapshotBookmark> bookmarks;
-    std::vector<SnapshotContent> contents;
-    std::vector<SnapshotSession> sessions;
+// Takes what the archive keeps of one reader database, one row at a time, as it is read: all bookmarks, then the
+// content rows, then the sessions. Rows are valid during the call.
+class SnapshotSink {
+public:
+    virtual ~SnapshotSink() = default;
+    virtual void Bookmark(const SnapshotBookmark& bookmark) = 0;
+    virtual void EndOfBookmarks() = 0;
+    virtual void Content(const SnapshotContent& content) = 0;
+    virtual void Session(const SnapshotSession& session) = 0;
 };
 
-// Reads the snapshot from a reading connection (ReadReaderDatabase's); errors of the access layer go on.
-ReaderSnapshot ReadReaderSnapshot(ReaderConnection& reader);
+// The reader's account: the UserID most of its bookmarks carry, else the ___UserID most of its content rows carry
+// (the placeholder of books without an account left out); empty when there is none.
+std::string ReadReaderAccount(ReaderConnection& reader);
+
+// Reads the database's bookmarks (every column), the content rows of the books that carry them and of their parts
+// (the columns the exports and the statistics read), and its reading sessions into sink, from a reading connection
+// (ReadReaderDatabase's); errors of the access layer go on.
+void ReadReaderSnapshot(ReaderConnection& reader, SnapshotSink& sink);
