@@ -41,6 +41,17 @@ std::string OutcomeLine(const ArchiveAddOutcome& outcome) {
 
 } // namespace
 
+std::string ArchiveHelpText() {
+    return "  archive add\n"
+           "          Adds every highlight, note and reading session of each PATH to the archive, Marvik's own\n"
+           "          database that keeps them after the reader has lost them. PATH is a reader database or a\n"
+           "          folder of backups (each database in it, oldest first). A database added before, unchanged,\n"
+           "          is skipped; the archive does not change. Prints what was new.\n"
+           "  archive status\n"
+           "          Prints the books, highlights, those gone from the reader, sessions and sources of the\n"
+           "          archive, and when each source last brought something new.\n";
+}
+
 void CheckArchiveCommand(CommandLine& line) {
     if (line.volumeIds.empty())
         throw EUsageError("archive needs add or status");

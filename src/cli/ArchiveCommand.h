@@ -5,6 +5,10 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <string>
+
+// The commands' part of the help that tells archive add and archive status.
+std::string ArchiveHelpText();
 
 // Checks the arguments of `archive`: its action (add, status) and what each takes. Raises EUsageError.
 void CheckArchiveCommand(CommandLine& line);

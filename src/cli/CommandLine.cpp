@@ -351,15 +351,8 @@ std::string HelpText() {
            "          Lists the template sets that export --template takes, one a line: the name, a TAB, and\n"
            "          \"built in\" or the set's folder. The user's sets are the folders of\n"
            "          $XDG_CONFIG_HOME/marvik/templates (~/.config/marvik/templates); one named like a\n"
-           "          built-in set stands in its place. A set that cannot be used is named on standard error.\n"
-           "  archive add\n"
-           "          Adds every highlight, note and reading session of each PATH to the archive, Marvik's own\n"
-           "          database that keeps them after the reader has lost them. PATH is a reader database or a\n"
-           "          folder of backups (each database in it, oldest first). A database added before, unchanged,\n"
-           "          is skipped; the archive does not change. Prints what was new.\n"
-           "  archive status\n"
-           "          Prints the books, highlights, those gone from the reader, sessions and sources of the\n"
-           "          archive, and when each source last brought something new.\n"
+           "          built-in set stands in its place. A set that cannot be used is named on standard error.\n" +
+           ArchiveHelpText() +
            "  sync    Keeps one Markdown note per book that carries highlights in FOLDER, which must exist:\n"
            "          a book's first sync writes its note, named by the template set's name template; later\n"
            "          ones add new highlights in reading order, update changed ones, mark deleted ones and\n"

@@ -6,6 +6,7 @@
 #include "ArchiveLock.h"
 #include "ArchiveStatus.h"
 #include "ArchiveTime.h"
+#include "DyingWriter.h"
 #include "EArchiveError.h"
 #include "FileContents.h"
 #include "FileSizeLimit.h"
@@ -189,6 +190,18 @@ TEST_F(ArchiveTest, ReadersAreToldApartByTheirAccount) {
     EXPECT_EQ(status.readers, 2u);
     EXPECT_EQ(status.highlights, 4u);
     EXPECT_EQ(status.gone, 0u); // another reader's newer database says nothing of anna's highlights
+}
+
+TEST_F(ArchiveTest, TheReadersDatabaseIsReadWithItsPendingWalAndLeftAsItIs) {
+    const fs::path reader = m_work / "reader" / "KoboReader.sqlite";
+    fs::create_directory(reader.parent_path());
+    fs::copy_file(First(), reader);
+    fixture::ReaderDatabase(reader, fixture::ReaderDatabase::Existing).Exec("PRAGMA journal_mode=WAL");
+    fixture::LeaveCommittedWal(reader, "UPDATE Bookmark SET Text = 'Thaw.' WHERE BookmarkID = 'h3'");
+    const std::string folder = fixture::FolderState(reader.parent_path());
+    Add({{reader, Time(2)}});
+    EXPECT_EQ(fixture::FolderState(reader.parent_path()), folder);
+    EXPECT_NE(Highlights().at("h3").columns.find("\"Text\":\"Thaw.\""), std::string::npos);
 }
 
 TEST_F(ArchiveTest, AFolderOfBackupsIsAddedOldestFirst) {
