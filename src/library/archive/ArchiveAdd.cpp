@@ -4,6 +4,7 @@
 #include "ArchiveLock.h"
 #include "ArchiveTime.h"
 #include "DatabaseFiles.h"
+#include "EArchiveError.h"
 #include "ReaderConnection.h"
 #include "ReaderSnapshot.h"
 #include "TSQLiteCursor.h"
@@ -85,15 +86,20 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
     bool attempted = false;
     const bool read =
         ReadReaderDatabase(input.file, "the database for the archive", progress, [&](ReaderConnection& connection) {
-            db.ExecSQL(attempted ? "ROLLBACK TO reading" : "SAVEPOINT reading");
-            attempted = true;
             const std::string account = ReadReaderAccount(connection);
-            reader = IdOf(db, "readers", "account", account, "INSERT INTO readers (account) VALUES (?)", {account});
-            sourceId = IdOf(db, "sources", "path", source.string(),
-                            "INSERT INTO sources (path, firstAdded) VALUES (?, ?)", {source.string(), now});
-            ArchiveMerge merge(db, reader, input.stateTime);
-            ReadReaderSnapshot(connection, merge);
-            counts = merge.Counts();
+            std::unique_ptr<ArchiveMerge> merge;
+            try {
+                db.ExecSQL(attempted ? "ROLLBACK TO reading" : "SAVEPOINT reading");
+                attempted = true;
+                reader = IdOf(db, "readers", "account", account, "INSERT INTO readers (account) VALUES (?)", {account});
+                sourceId = IdOf(db, "sources", "path", source.string(),
+                                "INSERT INTO sources (path, firstAdded) VALUES (?, ?)", {source.string(), now});
+                merge = std::make_unique<ArchiveMerge>(db, reader, input.stateTime);
+            } catch (const ESQLiteException& error) {
+                throw EArchiveError(std::string("The archive could not be written.\r") + error.what());
+            }
+            ReadReaderSnapshot(connection, *merge);
+            counts = merge->Counts();
         });
     if (!read)
         throw std::runtime_error("database file not found");

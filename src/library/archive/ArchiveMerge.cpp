@@ -1,5 +1,6 @@
 #include "ArchiveMerge.h"
 
+#include "EArchiveError.h"
 #include "TSQLiteCursor.h"
 #include "TSQLiteDatabase.h"
 
@@ -244,25 +245,39 @@ MergeCounts& MergeCounts::operator+=(const MergeCounts& other) {
     return *this;
 }
 
+namespace {
+
+// An error of the archive's own database raised while the reader's is read: said as the archive's, and of a type that
+// the reading does not take for damage of the reader's database (which it would read again without indexes).
+template <class Write> void Writing(Write write) {
+    try {
+        write();
+    } catch (const ESQLiteException& error) {
+        throw EArchiveError(std::string("The archive could not be written.\r") + error.what());
+    }
+}
+
+} // namespace
+
 ArchiveMerge::ArchiveMerge(TSQLiteDatabase& archive, std::int64_t reader, const std::string& stateTime)
     : m_work(std::make_unique<Work>(archive, reader, stateTime)) {}
 
 ArchiveMerge::~ArchiveMerge() = default;
 
 void ArchiveMerge::Bookmark(const SnapshotBookmark& bookmark) {
-    m_work->Bookmark(bookmark);
+    Writing([&] { m_work->Bookmark(bookmark); });
 }
 
 void ArchiveMerge::EndOfBookmarks() {
-    m_work->EndOfBookmarks();
+    Writing([&] { m_work->EndOfBookmarks(); });
 }
 
 void ArchiveMerge::Content(const SnapshotContent& content) {
-    m_work->Content(content);
+    Writing([&] { m_work->Content(content); });
 }
 
 void ArchiveMerge::Session(const SnapshotSession& session) {
-    m_work->Session(session);
+    Writing([&] { m_work->Session(session); });
 }
 
 const MergeCounts& ArchiveMerge::Counts() const {
