@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "ArchiveCommand.h"
 #include "InkOverPageRenderer.h"
 #include "NotesSync.h"
 
@@ -16,9 +17,11 @@ const char* const kSynopsis =
     "                    [--include-deleted] [--file-titles]\n"
     "                    (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
-    "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n"
+    "  marvik-cli backup [--db FILE] [--to DIR] [--keep N] [--archive FILE]\n"
     "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n"
     "  marvik-cli templates\n"
+    "  marvik-cli archive add [--archive FILE] PATH...\n"
+    "  marvik-cli archive status [--archive FILE] [--format text|json]\n"
     "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--dry-run] [--diff] [--file-titles]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
@@ -77,6 +80,8 @@ Command CommandNamed(const std::string& name) {
         return Command::Templates;
     if (name == "sync")
         return Command::Sync;
+    if (name == "archive")
+        return Command::Archive;
     if (name == "help" || IsHelp(name))
         return Command::Help;
     throw EUsageError("unknown command \"" + name + "\"");
@@ -106,10 +111,12 @@ private:
 bool Accepts(Command command, const std::string& option) {
     if (command == Command::Templates)
         return false;
+    if (command == Command::Archive)
+        return option == "--archive" || option == "--format";
     if (option == "--db")
         return true;
     if (command == Command::Backup)
-        return option == "--to" || option == "--keep";
+        return option == "--to" || option == "--keep" || option == "--archive";
     if (command == Command::Sync)
         return option == "--to" || option == "--template" || option == "--dry-run" || option == "--diff" ||
                option == "--file-titles";
@@ -126,7 +133,8 @@ bool Accepts(Command command, const std::string& option) {
 
 bool TakesValue(const std::string& option) {
     return option == "--db" || option == "--results" || option == "--separator" || option == "--format" ||
-           option == "--to" || option == "--keep" || option == "--backups" || option == "--template";
+           option == "--to" || option == "--keep" || option == "--backups" || option == "--template" ||
+           option == "--archive";
 }
 
 std::size_t CountOf(const std::string& option, const std::string& value) {
@@ -153,6 +161,8 @@ std::string CommandName(Command command) {
         return "templates";
     case Command::Sync:
         return "sync";
+    case Command::Archive:
+        return "archive";
     case Command::Help:
         break;
     }
@@ -206,6 +216,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.options.separator = reader.ValueOf(option, inlineValue);
         else if (option == "--no-bom")
             line.options.setBom = false;
+        else if (option == "--format" && line.command == Command::Archive)
+            line.archiveFormat = reader.ValueOf(option, inlineValue);
+        else if (option == "--archive")
+            line.archiveFile = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--format" && line.command == Command::Stats)
             line.statsFormat = StatsFormatNamed(reader.ValueOf(option, inlineValue));
         else if (option == "--format")
@@ -289,6 +303,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (!line.templateSet)
             line.templateSet = "markdown";
         break;
+    case Command::Archive:
+        CheckArchiveCommand(line);
+        break;
     case Command::Help:
         break;
     }
@@ -334,7 +351,8 @@ std::string HelpText() {
            "          Lists the template sets that export --template takes, one a line: the name, a TAB, and\n"
            "          \"built in\" or the set's folder. The user's sets are the folders of\n"
            "          $XDG_CONFIG_HOME/marvik/templates (~/.config/marvik/templates); one named like a\n"
-           "          built-in set stands in its place. A set that cannot be used is named on standard error.\n"
+           "          built-in set stands in its place. A set that cannot be used is named on standard error.\n" +
+           ArchiveHelpText() +
            "  sync    Keeps one Markdown note per book that carries highlights in FOLDER, which must exist:\n"
            "          a book's first sync writes its note, named by the template set's name template; later\n"
            "          ones add new highlights in reading order, update changed ones, mark deleted ones and\n"
@@ -352,7 +370,7 @@ std::string HelpText() {
            FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
            " carry the\n"
            "                    whole record of each highlight: type, colour, dates, position in the book.\n"
-           "                    stats: text (the default), json or csv.\n"
+           "                    stats: text (the default), json or csv. archive status: text or json.\n"
            "  --template SET    export: render Markdown files with a template set: a name that templates\n"
            "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
            "                    checked before anything is written. Implies --format markdown.\n"
@@ -381,6 +399,8 @@ std::string HelpText() {
            "  --backups DIR     stats: the folder of backups read with the database (an error when it is\n"
            "                    not there or no folder). Default: the folder backup writes to.\n"
            "  --no-backups      stats: read the database alone.\n"
+           "  --archive FILE    archive, backup: the archive. Default: archive.sqlite in the user's data folder.\n"
+           "                    backup adds each backup it makes to it.\n"
            "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
            "  -h, --help        Show this text.\n"
            "  --version         Show the program's version.\n"

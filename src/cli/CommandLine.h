@@ -14,7 +14,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class Command { Help, List, Export, Repair, Backup, Stats, Templates, Sync };
+enum class Command { Help, List, Export, Repair, Backup, Stats, Templates, Sync, Archive };
+
+// What `archive` does: add databases to the archive, or tell what it holds.
+enum class ArchiveAction { Add, Status };
 
 // How `stats` prints: two readable tables, one JSON document, or one CSV table.
 enum class StatsFormat { Text, Json, Csv };
@@ -40,6 +43,13 @@ struct CommandLine {
     std::filesystem::path notesFolder;
     bool dryRun = false;
     bool showDiff = false;
+    // archive add|status, its PATHs, --format text|json for status; --archive for archive and backup (unset: the
+    // default archive in the user's data folder).
+    ArchiveAction archiveAction = ArchiveAction::Status;
+    std::vector<std::filesystem::path> archivePaths;
+    std::optional<std::string> archiveFormat; // text or json
+    bool archiveJson = false;
+    std::optional<std::filesystem::path> archiveFile;
 };
 
 // The arguments do not form a command; the message says what is wrong.

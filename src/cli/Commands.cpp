@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "AnnotationExport.h"
+#include "ArchiveCommand.h"
 #include "BackupFiles.h"
 #include "CheckedOutput.h"
 #include "DatabaseBackup.h"
@@ -263,6 +264,8 @@ int Backup(const CommandLine& line, const std::filesystem::path& database, Progr
     out << result.file.string() << '\n';
     if (result.duplicate)
         err << "marvik-cli: the database equals the newest backup: not kept twice\n";
+    out.flush();
+    AddBackupToArchive(line, result.file, line.backupFolder.value_or(UserBackupFolder()), progress, err);
     return kExitOk;
 }
 
@@ -321,6 +324,8 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
     WarningsTo progress(err);
     if (line.command == Command::Templates)
         return Templates(out, err);
+    if (line.command == Command::Archive)
+        return RunArchive(line, progress, out, err);
     // Read and checked before the database is: a template that cannot be used writes nothing.
     if (line.templateSet)
         line.options.templates = TemplateSet::Named(*line.templateSet);
@@ -346,6 +351,7 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
     case Command::Backup:
     case Command::Stats:
     case Command::Templates:
+    case Command::Archive:
     case Command::Help:
         break;
     }

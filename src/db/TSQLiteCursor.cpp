@@ -93,3 +93,44 @@ std::optional<std::string_view> TSQLiteCursor::StoredText(std::uint32_t column) 
         return std::nullopt;
     return value;
 }
+
+TStoredField TSQLiteCursor::StoredField(std::uint32_t column) {
+    if (!m_onRow)
+        throw ESQLiteException("Table is at End of File");
+    if (column >= m_columnTypes.size())
+        throw ESQLiteException("Column index " + std::to_string(column) + " is out of range: the table has " +
+                               std::to_string(m_columnTypes.size()) + " columns");
+    sqlite3_stmt* statement = m_statement.get();
+    const int c = static_cast<int>(column);
+    TStoredField field;
+    switch (sqlite3_column_type(statement, c)) {
+    case SQLITE_INTEGER:
+        field.kind = TStoredField::Kind::Integer;
+        field.integer = sqlite3_column_int64(statement, c);
+        break;
+    case SQLITE_FLOAT:
+        field.kind = TStoredField::Kind::Real;
+        field.real = sqlite3_column_double(statement, c);
+        break;
+    case SQLITE_TEXT: {
+        field.kind = TStoredField::Kind::Text;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+        field.bytes = std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+        break;
+    }
+    case SQLITE_BLOB: {
+        field.kind = TStoredField::Kind::Blob;
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, c));
+        field.bytes =
+            std::string_view(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+        break;
+    }
+    default:
+        break;
+    }
+    return field;
+}
+
+std::uint32_t TSQLiteCursor::ColumnCount() const {
+    return static_cast<std::uint32_t>(sqlite3_column_count(m_statement.get()));
+}

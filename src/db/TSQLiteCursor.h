@@ -12,6 +12,15 @@
 
 class TSQLiteDatabase;
 
+// One value of a row as SQLite stores it, without conversion: what a copy of the row needs to be the same row.
+struct TStoredField {
+    enum class Kind { Null, Integer, Real, Text, Blob };
+    Kind kind = Kind::Null;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string_view bytes; // of a text or a blob, NUL bytes included; valid until the next Step
+};
+
 // Steps through the rows of one statement without copying them, for reading large tables. Columns are typed and
 // read as a TSQLiteTable reads them, and failures raise the same messages. The statement lives as long as the
 // cursor; the connection must outlive it.
@@ -34,6 +43,10 @@ public:
     // The column's value where it is stored as text holding no NUL byte: what a bound text compares equal to (under
     // the binary collation) exactly when their bytes are equal. Nothing for any other value.
     std::optional<std::string_view> StoredText(std::uint32_t column);
+    // The column's value in its storage class, whatever the column's declared type.
+    TStoredField StoredField(std::uint32_t column);
+    // How many columns the statement gives.
+    std::uint32_t ColumnCount() const;
 
 private:
     TSQLiteDatabase& m_database;

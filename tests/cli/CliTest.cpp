@@ -3,6 +3,7 @@
 #include "FileContents.h"
 #include "ReaderDatabase.h"
 #include "SampleBooks.h"
+#include "ScopedEnvironment.h"
 #include "TSQLiteDatabase.h"
 #include "TSQLiteTable.h"
 #include "TempFolder.h"
@@ -65,6 +66,8 @@ protected:
     }
 
     TempFolder m_work;
+    // A backup is added to the archive in the user's data folder: the test's own.
+    fixture::ScopedEnvironment m_data{"XDG_DATA_HOME", m_work / "data"};
     fs::path m_database = m_work / "reader.sqlite";
 };
 

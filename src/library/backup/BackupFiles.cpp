@@ -57,9 +57,39 @@ void MarkBackupMadeAt(const std::filesystem::path& backup, std::time_t made) {
     std::filesystem::last_write_time(backup, std::chrono::file_clock::from_sys(instant), ignored);
 }
 
-std::vector<std::filesystem::path> ListBackups(const std::filesystem::path& folder) {
+namespace {
+
+struct BackupName {
+    std::time_t made;
+    int variant;
+};
+
+// The instant and variant of a file named as a backup.
+std::optional<BackupName> ReadBackupName(const std::filesystem::path& file) {
     static const std::regex kName(
         R"(KoboReader-(\d{4})-(\d{2})-(\d{2})-(\d{2})(\d{2})(\d{2})(?:-([2-9]|[1-9]\d{1,5}))?\.sqlite)");
+    const std::string name = file.filename().string();
+    std::smatch parts;
+    if (!std::regex_match(name, parts, kName))
+        return std::nullopt;
+    std::tm stamp{};
+    stamp.tm_year = std::stoi(parts[1]) - 1900;
+    stamp.tm_mon = std::stoi(parts[2]) - 1;
+    stamp.tm_mday = std::stoi(parts[3]);
+    stamp.tm_hour = std::stoi(parts[4]);
+    stamp.tm_min = std::stoi(parts[5]);
+    stamp.tm_sec = std::stoi(parts[6]);
+    return BackupName{MadeAt(stamp, file), parts[7].matched ? std::stoi(parts[7]) : 1};
+}
+
+} // namespace
+
+std::optional<std::time_t> BackupMadeAt(const std::filesystem::path& file) {
+    const std::optional<BackupName> name = ReadBackupName(file);
+    return name ? std::optional<std::time_t>(name->made) : std::nullopt;
+}
+
+std::vector<std::filesystem::path> ListBackups(const std::filesystem::path& folder) {
     struct Backup {
         std::time_t made;
         int variant;
@@ -69,21 +99,12 @@ std::vector<std::filesystem::path> ListBackups(const std::filesystem::path& fold
     std::error_code error;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        std::smatch parts;
         // A link or a folder of that name is no backup this program made.
         std::error_code kind;
-        if (!std::regex_match(name, parts, kName) ||
-            entry->symlink_status(kind).type() != std::filesystem::file_type::regular)
+        if (entry->symlink_status(kind).type() != std::filesystem::file_type::regular)
             continue;
-        std::tm stamp{};
-        stamp.tm_year = std::stoi(parts[1]) - 1900;
-        stamp.tm_mon = std::stoi(parts[2]) - 1;
-        stamp.tm_mday = std::stoi(parts[3]);
-        stamp.tm_hour = std::stoi(parts[4]);
-        stamp.tm_min = std::stoi(parts[5]);
-        stamp.tm_sec = std::stoi(parts[6]);
-        backups.push_back({MadeAt(stamp, entry->path()), parts[7].matched ? std::stoi(parts[7]) : 1, entry->path()});
+        if (const std::optional<BackupName> name = ReadBackupName(entry->path()))
+            backups.push_back({name->made, name->variant, entry->path()});
     }
     std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
         return std::tie(a.made, a.variant, a.path) < std::tie(b.made, b.variant, b.path);

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ std::string BackupFileName(std::time_t time, int variant = 1);
 // Records in backup (a file named, or about to be named, BackupFileName(made, ...)) the instant it was made.
 // Best effort: without it the backup is ordered by its name.
 void MarkBackupMadeAt(const std::filesystem::path& backup, std::time_t made);
+
+// When the backup file (named as above) was made, read as ListBackups orders it; nothing for a file not so named.
+std::optional<std::time_t> BackupMadeAt(const std::filesystem::path& file);
 
 // The backups in folder, oldest first: by the instant each was made where its modification time still agrees with
 // its name up to a time zone's offset, else by its name read in the present time zone; then by their variant.
