@@ -17,7 +17,7 @@ void Tell(const PlannedNote& planned, const CommandLine& line, const NotesFolder
         err << "marvik-cli: " << planned.volumeId << ": " << planned.error << '\n';
         return;
     }
-    const bool kept = !planned.changes.keptAsEdited.empty();
+    const bool kept = !planned.changes.keptAsEdited.empty() || !planned.changes.keptKeys.empty();
     if (!planned.Changes() && !kept)
         return;
     if (line.dryRun) {

@@ -45,7 +45,7 @@ TEST_F(SyncCommandTest, NotesFollowTheReaderAndKeepWhatTheUserWrote) {
                          "Writer.md\n");
     EXPECT_EQ(first.err, "marvik-cli: 3 notes: 7 added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
     std::string note = fixture::FileBytes(m_rich);
-    EXPECT_NE(note.find("\nmarvik-volume-id: \"" + fixture::records::kRich + "\"\n---\n"), std::string::npos) << note;
+    EXPECT_NE(note.find("\nmarvik-volume-id: \"" + fixture::records::kRich + "\"\n"), std::string::npos) << note;
     EXPECT_EQ(note.find("Deleted."), std::string::npos) << "deleted before it was ever synced";
 
     // The user writes below the highlights and inside one; the reader gains a highlight between r1 and r2, changes

@@ -34,6 +34,14 @@ struct BlockMarker {
     bool operator==(const BlockMarker&) const = default;
 };
 
+// The front matter key of the record of what the program last wrote there (FrontMatterValues.h).
+inline constexpr std::string_view kWrittenValuesKey = "marvik-written";
+
+// A word of a marker line: percent-encoded where it holds a space, "%", ">", a control byte, a byte above ASCII or a
+// byte of alsoEncoded.
+std::string EncodeMarkerWord(std::string_view word, std::string_view alsoEncoded = {});
+std::string DecodeMarkerWord(std::string_view encoded);
+
 // The short hash of a block's text, its line ends taken as LF.
 std::string BlockHash(std::string_view text);
 
@@ -48,6 +56,5 @@ std::optional<std::string> ParseClosingMarker(std::string_view line);
 // The front matter line that names the book, without line end.
 std::string VolumeIdLine(std::string_view volumeId);
 
-// The volume id that a front matter entry of kVolumeIdKey holds: the value after the key's colon, double-quoted,
-// single-quoted or plain as YAML writes it.
+// The volume id that a front matter entry of kVolumeIdKey holds, as YAML reads it.
 std::string ParseVolumeIdValue(std::string_view entry);

@@ -213,7 +213,9 @@ MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const 
     std::size_t length = 0;
     FrontMatter frontMatter = ReadOrStartFrontMatter(note, length, crlf);
     const std::vector<FrontMatterEntry> owned = OwnedEntries(rendered);
-    merged.changes.frontMatterUpdated = UpdateOwnedEntries(frontMatter.entries, owned, crlf, quietKeys);
+    OwnedEntriesUpdate entries = UpdateOwnedEntries(frontMatter.entries, owned, crlf, quietKeys);
+    merged.changes.frontMatterUpdated = entries.changed;
+    merged.changes.keptKeys = std::move(entries.kept);
     std::set<std::string> broken;
     Pieces pieces = ReadBody(note.substr(length), broken);
     UpdateBlocks(pieces, rendered, crlf, merged.changes);

@@ -23,7 +23,7 @@ void SyncTally::Count(const PlannedNote& note) {
     added += note.changes.added.size();
     updated += note.changes.updated.size();
     markedDeleted += note.changes.markedDeleted.size();
-    keptAsEdited += note.changes.keptAsEdited.size();
+    keptAsEdited += note.changes.keptAsEdited.size() + note.changes.keptKeys.size();
 }
 
 std::string SyncTally::Summary() const {
@@ -38,8 +38,8 @@ std::string DescribeChanges(const PlannedNote& note) {
     Append(text, changes.added.size(), "added");
     Append(text, changes.updated.size(), "updated");
     Append(text, changes.markedDeleted.size(), "marked deleted");
-    Append(text, changes.keptAsEdited.size(),
-           changes.keptAsEdited.size() == 1 ? "kept as you edited it" : "kept as you edited them");
+    const std::size_t kept = changes.keptAsEdited.size() + changes.keptKeys.size();
+    Append(text, kept, kept == 1 ? "kept as you edited it" : "kept as you edited them");
     if (changes.frontMatterUpdated && !note.isNew)
         text += text.empty() ? "front matter updated" : ", front matter updated";
     return text.empty() ? "no change" : text;

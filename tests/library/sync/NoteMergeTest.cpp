@@ -26,6 +26,8 @@ TEST(NoteMergeTest, AFirstSyncWritesTheWholeNoteAndASecondChangesNothing) {
                           "title: \"Voyage\"\n"
                           "progress: 42\n" +
                               kKey +
+                              "marvik-written: \"marvik-volume-id=3c95093caf72 progress=25d4534be995 "
+                              "title=5e7462c06f17\"\n"
                               "---\n"
                               "# Voyage\n"
                               "\n"
@@ -90,6 +92,9 @@ TEST(NoteMergeTest, NewAndChangedHighlightsGoInPlaceAndTheUsersWordsStay) {
 
     std::string expected = userKeysAndText;
     expected.replace(expected.find("progress: 42\n"), 13, "progress: 57\nstatus: reading\n");
+    // A note written before the program kept its record of values gets one.
+    expected.insert(expected.find("rating: 5\n"), "marvik-written: \"marvik-volume-id=3c95093caf72 "
+                                                  "progress=bdf57d5d7b02 status=6f116525064b title=5e7462c06f17\"\n");
     expected += Block(b0) + Block(b1) + Block(b4) + "I liked this one.\n\n" + Block(b2noted) + Block(b3) + Block(b5) +
                 "\n*Synced from the reader.*\n\nMy closing words, no line end";
     EXPECT_EQ(merged.text, expected);
