@@ -90,4 +90,24 @@ TEST_F(SyncNoteAppsTest, FrontMatterValuesTheUserChangedStayAndTheSameValuesSave
     EXPECT_EQ(fixture::FileBytes(m_rich), resaved);
 }
 
+TEST_F(SyncNoteAppsTest, TheObsidianCountsAreOfWhatTheNoteShowsAsLive) {
+    // r6 was deleted on the reader before the first sync: the note never shows it.
+    ASSERT_EQ(Sync({"--template", "obsidian"}).exitStatus, 0);
+    std::string note = fixture::FileBytes(m_rich);
+    EXPECT_NE(note.find("\nhighlights: 3\nnotes: 2\n"), std::string::npos) << note;
+
+    Reader("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r1'");
+    ASSERT_EQ(Sync({"--template", "obsidian"}).exitStatus, 0);
+    note = fixture::FileBytes(m_rich);
+    EXPECT_NE(note.find("\nhighlights: 2\nnotes: 1\n"), std::string::npos) << note;
+
+    // Every highlight of the book deleted: the reader lists the book no more, its note still follows it.
+    Reader("UPDATE Bookmark SET Hidden = 'true' WHERE VolumeID = '" + fixture::records::kRich + "'");
+    const ChildResult none = Sync({"--template", "obsidian"});
+    EXPECT_EQ(none.exitStatus, 0) << none.err;
+    EXPECT_EQ(none.err, "marvik-cli: 3 notes: 0 added, 0 updated, 4 marked deleted, 0 kept as you edited them\n");
+    note = fixture::FileBytes(m_rich);
+    EXPECT_NE(note.find("\nhighlights: 0\nnotes: 0\n"), std::string::npos) << note;
+}
+
 } // namespace

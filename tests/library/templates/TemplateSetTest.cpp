@@ -128,7 +128,7 @@ TEST_F(TemplateSetTest, TheObsidianPresetGivesPropertiesCalloutsAndBlockIds) {
     EXPECT_EQ(YamlDocuments(file), nlohmann::json::parse(R"([{"title": "Notes: \"On\" Things", "author": "Ann Writer",
         "publisher": "Small Press", "isbn": "9780000000002", "language": "en", "series": "Notes", "seriesNumber": 2,
         "progress": 45, "status": "reading", "lastRead": "2024-11-20T08:00:00.000Z", "timeSpentReadingSeconds": 3600,
-        "highlights": 4, "notes": 2, "volumeId": "file:///mnt/onboard/Ann Writer/Notes - Ann Writer.kepub.epub",
+        "highlights": 3, "notes": 2, "volumeId": "file:///mnt/onboard/Ann Writer/Notes - Ann Writer.kepub.epub",
         "storeBook": false, "exported": ")" + TodayLocalDate() +
                                                          R"("}])"));
 
