@@ -2,6 +2,7 @@
 
 #include "ETemplateError.h"
 #include "PresetTemplates.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -35,6 +36,22 @@ std::string Normalised(std::string_view text) {
         out += text[i];
     }
     return out;
+}
+
+// The line of text's first byte that is no UTF-8; 0 when all of it is.
+std::size_t LineNotUtf8(std::string_view text) {
+    if (IsValidUtf8(text))
+        return 0;
+    std::size_t line = 1;
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t code = 0;
+        const std::size_t length = NextUtf8CodePoint(text.substr(at), code);
+        if (length == 0)
+            return line;
+        line += code == U'\n';
+        at += length;
+    }
+    return line;
 }
 
 TemplateText PresetText(std::string_view set, std::string_view file) {
@@ -78,7 +95,11 @@ TemplateText FolderText(const fs::path& folder, std::string_view file) {
     std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     if (!stream && !stream.eof())
         RaiseUnreadable(path, std::strerror(errno));
-    return {path.string(), Normalised(text)};
+    std::string normalised = Normalised(text);
+    // Notes written from it would not be UTF-8, and no later sync would take them.
+    if (const std::size_t line = LineNotUtf8(normalised))
+        throw ETemplateError(path.string() + ":" + std::to_string(line) + ": not UTF-8 text");
+    return {path.string(), std::move(normalised)};
 }
 
 TemplateSetSource FolderSet(const std::string& name, const fs::path& folder) {

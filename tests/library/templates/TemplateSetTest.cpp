@@ -233,6 +233,9 @@ TEST_F(TemplateSetTest, TemplatesThatCannotBeUsedAreNamedWithTheirFileAndLine) {
         {"name.mustache", "{{title}} {{text}}", ":1: unknown variable \"text\""},
         {"name.mustache", "{{#quote}}{{title}}{{/quote}}", ":1: unknown variable \"quote\""},
         {"deleted.mustache", "{{{block}}} {{title}}", ":1: unknown variable \"title\""},
+        // Bytes that are no UTF-8 would make every note it writes one that later syncs refuse.
+        {"highlight.mustache", "> {{text}}\r\n\r\n\xE9t\xE9 {{note}}\n", ":3: not UTF-8 text"},
+        {"name.mustache", "{{title}} \xC0\xAF", ":1: not UTF-8 text"},
         // Nested too deep for the engine, found before it parses them; also behind other delimiters.
         {"highlight.mustache", "> {{text}}\n" + Repeated("{{#text}}", 12'000) + Repeated("{{/text}}", 12'000),
          ":2: sections nested more than 24 deep"},
