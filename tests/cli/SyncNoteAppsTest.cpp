@@ -110,4 +110,31 @@ TEST_F(SyncNoteAppsTest, TheObsidianCountsAreOfWhatTheNoteShowsAsLive) {
     EXPECT_NE(note.find("\nhighlights: 0\nnotes: 0\n"), std::string::npos) << note;
 }
 
+TEST_F(SyncNoteAppsTest, ANoteTooLargeToMergeIsAnErrorOfItsBookAndLinksPassedOverAreNamed) {
+    ASSERT_EQ(Sync().exitStatus, 0);
+    {
+        std::ofstream grown(m_rich, std::ios::binary | std::ios::app);
+        const std::string line(1023, 'x');
+        for (int i = 0; i < 65 * 1024; ++i)
+            grown << line << '\n';
+    }
+    fs::create_directory(m_work / "elsewhere");
+    std::ofstream(m_work / "elsewhere/Linked.md") << "---\nmarvik-volume-id: \"file:///mnt/onboard/Tides.epub\"\n---\n";
+    fs::create_directory_symlink(m_work / "elsewhere", m_notes / "linked folder");
+    fs::create_symlink(m_work / "elsewhere/Linked.md", m_notes / "Linked.md");
+
+    const ChildResult sync = Sync();
+    EXPECT_EQ(sync.exitStatus, 1);
+    EXPECT_EQ(sync.out, "");
+    EXPECT_EQ(sync.err, "marvik-cli: The linked folder \"notes/linked folder\" is passed over: a sync follows no "
+                        "links.\n"
+                        "marvik-cli: The linked note \"notes/Linked.md\" is passed over: a sync follows no links.\n"
+                        "marvik-cli: " +
+                            fixture::records::kRich +
+                            ": The note \"notes/Notes_ _On_ Things - Ann Writer.md\" is larger than 64 MiB, too "
+                            "large to merge: it is left as it is.\n"
+                            "marvik-cli: 2 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
+    EXPECT_FALSE(fs::exists(m_notes / "Notes_ _On_ Things - Ann Writer_0000.md"));
+}
+
 } // namespace

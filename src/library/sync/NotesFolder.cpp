@@ -24,8 +24,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Larger files are no notes of this program, and are not read.
+// Larger files are too large to merge, and are not read whole.
 constexpr std::uintmax_t kMostNoteBytes = std::uintmax_t{64} << 20;
+// Where the front matter that names a note's book must end, for a note too large to read whole.
+constexpr std::size_t kFrontMatterBytes = 65536;
 
 std::string Quoted(const fs::path& file) {
     return "\"" + file.string() + "\"";
@@ -164,21 +166,35 @@ void NotesFolder::FindNotes() {
             continue;
         }
         std::error_code kind;
-        if (entry.is_symlink(kind) || !entry.is_regular_file(kind) || !HasExtension(entry.path(), ".md"))
+        if (entry.is_symlink(kind)) {
+            // A link may lead out of the folder, or to a note that another link leads to too.
+            if (entry.is_directory(kind) || HasExtension(entry.path(), ".md"))
+                m_passedOver.push_back("The linked " + std::string(entry.is_directory(kind) ? "folder " : "note ") +
+                                       Quoted(entry.path()) + " is passed over: a sync follows no links.");
+            continue;
+        }
+        if (!entry.is_regular_file(kind) || !HasExtension(entry.path(), ".md"))
+            continue;
+        ScopedDescriptor probe(::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        std::string start(kFrontMatterBytes, '\0');
+        const ssize_t got = probe.Get() < 0 ? -1 : ::read(probe.Get(), start.data(), start.size());
+        start.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+        if (!MayStartWithFrontMatter(start))
             continue;
         std::string bytes;
-        ScopedDescriptor probe(::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        char start[6] = {};
-        if (probe.Get() < 0 || ::read(probe.Get(), start, sizeof start) <= 0 ||
-            !MayStartWithFrontMatter(std::string_view(start, sizeof start)))
+        const int unread = ReadNote(entry.path(), bytes);
+        if (unread != 0 && unread != EFBIG)
             continue;
-        if (ReadNote(entry.path(), bytes) != 0)
-            continue;
-        if (std::string volumeId = VolumeIdOf(bytes); !volumeId.empty())
+        // A note too large to merge is still its book's note: the sync names it rather than write a second one.
+        if (std::string volumeId = VolumeIdOf(unread == EFBIG ? start : bytes); !volumeId.empty())
             m_notes[volumeId].push_back(entry.path());
+        else if (unread == EFBIG)
+            m_passedOver.push_back("The note " + Quoted(entry.path()) + " is larger than " +
+                                   std::to_string(kMostNoteBytes >> 20) + " MiB and is passed over.");
     }
     for (auto& [volumeId, files] : m_notes)
         std::sort(files.begin(), files.end());
+    std::sort(m_passedOver.begin(), m_passedOver.end()); // in one order, whatever the directory's
 }
 
 PlannedNote NotesFolder::Plan(const NoteRenderer& render, const std::string& today) const {
@@ -218,7 +234,10 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
         return planned;
     }
     if (const int error = ReadNote(planned.file, planned.previous)) {
-        planned.error = ReadError(planned.file, error);
+        planned.error = error == EFBIG ? "The note " + Quoted(planned.file) + " is larger than " +
+                                             std::to_string(kMostNoteBytes >> 20) +
+                                             " MiB, too large to merge: it is left as it is."
+                                       : ReadError(planned.file, error);
         return planned;
     }
     if (!IsValidUtf8(planned.previous)) {

@@ -43,6 +43,10 @@ public:
 
     const std::filesystem::path& Path() const { return m_folder; }
 
+    // What finding the notes passed over, one message each: links to notes or folders (a sync follows none), a file
+    // too large to read whose book could not be told.
+    const std::vector<std::string>& PassedOver() const { return m_passedOver; }
+
     // What syncing rendered into the folder would do, with nothing written. A book's note is the one whose front matter
     // names its volume id; without one, a new note named from rendered.name is planned, unless the book has nothing
     // to show. A note that is not UTF-8, cannot be read, is read-only while it would change, or shares the book's key
@@ -66,6 +70,7 @@ private:
     std::filesystem::path m_folder;
     ExportLedgerLock m_lock;
     std::map<std::string, std::vector<std::filesystem::path>> m_notes; // by volume id
+    std::vector<std::string> m_passedOver;
 };
 
 // The file name of a new note: the note name made safe, with ".md". A name that would be hidden gets "_" in front.

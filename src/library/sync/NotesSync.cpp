@@ -16,6 +16,8 @@ SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const 
     const std::string today = TodayLocalDate();
     const std::vector<std::string>& volumes = library.Index().Volumes.Entries();
     SyncTally tally;
+    for (const std::string& passedOver : folder.PassedOver())
+        progress.Warn(passedOver);
     progress.SetStatus("syncing notes");
     progress.StartProgress(volumes.size());
     {
