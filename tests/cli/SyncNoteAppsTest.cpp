@@ -137,4 +137,40 @@ TEST_F(SyncNoteAppsTest, ANoteTooLargeToMergeIsAnErrorOfItsBookAndLinksPassedOve
     EXPECT_FALSE(fs::exists(m_notes / "Notes_ _On_ Things - Ann Writer_0000.md"));
 }
 
+TEST_F(SyncNoteAppsTest, EachChapterHasOneHeadingInItsPlace) {
+    const auto count = [](const std::string& text, const std::string& what) {
+        std::size_t found = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++found;
+        return found;
+    };
+    // The chapter's first highlight was deleted before the note was ever written.
+    Reader("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r1'");
+    ASSERT_EQ(Sync().exitStatus, 0);
+    std::string note = fixture::FileBytes(m_rich);
+    EXPECT_EQ(count(note, "\n## One\n"), 1u) << note;
+    EXPECT_LT(note.find("\n## One\n"), note.find("marvik-highlight r2 ")) << note;
+
+    // The user writes in the chapter's first block; a highlight earlier in the chapter arrives; the first of the
+    // next chapter is deleted.
+    Replace(note, "\n^r2\n", "\n^r2\n\nMine.\n");
+    std::ofstream(m_rich, std::ios::binary) << note;
+    {
+        fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
+        reader.AddBookmark({.bookmarkId = "r0",
+                            .volumeId = fixture::records::kRich,
+                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
+                            .startContainerPath = "span#kobo.1.1",
+                            .text = "Earliest."});
+        reader.Exec("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r4'");
+    }
+    ASSERT_EQ(Sync().exitStatus, 0);
+    note = fixture::FileBytes(m_rich);
+    EXPECT_EQ(count(note, "\n## One\n"), 1u) << note;
+    EXPECT_LT(note.find("\n## One\n"), note.find("Earliest.")) << note;
+    EXPECT_LT(note.find("Earliest."), note.find("Mine.")) << note;
+    EXPECT_EQ(count(note, "\n## Two\n"), 1u) << note;
+    EXPECT_LT(note.find("\n## Two\n"), note.find("**Deleted on the reader:**")) << note;
+}
+
 } // namespace

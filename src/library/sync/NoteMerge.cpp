@@ -132,7 +132,8 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteC
         BlockMarker marker = *piece.marker;
         const auto found = wanted.find(marker.bookmarkId);
         if (found == wanted.end() || found->second->deletedOnReader) {
-            if (marker.deleted)
+            // A heading stays over what its chapter keeps, deleted or not.
+            if (marker.deleted || IsChapterHeading(marker.bookmarkId))
                 continue;
             // The block's text stays as the note has it, the user's edits included.
             piece.text = EndingItsLine(
@@ -153,7 +154,7 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteC
         }
         piece.text = InLineEnds(text, crlf);
         SetMarker(piece, {marker.bookmarkId, hash, false});
-        changes.updated.push_back(marker.bookmarkId);
+        (IsChapterHeading(marker.bookmarkId) ? changes.headings : changes.updated).push_back(marker.bookmarkId);
     }
 }
 
@@ -182,7 +183,7 @@ void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<s
                         OpeningMarker({block.bookmarkId, BlockHash(text), false}) + LineEnd(crlf),
                         ClosingMarker(block.bookmarkId) + LineEnd(crlf)};
         present.emplace(block.bookmarkId, pieces.insert(*at, std::move(piece)));
-        changes.added.push_back(block.bookmarkId);
+        (IsChapterHeading(block.bookmarkId) ? changes.headings : changes.added).push_back(block.bookmarkId);
     }
 }
 

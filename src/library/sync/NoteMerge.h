@@ -13,11 +13,12 @@ struct NoteChanges {
     std::vector<std::string> updated;       // the reader's text, note or colour changed: the block re-rendered
     std::vector<std::string> markedDeleted; // deleted on the reader: the block's text kept between the deletion marks
     std::vector<std::string> keptAsEdited;  // changed on the reader, but the user edited the block: left as it is
+    std::vector<std::string> headings;      // chapters' headings added or re-rendered (not counted as highlights)
     std::vector<std::string> keptKeys;      // front matter keys whose value the user changed: left as they are
     bool frontMatterUpdated = false;
 
     // Whether any highlight's block changed.
-    bool AnyBlock() const { return !added.empty() || !updated.empty() || !markedDeleted.empty(); }
+    bool AnyBlock() const { return !added.empty() || !updated.empty() || !markedDeleted.empty() || !headings.empty(); }
 };
 
 struct MergedNote {

@@ -1,14 +1,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+// The id of a chapter's heading block: its part's ContentID after this, so that no bookmark's id is one.
+inline constexpr std::string_view kChapterHeadingId = "chapter:";
+
+inline bool IsChapterHeading(std::string_view blockId) {
+    return blockId.starts_with(kChapterHeadingId);
+}
+
 // One highlight (or note, dogear, drawing) of a book as its template renders it, without the markers a notes folder
-// keeps around it.
+// keeps around it; or the heading of a chapter, a block of its own before the chapter's first, so that it is found
+// again like a highlight and each chapter has one, whichever of its highlights come and go.
 struct RenderedBlock {
-    std::string bookmarkId; // finds the block again in a note, whatever its text
+    std::string bookmarkId; // finds the block again in a note, whatever its text; a heading's is kChapterHeadingId...
     std::string text;       // LF line ends
-    bool deletedOnReader = false;
+    bool deletedOnReader = false; // a heading: every bookmark of its chapter was deleted
 };
 
 // A book's note as a template set renders it, in the pieces that a sync merges one by one into the note that is

@@ -172,8 +172,12 @@ TEST_F(TemplateSetTest, TheObsidianPresetGivesPropertiesCalloutsAndBlockIds) {
     std::vector<std::string> ids;
     for (const RenderedBlock& block : note.blocks)
         ids.push_back(block.bookmarkId + (block.deletedOnReader ? " deleted" : ""));
-    EXPECT_EQ(ids, (std::vector<std::string>{"r1", "r2", "r3", "r4", "r5", "r6 deleted"}));
-    EXPECT_EQ(note.blocks[0].text, "## One\n\n> [!yellow] 10.0 %" + kDot + "yellow" + kDot +
+    // Each chapter's heading is a block of its own, before the chapter's highlights.
+    const std::string chapter = "chapter:" + kRich + "!!ch";
+    EXPECT_EQ(ids, (std::vector<std::string>{chapter + "1.xhtml", "r1", "r2", "r3", chapter + "2.xhtml", "r4", "r5",
+                                             "r6 deleted"}));
+    EXPECT_EQ(note.blocks[0].text, "## One\n\n");
+    EXPECT_EQ(note.blocks[1].text, "> [!yellow] 10.0 %" + kDot + "yellow" + kDot +
                                        "2024-11-18T17:45:50.886Z\n> First line,\n> second \"line\".\n>\n> **Note:** a "
                                        "note, with \"quotes\"\n\n^r1\n\n");
     EXPECT_EQ(note.deletedBefore, "**Deleted on the reader:**\n\n");
