@@ -1,6 +1,7 @@
 // marvik-cli sync into notes as note apps keep them: what the user changed in a note, or an app saved again, stays.
 #include "ChildProcess.h"
 #include "FileContents.h"
+#include "LogseqBlocks.h"
 #include "ReaderDatabase.h"
 #include "TempFolder.h"
 #include "WholeRecordBooks.h"
@@ -171,6 +172,71 @@ TEST_F(SyncNoteAppsTest, EachChapterHasOneHeadingInItsPlace) {
     EXPECT_LT(note.find("Earliest."), note.find("Mine.")) << note;
     EXPECT_EQ(count(note, "\n## Two\n"), 1u) << note;
     EXPECT_LT(note.find("\n## Two\n"), note.find("**Deleted on the reader:**")) << note;
+}
+
+// Each highlight's block of a Logseq page, as Logseq reads it, by its highlight-id; and how many blocks have that id.
+std::map<std::string, std::pair<nlohmann::json, int>> HighlightBlocks(const nlohmann::json& blocks) {
+    std::map<std::string, std::pair<nlohmann::json, int>> found;
+    for (const nlohmann::json& block : blocks)
+        if (block["properties"].contains("highlight-id")) {
+            auto& [first, count] = found[block["properties"]["highlight-id"].get<std::string>()];
+            if (count++ == 0)
+                first = block;
+        }
+    return found;
+}
+
+TEST_F(SyncNoteAppsTest, ALogseqPageIsAnOutlineWhoseBlocksKeepTheirChildren) {
+    ASSERT_EQ(Sync({"--template", "logseq"}).exitStatus, 0);
+    std::string note = fixture::FileBytes(m_rich);
+    const nlohmann::json first = LogseqBlocks(m_rich);
+    ASSERT_TRUE(first.is_array()) << "mldoc could not be run: scripts/install-deps installs it";
+    EXPECT_EQ(first[0]["properties"]["marvik-volume-id"], fixture::records::kRich);
+    const auto highlights = HighlightBlocks(first);
+    for (const std::string id : {"r1", "r2", "r3", "r4", "r5"}) {
+        ASSERT_EQ(highlights.count(id), 1u) << id << "\n" << note;
+        EXPECT_EQ(highlights.at(id).second, 1) << id;
+        EXPECT_TRUE(highlights.at(id).first["properties"]["marvik-highlight"].get<std::string>().starts_with(id + " "));
+    }
+    // No line at the outline's top level but its blocks' bullets, after the page's properties.
+    const std::string outline = note.substr(note.find("\n\n- ") + 2);
+    for (std::size_t line = 0; line < outline.size(); line = outline.find('\n', line) + 1)
+        EXPECT_TRUE(outline.compare(line, 2, "- ") == 0 || outline[line] == '\t' || outline[line] == ' ')
+            << outline.substr(line, outline.find('\n', line) - line);
+
+    // In Logseq the user deletes r2's block and writes a child block under r1. On the reader r3's text changes and
+    // a highlight comes between r1 and r2.
+    const std::size_t r2 = note.rfind("\t- ", note.find("highlight-id:: r2"));
+    note.erase(r2, note.find("\t- ", r2 + 1) - r2);
+    const std::size_t afterR1 = note.find("\t- ", note.find("highlight-id:: r1"));
+    note.insert(afterR1, "\t\t- My thought on r1.\n");
+    std::ofstream(m_rich, std::ios::binary) << note;
+    {
+        fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
+        reader.AddBookmark({.bookmarkId = "r7",
+                            .volumeId = fixture::records::kRich,
+                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
+                            .startContainerPath = "span#kobo.3.1",
+                            .text = "In between."});
+        reader.Exec("UPDATE Bookmark SET Text = 'Changed on the reader.' WHERE BookmarkID = 'r3'");
+    }
+    const ChildResult sync = Sync({"--template", "logseq"});
+    EXPECT_EQ(sync.exitStatus, 0) << sync.err;
+    EXPECT_TRUE(sync.err.ends_with(" 1 updated, 0 marked deleted, 0 kept as you edited them\n")) << sync.err;
+    const nlohmann::json second = LogseqBlocks(m_rich);
+    const auto now = HighlightBlocks(second);
+    for (const auto& [id, block] : now)
+        EXPECT_EQ(block.second, 1) << id << "\n" << fixture::FileBytes(m_rich);
+    EXPECT_NE(now.at("r3").first["body"].get<std::string>().find("Changed on the reader."), std::string::npos);
+    std::vector<std::string> order;
+    for (const nlohmann::json& block : second)
+        order.push_back(block["properties"].contains("highlight-id")
+                            ? block["properties"]["highlight-id"].get<std::string>()
+                            : block["title"].get<std::string>());
+    const auto at = [&order](const std::string& what) { return std::find(order.begin(), order.end(), what); };
+    ASSERT_NE(at("My thought on r1."), order.end()) << fixture::FileBytes(m_rich);
+    EXPECT_EQ(std::prev(at("My thought on r1.")), at("r1")) << fixture::FileBytes(m_rich);
+    EXPECT_EQ(std::next(at("My thought on r1.")), at("r7")) << fixture::FileBytes(m_rich);
 }
 
 } // namespace

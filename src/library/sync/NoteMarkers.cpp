@@ -14,6 +14,8 @@ constexpr std::string_view kOpening = "<!-- marvik-highlight ";
 constexpr std::string_view kClosing = "<!-- /marvik-highlight ";
 constexpr std::string_view kCommentEnd = " -->";
 constexpr std::string_view kDeleted = "deleted";
+constexpr std::string_view kMarkerProperty = "marvik-highlight:: ";
+constexpr std::string_view kVolumeIdProperty = "marvik-volume-id:: ";
 
 bool NeedsEncoding(char c, std::string_view alsoEncoded) {
     const auto byte = static_cast<unsigned char>(c);
@@ -111,8 +113,9 @@ std::string ClosingMarker(std::string_view bookmarkId) {
     return std::string(kClosing) + EncodeMarkerWord(bookmarkId) + std::string(kCommentEnd);
 }
 
-std::optional<BlockMarker> ParseOpeningMarker(std::string_view line) {
-    std::optional<std::string_view> words = MarkerWords(line, kOpening);
+namespace {
+
+std::optional<BlockMarker> ParseMarkerWords(std::optional<std::string_view> words) {
     if (!words)
         return std::nullopt;
     BlockMarker marker;
@@ -124,6 +127,34 @@ std::optional<BlockMarker> ParseOpeningMarker(std::string_view line) {
         !Trimmed(*words).empty())
         return std::nullopt;
     return marker;
+}
+
+} // namespace
+
+std::optional<BlockMarker> ParseOpeningMarker(std::string_view line) {
+    return ParseMarkerWords(MarkerWords(line, kOpening));
+}
+
+std::string PropertyMarker(const BlockMarker& marker) {
+    return std::string(kMarkerProperty) + EncodeMarkerWord(marker.bookmarkId) + ' ' + marker.hash +
+           (marker.deleted ? " " + std::string(kDeleted) : std::string());
+}
+
+std::optional<BlockMarker> ParsePropertyMarker(std::string_view line) {
+    line = Trimmed(line);
+    if (!line.starts_with(kMarkerProperty))
+        return std::nullopt;
+    return ParseMarkerWords(line.substr(kMarkerProperty.size()));
+}
+
+std::string VolumeIdProperty(std::string_view volumeId) {
+    return std::string(kVolumeIdProperty) + std::string(volumeId);
+}
+
+std::optional<std::string> ParseVolumeIdProperty(std::string_view line) {
+    if (!line.starts_with(kVolumeIdProperty))
+        return std::nullopt;
+    return std::string(Trimmed(line.substr(kVolumeIdProperty.size())));
 }
 
 std::optional<std::string> ParseClosingMarker(std::string_view line) {

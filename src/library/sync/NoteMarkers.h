@@ -53,6 +53,20 @@ std::string ClosingMarker(std::string_view bookmarkId);
 std::optional<BlockMarker> ParseOpeningMarker(std::string_view line);
 std::optional<std::string> ParseClosingMarker(std::string_view line);
 
+// In an outline (Logseq) no line may stand between blocks: each block of the program carries its marker as a block
+// property after its first line, and the page's properties name the book.
+//   marvik-volume-id:: file:///mnt/onboard/A Book.kepub.epub
+//   - ## A chapter
+//     marvik-highlight:: chapter:file:///...%21%21ch1.xhtml 0c3b6f2a9d10
+//   	- 10.0 % · yellow
+//   	  marvik-highlight:: 8e1c2f0a-77d1-4b57-a6f1-0c3b6f2a9d10 5f2c9a01b3e7
+//   	  highlight-id:: 8e1c2f0a
+// The block's text, hashed, is its lines without the marker's; the user's child blocks under it are not the block's.
+std::string PropertyMarker(const BlockMarker& marker);                 // without indentation and line end
+std::optional<BlockMarker> ParsePropertyMarker(std::string_view line); // a line without its line end
+std::string VolumeIdProperty(std::string_view volumeId);               // without line end
+std::optional<std::string> ParseVolumeIdProperty(std::string_view line);
+
 // The front matter line that names the book, without line end.
 std::string VolumeIdLine(std::string_view volumeId);
 

@@ -3,6 +3,7 @@
 #include "FrontMatter.h"
 #include "LineEnds.h"
 #include "NoteMarkers.h"
+#include "NotePieces.h"
 
 #include <iterator>
 #include <list>
@@ -12,73 +13,8 @@
 
 namespace {
 
-// User text, or a program's block: its marker lines and the text between them, each as the note has them.
-struct NotePiece {
-    std::string text;
-    std::optional<BlockMarker> marker;
-    std::string openingLine;
-    std::string closingLine;
-};
-
-using Pieces = std::list<NotePiece>;
-
-std::string LineEnd(bool crlf) {
-    return crlf ? "\r\n" : "\n";
-}
-
-// A block's text ends its last line, so that the closing marker has a line of its own.
-std::string EndingItsLine(std::string text, bool crlf) {
-    if (!text.empty() && !text.ends_with('\n'))
-        text += LineEnd(crlf);
-    return text;
-}
-
 std::string BlockText(const std::string& renderedText) {
     return EndingItsLine(renderedText, false);
-}
-
-void SetMarker(NotePiece& piece, BlockMarker marker) {
-    const bool crlf = piece.openingLine.ends_with("\r\n");
-    piece.openingLine = OpeningMarker(marker) + LineEnd(crlf);
-    piece.marker = std::move(marker);
-}
-
-// The pieces of a note's body. A block is an opening marker line, then the closing marker line of the same id before
-// any other marker; an opening marker without one is broken and, like a second block of an id already seen, stays
-// user text. Ids of broken blocks go to broken: the note has them, though in a shape no sync touches.
-Pieces ReadBody(std::string_view body, std::set<std::string>& broken) {
-    Pieces pieces;
-    std::set<std::string> seen;
-    std::string text;
-    const std::vector<std::string_view> lines = SplitLines(body);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::optional<BlockMarker> marker = ParseOpeningMarker(WithoutLineEnd(lines[i]));
-        if (marker && seen.insert(marker->bookmarkId).second) {
-            std::size_t end = i + 1;
-            std::optional<std::string> closing;
-            for (; end < lines.size(); ++end) {
-                closing = ParseClosingMarker(WithoutLineEnd(lines[end]));
-                if (closing || ParseOpeningMarker(WithoutLineEnd(lines[end])))
-                    break;
-            }
-            if (closing == marker->bookmarkId) {
-                if (!text.empty())
-                    pieces.push_back(NotePiece{std::move(text), std::nullopt, "", ""});
-                text.clear();
-                NotePiece block{"", std::move(marker), std::string(lines[i]), std::string(lines[end])};
-                for (std::size_t inside = i + 1; inside < end; ++inside)
-                    block.text += lines[inside];
-                pieces.push_back(std::move(block));
-                i = end;
-                continue;
-            }
-            broken.insert(marker->bookmarkId);
-        }
-        text += lines[i];
-    }
-    if (!text.empty())
-        pieces.push_back(NotePiece{std::move(text), std::nullopt, "", ""});
-    return pieces;
 }
 
 // Where blocks go when the note has none the rendering knows: after the note's last block; in a note without blocks,
@@ -87,7 +23,7 @@ Pieces::iterator EndOfBlocks(Pieces& pieces, const std::string& afterBlocks, boo
     for (auto it = pieces.end(); it != pieces.begin();) {
         --it;
         if (it->marker)
-            return std::next(it);
+            return AfterBlock(pieces, it);
     }
     const std::string after = InLineEnds(afterBlocks, crlf);
     if (after.empty() || pieces.empty() || !pieces.back().text.ends_with(after))
@@ -96,7 +32,7 @@ Pieces::iterator EndOfBlocks(Pieces& pieces, const std::string& afterBlocks, boo
     const std::string before = last.text.substr(0, last.text.size() - after.size());
     last.text = after;
     if (!before.empty())
-        pieces.insert(std::prev(pieces.end()), NotePiece{before, {}, "", ""});
+        pieces.insert(std::prev(pieces.end()), NotePiece{before, {}, "", "", last.marks});
     return std::prev(pieces.end());
 }
 
@@ -172,16 +108,15 @@ void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<s
         std::optional<Pieces::iterator> at;
         for (std::size_t earlier = i; earlier-- > 0 && !at;)
             if (const auto found = present.find(order[earlier].bookmarkId); found != present.end())
-                at = std::next(found->second);
+                at = AfterBlock(pieces, found->second);
         for (std::size_t later = i + 1; later < order.size() && !at; ++later)
             if (const auto found = present.find(order[later].bookmarkId); found != present.end())
                 at = found->second;
         if (!at)
             at = EndOfBlocks(pieces, rendered.afterBlocks, crlf);
         const std::string text = BlockText(block.text);
-        NotePiece piece{InLineEnds(text, crlf), BlockMarker{block.bookmarkId, BlockHash(text), false},
-                        OpeningMarker({block.bookmarkId, BlockHash(text), false}) + LineEnd(crlf),
-                        ClosingMarker(block.bookmarkId) + LineEnd(crlf)};
+        NotePiece piece =
+            BlockPiece(InLineEnds(text, crlf), {block.bookmarkId, BlockHash(text), false}, rendered.marks, crlf);
         present.emplace(block.bookmarkId, pieces.insert(*at, std::move(piece)));
         (IsChapterHeading(block.bookmarkId) ? changes.headings : changes.added).push_back(block.bookmarkId);
     }
@@ -189,22 +124,34 @@ void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<s
 
 std::string Text(const FrontMatter& frontMatter, const Pieces& pieces, bool crlf) {
     std::string text = frontMatter.Text();
-    for (const NotePiece& piece : pieces) {
-        if (!piece.marker) {
-            text += piece.text;
-            continue;
-        }
-        // A block added after text without a final line break starts on a line of its own.
-        if (!text.empty() && !text.ends_with('\n'))
-            text += LineEnd(crlf);
-        text += piece.openingLine + piece.text + piece.closingLine;
-    }
+    for (const NotePiece& piece : pieces)
+        AppendPiece(text, piece, crlf);
     return text;
+}
+
+// An outline's page properties with the one that names the book, after the page's other properties.
+std::string WithVolumeIdProperty(const std::string& beforeBlocks, const std::string& volumeId) {
+    std::size_t end = 0;
+    while (end < beforeBlocks.size()) {
+        const std::size_t lineEnd = std::min(beforeBlocks.find('\n', end), beforeBlocks.size());
+        const std::string_view line = std::string_view(beforeBlocks).substr(end, lineEnd - end);
+        if (line.empty() || line.starts_with('-') || line.starts_with(' ') || line.starts_with('\t') ||
+            line.find(":: ") == std::string_view::npos)
+            break;
+        end = std::min(lineEnd + 1, beforeBlocks.size());
+    }
+    std::string page = beforeBlocks.substr(0, end);
+    if (!page.empty() && !page.ends_with('\n'))
+        page += '\n';
+    return page + VolumeIdProperty(volumeId) + '\n' + beforeBlocks.substr(end);
 }
 
 } // namespace
 
 MergedNote NewNote(const RenderedNote& rendered) {
+    if (rendered.marks == NoteMarks::Properties)
+        return MergeNote(WithVolumeIdProperty(rendered.beforeBlocks, rendered.volumeId) + rendered.afterBlocks,
+                         rendered);
     return MergeNote("---\n---\n" + rendered.beforeBlocks + rendered.afterBlocks, rendered);
 }
 
@@ -212,16 +159,22 @@ MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const 
     const bool crlf = UsesCrlf(note);
     MergedNote merged;
     std::size_t length = 0;
-    FrontMatter frontMatter = ReadOrStartFrontMatter(note, length, crlf);
-    const std::vector<FrontMatterEntry> owned = OwnedEntries(rendered);
-    OwnedEntriesUpdate entries = UpdateOwnedEntries(frontMatter.entries, owned, crlf, quietKeys);
-    merged.changes.frontMatterUpdated = entries.changed;
-    merged.changes.keptKeys = std::move(entries.kept);
+    // An outline keeps its book's name in the page's properties, which are the user's once written.
+    const bool outline = rendered.marks == NoteMarks::Properties;
+    FrontMatter frontMatter;
+    std::vector<FrontMatterEntry> owned;
+    if (!outline) {
+        frontMatter = ReadOrStartFrontMatter(note, length, crlf);
+        owned = OwnedEntries(rendered);
+        OwnedEntriesUpdate entries = UpdateOwnedEntries(frontMatter.entries, owned, crlf, quietKeys);
+        merged.changes.frontMatterUpdated = entries.changed;
+        merged.changes.keptKeys = std::move(entries.kept);
+    }
     std::set<std::string> broken;
-    Pieces pieces = ReadBody(note.substr(length), broken);
+    Pieces pieces = ReadBody(note.substr(length), rendered.marks, broken);
     UpdateBlocks(pieces, rendered, crlf, merged.changes);
     AddNewBlocks(pieces, rendered, broken, crlf, merged.changes);
-    if (!quietKeys.empty() && (merged.changes.frontMatterUpdated || merged.changes.AnyBlock()))
+    if (!outline && !quietKeys.empty() && (merged.changes.frontMatterUpdated || merged.changes.AnyBlock()))
         UpdateOwnedEntries(frontMatter.entries, owned, crlf);
     merged.text = Text(frontMatter, pieces, crlf);
     return merged;

@@ -2,6 +2,7 @@
 
 #include "ESyncError.h"
 #include "FrontMatter.h"
+#include "LineEnds.h"
 #include "MakeNumberedFileName.h"
 #include "NoteMarkers.h"
 #include "ReplaceFile.h"
@@ -71,18 +72,31 @@ std::string ReadError(const fs::path& file, int error) {
     return "Cannot read note " + Quoted(file) + ": " + std::generic_category().message(error);
 }
 
-// The volume id a note's front matter names; empty when it names none.
+// The volume id a note's front matter names, or an outline's page properties; empty when it names none.
 std::string VolumeIdOf(std::string_view note) {
     std::size_t length = 0;
-    if (const auto frontMatter = ReadFrontMatter(note, length))
+    if (const auto frontMatter = ReadFrontMatter(note, length)) {
         for (const FrontMatterEntry& entry : frontMatter->entries)
             if (entry.key == kVolumeIdKey)
                 return ParseVolumeIdValue(entry.text);
+        return {};
+    }
+    if (note.starts_with("\xEF\xBB\xBF"))
+        note.remove_prefix(3);
+    // The page's properties: the lines before the first that is blank or a block.
+    for (const std::string_view line : SplitLines(note)) {
+        const std::string_view text = WithoutLineEnd(line);
+        if (text.empty() || text.starts_with('-') || text.find(":: ") == std::string_view::npos)
+            break;
+        if (std::optional<std::string> volumeId = ParseVolumeIdProperty(text))
+            return *volumeId;
+    }
     return {};
 }
 
-bool MayStartWithFrontMatter(std::string_view note) {
-    return note.starts_with("---") || note.starts_with("\xEF\xBB\xBF---");
+bool MayNameItsBook(std::string_view start) {
+    return start.starts_with("---") || start.starts_with("\xEF\xBB\xBF---") ||
+           start.find(std::string_view(kVolumeIdKey)) != std::string_view::npos;
 }
 
 // Whether a note may not be replaced: the sync would otherwise replace what the user locked (a rename needs only the
@@ -179,7 +193,7 @@ void NotesFolder::FindNotes() {
         std::string start(kFrontMatterBytes, '\0');
         const ssize_t got = probe.Get() < 0 ? -1 : ::read(probe.Get(), start.data(), start.size());
         start.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-        if (!MayStartWithFrontMatter(start))
+        if (!MayNameItsBook(start))
             continue;
         std::string bytes;
         const int unread = ReadNote(entry.path(), bytes);

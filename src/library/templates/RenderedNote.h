@@ -20,6 +20,11 @@ struct RenderedBlock {
     bool deletedOnReader = false; // a heading: every bookmark of its chapter was deleted
 };
 
+// How a note keeps the program's marks (NoteMarkers.h): HTML comment lines around each block and a YAML front
+// matter, which Markdown shows nothing of; or, for an outline (Logseq), a property of each block and of the page,
+// so that no line stands between the outline's blocks.
+enum class NoteMarks : char { Comments, Properties };
+
 // A book's note as a template set renders it, in the pieces that a sync merges one by one into the note that is
 // already there. Every text has LF line ends.
 struct RenderedNote {
@@ -32,4 +37,5 @@ struct RenderedNote {
     // What a block of a highlight that the reader deleted gets before and after its kept text.
     std::string deletedBefore;
     std::string deletedAfter;
+    NoteMarks marks = NoteMarks::Comments;
 };

@@ -126,7 +126,8 @@ struct TemplateSet::Pieces {
 };
 
 TemplateSet::TemplateSet(const TemplateSetSource& source)
-    : m_name(source.name), m_pieces(std::make_shared<const Pieces>(source, BookParts(source.book))) {}
+    : m_name(source.name), m_noteApp(source.noteApp),
+      m_pieces(std::make_shared<const Pieces>(source, BookParts(source.book))) {}
 
 std::shared_ptr<const TemplateSet> TemplateSet::Named(const std::string& nameOrFolder) {
     return std::make_shared<const TemplateSet>(FindTemplateSet(nameOrFolder));
@@ -141,6 +142,7 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
     std::size_t left = kMostNoteBytes;
     RenderedNote note;
     note.volumeId = volume.volumeId;
+    note.marks = m_noteApp == "logseq" ? NoteMarks::Properties : NoteMarks::Comments;
     {
         mustache::context<std::string> context(&book);
         std::string name = Rendered(noteName.parsed, noteName.file, context, left);

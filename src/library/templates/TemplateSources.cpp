@@ -21,6 +21,8 @@ namespace fs = std::filesystem;
 constexpr std::string_view kFallbackSet = "markdown";
 constexpr std::array<std::string_view, 4> kFiles = {"book.mustache", "highlight.mustache", "name.mustache",
                                                     "deleted.mustache"};
+constexpr std::string_view kNoteAppFile = "note-app.txt";
+constexpr std::array<std::string_view, 3> kNoteApps = {"markdown", "obsidian", "logseq"};
 // Far more than any template needs: a larger file is no template.
 constexpr std::uintmax_t kMostTemplateBytes = std::uintmax_t{1} << 20;
 
@@ -102,13 +104,28 @@ TemplateText FolderText(const fs::path& folder, std::string_view file) {
     return {path.string(), std::move(normalised)};
 }
 
+// The note app a user's set names in note-app.txt, one word.
+std::string FolderNoteApp(const fs::path& folder) {
+    const fs::path file = folder / kNoteAppFile;
+    std::error_code error;
+    if (!fs::exists(file, error))
+        return std::string(kFallbackSet);
+    std::string app = FolderText(folder, kNoteAppFile).text;
+    app.erase(app.find_last_not_of(" \t\n") + 1);
+    app.erase(0, app.find_first_not_of(" \t\n"));
+    if (std::ranges::find(kNoteApps, app) == kNoteApps.end())
+        throw ETemplateError(file.string() + ":1: unknown note app \"" + app + "\": markdown, obsidian or logseq");
+    return app;
+}
+
 TemplateSetSource FolderSet(const std::string& name, const fs::path& folder) {
     return {name,
             folder,
             FolderText(folder, kFiles[0]),
             FolderText(folder, kFiles[1]),
             FolderText(folder, kFiles[2]),
-            FolderText(folder, kFiles[3])};
+            FolderText(folder, kFiles[3]),
+            FolderNoteApp(folder)};
 }
 
 std::string PresetNames() {
@@ -179,5 +196,6 @@ TemplateSetSource FindTemplateSet(const std::string& nameOrFolder) {
             PresetText(nameOrFolder, kFiles[0]),
             PresetText(nameOrFolder, kFiles[1]),
             PresetText(nameOrFolder, kFiles[2]),
-            PresetText(nameOrFolder, kFiles[3])};
+            PresetText(nameOrFolder, kFiles[3]),
+            nameOrFolder};
 }
