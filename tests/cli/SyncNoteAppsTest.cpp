@@ -239,4 +239,29 @@ TEST_F(SyncNoteAppsTest, ALogseqPageIsAnOutlineWhoseBlocksKeepTheirChildren) {
     EXPECT_EQ(std::next(at("My thought on r1.")), at("r7")) << fixture::FileBytes(m_rich);
 }
 
+TEST_F(SyncNoteAppsTest, LogseqReadsEachTextAsWritten) {
+    const std::string text = "Footnote [1] costs $5.99/$6.99, {{embed}} ((ref)) #tag a#b [[page]] [x](y) a\\b *c* <b>";
+    const std::string note = "Why $1? {{query}} ~~not~~ ==this== ^^that^^ `code`\n- not a block";
+    {
+        fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
+        reader.AddBookmark({.bookmarkId = "r7",
+                            .volumeId = fixture::records::kRich,
+                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
+                            .startContainerPath = "span#kobo.3.1",
+                            .text = text,
+                            .annotation = note});
+        reader.Exec("UPDATE content SET Title = 'Notes \\#1 $2' WHERE ContentID = '" + fixture::records::kRich + "'");
+    }
+    ASSERT_EQ(Sync({"--template", "logseq"}).exitStatus, 0);
+    const fs::path file = m_notes / "Notes _#1 $2 - Ann Writer.md";
+    const nlohmann::json blocks = LogseqBlocks(file);
+    ASSERT_TRUE(blocks.is_array()) << fixture::FileBytes(file);
+    EXPECT_EQ(blocks[0]["properties"]["title"], "Notes \\#1 $2");
+    const auto highlights = HighlightBlocks(blocks);
+    ASSERT_EQ(highlights.count("r7"), 1u) << fixture::FileBytes(file);
+    EXPECT_EQ(highlights.at("r7").first["body"], text + "\nNote: Why $1? {{query}} ~~not~~ ==this== ^^that^^ `code`\n"
+                                                        "- not a block\n")
+        << fixture::FileBytes(file);
+}
+
 } // namespace

@@ -99,22 +99,30 @@ struct BookParts {
 
 // One file's template, parsed and checked, with its file's name for the engine's own errors.
 struct Piece {
-    Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin, TemplateNames& used)
-        : file(origin.file), parsed(CheckedTemplate(text, piece, origin, used)) {}
+    Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin, TemplateNames& used,
+          markdown::Dialect dialect)
+        : file(origin.file), parsed(CheckedTemplate(text, piece, origin, used, dialect)) {}
     std::string file;
     mustache::mustache parsed;
 };
+
+// Whose Markdown the set's notes are read by.
+markdown::Dialect Dialect(const TemplateSetSource& source) {
+    if (source.noteApp == "logseq")
+        return markdown::Dialect::Logseq;
+    return source.noteApp == "obsidian" ? markdown::Dialect::Obsidian : markdown::Dialect::CommonMark;
+}
 
 } // namespace
 
 struct TemplateSet::Pieces {
     Pieces(const TemplateSetSource& source, const BookParts& book)
         : hasFrontMatter(book.hasFrontMatter),
-          frontMatter(book.frontMatter, TemplatePiece::FrontMatter, {source.book.file, 2}, used),
-          body(book.body, TemplatePiece::Body, {source.book.file, book.bodyLine}, used),
-          highlight(source.highlight.text, TemplatePiece::Highlight, {source.highlight.file}, used),
-          noteName(source.noteName.text, TemplatePiece::Name, {source.noteName.file}, used),
-          deleted(source.deleted.text, TemplatePiece::Deleted, {source.deleted.file}, used) {}
+          frontMatter(book.frontMatter, TemplatePiece::FrontMatter, {source.book.file, 2}, used, Dialect(source)),
+          body(book.body, TemplatePiece::Body, {source.book.file, book.bodyLine}, used, Dialect(source)),
+          highlight(source.highlight.text, TemplatePiece::Highlight, {source.highlight.file}, used, Dialect(source)),
+          noteName(source.noteName.text, TemplatePiece::Name, {source.noteName.file}, used, Dialect(source)),
+          deleted(source.deleted.text, TemplatePiece::Deleted, {source.deleted.file}, used, Dialect(source)) {}
     bool hasFrontMatter;
     TemplateNames used; // the values any of them uses: only those are made
 
