@@ -5,6 +5,7 @@
 #include "NoteMarkers.h"
 #include "NotePieces.h"
 
+#include <algorithm>
 #include <iterator>
 #include <list>
 #include <map>
@@ -94,8 +95,8 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteC
     }
 }
 
-void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<std::string>& broken, bool crlf,
-                  NoteChanges& changes) {
+void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, NoteMarks marks, const std::set<std::string>& broken,
+                  bool crlf, NoteChanges& changes) {
     std::map<std::string, Pieces::iterator, std::less<>> present;
     for (auto it = pieces.begin(); it != pieces.end(); ++it)
         if (it->marker)
@@ -115,8 +116,7 @@ void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<s
         if (!at)
             at = EndOfBlocks(pieces, rendered.afterBlocks, crlf);
         const std::string text = BlockText(block.text);
-        NotePiece piece =
-            BlockPiece(InLineEnds(text, crlf), {block.bookmarkId, BlockHash(text), false}, rendered.marks, crlf);
+        NotePiece piece = BlockPiece(InLineEnds(text, crlf), {block.bookmarkId, BlockHash(text), false}, marks, crlf);
         present.emplace(block.bookmarkId, pieces.insert(*at, std::move(piece)));
         (IsChapterHeading(block.bookmarkId) ? changes.headings : changes.added).push_back(block.bookmarkId);
     }
@@ -127,6 +127,13 @@ std::string Text(const FrontMatter& frontMatter, const Pieces& pieces, bool crlf
     for (const NotePiece& piece : pieces)
         AppendPiece(text, piece, crlf);
     return text;
+}
+
+bool NamesItsBookInFrontMatter(std::string_view note) {
+    std::size_t length = 0;
+    const std::optional<FrontMatter> frontMatter = ReadFrontMatter(note, length);
+    return frontMatter && std::ranges::any_of(frontMatter->entries,
+                                              [](const FrontMatterEntry& entry) { return entry.key == kVolumeIdKey; });
 }
 
 // An outline's page properties with the one that names the book, after the page's other properties.
@@ -159,8 +166,12 @@ MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const 
     const bool crlf = UsesCrlf(note);
     MergedNote merged;
     std::size_t length = 0;
-    // An outline keeps its book's name in the page's properties, which are the user's once written.
-    const bool outline = rendered.marks == NoteMarks::Properties;
+    // An outline keeps its book's name in the page's properties, which are the user's once written. A note written
+    // with a front matter naming its book keeps its comment markers, whatever the set now renders.
+    const NoteMarks marks = rendered.marks == NoteMarks::Properties && !NamesItsBookInFrontMatter(note)
+                                ? NoteMarks::Properties
+                                : NoteMarks::Comments;
+    const bool outline = marks == NoteMarks::Properties;
     FrontMatter frontMatter;
     std::vector<FrontMatterEntry> owned;
     if (!outline) {
@@ -171,9 +182,9 @@ MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const 
         merged.changes.keptKeys = std::move(entries.kept);
     }
     std::set<std::string> broken;
-    Pieces pieces = ReadBody(note.substr(length), rendered.marks, broken);
+    Pieces pieces = ReadBody(note.substr(length), marks, broken);
     UpdateBlocks(pieces, rendered, crlf, merged.changes);
-    AddNewBlocks(pieces, rendered, broken, crlf, merged.changes);
+    AddNewBlocks(pieces, rendered, marks, broken, crlf, merged.changes);
     if (!outline && !quietKeys.empty() && (merged.changes.frontMatterUpdated || merged.changes.AnyBlock()))
         UpdateOwnedEntries(frontMatter.entries, owned, crlf);
     merged.text = Text(frontMatter, pieces, crlf);

@@ -155,4 +155,16 @@ TEST(NoteMergeTest, ANoteWithWindowsLineEndsKeepsThem) {
     EXPECT_TRUE(fromCrlf.changes.updated.empty() && fromCrlf.changes.keptAsEdited.empty());
 }
 
+TEST(NoteMergeTest, AnOutlineWrittenWithCommentMarkersKeepsThem) {
+    // A Logseq page from before its marks were properties: its blocks are found by their comments, none comes twice.
+    const RenderedBlock b1 = {"b1", "\t- One\n"}, b2 = {"b2", "\t- Two\n"};
+    const std::string old = NewNote(Voyage({b1})).text;
+    RenderedNote outline = Voyage({b1, b2});
+    outline.marks = NoteMarks::Properties;
+    const MergedNote merged = MergeNote(old, outline);
+    EXPECT_EQ(merged.changes.added, std::vector<std::string>{"b2"});
+    EXPECT_EQ(merged.text.find("marvik-highlight:: "), std::string::npos) << merged.text;
+    EXPECT_EQ(MergeNote(merged.text, outline).text, merged.text);
+}
+
 } // namespace
