@@ -134,7 +134,8 @@ TEST_F(SyncNoteAppsTest, ANoteTooLargeToMergeIsAnErrorOfItsBookAndLinksPassedOve
                             fixture::records::kRich +
                             ": The note \"notes/Notes_ _On_ Things - Ann Writer.md\" is larger than 64 MiB, too "
                             "large to merge: it is left as it is.\n"
-                            "marvik-cli: 2 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
+                            "marvik-cli: 2 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them, 1 "
+                            "failed\n");
     EXPECT_FALSE(fs::exists(m_notes / "Notes_ _On_ Things - Ann Writer_0000.md"));
 }
 
