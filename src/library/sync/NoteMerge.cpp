@@ -18,23 +18,45 @@ std::string BlockText(const std::string& renderedText) {
     return EndingItsLine(renderedText, false);
 }
 
-// Where blocks go when the note has none the rendering knows: after the note's last block; in a note without blocks,
-// before the text the template puts after them when the note still ends with it, else at the end.
+// Where blocks go that follow the user's text from from to the end: before the text the template puts after the
+// blocks, where the note still holds it, else at the end.
+Pieces::iterator BeforeAfterBlocksText(Pieces& pieces, Pieces::iterator from, const std::string& afterBlocks,
+                                       bool crlf) {
+    const std::string after = InLineEnds(afterBlocks, crlf);
+    if (after.empty())
+        return pieces.end();
+    for (auto it = pieces.end(); it != from;) {
+        --it;
+        const std::size_t at = it->marker ? std::string::npos : it->text.rfind(after);
+        if (at == std::string::npos)
+            continue;
+        if (at > 0) {
+            pieces.insert(it, NotePiece{it->text.substr(0, at), {}, "", "", it->marks});
+            it->text.erase(0, at);
+        }
+        return it;
+    }
+    return pieces.end();
+}
+
+// Where a block goes that follows the block at anchor: past the user's text after it (a comment on it, child blocks
+// under it, stay with it), before the next block; after the last block, before the template's text after the blocks.
+Pieces::iterator AfterUsersText(Pieces& pieces, Pieces::iterator anchor, const std::string& afterBlocks, bool crlf) {
+    auto at = std::next(anchor);
+    while (at != pieces.end() && !at->marker)
+        ++at;
+    return at != pieces.end() ? at : BeforeAfterBlocksText(pieces, std::next(anchor), afterBlocks, crlf);
+}
+
+// Where blocks go when the note has none the rendering knows: after the note's last block and the user's text after
+// it; in a note without blocks, before the text the template puts after them.
 Pieces::iterator EndOfBlocks(Pieces& pieces, const std::string& afterBlocks, bool crlf) {
     for (auto it = pieces.end(); it != pieces.begin();) {
         --it;
         if (it->marker)
-            return AfterBlock(pieces, it);
+            return AfterUsersText(pieces, it, afterBlocks, crlf);
     }
-    const std::string after = InLineEnds(afterBlocks, crlf);
-    if (after.empty() || pieces.empty() || !pieces.back().text.ends_with(after))
-        return pieces.end();
-    NotePiece& last = pieces.back();
-    const std::string before = last.text.substr(0, last.text.size() - after.size());
-    last.text = after;
-    if (!before.empty())
-        pieces.insert(std::prev(pieces.end()), NotePiece{before, {}, "", "", last.marks});
-    return std::prev(pieces.end());
+    return BeforeAfterBlocksText(pieces, pieces.begin(), afterBlocks, crlf);
 }
 
 std::vector<FrontMatterEntry> OwnedEntries(const RenderedNote& rendered) {
@@ -109,7 +131,7 @@ void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, NoteMarks marks,
         std::optional<Pieces::iterator> at;
         for (std::size_t earlier = i; earlier-- > 0 && !at;)
             if (const auto found = present.find(order[earlier].bookmarkId); found != present.end())
-                at = AfterBlock(pieces, found->second);
+                at = AfterUsersText(pieces, found->second, rendered.afterBlocks, crlf);
         for (std::size_t later = i + 1; later < order.size() && !at; ++later)
             if (const auto found = present.find(order[later].bookmarkId); found != present.end())
                 at = found->second;

@@ -31,10 +31,10 @@ struct MergedNote {
 MergedNote NewNote(const RenderedNote& rendered);
 
 // note as the user keeps it, brought up to date with rendered: the program's front matter entries updated or added,
-// new highlights put at their place in reading order (after the nearest earlier one the note has, else before the
-// nearest later one, else where the blocks end), changed ones re-rendered in place unless the user edited them,
-// deleted ones marked once and kept. Everything else stays byte for byte, in the note's own line ends; a note with
-// nothing to change comes back as it was. The front matter entries of quietKeys (the date of the sync itself) are
-// updated only along with another change, so that they tell when the note last changed and a sync with nothing new
-// leaves the note as it is.
+// new highlights put at their place in reading order (after the nearest earlier one the note has and the user's text
+// after it, before the next block; else before the nearest later one, else where the blocks end), changed ones
+// re-rendered in place unless the user edited them, deleted ones marked once and kept. Everything else stays byte for
+// byte, in the note's own line ends; a note with nothing to change comes back as it was. The front matter entries of
+// quietKeys (the date of the sync itself) are updated only along with another change, so that they tell when the note
+// last changed and a sync with nothing new leaves the note as it is.
 MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys = {});

@@ -6,19 +6,6 @@
 
 namespace {
 
-std::size_t IndentWidth(std::string_view line) {
-    std::size_t width = 0;
-    for (const char c : line) {
-        if (c == ' ')
-            width += 1;
-        else if (c == '\t')
-            width += 4;
-        else
-            break;
-    }
-    return width;
-}
-
 bool IsBullet(std::string_view line) {
     line = WithoutLineEnd(line);
     line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
@@ -139,15 +126,6 @@ void SetMarker(NotePiece& piece, BlockMarker marker) {
     else
         piece.openingLine = OpeningMarker(marker) + LineEnd(crlf);
     piece.marker = std::move(marker);
-}
-
-Pieces::iterator AfterBlock(Pieces& pieces, Pieces::iterator anchor) {
-    const std::size_t indent = IndentWidth(anchor->text);
-    auto at = std::next(anchor);
-    if (anchor->marks == NoteMarks::Properties)
-        while (at != pieces.end() && !at->marker && IsBullet(at->text) && IndentWidth(at->text) > indent)
-            ++at;
-    return at;
 }
 
 void AppendPiece(std::string& text, const NotePiece& piece, bool crlf) {

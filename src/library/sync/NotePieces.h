@@ -39,8 +39,5 @@ NotePiece BlockPiece(std::string text, BlockMarker marker, NoteMarks marks, bool
 // Gives a block its marker, in the line ends its marker line has.
 void SetMarker(NotePiece& piece, BlockMarker marker);
 
-// Where a block put after the block at anchor goes: past the user's child blocks under it, in an outline.
-Pieces::iterator AfterBlock(Pieces& pieces, Pieces::iterator anchor);
-
 // The piece as the note holds it.
 void AppendPiece(std::string& text, const NotePiece& piece, bool crlf);

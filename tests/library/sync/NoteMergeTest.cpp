@@ -95,7 +95,8 @@ TEST(NoteMergeTest, NewAndChangedHighlightsGoInPlaceAndTheUsersWordsStay) {
     // A note written before the program kept its record of values gets one.
     expected.insert(expected.find("rating: 5\n"), "marvik-written: \"marvik-volume-id=3c95093caf72 "
                                                   "progress=bdf57d5d7b02 status=6f116525064b title=5e7462c06f17\"\n");
-    expected += Block(b0) + Block(b1) + Block(b4) + "I liked this one.\n\n" + Block(b2noted) + Block(b3) + Block(b5) +
+    // The user's words after b1 stay with it: b4 comes after them.
+    expected += Block(b0) + Block(b1) + "I liked this one.\n\n" + Block(b4) + Block(b2noted) + Block(b3) + Block(b5) +
                 "\n*Synced from the reader.*\n\nMy closing words, no line end";
     EXPECT_EQ(merged.text, expected);
     EXPECT_EQ(merged.changes.added, (std::vector<std::string>{"b0", "b4", "b5"}));
