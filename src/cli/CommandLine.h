@@ -40,6 +40,7 @@ struct CommandLine {
     std::filesystem::path notesFolder;
     bool dryRun = false;
     bool showDiff = false;
+    bool retemplate = false; // sync: existing notes take the --template set too
 };
 
 // The arguments do not form a command; the message says what is wrong.

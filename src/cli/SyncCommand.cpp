@@ -43,8 +43,9 @@ int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder
     const std::shared_ptr<const TemplateSet> templates = line.options.templates;
     if (!templates)
         throw std::logic_error("sync without a template set");
-    const SyncTally tally = SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun}, progress,
-                                         [&](const PlannedNote& planned) { Tell(planned, line, folder, out, err); });
+    const SyncTally tally =
+        SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun, line.retemplate}, progress,
+                     [&](const PlannedNote& planned) { Tell(planned, line, folder, out, err); });
     out.flush();
     err << "marvik-cli: " << (line.dryRun ? "nothing written (dry run): " : "") << tally.Summary() << '\n';
     return tally.failed == 0 ? kExitOk : kExitError;

@@ -265,4 +265,35 @@ TEST_F(SyncNoteAppsTest, LogseqReadsEachTextAsWritten) {
         << fixture::FileBytes(file);
 }
 
+TEST_F(SyncNoteAppsTest, ANoteKeepsItsTemplateSetUntilItIsRetemplated) {
+    ASSERT_EQ(Sync({"--template", "obsidian"}).exitStatus, 0);
+    std::string note = fixture::FileBytes(m_rich);
+    EXPECT_NE(note.find("\nmarvik-template: \"obsidian\"\n"), std::string::npos) << note;
+    Replace(note, "**Note:** Why?", "**Note:** Why? Because.");
+    std::ofstream(m_rich, std::ios::binary) << note;
+    {
+        fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
+        reader.AddBookmark({.bookmarkId = "r7",
+                            .volumeId = fixture::records::kRich,
+                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
+                            .startContainerPath = "span#kobo.3.1",
+                            .text = "In between."});
+    }
+    // Without --template the note is synced with its own set.
+    ASSERT_EQ(Sync().exitStatus, 0);
+    note = fixture::FileBytes(m_rich);
+    EXPECT_NE(note.find("> [!quote]"), std::string::npos) << note;
+    EXPECT_NE(note.find("> In between."), std::string::npos) << note;
+    EXPECT_EQ(note.find("\n\n> In between."), std::string::npos) << "the markdown set's block\n" << note;
+
+    // --retemplate renders the blocks the user left alone with the new set; the edited one stays as it is.
+    const ChildResult retemplated = Sync({"--template", "markdown", "--retemplate"});
+    EXPECT_EQ(retemplated.exitStatus, 0) << retemplated.err;
+    note = fixture::FileBytes(m_rich);
+    EXPECT_NE(note.find("\nmarvik-template: \"markdown\"\n"), std::string::npos) << note;
+    EXPECT_EQ(note.find("> [!yellow]"), std::string::npos) << note;
+    EXPECT_NE(note.find("> [!pink]"), std::string::npos) << note;
+    EXPECT_NE(note.find("**Note:** Why? Because."), std::string::npos) << note;
+}
+
 } // namespace

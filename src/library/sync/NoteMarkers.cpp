@@ -15,7 +15,6 @@ constexpr std::string_view kClosing = "<!-- /marvik-highlight ";
 constexpr std::string_view kCommentEnd = " -->";
 constexpr std::string_view kDeleted = "deleted";
 constexpr std::string_view kMarkerProperty = "marvik-highlight:: ";
-constexpr std::string_view kVolumeIdProperty = "marvik-volume-id:: ";
 
 bool NeedsEncoding(char c, std::string_view alsoEncoded) {
     const auto byte = static_cast<unsigned char>(c);
@@ -148,13 +147,25 @@ std::optional<BlockMarker> ParsePropertyMarker(std::string_view line) {
 }
 
 std::string VolumeIdProperty(std::string_view volumeId) {
-    return std::string(kVolumeIdProperty) + std::string(volumeId);
+    return PageProperty(kVolumeIdKey, volumeId);
 }
 
 std::optional<std::string> ParseVolumeIdProperty(std::string_view line) {
-    if (!line.starts_with(kVolumeIdProperty))
+    return ParsePageProperty(line, kVolumeIdKey);
+}
+
+std::string PageProperty(std::string_view key, std::string_view value) {
+    return std::string(key) + ":: " + std::string(value);
+}
+
+std::optional<std::string> ParsePageProperty(std::string_view line, std::string_view key) {
+    if (!line.starts_with(key) || !line.substr(key.size()).starts_with(":: "))
         return std::nullopt;
-    return std::string(Trimmed(line.substr(kVolumeIdProperty.size())));
+    return std::string(Trimmed(line.substr(key.size() + 3)));
+}
+
+std::string FrontMatterLine(std::string_view key, std::string_view value) {
+    return std::string(key) + ": " + DoubleQuoted(value);
 }
 
 std::optional<std::string> ParseClosingMarker(std::string_view line) {

@@ -34,6 +34,9 @@ struct BlockMarker {
     bool operator==(const BlockMarker&) const = default;
 };
 
+// The front matter key, or page property, of the template set the note was written with.
+inline constexpr std::string_view kTemplateSetKey = "marvik-template";
+
 // The front matter key of the record of what the program last wrote there (FrontMatterValues.h).
 inline constexpr std::string_view kWrittenValuesKey = "marvik-written";
 
@@ -66,6 +69,12 @@ std::string PropertyMarker(const BlockMarker& marker);                 // withou
 std::optional<BlockMarker> ParsePropertyMarker(std::string_view line); // a line without its line end
 std::string VolumeIdProperty(std::string_view volumeId);               // without line end
 std::optional<std::string> ParseVolumeIdProperty(std::string_view line);
+// A page property of the program's ("marvik-template:: logseq"), without line end; its value.
+std::string PageProperty(std::string_view key, std::string_view value);
+std::optional<std::string> ParsePageProperty(std::string_view line, std::string_view key);
+
+// The front matter line of a key of the program's, its value double-quoted, without line end.
+std::string FrontMatterLine(std::string_view key, std::string_view value);
 
 // The front matter line that names the book, without line end.
 std::string VolumeIdLine(std::string_view volumeId);

@@ -65,9 +65,11 @@ std::vector<FrontMatterEntry> OwnedEntries(const RenderedNote& rendered) {
         yaml += '\n';
     std::vector<FrontMatterEntry> owned;
     for (FrontMatterEntry& entry : SplitEntries(yaml))
-        if (entry.key != kVolumeIdKey)
+        if (entry.key != kVolumeIdKey && entry.key != kTemplateSetKey)
             owned.push_back(std::move(entry));
     owned.push_back({std::string(kVolumeIdKey), VolumeIdLine(rendered.volumeId) + '\n'});
+    if (!rendered.templateSet.empty())
+        owned.push_back({std::string(kTemplateSetKey), FrontMatterLine(kTemplateSetKey, rendered.templateSet) + '\n'});
     return owned;
 }
 
@@ -158,8 +160,9 @@ bool NamesItsBookInFrontMatter(std::string_view note) {
                                               [](const FrontMatterEntry& entry) { return entry.key == kVolumeIdKey; });
 }
 
-// An outline's page properties with the one that names the book, after the page's other properties.
-std::string WithVolumeIdProperty(const std::string& beforeBlocks, const std::string& volumeId) {
+// An outline's page properties with those that name the book and its template set, after the page's other
+// properties.
+std::string WithBookProperties(const std::string& beforeBlocks, const RenderedNote& rendered) {
     std::size_t end = 0;
     while (end < beforeBlocks.size()) {
         const std::size_t lineEnd = std::min(beforeBlocks.find('\n', end), beforeBlocks.size());
@@ -172,15 +175,17 @@ std::string WithVolumeIdProperty(const std::string& beforeBlocks, const std::str
     std::string page = beforeBlocks.substr(0, end);
     if (!page.empty() && !page.ends_with('\n'))
         page += '\n';
-    return page + VolumeIdProperty(volumeId) + '\n' + beforeBlocks.substr(end);
+    page += VolumeIdProperty(rendered.volumeId) + '\n';
+    if (!rendered.templateSet.empty())
+        page += PageProperty(kTemplateSetKey, rendered.templateSet) + '\n';
+    return page + beforeBlocks.substr(end);
 }
 
 } // namespace
 
 MergedNote NewNote(const RenderedNote& rendered) {
     if (rendered.marks == NoteMarks::Properties)
-        return MergeNote(WithVolumeIdProperty(rendered.beforeBlocks, rendered.volumeId) + rendered.afterBlocks,
-                         rendered);
+        return MergeNote(WithBookProperties(rendered.beforeBlocks, rendered) + rendered.afterBlocks, rendered);
     return MergeNote("---\n---\n" + rendered.beforeBlocks + rendered.afterBlocks, rendered);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ESyncError.h"
 #include "FrontMatter.h"
+#include "FrontMatterValues.h"
 #include "LineEnds.h"
 #include "MakeNumberedFileName.h"
 #include "NoteMarkers.h"
@@ -72,14 +73,23 @@ std::string ReadError(const fs::path& file, int error) {
     return "Cannot read note " + Quoted(file) + ": " + std::generic_category().message(error);
 }
 
-// The volume id a note's front matter names, or an outline's page properties; empty when it names none.
-std::string VolumeIdOf(std::string_view note) {
+// What a note's front matter, or an outline's page properties, say of it: its book's volume id (empty when it names
+// none) and the template set it was written with.
+struct NoteKeys {
+    std::string volumeId;
+    std::string templateSet;
+};
+
+NoteKeys KeysOf(std::string_view note) {
+    NoteKeys keys;
     std::size_t length = 0;
     if (const auto frontMatter = ReadFrontMatter(note, length)) {
         for (const FrontMatterEntry& entry : frontMatter->entries)
             if (entry.key == kVolumeIdKey)
-                return ParseVolumeIdValue(entry.text);
-        return {};
+                keys.volumeId = ParseVolumeIdValue(entry.text);
+            else if (entry.key == kTemplateSetKey)
+                keys.templateSet = EntryScalar(entry.text).value_or(std::string());
+        return keys;
     }
     if (note.starts_with("\xEF\xBB\xBF"))
         note.remove_prefix(3);
@@ -89,9 +99,11 @@ std::string VolumeIdOf(std::string_view note) {
         if (text.empty() || text.starts_with('-') || text.find(":: ") == std::string_view::npos)
             break;
         if (std::optional<std::string> volumeId = ParseVolumeIdProperty(text))
-            return *volumeId;
+            keys.volumeId = std::move(*volumeId);
+        else if (std::optional<std::string> set = ParsePageProperty(text, kTemplateSetKey))
+            keys.templateSet = std::move(*set);
     }
-    return {};
+    return keys;
 }
 
 bool MayNameItsBook(std::string_view start) {
@@ -200,15 +212,22 @@ void NotesFolder::FindNotes() {
         if (unread != 0 && unread != EFBIG)
             continue;
         // A note too large to merge is still its book's note: the sync names it rather than write a second one.
-        if (std::string volumeId = VolumeIdOf(unread == EFBIG ? start : bytes); !volumeId.empty())
-            m_notes[volumeId].push_back(entry.path());
-        else if (unread == EFBIG)
+        if (NoteKeys keys = KeysOf(unread == EFBIG ? start : bytes); !keys.volumeId.empty()) {
+            m_notes[keys.volumeId].push_back(entry.path());
+            if (!keys.templateSet.empty())
+                m_templateSets[keys.volumeId] = std::move(keys.templateSet);
+        } else if (unread == EFBIG)
             m_passedOver.push_back("The note " + Quoted(entry.path()) + " is larger than " +
                                    std::to_string(kMostNoteBytes >> 20) + " MiB and is passed over.");
     }
     for (auto& [volumeId, files] : m_notes)
         std::sort(files.begin(), files.end());
     std::sort(m_passedOver.begin(), m_passedOver.end()); // in one order, whatever the directory's
+}
+
+std::string NotesFolder::TemplateSetOf(const std::string& volumeId) const {
+    const auto found = m_templateSets.find(volumeId);
+    return found == m_templateSets.end() ? std::string() : found->second;
 }
 
 PlannedNote NotesFolder::Plan(const NoteRenderer& render, const std::string& today) const {

@@ -47,6 +47,9 @@ public:
     // too large to read whose book could not be told.
     const std::vector<std::string>& PassedOver() const { return m_passedOver; }
 
+    // The template set the book's note was written with, as the note names it; empty when it names none.
+    std::string TemplateSetOf(const std::string& volumeId) const;
+
     // What syncing rendered into the folder would do, with nothing written. A book's note is the one whose front matter
     // names its volume id; without one, a new note named from rendered.name is planned, unless the book has nothing
     // to show. A note that is not UTF-8, cannot be read, is read-only while it would change, or shares the book's key
@@ -71,6 +74,7 @@ private:
     ExportLedgerLock m_lock;
     std::map<std::string, std::vector<std::filesystem::path>> m_notes; // by volume id
     std::vector<std::string> m_passedOver;
+    std::map<std::string, std::string> m_templateSets; // by volume id
 };
 
 // The file name of a new note: the note name made safe, with ".md". A name that would be hidden gets "_" in front.

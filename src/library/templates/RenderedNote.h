@@ -38,4 +38,5 @@ struct RenderedNote {
     std::string deletedBefore;
     std::string deletedAfter;
     NoteMarks marks = NoteMarks::Comments;
+    std::string templateSet; // the set's name, which the note keeps so that later syncs render it with the same
 };

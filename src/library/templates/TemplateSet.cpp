@@ -150,6 +150,7 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
     std::size_t left = kMostNoteBytes;
     RenderedNote note;
     note.volumeId = volume.volumeId;
+    note.templateSet = m_name;
     note.marks = m_noteApp == "logseq" ? NoteMarks::Properties : NoteMarks::Comments;
     {
         mustache::context<std::string> context(&book);
