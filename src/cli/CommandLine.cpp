@@ -19,8 +19,8 @@ const char* const kSynopsis =
     "  marvik-cli backup [--db FILE] [--to DIR] [--keep N]\n"
     "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n"
     "  marvik-cli templates\n"
-    "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--retemplate] [--dry-run]\n"
-    "                    [--diff] [--file-titles]\n";
+    "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--retemplate] [--restore]\n"
+    "                    [--dry-run] [--diff] [--file-titles]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
     if (const ExportFormatRow* format = FindExportFormat(name))
@@ -113,7 +113,7 @@ bool Accepts(Command command, const std::string& option) {
         return option == "--to" || option == "--keep";
     if (command == Command::Sync)
         return option == "--to" || option == "--template" || option == "--dry-run" || option == "--diff" ||
-               option == "--file-titles" || option == "--retemplate";
+               option == "--file-titles" || option == "--retemplate" || option == "--restore";
     if (command == Command::Stats)
         return option == "--backups" || option == "--no-backups" || option == "--format";
     if (option == "--include-deleted" || option == "--file-titles")
@@ -233,6 +233,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.showDiff = true;
         else if (option == "--retemplate")
             line.retemplate = true;
+        else if (option == "--restore")
+            line.restore = true;
         else if (option == "--to")
             line.backupFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--keep")
@@ -361,6 +363,8 @@ std::string HelpText() {
            "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
            "                    checked before anything is written. Implies --format markdown.\n"
            "                    sync: the set new notes are rendered with. Default: markdown\n"
+           "  --restore         sync: add again the blocks the user removed from a note; without it, a\n"
+           "                    block a note received once is not added again (a dry run names them).\n"
            "  --retemplate      sync: render the notes that exist with the --template set too: the blocks\n"
            "                    the user did not edit change to it, the others stay as they are.\n"
            "  --stdout          Write the one volume's export to standard output instead of a file.\n"

@@ -41,6 +41,7 @@ struct CommandLine {
     bool dryRun = false;
     bool showDiff = false;
     bool retemplate = false; // sync: existing notes take the --template set too
+    bool restore = false;    // sync: blocks the user removed come back
 };
 
 // The arguments do not form a command; the message says what is wrong.

@@ -18,7 +18,8 @@ void Tell(const PlannedNote& planned, const CommandLine& line, const NotesFolder
         return;
     }
     const bool kept = !planned.changes.keptAsEdited.empty() || !planned.changes.keptKeys.empty();
-    if (!planned.Changes() && !kept)
+    const bool heldBack = line.dryRun && !planned.changes.heldBack.empty();
+    if (!planned.Changes() && !kept && !heldBack)
         return;
     if (line.dryRun) {
         out << planned.file.string() << ": " << DescribeChanges(planned) << '\n';
@@ -43,6 +44,7 @@ int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder
     const std::shared_ptr<const TemplateSet> templates = line.options.templates;
     if (!templates)
         throw std::logic_error("sync without a template set");
+    folder.SetRestore(line.restore);
     const SyncTally tally =
         SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun, line.retemplate}, progress,
                      [&](const PlannedNote& planned) { Tell(planned, line, folder, out, err); });

@@ -296,4 +296,32 @@ TEST_F(SyncNoteAppsTest, ANoteKeepsItsTemplateSetUntilItIsRetemplated) {
     EXPECT_NE(note.find("**Note:** Why? Because."), std::string::npos) << note;
 }
 
+TEST_F(SyncNoteAppsTest, ABlockTheUserRemovedStaysRemovedAndAnotherBooksBlockIsLeftAlone) {
+    ASSERT_EQ(Sync().exitStatus, 0);
+    std::string note = fixture::FileBytes(m_rich);
+    const std::string store = fixture::FileBytes(m_notes / "A Store Book - Bo Lind.md");
+    const std::size_t r2 = note.find("<!-- marvik-highlight r2 ");
+    note.erase(r2, note.find("<!-- marvik-highlight r3 ") - r2);
+    const std::size_t s1 = store.find("<!-- marvik-highlight s1 ");
+    const std::string copied = store.substr(s1, store.find("<!-- /marvik-highlight s1 -->") + 30 - s1);
+    note += "\nQuoted from another book:\n\n" + copied;
+    std::ofstream(m_rich, std::ios::binary) << note;
+    Reader("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r3'");
+
+    const ChildResult dry = Sync({"--dry-run"});
+    EXPECT_EQ(dry.out, "notes/Notes_ _On_ Things - Ann Writer.md: 1 marked deleted, 1 held back (removed from the "
+                       "note; --restore adds them again)\n");
+    const ChildResult sync = Sync();
+    EXPECT_EQ(sync.exitStatus, 0) << sync.err;
+    std::string synced = fixture::FileBytes(m_rich);
+    EXPECT_EQ(synced.find("marvik-highlight r2 "), std::string::npos) << synced;
+    EXPECT_NE(synced.find(copied), std::string::npos) << synced;
+    const std::size_t r3 = synced.find("<!-- marvik-highlight r3 ");
+    EXPECT_TRUE(synced.substr(r3, synced.find('\n', r3) - r3).ends_with(" deleted -->")) << synced;
+
+    ASSERT_EQ(Sync({"--restore"}).exitStatus, 0);
+    synced = fixture::FileBytes(m_rich);
+    EXPECT_NE(synced.find("marvik-highlight r2 "), std::string::npos) << synced;
+}
+
 } // namespace

@@ -83,7 +83,8 @@ FrontMatter ReadOrStartFrontMatter(std::string_view note, std::size_t& length, b
 }
 
 // Brings the note's blocks up to date in place, and marks what the reader deleted.
-void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteChanges& changes) {
+void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<std::string>& received, bool crlf,
+                  NoteChanges& changes) {
     std::map<std::string_view, const RenderedBlock*> wanted;
     for (const RenderedBlock& block : rendered.blocks)
         wanted.emplace(block.bookmarkId, &block);
@@ -93,8 +94,10 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteC
         BlockMarker marker = *piece.marker;
         const auto found = wanted.find(marker.bookmarkId);
         if (found == wanted.end() || found->second->deletedOnReader) {
-            // A heading stays over what its chapter keeps, deleted or not.
-            if (marker.deleted || IsChapterHeading(marker.bookmarkId))
+            // A heading stays over what its chapter keeps, deleted or not; a block this note never received is another
+            // book's, copied in with its markers.
+            if (marker.deleted || IsChapterHeading(marker.bookmarkId) ||
+                (found == wanted.end() && !received.empty() && !received.contains(marker.bookmarkId)))
                 continue;
             // The block's text stays as the note has it, the user's edits included.
             piece.text = EndingItsLine(
@@ -120,7 +123,7 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteC
 }
 
 void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, NoteMarks marks, const std::set<std::string>& broken,
-                  bool crlf, NoteChanges& changes) {
+                  const NoteHistory& history, bool crlf, NoteChanges& changes) {
     std::map<std::string, Pieces::iterator, std::less<>> present;
     for (auto it = pieces.begin(); it != pieces.end(); ++it)
         if (it->marker)
@@ -130,6 +133,11 @@ void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, NoteMarks marks,
         const RenderedBlock& block = order[i];
         if (block.deletedOnReader || present.contains(block.bookmarkId) || broken.contains(block.bookmarkId))
             continue;
+        if (history.received && history.received->contains(block.bookmarkId) && !history.restore) {
+            if (!IsChapterHeading(block.bookmarkId))
+                changes.heldBack.push_back(block.bookmarkId);
+            continue;
+        }
         std::optional<Pieces::iterator> at;
         for (std::size_t earlier = i; earlier-- > 0 && !at;)
             if (const auto found = present.find(order[earlier].bookmarkId); found != present.end())
@@ -189,7 +197,8 @@ MergedNote NewNote(const RenderedNote& rendered) {
     return MergeNote("---\n---\n" + rendered.beforeBlocks + rendered.afterBlocks, rendered);
 }
 
-MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys) {
+MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys,
+                     const NoteHistory& history) {
     const bool crlf = UsesCrlf(note);
     MergedNote merged;
     std::size_t length = 0;
@@ -210,8 +219,12 @@ MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const 
     }
     std::set<std::string> broken;
     Pieces pieces = ReadBody(note.substr(length), marks, broken);
-    UpdateBlocks(pieces, rendered, crlf, merged.changes);
-    AddNewBlocks(pieces, rendered, marks, broken, crlf, merged.changes);
+    static const std::set<std::string> kNone;
+    UpdateBlocks(pieces, rendered, history.received ? *history.received : kNone, crlf, merged.changes);
+    AddNewBlocks(pieces, rendered, marks, broken, history, crlf, merged.changes);
+    for (const NotePiece& piece : pieces)
+        if (piece.marker)
+            merged.blockIds.insert(piece.marker->bookmarkId);
     if (!outline && !quietKeys.empty() && (merged.changes.frontMatterUpdated || merged.changes.AnyBlock()))
         UpdateOwnedEntries(frontMatter.entries, owned, crlf);
     merged.text = Text(frontMatter, pieces, crlf);

@@ -14,6 +14,7 @@ struct NoteChanges {
     std::vector<std::string> markedDeleted; // deleted on the reader: the block's text kept between the deletion marks
     std::vector<std::string> keptAsEdited;  // changed on the reader, but the user edited the block: left as it is
     std::vector<std::string> headings;      // chapters' headings added or re-rendered (not counted as highlights)
+    std::vector<std::string> heldBack;      // received before, then removed by the user: not added again
     std::vector<std::string> keptKeys;      // front matter keys whose value the user changed: left as they are
     bool frontMatterUpdated = false;
 
@@ -24,6 +25,13 @@ struct NoteChanges {
 struct MergedNote {
     std::string text;
     NoteChanges changes;
+    std::set<std::string> blockIds; // of the program's blocks the note then holds
+};
+
+// What a sync knows of a note beyond its text (ReceivedHighlights.h).
+struct NoteHistory {
+    const std::set<std::string>* received = nullptr; // the blocks it received before; none or empty: not known
+    bool restore = false;                            // blocks the user removed come back
 };
 
 // A book's first note: the front matter (the template's and the book's key, NoteMarkers.h), the text before the
@@ -37,4 +45,8 @@ MergedNote NewNote(const RenderedNote& rendered);
 // byte, in the note's own line ends; a note with nothing to change comes back as it was. The front matter entries of
 // quietKeys (the date of the sync itself) are updated only along with another change, so that they tell when the note
 // last changed and a sync with nothing new leaves the note as it is.
-MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys = {});
+// With a history, a block the note received before and the user removed is not added again (heldBack) unless
+// restored, and a block the reader does not know that the note never received (copied from another book's note) is
+// left as it is rather than marked deleted.
+MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys = {},
+                     const NoteHistory& history = {});

@@ -175,7 +175,8 @@ std::string NoteFileName(const std::string& name) {
     return file;
 }
 
-NotesFolder::NotesFolder(fs::path folder) : m_folder(CheckedFolder(std::move(folder))), m_lock(m_folder) {
+NotesFolder::NotesFolder(fs::path folder)
+    : m_folder(CheckedFolder(std::move(folder))), m_lock(m_folder), m_received(m_folder) {
     if (m_lock.Busy())
         throw ESyncError("Another sync or export is writing into the notes folder " + Quoted(m_folder) +
                          ": nothing was synced. Sync again when it is done.");
@@ -256,6 +257,7 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
             planned.file = MakeNumberedFileName(planned.file, ".md");
         planned.text = std::move(note.text);
         planned.changes = std::move(note.changes);
+        planned.blockIds = std::move(note.blockIds);
         return planned;
     }
     const std::vector<fs::path>& files = found->second;
@@ -277,17 +279,35 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
         planned.error = "The note " + Quoted(planned.file) + " is not UTF-8 text: it is left as it is.";
         return planned;
     }
-    MergedNote note = MergeNote(planned.previous, rendered, quietKeys);
+    MergedNote note = MergeNote(planned.previous, rendered, quietKeys, {&m_received.Of(rendered.volumeId), m_restore});
     planned.text = std::move(note.text);
     planned.changes = std::move(note.changes);
+    planned.blockIds = std::move(note.blockIds);
     if (planned.text != planned.previous && IsReadOnly(planned.file))
         planned.error = "The note " + Quoted(planned.file) + " is read-only: it is left as it is.";
     return planned;
 }
 
-void NotesFolder::Write(PlannedNote& planned) {
-    if (!planned.Changes())
+void NotesFolder::Remember(PlannedNote& planned) {
+    if (!m_received.Add(planned.volumeId, planned.blockIds))
         return;
+    try {
+        m_received.Save();
+    } catch (const std::exception& error) {
+        planned.error = error.what();
+    }
+    if (!planned.Failed())
+        Remember(planned);
+}
+
+void NotesFolder::Write(PlannedNote& planned) {
+    if (planned.Failed() || planned.file.empty())
+        return;
+    // What the note holds is remembered once it holds it.
+    if (!planned.Changes()) {
+        Remember(planned);
+        return;
+    }
     try {
         if (planned.isNew) {
             WriteNewNote(planned, m_folder / NoteFileName(planned.name));
@@ -301,4 +321,6 @@ void NotesFolder::Write(PlannedNote& planned) {
     } catch (const std::exception& error) {
         planned.error = error.what();
     }
+    if (!planned.Failed())
+        Remember(planned);
 }

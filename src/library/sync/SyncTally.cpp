@@ -55,6 +55,7 @@ std::string DescribeChanges(const PlannedNote& note) {
     Append(text, changes.markedDeleted.size(), "marked deleted");
     const std::size_t kept = changes.keptAsEdited.size() + changes.keptKeys.size();
     Append(text, kept, kept == 1 ? "kept as you edited it" : "kept as you edited them");
+    Append(text, changes.heldBack.size(), "held back (removed from the note; --restore adds them again)");
     if (changes.frontMatterUpdated && !note.isNew)
         text += text.empty() ? "front matter updated" : ", front matter updated";
     return text.empty() ? "no change" : text;
