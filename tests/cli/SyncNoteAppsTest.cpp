@@ -220,10 +220,12 @@ TEST_F(SyncNoteAppsTest, ALogseqPageIsAnOutlineWhoseBlocksKeepTheirChildren) {
                             .startContainerPath = "span#kobo.3.1",
                             .text = "In between."});
         reader.Exec("UPDATE Bookmark SET Text = 'Changed on the reader.' WHERE BookmarkID = 'r3'");
+        reader.Exec("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r4'");
     }
     const ChildResult sync = Sync({"--template", "logseq"});
     EXPECT_EQ(sync.exitStatus, 0) << sync.err;
-    EXPECT_TRUE(sync.err.ends_with(" 1 updated, 0 marked deleted, 0 kept as you edited them\n")) << sync.err;
+    EXPECT_EQ(sync.err, "marvik-cli: 3 notes: 1 added, 1 updated, 1 marked deleted, 0 kept as you edited them\n");
+    EXPECT_EQ(Sync({"--template", "logseq"}).out, "") << "a second sync with nothing new";
     const nlohmann::json second = LogseqBlocks(m_rich);
     const auto now = HighlightBlocks(second);
     for (const auto& [id, block] : now)
@@ -238,6 +240,7 @@ TEST_F(SyncNoteAppsTest, ALogseqPageIsAnOutlineWhoseBlocksKeepTheirChildren) {
     ASSERT_NE(at("My thought on r1."), order.end()) << fixture::FileBytes(m_rich);
     EXPECT_EQ(std::prev(at("My thought on r1.")), at("r1")) << fixture::FileBytes(m_rich);
     EXPECT_EQ(std::next(at("My thought on r1.")), at("r7")) << fixture::FileBytes(m_rich);
+    EXPECT_EQ(std::next(at("r4")), at("deleted on the reader")) << fixture::FileBytes(m_rich);
 }
 
 TEST_F(SyncNoteAppsTest, LogseqReadsEachTextAsWritten) {
