@@ -327,4 +327,35 @@ TEST_F(SyncNoteAppsTest, ABlockTheUserRemovedStaysRemovedAndAnotherBooksBlockIsL
     EXPECT_NE(synced.find("marvik-highlight r2 "), std::string::npos) << synced;
 }
 
+TEST_F(SyncNoteAppsTest, AHighlightOneReaderLacksIsNotMarkedDeletedWhenAnotherIsSynced) {
+    ASSERT_EQ(Sync().exitStatus, 0);
+    // A second reader of the same books: it never had r1, it has a highlight of its own.
+    const fs::path other = m_work / "other/KoboReader.sqlite";
+    fs::create_directories(other.parent_path());
+    fs::copy_file(m_database, other);
+    {
+        fixture::ReaderDatabase reader(other, fixture::ReaderDatabase::Existing);
+        reader.Exec("DELETE FROM Bookmark WHERE BookmarkID = 'r1'");
+        reader.AddBookmark({.bookmarkId = "o1",
+                            .volumeId = fixture::records::kRich,
+                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
+                            .startContainerPath = "span#kobo.3.1",
+                            .text = "From the other reader."});
+    }
+    const ChildResult fromOther =
+        RunChild(MARVIK_CLI_EXECUTABLE, {"sync", "--db", other.string(), "--to", "notes"}, m_work.Path());
+    EXPECT_EQ(fromOther.exitStatus, 0) << fromOther.err;
+    EXPECT_EQ(fromOther.err, "marvik-cli: 3 notes: 1 added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
+    std::string note = fixture::FileBytes(m_rich);
+    const std::size_t r1 = note.find("<!-- marvik-highlight r1 ");
+    EXPECT_FALSE(note.substr(r1, note.find('\n', r1) - r1).ends_with(" deleted -->")) << note;
+
+    // The first reader still lacks o1 and gives up r1: r1 is marked, o1 left alone.
+    Reader("DELETE FROM Bookmark WHERE BookmarkID = 'r1'");
+    EXPECT_EQ(Sync().err, "marvik-cli: 3 notes: 0 added, 0 updated, 1 marked deleted, 0 kept as you edited them\n");
+    note = fixture::FileBytes(m_rich);
+    const std::size_t o1 = note.find("<!-- marvik-highlight o1 ");
+    EXPECT_FALSE(note.substr(o1, note.find('\n', o1) - o1).ends_with(" deleted -->")) << note;
+}
+
 } // namespace

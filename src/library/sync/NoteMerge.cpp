@@ -83,7 +83,7 @@ FrontMatter ReadOrStartFrontMatter(std::string_view note, std::size_t& length, b
 }
 
 // Brings the note's blocks up to date in place, and marks what the reader deleted.
-void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<std::string>& received, bool crlf,
+void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<std::string>* fromReader, bool crlf,
                   NoteChanges& changes) {
     std::map<std::string_view, const RenderedBlock*> wanted;
     for (const RenderedBlock& block : rendered.blocks)
@@ -94,10 +94,10 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<s
         BlockMarker marker = *piece.marker;
         const auto found = wanted.find(marker.bookmarkId);
         if (found == wanted.end() || found->second->deletedOnReader) {
-            // A heading stays over what its chapter keeps, deleted or not; a block this note never received is another
-            // book's, copied in with its markers.
+            // A heading stays over what its chapter keeps, deleted or not; a block this reader never gave is another
+            // reader's, or another book's copied in with its markers.
             if (marker.deleted || IsChapterHeading(marker.bookmarkId) ||
-                (found == wanted.end() && !received.empty() && !received.contains(marker.bookmarkId)))
+                (found == wanted.end() && fromReader && !fromReader->contains(marker.bookmarkId)))
                 continue;
             // The block's text stays as the note has it, the user's edits included.
             piece.text = EndingItsLine(
@@ -219,8 +219,7 @@ MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const 
     }
     std::set<std::string> broken;
     Pieces pieces = ReadBody(note.substr(length), marks, broken);
-    static const std::set<std::string> kNone;
-    UpdateBlocks(pieces, rendered, history.received ? *history.received : kNone, crlf, merged.changes);
+    UpdateBlocks(pieces, rendered, history.fromReader, crlf, merged.changes);
     AddNewBlocks(pieces, rendered, marks, broken, history, crlf, merged.changes);
     for (const NotePiece& piece : pieces)
         if (piece.marker)

@@ -30,8 +30,9 @@ struct MergedNote {
 
 // What a sync knows of a note beyond its text (ReceivedHighlights.h).
 struct NoteHistory {
-    const std::set<std::string>* received = nullptr; // the blocks it received before; none or empty: not known
-    bool restore = false;                            // blocks the user removed come back
+    const std::set<std::string>* received = nullptr;   // the blocks it received before; none: not known
+    const std::set<std::string>* fromReader = nullptr; // of those, what the database synced now gave
+    bool restore = false;                              // blocks the user removed come back
 };
 
 // A book's first note: the front matter (the template's and the book's key, NoteMarkers.h), the text before the
@@ -46,7 +47,7 @@ MergedNote NewNote(const RenderedNote& rendered);
 // quietKeys (the date of the sync itself) are updated only along with another change, so that they tell when the note
 // last changed and a sync with nothing new leaves the note as it is.
 // With a history, a block the note received before and the user removed is not added again (heldBack) unless
-// restored, and a block the reader does not know that the note never received (copied from another book's note) is
-// left as it is rather than marked deleted.
+// restored, and a block the reader does not know that this reader never gave (another reader's, or copied from
+// another book's note) is left as it is rather than marked deleted.
 MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys = {},
                      const NoteHistory& history = {});

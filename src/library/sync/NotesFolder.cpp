@@ -128,6 +128,15 @@ bool HasExtension(const fs::path& file, std::string_view extension) {
     return true;
 }
 
+// The blocks of a note that the reader's rendering gave: not another reader's, nor another book's copied in.
+std::set<std::string> ReadersBlocks(const std::set<std::string>& inNote, const RenderedNote& rendered) {
+    std::set<std::string> ids;
+    for (const RenderedBlock& block : rendered.blocks)
+        if (inNote.contains(block.bookmarkId))
+            ids.insert(block.bookmarkId);
+    return ids;
+}
+
 // The note changed on disk between reading it and replacing it.
 struct NoteChangedMeanwhile {};
 
@@ -257,7 +266,7 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
             planned.file = MakeNumberedFileName(planned.file, ".md");
         planned.text = std::move(note.text);
         planned.changes = std::move(note.changes);
-        planned.blockIds = std::move(note.blockIds);
+        planned.blockIds = ReadersBlocks(note.blockIds, rendered);
         return planned;
     }
     const std::vector<fs::path>& files = found->second;
@@ -279,17 +288,21 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
         planned.error = "The note " + Quoted(planned.file) + " is not UTF-8 text: it is left as it is.";
         return planned;
     }
-    MergedNote note = MergeNote(planned.previous, rendered, quietKeys, {&m_received.Of(rendered.volumeId), m_restore});
+    const std::set<std::string> received = m_received.Of(rendered.volumeId);
+    const std::set<std::string> fromReader = m_received.From(rendered.volumeId, m_reader);
+    MergedNote note = MergeNote(planned.previous, rendered, quietKeys,
+                                m_received.Knows(rendered.volumeId) ? NoteHistory{&received, &fromReader, m_restore}
+                                                                    : NoteHistory{nullptr, nullptr, m_restore});
     planned.text = std::move(note.text);
     planned.changes = std::move(note.changes);
-    planned.blockIds = std::move(note.blockIds);
+    planned.blockIds = ReadersBlocks(note.blockIds, rendered);
     if (planned.text != planned.previous && IsReadOnly(planned.file))
         planned.error = "The note " + Quoted(planned.file) + " is read-only: it is left as it is.";
     return planned;
 }
 
 void NotesFolder::Remember(PlannedNote& planned) {
-    if (!m_received.Add(planned.volumeId, planned.blockIds))
+    if (!m_received.Add(planned.volumeId, m_reader, planned.blockIds))
         return;
     try {
         m_received.Save();

@@ -25,7 +25,7 @@ struct PlannedNote {
     std::string previous; // the note's bytes as read; empty for a new note
     std::string text;     // what the note is to hold
     NoteChanges changes;
-    std::set<std::string> blockIds; // of the program's blocks the note is to hold
+    std::set<std::string> blockIds; // of the reader's blocks the note is to hold
     std::string error;              // why the book's note is left as it is; empty when nothing went wrong
 
     bool Failed() const { return !error.empty(); }
@@ -47,6 +47,8 @@ public:
 
     // Whether blocks that notes received and the user removed are added again (ReceivedHighlights.h).
     void SetRestore(bool restore) { m_restore = restore; }
+    // The reader database whose books are synced (ReaderIdentity): what it gave each note is remembered apart.
+    void SetReader(std::string reader) { m_reader = std::move(reader); }
 
     // What finding the notes passed over, one message each: links to notes or folders (a sync follows none), a file
     // too large to read whose book could not be told.
@@ -84,6 +86,7 @@ private:
     std::map<std::string, std::string> m_templateSets; // by volume id
     ReceivedHighlights m_received;
     bool m_restore = false;
+    std::string m_reader;
 };
 
 // The file name of a new note: the note name made safe, with ".md". A name that would be hidden gets "_" in front.

@@ -35,6 +35,7 @@ SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const 
         }
         return *set;
     };
+    folder.SetReader(ReaderIdentity(library.DatabasePath()));
     for (const std::string& passedOver : folder.PassedOver())
         progress.Warn(passedOver);
     progress.SetStatus("syncing notes");
