@@ -263,6 +263,21 @@ TEST_F(TemplateSetTest, TemplatesThatCannotBeUsedAreNamedWithTheirFileAndLine) {
     }
     EXPECT_THROW(TemplateSet::Named("nothing"), ETemplateError);
     EXPECT_THROW(TemplateSet::Named((folder / "config").string()), ETemplateError); // no set's folder
+
+    // A set names the note app it writes for in one word; another word is refused with its file.
+    fs::remove_all(set);
+    WriteFile(set / "highlight.mustache", "- {{text}}\n");
+    WriteFile(set / "note-app.txt", "roam\n");
+    try {
+        TemplateSet::Named("broken");
+        ADD_FAILURE() << "roam";
+    } catch (const ETemplateError& error) {
+        EXPECT_EQ(error.what(), (set / "note-app.txt").string() +
+                                    ":1: unknown note app \"roam\": markdown, obsidian or "
+                                    "logseq");
+    }
+    WriteFile(set / "note-app.txt", "logseq\n");
+    EXPECT_EQ(TemplateSet::Named("broken")->NoteApp(), "logseq");
 }
 
 TEST_F(TemplateSetTest, UserSetsAreListedAndTakeWhatTheyLackFromTheMarkdownPreset) {
