@@ -22,7 +22,8 @@ const char* const kSynopsis =
     "  marvik-cli templates\n"
     "  marvik-cli archive add [--archive FILE] PATH...\n"
     "  marvik-cli archive status [--archive FILE] [--format text|json]\n"
-    "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--dry-run] [--diff] [--file-titles]\n";
+    "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--retemplate] [--restore]\n"
+    "                    [--dry-run] [--diff] [--file-titles]\n";
 
 ExportFormat FormatNamed(const std::string& name) {
     if (const ExportFormatRow* format = FindExportFormat(name))
@@ -119,7 +120,7 @@ bool Accepts(Command command, const std::string& option) {
         return option == "--to" || option == "--keep" || option == "--archive";
     if (command == Command::Sync)
         return option == "--to" || option == "--template" || option == "--dry-run" || option == "--diff" ||
-               option == "--file-titles";
+               option == "--file-titles" || option == "--retemplate" || option == "--restore";
     if (command == Command::Stats)
         return option == "--backups" || option == "--no-backups" || option == "--format";
     if (option == "--include-deleted" || option == "--file-titles")
@@ -244,6 +245,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.dryRun = true;
         else if (option == "--diff")
             line.showDiff = true;
+        else if (option == "--retemplate")
+            line.retemplate = true;
+        else if (option == "--restore")
+            line.restore = true;
         else if (option == "--to")
             line.backupFolder = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--keep")
@@ -360,7 +365,8 @@ std::string HelpText() {
            "          found by its book's marvik-volume-id in its front matter, wherever it is in FOLDER. A\n"
            "          block the user edited is kept. Prints the path of each note written, one per line, and\n"
            "          \"N notes: A added, U updated, D marked deleted, K kept as you edited them\" on standard\n"
-           "          error. The template set is \"markdown\" unless --template names another.\n"
+           "          error. A book's first note is rendered with the set --template names (default\n"
+           "          \"markdown\"); a note keeps the set it was written with, unless --retemplate.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
@@ -374,7 +380,11 @@ std::string HelpText() {
            "  --template SET    export: render Markdown files with a template set: a name that templates\n"
            "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
            "                    checked before anything is written. Implies --format markdown.\n"
-           "                    sync: the set the notes are rendered with. Default: markdown\n"
+           "                    sync: the set new notes are rendered with. Default: markdown\n"
+           "  --restore         sync: add again the blocks the user removed from a note; without it, a\n"
+           "                    block a note received once is not added again (a dry run names them).\n"
+           "  --retemplate      sync: render the notes that exist with the --template set too: the blocks\n"
+           "                    the user did not edit change to it, the others stay as they are.\n"
            "  --stdout          Write the one volume's export to standard output instead of a file.\n"
            "  --results DIR     Folder for the written files, created if missing. Default: results\n"
            "  --separator TEXT  Written between a highlight and its note. Default: one TAB.\n"

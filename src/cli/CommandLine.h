@@ -50,6 +50,8 @@ struct CommandLine {
     std::optional<std::string> archiveFormat; // text or json
     bool archiveJson = false;
     std::optional<std::filesystem::path> archiveFile;
+    bool retemplate = false; // sync: existing notes take the --template set too
+    bool restore = false;    // sync: blocks the user removed come back
 };
 
 // The arguments do not form a command; the message says what is wrong.

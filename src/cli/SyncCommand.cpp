@@ -19,8 +19,9 @@ void Tell(const PlannedNote& planned, const CommandLine& line, const NotesFolder
         err << "marvik-cli: " << planned.volumeId << ": " << planned.error << '\n';
         return;
     }
-    const bool kept = !planned.changes.keptAsEdited.empty();
-    if (!planned.Changes() && !kept)
+    const bool kept = !planned.changes.keptAsEdited.empty() || !planned.changes.keptKeys.empty();
+    const bool heldBack = line.dryRun && !planned.changes.heldBack.empty();
+    if (!planned.Changes() && !kept && !heldBack)
         return;
     if (line.dryRun) {
         out << planned.file.string() << ": " << DescribeChanges(planned) << '\n';
@@ -60,10 +61,12 @@ int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder
     const std::shared_ptr<const TemplateSet> templates = line.options.templates;
     if (!templates)
         throw std::logic_error("sync without a template set");
+    folder.SetRestore(line.restore);
     std::optional<StopOnSignals> signals(std::in_place);
     StoppedBySignal stoppable(progress);
-    const SyncTally tally = SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun}, stoppable,
-                                         [&](const PlannedNote& planned) { Tell(planned, line, folder, out, err); });
+    const SyncTally tally =
+        SyncAllNotes(library, folder, {*templates, line.options.reading, line.dryRun, line.retemplate}, stoppable,
+                     [&](const PlannedNote& planned) { Tell(planned, line, folder, out, err); });
     // The handlers from before first: a signal until then is seen below, one after it ends the process.
     signals.reset();
     const bool stopped = StopOnSignals::Flag().load();

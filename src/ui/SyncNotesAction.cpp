@@ -54,8 +54,6 @@ void TForm1::SyncNotes(const QString& before) {
     if (m_closedWhileBusy)
         return;
     QString outcome = before + DecodeUtf8(tally.Summary());
-    if (tally.failed > 0)
-        outcome += ", " + Grouped(tally.failed) + " failed";
     if (tally.stopped)
         outcome += "; cancelled, the other notes were left alone";
     ShowOutcome(outcome);

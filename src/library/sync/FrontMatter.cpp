@@ -1,6 +1,8 @@
 #include "FrontMatter.h"
 
+#include "FrontMatterValues.h"
 #include "LineEnds.h"
+#include "NoteMarkers.h"
 
 #include <algorithm>
 #include <map>
@@ -74,6 +76,11 @@ std::string WithFinalLineEnd(std::string text, bool crlf) {
     return text;
 }
 
+// An entry's value to compare: as YAML reads it, else its text.
+std::string ValueOf(std::string_view entry) {
+    return EntryValue(entry).value_or("text:" + ToLf(entry));
+}
+
 } // namespace
 
 std::string FrontMatter::Text() const {
@@ -138,37 +145,72 @@ std::set<std::string> KeysThatDiffer(std::string_view yaml, std::string_view oth
     return differ;
 }
 
-bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vector<FrontMatterEntry>& owned, bool crlf,
-                        const std::set<std::string>& left) {
-    bool changed = false;
-    const auto find = [&entries](const std::string& key) {
+OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,
+                                      const std::vector<FrontMatterEntry>& owned, bool crlf,
+                                      const std::set<std::string>& left) {
+    OwnedEntriesUpdate update;
+    const auto find = [&entries](std::string_view key) {
         return std::find_if(entries.begin(), entries.end(), [&key](const auto& entry) { return entry.key == key; });
     };
+    // A note without the record was written before the program kept one: what it holds counts as the program's.
+    const auto record = find(kWrittenValuesKey);
+    const bool recorded = record != entries.end();
+    const WrittenValues before = recorded ? ParseWrittenValues(record->text) : WrittenValues();
+    WrittenValues written;
     std::size_t after = 0; // where an owned entry the note lacks goes: after the owned entry before it
     bool anchored = false;
-    for (const FrontMatterEntry& entry : owned) {
-        if (entry.key.empty())
-            continue;
-        const std::string text = InLineEnds(WithFinalLineEnd(entry.text, false), crlf);
-        auto present = find(entry.key);
-        if (present != entries.end()) {
-            if (!left.contains(entry.key) && ToLf(present->text) != ToLf(text)) {
-                present->text = text;
-                changed = true;
-            }
-            after = static_cast<std::size_t>(present - entries.begin()) + 1;
-            anchored = true;
-            continue;
-        }
-        if (left.contains(entry.key))
-            continue;
+    const auto insert = [&](const std::string& key, const std::string& text) {
         const std::size_t at = anchored ? after : entries.size();
         if (at > 0 && !entries[at - 1].text.ends_with('\n'))
             entries[at - 1].text += crlf ? "\r\n" : "\n";
-        entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), {entry.key, text});
+        entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), {key, text});
         after = at + 1;
         anchored = true;
-        changed = true;
+        update.changed = true;
+    };
+    for (const FrontMatterEntry& entry : owned) {
+        if (entry.key.empty() || entry.key == kWrittenValuesKey)
+            continue;
+        const std::string text = InLineEnds(WithFinalLineEnd(entry.text, false), crlf);
+        const std::string value = ValueOf(text);
+        const auto wrote = before.find(entry.key);
+        auto present = find(entry.key);
+        if (present == entries.end()) {
+            if (wrote != before.end()) {
+                // The user took the key out.
+                written.insert(*wrote);
+                update.kept.push_back(entry.key);
+            } else if (!left.contains(entry.key)) {
+                insert(entry.key, text);
+                written[entry.key] = ValueHash(value);
+            }
+            continue;
+        }
+        after = static_cast<std::size_t>(present - entries.begin()) + 1;
+        anchored = true;
+        const std::string held = ValueOf(present->text);
+        if (held == value) {
+            written[entry.key] = ValueHash(value);
+        } else if (recorded && (wrote == before.end() || wrote->second != ValueHash(held))) {
+            // The user's value: its line stays as it is, comments included.
+            if (wrote != before.end())
+                written.insert(*wrote);
+            update.kept.push_back(entry.key);
+        } else if (left.contains(entry.key)) {
+            written[entry.key] = ValueHash(held);
+        } else {
+            present->text = text;
+            written[entry.key] = ValueHash(value);
+            update.changed = true;
+        }
     }
-    return changed;
+    const auto present = find(kWrittenValuesKey);
+    const std::string line = InLineEnds(WrittenValuesLine(written) + '\n', crlf);
+    if (present == entries.end())
+        insert(std::string(kWrittenValuesKey), line);
+    else if (ParseWrittenValues(present->text) != written) {
+        present->text = line;
+        update.changed = true;
+    }
+    return update;
 }

@@ -34,8 +34,18 @@ std::vector<FrontMatterEntry> SplitEntries(std::string_view yaml);
 // The keys whose entries differ between two front matters' YAML lines, or that only one of them has.
 std::set<std::string> KeysThatDiffer(std::string_view yaml, std::string_view otherYaml);
 
-// Gives each entry whose key owned names owned's text (in the note's line ends) and adds the owned entries the note
-// lacks after the owned entry before them, else at the end; every other entry stays byte for byte, and so do the
-// entries of the keys left. Returns whether anything changed.
-bool UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries, const std::vector<FrontMatterEntry>& owned, bool crlf,
-                        const std::set<std::string>& left = {});
+// What UpdateOwnedEntries did.
+struct OwnedEntriesUpdate {
+    bool changed = false;
+    std::vector<std::string> kept; // keys whose value the user changed or took out: left as the user has them
+};
+
+// Gives each entry whose key owned names owned's text (in the note's line ends) while the note still holds the value
+// the program last wrote there (its record, kWrittenValuesKey), and adds the owned entries the note lacks after the
+// owned entry before them, else at the end; values are compared as YAML reads them, so a value written another way
+// is no change. A value the user changed, or a key the user took out, stays as the user has it and is told in kept.
+// Every other entry stays byte for byte, and so do the entries of the keys left. The record is brought up to date
+// with what the note then holds of the program's.
+OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,
+                                      const std::vector<FrontMatterEntry>& owned, bool crlf,
+                                      const std::set<std::string>& left = {});

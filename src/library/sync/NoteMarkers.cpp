@@ -1,5 +1,6 @@
 #include "NoteMarkers.h"
 
+#include "FrontMatterValues.h"
 #include "HexDigits.h"
 #include "LineEnds.h"
 
@@ -13,20 +14,23 @@ constexpr std::string_view kOpening = "<!-- marvik-highlight ";
 constexpr std::string_view kClosing = "<!-- /marvik-highlight ";
 constexpr std::string_view kCommentEnd = " -->";
 constexpr std::string_view kDeleted = "deleted";
+constexpr std::string_view kMarkerProperty = "marvik-highlight:: ";
 
-bool NeedsEncoding(char c) {
+bool NeedsEncoding(char c, std::string_view alsoEncoded) {
     const auto byte = static_cast<unsigned char>(c);
-    return byte <= 0x20 || byte >= 0x7F || c == '%' || c == '>';
+    return byte <= 0x20 || byte >= 0x7F || c == '%' || c == '>' || alsoEncoded.find(c) != std::string_view::npos;
 }
 
-std::string EncodeId(std::string_view id) {
+} // namespace
+
+std::string EncodeMarkerWord(std::string_view word, std::string_view alsoEncoded) {
     std::string encoded;
-    for (const char c : id)
-        encoded += NeedsEncoding(c) ? "%" + InHex(std::string_view(&c, 1)) : std::string(1, c);
+    for (const char c : word)
+        encoded += NeedsEncoding(c, alsoEncoded) ? "%" + InHex(std::string_view(&c, 1)) : std::string(1, c);
     return encoded;
 }
 
-std::string DecodeId(std::string_view encoded) {
+std::string DecodeMarkerWord(std::string_view encoded) {
     std::string id;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
         if (encoded[i] == '%' && i + 2 < encoded.size() && HexDigitValue(encoded[i + 1]) >= 0 &&
@@ -39,6 +43,8 @@ std::string DecodeId(std::string_view encoded) {
     }
     return id;
 }
+
+namespace {
 
 std::string_view Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -80,43 +86,6 @@ std::string DoubleQuoted(std::string_view text) {
     return quoted + '"';
 }
 
-std::string UnquoteDouble(std::string_view text) {
-    std::string value;
-    for (std::size_t i = 1; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-            value += text[i];
-            continue;
-        }
-        const char escaped = text[++i];
-        if (escaped == 'x' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
-            HexDigitValue(text[i + 2]) >= 0) {
-            value += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
-            i += 2;
-        } else {
-            static constexpr std::string_view kFrom = "tnr0", kTo{"\t\n\r\0", 4};
-            const std::size_t known = kFrom.find(escaped);
-            value += known == std::string_view::npos ? escaped : kTo[known];
-        }
-    }
-    return value;
-}
-
-std::string UnquoteSingle(std::string_view text) {
-    std::string value;
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        if (text[i] == '\'') {
-            if (i + 1 < text.size() && text[i + 1] == '\'') {
-                value += '\'';
-                ++i;
-                continue;
-            }
-            break;
-        }
-        value += text[i];
-    }
-    return value;
-}
-
 } // namespace
 
 std::string BlockHash(std::string_view text) {
@@ -133,22 +102,23 @@ std::string BlockHash(std::string_view text) {
 }
 
 std::string OpeningMarker(const BlockMarker& marker) {
-    std::string line = std::string(kOpening) + EncodeId(marker.bookmarkId) + ' ' + marker.hash;
+    std::string line = std::string(kOpening) + EncodeMarkerWord(marker.bookmarkId) + ' ' + marker.hash;
     if (marker.deleted)
         line += ' ' + std::string(kDeleted);
     return line + std::string(kCommentEnd);
 }
 
 std::string ClosingMarker(std::string_view bookmarkId) {
-    return std::string(kClosing) + EncodeId(bookmarkId) + std::string(kCommentEnd);
+    return std::string(kClosing) + EncodeMarkerWord(bookmarkId) + std::string(kCommentEnd);
 }
 
-std::optional<BlockMarker> ParseOpeningMarker(std::string_view line) {
-    std::optional<std::string_view> words = MarkerWords(line, kOpening);
+namespace {
+
+std::optional<BlockMarker> ParseMarkerWords(std::optional<std::string_view> words) {
     if (!words)
         return std::nullopt;
     BlockMarker marker;
-    marker.bookmarkId = DecodeId(NextWord(*words));
+    marker.bookmarkId = DecodeMarkerWord(NextWord(*words));
     marker.hash = NextWord(*words);
     const std::string_view flag = NextWord(*words);
     marker.deleted = flag == kDeleted;
@@ -158,6 +128,46 @@ std::optional<BlockMarker> ParseOpeningMarker(std::string_view line) {
     return marker;
 }
 
+} // namespace
+
+std::optional<BlockMarker> ParseOpeningMarker(std::string_view line) {
+    return ParseMarkerWords(MarkerWords(line, kOpening));
+}
+
+std::string PropertyMarker(const BlockMarker& marker) {
+    return std::string(kMarkerProperty) + EncodeMarkerWord(marker.bookmarkId) + ' ' + marker.hash +
+           (marker.deleted ? " " + std::string(kDeleted) : std::string());
+}
+
+std::optional<BlockMarker> ParsePropertyMarker(std::string_view line) {
+    line = Trimmed(line);
+    if (!line.starts_with(kMarkerProperty))
+        return std::nullopt;
+    return ParseMarkerWords(line.substr(kMarkerProperty.size()));
+}
+
+std::string VolumeIdProperty(std::string_view volumeId) {
+    return PageProperty(kVolumeIdKey, volumeId);
+}
+
+std::optional<std::string> ParseVolumeIdProperty(std::string_view line) {
+    return ParsePageProperty(line, kVolumeIdKey);
+}
+
+std::string PageProperty(std::string_view key, std::string_view value) {
+    return std::string(key) + ":: " + std::string(value);
+}
+
+std::optional<std::string> ParsePageProperty(std::string_view line, std::string_view key) {
+    if (!line.starts_with(key) || !line.substr(key.size()).starts_with(":: "))
+        return std::nullopt;
+    return std::string(Trimmed(line.substr(key.size() + 3)));
+}
+
+std::string FrontMatterLine(std::string_view key, std::string_view value) {
+    return std::string(key) + ": " + DoubleQuoted(value);
+}
+
 std::optional<std::string> ParseClosingMarker(std::string_view line) {
     std::optional<std::string_view> words = MarkerWords(line, kClosing);
     if (!words)
@@ -165,7 +175,7 @@ std::optional<std::string> ParseClosingMarker(std::string_view line) {
     const std::string_view id = NextWord(*words);
     if (id.empty() || !Trimmed(*words).empty())
         return std::nullopt;
-    return DecodeId(id);
+    return DecodeMarkerWord(id);
 }
 
 std::string VolumeIdLine(std::string_view volumeId) {
@@ -173,14 +183,5 @@ std::string VolumeIdLine(std::string_view volumeId) {
 }
 
 std::string ParseVolumeIdValue(std::string_view entry) {
-    const std::string_view line = WithoutLineEnd(entry.substr(0, entry.find('\n')));
-    const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos)
-        return {};
-    const std::string_view value = Trimmed(line.substr(colon + 1));
-    if (value.starts_with('"'))
-        return UnquoteDouble(value);
-    if (value.starts_with('\''))
-        return UnquoteSingle(value);
-    return std::string(Trimmed(value.substr(0, value.find(" #"))));
+    return EntryScalar(entry).value_or(std::string());
 }

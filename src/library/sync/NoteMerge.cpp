@@ -3,7 +3,9 @@
 #include "FrontMatter.h"
 #include "LineEnds.h"
 #include "NoteMarkers.h"
+#include "NotePieces.h"
 
+#include <algorithm>
 #include <iterator>
 #include <list>
 #include <map>
@@ -12,92 +14,49 @@
 
 namespace {
 
-// User text, or a program's block: its marker lines and the text between them, each as the note has them.
-struct NotePiece {
-    std::string text;
-    std::optional<BlockMarker> marker;
-    std::string openingLine;
-    std::string closingLine;
-};
-
-using Pieces = std::list<NotePiece>;
-
-std::string LineEnd(bool crlf) {
-    return crlf ? "\r\n" : "\n";
-}
-
-// A block's text ends its last line, so that the closing marker has a line of its own.
-std::string EndingItsLine(std::string text, bool crlf) {
-    if (!text.empty() && !text.ends_with('\n'))
-        text += LineEnd(crlf);
-    return text;
-}
-
 std::string BlockText(const std::string& renderedText) {
     return EndingItsLine(renderedText, false);
 }
 
-void SetMarker(NotePiece& piece, BlockMarker marker) {
-    const bool crlf = piece.openingLine.ends_with("\r\n");
-    piece.openingLine = OpeningMarker(marker) + LineEnd(crlf);
-    piece.marker = std::move(marker);
-}
-
-// The pieces of a note's body. A block is an opening marker line, then the closing marker line of the same id before
-// any other marker; an opening marker without one is broken and, like a second block of an id already seen, stays
-// user text. Ids of broken blocks go to broken: the note has them, though in a shape no sync touches.
-Pieces ReadBody(std::string_view body, std::set<std::string>& broken) {
-    Pieces pieces;
-    std::set<std::string> seen;
-    std::string text;
-    const std::vector<std::string_view> lines = SplitLines(body);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::optional<BlockMarker> marker = ParseOpeningMarker(WithoutLineEnd(lines[i]));
-        if (marker && seen.insert(marker->bookmarkId).second) {
-            std::size_t end = i + 1;
-            std::optional<std::string> closing;
-            for (; end < lines.size(); ++end) {
-                closing = ParseClosingMarker(WithoutLineEnd(lines[end]));
-                if (closing || ParseOpeningMarker(WithoutLineEnd(lines[end])))
-                    break;
-            }
-            if (closing == marker->bookmarkId) {
-                if (!text.empty())
-                    pieces.push_back(NotePiece{std::move(text), std::nullopt, "", ""});
-                text.clear();
-                NotePiece block{"", std::move(marker), std::string(lines[i]), std::string(lines[end])};
-                for (std::size_t inside = i + 1; inside < end; ++inside)
-                    block.text += lines[inside];
-                pieces.push_back(std::move(block));
-                i = end;
-                continue;
-            }
-            broken.insert(marker->bookmarkId);
+// Where blocks go that follow the user's text from from to the end: before the text the template puts after the
+// blocks, where the note still holds it, else at the end.
+Pieces::iterator BeforeAfterBlocksText(Pieces& pieces, Pieces::iterator from, const std::string& afterBlocks,
+                                       bool crlf) {
+    const std::string after = InLineEnds(afterBlocks, crlf);
+    if (after.empty())
+        return pieces.end();
+    for (auto it = pieces.end(); it != from;) {
+        --it;
+        const std::size_t at = it->marker ? std::string::npos : it->text.rfind(after);
+        if (at == std::string::npos)
+            continue;
+        if (at > 0) {
+            pieces.insert(it, NotePiece{it->text.substr(0, at), {}, "", "", it->marks});
+            it->text.erase(0, at);
         }
-        text += lines[i];
+        return it;
     }
-    if (!text.empty())
-        pieces.push_back(NotePiece{std::move(text), std::nullopt, "", ""});
-    return pieces;
+    return pieces.end();
 }
 
-// Where blocks go when the note has none the rendering knows: after the note's last block; in a note without blocks,
-// before the text the template puts after them when the note still ends with it, else at the end.
+// Where a block goes that follows the block at anchor: past the user's text after it (a comment on it, child blocks
+// under it, stay with it), before the next block; after the last block, before the template's text after the blocks.
+Pieces::iterator AfterUsersText(Pieces& pieces, Pieces::iterator anchor, const std::string& afterBlocks, bool crlf) {
+    auto at = std::next(anchor);
+    while (at != pieces.end() && !at->marker)
+        ++at;
+    return at != pieces.end() ? at : BeforeAfterBlocksText(pieces, std::next(anchor), afterBlocks, crlf);
+}
+
+// Where blocks go when the note has none the rendering knows: after the note's last block and the user's text after
+// it; in a note without blocks, before the text the template puts after them.
 Pieces::iterator EndOfBlocks(Pieces& pieces, const std::string& afterBlocks, bool crlf) {
     for (auto it = pieces.end(); it != pieces.begin();) {
         --it;
         if (it->marker)
-            return std::next(it);
+            return AfterUsersText(pieces, it, afterBlocks, crlf);
     }
-    const std::string after = InLineEnds(afterBlocks, crlf);
-    if (after.empty() || pieces.empty() || !pieces.back().text.ends_with(after))
-        return pieces.end();
-    NotePiece& last = pieces.back();
-    const std::string before = last.text.substr(0, last.text.size() - after.size());
-    last.text = after;
-    if (!before.empty())
-        pieces.insert(std::prev(pieces.end()), NotePiece{before, {}, "", ""});
-    return std::prev(pieces.end());
+    return BeforeAfterBlocksText(pieces, pieces.begin(), afterBlocks, crlf);
 }
 
 std::vector<FrontMatterEntry> OwnedEntries(const RenderedNote& rendered) {
@@ -106,9 +65,11 @@ std::vector<FrontMatterEntry> OwnedEntries(const RenderedNote& rendered) {
         yaml += '\n';
     std::vector<FrontMatterEntry> owned;
     for (FrontMatterEntry& entry : SplitEntries(yaml))
-        if (entry.key != kVolumeIdKey)
+        if (entry.key != kVolumeIdKey && entry.key != kTemplateSetKey)
             owned.push_back(std::move(entry));
     owned.push_back({std::string(kVolumeIdKey), VolumeIdLine(rendered.volumeId) + '\n'});
+    if (!rendered.templateSet.empty())
+        owned.push_back({std::string(kTemplateSetKey), FrontMatterLine(kTemplateSetKey, rendered.templateSet) + '\n'});
     return owned;
 }
 
@@ -122,7 +83,8 @@ FrontMatter ReadOrStartFrontMatter(std::string_view note, std::size_t& length, b
 }
 
 // Brings the note's blocks up to date in place, and marks what the reader deleted.
-void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteChanges& changes) {
+void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<std::string>* fromReader, bool crlf,
+                  NoteChanges& changes) {
     std::map<std::string_view, const RenderedBlock*> wanted;
     for (const RenderedBlock& block : rendered.blocks)
         wanted.emplace(block.bookmarkId, &block);
@@ -132,7 +94,10 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteC
         BlockMarker marker = *piece.marker;
         const auto found = wanted.find(marker.bookmarkId);
         if (found == wanted.end() || found->second->deletedOnReader) {
-            if (marker.deleted)
+            // A heading stays over what its chapter keeps, deleted or not; a block this reader never gave is another
+            // reader's, or another book's copied in with its markers.
+            if (marker.deleted || IsChapterHeading(marker.bookmarkId) ||
+                (found == wanted.end() && fromReader && !fromReader->contains(marker.bookmarkId)))
                 continue;
             // The block's text stays as the note has it, the user's edits included.
             piece.text = EndingItsLine(
@@ -153,12 +118,12 @@ void UpdateBlocks(Pieces& pieces, const RenderedNote& rendered, bool crlf, NoteC
         }
         piece.text = InLineEnds(text, crlf);
         SetMarker(piece, {marker.bookmarkId, hash, false});
-        changes.updated.push_back(marker.bookmarkId);
+        (IsChapterHeading(marker.bookmarkId) ? changes.headings : changes.updated).push_back(marker.bookmarkId);
     }
 }
 
-void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<std::string>& broken, bool crlf,
-                  NoteChanges& changes) {
+void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, NoteMarks marks, const std::set<std::string>& broken,
+                  const NoteHistory& history, bool crlf, NoteChanges& changes) {
     std::map<std::string, Pieces::iterator, std::less<>> present;
     for (auto it = pieces.begin(); it != pieces.end(); ++it)
         if (it->marker)
@@ -168,57 +133,98 @@ void AddNewBlocks(Pieces& pieces, const RenderedNote& rendered, const std::set<s
         const RenderedBlock& block = order[i];
         if (block.deletedOnReader || present.contains(block.bookmarkId) || broken.contains(block.bookmarkId))
             continue;
+        if (history.received && history.received->contains(block.bookmarkId) && !history.restore) {
+            if (!IsChapterHeading(block.bookmarkId))
+                changes.heldBack.push_back(block.bookmarkId);
+            continue;
+        }
         std::optional<Pieces::iterator> at;
         for (std::size_t earlier = i; earlier-- > 0 && !at;)
             if (const auto found = present.find(order[earlier].bookmarkId); found != present.end())
-                at = std::next(found->second);
+                at = AfterUsersText(pieces, found->second, rendered.afterBlocks, crlf);
         for (std::size_t later = i + 1; later < order.size() && !at; ++later)
             if (const auto found = present.find(order[later].bookmarkId); found != present.end())
                 at = found->second;
         if (!at)
             at = EndOfBlocks(pieces, rendered.afterBlocks, crlf);
         const std::string text = BlockText(block.text);
-        NotePiece piece{InLineEnds(text, crlf), BlockMarker{block.bookmarkId, BlockHash(text), false},
-                        OpeningMarker({block.bookmarkId, BlockHash(text), false}) + LineEnd(crlf),
-                        ClosingMarker(block.bookmarkId) + LineEnd(crlf)};
+        NotePiece piece = BlockPiece(InLineEnds(text, crlf), {block.bookmarkId, BlockHash(text), false}, marks, crlf);
         present.emplace(block.bookmarkId, pieces.insert(*at, std::move(piece)));
-        changes.added.push_back(block.bookmarkId);
+        (IsChapterHeading(block.bookmarkId) ? changes.headings : changes.added).push_back(block.bookmarkId);
     }
 }
 
 std::string Text(const FrontMatter& frontMatter, const Pieces& pieces, bool crlf) {
     std::string text = frontMatter.Text();
-    for (const NotePiece& piece : pieces) {
-        if (!piece.marker) {
-            text += piece.text;
-            continue;
-        }
-        // A block added after text without a final line break starts on a line of its own.
-        if (!text.empty() && !text.ends_with('\n'))
-            text += LineEnd(crlf);
-        text += piece.openingLine + piece.text + piece.closingLine;
-    }
+    for (const NotePiece& piece : pieces)
+        AppendPiece(text, piece, crlf);
     return text;
+}
+
+bool NamesItsBookInFrontMatter(std::string_view note) {
+    std::size_t length = 0;
+    const std::optional<FrontMatter> frontMatter = ReadFrontMatter(note, length);
+    return frontMatter && std::ranges::any_of(frontMatter->entries,
+                                              [](const FrontMatterEntry& entry) { return entry.key == kVolumeIdKey; });
+}
+
+// An outline's page properties with those that name the book and its template set, after the page's other
+// properties.
+std::string WithBookProperties(const std::string& beforeBlocks, const RenderedNote& rendered) {
+    std::size_t end = 0;
+    while (end < beforeBlocks.size()) {
+        const std::size_t lineEnd = std::min(beforeBlocks.find('\n', end), beforeBlocks.size());
+        const std::string_view line = std::string_view(beforeBlocks).substr(end, lineEnd - end);
+        if (line.empty() || line.starts_with('-') || line.starts_with(' ') || line.starts_with('\t') ||
+            line.find(":: ") == std::string_view::npos)
+            break;
+        end = std::min(lineEnd + 1, beforeBlocks.size());
+    }
+    std::string page = beforeBlocks.substr(0, end);
+    if (!page.empty() && !page.ends_with('\n'))
+        page += '\n';
+    page += VolumeIdProperty(rendered.volumeId) + '\n';
+    if (!rendered.templateSet.empty())
+        page += PageProperty(kTemplateSetKey, rendered.templateSet) + '\n';
+    return page + beforeBlocks.substr(end);
 }
 
 } // namespace
 
 MergedNote NewNote(const RenderedNote& rendered) {
+    if (rendered.marks == NoteMarks::Properties)
+        return MergeNote(WithBookProperties(rendered.beforeBlocks, rendered) + rendered.afterBlocks, rendered);
     return MergeNote("---\n---\n" + rendered.beforeBlocks + rendered.afterBlocks, rendered);
 }
 
-MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys) {
+MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys,
+                     const NoteHistory& history) {
     const bool crlf = UsesCrlf(note);
     MergedNote merged;
     std::size_t length = 0;
-    FrontMatter frontMatter = ReadOrStartFrontMatter(note, length, crlf);
-    const std::vector<FrontMatterEntry> owned = OwnedEntries(rendered);
-    merged.changes.frontMatterUpdated = UpdateOwnedEntries(frontMatter.entries, owned, crlf, quietKeys);
+    // An outline keeps its book's name in the page's properties, which are the user's once written. A note written
+    // with a front matter naming its book keeps its comment markers, whatever the set now renders.
+    const NoteMarks marks = rendered.marks == NoteMarks::Properties && !NamesItsBookInFrontMatter(note)
+                                ? NoteMarks::Properties
+                                : NoteMarks::Comments;
+    const bool outline = marks == NoteMarks::Properties;
+    FrontMatter frontMatter;
+    std::vector<FrontMatterEntry> owned;
+    if (!outline) {
+        frontMatter = ReadOrStartFrontMatter(note, length, crlf);
+        owned = OwnedEntries(rendered);
+        OwnedEntriesUpdate entries = UpdateOwnedEntries(frontMatter.entries, owned, crlf, quietKeys);
+        merged.changes.frontMatterUpdated = entries.changed;
+        merged.changes.keptKeys = std::move(entries.kept);
+    }
     std::set<std::string> broken;
-    Pieces pieces = ReadBody(note.substr(length), broken);
-    UpdateBlocks(pieces, rendered, crlf, merged.changes);
-    AddNewBlocks(pieces, rendered, broken, crlf, merged.changes);
-    if (!quietKeys.empty() && (merged.changes.frontMatterUpdated || merged.changes.AnyBlock()))
+    Pieces pieces = ReadBody(note.substr(length), marks, broken);
+    UpdateBlocks(pieces, rendered, history.fromReader, crlf, merged.changes);
+    AddNewBlocks(pieces, rendered, marks, broken, history, crlf, merged.changes);
+    for (const NotePiece& piece : pieces)
+        if (piece.marker)
+            merged.blockIds.insert(piece.marker->bookmarkId);
+    if (!outline && !quietKeys.empty() && (merged.changes.frontMatterUpdated || merged.changes.AnyBlock()))
         UpdateOwnedEntries(frontMatter.entries, owned, crlf);
     merged.text = Text(frontMatter, pieces, crlf);
     return merged;

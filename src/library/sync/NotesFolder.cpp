@@ -2,6 +2,8 @@
 
 #include "ESyncError.h"
 #include "FrontMatter.h"
+#include "FrontMatterValues.h"
+#include "LineEnds.h"
 #include "MakeNumberedFileName.h"
 #include "NoteMarkers.h"
 #include "ReplaceFile.h"
@@ -24,8 +26,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Larger files are no notes of this program, and are not read.
+// Larger files are too large to merge, and are not read whole.
 constexpr std::uintmax_t kMostNoteBytes = std::uintmax_t{64} << 20;
+// Where the front matter that names a note's book must end, for a note too large to read whole.
+constexpr std::size_t kFrontMatterBytes = 65536;
 
 std::string Quoted(const fs::path& file) {
     return "\"" + file.string() + "\"";
@@ -69,18 +73,42 @@ std::string ReadError(const fs::path& file, int error) {
     return "Cannot read note " + Quoted(file) + ": " + std::generic_category().message(error);
 }
 
-// The volume id a note's front matter names; empty when it names none.
-std::string VolumeIdOf(std::string_view note) {
+// What a note's front matter, or an outline's page properties, say of it: its book's volume id (empty when it names
+// none) and the template set it was written with.
+struct NoteKeys {
+    std::string volumeId;
+    std::string templateSet;
+};
+
+NoteKeys KeysOf(std::string_view note) {
+    NoteKeys keys;
     std::size_t length = 0;
-    if (const auto frontMatter = ReadFrontMatter(note, length))
+    if (const auto frontMatter = ReadFrontMatter(note, length)) {
         for (const FrontMatterEntry& entry : frontMatter->entries)
             if (entry.key == kVolumeIdKey)
-                return ParseVolumeIdValue(entry.text);
-    return {};
+                keys.volumeId = ParseVolumeIdValue(entry.text);
+            else if (entry.key == kTemplateSetKey)
+                keys.templateSet = EntryScalar(entry.text).value_or(std::string());
+        return keys;
+    }
+    if (note.starts_with("\xEF\xBB\xBF"))
+        note.remove_prefix(3);
+    // The page's properties: the lines before the first that is blank or a block.
+    for (const std::string_view line : SplitLines(note)) {
+        const std::string_view text = WithoutLineEnd(line);
+        if (text.empty() || text.starts_with('-') || text.find(":: ") == std::string_view::npos)
+            break;
+        if (std::optional<std::string> volumeId = ParseVolumeIdProperty(text))
+            keys.volumeId = std::move(*volumeId);
+        else if (std::optional<std::string> set = ParsePageProperty(text, kTemplateSetKey))
+            keys.templateSet = std::move(*set);
+    }
+    return keys;
 }
 
-bool MayStartWithFrontMatter(std::string_view note) {
-    return note.starts_with("---") || note.starts_with("\xEF\xBB\xBF---");
+bool MayNameItsBook(std::string_view start) {
+    return start.starts_with("---") || start.starts_with("\xEF\xBB\xBF---") ||
+           start.find(std::string_view(kVolumeIdKey)) != std::string_view::npos;
 }
 
 // Whether a note may not be replaced: the sync would otherwise replace what the user locked (a rename needs only the
@@ -98,6 +126,15 @@ bool HasExtension(const fs::path& file, std::string_view extension) {
         if (std::tolower(static_cast<unsigned char>(name[name.size() - extension.size() + i])) != extension[i])
             return false;
     return true;
+}
+
+// The blocks of a note that the reader's rendering gave: not another reader's, nor another book's copied in.
+std::set<std::string> ReadersBlocks(const std::set<std::string>& inNote, const RenderedNote& rendered) {
+    std::set<std::string> ids;
+    for (const RenderedBlock& block : rendered.blocks)
+        if (inNote.contains(block.bookmarkId))
+            ids.insert(block.bookmarkId);
+    return ids;
 }
 
 // The note changed on disk between reading it and replacing it.
@@ -147,7 +184,8 @@ std::string NoteFileName(const std::string& name) {
     return file;
 }
 
-NotesFolder::NotesFolder(fs::path folder) : m_folder(CheckedFolder(std::move(folder))), m_lock(m_folder) {
+NotesFolder::NotesFolder(fs::path folder)
+    : m_folder(CheckedFolder(std::move(folder))), m_lock(m_folder), m_received(m_folder) {
     if (m_lock.Busy())
         throw ESyncError("Another sync or export is writing into the notes folder " + Quoted(m_folder) +
                          ": nothing was synced. Sync again when it is done.");
@@ -164,21 +202,42 @@ void NotesFolder::FindNotes() {
             continue;
         }
         std::error_code kind;
-        if (entry.is_symlink(kind) || !entry.is_regular_file(kind) || !HasExtension(entry.path(), ".md"))
+        if (entry.is_symlink(kind)) {
+            // A link may lead out of the folder, or to a note that another link leads to too.
+            if (entry.is_directory(kind) || HasExtension(entry.path(), ".md"))
+                m_passedOver.push_back("The linked " + std::string(entry.is_directory(kind) ? "folder " : "note ") +
+                                       Quoted(entry.path()) + " is passed over: a sync follows no links.");
+            continue;
+        }
+        if (!entry.is_regular_file(kind) || !HasExtension(entry.path(), ".md"))
+            continue;
+        ScopedDescriptor probe(::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        std::string start(kFrontMatterBytes, '\0');
+        const ssize_t got = probe.Get() < 0 ? -1 : ::read(probe.Get(), start.data(), start.size());
+        start.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+        if (!MayNameItsBook(start))
             continue;
         std::string bytes;
-        ScopedDescriptor probe(::open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        char start[6] = {};
-        if (probe.Get() < 0 || ::read(probe.Get(), start, sizeof start) <= 0 ||
-            !MayStartWithFrontMatter(std::string_view(start, sizeof start)))
+        const int unread = ReadNote(entry.path(), bytes);
+        if (unread != 0 && unread != EFBIG)
             continue;
-        if (ReadNote(entry.path(), bytes) != 0)
-            continue;
-        if (std::string volumeId = VolumeIdOf(bytes); !volumeId.empty())
-            m_notes[volumeId].push_back(entry.path());
+        // A note too large to merge is still its book's note: the sync names it rather than write a second one.
+        if (NoteKeys keys = KeysOf(unread == EFBIG ? start : bytes); !keys.volumeId.empty()) {
+            m_notes[keys.volumeId].push_back(entry.path());
+            if (!keys.templateSet.empty())
+                m_templateSets[keys.volumeId] = std::move(keys.templateSet);
+        } else if (unread == EFBIG)
+            m_passedOver.push_back("The note " + Quoted(entry.path()) + " is larger than " +
+                                   std::to_string(kMostNoteBytes >> 20) + " MiB and is passed over.");
     }
     for (auto& [volumeId, files] : m_notes)
         std::sort(files.begin(), files.end());
+    std::sort(m_passedOver.begin(), m_passedOver.end()); // in one order, whatever the directory's
+}
+
+std::string NotesFolder::TemplateSetOf(const std::string& volumeId) const {
+    const auto found = m_templateSets.find(volumeId);
+    return found == m_templateSets.end() ? std::string() : found->second;
 }
 
 PlannedNote NotesFolder::Plan(const NoteRenderer& render, const std::string& today) const {
@@ -207,6 +266,7 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
             planned.file = MakeNumberedFileName(planned.file, ".md");
         planned.text = std::move(note.text);
         planned.changes = std::move(note.changes);
+        planned.blockIds = ReadersBlocks(note.blockIds, rendered);
         return planned;
     }
     const std::vector<fs::path>& files = found->second;
@@ -218,24 +278,49 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
         return planned;
     }
     if (const int error = ReadNote(planned.file, planned.previous)) {
-        planned.error = ReadError(planned.file, error);
+        planned.error = error == EFBIG ? "The note " + Quoted(planned.file) + " is larger than " +
+                                             std::to_string(kMostNoteBytes >> 20) +
+                                             " MiB, too large to merge: it is left as it is."
+                                       : ReadError(planned.file, error);
         return planned;
     }
     if (!IsValidUtf8(planned.previous)) {
         planned.error = "The note " + Quoted(planned.file) + " is not UTF-8 text: it is left as it is.";
         return planned;
     }
-    MergedNote note = MergeNote(planned.previous, rendered, quietKeys);
+    const std::set<std::string> received = m_received.Of(rendered.volumeId);
+    const std::set<std::string> fromReader = m_received.From(rendered.volumeId, m_reader);
+    MergedNote note = MergeNote(planned.previous, rendered, quietKeys,
+                                m_received.Knows(rendered.volumeId) ? NoteHistory{&received, &fromReader, m_restore}
+                                                                    : NoteHistory{nullptr, nullptr, m_restore});
     planned.text = std::move(note.text);
     planned.changes = std::move(note.changes);
+    planned.blockIds = ReadersBlocks(note.blockIds, rendered);
     if (planned.text != planned.previous && IsReadOnly(planned.file))
         planned.error = "The note " + Quoted(planned.file) + " is read-only: it is left as it is.";
     return planned;
 }
 
-void NotesFolder::Write(PlannedNote& planned) {
-    if (!planned.Changes())
+void NotesFolder::Remember(PlannedNote& planned) {
+    if (!m_received.Add(planned.volumeId, m_reader, planned.blockIds))
         return;
+    try {
+        m_received.Save();
+    } catch (const std::exception& error) {
+        planned.error = error.what();
+    }
+    if (!planned.Failed())
+        Remember(planned);
+}
+
+void NotesFolder::Write(PlannedNote& planned) {
+    if (planned.Failed() || planned.file.empty())
+        return;
+    // What the note holds is remembered once it holds it.
+    if (!planned.Changes()) {
+        Remember(planned);
+        return;
+    }
     try {
         if (planned.isNew) {
             WriteNewNote(planned, m_folder / NoteFileName(planned.name));
@@ -249,4 +334,6 @@ void NotesFolder::Write(PlannedNote& planned) {
     } catch (const std::exception& error) {
         planned.error = error.what();
     }
+    if (!planned.Failed())
+        Remember(planned);
 }

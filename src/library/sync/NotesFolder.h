@@ -2,6 +2,7 @@
 
 #include "ExportLedgerLock.h"
 #include "NoteMerge.h"
+#include "ReceivedHighlights.h"
 #include "RenderedNote.h"
 
 #include <filesystem>
@@ -24,7 +25,8 @@ struct PlannedNote {
     std::string previous; // the note's bytes as read; empty for a new note
     std::string text;     // what the note is to hold
     NoteChanges changes;
-    std::string error; // why the book's note is left as it is; empty when nothing went wrong
+    std::set<std::string> blockIds; // of the reader's blocks the note is to hold
+    std::string error;              // why the book's note is left as it is; empty when nothing went wrong
 
     bool Failed() const { return !error.empty(); }
     bool Changes() const { return !Failed() && (isNew || text != previous); }
@@ -42,6 +44,18 @@ public:
     explicit NotesFolder(std::filesystem::path folder);
 
     const std::filesystem::path& Path() const { return m_folder; }
+
+    // Whether blocks that notes received and the user removed are added again (ReceivedHighlights.h).
+    void SetRestore(bool restore) { m_restore = restore; }
+    // The reader database whose books are synced (ReaderIdentity): what it gave each note is remembered apart.
+    void SetReader(std::string reader) { m_reader = std::move(reader); }
+
+    // What finding the notes passed over, one message each: links to notes or folders (a sync follows none), a file
+    // too large to read whose book could not be told.
+    const std::vector<std::string>& PassedOver() const { return m_passedOver; }
+
+    // The template set the book's note was written with, as the note names it; empty when it names none.
+    std::string TemplateSetOf(const std::string& volumeId) const;
 
     // What syncing rendered into the folder would do, with nothing written. A book's note is the one whose front matter
     // names its volume id; without one, a new note named from rendered.name is planned, unless the book has nothing
@@ -62,10 +76,17 @@ public:
 
 private:
     void FindNotes();
+    // Adds the note's blocks to what its book received; sets error when that cannot be kept.
+    void Remember(PlannedNote& planned);
 
     std::filesystem::path m_folder;
     ExportLedgerLock m_lock;
     std::map<std::string, std::vector<std::filesystem::path>> m_notes; // by volume id
+    std::vector<std::string> m_passedOver;
+    std::map<std::string, std::string> m_templateSets; // by volume id
+    ReceivedHighlights m_received;
+    bool m_restore = false;
+    std::string m_reader;
 };
 
 // The file name of a new note: the note name made safe, with ".md". A name that would be hidden gets "_" in front.

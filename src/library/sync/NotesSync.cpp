@@ -4,6 +4,8 @@
 #include "NumberedNamesRun.h"
 #include "VolumesAhead.h"
 
+#include <map>
+#include <memory>
 #include <stdexcept>
 
 ReadingOptions SyncReading(ReadingOptions options) {
@@ -18,6 +20,26 @@ SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const 
     const std::vector<std::string>& volumes = library.Index().Volumes.Entries();
     SyncTally tally;
     const NumberedNamesRun numbering; // notes of one name each take the next number
+    std::map<std::string, std::shared_ptr<const TemplateSet>> namedSets; // the sets the notes name, each read once
+    const auto templatesOf = [&](const std::string& volumeId) -> const TemplateSet& {
+        const std::string name = request.retemplate ? std::string() : folder.TemplateSetOf(volumeId);
+        if (name.empty() || name == request.templates.Name())
+            return request.templates;
+        std::shared_ptr<const TemplateSet>& set = namedSets[name];
+        if (!set) {
+            try {
+                set = TemplateSet::Named(name);
+            } catch (const std::exception& error) {
+                namedSets.erase(name);
+                throw std::runtime_error("The note's template set \"" + name + "\" cannot be used (" + error.what() +
+                                         "): sync with --template and --retemplate to render it with another.");
+            }
+        }
+        return *set;
+    };
+    folder.SetReader(ReaderIdentity(library.DatabasePath()));
+    for (const std::string& passedOver : folder.PassedOver())
+        progress.Warn(passedOver);
     progress.SetStatus("syncing notes");
     progress.StartProgress(volumes.size());
     {
@@ -39,8 +61,8 @@ SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const 
                 if (!book->volume)
                     throw std::runtime_error("database file not found: " + library.DatabasePath().string());
                 const AnnotatedVolume& volume = *book->volume;
-                planned =
-                    folder.Plan([&](std::string_view day) { return request.templates.Render(volume, day); }, today);
+                const TemplateSet& templates = templatesOf(volumeId);
+                planned = folder.Plan([&](std::string_view day) { return templates.Render(volume, day); }, today);
             } catch (const std::exception& error) {
                 planned = {};
                 planned.volumeId = volumeId;

@@ -10,6 +10,18 @@ void Append(std::string& text, std::size_t count, const char* what) {
     text += std::to_string(count) + " " + what;
 }
 
+// "60,983": the digits in groups of three, as the window shows counts.
+std::string Grouped(std::size_t count) {
+    const std::string digits = std::to_string(count);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
 } // namespace
 
 void SyncTally::Count(const PlannedNote& note) {
@@ -23,13 +35,16 @@ void SyncTally::Count(const PlannedNote& note) {
     added += note.changes.added.size();
     updated += note.changes.updated.size();
     markedDeleted += note.changes.markedDeleted.size();
-    keptAsEdited += note.changes.keptAsEdited.size();
+    keptAsEdited += note.changes.keptAsEdited.size() + note.changes.keptKeys.size();
 }
 
 std::string SyncTally::Summary() const {
-    return std::to_string(notes) + (notes == 1 ? " note: " : " notes: ") + std::to_string(added) + " added, " +
-           std::to_string(updated) + " updated, " + std::to_string(markedDeleted) + " marked deleted, " +
-           std::to_string(keptAsEdited) + " kept as you edited them";
+    std::string text = Grouped(notes) + (notes == 1 ? " note: " : " notes: ") + Grouped(added) + " added, " +
+                       Grouped(updated) + " updated, " + Grouped(markedDeleted) + " marked deleted, " +
+                       Grouped(keptAsEdited) + " kept as you edited them";
+    if (failed > 0)
+        text += ", " + Grouped(failed) + " failed";
+    return text;
 }
 
 std::string DescribeChanges(const PlannedNote& note) {
@@ -38,8 +53,9 @@ std::string DescribeChanges(const PlannedNote& note) {
     Append(text, changes.added.size(), "added");
     Append(text, changes.updated.size(), "updated");
     Append(text, changes.markedDeleted.size(), "marked deleted");
-    Append(text, changes.keptAsEdited.size(),
-           changes.keptAsEdited.size() == 1 ? "kept as you edited it" : "kept as you edited them");
+    const std::size_t kept = changes.keptAsEdited.size() + changes.keptKeys.size();
+    Append(text, kept, kept == 1 ? "kept as you edited it" : "kept as you edited them");
+    Append(text, changes.heldBack.size(), "held back (removed from the note; --restore adds them again)");
     if (changes.frontMatterUpdated && !note.isNew)
         text += text.empty() ? "front matter updated" : ", front matter updated";
     return text.empty() ? "no change" : text;

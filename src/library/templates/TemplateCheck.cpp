@@ -175,7 +175,7 @@ TemplateOutput OutputOf(TemplatePiece piece) {
 } // namespace
 
 kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
-                                            TemplateNames& used) {
+                                            TemplateNames& used, markdown::Dialect dialect) {
     Checker checker(text, piece, origin, used);
     if (const std::size_t deep = FirstSectionDeeperThan(text, kMostNestedSections); deep != std::string::npos)
         checker.Fail(deep, "sections nested more than " + std::to_string(kMostNestedSections) + " deep");
@@ -201,6 +201,7 @@ kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePie
     checker.CheckPlaceFound();
     mustache::mustache parsed(JoinStandaloneLines(text));
     const TemplateOutput output = OutputOf(piece);
-    parsed.set_custom_escape([output](const std::string& value) { return TemplateEscape(value, output); });
+    parsed.set_custom_escape(
+        [output, dialect](const std::string& value) { return TemplateEscape(value, output, dialect); });
     return parsed;
 }

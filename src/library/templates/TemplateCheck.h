@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MarkdownText.h"
 #include "TemplateNames.h"
 
 #include <kainjow/mustache.hpp>
@@ -28,6 +29,7 @@ struct TemplateOrigin {
 // it), a list's section inside itself, a partial, a section of a value that is none, and a {{{highlights}}} or
 // {{{block}}} that is missing, doubled or inside a section raise ETemplateError naming the file, the line and the
 // variable. The template comes back with the escape of its piece set, its standalone tag lines joined
-// (StandaloneLines.h). The names of the values it uses are added to used.
+// (StandaloneLines.h), Markdown escaped in the dialect given. The names of the values it uses are added to used.
 kainjow::mustache::mustache CheckedTemplate(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin,
-                                            TemplateNames& used);
+                                            TemplateNames& used,
+                                            markdown::Dialect dialect = markdown::Dialect::CommonMark);

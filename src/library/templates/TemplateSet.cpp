@@ -99,22 +99,30 @@ struct BookParts {
 
 // One file's template, parsed and checked, with its file's name for the engine's own errors.
 struct Piece {
-    Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin, TemplateNames& used)
-        : file(origin.file), parsed(CheckedTemplate(text, piece, origin, used)) {}
+    Piece(const std::string& text, TemplatePiece piece, TemplateOrigin origin, TemplateNames& used,
+          markdown::Dialect dialect)
+        : file(origin.file), parsed(CheckedTemplate(text, piece, origin, used, dialect)) {}
     std::string file;
     mustache::mustache parsed;
 };
+
+// Whose Markdown the set's notes are read by.
+markdown::Dialect Dialect(const TemplateSetSource& source) {
+    if (source.noteApp == "logseq")
+        return markdown::Dialect::Logseq;
+    return source.noteApp == "obsidian" ? markdown::Dialect::Obsidian : markdown::Dialect::CommonMark;
+}
 
 } // namespace
 
 struct TemplateSet::Pieces {
     Pieces(const TemplateSetSource& source, const BookParts& book)
         : hasFrontMatter(book.hasFrontMatter),
-          frontMatter(book.frontMatter, TemplatePiece::FrontMatter, {source.book.file, 2}, used),
-          body(book.body, TemplatePiece::Body, {source.book.file, book.bodyLine}, used),
-          highlight(source.highlight.text, TemplatePiece::Highlight, {source.highlight.file}, used),
-          noteName(source.noteName.text, TemplatePiece::Name, {source.noteName.file}, used),
-          deleted(source.deleted.text, TemplatePiece::Deleted, {source.deleted.file}, used) {}
+          frontMatter(book.frontMatter, TemplatePiece::FrontMatter, {source.book.file, 2}, used, Dialect(source)),
+          body(book.body, TemplatePiece::Body, {source.book.file, book.bodyLine}, used, Dialect(source)),
+          highlight(source.highlight.text, TemplatePiece::Highlight, {source.highlight.file}, used, Dialect(source)),
+          noteName(source.noteName.text, TemplatePiece::Name, {source.noteName.file}, used, Dialect(source)),
+          deleted(source.deleted.text, TemplatePiece::Deleted, {source.deleted.file}, used, Dialect(source)) {}
     bool hasFrontMatter;
     TemplateNames used; // the values any of them uses: only those are made
 
@@ -126,7 +134,8 @@ struct TemplateSet::Pieces {
 };
 
 TemplateSet::TemplateSet(const TemplateSetSource& source)
-    : m_name(source.name), m_pieces(std::make_shared<const Pieces>(source, BookParts(source.book))) {}
+    : m_name(source.name), m_noteApp(source.noteApp),
+      m_pieces(std::make_shared<const Pieces>(source, BookParts(source.book))) {}
 
 std::shared_ptr<const TemplateSet> TemplateSet::Named(const std::string& nameOrFolder) {
     return std::make_shared<const TemplateSet>(FindTemplateSet(nameOrFolder));
@@ -141,6 +150,8 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
     std::size_t left = kMostNoteBytes;
     RenderedNote note;
     note.volumeId = volume.volumeId;
+    note.templateSet = m_name;
+    note.marks = m_noteApp == "logseq" ? NoteMarks::Properties : NoteMarks::Comments;
     {
         mustache::context<std::string> context(&book);
         std::string name = Rendered(noteName.parsed, noteName.file, context, left);
@@ -159,18 +170,45 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
         std::tie(note.beforeBlocks, note.afterBlocks) = SplitAtPlace(Rendered(body.parsed, body.file, context, left));
     }
     const bool colorsSayNothing = EveryColorIsGrey(volume);
-    note.blocks.reserve(volume.bookmarks.size());
-    for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
-        const AnnotatedBookmark& bookmark = volume.bookmarks[i];
-        const bool first = i == 0 || bookmark.part != volume.bookmarks[i - 1].part;
-        const mustache::data values = HighlightData({volume, bookmark, first, colorsSayNothing}, m_pieces->used);
+    const auto renderHighlight = [&](const AnnotatedBookmark& bookmark, bool firstOfChapter) {
+        const mustache::data values =
+            HighlightData({volume, bookmark, firstOfChapter, colorsSayNothing}, m_pieces->used);
         mustache::context<std::string> context(&book);
         context.push(&values);
-        RenderedBlock& block = note.blocks.emplace_back();
-        block.bookmarkId = bookmark.bookmarkId;
-        block.text = Rendered(highlight.parsed, highlight.file, context, left);
-        StripValueMarks(block.text);
-        block.deletedOnReader = bookmark.deleted;
+        std::string text = Rendered(highlight.parsed, highlight.file, context, left);
+        StripValueMarks(text);
+        return text;
+    };
+    const std::vector<AnnotatedBookmark>& bookmarks = volume.bookmarks;
+    note.blocks.reserve(bookmarks.size() + volume.parts.size());
+    for (std::size_t first = 0; first < bookmarks.size();) {
+        std::size_t end = first + 1;
+        while (end < bookmarks.size() && bookmarks[end].part == bookmarks[first].part)
+            ++end;
+        // The heading comes from the chapter's first live highlight, and stands before all of its highlights.
+        std::size_t leading = first;
+        while (leading < end && bookmarks[leading].deleted)
+            ++leading;
+        const bool allDeleted = leading == end;
+        if (allDeleted)
+            leading = first;
+        std::string withHeading = renderHighlight(bookmarks[leading], true);
+        std::string withoutHeading = renderHighlight(bookmarks[leading], false);
+        // A template that heads a chapter other than with lines before its first highlight keeps them together.
+        const bool ownHeading =
+            withHeading.size() > withoutHeading.size() && std::string_view(withHeading).ends_with(withoutHeading);
+        if (ownHeading)
+            note.blocks.push_back({std::string(kChapterHeadingId) + volume.PartOf(bookmarks[first]).contentId,
+                                   withHeading.substr(0, withHeading.size() - withoutHeading.size()), allDeleted});
+        for (std::size_t i = first; i < end; ++i) {
+            RenderedBlock& block = note.blocks.emplace_back();
+            block.bookmarkId = bookmarks[i].bookmarkId;
+            block.text = i != leading ? renderHighlight(bookmarks[i], false)
+                         : ownHeading ? withoutHeading
+                                      : withHeading;
+            block.deletedOnReader = bookmarks[i].deleted;
+        }
+        first = end;
     }
     {
         const mustache::data place(std::string(template_names::kBlock), TemplateValue(ValueKind::Place, ""));

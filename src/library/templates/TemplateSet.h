@@ -21,6 +21,7 @@ public:
     static std::shared_ptr<const TemplateSet> Named(const std::string& nameOrFolder);
 
     const std::string& Name() const { return m_name; }
+    const std::string& NoteApp() const { return m_noteApp; }
 
     // The book's note. exportDate: YYYY-MM-DD. Raises ETemplateError where the engine fails.
     RenderedNote Render(const AnnotatedVolume& volume, std::string_view exportDate) const;
@@ -28,5 +29,6 @@ public:
 private:
     struct Pieces; // the parsed templates: the engine's header stays out of this one
     std::string m_name;
+    std::string m_noteApp;
     std::shared_ptr<const Pieces> m_pieces;
 };

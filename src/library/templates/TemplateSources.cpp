@@ -2,6 +2,7 @@
 
 #include "ETemplateError.h"
 #include "PresetTemplates.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -20,6 +21,8 @@ namespace fs = std::filesystem;
 constexpr std::string_view kFallbackSet = "markdown";
 constexpr std::array<std::string_view, 4> kFiles = {"book.mustache", "highlight.mustache", "name.mustache",
                                                     "deleted.mustache"};
+constexpr std::string_view kNoteAppFile = "note-app.txt";
+constexpr std::array<std::string_view, 3> kNoteApps = {"markdown", "obsidian", "logseq"};
 // Far more than any template needs: a larger file is no template.
 constexpr std::uintmax_t kMostTemplateBytes = std::uintmax_t{1} << 20;
 
@@ -35,6 +38,22 @@ std::string Normalised(std::string_view text) {
         out += text[i];
     }
     return out;
+}
+
+// The line of text's first byte that is no UTF-8; 0 when all of it is.
+std::size_t LineNotUtf8(std::string_view text) {
+    if (IsValidUtf8(text))
+        return 0;
+    std::size_t line = 1;
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t code = 0;
+        const std::size_t length = NextUtf8CodePoint(text.substr(at), code);
+        if (length == 0)
+            return line;
+        line += code == U'\n';
+        at += length;
+    }
+    return line;
 }
 
 TemplateText PresetText(std::string_view set, std::string_view file) {
@@ -78,7 +97,25 @@ TemplateText FolderText(const fs::path& folder, std::string_view file) {
     std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     if (!stream && !stream.eof())
         RaiseUnreadable(path, std::strerror(errno));
-    return {path.string(), Normalised(text)};
+    std::string normalised = Normalised(text);
+    // Notes written from it would not be UTF-8, and no later sync would take them.
+    if (const std::size_t line = LineNotUtf8(normalised))
+        throw ETemplateError(path.string() + ":" + std::to_string(line) + ": not UTF-8 text");
+    return {path.string(), std::move(normalised)};
+}
+
+// The note app a user's set names in note-app.txt, one word.
+std::string FolderNoteApp(const fs::path& folder) {
+    const fs::path file = folder / kNoteAppFile;
+    std::error_code error;
+    if (!fs::exists(file, error))
+        return std::string(kFallbackSet);
+    std::string app = FolderText(folder, kNoteAppFile).text;
+    app.erase(app.find_last_not_of(" \t\n") + 1);
+    app.erase(0, app.find_first_not_of(" \t\n"));
+    if (std::ranges::find(kNoteApps, app) == kNoteApps.end())
+        throw ETemplateError(file.string() + ":1: unknown note app \"" + app + "\": markdown, obsidian or logseq");
+    return app;
 }
 
 TemplateSetSource FolderSet(const std::string& name, const fs::path& folder) {
@@ -87,7 +124,8 @@ TemplateSetSource FolderSet(const std::string& name, const fs::path& folder) {
             FolderText(folder, kFiles[0]),
             FolderText(folder, kFiles[1]),
             FolderText(folder, kFiles[2]),
-            FolderText(folder, kFiles[3])};
+            FolderText(folder, kFiles[3]),
+            FolderNoteApp(folder)};
 }
 
 std::string PresetNames() {
@@ -158,5 +196,6 @@ TemplateSetSource FindTemplateSet(const std::string& nameOrFolder) {
             PresetText(nameOrFolder, kFiles[0]),
             PresetText(nameOrFolder, kFiles[1]),
             PresetText(nameOrFolder, kFiles[2]),
-            PresetText(nameOrFolder, kFiles[3])};
+            PresetText(nameOrFolder, kFiles[3]),
+            nameOrFolder};
 }

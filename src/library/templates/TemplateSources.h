@@ -20,6 +20,10 @@ struct TemplateSetSource {
     TemplateText highlight;       // highlight.mustache
     TemplateText noteName;        // name.mustache
     TemplateText deleted;         // deleted.mustache
+    // The note app the set writes for, which decides how the program keeps its marks in a note (NoteMarkers.h) and
+    // how texts are escaped: "markdown", "obsidian" or "logseq". A preset's is its name; a user's set names its own
+    // in note-app.txt, else it is "markdown".
+    std::string noteApp = "markdown";
 };
 
 // A set as listed: a user's set in its folder, or a preset (no folder).

@@ -47,7 +47,7 @@ kainjow::mustache::data TemplateValue(ValueKind kind, std::string_view text) {
     return kainjow::mustache::data(value);
 }
 
-std::string TemplateEscape(const std::string& value, TemplateOutput output) {
+std::string TemplateEscape(const std::string& value, TemplateOutput output, markdown::Dialect dialect) {
     if (value.size() < 2 || value[0] != kMark)
         return value;
     const auto kind = static_cast<ValueKind>(value[1]);
@@ -67,13 +67,13 @@ std::string TemplateEscape(const std::string& value, TemplateOutput output) {
     }
     switch (kind) {
     case ValueKind::Text:
-        markdown::AppendBlock(out, text, "");
+        markdown::AppendBlock(out, text, "", dialect);
         if (!out.empty())
             out.pop_back(); // the line end after its last line is the template's
         return out;
     case ValueKind::Line:
     case ValueKind::Number:
-        markdown::AppendInline(out, text);
+        markdown::AppendInline(out, text, dialect);
         return out;
     case ValueKind::Flag:
         return "true";

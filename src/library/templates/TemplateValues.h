@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MarkdownText.h"
+
 #include <kainjow/mustache.hpp>
 
 #include <string>
@@ -26,8 +28,9 @@ enum class TemplateOutput {
 // TemplateEscape. {{{x}}} gives the text as stored (StripValueMarks takes the mark off).
 kainjow::mustache::data TemplateValue(ValueKind kind, std::string_view text);
 
-// What {{x}} gives of a value where it goes.
-std::string TemplateEscape(const std::string& value, TemplateOutput output);
+// What {{x}} gives of a value where it goes; Markdown in the dialect of the note app the set writes for.
+std::string TemplateEscape(const std::string& value, TemplateOutput output,
+                           markdown::Dialect dialect = markdown::Dialect::CommonMark);
 
 // The marks of the values that {{{x}}} left in a rendered text taken off, their texts as given. After
 // StripStandaloneMarks: a value's text may hold what that takes off.

@@ -20,6 +20,11 @@ std::string Count(const AnnotatedVolume& volume, const std::function<bool(const 
     return std::to_string(std::ranges::count_if(volume.bookmarks, counted));
 }
 
+// The bookmarks a note shows as live: one the reader deleted is marked so, and counts only as deleted.
+std::string CountLive(const AnnotatedVolume& volume, const std::function<bool(const AnnotatedBookmark&)>& counted) {
+    return Count(volume, [&counted](const AnnotatedBookmark& b) { return !b.deleted && counted(b); });
+}
+
 std::string Flag(bool set) {
     return set ? "true" : "";
 }
@@ -51,22 +56,22 @@ const std::array<TemplateVariable<BookInput>, 25> kBook = {{
     {"bookFileName", ValueKind::Line, [](const BookInput& in) { return BookFileName(in.volume.volumeId); }},
     {"exportDate", ValueKind::Line, [](const BookInput& in) { return std::string(in.exportDate); }},
     {"bookmarkCount", ValueKind::Number,
-     [](const BookInput& in) { return std::to_string(in.volume.bookmarks.size()); }},
+     [](const BookInput& in) { return CountLive(in.volume, [](const AnnotatedBookmark&) { return true; }); }},
     {"highlightCount", ValueKind::Number,
      [](const BookInput& in) {
-         return Count(in.volume, [](const AnnotatedBookmark& b) { return !markdown::IsBlank(b.text); });
+         return CountLive(in.volume, [](const AnnotatedBookmark& b) { return !markdown::IsBlank(b.text); });
      }},
     {"noteCount", ValueKind::Number,
      [](const BookInput& in) {
-         return Count(in.volume, [](const AnnotatedBookmark& b) { return !markdown::IsBlank(b.annotation); });
+         return CountLive(in.volume, [](const AnnotatedBookmark& b) { return !markdown::IsBlank(b.annotation); });
      }},
     {"pageBookmarkCount", ValueKind::Number,
      [](const BookInput& in) {
-         return Count(in.volume, [](const AnnotatedBookmark& b) { return b.type == "dogear"; });
+         return CountLive(in.volume, [](const AnnotatedBookmark& b) { return b.type == "dogear"; });
      }},
     {"drawingCount", ValueKind::Number,
      [](const BookInput& in) {
-         return Count(in.volume, [](const AnnotatedBookmark& b) { return b.type == "markup"; });
+         return CountLive(in.volume, [](const AnnotatedBookmark& b) { return b.type == "markup"; });
      }},
     {"deletedCount", ValueKind::Number,
      [](const BookInput& in) { return Count(in.volume, [](const AnnotatedBookmark& b) { return b.deleted; }); }},

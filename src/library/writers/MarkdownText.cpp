@@ -13,16 +13,36 @@ enum CharacterKind : unsigned char { kCopied, kEscaped, kEscapedInPairs, kSpace 
 // note-taking programs read besides: "[[links]]" and "#tags" are kept by the escaped "[" and "#", a block id by the
 // escaped "^", and "==marks==" and "%%comments%%" by escaping "=" and "%" where two stand together. Control
 // characters other than the TAB become spaces: they mean nothing in a book, and some count as white space.
-constexpr std::array<CharacterKind, 256> kKinds = [] {
-    std::array<CharacterKind, 256> kinds{};
-    for (const char c : std::string_view("\\`*_[]<>|~&#^"))
+using Kinds = std::array<CharacterKind, 256>;
+
+constexpr Kinds KindsOf(std::string_view escaped) {
+    Kinds kinds{};
+    for (const char c : escaped)
         kinds[static_cast<unsigned char>(c)] = kEscaped;
     kinds['='] = kinds['%'] = kEscapedInPairs;
     for (int c = 0; c < 0x20; ++c)
         kinds[c] = c == '\t' ? kCopied : kSpace;
     kinds[0x7F] = kSpace;
     return kinds;
-}();
+}
+
+constexpr Kinds kCommonMark = KindsOf("\\`*_[]<>|~&#^");
+constexpr Kinds kObsidian = KindsOf("\\`*_[]<>|~&#^$");
+// "[" and "(" stay: escaped, Logseq takes them for a formula's start. A link, a page or a block reference is kept by
+// its escaped "]" or ")"; "&" forms nothing there.
+constexpr Kinds kLogseq = KindsOf("\\`*_])<>|~#^${}");
+
+const Kinds& KindsFor(markdown::Dialect dialect) {
+    switch (dialect) {
+    case markdown::Dialect::Obsidian:
+        return kObsidian;
+    case markdown::Dialect::Logseq:
+        return kLogseq;
+    case markdown::Dialect::CommonMark:
+        break;
+    }
+    return kCommonMark;
+}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -41,7 +61,7 @@ std::string_view Trimmed(std::string_view text) {
 // Appends the text escaped, control characters but the TAB as spaces. At the start of a block line, "-", "+" and "="
 // (list items, thematic breaks, setext underlines) and the "." or ")" after leading digits (ordered list items) are
 // escaped too.
-void AppendEscaped(std::string& out, std::string_view text, bool lineStart) {
+void AppendEscaped(std::string& out, std::string_view text, bool lineStart, const Kinds& kinds) {
     std::size_t i = 0;
     if (lineStart && !text.empty()) {
         const char first = text[0];
@@ -63,7 +83,7 @@ void AppendEscaped(std::string& out, std::string_view text, bool lineStart) {
     }
     std::size_t run = i;
     for (; i < text.size(); ++i) {
-        CharacterKind kind = kKinds[static_cast<unsigned char>(text[i])];
+        CharacterKind kind = kinds[static_cast<unsigned char>(text[i])];
         if (kind == kEscapedInPairs)
             kind = (i > 0 && text[i - 1] == text[i]) || (i + 1 < text.size() && text[i + 1] == text[i]) ? kEscaped
                                                                                                         : kCopied;
@@ -110,13 +130,14 @@ std::string_view TrimmedUnicode(std::string_view text) {
 
 namespace markdown {
 
-void AppendInline(std::string& out, std::string_view text) {
+void AppendInline(std::string& out, std::string_view text, Dialect dialect) {
     const std::size_t start = out.size();
-    AppendEscaped(out, TrimmedUnicode(text), false);
+    AppendEscaped(out, TrimmedUnicode(text), false, KindsFor(dialect));
     std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '\t', ' ');
 }
 
-void AppendBlock(std::string& out, std::string_view text, std::string_view prefix) {
+void AppendBlock(std::string& out, std::string_view text, std::string_view prefix, Dialect dialect) {
+    const Kinds& kinds = KindsFor(dialect);
     const std::string_view blankPrefix = prefix.substr(0, prefix.find_last_not_of(' ') + 1);
     bool any = false, blank = false;
     std::size_t start = 0;
@@ -134,7 +155,7 @@ void AppendBlock(std::string& out, std::string_view text, std::string_view prefi
                 blank = false;
             }
             out += prefix;
-            AppendEscaped(out, line, true);
+            AppendEscaped(out, line, true, kinds);
             out += '\n';
             any = true;
         }

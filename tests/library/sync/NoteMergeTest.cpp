@@ -26,6 +26,8 @@ TEST(NoteMergeTest, AFirstSyncWritesTheWholeNoteAndASecondChangesNothing) {
                           "title: \"Voyage\"\n"
                           "progress: 42\n" +
                               kKey +
+                              "marvik-written: \"marvik-volume-id=3c95093caf72 progress=25d4534be995 "
+                              "title=5e7462c06f17\"\n"
                               "---\n"
                               "# Voyage\n"
                               "\n"
@@ -90,7 +92,11 @@ TEST(NoteMergeTest, NewAndChangedHighlightsGoInPlaceAndTheUsersWordsStay) {
 
     std::string expected = userKeysAndText;
     expected.replace(expected.find("progress: 42\n"), 13, "progress: 57\nstatus: reading\n");
-    expected += Block(b0) + Block(b1) + Block(b4) + "I liked this one.\n\n" + Block(b2noted) + Block(b3) + Block(b5) +
+    // A note written before the program kept its record of values gets one.
+    expected.insert(expected.find("rating: 5\n"), "marvik-written: \"marvik-volume-id=3c95093caf72 "
+                                                  "progress=bdf57d5d7b02 status=6f116525064b title=5e7462c06f17\"\n");
+    // The user's words after b1 stay with it: b4 comes after them.
+    expected += Block(b0) + Block(b1) + "I liked this one.\n\n" + Block(b4) + Block(b2noted) + Block(b3) + Block(b5) +
                 "\n*Synced from the reader.*\n\nMy closing words, no line end";
     EXPECT_EQ(merged.text, expected);
     EXPECT_EQ(merged.changes.added, (std::vector<std::string>{"b0", "b4", "b5"}));
@@ -148,6 +154,18 @@ TEST(NoteMergeTest, ANoteWithWindowsLineEndsKeepsThem) {
     const MergedNote fromCrlf = MergeNote(crlf, later);
     EXPECT_EQ(fromCrlf.text, InLineEnds(fromLf.text, true));
     EXPECT_TRUE(fromCrlf.changes.updated.empty() && fromCrlf.changes.keptAsEdited.empty());
+}
+
+TEST(NoteMergeTest, AnOutlineWrittenWithCommentMarkersKeepsThem) {
+    // A Logseq page from before its marks were properties: its blocks are found by their comments, none comes twice.
+    const RenderedBlock b1 = {"b1", "\t- One\n"}, b2 = {"b2", "\t- Two\n"};
+    const std::string old = NewNote(Voyage({b1})).text;
+    RenderedNote outline = Voyage({b1, b2});
+    outline.marks = NoteMarks::Properties;
+    const MergedNote merged = MergeNote(old, outline);
+    EXPECT_EQ(merged.changes.added, std::vector<std::string>{"b2"});
+    EXPECT_EQ(merged.text.find("marvik-highlight:: "), std::string::npos) << merged.text;
+    EXPECT_EQ(MergeNote(merged.text, outline).text, merged.text);
 }
 
 } // namespace

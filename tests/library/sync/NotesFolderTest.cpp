@@ -54,7 +54,7 @@ TEST_F(NotesFolderTest, AFirstSyncWritesOneNotePerBookAndASecondWithNothingNewWr
     onlyDeleted.name = "Gone";
     const std::vector<PlannedNote> first = Sync({Voyage({m_b1, m_b2}), Tides({m_t1}), onlyDeleted});
     EXPECT_EQ(fixture::FolderNames(m_folder.Path()),
-              (std::set<std::string>{"Tides - Bo Sailor.md", "Voyage - Ann Writer.md"}));
+              (std::set<std::string>{".marvik", "Tides - Bo Sailor.md", "Voyage - Ann Writer.md"}));
     EXPECT_EQ(fixture::FileBytes(m_voyage), NewNote(Voyage({m_b1, m_b2})).text);
     SyncTally tally;
     for (const PlannedNote& planned : first)
@@ -109,8 +109,9 @@ TEST_F(NotesFolderTest, ANoteIsFoundByItsKeyWhereverTheUserMovedIt) {
     EXPECT_EQ(fixture::FileBytes(trashed), NewNote(Voyage({m_b1})).text);
     EXPECT_EQ(fixture::FileBytes(m_tides), "My own notes on Tides.\n");
     EXPECT_EQ(planned[1].file, m_folder / "Tides - Bo Sailor_0000.md");
-    EXPECT_EQ(fixture::FolderNames(m_folder.Path()),
-              (std::set<std::string>{".trash", "Reading", "Tides - Bo Sailor.md", "Tides - Bo Sailor_0000.md"}));
+    EXPECT_EQ(
+        fixture::FolderNames(m_folder.Path()),
+        (std::set<std::string>{".marvik", ".trash", "Reading", "Tides - Bo Sailor.md", "Tides - Bo Sailor_0000.md"}));
 
     // Two notes with one book's key: neither is the book's note; the other books go on.
     fs::copy_file(moved, m_folder / "Copy.md");
@@ -151,7 +152,7 @@ TEST_F(NotesFolderTest, ANoteThatCannotBeSyncedIsLeftAsItIsAndTheOthersGoOn) {
               "Cannot write file " + Quoted(m_voyage) + ": File too large");
     EXPECT_EQ(fixture::FileBytes(m_voyage), written);
     EXPECT_EQ(fixture::FolderNames(m_folder.Path()),
-              (std::set<std::string>{"Tides - Bo Sailor.md", "Voyage - Ann Writer.md"}));
+              (std::set<std::string>{".marvik", "Tides - Bo Sailor.md", "Voyage - Ann Writer.md"}));
 
     // A read-only note stays so, unless nothing in it would change; a note that is no UTF-8 is not read as one.
     fs::permissions(m_voyage, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -222,7 +223,7 @@ TEST_F(NotesFolderTest, ADryRunWritesNothingAndTellsWhatWouldChange) {
     const PlannedNote planned = folder.Plan(Voyage({{"b1", "> One.\n\n*note*\n\n"}, Highlight("b3", "Three.")}, "57"));
     const PlannedNote added = folder.Plan(Tides({m_t1}));
     EXPECT_EQ(fixture::FileBytes(m_voyage), note);
-    EXPECT_EQ(fixture::FolderNames(m_folder.Path()), std::set<std::string>{"Voyage - Ann Writer.md"});
+    EXPECT_EQ(fixture::FolderNames(m_folder.Path()), (std::set<std::string>{".marvik", "Voyage - Ann Writer.md"}));
     EXPECT_EQ(DescribeChanges(planned), "1 added, 1 marked deleted, 1 kept as you edited it, front matter updated");
     EXPECT_EQ(DescribeChanges(added), "new note, 1 added");
 

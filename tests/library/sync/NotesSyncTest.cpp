@@ -64,15 +64,15 @@ TEST_F(NotesSyncTest, BooksAreToldOneByOneAndAStopLeavesTheRestAlone) {
     EXPECT_EQ(tally.notes, 1u);
     EXPECT_EQ(stop.events.front(), "status:syncing notes");
     EXPECT_EQ(stop.events[1], "start:3");
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_notes), {}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_notes), {}), 2); // and what the notes received
 
     // A dry run plans the two notes left and writes none; the sync then writes them, and the next finds nothing new.
     fixture::RecordingProgress all;
     EXPECT_EQ(Sync(all, tally, true).size(), 3u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_notes), {}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_notes), {}), 2); // and what the notes received
     EXPECT_EQ(Sync(all, tally).size(), 3u);
     EXPECT_FALSE(tally.stopped);
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_notes), {}), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_notes), {}), 4);
     Sync(all, tally);
     EXPECT_EQ(tally.Summary(), "3 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them");
     EXPECT_EQ(all.steps, 9u);

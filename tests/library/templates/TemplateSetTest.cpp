@@ -128,7 +128,7 @@ TEST_F(TemplateSetTest, TheObsidianPresetGivesPropertiesCalloutsAndBlockIds) {
     EXPECT_EQ(YamlDocuments(file), nlohmann::json::parse(R"([{"title": "Notes: \"On\" Things", "author": "Ann Writer",
         "publisher": "Small Press", "isbn": "9780000000002", "language": "en", "series": "Notes", "seriesNumber": 2,
         "progress": 45, "status": "reading", "lastRead": "2024-11-20T08:00:00.000Z", "timeSpentReadingSeconds": 3600,
-        "highlights": 4, "notes": 2, "volumeId": "file:///mnt/onboard/Ann Writer/Notes - Ann Writer.kepub.epub",
+        "highlights": 3, "notes": 2, "volumeId": "file:///mnt/onboard/Ann Writer/Notes - Ann Writer.kepub.epub",
         "storeBook": false, "exported": ")" + TodayLocalDate() +
                                                          R"("}])"));
 
@@ -172,8 +172,12 @@ TEST_F(TemplateSetTest, TheObsidianPresetGivesPropertiesCalloutsAndBlockIds) {
     std::vector<std::string> ids;
     for (const RenderedBlock& block : note.blocks)
         ids.push_back(block.bookmarkId + (block.deletedOnReader ? " deleted" : ""));
-    EXPECT_EQ(ids, (std::vector<std::string>{"r1", "r2", "r3", "r4", "r5", "r6 deleted"}));
-    EXPECT_EQ(note.blocks[0].text, "## One\n\n> [!yellow] 10.0 %" + kDot + "yellow" + kDot +
+    // Each chapter's heading is a block of its own, before the chapter's highlights.
+    const std::string chapter = "chapter:" + kRich + "!!ch";
+    EXPECT_EQ(ids, (std::vector<std::string>{chapter + "1.xhtml", "r1", "r2", "r3", chapter + "2.xhtml", "r4", "r5",
+                                             "r6 deleted"}));
+    EXPECT_EQ(note.blocks[0].text, "## One\n\n");
+    EXPECT_EQ(note.blocks[1].text, "> [!yellow] 10.0 %" + kDot + "yellow" + kDot +
                                        "2024-11-18T17:45:50.886Z\n> First line,\n> second \"line\".\n>\n> **Note:** a "
                                        "note, with \"quotes\"\n\n^r1\n\n");
     EXPECT_EQ(note.deletedBefore, "**Deleted on the reader:**\n\n");
@@ -233,6 +237,9 @@ TEST_F(TemplateSetTest, TemplatesThatCannotBeUsedAreNamedWithTheirFileAndLine) {
         {"name.mustache", "{{title}} {{text}}", ":1: unknown variable \"text\""},
         {"name.mustache", "{{#quote}}{{title}}{{/quote}}", ":1: unknown variable \"quote\""},
         {"deleted.mustache", "{{{block}}} {{title}}", ":1: unknown variable \"title\""},
+        // Bytes that are no UTF-8 would make every note it writes one that later syncs refuse.
+        {"highlight.mustache", "> {{text}}\r\n\r\n\xE9t\xE9 {{note}}\n", ":3: not UTF-8 text"},
+        {"name.mustache", "{{title}} \xC0\xAF", ":1: not UTF-8 text"},
         // Nested too deep for the engine, found before it parses them; also behind other delimiters.
         {"highlight.mustache", "> {{text}}\n" + Repeated("{{#text}}", 12'000) + Repeated("{{/text}}", 12'000),
          ":2: sections nested more than 24 deep"},
@@ -256,6 +263,21 @@ TEST_F(TemplateSetTest, TemplatesThatCannotBeUsedAreNamedWithTheirFileAndLine) {
     }
     EXPECT_THROW(TemplateSet::Named("nothing"), ETemplateError);
     EXPECT_THROW(TemplateSet::Named((folder / "config").string()), ETemplateError); // no set's folder
+
+    // A set names the note app it writes for in one word; another word is refused with its file.
+    fs::remove_all(set);
+    WriteFile(set / "highlight.mustache", "- {{text}}\n");
+    WriteFile(set / "note-app.txt", "roam\n");
+    try {
+        TemplateSet::Named("broken");
+        ADD_FAILURE() << "roam";
+    } catch (const ETemplateError& error) {
+        EXPECT_EQ(error.what(), (set / "note-app.txt").string() +
+                                    ":1: unknown note app \"roam\": markdown, obsidian or "
+                                    "logseq");
+    }
+    WriteFile(set / "note-app.txt", "logseq\n");
+    EXPECT_EQ(TemplateSet::Named("broken")->NoteApp(), "logseq");
 }
 
 TEST_F(TemplateSetTest, UserSetsAreListedAndTakeWhatTheyLackFromTheMarkdownPreset) {

@@ -1,0 +1,81 @@
+#include "ReceivedHighlights.h"
+
+#include "ReplaceFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <iterator>
+
+ReceivedHighlights::ReceivedHighlights(const std::filesystem::path& notesFolder)
+    : m_file(notesFolder / ".marvik" / "received.json") {
+    std::ifstream in(m_file, std::ios::binary);
+    if (!in)
+        return;
+    const nlohmann::json json = nlohmann::json::parse(std::istreambuf_iterator<char>(in), {}, nullptr, false);
+    if (!json.is_object())
+        return;
+    for (const auto& [volumeId, ids] : json.items()) {
+        if (!ids.is_object())
+            continue;
+        auto& received = m_received[volumeId];
+        for (const auto& [id, readers] : ids.items())
+            if (readers.is_array())
+                for (const nlohmann::json& reader : readers)
+                    if (reader.is_string())
+                        received[id].insert(reader.get<std::string>());
+    }
+}
+
+bool ReceivedHighlights::Knows(const std::string& volumeId) const {
+    return m_received.contains(volumeId);
+}
+
+std::set<std::string> ReceivedHighlights::Of(const std::string& volumeId) const {
+    std::set<std::string> ids;
+    if (const auto found = m_received.find(volumeId); found != m_received.end())
+        for (const auto& [id, readers] : found->second)
+            ids.insert(id);
+    return ids;
+}
+
+std::set<std::string> ReceivedHighlights::From(const std::string& volumeId, const std::string& reader) const {
+    std::set<std::string> ids;
+    if (const auto found = m_received.find(volumeId); found != m_received.end())
+        for (const auto& [id, readers] : found->second)
+            if (readers.contains(reader))
+                ids.insert(id);
+    return ids;
+}
+
+bool ReceivedHighlights::Add(const std::string& volumeId, const std::string& reader, const std::set<std::string>& ids) {
+    bool added = !m_received.contains(volumeId);
+    auto& received = m_received[volumeId];
+    for (const std::string& id : ids)
+        added |= received[id].insert(reader).second;
+    return added;
+}
+
+void ReceivedHighlights::Save() const {
+    nlohmann::json json = nlohmann::json::object();
+    for (const auto& [volumeId, ids] : m_received) {
+        nlohmann::json& book = json[volumeId] = nlohmann::json::object();
+        for (const auto& [id, readers] : ids)
+            book[id] = readers;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(m_file.parent_path(), ignored);
+    ReplaceFile(m_file, json.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n");
+}
+
+std::string ReaderIdentity(const std::filesystem::path& database) {
+    // The reader's .kobo/version starts with its serial number, a comma after it.
+    std::ifstream version(database.parent_path() / "version");
+    std::string serial;
+    if (version && std::getline(version, serial, ',') && !serial.empty() && serial.size() < 64 &&
+        serial.find('\n') == std::string::npos)
+        return "serial " + serial;
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(database, error);
+    return (error ? database : canonical).string();
+}
