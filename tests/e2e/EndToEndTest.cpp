@@ -17,18 +17,22 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 class EndToEndTest : public QObject {
     Q_OBJECT
@@ -116,6 +120,47 @@ private slots:
             QTest::qWait(200);
             QVERIFY(form.screen()->grabWindow(form.winId()).save(screenshot));
         }
+        QDesktopServices::unsetUrlHandler("file");
+        SetMessageBoxHandler({});
+    }
+
+    // Cancel clicked with the mouse while "export all books" runs: the click reaches the window first, which hands it
+    // to the button; the export stops between two books and opens nothing.
+    void cancelClickedWithTheMouseStopsExportAll() {
+        SetMessageBoxHandler([](const MessageBoxRequest& request) { QFAIL(qPrintable(request.text)); });
+        OpenedUrls opened;
+        QDesktopServices::setUrlHandler("file", &opened, "open");
+        QTemporaryDir program;
+        constexpr int kBooks = 400;
+        {
+            fixture::ReaderDatabase reader(program.filePath("KoboReader.sqlite").toStdString());
+            reader.Exec("BEGIN");
+            for (int b = 0; b < kBooks; ++b) {
+                const std::string id = "/mnt/onboard/book" + std::to_string(b) + ".epub";
+                reader.AddBook({.volumeId = id, .title = "Book " + std::to_string(b), .author = "Writer"});
+                reader.AddPart({.contentId = id + "#1", .bookId = id});
+                for (int h = 0; h < 20; ++h)
+                    reader.AddBookmark({.bookmarkId = id + std::to_string(h),
+                                        .volumeId = id,
+                                        .contentId = id + "#1",
+                                        .text = "A highlight of some length."});
+            }
+            reader.Exec("COMMIT");
+        }
+        TForm1 form(program.path(), std::make_shared<ListedVolumes>(std::vector<MountedVolume>{}));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.LoadDatabase(program.filePath("KoboReader.sqlite")));
+        QTimer::singleShot(0, &form, [&] {
+            QWindow* window = form.windowHandle();
+            const QPoint center = form.cancelWorkButton->rect().center();
+            QTest::mouseClick(window, Qt::LeftButton, {},
+                              window->mapFromGlobal(form.cancelWorkButton->mapToGlobal(center)));
+        });
+        form.exportallbooks1->trigger();
+        QVERIFY2(form.TntLabel6->text().contains("cancelled"), qPrintable(form.TntLabel6->text()));
+        QVERIFY(QDir(program.filePath("results")).entryList(QDir::Files).size() < kBooks);
+        QVERIFY(opened.urls.isEmpty());
         QDesktopServices::unsetUrlHandler("file");
         SetMessageBoxHandler({});
     }
