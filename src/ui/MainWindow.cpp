@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
@@ -195,6 +196,15 @@ bool TForm1::LoadDatabase(const QString& path) {
         // Nothing of the cancelled reading is shown: the window stays with the library it had.
         ShowOutcome("loading cancelled");
         return false;
+    }
+
+    if (m_loaded && (failure || outcome.kind == LoadOutcome::Kind::Failed)) {
+        // A file that cannot be opened takes nothing from the library that was loaded: its lists, its table and its
+        // line stay, and the error tells why the other file was refused.
+        ShowOutcome("could not open " + QFileInfo(path).fileName());
+        if (failure)
+            std::rethrow_exception(failure);
+        ThrowFailure(outcome);
     }
 
     for (BookListTab* tab : ListTabs())
