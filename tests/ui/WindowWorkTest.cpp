@@ -266,6 +266,50 @@ private slots:
         QVERIFY(m_boxes.isEmpty());
     }
 
+    // A results folder removed while the window is open is made again by the next export, of one book, of some
+    // highlights or of all; a cause that keeps every book from being written is told once, and so is a folder that
+    // cannot be made.
+    void exportsMakeTheResultsFolderAndTellARepeatedFailureOnce() {
+        const QString database = m_program->filePath("KoboReader.sqlite");
+        MakeManyBooks(database, 5);
+        TForm1 f(m_program->path(), m_volumes);
+        QVERIFY(f.LoadDatabase(database));
+        QDir results(m_program->filePath("results"));
+        QVERIFY(results.removeRecursively());
+        f.exportallbooks1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("5 books written"));
+        QCOMPARE(results.entryList(QDir::Files).size(), 5);
+        QVERIFY(results.removeRecursively());
+        emit f.LibraryPage->ExportRequested("/mnt/onboard/book1.epub");
+        QVERIFY(results.removeRecursively());
+        emit f.LibraryPage->ExportSelectedRequested("/mnt/onboard/book2.epub", {"/mnt/onboard/book2.epub0"});
+        QCOMPARE(results.entryList(QDir::Files).size(), 1);
+        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.value(0).text));
+
+        // A folder where each book's file belongs: one line for the five books, with the cause.
+        f.TabSheet4->CheckBox1()->setChecked(true);
+        for (int b = 0; b < 5; ++b)
+            QVERIFY(results.mkpath(QString("book%1.epub.annotations.txt").arg(b)));
+        f.exportallbooks1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("0 books written, 5 failed"));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, QString("something went wrong!\n\nThese books were not exported:\n5 books "
+                                          "(/mnt/onboard/book0.epub, /mnt/onboard/book1.epub, /mnt/onboard/book2.epub "
+                                          "and 2 more): Cannot create file: Is a directory."));
+
+        // A results folder that cannot be made: one error, and no book tried.
+        m_boxes.clear();
+        QFile blocker(m_program->filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        f.TabSheet4->SetResultsFolder(blocker.fileName() + "/results");
+        f.exportallbooks1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("export failed"));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text,
+                 "Cannot make the results folder \"" + blocker.fileName() + "/results\": Not a directory.");
+    }
+
     // After an export the status names the file and its folder, and offers to open the one and show the other; the
     // folder is the one chosen on the options tab, remembered, which "open result folder" opens as well.
     void writtenFilesAreOfferedInTheFolderTheUserChose() {
