@@ -53,6 +53,11 @@ QString ShownText(const AnnotatedBookmark& bookmark) {
     return {};
 }
 
+// Text laid out left to right inside a paragraph of either direction.
+QString LeftToRight(const QString& text) {
+    return QChar(0x2066) + text + QChar(0x2069);
+}
+
 // A Markdown quote of every line of the text.
 QString Quoted(QString text) {
     text.replace("\r\n", "\n");
@@ -121,7 +126,10 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
         for (int column : {Date, Position, Type})
             if (!item->text(column).isEmpty())
                 facts << item->text(column);
-        item->setText(Text, text + "\n" + facts.join(QStringLiteral(" \u00B7 ")));
+        // The facts are a left-to-right line of their own (isolated), whatever the direction of the text above them;
+        // the text keeps to the side it begins on.
+        item->setText(Text, text + "\n" + LeftToRight(facts.join(QStringLiteral(" \u00B7 "))));
+        item->setTextAlignment(Text, (text.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         item->setToolTip(Text, text);
         if (!bookmark.markupImage.empty())
             item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));

@@ -37,6 +37,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 
 namespace {
 
@@ -284,6 +285,41 @@ private slots:
         f.resize(f.width() - 200, f.height());
         QTRY_VERIFY(rowOf("r2").height() > wide);
         QVERIFY(rowOf("r2").height() >= wrappedHeight());
+    }
+
+    // An Arabic highlight keeps to the right, its line of facts reading left to right under it as for any other: the
+    // item's text laid out as the view lays it out, one paragraph whose direction is its first letter's.
+    void rightToLeftHighlightsKeepTheirFactsLeftToRight() {
+        const QString arabic =
+            QString::fromUtf8("\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645");
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString(), fixture::ReaderDatabase::Existing);
+            reader.Exec("UPDATE Bookmark SET Text = '" + arabic.toStdString() +
+                        "', DateCreated = '2024-11-18T17:44:00.000' WHERE BookmarkID = 'r2'");
+        }
+        TForm1& f = *m_form;
+        f.LoadDatabase(m_database);
+        QVERIFY(f.LibraryPage->SelectBook(Q(kRich)));
+        const QTreeWidgetItem* item = ItemOf(f.LibraryPage->Highlights(), "r2");
+        QCOMPARE(item->textAlignment(0) & Qt::AlignHorizontal_Mask, int(Qt::AlignRight));
+        QCOMPARE(ItemOf(f.LibraryPage->Highlights(), "r1")->textAlignment(0) & Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignLeft));
+
+        QString text = item->text(0);
+        text.replace('\n', QChar::LineSeparator);
+        QTextLayout layout(text, f.font());
+        QTextOption option;
+        option.setTextDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(10000);
+        layout.endLayout();
+        const QTextLine facts = layout.lineForTextPosition(int(text.indexOf("2024")));
+        // Inside each word, where no run begins.
+        const auto x = [&](const QString& part) { return facts.cursorToX(int(text.indexOf(part)) + 1); };
+        QVERIFY2(x("2024") < x("17:44") && x("17:44") < x("highlight"),
+                 qPrintable(QString("%1 %2 %3").arg(x("2024")).arg(x("17:44")).arg(x("highlight"))));
     }
 
     void windowFaultsMetOnTheWay() {
