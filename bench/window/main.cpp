@@ -10,6 +10,7 @@
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
 #include "ReaderLibrary.h"
+#include "SearchResultsModel.h"
 #include "TForm1.h"
 #include "Utf8Text.h"
 #include "VolumeSource.h"
@@ -217,7 +218,7 @@ int main(int argc, char* argv[]) {
     std::sort(searchKeys.begin(), searchKeys.end());
     Print("search_key_ms", searchKeys[searchKeys.size() / 2]);
     Print("search_key_worst_ms", searchKeys.back());
-    std::printf("search_results %d\n", form.LibraryPage->Results()->count());
+    std::printf("search_results %d\n", int(form.LibraryPage->ResultsModel()->Found()));
 
     Measure("export", form, watcher, -1, exportAll);
     std::printf("export_status %s\n", qPrintable(form.TntLabel6->text()));

@@ -1,5 +1,6 @@
 #include "BookHighlightsView.h"
 
+#include "HighlightSwatch.h"
 #include "WrappedRowDelegate.h"
 
 #include <QApplication>
@@ -7,8 +8,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QPainter>
-#include <QPixmap>
 
 #include <unordered_set>
 
@@ -16,30 +15,6 @@ namespace {
 
 QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-QColor SwatchColor(std::string_view color) {
-    if (color == "yellow")
-        return QColor(0xf5, 0xd7, 0x3b);
-    if (color == "pink")
-        return QColor(0xf0, 0x8f, 0xb8);
-    if (color == "blue")
-        return QColor(0x6f, 0xa8, 0xe8);
-    if (color == "green")
-        return QColor(0x7c, 0xc9, 0x6a);
-    if (color == "grey")
-        return QColor(0xa0, 0xa0, 0xa0);
-    return QColor(0xf5, 0xd7, 0x3b); // older firmware knew only yellow
-}
-
-QIcon Swatch(std::string_view color) {
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(SwatchColor(color));
-    painter.drawRoundedRect(QRectF(0, 0, 12, 12), 3, 3);
-    return QIcon(pixmap);
 }
 
 // What a bookmark without text shows: what it is.
@@ -134,7 +109,7 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
         if (!bookmark.markupImage.empty())
             item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
         else if (!bookmark.text.empty())
-            item->setIcon(Text, Swatch(bookmark.color));
+            item->setIcon(Text, HighlightSwatch(bookmark.color));
         if (bookmark.deleted) {
             for (int column = 0; column < Count; ++column)
                 item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));

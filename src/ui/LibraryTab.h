@@ -20,14 +20,14 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStackedWidget;
 class QTabWidget;
 class QTableView;
+class QTreeView;
 class ReaderLibrary;
+class SearchResultsModel;
 
 // The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights and
 // its note's preview beside it, and one search over the highlights and notes of every book. With nothing loaded it says
@@ -63,7 +63,9 @@ public:
     QLineEdit* FilterEdit() const { return m_filter; }
     BookHighlightsView* Highlights() const { return m_highlights; }
     QLineEdit* SearchEdit() const { return m_search; }
-    QListWidget* Results() const { return m_results; }
+    // The search's results, grouped by book.
+    QTreeView* Results() const { return m_results; }
+    SearchResultsModel* ResultsModel() const { return m_resultsModel; }
     QComboBox* ColorFilter() const { return m_color; }
     QComboBox* TypeFilter() const { return m_type; }
     QCheckBox* DatesBox() const { return m_datesBox; }
@@ -78,9 +80,8 @@ public:
     QPushButton* OpenFileButton() const { return m_openFileButton; }
     QPushButton* LastButton() const { return m_lastButton; }
 
-    static constexpr int kVolumeIdRole = Qt::UserRole;
-    static constexpr int kBookmarkIdRole = Qt::UserRole + 1;
-    static constexpr std::size_t kShownResults = 500;
+    // Books whose results are shown open at first, until their results pass this many; the others open when asked.
+    static constexpr std::size_t kOpenResults = 1000;
 
 signals:
     void ExportRequested(const std::string& volumeId);
@@ -103,7 +104,8 @@ private:
     // The search over every text, once it is made; null with nothing loaded.
     const HighlightSearch* Searcher();
     HighlightFilter Filter() const;
-    void OpenResult(const QListWidgetItem* item);
+    // A result shown in its book; a book's row shows the book.
+    void OpenResult(const QModelIndex& index);
 
     const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
     std::function<ReadingOptions()> m_reading;
@@ -131,5 +133,6 @@ private:
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;
     QLabel* m_searchSummary = nullptr;
-    QListWidget* m_results = nullptr;
+    QTreeView* m_results = nullptr;
+    SearchResultsModel* m_resultsModel = nullptr;
 };

@@ -9,12 +9,14 @@
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
 #include "ReaderDatabase.h"
+#include "SearchResultsModel.h"
 #include "TForm1.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
 #include "VolumeSource.h"
 #include "WholeRecordBooks.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -25,7 +27,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -37,7 +38,10 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
+#include <QTreeView>
 
 namespace {
 
@@ -72,6 +76,20 @@ QTreeWidgetItem* ItemOf(BookHighlightsView* view, const QString& id) {
         if ((*it)->data(0, BookHighlightsView::kBookmarkIdRole).toString() == id)
             return *it;
     return nullptr;
+}
+
+// The first result under the first book.
+QModelIndex FirstResult(const LibraryTab& tab) {
+    const SearchResultsModel* results = tab.ResultsModel();
+    return results->index(0, 0, results->index(0, 0));
+}
+
+// A click on a row of the results, brought into sight first as the user scrolls to it.
+void ClickResult(const LibraryTab& tab, const QModelIndex& index) {
+    QTreeView* view = tab.Results();
+    view->scrollTo(index);
+    QCoreApplication::processEvents(); // the view lays its rows out before it paints them
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
 }
 
 } // namespace
@@ -210,34 +228,95 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), tab.SearchEdit());
 
         QTest::keyClicks(tab.SearchEdit(), "ecole");
-        QCOMPARE(tab.Results()->count(), 1);
-        QCOMPARE(tab.findChild<QLabel*>("searchSummary")->text(), QString("1 highlight found"));
-        QVERIFY2(tab.Results()->item(0)->text().contains("<b><u>\u00C9COLE</u></b>, dit-il."),
-                 qPrintable(tab.Results()->item(0)->text()));
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1});
+        QCOMPARE(tab.findChild<QLabel*>("searchSummary")->text(), QString("1 highlight found in 1 book"));
+        QVERIFY2(FirstResult(tab).data().toString().contains("<b><u>\u00C9COLE</u></b>, dit-il."),
+                 qPrintable(FirstResult(tab).data().toString()));
         QTest::keyClick(tab.SearchEdit(), Qt::Key_Return);
         QCOMPARE(tab.CurrentVolume(), Q(kStore));
         QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
                  QString("s1"));
 
         tab.SearchEdit()->setText("QUOTES"); // in a note
-        QCOMPARE(tab.Results()->count(), 1);
-        QTest::mouseClick(tab.Results()->viewport(), Qt::LeftButton, {},
-                          tab.Results()->visualItemRect(tab.Results()->item(0)).center());
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1});
+        ClickResult(tab, FirstResult(tab));
         QCOMPARE(tab.CurrentVolume(), Q(kRich));
         QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
                  QString("r1"));
 
         tab.SearchEdit()->clear();
         tab.ColorFilter()->setCurrentText("pink");
-        QCOMPARE(tab.Results()->count(), 1);
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1});
         tab.ColorFilter()->setCurrentIndex(0);
         tab.TypeFilter()->setCurrentText("note");
-        QCOMPARE(tab.Results()->count(), 2);
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{2});
         tab.TypeFilter()->setCurrentIndex(0);
         tab.FromDate()->setDate(QDate(2024, 11, 19));
         tab.ToDate()->setDate(QDate(2024, 11, 30));
         tab.DatesBox()->setChecked(true);
-        QCOMPARE(tab.Results()->count(), 1); // the dogear
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1}); // the dogear
+    }
+
+    // Every match is found and reachable, grouped by book with its count, the books in the natural order of their
+    // titles; the words in any order. An Arabic result keeps to the right, where its text begins.
+    void searchResultsAreGroupedByBookAndAllReachable() {
+        const QString arabic =
+            QString::fromUtf8("\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645");
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString(), fixture::ReaderDatabase::Existing);
+            reader.Exec("BEGIN");
+            for (const std::string title : {"Book 10", "Book 2"}) {
+                const std::string id = "/mnt/onboard/" + title + ".epub";
+                reader.AddBook({.volumeId = id, .title = title, .author = "Writer"});
+                reader.AddPart({.contentId = id + "#1", .bookId = id, .bookTitle = title});
+                for (int h = 0; h < 600; ++h)
+                    reader.AddBookmark({.bookmarkId = title + " " + std::to_string(h),
+                                        .volumeId = id,
+                                        .contentId = id + "#1",
+                                        .text = "A common line, " + std::to_string(h) + ", of many."});
+            }
+            reader.Exec("COMMIT");
+        }
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.resize(960, 640);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.LoadDatabase(m_database);
+        SearchResultsModel& results = *tab.ResultsModel();
+        for (const QString query : {"line common", "LINE \"common line\""}) {
+            tab.SearchEdit()->setText(query);
+            QCOMPARE(results.Found(), std::size_t{1200});
+            QCOMPARE(tab.findChild<QLabel*>("searchSummary")->text(), QString("1,200 highlights found in 2 books"));
+        }
+        QCOMPARE(results.rowCount(), 2);
+        QVERIFY(results.index(0, 0).data().toString().startsWith("<b>Book 2</b>"));
+        QVERIFY(results.index(1, 0).data().toString().contains("600 highlights"));
+        QCOMPARE(results.rowCount(results.index(1, 0)), 600);
+        // The last of them, in a book that opens when asked, is shown in its book when clicked.
+        QTreeView* view = tab.Results();
+        view->expand(results.index(1, 0));
+        ClickResult(tab, results.index(599, 0, results.index(1, 0)));
+        QCOMPARE(tab.CurrentVolume(), QString("/mnt/onboard/Book 10.epub"));
+        QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
+                 QString("Book 10 599"));
+        ClickResult(tab, results.index(0, 0));
+        QCOMPARE(tab.CurrentVolume(), QString("/mnt/onboard/Book 2.epub"));
+
+        // Laid out at a result's width, the Arabic text stands at the right edge, the other at the left.
+        tab.SearchEdit()->setText(arabic.left(5));
+        QCOMPARE(results.Found(), std::size_t{1});
+        const auto firstLine = [&](const QModelIndex& result) {
+            QTextDocument document;
+            document.setHtml(result.data().toString());
+            document.setTextWidth(400);
+            document.documentLayout()->documentSize(); // laid out
+            return document.firstBlock().layout()->lineAt(0).naturalTextRect();
+        };
+        QVERIFY2(firstLine(FirstResult(tab)).right() > 390,
+                 qPrintable(QString::number(firstLine(FirstResult(tab)).right())));
+        tab.SearchEdit()->setText("common");
+        QVERIFY(firstLine(FirstResult(tab)).left() < 10);
     }
 
     // At the first size the table shows every column, the title taking what the figures leave; a long highlight's row

@@ -28,13 +28,15 @@ HighlightSearch::HighlightSearch(const LibraryOverview& overview) : m_overview(o
         m_folded.push_back(FoldForSearch(highlight.text).text + '\n' + FoldForSearch(highlight.note).text);
 }
 
-std::vector<std::size_t> HighlightSearch::Find(std::string_view query, const HighlightFilter& filter,
-                                               std::size_t limit) const {
-    const std::string folded = FoldForSearch(query).text;
+std::vector<std::size_t> HighlightSearch::Find(std::string_view query, const HighlightFilter& filter) const {
+    const std::vector<std::string> terms = FoldedSearchTerms(query);
+    const auto holdsAll = [&terms](const std::string& folded) {
+        return std::all_of(terms.begin(), terms.end(),
+                           [&folded](const std::string& term) { return folded.find(term) != std::string::npos; });
+    };
     std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < m_folded.size() && found.size() < limit; ++i)
-        if ((folded.empty() || m_folded[i].find(folded) != std::string::npos) &&
-            filter.Admits(m_overview.highlights[i]))
+    for (std::size_t i = 0; i < m_folded.size(); ++i)
+        if (holdsAll(m_folded[i]) && filter.Admits(m_overview.highlights[i]))
             found.push_back(i);
     return found;
 }

@@ -24,9 +24,10 @@ public:
     // The overview must outlive the search.
     explicit HighlightSearch(const LibraryOverview& overview);
 
-    // The highlights whose text or note holds the query, case and accents ignored, in the overview's order, at most
-    // limit of them; an empty query finds every highlight the filter admits.
-    std::vector<std::size_t> Find(std::string_view query, const HighlightFilter& filter, std::size_t limit) const;
+    // The highlights whose text or note holds every term of the query (FoldedSearchTerms: its words in any order, its
+    // quoted phrases), case and accents ignored, in the overview's order; a query without terms finds every highlight
+    // the filter admits.
+    std::vector<std::size_t> Find(std::string_view query, const HighlightFilter& filter) const;
 
 private:
     const LibraryOverview& m_overview;
