@@ -1,6 +1,7 @@
 #include "BookHighlightsView.h"
 
 #include "HighlightSwatch.h"
+#include "WindowProgress.h"
 #include "WrappedRowDelegate.h"
 
 #include <QApplication>
@@ -8,10 +9,18 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTimer>
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace {
+
+// A book's first rows come at once; a long book's others a part at each turn of the event loop, and from this many on
+// their heights are reckoned rather than measured.
+constexpr std::size_t kFirstRows = 400;
+constexpr std::size_t kRowsPerTurn = 400;
+constexpr std::size_t kMeasuredRows = 2000;
 
 QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -62,7 +71,8 @@ BookHighlightsView::BookHighlightsView(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Each row as tall as its text wrapped to the pane's width, laid out again whenever that width changes.
-    setItemDelegate(new WrappedRowDelegate(this));
+    m_delegate = new WrappedRowDelegate(this);
+    setItemDelegate(m_delegate);
     connect(header(), &QHeaderView::sectionResized, this, [this](int column, int before, int after) {
         if (column == Text && before != after)
             scheduleDelayedItemsLayout();
@@ -72,51 +82,77 @@ BookHighlightsView::BookHighlightsView(QWidget* parent) : QTreeWidget(parent) {
 void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
     clear();
     m_volume = std::move(volume);
-    if (!m_volume)
-        return;
-    QTreeWidgetItem* chapter = nullptr;
-    std::optional<std::uint32_t> part;
-    for (const AnnotatedBookmark& bookmark : m_volume->bookmarks) {
-        if (part != bookmark.part) {
-            part = bookmark.part;
-            chapter = new QTreeWidgetItem(this);
-            chapter->setText(Text, Utf8(m_volume->PartOf(bookmark).Heading()));
-            QFont bold = font();
-            bold.setBold(true);
-            chapter->setFont(Text, bold);
-            chapter->setFlags(Qt::ItemIsEnabled);
-            chapter->setFirstColumnSpanned(true);
-            chapter->setExpanded(true);
-        }
-        auto* item = new QTreeWidgetItem(chapter);
-        QString text = ShownText(bookmark);
-        if (!bookmark.annotation.empty())
-            text += "\n\u270E " + Utf8(bookmark.annotation);
-        item->setData(Text, kBookmarkIdRole, Utf8(bookmark.bookmarkId));
-        item->setText(Date, Utf8(bookmark.dateCreated.substr(0, 16)).replace('T', ' '));
-        const std::string position = m_volume->PositionText(bookmark);
-        item->setText(Position, position.empty() ? QString() : Utf8(position) + "%");
-        item->setText(Type, Utf8(bookmark.type));
-        QStringList facts;
-        for (int column : {Date, Position, Type})
-            if (!item->text(column).isEmpty())
-                facts << item->text(column);
-        // The facts are a left-to-right line of their own (isolated), whatever the direction of the text above them;
-        // the text keeps to the side it begins on.
-        item->setText(Text, text + "\n" + LeftToRight(facts.join(QStringLiteral(" \u00B7 "))));
-        item->setTextAlignment(Text, (text.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-        item->setToolTip(Text, text);
-        if (!bookmark.markupImage.empty())
-            item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
-        else if (!bookmark.text.empty())
-            item->setIcon(Text, HighlightSwatch(bookmark.color));
-        if (bookmark.deleted) {
-            for (int column = 0; column < Count; ++column)
-                item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
-            item->setToolTip(Text, "deleted on the reader");
-        }
+    m_shown = 0;
+    m_chapter = nullptr;
+    m_part.reset();
+    ++m_showing;
+    m_pendingScroll.clear();
+    // Measuring every row's wrapped text would keep the window waiting on a long book whenever the view wants the
+    // heights of many rows at once (End, a far click); there they are reckoned from the text's length instead.
+    m_delegate->SetEstimating(m_volume && m_volume->bookmarks.size() > kMeasuredRows);
+    if (m_volume)
+        AddRows(kFirstRows);
+}
+
+void BookHighlightsView::ShowReading(std::size_t bookmarks) {
+    ShowVolume(std::nullopt);
+    auto* note = new QTreeWidgetItem(this);
+    note->setText(Text, "reading the book's " + Grouped(bookmarks) + " bookmarks\u2026");
+    note->setFlags(Qt::NoItemFlags);
+}
+
+void BookHighlightsView::AddRows(std::size_t count) {
+    const std::size_t end = std::min(m_shown + count, m_volume->bookmarks.size());
+    for (; m_shown < end; ++m_shown)
+        AddRow(m_volume->bookmarks[m_shown]);
+    if (!m_pendingScroll.isEmpty() && ScrollToBookmark(m_pendingScroll))
+        m_pendingScroll.clear();
+    if (!Complete())
+        QTimer::singleShot(0, this, [this, showing = m_showing] {
+            if (showing == m_showing)
+                AddRows(kRowsPerTurn);
+        });
+}
+
+void BookHighlightsView::AddRow(const AnnotatedBookmark& bookmark) {
+    if (m_part != bookmark.part) {
+        m_part = bookmark.part;
+        m_chapter = new QTreeWidgetItem(this);
+        m_chapter->setText(Text, Utf8(m_volume->PartOf(bookmark).Heading()));
+        QFont bold = font();
+        bold.setBold(true);
+        m_chapter->setFont(Text, bold);
+        m_chapter->setFlags(Qt::ItemIsEnabled);
+        m_chapter->setFirstColumnSpanned(true);
+        m_chapter->setExpanded(true);
     }
-    expandAll();
+    auto* item = new QTreeWidgetItem(m_chapter);
+    QString text = ShownText(bookmark);
+    if (!bookmark.annotation.empty())
+        text += "\n\u270E " + Utf8(bookmark.annotation);
+    item->setData(Text, kBookmarkIdRole, Utf8(bookmark.bookmarkId));
+    item->setText(Date, Utf8(bookmark.dateCreated.substr(0, 16)).replace('T', ' '));
+    const std::string position = m_volume->PositionText(bookmark);
+    item->setText(Position, position.empty() ? QString() : Utf8(position) + "%");
+    item->setText(Type, Utf8(bookmark.type));
+    QStringList facts;
+    for (int column : {Date, Position, Type})
+        if (!item->text(column).isEmpty())
+            facts << item->text(column);
+    // The facts are a left-to-right line of their own (isolated), whatever the direction of the text above them;
+    // the text keeps to the side it begins on.
+    item->setText(Text, text + "\n" + LeftToRight(facts.join(QStringLiteral(" \u00B7 "))));
+    item->setTextAlignment(Text, (text.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    item->setToolTip(Text, text);
+    if (!bookmark.markupImage.empty())
+        item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
+    else if (!bookmark.text.empty())
+        item->setIcon(Text, HighlightSwatch(bookmark.color));
+    if (bookmark.deleted) {
+        for (int column = 0; column < Count; ++column)
+            item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+        item->setToolTip(Text, "deleted on the reader");
+    }
 }
 
 std::vector<std::string> BookHighlightsView::SelectedIds() const {
@@ -168,7 +204,14 @@ bool BookHighlightsView::ScrollToBookmark(const QString& bookmarkId) {
             scrollToItem(*it, QAbstractItemView::PositionAtCenter);
             return true;
         }
-    return false;
+    if (Complete() || !m_volume)
+        return false;
+    const std::string id = bookmarkId.toStdString();
+    const bool held = std::any_of(m_volume->bookmarks.begin() + std::ptrdiff_t(m_shown), m_volume->bookmarks.end(),
+                                  [&](const AnnotatedBookmark& bookmark) { return bookmark.bookmarkId == id; });
+    if (held)
+        m_pendingScroll = bookmarkId;
+    return held;
 }
 
 void BookHighlightsView::keyPressEvent(QKeyEvent* event) {

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <map>
+#include <string>
+
 namespace {
 
 QColor SwatchColor(std::string_view color) {
@@ -19,9 +22,7 @@ QColor SwatchColor(std::string_view color) {
     return QColor(0xf5, 0xd7, 0x3b); // older firmware knew only yellow
 }
 
-} // namespace
-
-QIcon HighlightSwatch(std::string_view color) {
+QIcon PaintedSwatch(std::string_view color) {
     QPixmap pixmap(12, 12);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -29,4 +30,15 @@ QIcon HighlightSwatch(std::string_view color) {
     painter.setBrush(SwatchColor(color));
     painter.drawRoundedRect(QRectF(0, 0, 12, 12), 3, 3);
     return QIcon(pixmap);
+}
+
+} // namespace
+
+QIcon HighlightSwatch(std::string_view color) {
+    // Painted once a colour: a long book has thousands of rows (the window's thread alone asks).
+    static std::map<std::string, QIcon, std::less<>> painted;
+    auto at = painted.find(color);
+    if (at == painted.end())
+        at = painted.emplace(std::string(color), PaintedSwatch(color)).first;
+    return at->second;
 }

@@ -1,6 +1,7 @@
 #include "LibraryTab.h"
 
 #include "BookHighlightsView.h"
+#include "BookReader.h"
 #include "LibraryBooksModel.h"
 #include "MarkedTextDelegate.h"
 #include "NamedWidgets.h"
@@ -167,6 +168,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     left->addWidget(results);
 
     m_highlights = new BookHighlightsView;
+    m_bookReader = new BookReader(m_library, this);
     m_exportSelected = Named<QPushButton>("exportSelectedButton", "e&xport selected highlights");
     m_exportSelected->setEnabled(false);
     auto* highlights = new QWidget;
@@ -254,6 +256,7 @@ void LibraryTab::FitColumns() {
 }
 
 void LibraryTab::PauseSearch() {
+    m_bookReader->Stop();
     // The folding in the background reads the overview: it ends before the overview may go.
     m_folding.waitForFinished();
     m_folding = {};
@@ -262,6 +265,9 @@ void LibraryTab::PauseSearch() {
 
 // Every text is folded beside the window, which shows the table meanwhile; a search that comes first waits for it.
 void LibraryTab::ResumeSearch() {
+    // A book whose reading a cancelled load dropped is read again.
+    if (!m_highlights->Volume() && !CurrentVolume().isEmpty())
+        ShowCurrentBook();
     if (!m_overview || m_searcher || m_folding.isValid())
         return;
     m_folding = QtConcurrent::run(
@@ -322,9 +328,14 @@ void LibraryTab::ShowCurrentBook() {
     // Dates, types and colours are shown whatever the format; deleted highlights as the options say.
     ReadingOptions options = m_reading();
     options.wholeRecords = true;
-    SilentProgress silent;
-    m_highlights->ShowVolume(m_library->ReadVolume(volume.toStdString(), options, silent));
     m_exportSelected->setEnabled(false);
+    const int row = m_model->RowOf(volume);
+    const std::size_t bookmarks =
+        row < 0 ? 0 : m_overview->books[std::size_t(row)].highlights + m_overview->books[std::size_t(row)].notes;
+    if (bookmarks > BookReader::kReadAtOnce)
+        m_highlights->ShowReading(bookmarks);
+    m_bookReader->Read(volume.toStdString(), options, bookmarks,
+                       [this](std::optional<AnnotatedVolume> read) { m_highlights->ShowVolume(std::move(read)); });
 }
 
 void LibraryTab::ExportCurrentBook() {

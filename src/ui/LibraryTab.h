@@ -13,6 +13,7 @@
 #include <vector>
 
 class BookHighlightsView;
+class BookReader;
 class LibraryBooksModel;
 class NotePreview;
 class QCheckBox;
@@ -46,6 +47,7 @@ public:
     // While a load reads the next library, the search lets go of its copy of every text (the table keeps its rows), so
     // that the memory of two libraries' searches is never taken at once; ResumeSearch makes it again after a
     // cancelled load.
+    // It also drops a book being read beside the window and waits for its thread, which reads the window's library.
     void PauseSearch();
     void ResumeSearch();
     // Which of the start page's ways to begin are there.
@@ -124,6 +126,7 @@ private:
     QTableView* m_table = nullptr;
     BookHighlightsView* m_highlights = nullptr;
     QPushButton* m_exportSelected = nullptr;
+    BookReader* m_bookReader = nullptr;
     QTabWidget* m_bookPane = nullptr;
     NotePreview* m_notePreview = nullptr;
     QLineEdit* m_search = nullptr;

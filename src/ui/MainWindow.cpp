@@ -92,7 +92,10 @@ TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource>
     WatchForReader();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The library tab's threads read the library, which goes before the tab does.
+    LibraryPage->PauseSearch();
+}
 
 void TForm1::Guarded(const std::function<void()>& handler) {
     RunGuarded(this, handler);

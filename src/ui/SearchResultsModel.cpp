@@ -8,7 +8,6 @@
 #include <QCollator>
 
 #include <algorithm>
-#include <map>
 
 namespace {
 
@@ -77,13 +76,15 @@ void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview, c
     m_terms = std::move(terms);
     m_groups.clear();
     m_found = found.size();
-    std::map<std::uint32_t, std::size_t> groupOf;
+    constexpr std::size_t kNone = ~std::size_t{0};
+    std::vector<std::size_t> groupOf(m_overview ? m_overview->books.size() : 0, kNone); // by book
     for (const std::size_t i : found) {
         const std::uint32_t book = m_overview->highlights[i].book;
-        const auto [at, added] = groupOf.try_emplace(book, m_groups.size());
-        if (added)
+        if (groupOf[book] == kNone) {
+            groupOf[book] = m_groups.size();
             m_groups.push_back({book, {}});
-        m_groups[at->second].highlights.push_back(i);
+        }
+        m_groups[groupOf[book]].highlights.push_back(i);
     }
     // "Book 2" before "Book 10", letter case aside. The C locale has no collation to number by: the root order then,
     // as the lists take it.

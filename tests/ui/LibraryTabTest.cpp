@@ -298,8 +298,11 @@ private slots:
         view->expand(results.index(1, 0));
         ClickResult(tab, results.index(599, 0, results.index(1, 0)));
         QCOMPARE(tab.CurrentVolume(), QString("/mnt/onboard/Book 10.epub"));
+        // Its row comes with the book's later rows, a part at a time.
+        QTRY_VERIFY(tab.Highlights()->currentItem() != nullptr);
         QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
                  QString("Book 10 599"));
+        QVERIFY(tab.Highlights()->Complete());
         ClickResult(tab, results.index(0, 0));
         QCOMPARE(tab.CurrentVolume(), QString("/mnt/onboard/Book 2.epub"));
 
@@ -364,6 +367,42 @@ private slots:
         f.resize(f.width() - 200, f.height());
         QTRY_VERIFY(rowOf("r2").height() > wide);
         QVERIFY(rowOf("r2").height() >= wrappedHeight());
+    }
+
+    // A long book is read beside the window and shown a part at a time; a book chosen while it is read is the one
+    // shown, whichever reading ends last.
+    void aLongBookIsReadBesideTheWindow() {
+        const std::string id = "/mnt/onboard/Long.epub";
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString(), fixture::ReaderDatabase::Existing);
+            reader.Exec("BEGIN");
+            reader.AddBook({.volumeId = id, .title = "Long", .author = "Writer"});
+            reader.AddPart({.contentId = id + "#1", .bookId = id, .bookTitle = "Long"});
+            for (int h = 0; h < 1600; ++h)
+                reader.AddBookmark({.bookmarkId = "long" + std::to_string(h),
+                                    .volumeId = id,
+                                    .contentId = id + "#1",
+                                    .startContainerChildIndex = std::int64_t{h + 1},
+                                    .text = "Line " + std::to_string(h) + "."});
+            reader.Exec("COMMIT");
+        }
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.LoadDatabase(m_database);
+        BookHighlightsView* view = tab.Highlights();
+        QVERIFY(tab.SelectBook(Q(id)));
+        QCOMPARE(view->topLevelItemCount(), 1);
+        QCOMPARE(view->topLevelItem(0)->text(0), QString("reading the book's 1,600 bookmarks\u2026"));
+        QTRY_VERIFY(view->Volume() && view->Complete());
+        QCOMPARE(view->topLevelItem(0)->childCount(), 1600);
+        QCOMPARE(ItemOf(view, "long1599")->text(0).left(10), QString("Line 1599."));
+
+        QVERIFY(tab.SelectBook(Q(kStore)));
+        QVERIFY(tab.SelectBook(Q(id)));
+        QVERIFY(tab.SelectBook(Q(kStore))); // read at once, while the long one is read
+        QTest::qWait(300);
+        QCOMPARE(Chapters(view).size(), 1);
+        QVERIFY2(Chapters(view).front().endsWith(": s1"), qPrintable(Chapters(view).front()));
     }
 
     // An Arabic highlight keeps to the right, its line of facts reading left to right under it as for any other: the

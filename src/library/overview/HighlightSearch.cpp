@@ -15,8 +15,10 @@ bool Listed(const std::vector<std::string>& allowed, const std::string& value) {
 bool HighlightFilter::Admits(const OverviewHighlight& highlight) const {
     if (!Listed(colors, highlight.color) || !Listed(types, highlight.type))
         return false;
+    if (from.empty() && to.empty())
+        return true;
     // Stored dates begin with YYYY-MM-DD, which sorts as the days do.
-    const std::string day = highlight.date.substr(0, 10);
+    const std::string_view day = std::string_view(highlight.date).substr(0, 10);
     if (!from.empty() && (day.empty() || day < from))
         return false;
     return to.empty() || (!day.empty() && day <= to);
