@@ -83,15 +83,36 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
     clear();
     m_volume = std::move(volume);
     m_shown = 0;
-    m_chapter = nullptr;
-    m_part.reset();
+    m_chapters.clear();
+    m_chapter = 0;
     ++m_showing;
     m_pendingScroll.clear();
     // Measuring every row's wrapped text would keep the window waiting on a long book whenever the view wants the
     // heights of many rows at once (End, a far click); there they are reckoned from the text's length instead.
     m_delegate->SetEstimating(m_volume && m_volume->bookmarks.size() > kMeasuredRows);
-    if (m_volume)
-        AddRows(kFirstRows);
+    if (!m_volume)
+        return;
+    // Items are filled before they join the view: an item in the view tells it of each change.
+    std::optional<std::uint32_t> part;
+    QList<QTreeWidgetItem*> headings;
+    for (std::size_t i = 0; i < m_volume->bookmarks.size(); ++i) {
+        const AnnotatedBookmark& bookmark = m_volume->bookmarks[i];
+        if (part == bookmark.part)
+            continue;
+        part = bookmark.part;
+        auto* chapter = new QTreeWidgetItem;
+        chapter->setText(Text, Utf8(m_volume->PartOf(bookmark).Heading()));
+        QFont bold = font();
+        bold.setBold(true);
+        chapter->setFont(Text, bold);
+        chapter->setFlags(Qt::ItemIsEnabled);
+        m_chapters.emplace_back(i, chapter);
+        headings << chapter;
+    }
+    addTopLevelItems(headings);
+    for (QTreeWidgetItem* chapter : headings)
+        chapter->setFirstColumnSpanned(true);
+    AddRows(kFirstRows);
 }
 
 void BookHighlightsView::ShowReading(std::size_t bookmarks) {
@@ -103,8 +124,21 @@ void BookHighlightsView::ShowReading(std::size_t bookmarks) {
 
 void BookHighlightsView::AddRows(std::size_t count) {
     const std::size_t end = std::min(m_shown + count, m_volume->bookmarks.size());
-    for (; m_shown < end; ++m_shown)
-        AddRow(m_volume->bookmarks[m_shown]);
+    QList<QTreeWidgetItem*> rows; // of the chapter being filled, joining it together
+    const auto addToChapter = [&] {
+        m_chapters[m_chapter].second->addChildren(rows);
+        rows.clear();
+    };
+    for (; m_shown < end; ++m_shown) {
+        if (m_chapter + 1 < m_chapters.size() && m_chapters[m_chapter + 1].first == m_shown) {
+            addToChapter();
+            m_chapters[m_chapter++].second->setExpanded(true);
+        }
+        rows << MadeRow(m_volume->bookmarks[m_shown]);
+    }
+    addToChapter();
+    if (Complete() && !m_chapters.empty())
+        m_chapters.back().second->setExpanded(true);
     if (!m_pendingScroll.isEmpty() && ScrollToBookmark(m_pendingScroll))
         m_pendingScroll.clear();
     if (!Complete())
@@ -114,19 +148,8 @@ void BookHighlightsView::AddRows(std::size_t count) {
         });
 }
 
-void BookHighlightsView::AddRow(const AnnotatedBookmark& bookmark) {
-    if (m_part != bookmark.part) {
-        m_part = bookmark.part;
-        m_chapter = new QTreeWidgetItem(this);
-        m_chapter->setText(Text, Utf8(m_volume->PartOf(bookmark).Heading()));
-        QFont bold = font();
-        bold.setBold(true);
-        m_chapter->setFont(Text, bold);
-        m_chapter->setFlags(Qt::ItemIsEnabled);
-        m_chapter->setFirstColumnSpanned(true);
-        m_chapter->setExpanded(true);
-    }
-    auto* item = new QTreeWidgetItem(m_chapter);
+QTreeWidgetItem* BookHighlightsView::MadeRow(const AnnotatedBookmark& bookmark) const {
+    auto* item = new QTreeWidgetItem;
     QString text = ShownText(bookmark);
     if (!bookmark.annotation.empty())
         text += "\n\u270E " + Utf8(bookmark.annotation);
@@ -153,6 +176,7 @@ void BookHighlightsView::AddRow(const AnnotatedBookmark& bookmark) {
             item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
         item->setToolTip(Text, "deleted on the reader");
     }
+    return item;
 }
 
 std::vector<std::string> BookHighlightsView::SelectedIds() const {
@@ -199,7 +223,8 @@ std::unique_ptr<QMimeData> BookHighlightsView::SelectedAsMime() const {
 
 bool BookHighlightsView::ScrollToBookmark(const QString& bookmarkId) {
     for (QTreeWidgetItemIterator it(this); *it; ++it)
-        if ((*it)->data(Text, kBookmarkIdRole).toString() == bookmarkId) {
+        if ((*it)->parent() != nullptr && (*it)->parent()->isExpanded() &&
+            (*it)->data(Text, kBookmarkIdRole).toString() == bookmarkId) {
             setCurrentItem(*it);
             scrollToItem(*it, QAbstractItemView::PositionAtCenter);
             return true;
@@ -207,7 +232,8 @@ bool BookHighlightsView::ScrollToBookmark(const QString& bookmarkId) {
     if (Complete() || !m_volume)
         return false;
     const std::string id = bookmarkId.toStdString();
-    const bool held = std::any_of(m_volume->bookmarks.begin() + std::ptrdiff_t(m_shown), m_volume->bookmarks.end(),
+    const std::size_t opened = m_chapter < m_chapters.size() ? m_chapters[m_chapter].first : m_shown;
+    const bool held = std::any_of(m_volume->bookmarks.begin() + std::ptrdiff_t(opened), m_volume->bookmarks.end(),
                                   [&](const AnnotatedBookmark& bookmark) { return bookmark.bookmarkId == id; });
     if (held)
         m_pendingScroll = bookmarkId;

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QMimeData;
 class WrappedRowDelegate;
@@ -43,13 +45,15 @@ protected:
 private:
     // Adds up to count more rows; schedules the next part while rows remain.
     void AddRows(std::size_t count);
-    void AddRow(const AnnotatedBookmark& bookmark);
+    QTreeWidgetItem* MadeRow(const AnnotatedBookmark& bookmark) const;
 
     std::optional<AnnotatedVolume> m_volume;
     WrappedRowDelegate* m_delegate = nullptr;
     std::size_t m_shown = 0; // the book's bookmarks that have their row
-    QTreeWidgetItem* m_chapter = nullptr;
-    std::optional<std::uint32_t> m_part;
+    // Each chapter's heading with its first bookmark, all made at once; a chapter opens once its rows are all there,
+    // as the view lays out again all its open rows whenever rows are added to an open one.
+    std::vector<std::pair<std::size_t, QTreeWidgetItem*>> m_chapters;
+    std::size_t m_chapter = 0;   // the one being filled
     std::uint64_t m_showing = 0; // which ShowVolume the parts still to come belong to
     QString m_pendingScroll;     // a bookmark to scroll to once its row is added
 };

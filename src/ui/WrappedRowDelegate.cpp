@@ -14,13 +14,16 @@ constexpr int kRowSpacing = 6;
 int EstimatedLines(const QString& text, int width, const QFontMetrics& metrics) {
     const int perLine = std::max(1, width * 10 / (metrics.averageCharWidth() * 11) - 4);
     int lines = 0;
-    for (const QStringView paragraph : QStringView(text).split(u'\n')) {
-        int units = 0;
-        for (const QChar c : paragraph)
+    int units = 0; // of the paragraph so far
+    for (const QChar c : text) {
+        if (c == u'\n') {
+            lines += std::max(1, (units + perLine - 1) / perLine);
+            units = 0;
+        } else {
             units += c.unicode() >= 0x1100 ? 2 : 1;
-        lines += std::max(1, (units + perLine - 1) / perLine);
+        }
     }
-    return lines;
+    return lines + std::max(1, (units + perLine - 1) / perLine);
 }
 
 } // namespace
