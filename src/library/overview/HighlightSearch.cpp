@@ -25,20 +25,41 @@ bool HighlightFilter::Admits(const OverviewHighlight& highlight) const {
 }
 
 HighlightSearch::HighlightSearch(const LibraryOverview& overview) : m_overview(overview) {
-    m_folded.reserve(overview.highlights.size());
-    for (const OverviewHighlight& highlight : overview.highlights)
-        m_folded.push_back(FoldForSearch(highlight.text).text + '\n' + FoldForSearch(highlight.note).text);
+    m_starts.reserve(overview.highlights.size() + 1);
+    for (const OverviewHighlight& highlight : overview.highlights) {
+        m_starts.push_back(m_folded.size());
+        m_folded += FoldForSearch(highlight.text).text;
+        m_folded += '\n';
+        m_folded += FoldForSearch(highlight.note).text;
+        m_folded += '\0';
+    }
+    m_starts.push_back(m_folded.size());
 }
 
 std::vector<std::size_t> HighlightSearch::Find(std::string_view query, const HighlightFilter& filter) const {
     const std::vector<std::string> terms = FoldedSearchTerms(query);
-    const auto holdsAll = [&terms](const std::string& folded) {
-        return std::all_of(terms.begin(), terms.end(),
-                           [&folded](const std::string& term) { return folded.find(term) != std::string::npos; });
-    };
     std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < m_folded.size(); ++i)
-        if (holdsAll(m_folded[i]) && filter.Admits(m_overview.highlights[i]))
+    const std::size_t count = m_starts.size() - 1;
+    if (terms.empty()) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (filter.Admits(m_overview.highlights[i]))
+                found.push_back(i);
+        return found;
+    }
+    // The longest term is likely the rarest: its matches name the highlights that the others are looked for in.
+    const std::string& lead = *std::max_element(
+        terms.begin(), terms.end(), [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    const std::string_view all(m_folded);
+    for (std::size_t at = all.find(lead); at != std::string_view::npos;) {
+        const std::size_t i =
+            std::size_t(std::upper_bound(m_starts.begin(), m_starts.end(), at) - m_starts.begin()) - 1;
+        const std::string_view folded = all.substr(m_starts[i], m_starts[i + 1] - m_starts[i]);
+        const bool holdsAll = std::all_of(terms.begin(), terms.end(), [&folded](const std::string& term) {
+            return folded.find(term) != std::string_view::npos;
+        });
+        if (holdsAll && filter.Admits(m_overview.highlights[i]))
             found.push_back(i);
+        at = all.find(lead, m_starts[i + 1]);
+    }
     return found;
 }

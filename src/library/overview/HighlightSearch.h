@@ -3,6 +3,7 @@
 #include "LibraryOverview.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,9 @@ public:
 
 private:
     const LibraryOverview& m_overview;
-    std::vector<std::string> m_folded; // text, a line feed, note: a match never joins the two
+    // Every highlight's folded text, a line feed and its folded note, one after another with a NUL after each, in one
+    // piece: a term is looked for in all of them in one sweep, and a match never joins two highlights (nor a text and
+    // its note).
+    std::string m_folded;
+    std::vector<std::size_t> m_starts; // where each highlight begins in m_folded, and its end
 };
