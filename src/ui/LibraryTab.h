@@ -7,6 +7,8 @@
 #include <QFuture>
 #include <QWidget>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,6 +54,8 @@ public:
     void ResumeSearch();
     // Which of the start page's ways to begin are there.
     void OfferStarts(bool reader, bool lastDatabase);
+    // Whether a search beside the window has yet to show its results.
+    bool Searching() const { return m_searchesShown != m_searchesAsked; }
     // Puts the cursor in the search box, its text selected.
     void FocusSearch();
     // Selects the book's row (clearing the filter when it hides it) and shows its highlights.
@@ -84,6 +88,8 @@ public:
 
     // Books whose results are shown open at first, until their results pass this many; the others open when asked.
     static constexpr std::size_t kOpenResults = 1000;
+    // Libraries of up to this many highlights are searched at once, a keystroke taking some 20 ms.
+    static constexpr std::size_t kSearchAtOnce = 100000;
 
 signals:
     void ExportRequested(const std::string& volumeId);
@@ -103,6 +109,8 @@ private:
     void ShowCurrentBook();
     void ExportCurrentBook();
     void Search();
+    // The highlights found for the query, in the results.
+    void ShowResults(const std::vector<std::size_t>& found, const std::string& query);
     // The search over every text, once it is made; null with nothing loaded.
     const HighlightSearch* Searcher();
     HighlightFilter Filter() const;
@@ -114,6 +122,10 @@ private:
     std::shared_ptr<const LibraryOverview> m_overview;
     std::shared_ptr<const HighlightSearch> m_searcher;
     QFuture<std::shared_ptr<const HighlightSearch>> m_folding; // the search being made, until it is asked for
+    std::uint64_t m_searchesAsked = 0;                         // the last search asked for
+    std::uint64_t m_searchesShown = 0;                         // the last one whose results are shown
+    // The last search asked for, as the threads of those before it see it.
+    std::shared_ptr<std::atomic<std::uint64_t>> m_lastSearch = std::make_shared<std::atomic<std::uint64_t>>(0);
 
     QStackedWidget* m_pages = nullptr;
     QLabel* m_startText = nullptr;
