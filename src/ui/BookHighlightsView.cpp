@@ -101,7 +101,9 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
             continue;
         part = bookmark.part;
         auto* chapter = new QTreeWidgetItem;
-        chapter->setText(Text, Utf8(m_volume->PartOf(bookmark).Heading()));
+        const QString heading = Utf8(m_volume->PartOf(bookmark).Heading());
+        chapter->setText(Text, heading);
+        chapter->setTextAlignment(Text, (heading.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         QFont bold = font();
         bold.setBold(true);
         chapter->setFont(Text, bold);
