@@ -90,8 +90,10 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
     // Measuring every row's wrapped text would keep the window waiting on a long book whenever the view wants the
     // heights of many rows at once (End, a far click); there they are reckoned from the text's length instead.
     m_delegate->SetEstimating(m_volume && m_volume->bookmarks.size() > kMeasuredRows);
-    if (!m_volume)
+    if (!m_volume) {
+        ShowNote("choose a book in the table to see its highlights here");
         return;
+    }
     // Items are filled before they join the view: an item in the view tells it of each change.
     std::optional<std::uint32_t> part;
     QList<QTreeWidgetItem*> headings;
@@ -119,8 +121,13 @@ void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
 
 void BookHighlightsView::ShowReading(std::size_t bookmarks) {
     ShowVolume(std::nullopt);
+    clear();
+    ShowNote("reading the book's " + Grouped(bookmarks) + " bookmarks\u2026");
+}
+
+void BookHighlightsView::ShowNote(const QString& text) {
     auto* note = new QTreeWidgetItem(this);
-    note->setText(Text, "reading the book's " + Grouped(bookmarks) + " bookmarks\u2026");
+    note->setText(Text, text);
     note->setFlags(Qt::NoItemFlags);
 }
 
@@ -168,7 +175,6 @@ QTreeWidgetItem* BookHighlightsView::MadeRow(const AnnotatedBookmark& bookmark) 
     // the text keeps to the side it begins on.
     item->setText(Text, text + "\n" + LeftToRight(facts.join(QStringLiteral(" \u00B7 "))));
     item->setTextAlignment(Text, (text.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    item->setToolTip(Text, text);
     if (!bookmark.markupImage.empty())
         item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
     else if (!bookmark.text.empty())

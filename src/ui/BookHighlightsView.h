@@ -43,6 +43,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A line in place of the rows, saying why there are none.
+    void ShowNote(const QString& text);
     // Adds up to count more rows; schedules the next part while rows remain.
     void AddRows(std::size_t count);
     QTreeWidgetItem* MadeRow(const AnnotatedBookmark& bookmark) const;

@@ -390,6 +390,8 @@ private slots:
         LibraryTab& tab = *f.LibraryPage;
         f.LoadDatabase(m_database);
         BookHighlightsView* view = tab.Highlights();
+        // Nothing chosen yet: the pane says what to do.
+        QCOMPARE(view->topLevelItem(0)->text(0), QString("choose a book in the table to see its highlights here"));
         QVERIFY(tab.SelectBook(Q(id)));
         QCOMPARE(view->topLevelItemCount(), 1);
         QCOMPARE(view->topLevelItem(0)->text(0), QString("reading the book's 1,600 bookmarks\u2026"));
