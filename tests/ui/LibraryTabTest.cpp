@@ -283,6 +283,13 @@ private slots:
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         f.LoadDatabase(m_database);
+        // The table's titles in natural order; a count's first click puts the largest first.
+        QCOMPARE(Column(tab, LibraryBooksModel::Title).mid(0, 2), (QStringList{"A Store Book", "Book 2"}));
+        QCOMPARE(Column(tab, LibraryBooksModel::Title).at(2), QString("Book 10"));
+        QTest::mouseClick(
+            tab.Table()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+            QPoint(tab.Table()->horizontalHeader()->sectionViewportPosition(LibraryBooksModel::Notes) + 5, 5));
+        QCOMPARE(Column(tab, LibraryBooksModel::Notes).first(), QString("2"));
         SearchResultsModel& results = *tab.ResultsModel();
         for (const QString query : {"line common", "LINE \"common line\""}) {
             tab.SearchEdit()->setText(query);
