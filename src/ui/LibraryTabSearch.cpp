@@ -79,6 +79,8 @@ void LibraryTab::ShowResults(const std::vector<std::size_t>& found, const std::s
 void LibraryTab::OpenResult(const QModelIndex& index) {
     if (!index.isValid() || !SelectBook(index.data(SearchResultsModel::kVolumeIdRole).toString()))
         return;
-    if (!SearchResultsModel::IsBook(index))
+    if (SearchResultsModel::IsBook(index))
+        m_results->expand(index); // its results open with it
+    else
         m_highlights->ScrollToBookmark(index.data(SearchResultsModel::kBookmarkIdRole).toString());
 }
