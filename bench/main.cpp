@@ -201,6 +201,7 @@ int Usage() {
                  "  (N >= 1, default 5)\n"
                  "       marvik-bench --million   (the peak memory of exporting one book of a million bookmarks)\n"
                  "       marvik-bench --generate FILE   (writes the large library to FILE, for timing commands)\n"
+                 "       marvik-bench --generate-huge FILE   (488,000 bookmarks, 80,000 in one book, for the window)\n"
                  "       marvik-bench --generate-rich FOLDER   (writes the tests' richest libraries into FOLDER, for "
                  "comparing outputs)\n");
     return 2;
@@ -233,6 +234,10 @@ int main(int argc, char* argv[]) {
             return 0;
         } else if (std::strcmp(argv[i], "--generate") == 0 && i + 1 == argc - 1) {
             GenerateLibrary(argv[i + 1], LibraryShape());
+            return 0;
+        } else if (std::strcmp(argv[i], "--generate-huge") == 0 && i + 1 == argc - 1) {
+            // Eight times the bookmarks, one book of 80,000: the window's stalls on a library of a heavy reader.
+            GenerateLibrary(argv[i + 1], LibraryShape{.bookmarks = 488000, .bigBookBookmarks = 80000});
             return 0;
         } else if (std::strcmp(argv[i], "--generate-rich") == 0 && i + 1 == argc - 1) {
             const std::filesystem::path folder = argv[i + 1];

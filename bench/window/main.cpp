@@ -4,12 +4,15 @@
 // figure a line, "name value", for marvik-bench, which runs this program once a round. Beside the window, the core's
 // reading for the three lists alone and the library tab's reading on top of it, to tell what the tab adds to a load.
 #include "AnonymousMemory.h"
+#include "BookHighlightsView.h"
 #include "BookListTab.h"
+#include "LibraryBooksModel.h"
 #include "LibraryTab.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
 #include "ReaderLibrary.h"
+#include "SearchResultsModel.h"
 #include "TForm1.h"
 #include "Utf8Text.h"
 #include "VolumeSource.h"
@@ -24,6 +27,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,6 +140,42 @@ void Measure(const char* name, TForm1& form, Watcher& watcher, int closeAfter, c
     Print((prefix + "_close_heard_during").c_str(), heardDuring ? 1 : 0);
 }
 
+// The longest the window's event loop waited for its next turn while an action ran and until done() held: the action
+// itself (run on the window's thread, as a click's handler runs) and then each turn of the loop.
+double LongestWaitMs(const std::function<void()>& action, const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    action();
+    qint64 longest = clock.nsecsElapsed();
+    while (!done()) {
+        const qint64 before = clock.nsecsElapsed();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        longest = std::max(longest, clock.nsecsElapsed() - before);
+        if (clock.elapsed() > 60000)
+            break;
+    }
+    return Milliseconds(longest);
+}
+
+// The listed book with the most highlights.
+QString BiggestBook(const LibraryTab& tab) {
+    const QAbstractItemModel& books = *tab.Proxy();
+    int biggest = 0;
+    for (int row = 1; row < books.rowCount(); ++row)
+        if (books.index(row, LibraryBooksModel::Highlights).data(LibraryBooksModel::kSortRole).toLongLong() >
+            books.index(biggest, LibraryBooksModel::Highlights).data(LibraryBooksModel::kSortRole).toLongLong())
+            biggest = row;
+    return books.index(biggest, 0).data(LibraryBooksModel::kVolumeIdRole).toString();
+}
+
+// Rows of highlights the book's pane holds.
+int ShownHighlights(const BookHighlightsView& view) {
+    int rows = 0;
+    for (int chapter = 0; chapter < view.topLevelItemCount(); ++chapter)
+        rows += view.topLevelItem(chapter)->childCount();
+    return rows;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -204,20 +244,45 @@ int main(int argc, char* argv[]) {
     Print("find_key_worst_ms", keys.back());
     std::printf("find_status %s\n", qPrintable(form.TntLabel6->text()));
 
-    // A word typed into the search of every book's highlights (Ctrl+F), letter by letter, each with its paints.
+    // A word typed into the search of every book's highlights (Ctrl+F), letter by letter, each with its paints; then
+    // the window's turns until the last letter's results are shown. The longest wait of the window's event loop
+    // meanwhile, and the time from a keystroke to the end of its turn.
     QTest::keySequence(&form, QKeySequence::Find);
     std::vector<double> searchKeys;
+    double searchWait = 0;
     for (const char letter : std::string("window")) {
         QElapsedTimer key;
         key.start();
         QTest::keyClick(form.LibraryPage->SearchEdit(), letter);
         QCoreApplication::processEvents();
         searchKeys.push_back(Milliseconds(key.nsecsElapsed()));
+        searchWait = std::max(searchWait, searchKeys.back());
     }
+    searchWait = std::max(searchWait, LongestWaitMs([] {}, [&] { return !form.LibraryPage->Searching(); }));
     std::sort(searchKeys.begin(), searchKeys.end());
     Print("search_key_ms", searchKeys[searchKeys.size() / 2]);
     Print("search_key_worst_ms", searchKeys.back());
-    std::printf("search_results %d\n", form.LibraryPage->Results()->count());
+    Print("search_longest_wait_ms", searchWait);
+    std::printf("search_results %d\n", int(form.LibraryPage->ResultsModel()->Found()));
+
+    // The book with the most highlights chosen in the library tab, then End in its highlights: the longest the window
+    // waits for its next input meanwhile, until the whole book is shown.
+    {
+        const QString book = BiggestBook(*form.LibraryPage);
+        BookHighlightsView& view = *form.LibraryPage->Highlights();
+        form.LibraryPage->SearchEdit()->clear();
+        const auto shown = [&] {
+            return view.Volume() && ShownHighlights(view) == int(view.Volume()->bookmarks.size()) &&
+                   form.LibraryPage->CurrentVolume() == book;
+        };
+        Print("book_select_longest_wait_ms", LongestWaitMs([&] { form.LibraryPage->SelectBook(book); }, shown));
+        std::printf("book_highlights %d\n", ShownHighlights(view));
+        view.setFocus();
+        Print("book_end_longest_wait_ms",
+              LongestWaitMs([&] { QTest::keyClick(&view, Qt::Key_End); }, [] { return true; }));
+        Print("book_home_longest_wait_ms",
+              LongestWaitMs([&] { QTest::keyClick(&view, Qt::Key_Home); }, [] { return true; }));
+    }
 
     Measure("export", form, watcher, -1, exportAll);
     std::printf("export_status %s\n", qPrintable(form.TntLabel6->text()));

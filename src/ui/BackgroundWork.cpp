@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTimer>
+#include <QWindow>
 
 #include <malloc.h>
 
@@ -46,7 +47,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &m_cancel)
+        if (watched == &m_cancel || ForCancel(watched, event))
             return false;
         switch (event->type()) {
         // A key is offered as a shortcut first, and arrives as a key press when it is none; either may come first
@@ -80,6 +81,18 @@ protected:
     }
 
 private:
+    // A click comes to the window first, which hands it to the widget under the pointer: one over Cancel goes on to
+    // it (and comes back here addressed to the button), any other stops here.
+    bool ForCancel(const QObject* watched, const QEvent* event) const {
+        if (qobject_cast<const QWindow*>(watched) == nullptr || !event->isPointerEvent() || !m_cancel.isVisible())
+            return false;
+        // A press on Cancel is released wherever the pointer went, so that the button does not stay down.
+        if (event->type() == QEvent::MouseButtonRelease && m_cancel.isDown())
+            return true;
+        const QPointF global = static_cast<const QPointerEvent*>(event)->points().value(0).globalPosition();
+        return m_cancel.rect().contains(m_cancel.mapFromGlobal(global.toPoint()));
+    }
+
     QPushButton& m_cancel;
     QKeySequence m_quitKeys;
     std::function<void()> m_quit;

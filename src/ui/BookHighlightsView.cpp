@@ -1,5 +1,7 @@
 #include "BookHighlightsView.h"
 
+#include "HighlightSwatch.h"
+#include "WindowProgress.h"
 #include "WrappedRowDelegate.h"
 
 #include <QApplication>
@@ -7,39 +9,21 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QPainter>
-#include <QPixmap>
+#include <QTimer>
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace {
 
+// A book's first rows come at once; a long book's others a part at each turn of the event loop, and from this many on
+// their heights are reckoned rather than measured.
+constexpr std::size_t kFirstRows = 400;
+constexpr std::size_t kRowsPerTurn = 400;
+constexpr std::size_t kMeasuredRows = 2000;
+
 QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-QColor SwatchColor(std::string_view color) {
-    if (color == "yellow")
-        return QColor(0xf5, 0xd7, 0x3b);
-    if (color == "pink")
-        return QColor(0xf0, 0x8f, 0xb8);
-    if (color == "blue")
-        return QColor(0x6f, 0xa8, 0xe8);
-    if (color == "green")
-        return QColor(0x7c, 0xc9, 0x6a);
-    if (color == "grey")
-        return QColor(0xa0, 0xa0, 0xa0);
-    return QColor(0xf5, 0xd7, 0x3b); // older firmware knew only yellow
-}
-
-QIcon Swatch(std::string_view color) {
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(SwatchColor(color));
-    painter.drawRoundedRect(QRectF(0, 0, 12, 12), 3, 3);
-    return QIcon(pixmap);
 }
 
 // What a bookmark without text shows: what it is.
@@ -51,6 +35,11 @@ QString ShownText(const AnnotatedBookmark& bookmark) {
     if (bookmark.type == "markup")
         return QStringLiteral("(drawing)");
     return {};
+}
+
+// Text laid out left to right inside a paragraph of either direction.
+QString LeftToRight(const QString& text) {
+    return QChar(0x2066) + text + QChar(0x2069);
 }
 
 // A Markdown quote of every line of the text.
@@ -82,7 +71,8 @@ BookHighlightsView::BookHighlightsView(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Each row as tall as its text wrapped to the pane's width, laid out again whenever that width changes.
-    setItemDelegate(new WrappedRowDelegate(this));
+    m_delegate = new WrappedRowDelegate(this);
+    setItemDelegate(m_delegate);
     connect(header(), &QHeaderView::sectionResized, this, [this](int column, int before, int after) {
         if (column == Text && before != after)
             scheduleDelayedItemsLayout();
@@ -92,48 +82,109 @@ BookHighlightsView::BookHighlightsView(QWidget* parent) : QTreeWidget(parent) {
 void BookHighlightsView::ShowVolume(std::optional<AnnotatedVolume> volume) {
     clear();
     m_volume = std::move(volume);
-    if (!m_volume)
+    m_shown = 0;
+    m_chapters.clear();
+    m_chapter = 0;
+    ++m_showing;
+    m_pendingScroll.clear();
+    // Measuring every row's wrapped text would keep the window waiting on a long book whenever the view wants the
+    // heights of many rows at once (End, a far click); there they are reckoned from the text's length instead.
+    m_delegate->SetEstimating(m_volume && m_volume->bookmarks.size() > kMeasuredRows);
+    if (!m_volume) {
+        ShowNote("choose a book in the table to see its highlights here");
         return;
-    QTreeWidgetItem* chapter = nullptr;
-    std::optional<std::uint32_t> part;
-    for (const AnnotatedBookmark& bookmark : m_volume->bookmarks) {
-        if (part != bookmark.part) {
-            part = bookmark.part;
-            chapter = new QTreeWidgetItem(this);
-            chapter->setText(Text, Utf8(m_volume->PartOf(bookmark).Heading()));
-            QFont bold = font();
-            bold.setBold(true);
-            chapter->setFont(Text, bold);
-            chapter->setFlags(Qt::ItemIsEnabled);
-            chapter->setFirstColumnSpanned(true);
-            chapter->setExpanded(true);
-        }
-        auto* item = new QTreeWidgetItem(chapter);
-        QString text = ShownText(bookmark);
-        if (!bookmark.annotation.empty())
-            text += "\n\u270E " + Utf8(bookmark.annotation);
-        item->setData(Text, kBookmarkIdRole, Utf8(bookmark.bookmarkId));
-        item->setText(Date, Utf8(bookmark.dateCreated.substr(0, 16)).replace('T', ' '));
-        const std::string position = m_volume->PositionText(bookmark);
-        item->setText(Position, position.empty() ? QString() : Utf8(position) + "%");
-        item->setText(Type, Utf8(bookmark.type));
-        QStringList facts;
-        for (int column : {Date, Position, Type})
-            if (!item->text(column).isEmpty())
-                facts << item->text(column);
-        item->setText(Text, text + "\n" + facts.join(QStringLiteral(" \u00B7 ")));
-        item->setToolTip(Text, text);
-        if (!bookmark.markupImage.empty())
-            item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
-        else if (!bookmark.text.empty())
-            item->setIcon(Text, Swatch(bookmark.color));
-        if (bookmark.deleted) {
-            for (int column = 0; column < Count; ++column)
-                item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
-            item->setToolTip(Text, "deleted on the reader");
-        }
     }
-    expandAll();
+    // Items are filled before they join the view: an item in the view tells it of each change.
+    std::optional<std::uint32_t> part;
+    QList<QTreeWidgetItem*> headings;
+    for (std::size_t i = 0; i < m_volume->bookmarks.size(); ++i) {
+        const AnnotatedBookmark& bookmark = m_volume->bookmarks[i];
+        if (part == bookmark.part)
+            continue;
+        part = bookmark.part;
+        auto* chapter = new QTreeWidgetItem;
+        const QString heading = Utf8(m_volume->PartOf(bookmark).Heading());
+        chapter->setText(Text, heading);
+        chapter->setTextAlignment(Text, (heading.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        QFont bold = font();
+        bold.setBold(true);
+        chapter->setFont(Text, bold);
+        chapter->setFlags(Qt::ItemIsEnabled);
+        m_chapters.emplace_back(i, chapter);
+        headings << chapter;
+    }
+    addTopLevelItems(headings);
+    for (QTreeWidgetItem* chapter : headings)
+        chapter->setFirstColumnSpanned(true);
+    AddRows(kFirstRows);
+}
+
+void BookHighlightsView::ShowReading(std::size_t bookmarks) {
+    ShowVolume(std::nullopt);
+    clear();
+    ShowNote("reading the book's " + Grouped(bookmarks) + " bookmarks\u2026");
+}
+
+void BookHighlightsView::ShowNote(const QString& text) {
+    auto* note = new QTreeWidgetItem(this);
+    note->setText(Text, text);
+    note->setFlags(Qt::NoItemFlags);
+}
+
+void BookHighlightsView::AddRows(std::size_t count) {
+    const std::size_t end = std::min(m_shown + count, m_volume->bookmarks.size());
+    QList<QTreeWidgetItem*> rows; // of the chapter being filled, joining it together
+    const auto addToChapter = [&] {
+        m_chapters[m_chapter].second->addChildren(rows);
+        rows.clear();
+    };
+    for (; m_shown < end; ++m_shown) {
+        if (m_chapter + 1 < m_chapters.size() && m_chapters[m_chapter + 1].first == m_shown) {
+            addToChapter();
+            m_chapters[m_chapter++].second->setExpanded(true);
+        }
+        rows << MadeRow(m_volume->bookmarks[m_shown]);
+    }
+    addToChapter();
+    if (Complete() && !m_chapters.empty())
+        m_chapters.back().second->setExpanded(true);
+    if (!m_pendingScroll.isEmpty() && ScrollToBookmark(m_pendingScroll))
+        m_pendingScroll.clear();
+    if (!Complete())
+        QTimer::singleShot(0, this, [this, showing = m_showing] {
+            if (showing == m_showing)
+                AddRows(kRowsPerTurn);
+        });
+}
+
+QTreeWidgetItem* BookHighlightsView::MadeRow(const AnnotatedBookmark& bookmark) const {
+    auto* item = new QTreeWidgetItem;
+    QString text = ShownText(bookmark);
+    if (!bookmark.annotation.empty())
+        text += "\n\u270E " + Utf8(bookmark.annotation);
+    item->setData(Text, kBookmarkIdRole, Utf8(bookmark.bookmarkId));
+    item->setText(Date, Utf8(bookmark.dateCreated.substr(0, 16)).replace('T', ' '));
+    const std::string position = m_volume->PositionText(bookmark);
+    item->setText(Position, position.empty() ? QString() : Utf8(position) + "%");
+    item->setText(Type, Utf8(bookmark.type));
+    QStringList facts;
+    for (int column : {Date, Position, Type})
+        if (!item->text(column).isEmpty())
+            facts << item->text(column);
+    // The facts are a left-to-right line of their own (isolated), whatever the direction of the text above them;
+    // the text keeps to the side it begins on.
+    item->setText(Text, text + "\n" + LeftToRight(facts.join(QStringLiteral(" \u00B7 "))));
+    item->setTextAlignment(Text, (text.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    if (!bookmark.markupImage.empty())
+        item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
+    else if (!bookmark.text.empty())
+        item->setIcon(Text, HighlightSwatch(bookmark.color));
+    if (bookmark.deleted) {
+        for (int column = 0; column < Count; ++column)
+            item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+        item->setToolTip(Text, "deleted on the reader");
+    }
+    return item;
 }
 
 std::vector<std::string> BookHighlightsView::SelectedIds() const {
@@ -180,12 +231,21 @@ std::unique_ptr<QMimeData> BookHighlightsView::SelectedAsMime() const {
 
 bool BookHighlightsView::ScrollToBookmark(const QString& bookmarkId) {
     for (QTreeWidgetItemIterator it(this); *it; ++it)
-        if ((*it)->data(Text, kBookmarkIdRole).toString() == bookmarkId) {
+        if ((*it)->parent() != nullptr && (*it)->parent()->isExpanded() &&
+            (*it)->data(Text, kBookmarkIdRole).toString() == bookmarkId) {
             setCurrentItem(*it);
             scrollToItem(*it, QAbstractItemView::PositionAtCenter);
             return true;
         }
-    return false;
+    if (Complete() || !m_volume)
+        return false;
+    const std::string id = bookmarkId.toStdString();
+    const std::size_t opened = m_chapter < m_chapters.size() ? m_chapters[m_chapter].first : m_shown;
+    const bool held = std::any_of(m_volume->bookmarks.begin() + std::ptrdiff_t(opened), m_volume->bookmarks.end(),
+                                  [&](const AnnotatedBookmark& bookmark) { return bookmark.bookmarkId == id; });
+    if (held)
+        m_pendingScroll = bookmarkId;
+    return held;
 }
 
 void BookHighlightsView::keyPressEvent(QKeyEvent* event) {

@@ -2,7 +2,7 @@
 // double-click on its row would export it.
 #include "TForm1.h"
 
-#include "ErrorDisplay.h"
+#include "FailedBooks.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
 #include "ProgressRelay.h"
@@ -12,7 +12,9 @@
 
 #include <QLabel>
 
+#include <filesystem>
 #include <optional>
+#include <stdexcept>
 
 void TForm1::exportallbooks1Click() {
     ExportAll(TabSheet4->Export());
@@ -31,6 +33,7 @@ void TForm1::ExportAll(const ExportOptions& options) {
         return;
     }
     const QString results = ResultsFolder();
+    Reported("export failed", [this] { MakeResultsFolder(); });
     ExportAllResult result;
     // The files are there even when their ledger could not be saved: the outcome tells them, the error comes last.
     std::optional<ELedgerNotSaved> ledgerNotSaved;
@@ -71,9 +74,17 @@ void TForm1::ExportAll(const ExportOptions& options) {
         throw *ledgerNotSaved;
     if (result.failed.empty())
         return;
-    // One line a book, with what kept it from being written.
-    QString text = "something went wrong!\n\nThese books were not exported:";
-    for (const FailedExport& failed : result.failed)
-        text += "\n" + DecodeUtf8(failed.volumeId) + ": " + ErrorBoxText(DecodeUtf8(failed.reason)).replace('\n', ' ');
-    ShowMessageBox(this, {MessageBoxRequest::Icon::None, "Marvik text extractor info", text});
+    // One line a book, with what kept it from being written; books kept back by the same cause share a line.
+    ShowMessageBox(this, {MessageBoxRequest::Icon::None, "Marvik text extractor info",
+                          "something went wrong!\n\nThese books were not exported:" + FailedBooksText(result.failed)});
+}
+
+void TForm1::MakeResultsFolder() const {
+    const std::filesystem::path folder = ToPath(ResultsFolder());
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error))
+        return;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw std::runtime_error("Cannot make the results folder \"" + folder.string() + "\": " + error.message());
 }

@@ -36,6 +36,7 @@ void TForm1::ShowSearchOutcome(bool found) {
 }
 
 void TForm1::ExportVolume(const std::string& volumeId) {
+    Reported("export failed", [this] { MakeResultsFolder(); });
     ExtractAnnotations(volumeId, m_library->ExportTarget(volumeId, ToPath(ResultsFolder()), TabSheet4->Export()));
 }
 
@@ -105,6 +106,7 @@ void TForm1::OfferWritten(const QString& file, const QString& shown) {
 void TForm1::ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds) {
     ExportResult result;
     Reported("export failed", [&] {
+        MakeResultsFolder();
         result = m_library->ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(ResultsFolder()),
                                                        TabSheet4->Export(), *m_progress);
     });

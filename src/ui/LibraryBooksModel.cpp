@@ -4,6 +4,7 @@
 #include "TextOrder.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace {
 
@@ -14,6 +15,18 @@ QString Utf8(const std::string& text) {
 QByteArray Key(const std::string& text) {
     const std::string key = TextOrder::ForUserLocale().SortKey(text);
     return QByteArray(key.data(), qsizetype(key.size()));
+}
+
+// A title's key with each number in it as long as any other ("Book 2" before "Book 10"): digits padded with zeros.
+QByteArray NaturalKey(const QString& title) {
+    static const QRegularExpression number(QStringLiteral("[0-9]{1,12}"));
+    QString padded;
+    qsizetype at = 0;
+    for (const QRegularExpressionMatch& match : number.globalMatch(title)) {
+        padded += title.mid(at, match.capturedStart() - at) + match.captured().rightJustified(12, '0');
+        at = match.capturedEnd();
+    }
+    return Key((padded + title.mid(at)).toStdString());
 }
 
 // A book without a title in the index shows its file name, as the "file names" list does.
@@ -30,7 +43,7 @@ void LibraryBooksModel::SetOverview(std::shared_ptr<const LibraryOverview> overv
     m_authorKeys.clear();
     if (m_overview)
         for (const OverviewBook& book : m_overview->books) {
-            m_titleKeys.push_back(Key(ShownTitle(book).toStdString()));
+            m_titleKeys.push_back(NaturalKey(ShownTitle(book)));
             m_authorKeys.push_back(Key(book.author));
         }
     endResetModel();
@@ -96,7 +109,12 @@ QVariant LibraryBooksModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant LibraryBooksModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    // Counts, dates and progress are wanted largest first: the first click on their column sorts them so.
+    if (role == Qt::InitialSortOrderRole)
+        return section >= Highlights && section <= Progress ? Qt::DescendingOrder : Qt::AscendingOrder;
+    if (role != Qt::DisplayRole)
         return {};
     static const char* const kCaptions[] = {"title",          "author",   "highlights", "notes",
                                             "last highlight", "progress", "kind"};

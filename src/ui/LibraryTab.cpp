@@ -1,12 +1,14 @@
 #include "LibraryTab.h"
 
 #include "BookHighlightsView.h"
+#include "BookReader.h"
 #include "LibraryBooksModel.h"
 #include "MarkedTextDelegate.h"
 #include "NamedWidgets.h"
 #include "NotePreview.h"
 #include "ReaderLibrary.h"
 #include "SearchFolding.h"
+#include "SearchResultsModel.h"
 #include "WindowProgress.h"
 
 #include <QBoxLayout>
@@ -17,56 +19,19 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <array>
 
 namespace {
-
-QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// How much of a long highlight a result shows around its match.
-constexpr qsizetype kBefore = 50;
-constexpr qsizetype kAfter = 110;
-
-// Line breaks and TABs of a highlight shown on one line.
-QString OneLine(std::string_view text) {
-    QString line = Utf8(text);
-    for (QChar& c : line)
-        if (c == '\n' || c == '\r' || c == '\t')
-            c = ' ';
-    return line;
-}
-
-// The highlight's text (or its note, where the match is) with the match in bold, cut to one line's worth.
-QString MarkedExcerpt(const OverviewHighlight& highlight, const std::string& foldedQuery) {
-    std::string_view text = highlight.text;
-    auto match = FindFolded(text, foldedQuery);
-    if (!match && !highlight.note.empty()) {
-        text = highlight.note;
-        match = FindFolded(text, foldedQuery);
-    }
-    const auto [begin, end] = match.value_or(std::pair<std::size_t, std::size_t>(0, 0));
-    QString before = OneLine(text.substr(0, begin));
-    QString after = OneLine(text.substr(end));
-    if (before.size() > kBefore)
-        before = "\u2026" + before.right(kBefore);
-    if (after.size() > kAfter)
-        after = after.left(kAfter) + "\u2026";
-    const QString marked = OneLine(text.substr(begin, end - begin)).toHtmlEscaped();
-    return before.toHtmlEscaped() + (marked.isEmpty() ? QString() : "<b><u>" + marked + "</u></b>") +
-           after.toHtmlEscaped();
-}
 
 // The widest the author column starts: the title has what the others leave.
 constexpr int kAuthorWidth = 120;
@@ -150,9 +115,20 @@ QWidget* LibraryTab::BuildLibraryPage() {
     searchRow->addWidget(m_to);
 
     m_searchSummary = Named<QLabel>("searchSummary");
-    m_results = Named<QListWidget>("searchResults");
+    m_resultsModel = new SearchResultsModel(this);
+    m_results = Named<QTreeView>("searchResults");
+    m_results->setModel(m_resultsModel);
     m_results->setItemDelegate(new MarkedTextDelegate(m_results));
-    m_results->setUniformItemSizes(true);
+    m_results->setHeaderHidden(true);
+    m_results->setWordWrap(true);
+    m_results->setUniformRowHeights(false);
+    m_results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows' heights are asked for only as they come into sight, however many results there are.
+    m_results->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    m_results->header()->setStretchLastSection(true);
+    connect(m_results->header(), &QHeaderView::sectionResized, m_results,
+            [this] { m_results->doItemsLayout(); }); // wrapped again to the new width
     auto* results = new QWidget;
     auto* resultsColumn = new QVBoxLayout(results);
     resultsColumn->setContentsMargins(0, 0, 0, 0);
@@ -192,6 +168,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     left->addWidget(results);
 
     m_highlights = new BookHighlightsView;
+    m_bookReader = new BookReader(m_library, this);
     m_exportSelected = Named<QPushButton>("exportSelectedButton", "e&xport selected highlights");
     m_exportSelected->setEnabled(false);
     auto* highlights = new QWidget;
@@ -229,8 +206,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     });
     connect(m_search, &QLineEdit::textChanged, this, &LibraryTab::Search);
     connect(m_search, &QLineEdit::returnPressed, this, [this] {
-        if (m_results->count() > 0)
-            OpenResult(m_results->currentItem() ? m_results->currentItem() : m_results->item(0));
+        const QModelIndex current = m_results->currentIndex();
+        OpenResult(current.isValid() ? current : m_resultsModel->index(0, 0, m_resultsModel->index(0, 0)));
     });
     connect(m_color, &QComboBox::currentIndexChanged, this, &LibraryTab::Search);
     connect(m_type, &QComboBox::currentIndexChanged, this, &LibraryTab::Search);
@@ -241,8 +218,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     });
     connect(m_from, &QDateEdit::dateChanged, this, &LibraryTab::Search);
     connect(m_to, &QDateEdit::dateChanged, this, &LibraryTab::Search);
-    connect(m_results, &QListWidget::itemActivated, this, &LibraryTab::OpenResult);
-    connect(m_results, &QListWidget::itemClicked, this, &LibraryTab::OpenResult);
+    connect(m_results, &QTreeView::activated, this, &LibraryTab::OpenResult);
+    connect(m_results, &QTreeView::clicked, this, &LibraryTab::OpenResult);
     return page;
 }
 
@@ -279,6 +256,7 @@ void LibraryTab::FitColumns() {
 }
 
 void LibraryTab::PauseSearch() {
+    m_bookReader->Stop();
     // The folding in the background reads the overview: it ends before the overview may go.
     m_folding.waitForFinished();
     m_folding = {};
@@ -287,6 +265,9 @@ void LibraryTab::PauseSearch() {
 
 // Every text is folded beside the window, which shows the table meanwhile; a search that comes first waits for it.
 void LibraryTab::ResumeSearch() {
+    // A book whose reading a cancelled load dropped is read again.
+    if (!m_highlights->Volume() && !CurrentVolume().isEmpty())
+        ShowCurrentBook();
     if (!m_overview || m_searcher || m_folding.isValid())
         return;
     m_folding = QtConcurrent::run(
@@ -347,9 +328,14 @@ void LibraryTab::ShowCurrentBook() {
     // Dates, types and colours are shown whatever the format; deleted highlights as the options say.
     ReadingOptions options = m_reading();
     options.wholeRecords = true;
-    SilentProgress silent;
-    m_highlights->ShowVolume(m_library->ReadVolume(volume.toStdString(), options, silent));
     m_exportSelected->setEnabled(false);
+    const int row = m_model->RowOf(volume);
+    const std::size_t bookmarks =
+        row < 0 ? 0 : m_overview->books[std::size_t(row)].highlights + m_overview->books[std::size_t(row)].notes;
+    if (bookmarks > BookReader::kReadAtOnce)
+        m_highlights->ShowReading(bookmarks);
+    m_bookReader->Read(volume.toStdString(), options, bookmarks,
+                       [this](std::optional<AnnotatedVolume> read) { m_highlights->ShowVolume(std::move(read)); });
 }
 
 void LibraryTab::ExportCurrentBook() {
@@ -371,54 +357,4 @@ bool LibraryTab::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-HighlightFilter LibraryTab::Filter() const {
-    HighlightFilter filter;
-    if (const QString color = m_color->currentData().toString(); !color.isEmpty())
-        filter.colors = {color.toStdString()};
-    if (const QString type = m_type->currentData().toString(); !type.isEmpty())
-        filter.types = {type.toStdString()};
-    if (m_datesBox->isChecked()) {
-        filter.from = m_from->date().toString(Qt::ISODate).toStdString();
-        filter.to = m_to->date().toString(Qt::ISODate).toStdString();
-    }
-    return filter;
-}
-
-void LibraryTab::Search() {
-    const HighlightFilter filter = Filter();
-    const bool searching =
-        !m_search->text().isEmpty() || !filter.colors.empty() || !filter.types.empty() || !filter.from.empty();
-    const HighlightSearch* searcher = searching ? Searcher() : nullptr;
-    m_results->parentWidget()->setVisible(searcher != nullptr);
-    m_results->clear();
-    if (searcher == nullptr)
-        return;
-    const std::string query = m_search->text().toStdString();
-    // One more than is shown tells whether there are more.
-    const std::vector<std::size_t> found = searcher->Find(query, filter, kShownResults + 1);
-    const std::string folded = FoldForSearch(query).text;
-    m_results->setUpdatesEnabled(false);
-    for (std::size_t k = 0; k < found.size() && k < kShownResults; ++k) {
-        const OverviewHighlight& highlight = m_overview->highlights[found[k]];
-        const OverviewBook& book = m_overview->books[highlight.book];
-        const QString title = Utf8(book.title.empty() ? BookFileName(book.volumeId) : book.title).toHtmlEscaped();
-        QString where = "<i>" + title + "</i>";
-        if (const std::string& chapter = m_overview->ChapterOf(highlight); !chapter.empty())
-            where += " \u00B7 " + Utf8(chapter).toHtmlEscaped();
-        auto* item = new QListWidgetItem(where + ": " + MarkedExcerpt(highlight, folded), m_results);
-        item->setData(kVolumeIdRole, Utf8(book.volumeId));
-        item->setData(kBookmarkIdRole, Utf8(highlight.bookmarkId));
-    }
-    m_results->setUpdatesEnabled(true);
-    m_searchSummary->setText(found.size() > kShownResults
-                                 ? "the first " + Counted(kShownResults, "highlight", "highlights") + " found"
-                                 : Counted(found.size(), "highlight", "highlights") + " found");
-}
-
-void LibraryTab::OpenResult(const QListWidgetItem* item) {
-    if (item == nullptr || !SelectBook(item->data(kVolumeIdRole).toString()))
-        return;
-    m_highlights->ScrollToBookmark(item->data(kBookmarkIdRole).toString());
 }

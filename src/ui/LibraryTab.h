@@ -7,12 +7,15 @@
 #include <QFuture>
 #include <QWidget>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class BookHighlightsView;
+class BookReader;
 class LibraryBooksModel;
 class NotePreview;
 class QCheckBox;
@@ -20,14 +23,14 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStackedWidget;
 class QTabWidget;
 class QTableView;
+class QTreeView;
 class ReaderLibrary;
+class SearchResultsModel;
 
 // The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights and
 // its note's preview beside it, and one search over the highlights and notes of every book. With nothing loaded it says
@@ -46,10 +49,13 @@ public:
     // While a load reads the next library, the search lets go of its copy of every text (the table keeps its rows), so
     // that the memory of two libraries' searches is never taken at once; ResumeSearch makes it again after a
     // cancelled load.
+    // It also drops a book being read beside the window and waits for its thread, which reads the window's library.
     void PauseSearch();
     void ResumeSearch();
     // Which of the start page's ways to begin are there.
     void OfferStarts(bool reader, bool lastDatabase);
+    // Whether a search beside the window has yet to show its results.
+    bool Searching() const { return m_searchesShown != m_searchesAsked; }
     // Puts the cursor in the search box, its text selected.
     void FocusSearch();
     // Selects the book's row (clearing the filter when it hides it) and shows its highlights.
@@ -63,7 +69,9 @@ public:
     QLineEdit* FilterEdit() const { return m_filter; }
     BookHighlightsView* Highlights() const { return m_highlights; }
     QLineEdit* SearchEdit() const { return m_search; }
-    QListWidget* Results() const { return m_results; }
+    // The search's results, grouped by book.
+    QTreeView* Results() const { return m_results; }
+    SearchResultsModel* ResultsModel() const { return m_resultsModel; }
     QComboBox* ColorFilter() const { return m_color; }
     QComboBox* TypeFilter() const { return m_type; }
     QCheckBox* DatesBox() const { return m_datesBox; }
@@ -78,9 +86,10 @@ public:
     QPushButton* OpenFileButton() const { return m_openFileButton; }
     QPushButton* LastButton() const { return m_lastButton; }
 
-    static constexpr int kVolumeIdRole = Qt::UserRole;
-    static constexpr int kBookmarkIdRole = Qt::UserRole + 1;
-    static constexpr std::size_t kShownResults = 500;
+    // Books whose results are shown open at first, until their results pass this many; the others open when asked.
+    static constexpr std::size_t kOpenResults = 1000;
+    // Libraries of up to this many highlights are searched at once, a keystroke taking some 20 ms.
+    static constexpr std::size_t kSearchAtOnce = 100000;
 
 signals:
     void ExportRequested(const std::string& volumeId);
@@ -100,16 +109,23 @@ private:
     void ShowCurrentBook();
     void ExportCurrentBook();
     void Search();
+    // The highlights found for the query, in the results.
+    void ShowResults(const std::vector<std::size_t>& found, const std::string& query);
     // The search over every text, once it is made; null with nothing loaded.
     const HighlightSearch* Searcher();
     HighlightFilter Filter() const;
-    void OpenResult(const QListWidgetItem* item);
+    // A result shown in its book; a book's row shows the book.
+    void OpenResult(const QModelIndex& index);
 
     const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
     std::function<ReadingOptions()> m_reading;
     std::shared_ptr<const LibraryOverview> m_overview;
     std::shared_ptr<const HighlightSearch> m_searcher;
     QFuture<std::shared_ptr<const HighlightSearch>> m_folding; // the search being made, until it is asked for
+    std::uint64_t m_searchesAsked = 0;                         // the last search asked for
+    std::uint64_t m_searchesShown = 0;                         // the last one whose results are shown
+    // The last search asked for, as the threads of those before it see it.
+    std::shared_ptr<std::atomic<std::uint64_t>> m_lastSearch = std::make_shared<std::atomic<std::uint64_t>>(0);
 
     QStackedWidget* m_pages = nullptr;
     QLabel* m_startText = nullptr;
@@ -122,6 +138,7 @@ private:
     QTableView* m_table = nullptr;
     BookHighlightsView* m_highlights = nullptr;
     QPushButton* m_exportSelected = nullptr;
+    BookReader* m_bookReader = nullptr;
     QTabWidget* m_bookPane = nullptr;
     NotePreview* m_notePreview = nullptr;
     QLineEdit* m_search = nullptr;
@@ -131,5 +148,6 @@ private:
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;
     QLabel* m_searchSummary = nullptr;
-    QListWidget* m_results = nullptr;
+    QTreeView* m_results = nullptr;
+    SearchResultsModel* m_resultsModel = nullptr;
 };

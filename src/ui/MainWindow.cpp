@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
@@ -91,7 +92,10 @@ TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource>
     WatchForReader();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The library tab's threads read the library, which goes before the tab does.
+    LibraryPage->PauseSearch();
+}
 
 void TForm1::Guarded(const std::function<void()>& handler) {
     RunGuarded(this, handler);
@@ -195,6 +199,15 @@ bool TForm1::LoadDatabase(const QString& path) {
         // Nothing of the cancelled reading is shown: the window stays with the library it had.
         ShowOutcome("loading cancelled");
         return false;
+    }
+
+    if (m_loaded && (failure || outcome.kind == LoadOutcome::Kind::Failed)) {
+        // A file that cannot be opened takes nothing from the library that was loaded: its lists, its table and its
+        // line stay, and the error tells why the other file was refused.
+        ShowOutcome("could not open " + QFileInfo(path).fileName());
+        if (failure)
+            std::rethrow_exception(failure);
+        ThrowFailure(outcome);
     }
 
     for (BookListTab* tab : ListTabs())

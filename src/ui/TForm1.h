@@ -157,6 +157,9 @@ private:
     void FindNextOnCurrentTab();
     // A search that found nothing says so in the status, until the next one finds a row.
     void ShowSearchOutcome(bool found);
+    // The results folder, made again when it was removed while the window was open; one that cannot be made is an
+    // error of its own, told once instead of once a book.
+    void MakeResultsFolder() const;
     void ExportVolume(const std::string& volumeId);
     void ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target);
     void RepairContentIds(const std::string& volumeId);

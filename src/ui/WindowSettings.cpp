@@ -8,12 +8,16 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QStyle>
 #include <QTabWidget>
 
 namespace {
 
 // Room for the library's table beside a book's highlights, where the screen has it.
 constexpr QSize kFirstSize(960, 640);
+// What a window manager's frame may add around the window before it is shown and its frame is known: a title bar
+// above, thin borders elsewhere.
+constexpr QMargins kFrameAllowance(8, 40, 8, 8);
 
 // The tab of that object name; settings written before the library tab named their tab by its place among the
 // others, which then began with "file names".
@@ -34,7 +38,9 @@ void TForm1::RestoreSettings() {
     if (settings.contains("window/geometry")) {
         restoreGeometry(settings.value("window/geometry").toByteArray());
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        resize(kFirstSize.boundedTo(screen->availableGeometry().size()));
+        // Within the screen's free area with its frame, in the middle of it.
+        const QRect room = screen->availableGeometry().marginsRemoved(kFrameAllowance);
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kFirstSize.boundedTo(room.size()), room));
     }
     const int tab = RememberedTab(settings, *PageControl1);
     if (tab >= 0 && tab < PageControl1->count())

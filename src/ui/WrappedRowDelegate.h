@@ -10,4 +10,10 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Heights reckoned from the text's length and the font's average width, a little generously, instead of laying
+    // the text out: for views of very many rows.
+    void SetEstimating(bool estimating) { m_estimating = estimating; }
+
+private:
+    bool m_estimating = false;
 };

@@ -9,12 +9,14 @@
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
 #include "ReaderDatabase.h"
+#include "SearchResultsModel.h"
 #include "TForm1.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
 #include "VolumeSource.h"
 #include "WholeRecordBooks.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -25,7 +27,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -37,6 +38,10 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTreeView>
 
 namespace {
 
@@ -73,6 +78,20 @@ QTreeWidgetItem* ItemOf(BookHighlightsView* view, const QString& id) {
     return nullptr;
 }
 
+// The first result under the first book.
+QModelIndex FirstResult(const LibraryTab& tab) {
+    const SearchResultsModel* results = tab.ResultsModel();
+    return results->index(0, 0, results->index(0, 0));
+}
+
+// A click on a row of the results, brought into sight first as the user scrolls to it.
+void ClickResult(const LibraryTab& tab, const QModelIndex& index) {
+    QTreeView* view = tab.Results();
+    view->scrollTo(index);
+    QCoreApplication::processEvents(); // the view lays its rows out before it paints them
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
 } // namespace
 
 class LibraryTabTest : public QObject {
@@ -106,7 +125,16 @@ private slots:
         LibraryTab& tab = *f.LibraryPage;
         QCOMPARE(f.PageControl1->currentWidget(), &tab);
         QCOMPARE(f.PageControl1->tabText(0), QString("library"));
-        QCOMPARE(f.size(), QSize(960, 640).boundedTo(QGuiApplication::primaryScreen()->availableGeometry().size()));
+        // The first window lies within the screen's free area, frame and all, as large as the screen lets it be.
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(f.frameGeometry()), qPrintable(QString("%1,%2 %3x%4")
+                                                                    .arg(f.frameGeometry().x())
+                                                                    .arg(f.frameGeometry().y())
+                                                                    .arg(f.frameGeometry().width())
+                                                                    .arg(f.frameGeometry().height())));
+        QVERIFY(f.width() >= std::min(960, screen.width() * 9 / 10));
         QCOMPARE(tab.Pages()->currentIndex(), 0);
         QVERIFY(!tab.LastButton()->isEnabled() && !tab.ReaderButton()->isEnabled());
         SetOpenFileHandler([this](const OpenFileRequest&) { return m_database; });
@@ -200,34 +228,107 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), tab.SearchEdit());
 
         QTest::keyClicks(tab.SearchEdit(), "ecole");
-        QCOMPARE(tab.Results()->count(), 1);
-        QCOMPARE(tab.findChild<QLabel*>("searchSummary")->text(), QString("1 highlight found"));
-        QVERIFY2(tab.Results()->item(0)->text().contains("<b><u>\u00C9COLE</u></b>, dit-il."),
-                 qPrintable(tab.Results()->item(0)->text()));
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1});
+        QCOMPARE(tab.findChild<QLabel*>("searchSummary")->text(), QString("1 highlight found in 1 book"));
+        QVERIFY2(FirstResult(tab).data().toString().contains("<b><u>\u00C9COLE</u></b>, dit-il."),
+                 qPrintable(FirstResult(tab).data().toString()));
         QTest::keyClick(tab.SearchEdit(), Qt::Key_Return);
         QCOMPARE(tab.CurrentVolume(), Q(kStore));
         QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
                  QString("s1"));
 
         tab.SearchEdit()->setText("QUOTES"); // in a note
-        QCOMPARE(tab.Results()->count(), 1);
-        QTest::mouseClick(tab.Results()->viewport(), Qt::LeftButton, {},
-                          tab.Results()->visualItemRect(tab.Results()->item(0)).center());
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1});
+        ClickResult(tab, FirstResult(tab));
         QCOMPARE(tab.CurrentVolume(), Q(kRich));
         QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
                  QString("r1"));
 
         tab.SearchEdit()->clear();
         tab.ColorFilter()->setCurrentText("pink");
-        QCOMPARE(tab.Results()->count(), 1);
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1});
         tab.ColorFilter()->setCurrentIndex(0);
         tab.TypeFilter()->setCurrentText("note");
-        QCOMPARE(tab.Results()->count(), 2);
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{2});
         tab.TypeFilter()->setCurrentIndex(0);
         tab.FromDate()->setDate(QDate(2024, 11, 19));
         tab.ToDate()->setDate(QDate(2024, 11, 30));
         tab.DatesBox()->setChecked(true);
-        QCOMPARE(tab.Results()->count(), 1); // the dogear
+        QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1}); // the dogear
+    }
+
+    // Every match is found and reachable, grouped by book with its count, the books in the natural order of their
+    // titles; the words in any order. An Arabic result keeps to the right, where its text begins.
+    void searchResultsAreGroupedByBookAndAllReachable() {
+        const QString arabic =
+            QString::fromUtf8("\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645");
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString(), fixture::ReaderDatabase::Existing);
+            reader.Exec("BEGIN");
+            for (const std::string title : {"Book 10", "Book 2"}) {
+                const std::string id = "/mnt/onboard/" + title + ".epub";
+                reader.AddBook({.volumeId = id, .title = title, .author = "Writer"});
+                reader.AddPart({.contentId = id + "#1", .bookId = id, .bookTitle = title});
+                for (int h = 0; h < 600; ++h)
+                    reader.AddBookmark({.bookmarkId = title + " " + std::to_string(h),
+                                        .volumeId = id,
+                                        .contentId = id + "#1",
+                                        .text = "A common line, " + std::to_string(h) + ", of many."});
+            }
+            reader.Exec("COMMIT");
+        }
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.resize(960, 640);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.LoadDatabase(m_database);
+        // The table's titles in natural order; a count's first click puts the largest first.
+        QCOMPARE(Column(tab, LibraryBooksModel::Title).mid(0, 2), (QStringList{"A Store Book", "Book 2"}));
+        QCOMPARE(Column(tab, LibraryBooksModel::Title).at(2), QString("Book 10"));
+        QTest::mouseClick(
+            tab.Table()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+            QPoint(tab.Table()->horizontalHeader()->sectionViewportPosition(LibraryBooksModel::Notes) + 5, 5));
+        QCOMPARE(Column(tab, LibraryBooksModel::Notes).first(), QString("2"));
+        SearchResultsModel& results = *tab.ResultsModel();
+        for (const QString query : {"line common", "LINE \"common line\""}) {
+            tab.SearchEdit()->setText(query);
+            QCOMPARE(results.Found(), std::size_t{1200});
+            QCOMPARE(tab.findChild<QLabel*>("searchSummary")->text(), QString("1,200 highlights found in 2 books"));
+        }
+        QCOMPARE(results.rowCount(), 2);
+        QVERIFY(results.index(0, 0).data().toString().startsWith("<b>Book 2</b>"));
+        QVERIFY(results.index(1, 0).data().toString().contains("600 highlights"));
+        QCOMPARE(results.rowCount(results.index(1, 0)), 600);
+        // The last of them, in a book that opens when its row is clicked, is shown in its book when clicked.
+        QTreeView* view = tab.Results();
+        QVERIFY(!view->isExpanded(results.index(1, 0)));
+        ClickResult(tab, results.index(1, 0));
+        QVERIFY(view->isExpanded(results.index(1, 0)));
+        ClickResult(tab, results.index(599, 0, results.index(1, 0)));
+        QCOMPARE(tab.CurrentVolume(), QString("/mnt/onboard/Book 10.epub"));
+        // Its row comes with the book's later rows, a part at a time.
+        QTRY_VERIFY(tab.Highlights()->currentItem() != nullptr);
+        QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),
+                 QString("Book 10 599"));
+        QVERIFY(tab.Highlights()->Complete());
+        ClickResult(tab, results.index(0, 0));
+        QCOMPARE(tab.CurrentVolume(), QString("/mnt/onboard/Book 2.epub"));
+
+        // Laid out at a result's width, the Arabic text stands at the right edge, the other at the left.
+        tab.SearchEdit()->setText(arabic.left(5));
+        QCOMPARE(results.Found(), std::size_t{1});
+        const auto firstLine = [&](const QModelIndex& result) {
+            QTextDocument document;
+            document.setHtml(result.data().toString());
+            document.setTextWidth(400);
+            document.documentLayout()->documentSize(); // laid out
+            return document.firstBlock().layout()->lineAt(0).naturalTextRect();
+        };
+        QVERIFY2(firstLine(FirstResult(tab)).right() > 390,
+                 qPrintable(QString::number(firstLine(FirstResult(tab)).right())));
+        tab.SearchEdit()->setText("common");
+        QVERIFY(firstLine(FirstResult(tab)).left() < 10);
     }
 
     // At the first size the table shows every column, the title taking what the figures leave; a long highlight's row
@@ -275,6 +376,79 @@ private slots:
         f.resize(f.width() - 200, f.height());
         QTRY_VERIFY(rowOf("r2").height() > wide);
         QVERIFY(rowOf("r2").height() >= wrappedHeight());
+    }
+
+    // A long book is read beside the window and shown a part at a time; a book chosen while it is read is the one
+    // shown, whichever reading ends last.
+    void aLongBookIsReadBesideTheWindow() {
+        const std::string id = "/mnt/onboard/Long.epub";
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString(), fixture::ReaderDatabase::Existing);
+            reader.Exec("BEGIN");
+            reader.AddBook({.volumeId = id, .title = "Long", .author = "Writer"});
+            reader.AddPart({.contentId = id + "#1", .bookId = id, .bookTitle = "Long"});
+            for (int h = 0; h < 1600; ++h)
+                reader.AddBookmark({.bookmarkId = "long" + std::to_string(h),
+                                    .volumeId = id,
+                                    .contentId = id + "#1",
+                                    .startContainerChildIndex = std::int64_t{h + 1},
+                                    .text = "Line " + std::to_string(h) + "."});
+            reader.Exec("COMMIT");
+        }
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.LoadDatabase(m_database);
+        BookHighlightsView* view = tab.Highlights();
+        // Nothing chosen yet: the pane says what to do.
+        QCOMPARE(view->topLevelItem(0)->text(0), QString("choose a book in the table to see its highlights here"));
+        QVERIFY(tab.SelectBook(Q(id)));
+        QCOMPARE(view->topLevelItemCount(), 1);
+        QCOMPARE(view->topLevelItem(0)->text(0), QString("reading the book's 1,600 bookmarks\u2026"));
+        QTRY_VERIFY(view->Volume() && view->Complete());
+        QCOMPARE(view->topLevelItem(0)->childCount(), 1600);
+        QCOMPARE(ItemOf(view, "long1599")->text(0).left(10), QString("Line 1599."));
+
+        QVERIFY(tab.SelectBook(Q(kStore)));
+        QVERIFY(tab.SelectBook(Q(id)));
+        QVERIFY(tab.SelectBook(Q(kStore))); // read at once, while the long one is read
+        QTest::qWait(300);
+        QCOMPARE(Chapters(view).size(), 1);
+        QVERIFY2(Chapters(view).front().endsWith(": s1"), qPrintable(Chapters(view).front()));
+    }
+
+    // An Arabic highlight keeps to the right, its line of facts reading left to right under it as for any other: the
+    // item's text laid out as the view lays it out, one paragraph whose direction is its first letter's.
+    void rightToLeftHighlightsKeepTheirFactsLeftToRight() {
+        const QString arabic =
+            QString::fromUtf8("\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645");
+        {
+            fixture::ReaderDatabase reader(m_database.toStdString(), fixture::ReaderDatabase::Existing);
+            reader.Exec("UPDATE Bookmark SET Text = '" + arabic.toStdString() +
+                        "', DateCreated = '2024-11-18T17:44:00.000' WHERE BookmarkID = 'r2'");
+        }
+        TForm1& f = *m_form;
+        f.LoadDatabase(m_database);
+        QVERIFY(f.LibraryPage->SelectBook(Q(kRich)));
+        const QTreeWidgetItem* item = ItemOf(f.LibraryPage->Highlights(), "r2");
+        QCOMPARE(item->textAlignment(0) & Qt::AlignHorizontal_Mask, int(Qt::AlignRight));
+        QCOMPARE(ItemOf(f.LibraryPage->Highlights(), "r1")->textAlignment(0) & Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignLeft));
+
+        QString text = item->text(0);
+        text.replace('\n', QChar::LineSeparator);
+        QTextLayout layout(text, f.font());
+        QTextOption option;
+        option.setTextDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(10000);
+        layout.endLayout();
+        const QTextLine facts = layout.lineForTextPosition(int(text.indexOf("2024")));
+        // Inside each word, where no run begins.
+        const auto x = [&](const QString& part) { return facts.cursorToX(int(text.indexOf(part)) + 1); };
+        QVERIFY2(x("2024") < x("17:44") && x("17:44") < x("highlight"),
+                 qPrintable(QString("%1 %2 %3").arg(x("2024")).arg(x("17:44")).arg(x("highlight"))));
     }
 
     void windowFaultsMetOnTheWay() {

@@ -3,6 +3,7 @@
 // Real databases and files; the file browser is a stand-in on the test's own session bus.
 #include "BookListTab.h"
 #include "ErrorDisplay.h"
+#include "LibraryTab.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
 #include "OpenedUrls.h"
@@ -36,6 +37,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSortFilterProxyModel>
+#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -261,10 +264,15 @@ private slots:
                                           "[26]: File opened that is not a database "
                                           "file.\n\"SELECT VolumeID, StartContainerChildIndex FROM Bookmark\": file "
                                           "is not a database."));
-        QCOMPARE(m_form->TntLabel6->text(), QString("loading failed"));
+        QCOMPARE(m_form->TntLabel6->text(), QString("could not open notes.txt"));
         QCOMPARE(m_form->ProgressBar1->value(), 0);
-        QCOMPARE(m_form->DatabasePathLabel->text(), "database: " + notes); // which file failed
-        QCOMPARE(m_form->DatabasePath(), notes);
+        // The library that was loaded stays whole: its file, its lists, its table.
+        QCOMPARE(m_form->DatabasePathLabel->text(), "database: " + m_database);
+        QCOMPARE(m_form->DatabasePath(), m_database);
+        QVERIFY(m_form->Loaded());
+        QCOMPARE(m_form->TabSheet1->List()->count(), 4);
+        QCOMPARE(m_form->LibraryPage->Pages()->currentIndex(), 1);
+        QCOMPARE(m_form->LibraryPage->Proxy()->rowCount(), 4);
 
         // Only the first of several files is loaded, and its path arrives whole however long it is.
         const QString longName = QString("a folder with a long name ").repeated(6);

@@ -32,6 +32,7 @@
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -58,6 +59,12 @@ void MakeOneBook(const QString& file, const std::string& title) {
     reader.AddBook({.volumeId = id, .title = title, .author = "Writer"});
     reader.AddPart({.contentId = id + "#1", .bookId = id, .bookTitle = title});
     reader.AddBookmark({.bookmarkId = title + "1", .volumeId = id, .contentId = id + "#1", .text = "First."});
+}
+
+// A click as the pointer makes it: to the window, which hands it to the widget under the pointer.
+void ClickThroughWindow(QWidget* widget) {
+    QWindow* window = widget->window()->windowHandle();
+    QTest::mouseClick(window, Qt::LeftButton, {}, window->mapFromGlobal(widget->mapToGlobal(widget->rect().center())));
 }
 
 } // namespace
@@ -179,7 +186,7 @@ private slots:
                 if (quit)
                     QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier);
                 else
-                    QTest::mouseClick(f.cancelWorkButton, Qt::LeftButton);
+                    ClickThroughWindow(f.cancelWorkButton);
             });
             f.exportallbooks1->trigger();
             QVERIFY(cancelShown);
@@ -207,7 +214,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QVERIFY(f.LoadDatabase(walden));
         QVERIFY(f.LibraryPage->SelectBook("/mnt/onboard/Walden.epub"));
-        QTimer::singleShot(0, &f, [&] { QTest::mouseClick(f.cancelWorkButton, Qt::LeftButton); });
+        QTimer::singleShot(0, &f, [&] { ClickThroughWindow(f.cancelWorkButton); });
         QVERIFY(!f.LoadDatabase(many));
         QCOMPARE(f.TntLabel6->text(), QString("loading cancelled"));
         QVERIFY(f.Loaded());
@@ -257,6 +264,50 @@ private slots:
         QCOMPARE(backups.entryList(QDir::Files).size(), 1);
         QVERIFY(f.cancelWorkButton->isHidden() && f.ProgressBar1->isHidden());
         QVERIFY(m_boxes.isEmpty());
+    }
+
+    // A results folder removed while the window is open is made again by the next export, of one book, of some
+    // highlights or of all; a cause that keeps every book from being written is told once, and so is a folder that
+    // cannot be made.
+    void exportsMakeTheResultsFolderAndTellARepeatedFailureOnce() {
+        const QString database = m_program->filePath("KoboReader.sqlite");
+        MakeManyBooks(database, 5);
+        TForm1 f(m_program->path(), m_volumes);
+        QVERIFY(f.LoadDatabase(database));
+        QDir results(m_program->filePath("results"));
+        QVERIFY(results.removeRecursively());
+        f.exportallbooks1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("5 books written"));
+        QCOMPARE(results.entryList(QDir::Files).size(), 5);
+        QVERIFY(results.removeRecursively());
+        emit f.LibraryPage->ExportRequested("/mnt/onboard/book1.epub");
+        QVERIFY(results.removeRecursively());
+        emit f.LibraryPage->ExportSelectedRequested("/mnt/onboard/book2.epub", {"/mnt/onboard/book2.epub0"});
+        QCOMPARE(results.entryList(QDir::Files).size(), 1);
+        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.value(0).text));
+
+        // A folder where each book's file belongs: one line for the five books, with the cause.
+        f.TabSheet4->CheckBox1()->setChecked(true);
+        for (int b = 0; b < 5; ++b)
+            QVERIFY(results.mkpath(QString("book%1.epub.annotations.txt").arg(b)));
+        f.exportallbooks1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("0 books written, 5 failed"));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, QString("something went wrong!\n\nThese books were not exported:\n5 books "
+                                          "(/mnt/onboard/book0.epub, /mnt/onboard/book1.epub, /mnt/onboard/book2.epub "
+                                          "and 2 more): Cannot create file: Is a directory."));
+
+        // A results folder that cannot be made: one error, and no book tried.
+        m_boxes.clear();
+        QFile blocker(m_program->filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        f.TabSheet4->SetResultsFolder(blocker.fileName() + "/results");
+        f.exportallbooks1->trigger();
+        QCOMPARE(f.TntLabel6->text(), QString("export failed"));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text,
+                 "Cannot make the results folder \"" + blocker.fileName() + "/results\": Not a directory.");
     }
 
     // After an export the status names the file and its folder, and offers to open the one and show the other; the

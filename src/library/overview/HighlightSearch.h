@@ -3,6 +3,7 @@
 #include "LibraryOverview.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,11 +25,16 @@ public:
     // The overview must outlive the search.
     explicit HighlightSearch(const LibraryOverview& overview);
 
-    // The highlights whose text or note holds the query, case and accents ignored, in the overview's order, at most
-    // limit of them; an empty query finds every highlight the filter admits.
-    std::vector<std::size_t> Find(std::string_view query, const HighlightFilter& filter, std::size_t limit) const;
+    // The highlights whose text or note holds every term of the query (FoldedSearchTerms: its words in any order, its
+    // quoted phrases), case and accents ignored, in the overview's order; a query without terms finds every highlight
+    // the filter admits.
+    std::vector<std::size_t> Find(std::string_view query, const HighlightFilter& filter) const;
 
 private:
     const LibraryOverview& m_overview;
-    std::vector<std::string> m_folded; // text, a line feed, note: a match never joins the two
+    // Every highlight's folded text, a line feed and its folded note, one after another with a NUL after each, in one
+    // piece: a term is looked for in all of them in one sweep, and a match never joins two highlights (nor a text and
+    // its note).
+    std::string m_folded;
+    std::vector<std::size_t> m_starts; // where each highlight begins in m_folded, and its end
 };

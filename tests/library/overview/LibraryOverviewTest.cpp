@@ -118,18 +118,56 @@ TEST_F(LibraryOverviewTest, SearchIgnoresCaseAndAccentsAndKeepsToItsFilters) {
     const LibraryOverview overview = Overview();
     const HighlightSearch search(overview);
 
-    EXPECT_EQ(Ids(overview, search.Find("ecole", {}, 100)), std::vector<std::string>{"s1"});
-    EXPECT_EQ(Ids(overview, search.Find("ca SE", {}, 100)), std::vector<std::string>{"s1"});
-    EXPECT_EQ(Ids(overview, search.Find("QUOTES", {}, 100)), std::vector<std::string>{"r1"}) << "notes are searched";
-    EXPECT_EQ(Ids(overview, search.Find("\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7", {}, 100)),
+    EXPECT_EQ(Ids(overview, search.Find("ecole", {})), std::vector<std::string>{"s1"});
+    EXPECT_EQ(Ids(overview, search.Find("ca SE", {})), std::vector<std::string>{"s1"});
+    EXPECT_EQ(Ids(overview, search.Find("QUOTES", {})), std::vector<std::string>{"r1"}) << "notes are searched";
+    EXPECT_EQ(Ids(overview, search.Find("\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7", {})),
               std::vector<std::string>{"r3"});
-    EXPECT_TRUE(search.Find("line,\nwhy", {}, 100).empty()) << "text and note never join";
+    EXPECT_TRUE(search.Find("line,\nwhy", {}).empty()) << "text and note never join";
 
-    EXPECT_EQ(Ids(overview, search.Find("", Colors({"pink", "blue"}), 100)), (std::vector<std::string>{"r2", "r3"}));
-    EXPECT_EQ(Ids(overview, search.Find("", Types({"note"}), 100)), (std::vector<std::string>{"r1", "r2"}));
-    EXPECT_EQ(Ids(overview, search.Find("", Days("2024-11-18", "2024-11-18"), 100)),
+    EXPECT_EQ(Ids(overview, search.Find("", Colors({"pink", "blue"}))), (std::vector<std::string>{"r2", "r3"}));
+    EXPECT_EQ(Ids(overview, search.Find("", Types({"note"}))), (std::vector<std::string>{"r1", "r2"}));
+    EXPECT_EQ(Ids(overview, search.Find("", Days("2024-11-18", "2024-11-18"))),
               (std::vector<std::string>{"r1", "r2", "r3"}));
-    EXPECT_EQ(search.Find("", {}, 2).size(), 2u);
+}
+
+// All the words in any order, a quoted phrase as it stands, and the Turkish i with and without its dot like its
+// capital.
+TEST_F(LibraryOverviewTest, SearchFindsEveryWordInAnyOrderAndQuotedPhrases) {
+    reader.Exec(
+        "UPDATE Bookmark SET Text = 'The quick fox took the long road in Kas\xC4\xB1m.' WHERE BookmarkID = 's1'");
+    reader.Exec("UPDATE Bookmark SET Text = 'A long and quick answer from \xC4\xB0stanbul.' WHERE BookmarkID = 'r1'");
+    const LibraryOverview overview = Overview();
+    const HighlightSearch search(overview);
+    const std::vector<std::string> both{"r1", "s1"};
+    const auto sorted = [&](const std::string& query) {
+        std::vector<std::string> ids = Ids(overview, search.Find(query, {}));
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    EXPECT_EQ(sorted("quick long"), both);
+    EXPECT_EQ(sorted("  LONG   quick "), both);
+    EXPECT_EQ(sorted("\"quick fox\""), std::vector<std::string>{"s1"});
+    EXPECT_EQ(sorted("\xE2\x80\x9Clong and quick\xE2\x80\x9D"), std::vector<std::string>{"r1"});
+    EXPECT_TRUE(sorted("\"long quick\"").empty());
+    EXPECT_TRUE(sorted("quick zebra").empty()) << "every word must be there";
+    EXPECT_EQ(sorted("KASIM"), std::vector<std::string>{"s1"});
+    EXPECT_EQ(sorted("kas\xC4\xB1m"), std::vector<std::string>{"s1"});
+    EXPECT_EQ(sorted("ISTANBUL"), std::vector<std::string>{"r1"});
+    EXPECT_EQ(sorted("istanbul"), std::vector<std::string>{"r1"});
+
+    // Each word is marked where it stands; a phrase is marked whole.
+    const std::string text = "The quick fox took the long road in Kas\xC4\xB1m.";
+    const auto marked = [&](const std::string& query) {
+        std::vector<std::string> parts;
+        for (const auto& [begin, end] : FindFoldedTerms(text, FoldedSearchTerms(query)))
+            parts.push_back(text.substr(begin, end - begin));
+        return parts;
+    };
+    EXPECT_EQ(marked("LONG quick"), (std::vector<std::string>{"quick", "long"}));
+    EXPECT_EQ(marked("\"quick fox\" fox"), std::vector<std::string>{"quick fox"});
+    EXPECT_EQ(marked("kasim"), std::vector<std::string>{"Kas\xC4\xB1m"});
+    EXPECT_TRUE(marked("   ").empty());
 }
 
 TEST(SearchFoldingTest, MarksTheMatchInTheOriginalText) {
