@@ -43,7 +43,8 @@ TEST_F(SyncCommandTest, NotesFollowTheReaderAndKeepWhatTheUserWrote) {
     ASSERT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(first.out, "notes/untitled.epub.md\nnotes/A Store Book - Bo Lind.md\nnotes/Notes_ _On_ Things - Ann "
                          "Writer.md\n");
-    EXPECT_EQ(first.err, "marvik-cli: 3 notes: 7 added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
+    EXPECT_EQ(first.err,
+              "marvik-cli: 3 notes: 7 highlights added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
     std::string note = fixture::FileBytes(m_rich);
     EXPECT_NE(note.find("\nmarvik-volume-id: \"" + fixture::records::kRich + "\"\n"), std::string::npos) << note;
     EXPECT_EQ(note.find("Deleted."), std::string::npos) << "deleted before it was ever synced";
@@ -77,18 +78,20 @@ TEST_F(SyncCommandTest, NotesFollowTheReaderAndKeepWhatTheUserWrote) {
                                     "+++ b/Notes_ _On_ Things - Ann Writer.md\n"))
         << dry.out;
     EXPECT_NE(dry.out.find("\n+<!-- marvik-highlight r7 "), std::string::npos) << dry.out;
-    EXPECT_EQ(dry.err, readOnly + "marvik-cli: nothing written (dry run): 2 notes: 1 added, 1 updated, 1 marked "
-                                  "deleted, 1 kept as you edited them, 1 failed\n");
+    EXPECT_EQ(dry.err, readOnly +
+                           "marvik-cli: nothing written (dry run): 2 notes: 1 highlight added, 1 updated, 1 marked "
+                           "deleted, 1 kept as you edited them, 1 failed\n");
     EXPECT_EQ(fixture::FileBytes(m_rich), note);
 
     const ChildResult second = Sync();
     EXPECT_EQ(second.exitStatus, 1);
     EXPECT_EQ(second.out, "notes/Notes_ _On_ Things - Ann Writer.md\n");
-    EXPECT_EQ(second.err, readOnly +
-                              "marvik-cli: notes/Notes_ _On_ Things - Ann Writer.md: 1 added, 1 updated, 1 marked "
-                              "deleted, 1 kept as you edited it\n"
-                              "marvik-cli: 2 notes: 1 added, 1 updated, 1 marked deleted, 1 kept as you edited them, "
-                              "1 failed\n");
+    EXPECT_EQ(second.err,
+              readOnly +
+                  "marvik-cli: notes/Notes_ _On_ Things - Ann Writer.md: 1 added, 1 updated, 1 marked "
+                  "deleted, 1 kept as you edited it\n"
+                  "marvik-cli: 2 notes: 1 highlight added, 1 updated, 1 marked deleted, 1 kept as you edited them, "
+                  "1 failed\n");
     const std::string synced = fixture::FileBytes(m_rich);
     EXPECT_TRUE(synced.ends_with("<!-- /marvik-highlight r5 -->\nMy thoughts.\n")) << synced;
     EXPECT_NE(synced.find("> My reading: \xD9\x85"), std::string::npos) << synced;

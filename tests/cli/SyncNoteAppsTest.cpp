@@ -56,8 +56,9 @@ TEST_F(SyncNoteAppsTest, FrontMatterValuesTheUserChangedStayAndTheSameValuesSave
     const ChildResult kept = Sync({"--template", "obsidian"});
     EXPECT_EQ(kept.exitStatus, 0) << kept.err;
     EXPECT_EQ(kept.out, "");
-    EXPECT_EQ(kept.err, "marvik-cli: notes/Notes_ _On_ Things - Ann Writer.md: 2 kept as you edited them\n"
-                        "marvik-cli: 3 notes: 0 added, 0 updated, 0 marked deleted, 2 kept as you edited them\n");
+    EXPECT_EQ(kept.err,
+              "marvik-cli: notes/Notes_ _On_ Things - Ann Writer.md: 2 kept as you edited them\n"
+              "marvik-cli: 3 notes: 0 highlights added, 0 updated, 0 marked deleted, 2 kept as you edited them\n");
     EXPECT_EQ(fixture::FileBytes(m_rich), note);
 
     // The reader moves on: what the program still owns follows it, the user's lines stay byte for byte.
@@ -106,7 +107,8 @@ TEST_F(SyncNoteAppsTest, TheObsidianCountsAreOfWhatTheNoteShowsAsLive) {
     Reader("UPDATE Bookmark SET Hidden = 'true' WHERE VolumeID = '" + fixture::records::kRich + "'");
     const ChildResult none = Sync({"--template", "obsidian"});
     EXPECT_EQ(none.exitStatus, 0) << none.err;
-    EXPECT_EQ(none.err, "marvik-cli: 3 notes: 0 added, 0 updated, 4 marked deleted, 0 kept as you edited them\n");
+    EXPECT_EQ(none.err,
+              "marvik-cli: 3 notes: 0 highlights added, 0 updated, 4 marked deleted, 0 kept as you edited them\n");
     note = fixture::FileBytes(m_rich);
     EXPECT_NE(note.find("\nhighlights: 0\nnotes: 0\n"), std::string::npos) << note;
 }
@@ -127,15 +129,16 @@ TEST_F(SyncNoteAppsTest, ANoteTooLargeToMergeIsAnErrorOfItsBookAndLinksPassedOve
     const ChildResult sync = Sync();
     EXPECT_EQ(sync.exitStatus, 1);
     EXPECT_EQ(sync.out, "");
-    EXPECT_EQ(sync.err, "marvik-cli: The linked folder \"notes/linked folder\" is passed over: a sync follows no "
-                        "links.\n"
-                        "marvik-cli: The linked note \"notes/Linked.md\" is passed over: a sync follows no links.\n"
-                        "marvik-cli: " +
-                            fixture::records::kRich +
-                            ": The note \"notes/Notes_ _On_ Things - Ann Writer.md\" is larger than 64 MiB, too "
-                            "large to merge: it is left as it is.\n"
-                            "marvik-cli: 2 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them, 1 "
-                            "failed\n");
+    EXPECT_EQ(sync.err,
+              "marvik-cli: The linked folder \"notes/linked folder\" is passed over: a sync follows no "
+              "links.\n"
+              "marvik-cli: The linked note \"notes/Linked.md\" is passed over: a sync follows no links.\n"
+              "marvik-cli: " +
+                  fixture::records::kRich +
+                  ": The note \"notes/Notes_ _On_ Things - Ann Writer.md\" is larger than 64 MiB, too "
+                  "large to merge: it is left as it is.\n"
+                  "marvik-cli: 2 notes: 0 highlights added, 0 updated, 0 marked deleted, 0 kept as you edited them, 1 "
+                  "failed\n");
     EXPECT_FALSE(fs::exists(m_notes / "Notes_ _On_ Things - Ann Writer_0000.md"));
 }
 
@@ -224,7 +227,8 @@ TEST_F(SyncNoteAppsTest, ALogseqPageIsAnOutlineWhoseBlocksKeepTheirChildren) {
     }
     const ChildResult sync = Sync({"--template", "logseq"});
     EXPECT_EQ(sync.exitStatus, 0) << sync.err;
-    EXPECT_EQ(sync.err, "marvik-cli: 3 notes: 1 added, 1 updated, 1 marked deleted, 0 kept as you edited them\n");
+    EXPECT_EQ(sync.err,
+              "marvik-cli: 3 notes: 1 highlight added, 1 updated, 1 marked deleted, 0 kept as you edited them\n");
     EXPECT_EQ(Sync({"--template", "logseq"}).out, "") << "a second sync with nothing new";
     const nlohmann::json second = LogseqBlocks(m_rich);
     const auto now = HighlightBlocks(second);
@@ -345,14 +349,16 @@ TEST_F(SyncNoteAppsTest, AHighlightOneReaderLacksIsNotMarkedDeletedWhenAnotherIs
     const ChildResult fromOther =
         RunChild(MARVIK_CLI_EXECUTABLE, {"sync", "--db", other.string(), "--to", "notes"}, m_work.Path());
     EXPECT_EQ(fromOther.exitStatus, 0) << fromOther.err;
-    EXPECT_EQ(fromOther.err, "marvik-cli: 3 notes: 1 added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
+    EXPECT_EQ(fromOther.err,
+              "marvik-cli: 3 notes: 1 highlight added, 0 updated, 0 marked deleted, 0 kept as you edited them\n");
     std::string note = fixture::FileBytes(m_rich);
     const std::size_t r1 = note.find("<!-- marvik-highlight r1 ");
     EXPECT_FALSE(note.substr(r1, note.find('\n', r1) - r1).ends_with(" deleted -->")) << note;
 
     // The first reader still lacks o1 and gives up r1: r1 is marked, o1 left alone.
     Reader("DELETE FROM Bookmark WHERE BookmarkID = 'r1'");
-    EXPECT_EQ(Sync().err, "marvik-cli: 3 notes: 0 added, 0 updated, 1 marked deleted, 0 kept as you edited them\n");
+    EXPECT_EQ(Sync().err,
+              "marvik-cli: 3 notes: 0 highlights added, 0 updated, 1 marked deleted, 0 kept as you edited them\n");
     note = fixture::FileBytes(m_rich);
     const std::size_t o1 = note.find("<!-- marvik-highlight o1 ");
     EXPECT_FALSE(note.substr(o1, note.find('\n', o1) - o1).ends_with(" deleted -->")) << note;

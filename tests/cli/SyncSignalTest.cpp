@@ -70,8 +70,8 @@ TEST(SyncSignalTest, ASignalStopsTheSyncBetweenBooksAndTheRunSaysSo) {
         const std::string said = fixture::FileBytes(err);
         EXPECT_TRUE(said.ends_with("marvik-cli: stopped by a signal, the notes of the other books left as they were: " +
                                    std::to_string(written) + (written == 1 ? " note: " : " notes: ") +
-                                   std::to_string(written) +
-                                   " added, 0 updated, 0 marked deleted, 0 kept as you edited them\n"))
+                                   std::to_string(written) + (written == 1 ? " highlight added" : " highlights added") +
+                                   ", 0 updated, 0 marked deleted, 0 kept as you edited them\n"))
             << said;
         for (const std::string& name : fixture::FolderNames(notes))
             EXPECT_TRUE(name.ends_with(".md") || name.starts_with(".marvik")) << name;

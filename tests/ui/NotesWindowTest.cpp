@@ -29,8 +29,8 @@
 
 namespace {
 
-const QString kAllAdded = "3 notes: 7 added, 0 updated, 0 marked deleted, 0 kept as you edited them";
-const QString kNothingNew = "3 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them";
+const QString kAllAdded = "3 notes: 7 highlights added, 0 updated, 0 marked deleted, 0 kept as you edited them";
+const QString kNothingNew = "3 notes: 0 highlights added, 0 updated, 0 marked deleted, 0 kept as you edited them";
 
 } // namespace
 
@@ -134,7 +134,8 @@ private slots:
         }
         f.LoadDatabase(m_database);
         f.syncnotes1->trigger();
-        QCOMPARE(f.TntLabel6->text(), "3 notes: 0 added, 0 updated, 1 marked deleted, 0 kept as you edited them");
+        QCOMPARE(f.TntLabel6->text(),
+                 "3 notes: 0 highlights added, 0 updated, 1 marked deleted, 0 kept as you edited them");
         QCOMPARE(asked, 1);
 
         // A folder that is gone: the sync fails before it reads anything, and says why.

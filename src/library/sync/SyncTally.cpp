@@ -39,9 +39,10 @@ void SyncTally::Count(const PlannedNote& note) {
 }
 
 std::string SyncTally::Summary() const {
-    std::string text = Grouped(notes) + (notes == 1 ? " note: " : " notes: ") + Grouped(added) + " added, " +
-                       Grouped(updated) + " updated, " + Grouped(markedDeleted) + " marked deleted, " +
-                       Grouped(keptAsEdited) + " kept as you edited them";
+    std::string text = Grouped(notes) + (notes == 1 ? " note: " : " notes: ") + Grouped(added) +
+                       (added == 1 ? " highlight added, " : " highlights added, ") + Grouped(updated) + " updated, " +
+                       Grouped(markedDeleted) + " marked deleted, " + Grouped(keptAsEdited) +
+                       " kept as you edited them";
     if (failed > 0)
         text += ", " + Grouped(failed) + " failed";
     return text;

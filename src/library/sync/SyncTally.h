@@ -17,8 +17,8 @@ struct SyncTally {
 
     void Count(const PlannedNote& note);
 
-    // "N notes: A added, U updated, D marked deleted, K kept as you edited them", and ", F failed" when any did; the
-    // numbers in groups of three digits ("60,983"). The command line and the window tell it in these words.
+    // "N notes: A highlights added, U updated, D marked deleted, K kept as you edited them", and ", F failed" when any
+    // did; the numbers in groups of three digits ("60,983"). The command line and the window tell it in these words.
     std::string Summary() const;
 };
 

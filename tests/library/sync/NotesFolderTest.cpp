@@ -59,7 +59,7 @@ TEST_F(NotesFolderTest, AFirstSyncWritesOneNotePerBookAndASecondWithNothingNewWr
     SyncTally tally;
     for (const PlannedNote& planned : first)
         tally.Count(planned);
-    EXPECT_EQ(tally.Summary(), "2 notes: 3 added, 0 updated, 0 marked deleted, 0 kept as you edited them");
+    EXPECT_EQ(tally.Summary(), "2 notes: 3 highlights added, 0 updated, 0 marked deleted, 0 kept as you edited them");
 
     const auto past = fs::last_write_time(m_voyage) - std::chrono::hours(1);
     fs::last_write_time(m_voyage, past);

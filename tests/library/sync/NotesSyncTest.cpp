@@ -74,7 +74,7 @@ TEST_F(NotesSyncTest, BooksAreToldOneByOneAndAStopLeavesTheRestAlone) {
     EXPECT_FALSE(tally.stopped);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_notes), {}), 4);
     Sync(all, tally);
-    EXPECT_EQ(tally.Summary(), "3 notes: 0 added, 0 updated, 0 marked deleted, 0 kept as you edited them");
+    EXPECT_EQ(tally.Summary(), "3 notes: 0 highlights added, 0 updated, 0 marked deleted, 0 kept as you edited them");
     EXPECT_EQ(all.steps, 9u);
 }
 
