@@ -48,12 +48,16 @@ int TSQLiteCursor::FieldIndex(const std::string& fieldName) const {
     return FindColumn(m_columnNames, fieldName);
 }
 
-std::string_view TSQLiteCursor::FieldAsText(std::uint32_t column) {
+void TSQLiteCursor::RequireColumn(std::uint32_t column) const {
     if (!m_onRow)
         throw ESQLiteException("Table is at End of File");
     if (column >= m_columnTypes.size())
         throw ESQLiteException("Column index " + std::to_string(column) + " is out of range: the table has " +
                                std::to_string(m_columnTypes.size()) + " columns");
+}
+
+std::string_view TSQLiteCursor::FieldAsText(std::uint32_t column) {
+    RequireColumn(column);
     sqlite3_stmt* statement = m_statement.get();
     const int c = static_cast<int>(column);
     const TColumnType type = m_columnTypes[column];
@@ -95,11 +99,7 @@ std::optional<std::string_view> TSQLiteCursor::StoredText(std::uint32_t column) 
 }
 
 TStoredField TSQLiteCursor::StoredField(std::uint32_t column) {
-    if (!m_onRow)
-        throw ESQLiteException("Table is at End of File");
-    if (column >= m_columnTypes.size())
-        throw ESQLiteException("Column index " + std::to_string(column) + " is out of range: the table has " +
-                               std::to_string(m_columnTypes.size()) + " columns");
+    RequireColumn(column);
     sqlite3_stmt* statement = m_statement.get();
     const int c = static_cast<int>(column);
     TStoredField field;

@@ -49,6 +49,9 @@ public:
     std::uint32_t ColumnCount() const;
 
 private:
+    // Raises when the cursor is on no row or the column is not one of its columns.
+    void RequireColumn(std::uint32_t column) const;
+
     TSQLiteDatabase& m_database;
     std::string m_sql;
     StatementHandle m_statement;

@@ -1,11 +1,6 @@
 // marvik-cli sync on a real reader-shaped database: a notes folder kept up to date, run after run.
-#include "ChildProcess.h"
 #include "FileContents.h"
-#include "ReaderDatabase.h"
-#include "TempFolder.h"
-#include "WholeRecordBooks.h"
-
-#include <gtest/gtest.h>
+#include "SyncedNotesTest.h"
 
 #include <fstream>
 
@@ -13,24 +8,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SyncCommandTest : public ::testing::Test {
-protected:
-    SyncCommandTest() {
-        fixture::ReaderDatabase reader(m_database);
-        fixture::AddWholeRecordLibrary(reader);
-    }
-
-    ChildResult Sync(std::vector<std::string> arguments = {}) {
-        arguments.insert(arguments.begin(), {"sync", "--db", m_database.string(), "--to", "notes"});
-        return RunChild(MARVIK_CLI_EXECUTABLE, arguments, m_work.Path());
-    }
-
-    TempFolder m_work;
-    fs::path m_database = m_work / "reader.sqlite";
-    fs::path m_notes = m_work / "notes";
-    fs::path m_rich = m_notes / "Notes_ _On_ Things - Ann Writer.md";
-    fs::path m_store = m_notes / "A Store Book - Bo Lind.md";
-};
+using SyncCommandTest = SyncedNotesTest;
 
 TEST_F(SyncCommandTest, NotesFollowTheReaderAndKeepWhatTheUserWrote) {
     const ChildResult missing = Sync();
@@ -57,11 +35,7 @@ TEST_F(SyncCommandTest, NotesFollowTheReaderAndKeepWhatTheUserWrote) {
     fs::permissions(m_store, fs::perms::owner_read);
     {
         fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
-        reader.AddBookmark({.bookmarkId = "r7",
-                            .volumeId = fixture::records::kRich,
-                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
-                            .startContainerPath = "span#kobo.3.1",
-                            .text = "In between."});
+        reader.AddBookmark(RichHighlight("r7", "span#kobo.3.1", "In between."));
         reader.Exec("UPDATE Bookmark SET Annotation = 'Why not?' WHERE BookmarkID = 'r2'");
         reader.Exec("UPDATE Bookmark SET Text = Text || '!' WHERE BookmarkID = 'r3'");
         reader.Exec("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r1'");

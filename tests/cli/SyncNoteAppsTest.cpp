@@ -1,10 +1,7 @@
 // marvik-cli sync into notes as note apps keep them: what the user changed in a note, or an app saved again, stays.
-#include "ChildProcess.h"
 #include "FileContents.h"
 #include "LogseqBlocks.h"
-#include "ReaderDatabase.h"
-#include "TempFolder.h"
-#include "WholeRecordBooks.h"
+#include "SyncedNotesTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +11,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SyncNoteAppsTest : public ::testing::Test {
+class SyncNoteAppsTest : public SyncedNotesTest {
 protected:
-    SyncNoteAppsTest() {
-        fixture::ReaderDatabase reader(m_database);
-        fixture::AddWholeRecordLibrary(reader);
-        fs::create_directory(m_notes);
-    }
-
-    ChildResult Sync(std::vector<std::string> arguments = {}) {
-        arguments.insert(arguments.begin(), {"sync", "--db", m_database.string(), "--to", "notes"});
-        return RunChild(MARVIK_CLI_EXECUTABLE, arguments, m_work.Path());
-    }
+    SyncNoteAppsTest() { fs::create_directory(m_notes); }
 
     void Reader(const std::string& sql) {
         fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
@@ -37,11 +25,6 @@ protected:
         ASSERT_NE(at, std::string::npos) << from << " in\n" << text;
         text.replace(at, from.size(), to);
     }
-
-    TempFolder m_work;
-    fs::path m_database = m_work / "reader.sqlite";
-    fs::path m_notes = m_work / "notes";
-    fs::path m_rich = m_notes / "Notes_ _On_ Things - Ann Writer.md";
 };
 
 TEST_F(SyncNoteAppsTest, FrontMatterValuesTheUserChangedStayAndTheSameValuesSavedAgainAreNoEdit) {
@@ -162,11 +145,7 @@ TEST_F(SyncNoteAppsTest, EachChapterHasOneHeadingInItsPlace) {
     std::ofstream(m_rich, std::ios::binary) << note;
     {
         fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
-        reader.AddBookmark({.bookmarkId = "r0",
-                            .volumeId = fixture::records::kRich,
-                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
-                            .startContainerPath = "span#kobo.1.1",
-                            .text = "Earliest."});
+        reader.AddBookmark(RichHighlight("r0", "span#kobo.1.1", "Earliest."));
         reader.Exec("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r4'");
     }
     ASSERT_EQ(Sync().exitStatus, 0);
@@ -217,11 +196,7 @@ TEST_F(SyncNoteAppsTest, ALogseqPageIsAnOutlineWhoseBlocksKeepTheirChildren) {
     std::ofstream(m_rich, std::ios::binary) << note;
     {
         fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
-        reader.AddBookmark({.bookmarkId = "r7",
-                            .volumeId = fixture::records::kRich,
-                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
-                            .startContainerPath = "span#kobo.3.1",
-                            .text = "In between."});
+        reader.AddBookmark(RichHighlight("r7", "span#kobo.3.1", "In between."));
         reader.Exec("UPDATE Bookmark SET Text = 'Changed on the reader.' WHERE BookmarkID = 'r3'");
         reader.Exec("UPDATE Bookmark SET Hidden = 'true' WHERE BookmarkID = 'r4'");
     }
@@ -252,12 +227,9 @@ TEST_F(SyncNoteAppsTest, LogseqReadsEachTextAsWritten) {
     const std::string note = "Why $1? {{query}} ~~not~~ ==this== ^^that^^ `code`\n- not a block";
     {
         fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
-        reader.AddBookmark({.bookmarkId = "r7",
-                            .volumeId = fixture::records::kRich,
-                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
-                            .startContainerPath = "span#kobo.3.1",
-                            .text = text,
-                            .annotation = note});
+        fixture::Bookmark added = RichHighlight("r7", "span#kobo.3.1", text);
+        added.annotation = note;
+        reader.AddBookmark(added);
         reader.Exec("UPDATE content SET Title = 'Notes \\#1 $2' WHERE ContentID = '" + fixture::records::kRich + "'");
     }
     ASSERT_EQ(Sync({"--template", "logseq"}).exitStatus, 0);
@@ -280,11 +252,7 @@ TEST_F(SyncNoteAppsTest, ANoteKeepsItsTemplateSetUntilItIsRetemplated) {
     std::ofstream(m_rich, std::ios::binary) << note;
     {
         fixture::ReaderDatabase reader(m_database, fixture::ReaderDatabase::Existing);
-        reader.AddBookmark({.bookmarkId = "r7",
-                            .volumeId = fixture::records::kRich,
-                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
-                            .startContainerPath = "span#kobo.3.1",
-                            .text = "In between."});
+        reader.AddBookmark(RichHighlight("r7", "span#kobo.3.1", "In between."));
     }
     // Without --template the note is synced with its own set.
     ASSERT_EQ(Sync().exitStatus, 0);
@@ -340,11 +308,7 @@ TEST_F(SyncNoteAppsTest, AHighlightOneReaderLacksIsNotMarkedDeletedWhenAnotherIs
     {
         fixture::ReaderDatabase reader(other, fixture::ReaderDatabase::Existing);
         reader.Exec("DELETE FROM Bookmark WHERE BookmarkID = 'r1'");
-        reader.AddBookmark({.bookmarkId = "o1",
-                            .volumeId = fixture::records::kRich,
-                            .contentId = fixture::records::kRich + "!!ch1.xhtml",
-                            .startContainerPath = "span#kobo.3.1",
-                            .text = "From the other reader."});
+        reader.AddBookmark(RichHighlight("o1", "span#kobo.3.1", "From the other reader."));
     }
     const ChildResult fromOther =
         RunChild(MARVIK_CLI_EXECUTABLE, {"sync", "--db", other.string(), "--to", "notes"}, m_work.Path());
