@@ -59,6 +59,8 @@ std::optional<AnnotatedVolume> ReaderLibrary::ReadVolume(const std::string& volu
                                                          ProgressReporter& progress) const {
     std::optional<AnnotatedVolume> volume =
         ::ReadAnnotatedVolume(m_databasePath, m_index, volumeId, options, progress, &m_kept);
+    if (volume)
+        volume->sources.push_back(Facts());
     progress.ResetProgress();
     progress.SetStatus("");
     return volume;

@@ -2,6 +2,7 @@
 
 #include "AnnotatedVolume.h"
 #include "AnnotationExport.h"
+#include "AnnotationSource.h"
 #include "ContentIdRepair.h"
 #include "ExportOptions.h"
 #include "KeptReading.h"
@@ -34,7 +35,7 @@ struct LoadOutcome {
 
 // The loaded database and its index: what the window and the command line keep between actions. A reading of the
 // database is kept between actions while its files stay as they were (KeptReading.h).
-class ReaderLibrary {
+class ReaderLibrary : public AnnotationSource {
 public:
     explicit ReaderLibrary(const TextOrder& order = TextOrder::ForUserLocale()) : m_index(order) {}
 
@@ -47,14 +48,16 @@ public:
     const std::filesystem::path& DatabasePath() const { return m_databasePath; }
     // Whether the loaded database file still exists.
     bool DatabaseExists() const;
-    const LibraryIndex& Index() const { return m_index; }
+    const LibraryIndex& Index() const override { return m_index; }
 
     // Whether the database holds any bookmark of the volume, deleted ones included: an id that names none is unknown.
-    bool HasBookmarks(const std::string& volumeId) const;
+    bool HasBookmarks(const std::string& volumeId) const override;
     // One volume's book facts and bookmarks in reading order; nothing when the database file is gone. Errors of the
     // access layer go on to the caller.
     std::optional<AnnotatedVolume> ReadVolume(const std::string& volumeId, const ReadingOptions& options,
-                                              ProgressReporter& progress) const;
+                                              ProgressReporter& progress) const override;
+    // The loaded database file; the reader is not known from it alone.
+    SourceFacts Facts() const override { return {SourceKind::ReaderDatabase, m_databasePath, {}}; }
     // Where the export of the volume in the options' format goes in the folder.
     std::filesystem::path ExportTarget(const std::string& volumeId, const std::filesystem::path& resultsFolder,
                                        const ExportOptions& options) const;

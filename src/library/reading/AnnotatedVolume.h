@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,21 @@ struct PartFacts {
 
     // What the text file heads the part's bookmarks with: its title, or its ContentID when no row describes it.
     const std::string& Heading() const { return found ? title : contentId; }
+};
+
+// Which kind of reader's files a volume was read from.
+enum class SourceKind : std::uint8_t {
+    ReaderDatabase, // a Kobo reader's KoboReader.sqlite, a backup of it, or the desktop app's Kobo.sqlite
+    Archive,        // Marvik's archive of every highlight ever seen
+    KOReader,       // KOReader's sidecars (BOOK.sdr/metadata.EXT.lua)
+    KindleClippings // a Kindle's My Clippings.txt
+};
+
+// Where a volume's bookmarks were read: what kind of file, which file, and the reader it belongs to where known.
+struct SourceFacts {
+    SourceKind kind = SourceKind::ReaderDatabase;
+    std::filesystem::path path;
+    std::string reader; // the reader's own identity (its account or serial), where the files tell it
 };
 
 // What a drawing's image names: the file found beside the database, or the picture written beside the export.
@@ -51,6 +67,10 @@ struct AnnotatedBookmark {
     std::optional<double> chapterProgress; // 0 to 1 within the part
     std::string_view markupImage;          // a drawing's image beside the database (markups/ID.svg or .jpg), if there
     MarkupImageKind markupImageKind = MarkupImageKind::Found;
+    // Read from the archive: the reader it came from no longer has it, and when it was last seen there.
+    bool gone = false;
+    std::string_view lastSeen;
+    std::uint16_t source = 0; // index into AnnotatedVolume::sources: a book read from several sources keeps each one's
 };
 
 // What an export knows of one volume: the book's facts and its bookmarks in reading order. It holds no trace of any
@@ -74,6 +94,8 @@ struct AnnotatedVolume {
     std::string timeSpentReading; // TimeSpentReading, in seconds
     // A plain EPUB (MimeType application/epub+zip): its bookmarks' ChapterProgress is their place in the whole book.
     bool progressInBook = false;
+    // Where its bookmarks were read; the first is the volume's own. Empty where nobody said (a volume made by hand).
+    std::vector<SourceFacts> sources;
     std::vector<PartFacts> parts;
     std::vector<AnnotatedBookmark> bookmarks;
     // Holds the texts of the bookmarks; shared by copies of the volume.

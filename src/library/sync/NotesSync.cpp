@@ -14,12 +14,12 @@ ReadingOptions SyncReading(ReadingOptions options) {
     return options;
 }
 
-SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const NotesSyncRequest& request,
+SyncTally SyncAllNotes(const AnnotationSource& library, NotesFolder& folder, const NotesSyncRequest& request,
                        ProgressReporter& progress, const std::function<void(const PlannedNote&)>& told) {
     const std::string today = TodayLocalDate();
     const std::vector<std::string>& volumes = library.Index().Volumes.Entries();
     SyncTally tally;
-    const NumberedNamesRun numbering; // notes of one name each take the next number
+    const NumberedNamesRun numbering;                                    // notes of one name each take the next number
     std::map<std::string, std::shared_ptr<const TemplateSet>> namedSets; // the sets the notes name, each read once
     const auto templatesOf = [&](const std::string& volumeId) -> const TemplateSet& {
         const std::string name = request.retemplate ? std::string() : folder.TemplateSetOf(volumeId);
@@ -37,7 +37,7 @@ SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const 
         }
         return *set;
     };
-    folder.SetReader(ReaderIdentity(library.DatabasePath()));
+    folder.SetReader(ReaderIdentity(library.Facts().path));
     for (const std::string& passedOver : folder.PassedOver())
         progress.Warn(passedOver);
     progress.SetStatus("syncing notes");
@@ -59,7 +59,7 @@ SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const 
                 if (!book->error.empty())
                     throw std::runtime_error(book->error);
                 if (!book->volume)
-                    throw std::runtime_error("database file not found: " + library.DatabasePath().string());
+                    throw std::runtime_error("database file not found: " + library.Facts().path.string());
                 const AnnotatedVolume& volume = *book->volume;
                 const TemplateSet& templates = templatesOf(volumeId);
                 planned = folder.Plan([&](std::string_view day) { return templates.Render(volume, day); }, today);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "AnnotationSource.h"
 #include "NotesFolder.h"
 #include "ProgressReporter.h"
-#include "ReaderLibrary.h"
 #include "SyncTally.h"
 #include "TemplateSet.h"
 
@@ -25,5 +25,5 @@ struct NotesSyncRequest {
 // and (unless dry) written, and told, failed or not, before the next is read. A book that fails is told with its error
 // and the others go on. Stops between books when progress asks (tally.stopped), leaving the rest as they are.
 // Progress counts books.
-SyncTally SyncAllNotes(const ReaderLibrary& library, NotesFolder& folder, const NotesSyncRequest& request,
+SyncTally SyncAllNotes(const AnnotationSource& library, NotesFolder& folder, const NotesSyncRequest& request,
                        ProgressReporter& progress, const std::function<void(const PlannedNote&)>& told);

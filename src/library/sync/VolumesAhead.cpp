@@ -16,7 +16,7 @@ private:
 
 } // namespace
 
-VolumesAhead::VolumesAhead(const ReaderLibrary& library, const std::vector<std::string>& volumeIds,
+VolumesAhead::VolumesAhead(const AnnotationSource& library, const std::vector<std::string>& volumeIds,
                            const ReadingOptions& options, const ProgressReporter& stop)
     : m_library(library), m_volumeIds(volumeIds), m_options(options), m_stop(stop), m_reading([this] { ReadAll(); }) {}
 

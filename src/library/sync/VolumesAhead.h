@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AnnotatedVolume.h"
+#include "AnnotationSource.h"
 #include "ProgressReporter.h"
-#include "ReaderLibrary.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -25,8 +25,8 @@ public:
     };
 
     // stop: asked between books, from the reading thread; it must be safe to ask from there.
-    VolumesAhead(const ReaderLibrary& library, const std::vector<std::string>& volumeIds, const ReadingOptions& options,
-                 const ProgressReporter& stop);
+    VolumesAhead(const AnnotationSource& library, const std::vector<std::string>& volumeIds,
+                 const ReadingOptions& options, const ProgressReporter& stop);
     // Stops the reading after the book it reads, and waits for it.
     ~VolumesAhead();
     VolumesAhead(const VolumesAhead&) = delete;
@@ -39,7 +39,7 @@ private:
     void ReadAll();
 
     static constexpr std::size_t kAhead = 4;
-    const ReaderLibrary& m_library;
+    const AnnotationSource& m_library;
     const std::vector<std::string>& m_volumeIds;
     ReadingOptions m_options;
     const ProgressReporter& m_stop;

@@ -1,5 +1,6 @@
 // A whole sync over a loaded library: each book told as it is done, a stop heeded between books.
 #include "NotesSync.h"
+#include "ReaderLibrary.h"
 
 #include "ReaderDatabase.h"
 #include "RecordingProgress.h"
