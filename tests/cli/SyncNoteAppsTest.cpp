@@ -271,6 +271,18 @@ TEST_F(SyncNoteAppsTest, ANoteKeepsItsTemplateSetUntilItIsRetemplated) {
     EXPECT_NE(note.find("**Note:** Why? Because."), std::string::npos) << note;
 }
 
+TEST_F(SyncNoteAppsTest, ALogseqPageIsNotRetemplatedIntoCommentMarkers) {
+    ASSERT_EQ(Sync({"--template", "logseq"}).exitStatus, 0);
+    const std::string page = fixture::FileBytes(m_rich);
+    // A set of comment markers would find none in the outline and add every highlight again: the book fails, named.
+    const ChildResult retemplated = Sync({"--template", "markdown", "--retemplate"});
+    EXPECT_EQ(retemplated.exitStatus, 1);
+    EXPECT_NE(retemplated.err.find("is a Logseq page, which the template set \"markdown\" cannot render in place"),
+              std::string::npos)
+        << retemplated.err;
+    EXPECT_EQ(fixture::FileBytes(m_rich), page);
+}
+
 TEST_F(SyncNoteAppsTest, ABlockTheUserRemovedStaysRemovedAndAnotherBooksBlockIsLeftAlone) {
     ASSERT_EQ(Sync().exitStatus, 0);
     std::string note = fixture::FileBytes(m_rich);

@@ -1,5 +1,6 @@
 #include "LibraryOverview.h"
 
+#include "ChapterTitles.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "StoredValues.h"
@@ -26,12 +27,6 @@ struct TextHash {
 };
 template <class Value> using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
-// A bookmark names its part with a "#fragment" on some firmware; the part's row has none.
-std::string_view WithoutFragment(std::string_view contentId) {
-    const std::size_t hash = contentId.find('#');
-    return hash == std::string_view::npos ? contentId : contentId.substr(0, hash);
-}
-
 } // namespace
 
 OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& options) {
@@ -41,6 +36,14 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
         std::int64_t volume = -1;  // index into rows.volumes
         std::int64_t chapter = -1; // index into rows.chapters
     };
+    // What titles each chapter, as the highlights pane and the exports find it: the content row of the bookmark's
+    // ContentID as it stands (fragment and all), in a kepub book the table of contents' entry for its spine file.
+    struct ChapterRow {
+        std::string_view contentId; // a key of places
+        bool found = false;
+        std::string bookId; // of a kepub's spine file, else empty
+    };
+    std::vector<ChapterRow> chapterRows;
     TextMap<Place> places;
     OverviewRows overview;
     {
@@ -61,10 +64,12 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
                 overview.volumes.emplace_back(rows.Text(0));
             }
             // Each part is numbered at its first bookmark and titled by the pass over the content table.
-            Place& part = placeOf(WithoutFragment(rows.Text(2)))->second;
+            const auto partPlace = placeOf(rows.Text(2));
+            Place& part = partPlace->second;
             if (part.chapter < 0) {
                 part.chapter = static_cast<std::int64_t>(overview.chapters.size());
                 overview.chapters.emplace_back();
+                chapterRows.push_back({partPlace->first, false, {}});
             }
             OverviewHighlight& highlight = overview.highlights.emplace_back();
             highlight.book = static_cast<std::uint32_t>(volume.volume);
@@ -80,18 +85,43 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
     }
 
     overview.percentRead.resize(overview.volumes.size());
-    ReaderQuery rows(reader, "content", {"ContentID", "Title", Optional("___PercentRead")});
-    while (rows.Step()) {
-        const auto place = places.find(rows.Text(0));
-        if (place == places.end())
-            continue;
-        if (place->second.volume >= 0)
-            overview.percentRead[static_cast<std::size_t>(place->second.volume)] = Percent(rows.Text(2));
-        if (place->second.chapter >= 0) {
-            std::string& chapter = overview.chapters[static_cast<std::size_t>(place->second.chapter)];
-            if (chapter.empty())
-                chapter.assign(rows.Text(1));
+    const bool toc = options.chapterTitlesFromToc && ChapterTitles::Readable(reader.Schema());
+    bool spineFiles = false;
+    {
+        ReaderQuery rows(reader, "content",
+                         {"ContentID", "Title", Optional("___PercentRead"),
+                          toc ? Optional("ContentType") : Unread("ContentType"),
+                          toc ? Optional("BookID") : Unread("BookID")});
+        while (rows.Step()) {
+            const std::optional<std::string_view> contentId = rows.StoredText(0);
+            const auto place = contentId ? places.find(*contentId) : places.end();
+            if (place == places.end())
+                continue;
+            if (place->second.volume >= 0)
+                overview.percentRead[static_cast<std::size_t>(place->second.volume)] = Percent(rows.Text(2));
+            if (place->second.chapter >= 0) {
+                ChapterRow& row = chapterRows[static_cast<std::size_t>(place->second.chapter)];
+                if (row.found)
+                    continue;
+                row.found = true;
+                overview.chapters[static_cast<std::size_t>(place->second.chapter)].assign(rows.Text(1));
+                if (toc && rows.Text(3) == "9") {
+                    row.bookId = rows.Text(4);
+                    spineFiles = true;
+                }
+            }
         }
+    }
+    std::optional<ChapterTitles> titles;
+    if (spineFiles)
+        titles.emplace(ChapterTitles::ForAll(reader));
+    for (std::size_t c = 0; c < chapterRows.size(); ++c) {
+        const ChapterRow& row = chapterRows[c];
+        if (!row.found)
+            overview.chapters[c].assign(row.contentId);
+        else if (titles && !row.bookId.empty())
+            if (const ChapterTitles::Chapter* chapter = titles->Find(row.bookId, std::string(row.contentId)))
+                overview.chapters[c] = chapter->title;
     }
     return overview;
 }

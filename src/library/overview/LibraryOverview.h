@@ -41,7 +41,8 @@ struct OverviewHighlight {
 struct LibraryOverview {
     std::vector<OverviewBook> books; // in the order of the index's volumes
     std::vector<OverviewHighlight> highlights;
-    // The Title of each part that bookmarks lie in, once a part; empty where the part has none or no content row.
+    // The heading of each part that bookmarks lie in, once a part, as the exports head it: its Title (in a kepub book
+    // from the table of contents), or its ContentID where no content row describes it.
     std::vector<std::string> chapters;
 
     const std::string& ChapterOf(const OverviewHighlight& highlight) const { return chapters[highlight.chapter]; }

@@ -152,7 +152,8 @@ OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,
     const auto find = [&entries](std::string_view key) {
         return std::find_if(entries.begin(), entries.end(), [&key](const auto& entry) { return entry.key == key; });
     };
-    // A note without the record was written before the program kept one: what it holds counts as the program's.
+    // A note without the record was written before the program kept one: a value there that differs from what the
+    // program writes now may be the user's edit, so it is kept as theirs (taking the line out hands it back).
     const auto record = find(kWrittenValuesKey);
     const bool recorded = record != entries.end();
     const WrittenValues before = recorded ? ParseWrittenValues(record->text) : WrittenValues();
@@ -191,7 +192,7 @@ OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,
         const std::string held = ValueOf(present->text);
         if (held == value) {
             written[entry.key] = ValueHash(value);
-        } else if (recorded && (wrote == before.end() || wrote->second != ValueHash(held))) {
+        } else if (!recorded || wrote == before.end() || wrote->second != ValueHash(held)) {
             // The user's value: its line stays as it is, comments included.
             if (wrote != before.end())
                 written.insert(*wrote);

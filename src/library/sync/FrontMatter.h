@@ -43,7 +43,8 @@ struct OwnedEntriesUpdate {
 // Gives each entry whose key owned names owned's text (in the note's line ends) while the note still holds the value
 // the program last wrote there (its record, kWrittenValuesKey), and adds the owned entries the note lacks after the
 // owned entry before them, else at the end; values are compared as YAML reads them, so a value written another way
-// is no change. A value the user changed, or a key the user took out, stays as the user has it and is told in kept.
+// is no change. A value the user changed, or a key the user took out, stays as the user has it and is told in kept;
+// so does, in a note that has no record yet, any value that differs from owned's.
 // Every other entry stays byte for byte, and so do the entries of the keys left. The record is brought up to date
 // with what the note then holds of the program's.
 OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 
 namespace {
 
@@ -168,6 +169,20 @@ bool NamesItsBookInFrontMatter(std::string_view note) {
                                               [](const FrontMatterEntry& entry) { return entry.key == kVolumeIdKey; });
 }
 
+// Whether the note is an outline whose page properties name its book: a Logseq page.
+bool NamesItsBookInPageProperties(std::string_view note) {
+    if (note.starts_with("\xEF\xBB\xBF"))
+        note.remove_prefix(3);
+    for (const std::string_view line : SplitLines(note)) {
+        const std::string_view text = WithoutLineEnd(line);
+        if (text.empty() || text.starts_with('-') || text.find(":: ") == std::string_view::npos)
+            return false;
+        if (ParseVolumeIdProperty(text))
+            return true;
+    }
+    return false;
+}
+
 // An outline's page properties with those that name the book and its template set, after the page's other
 // properties.
 std::string WithBookProperties(const std::string& beforeBlocks, const RenderedNote& rendered) {
@@ -199,6 +214,10 @@ MergedNote NewNote(const RenderedNote& rendered) {
 
 MergedNote MergeNote(std::string_view note, const RenderedNote& rendered, const std::set<std::string>& quietKeys,
                      const NoteHistory& history) {
+    // A set that writes comment markers would find none in an outline and add every highlight again.
+    if (rendered.marks == NoteMarks::Comments && !NamesItsBookInFrontMatter(note) && NamesItsBookInPageProperties(note))
+        throw std::runtime_error("The note is a Logseq page, which the template set \"" + rendered.templateSet +
+                                 "\" cannot render in place: sync it with a Logseq set, or into another folder.");
     const bool crlf = UsesCrlf(note);
     MergedNote merged;
     std::size_t length = 0;

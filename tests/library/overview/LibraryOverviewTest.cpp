@@ -1,6 +1,7 @@
 // The overview of a whole library and the search across all its highlights, on real reader databases.
 #include "HighlightSearch.h"
 #include "ReaderFolderTest.h"
+#include "SampleBooks.h"
 #include "SearchFolding.h"
 #include "WholeRecordBooks.h"
 
@@ -196,6 +197,46 @@ TEST_F(LibraryOverviewTest, SelectedHighlightsAloneAreExported) {
     EXPECT_NE(bytes.str().find("a note, with"), std::string::npos);
     EXPECT_EQ(bytes.str().find("not a heading"), std::string::npos) << "r2 was not chosen";
     EXPECT_LT(bytes.str().find("First line"), bytes.str().find("\xD9\x85\xD8\xB1")) << "reading order kept";
+}
+
+} // namespace
+
+namespace {
+
+// Each highlight's chapter in the search results is the heading the highlights pane and the exports give its part.
+class OverviewChaptersTest : public ReaderFolderTest {
+protected:
+    void ExpectTheExportsHeadings(const ReadingOptions& options) {
+        Load(options);
+        SilentProgress silent;
+        const LibraryOverview overview = library.ReadOverview(options, silent).value();
+        std::size_t compared = 0;
+        for (const OverviewBook& book : overview.books) {
+            const AnnotatedVolume volume = library.ReadVolume(book.volumeId, options, silent).value();
+            for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
+                const auto found = std::find_if(
+                    overview.highlights.begin(), overview.highlights.end(),
+                    [&](const OverviewHighlight& highlight) { return highlight.bookmarkId == bookmark.bookmarkId; });
+                ASSERT_NE(found, overview.highlights.end()) << bookmark.bookmarkId;
+                EXPECT_EQ(overview.ChapterOf(*found), volume.PartOf(bookmark).Heading()) << bookmark.bookmarkId;
+                ++compared;
+            }
+        }
+        EXPECT_GT(compared, 5u);
+    }
+};
+
+// Kepub spine files titled from the table of contents (or not, when asked), a plain EPUB's parts, a store book whose
+// bookmarks name their part with a "#fragment", a part without a content row.
+TEST_F(OverviewChaptersTest, AreTheExportsHeadingsForEveryKindOfBook) {
+    fixture::AddCurrentFirmwareLibrary(reader);
+    ExpectTheExportsHeadings({.skipDeletedHighlights = false});
+    ExpectTheExportsHeadings({.skipDeletedHighlights = false, .chapterTitlesFromToc = false});
+}
+
+TEST_F(OverviewChaptersTest, AreTheExportsHeadingsForWholeRecords) {
+    fixture::AddWholeRecordLibrary(reader);
+    ExpectTheExportsHeadings({.skipDeletedHighlights = false, .wholeRecords = true});
 }
 
 } // namespace

@@ -91,10 +91,11 @@ TEST(NoteMergeTest, NewAndChangedHighlightsGoInPlaceAndTheUsersWordsStay) {
     const MergedNote merged = MergeNote(note, Voyage({b0, b1, b4, b2noted, b3, b5}, "57", "status: reading\n"));
 
     std::string expected = userKeysAndText;
-    expected.replace(expected.find("progress: 42\n"), 13, "progress: 57\nstatus: reading\n");
-    // A note written before the program kept its record of values gets one.
+    expected.replace(expected.find("progress: 42\n"), 13, "progress: 42\nstatus: reading\n");
+    // A note written before the program kept its record of values gets one; its progress may be the user's edit, so
+    // it stays and is not recorded as the program's.
     expected.insert(expected.find("rating: 5\n"), "marvik-written: \"marvik-volume-id=3c95093caf72 "
-                                                  "progress=bdf57d5d7b02 status=6f116525064b title=5e7462c06f17\"\n");
+                                                  "status=6f116525064b title=5e7462c06f17\"\n");
     // The user's words after b1 stay with it: b4 comes after them.
     expected += Block(b0) + Block(b1) + "I liked this one.\n\n" + Block(b4) + Block(b2noted) + Block(b3) + Block(b5) +
                 "\n*Synced from the reader.*\n\nMy closing words, no line end";
@@ -102,6 +103,14 @@ TEST(NoteMergeTest, NewAndChangedHighlightsGoInPlaceAndTheUsersWordsStay) {
     EXPECT_EQ(merged.changes.added, (std::vector<std::string>{"b0", "b4", "b5"}));
     EXPECT_EQ(merged.changes.updated, std::vector<std::string>{"b2"});
     EXPECT_TRUE(merged.changes.frontMatterUpdated);
+    EXPECT_EQ(merged.changes.keptKeys, std::vector<std::string>{"progress"});
+
+    // Once the user takes the line out, the program writes it again, now recorded as its own.
+    std::string taken = merged.text;
+    taken.erase(taken.find("progress: 42\n"), 13);
+    const MergedNote again = MergeNote(taken, Voyage({b0, b1, b4, b2noted, b3, b5}, "57", "status: reading\n"));
+    EXPECT_NE(again.text.find("\nprogress: 57\n"), std::string::npos) << again.text;
+    EXPECT_TRUE(again.changes.keptKeys.empty());
 }
 
 TEST(NoteMergeTest, BlocksTheUserEditedAreKept) {
