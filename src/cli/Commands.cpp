@@ -133,10 +133,10 @@ int List(const ReaderLibrary& library, std::ostream& out) {
 
 // The given volumes one by one, as double-clicks on their rows would write them. A volume that fails keeps none of
 // the others from being written; each path is printed as soon as its file is there. A ledger that cannot be saved
-// stops the export after the file it was to record, with its message in ledgerNotSaved. Ids that name no volume of
+// stops the export after the file it was to record, with its message in the result. Ids that name no volume of
 // the database go to unknown, and nothing is written for them.
 ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line, ProgressReporter& progress,
-                           std::ostream& out, std::string& ledgerNotSaved, std::vector<std::string>& unknown) {
+                           std::ostream& out, std::vector<std::string>& unknown) {
     ExportAllResult result;
     for (const std::string& id : line.volumeIds) {
         if (!library.HasBookmarks(id)) {
@@ -147,14 +147,6 @@ ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line
         try {
             exported = library.ExtractAnnotations(id, library.ExportTarget(id, line.resultsFolder, line.options),
                                                   line.options, progress);
-        } catch (const ELedgerNotSaved& error) {
-            for (const std::filesystem::path& file : error.Result().written) {
-                out << file.string() << '\n' << std::flush;
-                result.written.push_back(file);
-            }
-            result.highlights += error.Result().highlights;
-            ledgerNotSaved = error.what();
-            break;
         } catch (const ELedgerError&) {
             throw; // the folder's, not the book's: no other book can be exported either
         } catch (const std::exception& error) {
@@ -166,6 +158,10 @@ ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line
         case ExportOutcome::Written:
             out << exported.file.string() << '\n' << std::flush;
             result.written.push_back(exported.file);
+            if (!exported.ledgerNotSaved.empty()) {
+                result.ledgerNotSaved = exported.ledgerNotSaved;
+                return result;
+            }
             break;
         case ExportOutcome::Failed:
             result.failed.push_back({id, "something went wrong!"});
@@ -212,21 +208,14 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
     CreateResultsFolder(line.resultsFolder);
     const NumberedNamesRun numbering; // books of one name each take the next number
     ExportAllResult result;
-    // The files are there even when their ledger could not be saved: they are listed, and the ledger's failure last.
-    std::string ledgerNotSaved;
     std::vector<std::string> unknown;
     if (line.all) {
-        try {
-            result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options,
-                                                   progress);
-        } catch (const ELedgerNotSaved& error) {
-            result = error.Result();
-            ledgerNotSaved = error.what();
-        }
+        result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options,
+                                               progress);
         for (const std::filesystem::path& file : result.written)
             out << file.string() << '\n';
     } else {
-        result = ExportEach(library, line, progress, out, ledgerNotSaved, unknown);
+        result = ExportEach(library, line, progress, out, unknown);
     }
     out.flush();
     // Standard output stays a list of paths, one a line, for the scripts that read it.
@@ -239,9 +228,10 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
     }
     for (const std::string& id : unknown)
         err << "not found: " << id << '\n';
-    if (!ledgerNotSaved.empty())
-        err << WithLineBreaks(ledgerNotSaved) << '\n';
-    return result.failed.empty() && ledgerNotSaved.empty() && unknown.empty() ? kExitOk : kExitError;
+    // The files are there even when their ledger could not be saved: they are listed, and the ledger's failure last.
+    if (!result.ledgerNotSaved.empty())
+        err << WithLineBreaks(result.ledgerNotSaved) << '\n';
+    return result.failed.empty() && result.ledgerNotSaved.empty() && unknown.empty() ? kExitOk : kExitError;
 }
 
 int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {

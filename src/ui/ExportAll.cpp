@@ -2,6 +2,7 @@
 // double-click on its row would export it.
 #include "TForm1.h"
 
+#include "ELedgerError.h"
 #include "FailedBooks.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
@@ -35,16 +36,9 @@ void TForm1::ExportAll(const ExportOptions& options) {
     const QString results = ResultsFolder();
     Reported("export failed", [this] { MakeResultsFolder(); });
     ExportAllResult result;
-    // The files are there even when their ledger could not be saved: the outcome tells them, the error comes last.
-    std::optional<ELedgerNotSaved> ledgerNotSaved;
     Reported("export failed", [&] {
         RunInBackground([&](ProgressRelay& progress) {
-            try {
-                result = m_library->ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
-            } catch (const ELedgerNotSaved& error) {
-                result = error.Result();
-                ledgerNotSaved.emplace(error);
-            }
+            result = m_library->ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
         });
     });
     if (m_closedWhileBusy)
@@ -62,7 +56,7 @@ void TForm1::ExportAll(const ExportOptions& options) {
         outcome += ", " + Grouped(result.failed.size()) + " failed";
     if (result.stopped)
         outcome += "; cancelled, the other books were left alone";
-    if (ledgerNotSaved)
+    if (!result.ledgerNotSaved.empty())
         outcome += "; the ledger was not saved";
     ShowOutcome(outcome);
     TntLabel6->setToolTip(results);
@@ -70,8 +64,9 @@ void TForm1::ExportAll(const ExportOptions& options) {
     // A cancelled export opens nothing: the user is already doing something else.
     if (!result.stopped)
         ShellOpen(results);
-    if (ledgerNotSaved)
-        throw *ledgerNotSaved;
+    // The files are there even when their ledger could not be saved: the outcome tells them, the error comes last.
+    if (!result.ledgerNotSaved.empty())
+        throw ELedgerError(result.ledgerNotSaved);
     if (result.failed.empty())
         return;
     // One line a book, with what kept it from being written; books kept back by the same cause share a line.

@@ -4,6 +4,7 @@
 
 #include "AnnotationExport.h"
 #include "BookListTab.h"
+#include "ELedgerError.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
 #include "ShellOpen.h"
@@ -43,20 +44,7 @@ void TForm1::ExportVolume(const std::string& volumeId) {
 void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
     const ExportOptions options = TabSheet4->Export();
     ExportResult result;
-    // The file is there even when its ledger could not be saved: the outcome tells it, the error comes last.
-    std::optional<ELedgerNotSaved> ledgerNotSaved;
-    Reported("export failed", [&] {
-        try {
-            result = m_library->ExtractAnnotations(volumeId, target, options, *m_progress);
-        } catch (const ELedgerNotSaved& error) {
-            if (error.Result().written.empty())
-                throw;
-            result = {.outcome = ExportOutcome::Written,
-                      .file = error.Result().written.front(),
-                      .highlights = error.Result().highlights};
-            ledgerNotSaved.emplace(error);
-        }
-    });
+    Reported("export failed", [&] { result = m_library->ExtractAnnotations(volumeId, target, options, *m_progress); });
     switch (result.outcome) {
     case ExportOutcome::NoDatabase:
         ShowOutcome("nothing exported: the database file is gone");
@@ -74,8 +62,9 @@ void TForm1::ExtractAnnotations(const std::string& volumeId, const std::filesyst
         ShowMessageBox(this, {MessageBoxRequest::Icon::None, "Marvik text extractor info", "something went wrong!"});
         break;
     }
-    if (ledgerNotSaved)
-        throw *ledgerNotSaved;
+    // The file is there even when its ledger could not be saved: the outcome tells it, the error comes last.
+    if (!result.ledgerNotSaved.empty())
+        throw ELedgerError(result.ledgerNotSaved);
 }
 
 void TForm1::RepairContentIds(const std::string& volumeId) {

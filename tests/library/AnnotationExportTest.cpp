@@ -116,11 +116,13 @@ TEST_F(AnnotationExportTest, ReportsWhatCouldNotBeDone) {
     reader.Close();
     const std::filesystem::path target = AnnotationTargetPath(results, kWinter);
 
-    // No database: nothing is touched, and no database file appears.
-    const std::filesystem::path gone = folder / "gone.sqlite";
-    EXPECT_EQ(ExtractAnnotations(gone, Index(), kWinter, target, {}, progress).outcome, ExportOutcome::NoDatabase);
+    // The database gone since it was loaded: nothing is touched, and no database file appears.
+    Load();
+    std::filesystem::rename(reader.Path(), folder / "moved.sqlite");
+    EXPECT_EQ(library.ExtractAnnotations(kWinter, target, {}, progress).outcome, ExportOutcome::NoDatabase);
     EXPECT_TRUE(progress.events.empty());
-    EXPECT_FALSE(std::filesystem::exists(gone));
+    EXPECT_FALSE(std::filesystem::exists(reader.Path()));
+    std::filesystem::rename(folder / "moved.sqlite", reader.Path());
 
     // Every numbered name taken.
     for (int n = 0; n <= 9999; ++n) {

@@ -6,6 +6,7 @@
 #include "FileSizeLimit.h"
 #include "Messages.h"
 #include "ReaderFolderTest.h"
+#include "RenderedExport.h"
 #include "SampleBooks.h"
 #include "TSQLiteDatabase.h"
 
@@ -65,7 +66,7 @@ protected:
     std::string ExportFrom(const fs::path& backup) {
         SilentProgress silent;
         library.LoadDatabase(backup, silent);
-        return library.RenderAnnotations(kWinter, {.setBom = false}, silent).value_or("");
+        return RenderAnnotations(library, kWinter, {.setBom = false}, silent).value_or("");
     }
 
     TempFolder elsewhere;

@@ -1,5 +1,6 @@
 // A drawing's image is looked for in the markups folder beside the database, under its bookmark's id, and nowhere else.
 #include "ReaderFolderTest.h"
+#include "RenderedExport.h"
 #include "WholeRecordBooks.h"
 
 #include <nlohmann/json.hpp>
@@ -41,7 +42,7 @@ TEST_F(MarkupImageTest, OnlyAnIdThatIsOnePlainNameHasAnImage) {
 
     const ExportOptions json{.format = ExportFormat::Json};
     Load(json.reading);
-    const nlohmann::json document = nlohmann::json::parse(*library.RenderAnnotations(kRich, json, progress));
+    const nlohmann::json document = nlohmann::json::parse(*RenderAnnotations(library, kRich, json, progress));
     std::size_t drawings = 0;
     std::set<std::string> images;
     for (const nlohmann::json& annotation : document["annotations"]) {

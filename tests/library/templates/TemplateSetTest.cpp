@@ -7,6 +7,7 @@
 #include "MarkdownAnnotationWriter.h"
 #include "NoteText.h"
 #include "ReaderFolderTest.h"
+#include "RenderedExport.h"
 #include "ScopedEnvironment.h"
 #include "TemplateAnnotationWriter.h"
 #include "TemplateVariables.h"
@@ -48,7 +49,7 @@ protected:
         ExportOptions options{.format = ExportFormat::Markdown, .reading = reading};
         if (!set.empty())
             options.templates = TemplateSet::Named(set);
-        return library.RenderAnnotations(volume, options, progress).value_or("");
+        return RenderAnnotations(library, volume, options, progress).value_or("");
     }
 };
 

@@ -1,6 +1,7 @@
 // The JSON export: each book one document that the published schema accepts, holding the database's texts as stored.
 #include "FileContents.h"
 #include "ReaderFolderTest.h"
+#include "RenderedExport.h"
 #include "WholeRecordBooks.h"
 
 #include <nlohmann/json.hpp>
@@ -95,7 +96,7 @@ TEST_F(ReaderFolderTest, PositionsFollowWhatTheBookRecords) {
                         "'");
         const ExportOptions options{.format = ExportFormat::Json};
         Load(options.reading);
-        const Json document = Json::parse(*library.RenderAnnotations(kRich, options, progress));
+        const Json document = Json::parse(*RenderAnnotations(library, kRich, options, progress));
         std::string found;
         for (const Json& annotation : document["annotations"])
             found += annotation["id"].get<std::string>() + "=" + annotation.value("position", Json()).dump() + " ";
@@ -117,7 +118,7 @@ TEST_F(ReaderFolderTest, GreyEverywhereIsLeftOutAndOnlyAnIsbnIsCalledOne) {
     const auto render = [&](ExportFormat format, const std::string& volume) {
         const ExportOptions options{.format = format, .reading = {.skipDeletedHighlights = false}};
         Load(options.reading);
-        return *library.RenderAnnotations(volume, options, progress);
+        return *RenderAnnotations(library, volume, options, progress);
     };
     const std::string markdown = render(ExportFormat::Markdown, kRich), csv = render(ExportFormat::Csv, kRich);
     EXPECT_EQ(markdown.find("grey"), std::string::npos) << markdown;

@@ -2,24 +2,12 @@
 
 #include "ByteSink.h"
 #include "ExportFormats.h"
+#include "ExportResults.h"
 #include "FileFiller.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <string>
-
-enum class ExportOutcome {
-    NoDatabase, // the database file is gone: nothing was done or shown
-    Written,    // file holds the written file's path
-    Failed,     // the front end shows "something went wrong!"
-    NothingNew, // only new highlights were asked for, and the volume has none for its folder: no file was written
-};
-
-struct ExportResult {
-    ExportOutcome outcome = ExportOutcome::NoDatabase;
-    std::filesystem::path file;
-    std::size_t highlights = 0; // the bookmarks the written file holds: with newOnly, those new or changed
-};
 
 // The file a double-click on the volume writes: resultsFolder / (id after its last "/") + the writer's suffix, made
 // a safe file name (SafeFileName.h).
