@@ -4,9 +4,11 @@
 #include "ArchiveCommand.h"
 #include "BackupFiles.h"
 #include "CheckedOutput.h"
+#include "CliText.h"
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
 #include "ExportLedger.h"
+#include "FromSources.h"
 #include "NumberedNamesRun.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
@@ -15,19 +17,12 @@
 #include "SyncCommand.h"
 #include "TemplateSet.h"
 #include "UserFolders.h"
-#include "Utf8.h"
 
 #include <algorithm>
 #include <ostream>
 #include <system_error>
 
 namespace {
-
-// Messages of the access layer separate their lines with a lone carriage return.
-std::string WithLineBreaks(std::string message) {
-    std::replace(message.begin(), message.end(), '\r', '\n');
-    return message;
-}
 
 class WarningsTo : public SilentProgress {
 public:
@@ -96,27 +91,7 @@ void CreateResultsFolder(const std::filesystem::path& folder) {
         throw std::runtime_error("cannot create the results folder " + folder.string() + ": " + error.message());
 }
 
-// One field of a line of the list: control characters (line breaks, TABs, a terminal's escapes) become spaces, so
-// that every volume stays one line of three fields and nothing reaches the terminal but text.
-std::string OneLineField(std::string text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x20 || byte == 0x7F) {
-            text[i] = ' ';
-        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-            text.replace(i, 2, " "); // U+0080 to U+009F, the control characters of Latin-1
-        }
-    }
-    return text;
-}
-
-// What the window's labels show: they decode UTF-8, and text that is not valid UTF-8 shows as empty.
-std::string AsShown(std::string text) {
-    return IsValidUtf8(text) ? OneLineField(std::move(text)) : std::string();
-}
-
-int List(const ReaderLibrary& library, std::ostream& out) {
+int List(const AnnotationSource& library, std::ostream& out) {
     const LibraryIndex& index = library.Index();
     // The id stays as stored, byte for byte, where it holds no control character: scripts hand it back to export.
     for (const std::string& id : index.Volumes.Entries()) {
@@ -332,11 +307,14 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
     if (line.command == Command::Backup)
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
     if (line.command == Command::Stats)
-        return Stats(line, DatabaseOf(line, volumes), progress, out);
+        return Stats(line, line.fromPaths.empty() ? DatabaseOf(line, volumes) : StatsDatabaseFrom(line, err), progress,
+                     out);
     // A notes folder that cannot be synced stops the sync before the database is read.
     std::optional<NotesFolder> notes;
     if (line.command == Command::Sync)
         notes.emplace(line.notesFolder);
+    if (!line.fromPaths.empty())
+        return RunFromSources(line, progress, notes, out, err);
     ReaderLibrary library;
     LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
     switch (line.command) {
