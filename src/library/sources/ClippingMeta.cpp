@@ -154,7 +154,11 @@ struct Clock {
 
 // The time of day: "H:MM" or "H:MM:SS", with AM/PM in English, Chinese or Japanese. Sets where the time starts.
 std::optional<Clock> ReadClock(std::string_view text, std::size_t& start) {
-    const std::size_t colon = text.find(':');
+    // The first colon between two digits: "Adicionado:" and "作成日:" have one of their own.
+    std::size_t colon = text.find(':');
+    while (colon != std::string_view::npos &&
+           !(colon > 0 && IsDigit(text[colon - 1]) && colon + 1 < text.size() && IsDigit(text[colon + 1])))
+        colon = text.find(':', colon + 1);
     if (colon == std::string_view::npos)
         return std::nullopt;
     start = colon;
@@ -245,7 +249,7 @@ std::string ReadAdded(std::string_view segment) {
     if (!ReadDay(segment.substr(0, clockStart), year, month, day))
         return {};
     const Clock time = clock.value_or(Clock{});
-    char text[32];
+    char text[96]; // room for any int, though a date's fields are small
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, time.hour, time.minute,
                   time.second);
     return text;

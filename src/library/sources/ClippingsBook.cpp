@@ -80,7 +80,9 @@ std::vector<ClippingsBookmark> BookmarksOfClippings(std::vector<Clipping> clippi
     std::vector<ClippingsBookmark> loose;
     for (const Clipping* note : notes) {
         if (ClippingsBookmark* holder = HolderOf(kept, note->meta)) {
-            holder->note += (holder->note.empty() ? "" : "\n") + note->text;
+            if (!holder->note.empty())
+                holder->note += '\n';
+            holder->note += note->text;
             continue;
         }
         loose.push_back({ClippingKind::Note, {}, note->text, note->meta});

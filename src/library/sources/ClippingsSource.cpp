@@ -19,8 +19,11 @@ std::string Trimmed(const std::string& text) {
 // Text lines after the blank line that follows the second; a Kindle ends each with a line break.
 std::string TextOf(const RawClipping& entry) {
     std::string text;
-    for (std::size_t i = 3; i < entry.lines.size(); ++i)
-        text += (i > 3 ? "\n" : "") + entry.lines[i];
+    for (std::size_t i = 3; i < entry.lines.size(); ++i) {
+        if (i > 3)
+            text += '\n';
+        text += entry.lines[i];
+    }
     const std::size_t end = text.find_last_not_of(" \t\n");
     text.resize(end == std::string::npos ? 0 : end + 1);
     return text;
@@ -97,8 +100,10 @@ std::string DescribeClippingsProblems(const std::filesystem::path& file, const C
                " cut short or damaged, not read (line";
         told += count == 1 ? " " : "s ";
         constexpr std::size_t kNamed = 10;
-        for (std::size_t i = 0; i < count && i < kNamed; ++i)
-            told += (i > 0 ? ", " : "") + std::to_string(problems.badEntryLines[i]);
+        for (std::size_t i = 0; i < count && i < kNamed; ++i) {
+            told += (i > 0 ? ", " : "");
+            told += std::to_string(problems.badEntryLines[i]);
+        }
         told += count > kNamed ? ", ...)" : ")";
     }
     if (problems.unknownLanguage > 0) {

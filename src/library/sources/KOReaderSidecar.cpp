@@ -25,8 +25,11 @@ std::vector<std::string> Lines(const std::string& text) {
 
 std::string Joined(const std::vector<std::string>& lines, const std::string& separator) {
     std::string joined;
-    for (const std::string& line : lines)
-        joined += (joined.empty() ? "" : separator) + line;
+    for (const std::string& line : lines) {
+        if (!joined.empty())
+            joined += separator;
+        joined += line;
+    }
     return joined;
 }
 
@@ -70,7 +73,10 @@ void ReadFacts(const LuaValue& sidecar, SidecarBook& book) {
         book.percentRead = std::to_string(static_cast<int>(std::lround(*finished * 100)));
     if (const LuaValue* summary = sidecar.Field("summary"); summary && summary->IsTable()) {
         const std::string status = summary->TextOf("status");
-        book.readStatus = status == "complete" ? "2" : status == "reading" ? "1" : "";
+        if (status == "complete")
+            book.readStatus = "2";
+        else if (status == "reading")
+            book.readStatus = "1";
         book.lastRead = summary->TextOf("modified");
     }
 }
