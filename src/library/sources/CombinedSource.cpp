@@ -105,6 +105,10 @@ std::optional<AnnotatedVolume> CombinedSource::ReadVolume(const std::string& vol
             volume->volumeId = volumeId;
         return volume;
     }
+    // Places in the book are read with the whole records: they order one source's bookmarks among another's, in
+    // every format alike.
+    ReadingOptions whole = options;
+    whole.wholeRecords = true;
     AnnotatedVolume combined;
     combined.volumeId = volumeId;
     std::vector<Placed> placed;
@@ -112,7 +116,7 @@ std::optional<AnnotatedVolume> CombinedSource::ReadVolume(const std::string& vol
     bool anyRead = false;
     for (const Holding& holding : holdings) {
         std::optional<AnnotatedVolume> read =
-            m_members[holding.member].source->ReadVolume(holding.volumeId, options, progress);
+            m_members[holding.member].source->ReadVolume(holding.volumeId, whole, progress);
         if (!read)
             continue;
         anyRead = true;
