@@ -63,9 +63,9 @@ int main() {
     std::printf("clippings file: %.0f MB, %d books\n", static_cast<double>(fs::file_size(clippings)) / 1048576.0,
                 kBooks);
     const ChildFigure list = Timed({"list", "--from", clippings.string()}, folder.Path(), "list --from");
-    const ChildFigure book = Timed({"export", "--from", clippings.string(), "--format", "json", "--stdout",
-                                    BookLine(7)},
-                                   folder.Path(), "export --from --stdout (one book, json)");
+    const ChildFigure book =
+        Timed({"export", "--from", clippings.string(), "--format", "json", "--stdout", BookLine(7)}, folder.Path(),
+              "export --from --stdout (one book, json)");
     const bool met = list.anonPeakMb < kMemoryGoalMb && book.anonPeakMb < kMemoryGoalMb;
     std::printf("own memory < %.0f MB whatever the file's size: %s\n", kMemoryGoalMb, met ? "met" : "MISSED");
     return 0;

@@ -100,9 +100,9 @@ bool Accepts(Command command, const std::string& option) {
 }
 
 bool TakesValue(const std::string& option) {
-    return option == "--db" || option == "--from" || option == "--results" || option == "--separator" || option == "--format" ||
-           option == "--to" || option == "--keep" || option == "--backups" || option == "--template" ||
-           option == "--archive";
+    return option == "--db" || option == "--from" || option == "--results" || option == "--separator" ||
+           option == "--format" || option == "--to" || option == "--keep" || option == "--backups" ||
+           option == "--template" || option == "--archive";
 }
 
 std::size_t CountOf(const std::string& option, const std::string& value) {

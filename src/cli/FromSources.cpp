@@ -68,8 +68,7 @@ int Export(const CommandLine& line, const AnnotationSource& library, ProgressRep
         }
         try {
             const ExportResult result = ExtractSourceAnnotations(
-                library, id, SourceExportTarget(library, id, line.resultsFolder, line.options), line.options,
-                progress);
+                library, id, SourceExportTarget(library, id, line.resultsFolder, line.options), line.options, progress);
             if (result.outcome == ExportOutcome::Written) {
                 out << result.file.string() << '\n' << std::flush;
                 highlights += result.highlights;
@@ -121,7 +120,8 @@ std::vector<std::filesystem::path> SourcePathsOf(const CommandLine& line) {
 
 int RunFromSources(const CommandLine& line, ProgressReporter& progress, std::optional<NotesFolder>& notes,
                    std::ostream& out, std::ostream& err) {
-    const std::unique_ptr<CombinedSource> library = OpenSourcePaths(SourcePathsOf(line), progress, line.options.reading);
+    const std::unique_ptr<CombinedSource> library =
+        OpenSourcePaths(SourcePathsOf(line), progress, line.options.reading);
     switch (line.command) {
     case Command::List:
         return List(*library, out);

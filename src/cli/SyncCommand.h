@@ -1,9 +1,9 @@
 #pragma once
 
+#include "AnnotationSource.h"
 #include "CommandLine.h"
 #include "NotesFolder.h"
 #include "ProgressReporter.h"
-#include "AnnotationSource.h"
 
 #include <iosfwd>
 

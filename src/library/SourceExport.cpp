@@ -43,8 +43,7 @@ ExportResult ExtractSourceAnnotations(const AnnotationSource& source, const std:
                 FileSink sink(file, name);
                 writer->Write(volume, sink);
             },
-            std::string(FormatRow(options.format).extension), target,
-            options.overrideExisting && !options.newOnly);
+            std::string(FormatRow(options.format).extension), target, options.overrideExisting && !options.newOnly);
         result.highlights = volume.bookmarks.size();
         if (result.outcome == ExportOutcome::Written) {
             ledger.Record(volumeId, std::move(marks));

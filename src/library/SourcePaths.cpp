@@ -76,6 +76,10 @@ SourceMember OpenDatabase(const std::filesystem::path& database, ProgressReporte
 
 SourceMember OpenKOReader(const std::filesystem::path& path, ProgressReporter& progress) {
     auto source = std::make_unique<KOReaderSource>(path, progress);
+    // A sidecar named on its own that cannot be read is the reading's failure, not one book among others.
+    std::error_code error;
+    if (!source->Refused().empty() && !std::filesystem::is_directory(path, error))
+        throw std::runtime_error(source->Refused().front());
     const KOReaderSource* koreader = source.get();
     return {std::move(source), [koreader](const std::string& id) { return koreader->IsbnOf(id); }};
 }

@@ -71,7 +71,8 @@ protected:
                       "        [\"title\"] = \"Broken Sword (Revised)\",\n    },\n}\n");
         WriteFile(m_work / "koreader" / "Other.sdr" / "metadata.epub.lua",
                   "return {\n    [\"annotations\"] = {\n" + Annotation(1, "Only here.", "", 3) +
-                      "    },\n    [\"doc_props\"] = { [\"title\"] = \"A KOReader Book\", [\"authors\"] = \"Kay Reader\" },\n}\n");
+                      "    },\n    [\"doc_props\"] = { [\"title\"] = \"A KOReader Book\", [\"authors\"] = \"Kay "
+                      "Reader\" },\n}\n");
 
         // The Kindle: the same book by title and author in other letter case and accents, and a book of its own.
         WriteFile(m_clippings,
@@ -85,8 +86,8 @@ protected:
     }
 
     ChildResult Cli(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin() + 1, {"--from", m_database.string(), "--from", (m_work / "koreader").string(),
-                                                 "--from", m_clippings.string()});
+        arguments.insert(arguments.begin() + 1, {"--from", m_database.string(), "--from",
+                                                 (m_work / "koreader").string(), "--from", m_clippings.string()});
         return RunChild(MARVIK_CLI_EXECUTABLE, arguments, m_work.Path());
     }
 
@@ -148,6 +149,21 @@ TEST_F(FromSourcesTest, ExportsEveryHighlightOnceInOrderInEveryFormat) {
               std::string::npos);
 }
 
+// A Kindle's book has no chapters and no store: its note is headed by nothing and says it is no store book.
+TEST_F(FromSourcesTest, SyncsNotesOfAnotherReadersBooks) {
+    fs::create_directories(m_work / "notes");
+    const ChildResult run = Cli({"sync", "--to", "notes"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "marvik-cli: 3 notes: 7 highlights added, 0 updated, 0 marked deleted, 0 kept as you edited "
+                       "them\n");
+    const std::string note = fixture::FileBytes(m_work / "notes" / "Kindle Only - Kim Dle.md");
+    EXPECT_NE(note.find("storeBook: false"), std::string::npos) << note;
+    EXPECT_NE(note.find("Kindle alone."), std::string::npos) << note;
+    EXPECT_EQ(note.find("\n## "), std::string::npos) << note;
+    const ChildResult again = Cli({"sync", "--to", "notes"});
+    EXPECT_EQ(again.out, "");
+}
+
 TEST_F(FromSourcesTest, StatsReadsTheKoboDatabaseAndSaysWhyTheOthersAreLeftOut) {
     const ChildResult run = Cli({"stats", "--no-backups", "--format", "json"});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
@@ -167,6 +183,13 @@ TEST_F(FromSourcesTest, APathWithNoReadersFilesIsAnError) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, "no reader's highlights found in " + (m_work / "notes.txt").string() +
                            ": not a Kobo database, KOReader sidecar or folder, or Kindle clippings file\n");
+    // A sidecar named on its own that does more than return a table: refused, and nothing it asked for happens.
+    WriteFile(m_work / "bad.lua", "os.remove('" + m_database.string() + "') return {}");
+    const ChildResult bad =
+        RunChild(MARVIK_CLI_EXECUTABLE, {"list", "--from", (m_work / "bad.lua").string()}, m_work.Path());
+    EXPECT_EQ(bad.exitStatus, 1);
+    EXPECT_TRUE(bad.err.starts_with((m_work / "bad.lua").string() + ": does more than return a table: ")) << bad.err;
+    EXPECT_TRUE(fs::exists(m_database));
     const ChildResult usage = RunChild(MARVIK_CLI_EXECUTABLE, {"repair", "--from", "x", "id"}, m_work.Path());
     EXPECT_EQ(usage.exitStatus, 2);
 }

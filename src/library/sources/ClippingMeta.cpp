@@ -121,30 +121,35 @@ void ReadPage(std::string_view segment, ClippingMeta& meta) {
     }
 }
 
-constexpr std::array<std::pair<std::string_view, int>, 75> kMonths = {{
-    {"january", 1},       {"february", 2},       {"march", 3},         {"april", 4},          {"may", 5},
-    {"june", 6},          {"july", 7},           {"august", 8},        {"september", 9},      {"october", 10},
-    {"november", 11},     {"december", 12},      {"januar", 1},        {"februar", 2},        {"m\xC3\xA4rz", 3},
-    {"mai", 5},           {"juni", 6},           {"juli", 7},          {"oktober", 10},       {"dezember", 12},
-    {"janvier", 1},       {"f\xC3\xA9vrier", 2}, {"mars", 3},          {"avril", 4},          {"juin", 6},
-    {"juillet", 7},       {"ao\xC3\xBBt", 8},    {"septembre", 9},     {"octobre", 10},       {"novembre", 11},
-    {"d\xC3\xA9""cembre", 12}, {"enero", 1},     {"febrero", 2},       {"marzo", 3},          {"abril", 4},
-    {"mayo", 5},          {"junio", 6},          {"julio", 7},         {"agosto", 8},         {"septiembre", 9},
-    {"setiembre", 9},     {"octubre", 10},       {"noviembre", 11},    {"diciembre", 12},     {"gennaio", 1},
-    {"febbraio", 2},      {"aprile", 4},         {"maggio", 5},        {"giugno", 6},         {"luglio", 7},
-    {"settembre", 9},     {"ottobre", 10},       {"dicembre", 12},     {"janeiro", 1},        {"fevereiro", 2},
-    {"mar\xC3\xA7o", 3},  {"maio", 5},           {"junho", 6},         {"julho", 7},          {"setembro", 9},
-    {"outubro", 10},      {"novembro", 11},      {"dezembro", 12},     {"januari", 1},        {"februari", 2},
-    {"maart", 3},         {"mei", 5},            {"augustus", 8},      {"feb", 2},            {"jan", 1},
-    {"aug", 8},           {"sept", 9},           {"oct", 10},          {"nov", 11},           {"dec", 12},
-}};
+// Each language's months, January first, lower-cased; the short forms older Kindles write.
+constexpr std::string_view kMonthNames[][12] = {
+    {"january", "february", "march", "april", "may", "june", "july", "august", "september", "october", "november",
+     "december"},
+    {"januar", "februar", "m\xC3\xA4rz", "april", "mai", "juni", "juli", "august", "september", "oktober", "november",
+     "dezember"},
+    {"janvier", "f\xC3\xA9vrier", "mars", "avril", "mai", "juin", "juillet", "ao\xC3\xBBt", "septembre", "octobre",
+     "novembre", "d\u00E9cembre"},
+    {"enero", "febrero", "marzo", "abril", "mayo", "junio", "julio", "agosto", "septiembre", "octubre", "noviembre",
+     "diciembre"},
+    {"gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno", "luglio", "agosto", "settembre", "ottobre",
+     "novembre", "dicembre"},
+    {"janeiro", "fevereiro", "mar\xC3\xA7o", "abril", "maio", "junho", "julho", "agosto", "setembro", "outubro",
+     "novembro", "dezembro"},
+    {"januari", "februari", "maart", "april", "mei", "juni", "juli", "augustus", "september", "oktober", "november",
+     "december"},
+    {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sept", "oct", "nov", "dec"},
+    {"", "", "", "", "", "", "", "", "setiembre", "", "", ""},
+};
 
 std::optional<int> MonthNamed(std::string_view word) {
     while (!word.empty() && (word.back() == '.' || word.back() == ','))
         word.remove_suffix(1);
-    for (const auto& [name, month] : kMonths)
-        if (word == name)
-            return month;
+    if (word.empty())
+        return std::nullopt;
+    for (const auto& language : kMonthNames)
+        for (int month = 0; month < 12; ++month)
+            if (word == language[month])
+                return month + 1;
     return std::nullopt;
 }
 
@@ -211,7 +216,8 @@ bool ReadDay(std::string_view text, int& year, int& month, int& day) {
         const auto parsedDay = NumberAt(text, at);
         if (!parsedDay || text.substr(at, dayMark.size()) != dayMark)
             return false;
-        year = static_cast<int>(*parsedYear), month = static_cast<int>(*parsedMonth), day = static_cast<int>(*parsedDay);
+        year = static_cast<int>(*parsedYear), month = static_cast<int>(*parsedMonth),
+        day = static_cast<int>(*parsedDay);
         return true;
     }
     year = month = day = 0;

@@ -157,10 +157,9 @@ std::optional<AnnotatedVolume> ClippingsSource::ReadVolume(const std::string& vo
     const std::uint32_t part = parts.PartFor("");
     for (const ClippingsBookmark& read : BookmarksOfClippings(std::move(clippings))) {
         AnnotatedBookmark bookmark;
-        bookmark.bookmarkId =
-            volume.Keep(StableBookmarkId("kindle-", {TypeOf(read.kind, {}), Number(read.meta.locationStart),
-                                                     Number(read.meta.page),
-                                                     read.kind == ClippingKind::Note ? read.note : read.text}));
+        bookmark.bookmarkId = volume.Keep(
+            StableBookmarkId("kindle-", {TypeOf(read.kind, {}), Number(read.meta.locationStart), Number(read.meta.page),
+                                         read.kind == ClippingKind::Note ? read.note : read.text}));
         bookmark.text = volume.Keep(read.text);
         bookmark.annotation = volume.Keep(read.note);
         bookmark.part = part;

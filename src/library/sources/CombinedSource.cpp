@@ -16,9 +16,9 @@ struct Placed {
 };
 
 void CopyTexts(AnnotatedBookmark& bookmark, AnnotatedVolume& into) {
-    for (std::string_view* text : {&bookmark.bookmarkId, &bookmark.text, &bookmark.annotation, &bookmark.type,
-                                   &bookmark.color, &bookmark.dateCreated, &bookmark.dateModified,
-                                   &bookmark.markupImage, &bookmark.lastSeen})
+    for (std::string_view* text :
+         {&bookmark.bookmarkId, &bookmark.text, &bookmark.annotation, &bookmark.type, &bookmark.color,
+          &bookmark.dateCreated, &bookmark.dateModified, &bookmark.markupImage, &bookmark.lastSeen})
         *text = into.Keep(*text);
 }
 

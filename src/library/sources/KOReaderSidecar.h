@@ -16,7 +16,7 @@ struct SidecarAnnotation {
     std::string color;   // as stored: yellow, red, orange, green, olive, cyan, blue, purple, gray
     std::string created; // "2026-02-20 18:08:13", the reader's local time
     std::string updated;
-    std::string place;   // pos0 (or a bookmark's page) as stored, for telling one annotation from another
+    std::string place; // pos0 (or a bookmark's page) as stored, for telling one annotation from another
     SidecarPosition position;
     std::optional<double> page; // the page number shown when it was made
     bool pageBookmark = false;  // a bookmarked page, no highlight

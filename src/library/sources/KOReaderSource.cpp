@@ -36,6 +36,8 @@ std::string ReadSidecarText(const std::filesystem::path& file) {
 std::string VolumeIdOf(const std::filesystem::path& sidecar, const SidecarBook& book) {
     if (!book.documentPath.empty())
         return IndexSafeId(book.documentPath);
+    if (!IsSidecarFile(sidecar))
+        return IndexSafeId(sidecar.string());
     std::string folder = sidecar.parent_path().string();
     folder.resize(folder.size() - std::string_view(".sdr").size());
     std::string extension = sidecar.filename().string(); // metadata.EXT.lua
@@ -64,11 +66,13 @@ bool IsSidecarFile(const std::filesystem::path& file) {
 
 std::vector<std::filesystem::path> FindSidecars(const std::filesystem::path& path) {
     std::error_code error;
+    // A file named is read whatever its name: the user says it is a sidecar.
     if (!std::filesystem::is_directory(path, error))
-        return IsSidecarFile(path) ? std::vector<std::filesystem::path>{path} : std::vector<std::filesystem::path>{};
+        return std::filesystem::is_regular_file(path, error) ? std::vector<std::filesystem::path>{path}
+                                                             : std::vector<std::filesystem::path>{};
     std::vector<std::filesystem::path> found;
-    std::filesystem::recursive_directory_iterator walk(
-        path, std::filesystem::directory_options::skip_permission_denied, error);
+    std::filesystem::recursive_directory_iterator walk(path, std::filesystem::directory_options::skip_permission_denied,
+                                                       error);
     for (const std::filesystem::recursive_directory_iterator end; !error && walk != end; walk.increment(error)) {
         std::error_code kind;
         if (walk->is_regular_file(kind) && IsSidecarFile(walk->path()))
@@ -81,6 +85,8 @@ std::vector<std::filesystem::path> FindSidecars(const std::filesystem::path& pat
 KOReaderSource::KOReaderSource(std::filesystem::path path, ProgressReporter& progress, const TextOrder& order)
     : m_path(std::move(path)), m_index(order) {
     progress.SetStatus("reading KOReader's sidecars");
+    std::error_code error;
+    const bool folder = std::filesystem::is_directory(m_path, error);
     for (const std::filesystem::path& sidecar : FindSidecars(m_path)) {
         try {
             const std::string text = ReadSidecarText(sidecar);
@@ -97,7 +103,8 @@ KOReaderSource::KOReaderSource(std::filesystem::path path, ProgressReporter& pro
             m_books.emplace(id, Book{sidecar, std::move(facts)});
         } catch (const ESidecarRefused& refused) {
             m_refused.emplace_back(refused.what());
-            progress.Warn("KOReader sidecar not read: " + std::string(refused.what()));
+            if (folder)
+                progress.Warn("KOReader sidecar not read: " + std::string(refused.what()));
         }
     }
     progress.SetStatus("");

@@ -10,13 +10,13 @@
 
 // Whether the file is a KOReader sidecar: metadata.EXT.lua in a folder whose name ends in ".sdr".
 bool IsSidecarFile(const std::filesystem::path& file);
-// The sidecar itself, or every sidecar below a folder (a reader's root, a book folder, KOReader's docsettings or
+// The file itself, or every sidecar below a folder (a reader's root, a book folder, KOReader's docsettings or
 // hashdocsettings), in path order. Links to folders are not followed: a reader's root may hold loops.
 std::vector<std::filesystem::path> FindSidecars(const std::filesystem::path& path);
 
 // The highlights of KOReader's sidecars, one volume a book. Each sidecar is read once, when the source is made, in
-// the Lua sandbox (LuaSandbox.h); one that is refused is told through progress with its file named, and the others
-// are read.
+// the Lua sandbox (LuaSandbox.h); one that is refused is told through progress with its file named (where a folder
+// was searched; a file named on its own is left to Refused()), and the others are read.
 class KOReaderSource : public AnnotationSource {
 public:
     KOReaderSource(std::filesystem::path path, ProgressReporter& progress,

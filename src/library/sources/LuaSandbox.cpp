@@ -140,7 +140,10 @@ LuaValue RunSidecarChunk(std::string_view chunk, const std::string& chunkName, c
             throw ESidecarRefused(chunkName + ": takes more memory than a sidecar needs");
         if (spending.outOfInstructions)
             throw ESidecarRefused(chunkName + ": runs longer than a sidecar needs");
-        const char* message = lua_type(lua, -1) == LUA_TSTRING ? lua_tostring(lua, -1) : "error";
+        std::string message = lua_type(lua, -1) == LUA_TSTRING ? lua_tostring(lua, -1) : "error";
+        // Lua names the chunk before the line: "NAME:3: ..." is told as "line 3: ...".
+        if (message.starts_with(chunkName + ":"))
+            message.replace(0, chunkName.size() + 1, "line ");
         const std::string reason = status == LUA_ERRSYNTAX ? "is not a Lua table: " : "does more than return a table: ";
         throw ESidecarRefused(chunkName + ": " + reason + message);
     }

@@ -16,7 +16,7 @@ struct LuaValue {
     bool boolean = false;
     double number = 0;
     std::string text;
-    std::vector<std::pair<std::int64_t, LuaValue>> items;  // integer keys, ascending
+    std::vector<std::pair<std::int64_t, LuaValue>> items; // integer keys, ascending
     std::vector<std::pair<std::string, LuaValue>> fields; // text keys, ascending
 
     bool IsTable() const { return kind == Kind::Table; }

@@ -1,5 +1,5 @@
-#include "ClippingMeta.h"
 #include "ClippingsSource.h"
+#include "ClippingMeta.h"
 #include "RecordingProgress.h"
 #include "SourceFiles.h"
 #include "TempFolder.h"
@@ -81,9 +81,10 @@ TEST(ClippingsSourceTest, ReadsTheLanguagesKindlesWrite) {
          ClippingKind::Bookmark, 3793, 3793, 307, "2025-03-04T08:00:00"},
         {"- Votre surlignement sur la page 7 | emplacement 90-91 | Ajout\xC3\xA9 le lundi 4 ao\xC3\xBBt 2021 09:15:00",
          ClippingKind::Highlight, 90, 91, 7, "2021-08-04T09:15:00"},
-        {"- Votre note \xC3\xA0 l'emplacement 91 | Ajout\xC3\xA9 le lundi 4 janvier 2021 09:16:00",
-         ClippingKind::Note, 91, 91, std::nullopt, "2021-01-04T09:16:00"},
-        {"- La subrayado en la p\xC3\xA1gina 4 | posici\xC3\xB3n 60-60 | A\xC3\xB1" "adido el mi\xC3\xA9rcoles, 6 de "
+        {"- Votre note \xC3\xA0 l'emplacement 91 | Ajout\xC3\xA9 le lundi 4 janvier 2021 09:16:00", ClippingKind::Note,
+         91, 91, std::nullopt, "2021-01-04T09:16:00"},
+        {"- La subrayado en la p\xC3\xA1gina 4 | posici\xC3\xB3n 60-60 | A\xC3\xB1"
+         "adido el mi\xC3\xA9rcoles, 6 de "
          "julio de 2022 06:54:57",
          ClippingKind::Highlight, 60, 60, 4, "2022-07-06T06:54:57"},
         {"- La tua evidenziazione a pagina 3 | posizione 40-42 | Aggiunto in data luned\xC3\xAC 4 gennaio 2021 "
@@ -96,18 +97,26 @@ TEST(ClippingsSourceTest, ReadsTheLanguagesKindlesWrite) {
          std::nullopt, "2021-01-04T09:15:00"},
         // 12ページ|位置No. 114-116のハイライト |作成日: 2024年12月30日月曜日 14:46:33
         {"- 12\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8|\xE4\xBD\x8D\xE7\xBD\xAENo. 114-116\xE3\x81\xAE\xE3\x83\x8F\xE3\x82"
-         "\xA4\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x88 |\xE4\xBD\x9C\xE6\x88\x90\xE6\x97\xA5: 2024\xE5\xB9\xB4" "12\xE6\x9C"
-         "\x88" "30\xE6\x97\xA5\xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 14:46:33",
+         "\xA4\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x88 |\xE4\xBD\x9C\xE6\x88\x90\xE6\x97\xA5: 2024\xE5\xB9\xB4"
+         "12\xE6\x9C"
+         "\x88"
+         "30\xE6\x97\xA5\xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 14:46:33",
          ClippingKind::Highlight, 114, 116, 12, "2024-12-30T14:46:33"},
         // 您在第 47 页（位置 #708-710）的标注 | 添加于 2021年3月5日星期五 下午1:26:56
         {"- \xE6\x82\xA8\xE5\x9C\xA8\xE7\xAC\xAC 47 \xE9\xA1\xB5\xEF\xBC\x88\xE4\xBD\x8D\xE7\xBD\xAE #708-710\xEF\xBC"
-         "\x89\xE7\x9A\x84\xE6\xA0\x87\xE6\xB3\xA8 | \xE6\xB7\xBB\xE5\x8A\xA0\xE4\xBA\x8E 2021\xE5\xB9\xB4" "3\xE6\x9C"
-         "\x88" "5\xE6\x97\xA5\xE6\x98\x9F\xE6\x9C\x9F\xE4\xBA\x94 \xE4\xB8\x8B\xE5\x8D\x88" "1:26:56",
+         "\x89\xE7\x9A\x84\xE6\xA0\x87\xE6\xB3\xA8 | \xE6\xB7\xBB\xE5\x8A\xA0\xE4\xBA\x8E 2021\xE5\xB9\xB4"
+         "3\xE6\x9C"
+         "\x88"
+         "5\xE6\x97\xA5\xE6\x98\x9F\xE6\x9C\x9F\xE4\xBA\x94 \xE4\xB8\x8B\xE5\x8D\x88"
+         "1:26:56",
          ClippingKind::Highlight, 708, 710, 47, "2021-03-05T13:26:56"},
         // 您在位置 #205 的笔记 | 添加于 2019年8月31日星期六 上午12:55:51
         {"- \xE6\x82\xA8\xE5\x9C\xA8\xE4\xBD\x8D\xE7\xBD\xAE #205 \xE7\x9A\x84\xE7\xAC\x94\xE8\xAE\xB0 | \xE6\xB7\xBB"
-         "\xE5\x8A\xA0\xE4\xBA\x8E 2019\xE5\xB9\xB4" "8\xE6\x9C\x88" "31\xE6\x97\xA5\xE6\x98\x9F\xE6\x9C\x9F\xE5\x85"
-         "\xAD \xE4\xB8\x8A\xE5\x8D\x88" "12:55:51",
+         "\xE5\x8A\xA0\xE4\xBA\x8E 2019\xE5\xB9\xB4"
+         "8\xE6\x9C\x88"
+         "31\xE6\x97\xA5\xE6\x98\x9F\xE6\x9C\x9F\xE5\x85"
+         "\xAD \xE4\xB8\x8A\xE5\x8D\x88"
+         "12:55:51",
          ClippingKind::Note, 205, 205, std::nullopt, "2019-08-31T00:55:51"},
     };
     for (const Case& expected : cases) {
@@ -170,8 +179,8 @@ TEST(ClippingsSourceTest, CountsDamagedEntriesByLineAndReadsTheGoodOnes) {
         Entry(book, "- Your Highlight on Location 10-11 | Added on Monday, March 4, 2019 8:15:00 PM", "Lights.");
     using namespace std::string_literals;
     const std::string file =
-        good +                                                                                    // lines 1-5
-        book + "\n- Your Highlight on Location 20-21 | Added on Mon\0\0\0day\n\nx\n==========\n"s + // 6-10: NULs
+        good +                                                                                        // lines 1-5
+        book + "\n- Your Highlight on Location 20-21 | Added on Mon\0\0\0day\n\nx\n==========\n"s +   // 6-10: NULs
         Entry(book, "- Your Highlight on Location 30-31 | Added on Monday, March 4, 2019", "Dark.") + // 11-15
         "Polski (Autor)\n- Twoje zakre\xC5\x9Blenie w lokalizacji 5-6 | Dodano 2021\n\nTekst.\n==========\n" + // 16-20
         book + "\n- Your Highlight on Loca"; // lines 21-22: cut short
@@ -198,7 +207,8 @@ TEST(ClippingsSourceTest, ReadsTwoLanguagesInOneRealFile) {
     EXPECT_EQ(source.Index().Volumes.Count(), 2u);
     const AnnotatedVolume spanish = Read(source, "El Principe de la Niebla (Carlos Ruiz Zaf\xC3\xB3n)");
     ASSERT_EQ(spanish.bookmarks.size(), 1u);
-    EXPECT_EQ(spanish.bookmarks[0].text, "asintiendo a una pregunta que Max no hab\xC3\xAD" "a llegado a formular.");
+    EXPECT_EQ(spanish.bookmarks[0].text, "asintiendo a una pregunta que Max no hab\xC3\xAD"
+                                         "a llegado a formular.");
     EXPECT_EQ(spanish.bookmarks[0].dateCreated, "2022-07-06T06:54:57");
 }
 

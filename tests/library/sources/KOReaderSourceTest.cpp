@@ -106,7 +106,8 @@ TEST(KOReaderSourceTest, ReadsTheCurrentAnnotationsOfARealSidecar) {
     const AnnotatedVolume volume = ReadOnly(source);
     EXPECT_EQ(volume.isbn, "9798855408300");
     EXPECT_EQ(volume.language, "English");
-    EXPECT_EQ(volume.series, "86\xE2\x80\x94" "EIGHTY-SIX");
+    EXPECT_EQ(volume.series, "86\xE2\x80\x94"
+                             "EIGHTY-SIX");
     EXPECT_EQ(volume.percentRead, "6");
     ASSERT_EQ(volume.bookmarks.size(), 4u);
     // Paragraphs 7, 10, 24 and 30, although the third was made last.
@@ -149,13 +150,14 @@ TEST(KOReaderSourceTest, ReadsTheOlderHighlightAndBookmarkTables) {
 TEST(KOReaderSourceTest, OrdersFixedPagesByPlaceAndKeepsTheFileOrderWhereNothingCompares) {
     TempFolder folder;
     const auto entry = [](const std::string& text, const std::string& start) {
-        return "{ [\"text\"] = \"" + text + "\", [\"pos0\"] = " + start + ", [\"datetime\"] = \"2024-01-01 10:00:00\" },";
+        return "{ [\"text\"] = \"" + text + "\", [\"pos0\"] = " + start +
+               ", [\"datetime\"] = \"2024-01-01 10:00:00\" },";
     };
     // A PDF's points; then xpointers into elements the book alone could order (a <p> beside a <div>).
     WriteSourceFile(folder / "a.sdr" / "metadata.pdf.lua",
                     "return { [\"annotations\"] = {" + entry("lower", "{ page = 3, x = 10, y = 500 }") +
-                        entry("upper", "{ page = 3, x = 90, y = 100 }") + entry("first page", "{ page = 1, x = 0, y = 0 }") +
-                        "} }");
+                        entry("upper", "{ page = 3, x = 90, y = 100 }") +
+                        entry("first page", "{ page = 1, x = 0, y = 0 }") + "} }");
     WriteSourceFile(folder / "b.sdr" / "metadata.epub.lua",
                     "return { [\"annotations\"] = {" + entry("in div", "\"/body/DocFragment[2]/body/div/text().5\"") +
                         entry("second p", "\"/body/DocFragment[2]/body/p[2]/text().0\"") +
@@ -198,9 +200,9 @@ TEST(KOReaderSourceTest, RefusesHostileSidecarsAndReadsTheRest) {
     EXPECT_EQ(Warnings(progress), hostile.size());
     for (const auto& [name, chunk] : hostile) {
         const std::string file = (folder / (name + ".sdr") / "metadata.epub.lua").string();
-        EXPECT_TRUE(std::any_of(source.Refused().begin(), source.Refused().end(),
-                                [&](const std::string& why) { return why.starts_with(file + ": "); }))
-            << name;
+        EXPECT_TRUE(std::any_of(source.Refused().begin(), source.Refused().end(), [&](const std::string& why) {
+            return why.starts_with(file + ": ");
+        })) << name;
     }
     EXPECT_FALSE(fs::exists(touched));
     const auto refusal = [&](const std::string& name) {
