@@ -164,7 +164,7 @@ std::optional<AnnotatedVolume> ClippingsSource::ReadVolume(const std::string& vo
         bookmark.annotation = volume.Keep(read.note);
         bookmark.part = part;
         bookmark.type = TypeOf(read.kind, read.note);
-        bookmark.dateCreated = volume.Keep(read.meta.added);
+        bookmark.dateCreated = volume.Keep(StoredDateTime(read.meta.added));
         volume.bookmarks.push_back(bookmark);
     }
     progress.SetStatus("");

@@ -1,6 +1,7 @@
 #include "VolumeAssembly.h"
 
 #include <cstdio>
+#include <ctime>
 
 std::uint32_t ChapterParts::PartFor(const std::string& chapter) {
     const auto [found, added] = m_parts.try_emplace(chapter, static_cast<std::uint32_t>(m_volume.parts.size()));
@@ -31,9 +32,24 @@ std::string StableBookmarkId(std::string_view prefix, std::initializer_list<std:
 }
 
 std::string StoredDateTime(std::string_view written) {
-    std::string stored(written);
-    if (stored.size() >= 19 && stored[4] == '-' && stored[7] == '-' && stored[10] == ' ' && stored[13] == ':')
-        stored[10] = 'T';
+    std::tm local{};
+    char separator = 0;
+    char rest = 0;
+    const std::string text(written);
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%c", &local.tm_year, &local.tm_mon, &local.tm_mday,
+                    &separator, &local.tm_hour, &local.tm_min, &local.tm_sec, &rest) != 7 ||
+        (separator != ' ' && separator != 'T'))
+        return text;
+    local.tm_year -= 1900;
+    local.tm_mon -= 1;
+    local.tm_isdst = -1; // summer time as the zone had it that day
+    const std::time_t moment = std::mktime(&local);
+    std::tm utc{};
+    if (moment == static_cast<std::time_t>(-1) || !gmtime_r(&moment, &utc))
+        return text;
+    char stored[96];
+    std::snprintf(stored, sizeof stored, "%04d-%02d-%02dT%02d:%02d:%02d", utc.tm_year + 1900, utc.tm_mon + 1,
+                  utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
     return stored;
 }
 

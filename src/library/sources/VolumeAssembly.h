@@ -24,8 +24,10 @@ private:
 // ledger and the notes know it again. prefix, then 16 hexadecimal digits of a hash of the pieces.
 std::string StableBookmarkId(std::string_view prefix, std::initializer_list<std::string_view> pieces);
 
-// A date and time as another reader writes it ("2026-02-20 18:08:13") in the form the reader database stores
-// ("2026-02-20T18:08:13"); anything else as it is.
+// A date and time as another reader writes it, in the reader's local time ("2026-02-20 18:08:13" or
+// "2026-02-20T18:08:13"), in the form the reader database stores: UTC, "2026-02-20T17:08:13". No file tells the
+// reader's time zone: this machine's stands in for it, as the reader is mostly set to its owner's. Anything else as it
+// is.
 std::string StoredDateTime(std::string_view written);
 
 // An id that the index's "id=value" lists can hold: "=" is written "%3D".

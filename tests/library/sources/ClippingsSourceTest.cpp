@@ -1,6 +1,7 @@
 #include "ClippingsSource.h"
 #include "ClippingMeta.h"
 #include "RecordingProgress.h"
+#include "ScopedEnvironment.h"
 #include "SourceFiles.h"
 #include "TempFolder.h"
 
@@ -40,6 +41,8 @@ std::string Entry(const std::string& title, const std::string& meta, const std::
 }
 
 TEST(ClippingsSourceTest, ReadsARealEnglishFileWithTheNoteOnItsHighlight) {
+    // A Kindle writes its local time; the machine's zone stands in for the reader's.
+    const fixture::ScopedEnvironment zone("TZ", "UTC");
     SilentProgress silent;
     const ClippingsSource source(fixture::SourcesData() / "kindle" / "clippings-english.txt", silent);
     EXPECT_EQ(source.Index().Volumes.Count(), 4u);
@@ -132,6 +135,7 @@ TEST(ClippingsSourceTest, ReadsTheLanguagesKindlesWrite) {
 }
 
 TEST(ClippingsSourceTest, KeepsAnExtendedHighlightOnceAndAttachesNotesAndBookmarks) {
+    const fixture::ScopedEnvironment zone("TZ", "UTC");
     TempFolder folder;
     const std::string book = "Thinking, Fast and Slow (Daniel Kahneman)";
     const std::string file =
@@ -173,6 +177,7 @@ TEST(ClippingsSourceTest, KeepsAnExtendedHighlightOnceAndAttachesNotesAndBookmar
 }
 
 TEST(ClippingsSourceTest, CountsDamagedEntriesByLineAndReadsTheGoodOnes) {
+    const fixture::ScopedEnvironment zone("TZ", "UTC");
     TempFolder folder;
     const std::string book = "Night Train (Bo Lind)";
     const std::string good =
@@ -202,6 +207,7 @@ TEST(ClippingsSourceTest, CountsDamagedEntriesByLineAndReadsTheGoodOnes) {
 }
 
 TEST(ClippingsSourceTest, ReadsTwoLanguagesInOneRealFile) {
+    const fixture::ScopedEnvironment zone("TZ", "UTC");
     SilentProgress silent;
     const ClippingsSource source(fixture::SourcesData() / "kindle" / "clippings-spanish-english.txt", silent);
     EXPECT_EQ(source.Index().Volumes.Count(), 2u);

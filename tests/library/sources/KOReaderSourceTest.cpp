@@ -1,6 +1,7 @@
 #include "KOReaderSource.h"
 #include "LuaSandbox.h"
 #include "RecordingProgress.h"
+#include "ScopedEnvironment.h"
 #include "SourceFiles.h"
 #include "TempFolder.h"
 
@@ -94,6 +95,8 @@ return {
 )";
 
 TEST(KOReaderSourceTest, ReadsTheCurrentAnnotationsOfARealSidecar) {
+    // KOReader writes the reader's local time: read in Berlin's winter, an hour ahead of UTC.
+    const fixture::ScopedEnvironment zone("TZ", "Europe/Berlin");
     RecordingProgress progress;
     const KOReaderSource source(fixture::SourcesData() / "koreader", progress);
     EXPECT_TRUE(source.Refused().empty());
@@ -115,8 +118,8 @@ TEST(KOReaderSourceTest, ReadsTheCurrentAnnotationsOfARealSidecar) {
     EXPECT_TRUE(volume.bookmarks[0].text.find("\n\xE2\x80\x9CThere are no") != std::string_view::npos);
     EXPECT_EQ(volume.bookmarks[1].annotation, "yay");
     EXPECT_EQ(volume.bookmarks[1].type, "note");
-    EXPECT_EQ(volume.bookmarks[1].dateCreated, "2026-02-20T18:08:18");
-    EXPECT_EQ(volume.bookmarks[1].dateModified, "2026-02-20T18:08:21");
+    EXPECT_EQ(volume.bookmarks[1].dateCreated, "2026-02-20T17:08:18");
+    EXPECT_EQ(volume.bookmarks[1].dateModified, "2026-02-20T17:08:21");
     EXPECT_TRUE(volume.bookmarks[2].text.starts_with("it wasn"));
     EXPECT_EQ(volume.bookmarks[2].type, "highlight");
     EXPECT_EQ(volume.bookmarks[3].annotation, "sdfsdfsd");
