@@ -121,7 +121,8 @@ TEST_F(FromSourcesTest, ExportsEveryHighlightOnceInOrderInEveryFormat) {
     EXPECT_EQ(texts, (std::vector<std::string>{"Kobo early.", "KOReader middle.", "A shared passage.", "Kobo late.",
                                                "Kindle passage."}));
     EXPECT_EQ(notes, (std::vector<std::string>{"", "a KOReader note", "", "a Kobo note", "a Kindle note"}));
-    const std::string kobo = "kobo " + m_database.string(), koreader = "koreader " + (m_work / "koreader").string(),
+    const std::string kobo = "kobo " + m_database.string(),
+                      koreader = "koreader " + (m_work / "koreader" / "Sword.sdr" / "metadata.epub.lua").string(),
                       kindle = "kindle " + m_clippings.string();
     EXPECT_EQ(sources, (std::vector<std::string>{kobo, koreader, kobo, kobo, kindle}));
 

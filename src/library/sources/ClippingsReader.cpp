@@ -80,14 +80,14 @@ bool ClippingsReader::Next(RawClipping& entry) {
             entry.tooLong = tooLong;
             return true;
         }
-        if (entry.lines.empty() && IsBlank(line) && !holdsNul)
-            continue;
         if (entry.lines.empty()) {
-            entry.firstLine = m_lineNumber;
             std::string_view first = line;
             while (first.starts_with(kByteOrderMark))
                 first.remove_prefix(kByteOrderMark.size());
             line.erase(0, line.size() - first.size());
+            if (IsBlank(line) && !holdsNul)
+                continue;
+            entry.firstLine = m_lineNumber;
         }
         bytes += line.size();
         if (bytes > kLongestEntry) {

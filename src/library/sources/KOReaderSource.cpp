@@ -141,7 +141,8 @@ std::optional<AnnotatedVolume> KOReaderSource::ReadVolume(const std::string& vol
     volume.readStatus = book.readStatus;
     volume.dateLastRead = book.lastRead;
     volume.progressInBook = book.pages && *book.pages > 0;
-    volume.sources.push_back(Facts());
+    // The book's own sidecar, more telling than the folder it was found in.
+    volume.sources.push_back({SourceKind::KOReader, found->second.sidecar, {}});
     ChapterParts parts(volume);
     for (const SidecarAnnotation& annotation : book.annotations) {
         AnnotatedBookmark bookmark;
