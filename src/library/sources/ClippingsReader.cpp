@@ -26,10 +26,78 @@ bool IsBlank(const std::string& line) {
 } // namespace
 
 bool ClippingsReader::Fill() {
-    m_in.read(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
     m_at = 0;
-    m_end = static_cast<std::size_t>(m_in.gcount());
-    return m_end > 0;
+    m_end = 0;
+    if (!m_started) {
+        // The first two bytes tell UTF-16 (whose byte-order mark is dropped here) from UTF-8.
+        m_started = true;
+        m_in.read(m_buffer.data(), 2);
+        m_end = static_cast<std::size_t>(m_in.gcount());
+        m_utf16 = m_end == 2 && m_buffer[0] == '\xFF' && m_buffer[1] == '\xFE';
+        if (m_utf16)
+            m_end = 0;
+    }
+    if (!m_utf16) {
+        m_in.read(m_buffer.data() + m_end, static_cast<std::streamsize>(m_buffer.size() - m_end));
+        m_end += static_cast<std::size_t>(m_in.gcount());
+        return m_end > 0;
+    }
+    // A quarter of the buffer's room: each unit takes at most three bytes of UTF-8, a pair of them four.
+    while (m_end == 0) {
+        std::array<char, 16 * 1024> raw{};
+        m_in.read(raw.data(), static_cast<std::streamsize>(raw.size()));
+        const auto count = static_cast<std::size_t>(m_in.gcount());
+        if (count == 0)
+            return false;
+        DecodeUtf16(reinterpret_cast<const unsigned char*>(raw.data()), count);
+    }
+    return true;
+}
+
+void ClippingsReader::DecodeUtf16(const unsigned char* bytes, std::size_t count) {
+    const auto put = [this](char32_t code) {
+        char* out = m_buffer.data() + m_end;
+        if (code < 0x80) {
+            out[0] = static_cast<char>(code);
+            m_end += 1;
+        } else if (code < 0x800) {
+            out[0] = static_cast<char>(0xC0 | (code >> 6));
+            out[1] = static_cast<char>(0x80 | (code & 0x3F));
+            m_end += 2;
+        } else if (code < 0x10000) {
+            out[0] = static_cast<char>(0xE0 | (code >> 12));
+            out[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out[2] = static_cast<char>(0x80 | (code & 0x3F));
+            m_end += 3;
+        } else {
+            out[0] = static_cast<char>(0xF0 | (code >> 18));
+            out[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out[3] = static_cast<char>(0x80 | (code & 0x3F));
+            m_end += 4;
+        }
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        if (m_oddByte < 0) {
+            m_oddByte = bytes[i];
+            continue;
+        }
+        const auto unit = static_cast<char32_t>(m_oddByte | (bytes[i] << 8));
+        m_oddByte = -1;
+        if (m_highSurrogate != 0) {
+            const char32_t high = m_highSurrogate;
+            m_highSurrogate = 0;
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                put(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+                continue;
+            }
+            put(0xFFFD); // half a pair
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF)
+            m_highSurrogate = unit;
+        else
+            put(unit >= 0xDC00 && unit <= 0xDFFF ? 0xFFFD : unit);
+    }
 }
 
 bool ClippingsReader::NextLine(std::string& line, bool& holdsNul, bool& tooLong) {

@@ -206,6 +206,44 @@ TEST(ClippingsSourceTest, CountsDamagedEntriesByLineAndReadsTheGoodOnes) {
     EXPECT_EQ(polish.bookmarks[0].dateCreated, "");
 }
 
+// Older Kindles write UTF-16: the same entries, read alike.
+TEST(ClippingsSourceTest, ReadsAFileInUtf16) {
+    const fixture::ScopedEnvironment zone("TZ", "UTC");
+    const std::string utf8 = Entry("Les Mis\xC3\xA9rables (Victor Hugo)",
+                                   "- Votre surlignement sur la page 7 | emplacement 90-91 | Ajout\xC3\xA9 le lundi 4 "
+                                   "janvier 2021 09:15:00",
+                                   "\xF0\x9F\x93\x96 Un livre.");
+    std::string utf16 = "\xFF\xFE";
+    for (std::size_t i = 0; i < utf8.size();) {
+        // Decodes UTF-8 of up to four bytes and writes little-endian units.
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        const int length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? byte : byte & (0x7F >> length);
+        for (int k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+        i += static_cast<std::size_t>(length);
+        const auto unit = [&utf16](char32_t value) {
+            utf16 += static_cast<char>(value & 0xFF);
+            utf16 += static_cast<char>(value >> 8);
+        };
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    TempFolder folder;
+    WriteSourceFile(folder / "My Clippings.txt", utf16);
+    SilentProgress silent;
+    const ClippingsSource source(folder / "My Clippings.txt", silent);
+    EXPECT_TRUE(source.Problems().badEntryLines.empty());
+    const AnnotatedVolume volume = Read(source, "Les Mis\xC3\xA9rables (Victor Hugo)");
+    ASSERT_EQ(volume.bookmarks.size(), 1u);
+    EXPECT_EQ(volume.bookmarks[0].text, "\xF0\x9F\x93\x96 Un livre.");
+    EXPECT_EQ(volume.bookmarks[0].dateCreated, "2021-01-04T09:15:00");
+}
+
 TEST(ClippingsSourceTest, ReadsTwoLanguagesInOneRealFile) {
     const fixture::ScopedEnvironment zone("TZ", "UTC");
     SilentProgress silent;
