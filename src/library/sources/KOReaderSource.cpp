@@ -12,7 +12,7 @@
 namespace {
 
 // Larger than any sidecar KOReader writes, even for a book with thousands of highlights.
-constexpr std::uintmax_t kLargestSidecar = 64u * 1024 * 1024;
+constexpr std::uintmax_t kLargestSidecar = 32u * 1024 * 1024;
 
 bool EndsWith(const std::string& text, std::string_view end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;

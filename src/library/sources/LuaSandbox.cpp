@@ -118,7 +118,7 @@ private:
 
 LuaBudget SidecarBudget(std::size_t chunkBytes) {
     // A sidecar's table takes a few times its text in memory, and a handful of instructions a line.
-    return {.memoryBytes = 64u * 1024 * 1024 + 16 * chunkBytes,
+    return {.memoryBytes = 32u * 1024 * 1024 + 8 * chunkBytes,
             .instructions = 10'000'000 + 16 * static_cast<std::uint64_t>(chunkBytes)};
 }
 
