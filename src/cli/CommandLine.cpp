@@ -80,6 +80,9 @@ bool Accepts(Command command, const std::string& option) {
         return option == "--archive" || option == "--format";
     if (option == "--db")
         return true;
+    if (option == "--from")
+        return command == Command::List || command == Command::Export || command == Command::Sync ||
+               command == Command::Stats;
     if (command == Command::Backup)
         return option == "--to" || option == "--keep" || option == "--archive";
     if (command == Command::Sync)
@@ -97,9 +100,9 @@ bool Accepts(Command command, const std::string& option) {
 }
 
 bool TakesValue(const std::string& option) {
-    return option == "--db" || option == "--results" || option == "--separator" || option == "--format" ||
-           option == "--to" || option == "--keep" || option == "--backups" || option == "--template" ||
-           option == "--archive";
+    return option == "--db" || option == "--from" || option == "--results" || option == "--separator" ||
+           option == "--format" || option == "--to" || option == "--keep" || option == "--backups" ||
+           option == "--template" || option == "--archive";
 }
 
 std::size_t CountOf(const std::string& option, const std::string& value) {
@@ -175,6 +178,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
         if (option == "--db")
             line.database = std::filesystem::path(reader.ValueOf(option, inlineValue));
+        else if (option == "--from")
+            line.fromPaths.emplace_back(reader.ValueOf(option, inlineValue));
         else if (option == "--results")
             line.resultsFolder = reader.ValueOf(option, inlineValue);
         else if (option == "--separator")

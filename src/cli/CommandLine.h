@@ -26,6 +26,8 @@ enum class StatsFormat { Text, Json, Csv };
 struct CommandLine {
     Command command = Command::Help;
     std::optional<std::filesystem::path> database; // --db; unset: look for the reader, then the current folder
+    // --from, each time given: other readers' files (and Kobo databases) read as one library instead of the reader
+    std::vector<std::filesystem::path> fromPaths;
     std::filesystem::path resultsFolder = "results";
     ExportOptions options; // the separator as given, in UTF-8; reading options for every command
     bool all = false;

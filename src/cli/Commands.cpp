@@ -1,13 +1,13 @@
 #include "Commands.h"
 
-#include "AnnotationExport.h"
 #include "ArchiveCommand.h"
 #include "BackupFiles.h"
 #include "CheckedOutput.h"
+#include "CliText.h"
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
-#include "ExportLedger.h"
-#include "NumberedNamesRun.h"
+#include "ExportCommand.h"
+#include "FromSources.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
 #include "StatisticsFormats.h"
@@ -15,19 +15,13 @@
 #include "SyncCommand.h"
 #include "TemplateSet.h"
 #include "UserFolders.h"
-#include "Utf8.h"
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
 #include <system_error>
 
 namespace {
-
-// Messages of the access layer separate their lines with a lone carriage return.
-std::string WithLineBreaks(std::string message) {
-    std::replace(message.begin(), message.end(), '\r', '\n');
-    return message;
-}
 
 class WarningsTo : public SilentProgress {
 public:
@@ -85,38 +79,7 @@ void LoadExisting(ReaderLibrary& library, const std::filesystem::path& database,
     RaiseNoDatabaseFile(database, outcome.pathKind);
 }
 
-void CreateResultsFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    if (std::filesystem::is_directory(folder, error))
-        return;
-    if (std::filesystem::exists(folder, error))
-        throw std::runtime_error("results folder is not a folder: " + folder.string());
-    std::filesystem::create_directories(folder, error);
-    if (error)
-        throw std::runtime_error("cannot create the results folder " + folder.string() + ": " + error.message());
-}
-
-// One field of a line of the list: control characters (line breaks, TABs, a terminal's escapes) become spaces, so
-// that every volume stays one line of three fields and nothing reaches the terminal but text.
-std::string OneLineField(std::string text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x20 || byte == 0x7F) {
-            text[i] = ' ';
-        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-            text.replace(i, 2, " "); // U+0080 to U+009F, the control characters of Latin-1
-        }
-    }
-    return text;
-}
-
-// What the window's labels show: they decode UTF-8, and text that is not valid UTF-8 shows as empty.
-std::string AsShown(std::string text) {
-    return IsValidUtf8(text) ? OneLineField(std::move(text)) : std::string();
-}
-
-int List(const ReaderLibrary& library, std::ostream& out) {
+int List(const AnnotationSource& library, std::ostream& out) {
     const LibraryIndex& index = library.Index();
     // The id stays as stored, byte for byte, where it holds no control character: scripts hand it back to export.
     for (const std::string& id : index.Volumes.Entries()) {
@@ -124,114 +87,6 @@ int List(const ReaderLibrary& library, std::ostream& out) {
             << AsShown(index.AuthorPairs.ValueOf(id)) << '\n';
     }
     return kExitOk;
-}
-
-// A volume id that names no bookmark in the database is a mistake to report, not a book to write an empty file for.
-[[noreturn]] void RaiseUnknownVolume(const std::string& volumeId) {
-    throw std::runtime_error("not found: " + volumeId);
-}
-
-// The given volumes one by one, as double-clicks on their rows would write them. A volume that fails keeps none of
-// the others from being written; each path is printed as soon as its file is there. A ledger that cannot be saved
-// stops the export after the file it was to record, with its message in the result. Ids that name no volume of
-// the database go to unknown, and nothing is written for them.
-ExportAllResult ExportEach(const ReaderLibrary& library, const CommandLine& line, ProgressReporter& progress,
-                           std::ostream& out, std::vector<std::string>& unknown) {
-    ExportAllResult result;
-    for (const std::string& id : line.volumeIds) {
-        if (!library.HasBookmarks(id)) {
-            unknown.push_back(id);
-            continue;
-        }
-        ExportResult exported;
-        try {
-            exported = library.ExtractAnnotations(id, library.ExportTarget(id, line.resultsFolder, line.options),
-                                                  line.options, progress);
-        } catch (const ELedgerError&) {
-            throw; // the folder's, not the book's: no other book can be exported either
-        } catch (const std::exception& error) {
-            result.failed.push_back({id, error.what()});
-            continue;
-        }
-        result.highlights += exported.highlights;
-        switch (exported.outcome) {
-        case ExportOutcome::Written:
-            out << exported.file.string() << '\n' << std::flush;
-            result.written.push_back(exported.file);
-            if (!exported.ledgerNotSaved.empty()) {
-                result.ledgerNotSaved = exported.ledgerNotSaved;
-                return result;
-            }
-            break;
-        case ExportOutcome::Failed:
-            result.failed.push_back({id, "something went wrong!"});
-            break;
-        case ExportOutcome::NothingNew:
-            break;
-        case ExportOutcome::NoDatabase:
-            throw std::runtime_error("database file not found: " + library.DatabasePath().string());
-        }
-    }
-    return result;
-}
-
-std::string NewHighlightsText(const ExportAllResult& result) {
-    if (result.highlights == 0)
-        return "no new highlights";
-    const auto counted = [](std::size_t count, const std::string& noun) {
-        return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-    };
-    return counted(result.highlights, "new highlight") + " in " + counted(result.written.size(), "book");
-}
-
-// Given ids or every listed volume, as the window's "export all books" does: the failures are told at the end.
-int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out,
-           std::ostream& err) {
-    if (line.toStandardOutput) {
-        if (!library.HasBookmarks(line.volumeIds.front()))
-            RaiseUnknownVolume(line.volumeIds.front());
-        // Written as it is made: the file of a big book is never held whole.
-        class StreamSink : public ByteSink {
-        public:
-            explicit StreamSink(std::ostream& stream) : m_stream(stream) {}
-            void Take(std::string_view bytes) override {
-                m_stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            }
-
-        private:
-            std::ostream& m_stream;
-        } sink(out);
-        if (!library.WriteAnnotations(line.volumeIds.front(), line.options, sink, progress))
-            throw std::runtime_error("database file not found: " + library.DatabasePath().string());
-        return kExitOk;
-    }
-    CreateResultsFolder(line.resultsFolder);
-    const NumberedNamesRun numbering; // books of one name each take the next number
-    ExportAllResult result;
-    std::vector<std::string> unknown;
-    if (line.all) {
-        result = library.ExtractAllAnnotations(library.Index().Volumes.Entries(), line.resultsFolder, line.options,
-                                               progress);
-        for (const std::filesystem::path& file : result.written)
-            out << file.string() << '\n';
-    } else {
-        result = ExportEach(library, line, progress, out, unknown);
-    }
-    out.flush();
-    // Standard output stays a list of paths, one a line, for the scripts that read it.
-    if (line.options.newOnly)
-        err << "marvik-cli: " << NewHighlightsText(result) << '\n';
-    if (!result.failed.empty()) {
-        err << "something went wrong!\n";
-        for (const FailedExport& failed : result.failed)
-            err << failed.volumeId << ": " << WithLineBreaks(failed.reason) << '\n';
-    }
-    for (const std::string& id : unknown)
-        err << "not found: " << id << '\n';
-    // The files are there even when their ledger could not be saved: they are listed, and the ledger's failure last.
-    if (!result.ledgerNotSaved.empty())
-        err << WithLineBreaks(result.ledgerNotSaved) << '\n';
-    return result.failed.empty() && result.ledgerNotSaved.empty() && unknown.empty() ? kExitOk : kExitError;
 }
 
 int Repair(const CommandLine& line, const ReaderLibrary& library, ProgressReporter& progress, std::ostream& out) {
@@ -322,22 +177,33 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
     if (line.command == Command::Backup)
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
     if (line.command == Command::Stats)
-        return Stats(line, DatabaseOf(line, volumes), progress, out);
+        return Stats(line, line.fromPaths.empty() ? DatabaseOf(line, volumes) : StatsDatabaseFrom(line, err), progress,
+                     out);
     // A notes folder that cannot be synced stops the sync before the database is read.
     std::optional<NotesFolder> notes;
     if (line.command == Command::Sync)
         notes.emplace(line.notesFolder);
-    ReaderLibrary library;
-    LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
+    std::unique_ptr<AnnotationSource> source;
+    ReaderLibrary* database = nullptr; // the source where it is the reader's database alone
+    if (!line.fromPaths.empty()) {
+        source = OpenFromSources(line, progress);
+    } else {
+        auto library = std::make_unique<ReaderLibrary>();
+        LoadExisting(*library, DatabaseOf(line, volumes), progress, line.options.reading);
+        database = library.get();
+        source = std::move(library);
+    }
     switch (line.command) {
     case Command::List:
-        return List(library, out);
+        return List(*source, out);
     case Command::Export:
-        return Export(line, library, progress, out, err);
+        return ExportHighlights(line, *source, progress, out, err);
     case Command::Repair:
-        return Repair(line, library, progress, out);
+        if (database == nullptr)
+            throw std::logic_error("repair reads the reader's database alone");
+        return Repair(line, *database, progress, out);
     case Command::Sync:
-        return SyncNotes(line, library, *notes, progress, out, err);
+        return SyncNotes(line, *source, *notes, progress, out, err);
     case Command::Backup:
     case Command::Stats:
     case Command::Templates:

@@ -12,19 +12,21 @@
 namespace {
 
 const char* const kSynopsis =
-    "  marvik-cli list   [--db FILE] [--include-deleted] [--file-titles]\n"
-    "  marvik-cli export [--db FILE] [--format FORMAT] [--template NAME|DIR] [--results DIR]\n"
+    "  marvik-cli list   [--db FILE] [--from PATH]... [--include-deleted] [--file-titles]\n"
+    "  marvik-cli export [--db FILE] [--from PATH]... [--format FORMAT] [--template NAME|DIR] [--results DIR]\n"
     "                    [--separator TEXT] [--no-bom] [--override | --new-only]\n"
     "                    [--include-deleted] [--file-titles]\n"
     "                    (VOLUME_ID... | --all | --stdout VOLUME_ID)\n"
     "  marvik-cli repair [--db FILE] [--include-deleted] [--file-titles] VOLUME_ID\n"
     "  marvik-cli backup [--db FILE] [--to DIR] [--keep N] [--archive FILE]\n"
-    "  marvik-cli stats  [--db FILE] [--backups DIR | --no-backups] [--format text|json|csv]\n"
+    "  marvik-cli stats  [--db FILE] [--from PATH]... [--backups DIR | --no-backups]\n"
+    "                    [--format text|json|csv]\n"
     "  marvik-cli templates\n"
     "  marvik-cli archive add [--archive FILE] PATH...\n"
     "  marvik-cli archive status [--archive FILE] [--format text|json]\n"
-    "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--retemplate] [--restore]\n"
-    "                    [--dry-run] [--diff] [--file-titles]\n";
+    "  marvik-cli sync   [--db FILE] [--from PATH]... --to FOLDER [--template NAME|DIR] [--retemplate]\n"
+    "                    [--restore]"
+    " [--dry-run] [--diff] [--file-titles]\n";
 
 // The captions of the formats that have a property, as a sentence's subject: "Markdown, JSON and CSV".
 std::string CaptionsWhere(bool ExportFormatRow::*property) {
@@ -104,6 +106,14 @@ std::string HelpText() {
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
            "                    volume labelled \"KOBOeReader\" when that file exists, else KoboReader.sqlite\n"
            "                    in the current folder.\n"
+           "  --from PATH       list, export, sync: read other readers' highlights instead of the reader's\n"
+           "                    database; give it once for each: a Kobo database (KoboReader.sqlite, a backup,\n"
+           "                    the desktop app's Kobo.sqlite), a KOReader sidecar (BOOK.sdr/metadata.epub.lua)\n"
+           "                    or a folder with sidecars below it, a Kindle's My Clippings.txt or its root, or\n"
+           "                    a mounted reader's root (each of these it holds). With --db, that database too.\n"
+           "                    A book that several of them hold (the same ISBN, or title and author) is one\n"
+           "                    volume; JSON names each highlight's source. stats: only a Kobo database keeps\n"
+           "                    reading sessions; the first among them is read, the others are named.\n"
            "  --format FORMAT   export: " +
            FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
            " carry the\n"

@@ -192,7 +192,11 @@ RenderedNote TemplateSet::Render(const AnnotatedVolume& volume, std::string_view
         const bool allDeleted = leading == end;
         if (allDeleted)
             leading = first;
-        std::string withHeading = renderHighlight(bookmarks[leading], true);
+        // A part without a name (another reader's book without chapters) is headed by nothing, as in the Markdown
+        // and text files.
+        const PartFacts& part = volume.PartOf(bookmarks[first]);
+        const bool nameless = !part.found && part.contentId.empty();
+        std::string withHeading = renderHighlight(bookmarks[leading], !nameless);
         std::string withoutHeading = renderHighlight(bookmarks[leading], false);
         // A template that heads a chapter other than with lines before its first highlight keeps them together.
         const bool ownHeading =

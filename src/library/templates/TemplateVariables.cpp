@@ -52,7 +52,7 @@ const std::array<TemplateVariable<BookInput>, 25> kBook = {{
     {"lastRead", ValueKind::Line, [](const BookInput& in) { return RecordTime(in.volume.dateLastRead); }},
     {"timeSpentReadingSeconds", ValueKind::Number, [](const BookInput& in) { return in.volume.timeSpentReading; }},
     {"volumeId", ValueKind::Line, [](const BookInput& in) { return in.volume.volumeId; }},
-    {"storeBook", ValueKind::Flag, [](const BookInput& in) { return Flag(markdown::IsStoreBook(in.volume.volumeId)); }},
+    {"storeBook", ValueKind::Flag, [](const BookInput& in) { return Flag(markdown::IsStoreBook(in.volume)); }},
     {"bookFileName", ValueKind::Line, [](const BookInput& in) { return BookFileName(in.volume.volumeId); }},
     {"exportDate", ValueKind::Line, [](const BookInput& in) { return std::string(in.exportDate); }},
     {"bookmarkCount", ValueKind::Number,

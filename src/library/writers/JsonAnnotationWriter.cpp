@@ -126,8 +126,31 @@ private:
     bool m_first = true;
 };
 
+// A book read from one reader database alone says nothing of where each record came from, so those files stay as they
+// always were; one read from other readers' files, or from several sources as one book, names each record's source.
+bool NamesSources(const AnnotatedVolume& volume) {
+    if (volume.sources.size() > 1)
+        return true;
+    return volume.sources.size() == 1 && (volume.sources.front().kind == SourceKind::KOReader ||
+                                          volume.sources.front().kind == SourceKind::KindleClippings);
+}
+
+std::string_view SourceName(SourceKind kind) {
+    switch (kind) {
+    case SourceKind::ReaderDatabase:
+        return "kobo";
+    case SourceKind::Archive:
+        return "archive";
+    case SourceKind::KOReader:
+        return "koreader";
+    case SourceKind::KindleClippings:
+        break;
+    }
+    return "kindle";
+}
+
 void AppendRecord(std::string& out, const AnnotatedVolume& volume, const AnnotatedBookmark& bookmark,
-                  bool colorsSayNothing) {
+                  bool colorsSayNothing, bool namesSources) {
     RecordText record(out);
     record.String("id", bookmark.bookmarkId);
     record.StringIfKnown("chapter", volume.PartOf(bookmark).Heading());
@@ -148,6 +171,11 @@ void AppendRecord(std::string& out, const AnnotatedVolume& volume, const Annotat
     record.StringIfKnown("image", bookmark.markupImage);
     if (bookmark.markupImageKind == MarkupImageKind::Missing)
         record.Value("imageMissing", true);
+    if (namesSources && bookmark.source < volume.sources.size()) {
+        const SourceFacts& source = volume.sources[bookmark.source];
+        record.String("source", SourceName(source.kind));
+        record.StringIfKnown("sourcePath", source.path.string());
+    }
 }
 
 } // namespace
@@ -173,11 +201,12 @@ void JsonAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) 
     bytes.resize(bytes.size() - emptyArray.size());
     bytes += "[\n";
     const bool colorsSayNothing = EveryColorIsGrey(volume);
+    const bool namesSources = NamesSources(volume);
     for (std::size_t i = 0; i < volume.bookmarks.size(); ++i) {
         out.Checkpoint();
         if (i > 0)
             bytes += ",\n";
-        AppendRecord(bytes, volume, volume.bookmarks[i], colorsSayNothing);
+        AppendRecord(bytes, volume, volume.bookmarks[i], colorsSayNothing, namesSources);
     }
     bytes += "\n  ]\n}\n";
     out.Finish();

@@ -63,7 +63,7 @@ std::string FrontMatter(const AnnotatedVolume& volume, std::string_view title, s
     keys.Text("lastRead", RecordTime(volume.dateLastRead));
     keys.Number("timeSpentReadingSeconds", volume.timeSpentReading);
     keys.Line("volumeId", YamlQuoted(volume.volumeId));
-    keys.Line("storeBook", IsStoreBook(volume.volumeId) ? "true" : "false");
+    keys.Line("storeBook", IsStoreBook(volume) ? "true" : "false");
     keys.Line("date", YamlQuoted(exportDate));
     out += "---\n";
     return out;
@@ -76,6 +76,12 @@ std::string_view ReadStatusName(std::string_view stored) {
 
 bool IsStoreBook(std::string_view volumeId) {
     return !volumeId.empty() && !volumeId.starts_with('/') && volumeId.find("://") == std::string_view::npos;
+}
+
+bool IsStoreBook(const AnnotatedVolume& volume) {
+    const bool fromKobo = volume.sources.empty() || volume.sources.front().kind == SourceKind::ReaderDatabase ||
+                          volume.sources.front().kind == SourceKind::Archive;
+    return fromKobo && IsStoreBook(volume.volumeId);
 }
 
 std::string YamlNumber(std::string_view text) {

@@ -29,5 +29,7 @@ std::string_view ReadStatusName(std::string_view stored);
 // Whether the volume is a book from the store, named by the store's id (a UUID) rather than by its file
 // (file:///mnt/onboard/..., /mnt/onboard/...).
 bool IsStoreBook(std::string_view volumeId);
+// The same for a volume read: only a Kobo store's books are store books, whatever another reader names its books by.
+bool IsStoreBook(const AnnotatedVolume& volume);
 
 } // namespace markdown
