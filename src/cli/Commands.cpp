@@ -7,6 +7,7 @@
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
 #include "ExportLedger.h"
+#include "HtmlIndexFile.h"
 #include "NumberedNamesRun.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
@@ -16,6 +17,7 @@
 #include "TemplateSet.h"
 #include "UserFolders.h"
 #include "Utf8.h"
+#include "WordsCommand.h"
 
 #include <algorithm>
 #include <ostream>
@@ -225,6 +227,9 @@ int Export(const CommandLine& line, const ReaderLibrary& library, ProgressReport
         }
         for (const std::filesystem::path& file : result.written)
             out << file.string() << '\n';
+        // Every book's page, and one page that links them.
+        if (line.options.format == ExportFormat::Html && !result.written.empty())
+            out << WriteHtmlIndex(library, line.resultsFolder, line.options, result.written).string() << '\n';
     } else {
         result = ExportEach(library, line, progress, out, ledgerNotSaved, unknown);
     }
@@ -333,6 +338,11 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
     if (line.command == Command::Stats)
         return Stats(line, DatabaseOf(line, volumes), progress, out);
+    if (line.command == Command::Words) {
+        const std::filesystem::path database = DatabaseOf(line, volumes);
+        RequireDatabaseFile(database);
+        return PrintSavedWords(line, database, progress, out, err);
+    }
     // A notes folder that cannot be synced stops the sync before the database is read.
     std::optional<NotesFolder> notes;
     if (line.command == Command::Sync)
@@ -352,6 +362,7 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
     case Command::Stats:
     case Command::Templates:
     case Command::Archive:
+    case Command::Words:
     case Command::Help:
         break;
     }

@@ -24,7 +24,8 @@ const char* const kSynopsis =
     "  marvik-cli archive add [--archive FILE] PATH...\n"
     "  marvik-cli archive status [--archive FILE] [--format text|json]\n"
     "  marvik-cli sync   [--db FILE] --to FOLDER [--template NAME|DIR] [--retemplate] [--restore]\n"
-    "                    [--dry-run] [--diff] [--file-titles]\n";
+    "                    [--dry-run] [--diff] [--file-titles]\n"
+    "  marvik-cli words  [--db FILE] [--format text|csv|json|anki]\n";
 
 // The captions of the formats that have a property, as a sentence's subject: "Markdown, JSON and CSV".
 std::string CaptionsWhere(bool ExportFormatRow::*property) {
@@ -99,6 +100,10 @@ std::string HelpText() {
            "          \"N notes: A highlights added, U updated, D marked deleted, K kept as you edited them\"\n"
            "          on standard error. A book's first note is rendered with the set --template names (default\n"
            "          \"markdown\"); a note keeps the set it was written with, unless --retemplate.\n"
+           "  words   Prints the words saved from the reader's dictionaries, each once, oldest first: the\n"
+           "          word, the dictionary's language, the book's title and when it was saved. A word longer\n"
+           "          than 100 characters is cut there (and named on standard error). anki writes Anki's\n"
+           "          text import: a card a word, the book's title on the back and as the card's tag.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
@@ -108,7 +113,9 @@ std::string HelpText() {
            FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
            " carry the\n"
            "                    whole record of each highlight: type, colour, dates, position in the book.\n"
+           "                    With --all, html also writes DIR/index.html, linking every book's page.\n"
            "                    stats: text (the default), json or csv. archive status: text or json.\n"
+           "                    words: text (the default), csv, json or anki.\n"
            "  --template SET    export: render Markdown files with a template set: a name that templates\n"
            "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
            "                    checked before anything is written. Implies --format markdown.\n"
