@@ -59,7 +59,8 @@ void AppendHeader(std::string& out, const AnnotatedVolume& volume, std::string_v
         (collections.empty() ? collections.append("Collections: ") : collections.append(", ")).append(name);
     const std::string_view status = markdown::ReadStatusName(volume.readStatus);
     const bool knownStatus = status == "unread" || status == "reading" || status == "finished";
-    AppendFacts(out, "facts", {facts, collections, Stars(volume.rating), knownStatus ? status : std::string_view()});
+    const std::string statusFact = knownStatus ? "status: " + std::string(status) : std::string();
+    AppendFacts(out, "facts", {facts, collections, Stars(volume.rating), statusFact});
     AppendFacts(out, "exported", {"Exported " + std::string(exportDate)});
     out += "</header>\n";
 }

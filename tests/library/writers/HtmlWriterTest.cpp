@@ -52,7 +52,7 @@ TEST_F(HtmlWriterTest, HostileTextsStayTextAndThePageParsesStrictly) {
                   "p.author: A <b>B</b>\n"
                   "p.facts: Small Press \xC2\xB7 ISBN 9780000000002 \xC2\xB7 language: en\" onload=\"x \xC2\xB7 "
                   "Collections: <b>Best</b> & \"more\", =HYPERLINK(1), To read \xC2\xB7 "
-                  "\xE2\x98\x85\xE2\x98\x85\xE2\x98\x85\xE2\x98\x85\xE2\x98\x86 \xC2\xB7 finished\n"
+                  "\xE2\x98\x85\xE2\x98\x85\xE2\x98\x85\xE2\x98\x85\xE2\x98\x86 \xC2\xB7 status: finished\n"
                   "h2: </h2><img src=x onerror=alert(1)>\n"
                   "blockquote: First line,\nsecond \"line\".\n"
                   "p.note: a note, with \"quotes\"\n"
