@@ -1,5 +1,6 @@
 #include "BookShelves.h"
 
+#include "ESQLiteException.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "VolumeReader.h"
@@ -12,9 +13,17 @@ bool HasTable(ReaderConnection& reader, const char* table) {
     return !reader.Schema().Columns(table).empty();
 }
 
-} // namespace
+// The collections and the rating are extras of a book: a damaged table of them costs them, never the book's
+// highlights.
+template <class Read> auto UnlessDamaged(Read read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const ESQLiteException&) {
+        return {};
+    }
+}
 
-std::vector<std::string> ReadCollections(ReaderConnection& reader, const std::string& volumeId) {
+std::vector<std::string> Collections(ReaderConnection& reader, const std::string& volumeId) {
     if (!HasTable(reader, "Shelf") || !HasTable(reader, "ShelfContent"))
         return {};
     // A book's row names its collection by name; a collection deleted on the reader may keep its books' rows.
@@ -33,7 +42,7 @@ std::vector<std::string> ReadCollections(ReaderConnection& reader, const std::st
     return {held.begin(), held.end()};
 }
 
-std::string ReadRating(ReaderConnection& reader, const std::string& volumeId) {
+std::string Rating(ReaderConnection& reader, const std::string& volumeId) {
     if (!HasTable(reader, "ratings"))
         return {};
     ReaderQuery rows(reader, "ratings", {"Rating"}, "WHERE ContentID=?", {volumeId});
@@ -41,4 +50,14 @@ std::string ReadRating(ReaderConnection& reader, const std::string& volumeId) {
         return {};
     const std::string_view stars = rows.Text(0);
     return stars.size() == 1 && stars[0] >= '1' && stars[0] <= '5' ? std::string(stars) : std::string();
+}
+
+} // namespace
+
+std::vector<std::string> ReadCollections(ReaderConnection& reader, const std::string& volumeId) {
+    return UnlessDamaged([&] { return Collections(reader, volumeId); });
+}
+
+std::string ReadRating(ReaderConnection& reader, const std::string& volumeId) {
+    return UnlessDamaged([&] { return Rating(reader, volumeId); });
 }

@@ -71,6 +71,13 @@ TEST_F(BookShelvesTest, CollectionsRatingAndStatusInJsonAndFrontMatterOnlyWhereP
     EXPECT_EQ(Render(kStore, ExportFormat::Json), storeJson);
     EXPECT_EQ(Render(kStore, ExportFormat::Markdown, "obsidian"), storeNote);
     EXPECT_EQ(Render(kRich, ExportFormat::Text), richText);
+
+    // A damaged table of collections costs the collections, never the highlights.
+    reader.Damage("ShelfContent", "leaf");
+    const Json damaged = Json::parse(Render(kRich, ExportFormat::Json));
+    EXPECT_FALSE(damaged["book"].contains("collections"));
+    EXPECT_EQ(damaged["book"]["rating"], 4);
+    EXPECT_EQ(damaged["annotations"].size(), 5u);
 }
 
 } // namespace
