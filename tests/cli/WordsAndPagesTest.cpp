@@ -35,8 +35,7 @@ TEST_F(WordsAndPagesTest, WordsForAnkiNameTheWordThatWasCut) {
     const ChildResult run = Cli({"words", "--format", "anki"});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const std::string cut = std::string(100, 'x') + "\xE2\x80\xA6";
-    EXPECT_EQ(run.out, "#separator:tab\n#html:false\n#notetype:Basic\n#deck:Saved words\n#columns:Front\tBack\tTags\n"
-                       "#tags column:3\n"
+    EXPECT_EQ(run.out, "#separator:tab\n#html:false\n#deck:Saved words\n#tags column:3\n"
                        "Fernweh\t\"Notes: \"\"On\"\" Things \xC2\xB7 de\"\t\"Notes:_\"\"On\"\"_Things\"\n" +
                            cut + "\tA Store Book\tA_Store_Book\n");
     EXPECT_EQ(run.err, "marvik-cli: a saved word of 10000 characters is cut to its first 100: " + cut + "\n");

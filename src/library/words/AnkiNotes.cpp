@@ -45,9 +45,9 @@ std::string AnkiTag(std::string_view title) {
 }
 
 std::string AnkiNotes(std::span<const SavedWord> words) {
-    std::string out = "#separator:tab\n#html:false\n#notetype:Basic\n#deck:";
+    std::string out = "#separator:tab\n#html:false\n#deck:";
     out += kSavedWordsDeck;
-    out += "\n#columns:Front\tBack\tTags\n#tags column:3\n";
+    out += "\n#tags column:3\n";
     for (const SavedWord& word : words) {
         std::string back = word.bookTitle;
         if (!word.language.empty())
