@@ -42,6 +42,28 @@ std::string CaptionsWhere(bool ExportFormatRow::*property) {
     return joined;
 }
 
+// The text as lines of at most 100 columns, each after indent spaces and ending in a line end: for the sentences made
+// of the table of formats, which grows.
+std::string Wrapped(const std::string& text, std::size_t indent) {
+    constexpr std::size_t kWidth = 100;
+    std::string lines, line;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view word(text.data() + start, end - start);
+        if (!line.empty() && indent + line.size() + 1 + word.size() > kWidth) {
+            lines.append(indent, ' ').append(line) += '\n';
+            line.clear();
+        }
+        (line.empty() ? line : line.append(" ")).append(word);
+        start = end + 1;
+    }
+    if (!line.empty())
+        lines.append(indent, ' ').append(line) += '\n';
+    return lines;
+}
+
 // "text (the default), markdown, json or csv"
 std::string FormatChoices() {
     std::string names(ExportFormats().front().name);
@@ -71,10 +93,10 @@ std::string HelpText() {
            "          chapter, to DIR/NAME.annotations_0000.txt (the first free number), where NAME is the\n"
            "          volume id after its last \"/\". Prints the path of each file written, one per line.\n"
            "          An id that names no volume of the database is reported as \"not found: ID\" and gets\n"
-           "          no file; the other ids are still exported.\n"
-           "          " +
-           CaptionsWhere(&ExportFormatRow::namedByTitle) +
-           " files are named \"Title - Author\" where the title is known.\n"
+           "          no file; the other ids are still exported.\n" +
+           Wrapped(CaptionsWhere(&ExportFormatRow::namedByTitle) +
+                       " files are named \"Title - Author\" where the title is known.",
+                   10) +
            "  repair  Prints the UPDATE statements that repair the content ids of the volume's bookmarks, one\n"
            "          per line. Nothing is run.\n"
            "  backup  Copies the database, with what a pending -wal holds, into DIR as one self-contained file\n"
@@ -109,10 +131,11 @@ std::string HelpText() {
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
            "                    volume labelled \"KOBOeReader\" when that file exists, else KoboReader.sqlite\n"
            "                    in the current folder.\n"
-           "  --format FORMAT   export: " +
-           FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
-           " carry the\n"
-           "                    whole record of each highlight: type, colour, dates, position in the book.\n"
+           "  --format FORMAT   " +
+           Wrapped("export: " + FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
+                       " carry the whole record of each highlight: type, colour, dates, position in the book.",
+                   20)
+               .substr(20) +
            "                    With --all, html also writes DIR/index.html, linking every book's page.\n"
            "                    stats: text (the default), json or csv. archive status: text or json.\n"
            "                    words: text (the default), csv, json or anki.\n"
