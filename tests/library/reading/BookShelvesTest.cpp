@@ -27,7 +27,8 @@ protected:
         ExportOptions options{.format = format};
         if (set)
             options.templates = TemplateSet::Named(set);
-        return library.RenderAnnotations(volume, options, progress).value_or("");
+        return fixture::FileBytes(
+            library.ExtractAnnotations(volume, library.ExportTarget(volume, results, options), options, progress).file);
     }
 
     // What Python's jsonschema says of the document against the published schema: empty when it is valid.

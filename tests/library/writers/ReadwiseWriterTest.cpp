@@ -48,7 +48,9 @@ TEST_F(ReadwiseWriterTest, OneRowPerHighlightInReadingOrderWithTheExactTexts) {
                   book + "=1+1|3|2024-11-18 17:47:00\n");
 
     // A book without a title goes under its file's name; a highlight without a date has none.
-    const std::string untitled = *library.RenderAnnotations(kUntitled, readwise, progress);
+    const std::string untitled = fixture::FileBytes(
+        library.ExtractAnnotations(kUntitled, library.ExportTarget(kUntitled, results, readwise), readwise, progress)
+            .file);
     EXPECT_EQ(untitled, "Highlight,Title,Author,URL,Note,Location,Date\r\nNo title here.,untitled.epub,,,,1,\r\n");
     EXPECT_EQ(ReadwiseDate("2024-11-18 17:45:50.5+00:00"), "2024-11-18 17:45:50");
     EXPECT_EQ(ReadwiseDate("yesterday"), "");
