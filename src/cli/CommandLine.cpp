@@ -26,6 +26,12 @@ StatsFormat StatsFormatNamed(const std::string& name) {
     throw EUsageError("unknown format \"" + name + "\" for stats: text, json or csv");
 }
 
+WordsFormat WordsFormatFrom(const std::string& name) {
+    if (const std::optional<WordsFormat> format = WordsFormatNamed(name))
+        return *format;
+    throw EUsageError("unknown format \"" + name + "\" for words: text, csv, json or anki");
+}
+
 bool IsHelp(std::string_view argument) {
     return argument == "--help" || argument == "-h";
 }
@@ -47,6 +53,8 @@ Command CommandNamed(const std::string& name) {
         return Command::Sync;
     if (name == "archive")
         return Command::Archive;
+    if (name == "words")
+        return Command::Words;
     if (name == "help" || IsHelp(name))
         return Command::Help;
     throw EUsageError("unknown command \"" + name + "\"");
@@ -90,6 +98,8 @@ bool Accepts(Command command, const std::string& option) {
                option == "--file-titles" || option == "--retemplate" || option == "--restore";
     if (command == Command::Stats)
         return option == "--backups" || option == "--no-backups" || option == "--format";
+    if (command == Command::Words)
+        return option == "--format";
     if (option == "--include-deleted" || option == "--file-titles")
         return true;
     if (command != Command::Export)
@@ -131,6 +141,8 @@ std::string CommandName(Command command) {
         return "sync";
     case Command::Archive:
         return "archive";
+    case Command::Words:
+        return "words";
     case Command::Help:
         break;
     }
@@ -192,6 +204,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.archiveFile = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--format" && line.command == Command::Stats)
             line.statsFormat = StatsFormatNamed(reader.ValueOf(option, inlineValue));
+        else if (option == "--format" && line.command == Command::Words)
+            line.wordsFormat = WordsFormatFrom(reader.ValueOf(option, inlineValue));
         else if (option == "--format")
             line.options.format = FormatNamed(reader.ValueOf(option, inlineValue)), formatGiven = true;
         else if (option == "--template")
@@ -279,6 +293,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         break;
     case Command::Archive:
         CheckArchiveCommand(line);
+        break;
+    case Command::Words:
+        if (!line.volumeIds.empty())
+            throw EUsageError("words takes no argument");
         break;
     case Command::Help:
         break;

@@ -2,6 +2,7 @@
 
 #include "DatabaseBackup.h"
 #include "ExportOptions.h"
+#include "SavedWordsFormats.h"
 
 #include <filesystem>
 #include <optional>
@@ -14,7 +15,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class Command { Help, List, Export, Repair, Backup, Stats, Templates, Sync, Archive };
+enum class Command { Help, List, Export, Repair, Backup, Stats, Templates, Sync, Archive, Words };
 
 // What `archive` does: add databases to the archive, or tell what it holds.
 enum class ArchiveAction { Add, Status };
@@ -39,6 +40,7 @@ struct CommandLine {
     std::optional<std::filesystem::path> statsBackups;
     bool withBackups = true;
     StatsFormat statsFormat = StatsFormat::Text;
+    WordsFormat wordsFormat = WordsFormat::Text; // words --format
     // export --template: a template set's name or folder, for Markdown files; read and checked before anything else.
     std::optional<std::string> templateSet;
     // sync: the notes folder (--to), and whether to write nothing (--dry-run) and show each note's diff (--diff).

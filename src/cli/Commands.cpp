@@ -15,6 +15,7 @@
 #include "SyncCommand.h"
 #include "TemplateSet.h"
 #include "UserFolders.h"
+#include "WordsCommand.h"
 
 #include <algorithm>
 #include <memory>
@@ -179,6 +180,11 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
     if (line.command == Command::Stats)
         return Stats(line, line.fromPaths.empty() ? DatabaseOf(line, volumes) : StatsDatabaseFrom(line, err), progress,
                      out);
+    if (line.command == Command::Words) {
+        const std::filesystem::path database = DatabaseOf(line, volumes);
+        RequireDatabaseFile(database);
+        return PrintSavedWords(line, database, progress, out, err);
+    }
     // A notes folder that cannot be synced stops the sync before the database is read.
     std::optional<NotesFolder> notes;
     if (line.command == Command::Sync)
@@ -208,6 +214,7 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
     case Command::Stats:
     case Command::Templates:
     case Command::Archive:
+    case Command::Words:
     case Command::Help:
         break;
     }

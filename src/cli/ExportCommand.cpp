@@ -3,6 +3,7 @@
 #include "AnnotationExport.h"
 #include "CliText.h"
 #include "ELedgerError.h"
+#include "HtmlIndexFile.h"
 #include "NumberedNamesRun.h"
 
 #include <ostream>
@@ -106,6 +107,9 @@ int ExportHighlights(const CommandLine& line, const AnnotationSource& library, P
                                        progress);
         for (const std::filesystem::path& file : result.written)
             out << file.string() << '\n';
+        // Every book's page, and one page that links them.
+        if (line.options.format == ExportFormat::Html && !result.written.empty())
+            out << WriteHtmlIndex(library, line.resultsFolder, line.options, result.written).string() << '\n';
     } else {
         result = ExportEach(library, line, progress, out, unknown);
     }

@@ -25,8 +25,8 @@ const char* const kSynopsis =
     "  marvik-cli archive add [--archive FILE] PATH...\n"
     "  marvik-cli archive status [--archive FILE] [--format text|json]\n"
     "  marvik-cli sync   [--db FILE] [--from PATH]... --to FOLDER [--template NAME|DIR] [--retemplate]\n"
-    "                    [--restore]"
-    " [--dry-run] [--diff] [--file-titles]\n";
+    "                    [--restore] [--dry-run] [--diff] [--file-titles]\n"
+    "  marvik-cli words  [--db FILE] [--format text|csv|json|anki]\n";
 
 // The captions of the formats that have a property, as a sentence's subject: "Markdown, JSON and CSV".
 std::string CaptionsWhere(bool ExportFormatRow::*property) {
@@ -41,6 +41,28 @@ std::string CaptionsWhere(bool ExportFormatRow::*property) {
         joined += captions[i];
     }
     return joined;
+}
+
+// The text as lines of at most 100 columns, each after indent spaces and ending in a line end: for the sentences made
+// of the table of formats, which grows.
+std::string Wrapped(const std::string& text, std::size_t indent) {
+    constexpr std::size_t kWidth = 100;
+    std::string lines, line;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view word(text.data() + start, end - start);
+        if (!line.empty() && indent + line.size() + 1 + word.size() > kWidth) {
+            lines.append(indent, ' ').append(line) += '\n';
+            line.clear();
+        }
+        (line.empty() ? line : line.append(" ")).append(word);
+        start = end + 1;
+    }
+    if (!line.empty())
+        lines.append(indent, ' ').append(line) += '\n';
+    return lines;
 }
 
 // "text (the default), markdown, json or csv"
@@ -72,10 +94,10 @@ std::string HelpText() {
            "          chapter, to DIR/NAME.annotations_0000.txt (the first free number), where NAME is the\n"
            "          volume id after its last \"/\". Prints the path of each file written, one per line.\n"
            "          An id that names no volume of the database is reported as \"not found: ID\" and gets\n"
-           "          no file; the other ids are still exported.\n"
-           "          " +
-           CaptionsWhere(&ExportFormatRow::namedByTitle) +
-           " files are named \"Title - Author\" where the title is known.\n"
+           "          no file; the other ids are still exported.\n" +
+           Wrapped(CaptionsWhere(&ExportFormatRow::namedByTitle) +
+                       " files are named \"Title - Author\" where the title is known.",
+                   10) +
            "  repair  Prints the UPDATE statements that repair the content ids of the volume's bookmarks, one\n"
            "          per line. Nothing is run.\n"
            "  backup  Copies the database, with what a pending -wal holds, into DIR as one self-contained file\n"
@@ -101,6 +123,10 @@ std::string HelpText() {
            "          \"N notes: A highlights added, U updated, D marked deleted, K kept as you edited them\"\n"
            "          on standard error. A book's first note is rendered with the set --template names (default\n"
            "          \"markdown\"); a note keeps the set it was written with, unless --retemplate.\n"
+           "  words   Prints the words saved from the reader's dictionaries, each once, oldest first: the\n"
+           "          word, the dictionary's language, the book's title and when it was saved. A word longer\n"
+           "          than 100 characters is cut there (and named on standard error). anki writes Anki's\n"
+           "          text import: a card a word, the book's title on the back and as the card's tag.\n"
            "\n"
            "Options:\n"
            "  --db FILE         The database to read. Default: .kobo/KoboReader.sqlite on the first mounted\n"
@@ -114,11 +140,14 @@ std::string HelpText() {
            "                    A book that several of them hold (the same ISBN, or title and author) is one\n"
            "                    volume; JSON names each highlight's source. stats: only a Kobo database keeps\n"
            "                    reading sessions; the first among them is read, the others are named.\n"
-           "  --format FORMAT   export: " +
-           FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
-           " carry the\n"
-           "                    whole record of each highlight: type, colour, dates, position in the book.\n"
+           "  --format FORMAT   " +
+           Wrapped("export: " + FormatChoices() + ". " + CaptionsWhere(&ExportFormatRow::wholeRecords) +
+                       " carry the whole record of each highlight: type, colour, dates, position in the book.",
+                   20)
+               .substr(20) +
+           "                    With --all, html also writes DIR/index.html, linking every book's page.\n"
            "                    stats: text (the default), json or csv. archive status: text or json.\n"
+           "                    words: text (the default), csv, json or anki.\n"
            "  --template SET    export: render Markdown files with a template set: a name that templates\n"
            "                    lists, or a set's folder (a path holding \"/\"). Every file of the set is\n"
            "                    checked before anything is written. Implies --format markdown.\n"

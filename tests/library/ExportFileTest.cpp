@@ -80,7 +80,7 @@ TEST(ExportFileTest, NamesFromTheDatabaseBecomeOneSafeFileName) {
         const std::filesystem::path byTitle = ExportTargetPath(results, "x", cjk, "Ann\nWriter", format);
         for (const std::filesystem::path& name : {byId, byTitle}) {
             EXPECT_LE(name.filename().string().size() + 5, 200u) << name;
-            EXPECT_EQ(name.filename().extension(), extension) << name;
+            EXPECT_TRUE(name.filename().string().ends_with(extension)) << name;
             EXPECT_EQ(name.string().find('\0'), std::string::npos) << name;
         }
         if (!format.namedByTitle)

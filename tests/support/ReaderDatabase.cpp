@@ -163,4 +163,37 @@ void ReaderDatabase::AddSession(const Session& s) {
            {s.id, s.timestamp, attributes, metrics});
 }
 
+void ReaderDatabase::AddShelfAndWordTables() {
+    Exec("CREATE TABLE Shelf (CreationDate TEXT, Id TEXT, InternalName TEXT, LastModified TEXT, Name TEXT, Type TEXT, "
+         "_IsDeleted BOOL, _IsVisible BOOL, _IsSynced BOOL, _SyncTime TEXT, LastAccessed TEXT, PRIMARY KEY (Id));"
+         "CREATE TABLE ShelfContent (ShelfName TEXT, ContentId TEXT, DateModified TEXT, _IsDeleted BOOL, "
+         "_IsSynced BOOL, PRIMARY KEY (ShelfName, ContentId));"
+         "CREATE TABLE ratings (ContentID TEXT NOT NULL, Rating INTEGER, Review TEXT, DateModified TEXT NOT NULL, "
+         "PRIMARY KEY (ContentID));"
+         "CREATE TABLE WordList (Text TEXT NOT NULL, VolumeId TEXT NULL, DictSuffix TEXT NULL, DateCreated TEXT NULL, "
+         "PRIMARY KEY (Text));");
+}
+
+void ReaderDatabase::AddShelf(const std::string& name, bool deleted) {
+    Insert("INSERT INTO Shelf (CreationDate, Id, InternalName, LastModified, Name, Type, _IsDeleted, _IsVisible, "
+           "_IsSynced) VALUES ('2024-11-01T10:00:00Z', ?, ?, '2024-11-01T10:00:00Z', ?, 'UserTag', ?, 'true', 'false')",
+           {name, name, name, std::string(deleted ? "true" : "false")});
+}
+
+void ReaderDatabase::AddToShelf(const std::string& shelfName, const std::string& volumeId, bool deleted) {
+    Insert("INSERT INTO ShelfContent (ShelfName, ContentId, DateModified, _IsDeleted, _IsSynced) "
+           "VALUES (?, ?, '2024-11-01T10:00:00Z', ?, 'false')",
+           {shelfName, volumeId, std::string(deleted ? "true" : "false")});
+}
+
+void ReaderDatabase::SetRating(const std::string& volumeId, std::int64_t stars) {
+    Insert("INSERT INTO ratings (ContentID, Rating, Review, DateModified) VALUES (?, ?, NULL, '2024-11-20T08:00:00Z')",
+           {volumeId, stars});
+}
+
+void ReaderDatabase::AddSavedWord(const SavedWordRow& word) {
+    Insert("INSERT INTO WordList (Text, VolumeId, DictSuffix, DateCreated) VALUES (?, ?, ?, ?)",
+           {word.text, Value(word.volumeId), Value(word.dictSuffix), Value(word.dateCreated)});
+}
+
 } // namespace fixture

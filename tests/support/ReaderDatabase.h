@@ -72,6 +72,14 @@ struct BookReadingFacts {
     Field isbn = nullptr;
 };
 
+// One row of WordList: a word saved from a dictionary.
+struct SavedWordRow {
+    std::string text{};
+    OptionalText volumeId{};
+    OptionalText dictSuffix{}; // "-de"; empty for the default dictionary
+    OptionalText dateCreated{};
+};
+
 // A reader-shaped SQLite file with the declared schema of the reader's Bookmark and content tables.
 class ReaderDatabase {
 public:
@@ -95,6 +103,14 @@ public:
     // as older firmware has no such tables.
     void AddAnalyticsTables();
     void AddSession(const Session& session);
+    // The tables of the reader's collections (Shelf, ShelfContent), ratings and saved words (WordList), as current
+    // firmware declares them; the schema file leaves them out, as a book's export needs none.
+    void AddShelfAndWordTables();
+    // A collection, and a book's place on it; _IsDeleted as the reader stores it, 'true' or 'false'.
+    void AddShelf(const std::string& name, bool deleted = false);
+    void AddToShelf(const std::string& shelfName, const std::string& volumeId, bool deleted = false);
+    void SetRating(const std::string& volumeId, std::int64_t stars);
+    void AddSavedWord(const SavedWordRow& word);
     // Runs any statements, for shapes the helpers do not make (dropped tables, other schemas, transactions).
     void Exec(const std::string& sql);
     // The first column of the first row of a query, as text; empty for NULL or no row.

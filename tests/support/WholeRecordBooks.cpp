@@ -84,6 +84,19 @@ void AddWholeRecordLibrary(ReaderDatabase& reader) {
     }
 }
 
+void AddRichBookShelves(ReaderDatabase& reader) {
+    using namespace records;
+    reader.AddShelfAndWordTables();
+    for (const char* shelf : {"To read", "<b>Best</b> & \"more\"", "=HYPERLINK(1)", "Dropped"})
+        reader.AddShelf(shelf);
+    reader.AddShelf("Gone", true);
+    for (const char* shelf : {"To read", "<b>Best</b> & \"more\"", "=HYPERLINK(1)", "Gone"})
+        reader.AddToShelf(shelf, kRich);
+    reader.AddToShelf("Dropped", kRich, true);
+    reader.SetRating(kRich, 4);
+    reader.Exec("UPDATE content SET ReadStatus = 2 WHERE ContentID = '" + kRich + "'");
+}
+
 void AddRichBookFacts(ReaderDatabase& reader, const std::filesystem::path& folder) {
     using namespace records;
     reader.SetReading(kRich, {.timeSpentReading = std::int64_t{3600},

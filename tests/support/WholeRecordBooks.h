@@ -22,6 +22,10 @@ extern const std::string kUntitled;
 } // namespace records
 
 void AddWholeRecordLibrary(ReaderDatabase& reader);
+// The rich book on the reader's collections "To read" and "<b>Best</b> & \"more\"", and on a collection whose name
+// a spreadsheet would evaluate ("=HYPERLINK(1)"); also on a deleted collection ("Gone") and, deleted from it, on
+// "Dropped"; rated 4 stars and finished. The store book is on no collection and unrated.
+void AddRichBookShelves(ReaderDatabase& reader);
 // The rich book's reading (time, progress, status, last read, ISBN), its series, and a drawing's ink beside the
 // database in folder: every fact a whole record can show.
 void AddRichBookFacts(ReaderDatabase& reader, const std::filesystem::path& folder);

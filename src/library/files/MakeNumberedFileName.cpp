@@ -22,7 +22,12 @@ std::filesystem::path MakeNumberedFileName(const std::filesystem::path& target, 
     const std::size_t slash = text.rfind('/');
     const std::size_t dot = text.rfind('.');
     const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    const std::string base = hasExtension ? text.substr(0, dot) : text;
+    // An extension of two parts (".readwise.csv") goes after the number whole, where the target ends in it.
+    const bool endsInExtension = !extension.empty() && text.size() > extension.size() && text.ends_with(extension) &&
+                                 (slash == std::string::npos || text.size() - extension.size() > slash + 1);
+    const std::string base = endsInExtension ? text.substr(0, text.size() - extension.size())
+                             : hasExtension  ? text.substr(0, dot)
+                                             : text;
     NumberedNamesRun* run = NumberedNamesRun::Current();
     const std::string key = base + '\n' + extension;
     for (int n = run ? run->From(key) : 0; n <= 9999; ++n) {

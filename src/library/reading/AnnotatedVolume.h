@@ -92,6 +92,10 @@ struct AnnotatedVolume {
     std::string readStatus;       // ReadStatus: 0 unread, 1 reading, 2 finished
     std::string dateLastRead;     // DateLastRead
     std::string timeSpentReading; // TimeSpentReading, in seconds
+    // The collections (shelves) the reader keeps the book on, in the order of their names, none deleted; and its
+    // rating, 1 to 5 stars, empty where it has none.
+    std::vector<std::string> collections;
+    std::string rating;
     // A plain EPUB (MimeType application/epub+zip): its bookmarks' ChapterProgress is their place in the whole book.
     bool progressInBook = false;
     // Where its bookmarks were read; the first is the volume's own. Empty where nobody said (a volume made by hand).

@@ -54,8 +54,9 @@ ReaderSchema ReaderSchema::Probe(TSQLiteDatabase& db) {
     schema.m_bookmark = ColumnsOf(db, "Bookmark", key);
     schema.m_content = ColumnsOf(db, "content", key);
     schema.m_uniqueContentIds = key.size() == 1 && SameIgnoringAsciiCase(key.front(), "ContentID");
-    // The statistics' tables came with later firmware; a view of their names is read as no table at all.
-    for (const char* table : {"AnalyticsEvents", "Event"}) {
+    // The statistics' tables, the saved words, the collections and the ratings came with later firmware; a view of
+    // their names is read as no table at all.
+    for (const char* table : {"AnalyticsEvents", "Event", "WordList", "Shelf", "ShelfContent", "ratings"}) {
         if (KindOf(db, table).value_or("") == "table")
             schema.m_others[table] = ColumnsOf(db, table, key);
     }

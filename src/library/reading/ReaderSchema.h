@@ -7,8 +7,9 @@
 
 class TSQLiteDatabase;
 
-// The columns of the reader's tables that are read (Bookmark and content, and the statistics' AnalyticsEvents and
-// Event): they grew over the firmware versions, so what is optional is asked here, once per connection.
+// The columns of the reader's tables that are read (Bookmark and content, the statistics' AnalyticsEvents and Event,
+// the saved words' WordList, the collections' Shelf and ShelfContent, and ratings): they grew over the firmware
+// versions, so what is optional is asked here, once per connection.
 class ReaderSchema {
 public:
     // Never raises: a database that cannot answer (no such table, no database at all) has no columns here, and then

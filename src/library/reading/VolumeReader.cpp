@@ -1,6 +1,7 @@
 #include "VolumeReader.h"
 
 #include "AsciiCase.h"
+#include "BookShelves.h"
 #include "BookmarkOrder.h"
 #include "ChapterTitles.h"
 #include "ESQLiteException.h"
@@ -222,6 +223,8 @@ void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
                                                   &volume.readStatus, &volume.dateLastRead, &volume.timeSpentReading})
         *fact = rows.Text(k++);
     volume.progressInBook = rows.Text(12) == "application/epub+zip";
+    volume.collections = ReadCollections(reader, volume.volumeId);
+    volume.rating = ReadRating(reader, volume.volumeId);
 }
 
 // How many bookmarks the index counted for the volume, where it counted them as this reading will; else none.

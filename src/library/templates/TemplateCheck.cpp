@@ -39,16 +39,24 @@ std::string_view PlaceOf(TemplatePiece piece) {
     return {};
 }
 
-NameKind KindOf(TemplatePiece piece, std::string_view name, bool inChapters) {
+// The lists a template may go through, each with the variables of its items; a list is never gone through inside
+// itself.
+struct InLists {
+    bool chapters = false;
+    bool collections = false;
+};
+
+NameKind KindOf(TemplatePiece piece, std::string_view name, InLists in) {
     using namespace template_names;
     if (!PlaceOf(piece).empty() && name == PlaceOf(piece))
         return NameKind::Place;
     if (piece == TemplatePiece::Deleted)
         return NameKind::Unknown;
-    if (Lists(BookVariables(), name) || (inChapters && Lists(ChapterVariables(), name)) ||
+    if (Lists(BookVariables(), name) || (in.chapters && Lists(ChapterVariables(), name)) ||
+        (in.collections && Lists(CollectionVariables(), name)) ||
         (piece == TemplatePiece::Highlight && Lists(HighlightVariables(), name)))
         return NameKind::Value;
-    if (name == kChapters)
+    if (name == kChapters || name == kCollections)
         return NameKind::List;
     if (name == kQuote || name == kIndent)
         return piece == TemplatePiece::Body || piece == TemplatePiece::Highlight ? NameKind::Shaping
@@ -66,7 +74,7 @@ public:
     Checker(const std::string& text, TemplatePiece piece, const TemplateOrigin& origin, TemplateNames& used)
         : m_text(text), m_piece(piece), m_origin(origin), m_used(used) {}
 
-    void Check(const Component& section, int depth = 0, bool inChapters = false) {
+    void Check(const Component& section, int depth = 0, InLists inLists = {}) {
         for (const Component& child : section.children) {
             switch (child.tag.type) {
             case tag_type::text:
@@ -78,11 +86,11 @@ public:
                 Fail(child.position, "partials are not supported (\"" + child.tag.name + "\")");
             case tag_type::variable:
             case tag_type::unescaped_variable:
-                CheckVariable(child, depth, inChapters);
+                CheckVariable(child, depth, inLists);
                 break;
             case tag_type::section_begin:
             case tag_type::section_begin_inverted:
-                CheckSection(child, depth, inChapters);
+                CheckSection(child, depth, inLists);
                 break;
             }
         }
@@ -100,10 +108,10 @@ public:
     }
 
 private:
-    void CheckSection(const Component& section, int depth, bool inChapters) {
+    void CheckSection(const Component& section, int depth, InLists inLists) {
         const std::string& name = section.tag.name;
         const bool inverted = section.tag.type == tag_type::section_begin_inverted;
-        switch (KindOf(m_piece, name, inChapters)) {
+        switch (KindOf(m_piece, name, inLists)) {
         case NameKind::Unknown:
             Fail(section.position, "unknown variable \"" + name + "\"");
         case NameKind::Place:
@@ -112,25 +120,27 @@ private:
             if (inverted)
                 Fail(section.position, ShapesMessage(name));
             break;
-        case NameKind::List:
+        case NameKind::List: {
             // Each chapter would list every chapter again, and again for each level: a few lines render without end.
-            if (inChapters && !inverted)
+            bool& inList = name == template_names::kChapters ? inLists.chapters : inLists.collections;
+            if (inList && !inverted)
                 Fail(section.position, "{{#" + name + "}} inside {{#" + name + "}}");
-            inChapters = inChapters || !inverted;
+            inList = inList || !inverted;
             m_used.insert(name);
             break;
+        }
         case NameKind::Value:
             m_used.insert(name);
             break;
         }
-        Check(section, depth + 1, inChapters);
+        Check(section, depth + 1, inLists);
     }
 
-    void CheckVariable(const Component& variable, int depth, bool inChapters) {
+    void CheckVariable(const Component& variable, int depth, InLists inLists) {
         const std::string& name = variable.tag.name;
         if (name == "." && depth > 0)
             return;
-        switch (KindOf(m_piece, name, inChapters)) {
+        switch (KindOf(m_piece, name, inLists)) {
         case NameKind::Value:
             m_used.insert(name);
             return;

@@ -5,6 +5,7 @@
 #include "MarkdownFacts.h"
 #include "MarkdownFrontMatter.h"
 #include "MarkdownText.h"
+#include "NoteTag.h"
 #include "PercentEncodedPath.h"
 #include "RecordTime.h"
 
@@ -34,7 +35,7 @@ std::string IsbnOf(const AnnotatedVolume& volume, bool isbn) {
     return IsIsbn(volume.isbn) == isbn ? volume.isbn : std::string();
 }
 
-const std::array<TemplateVariable<BookInput>, 25> kBook = {{
+const std::array<TemplateVariable<BookInput>, 27> kBook = {{
     {"title", ValueKind::Line,
      [](const BookInput& in) { return in.volume.title.empty() ? BookFileName(in.volume.volumeId) : in.volume.title; }},
     {"author", ValueKind::Text, [](const BookInput& in) { return in.volume.author; }},
@@ -51,6 +52,12 @@ const std::array<TemplateVariable<BookInput>, 25> kBook = {{
      [](const BookInput& in) { return std::string(markdown::ReadStatusName(in.volume.readStatus)); }},
     {"lastRead", ValueKind::Line, [](const BookInput& in) { return RecordTime(in.volume.dateLastRead); }},
     {"timeSpentReadingSeconds", ValueKind::Number, [](const BookInput& in) { return in.volume.timeSpentReading; }},
+    {"rating", ValueKind::Number, [](const BookInput& in) { return in.volume.rating; }},
+    // Empty rather than 0, so that {{#collectionCount}} stands for "on some collection".
+    {"collectionCount", ValueKind::Number,
+     [](const BookInput& in) {
+         return in.volume.collections.empty() ? std::string() : std::to_string(in.volume.collections.size());
+     }},
     {"volumeId", ValueKind::Line, [](const BookInput& in) { return in.volume.volumeId; }},
     {"storeBook", ValueKind::Flag, [](const BookInput& in) { return Flag(markdown::IsStoreBook(in.volume)); }},
     {"bookFileName", ValueKind::Line, [](const BookInput& in) { return BookFileName(in.volume.volumeId); }},
@@ -140,6 +147,11 @@ const std::array<TemplateVariable<ChapterInput>, 5> kChapter = {{
     {"chapterBookmarkCount", ValueKind::Number, [](const ChapterInput& in) { return std::to_string(in.bookmarks); }},
 }};
 
+const std::array<TemplateVariable<CollectionInput>, 2> kCollection = {{
+    {"collection", ValueKind::Line, [](const CollectionInput& in) { return in.name; }},
+    {"collectionTag", ValueKind::Line, [](const CollectionInput& in) { return NoteTag(in.name); }},
+}};
+
 template <class Input>
 data ValuesOf(std::span<const TemplateVariable<Input>> variables, const Input& input, const TemplateNames& used) {
     data values(data::type::object);
@@ -197,6 +209,13 @@ data ChaptersOf(const AnnotatedVolume& volume, const TemplateNames& used) {
     return chapters;
 }
 
+data CollectionsOf(const AnnotatedVolume& volume, const TemplateNames& used) {
+    data collections(data::type::list);
+    for (const std::string& name : volume.collections)
+        collections.push_back(ValuesOf<CollectionInput>(kCollection, {name}, used));
+    return collections;
+}
+
 } // namespace
 
 std::span<const TemplateVariable<BookInput>> BookVariables() {
@@ -211,11 +230,17 @@ std::span<const TemplateVariable<ChapterInput>> ChapterVariables() {
     return kChapter;
 }
 
+std::span<const TemplateVariable<CollectionInput>> CollectionVariables() {
+    return kCollection;
+}
+
 kainjow::mustache::data BookData(const BookInput& input, const TemplateNames& used) {
     using namespace template_names;
     data values = ValuesOf<BookInput>(kBook, input, used);
     if (used.contains(std::string(kChapters)))
         values.set(std::string(kChapters), ChaptersOf(input.volume, used));
+    if (used.contains(std::string(kCollections)))
+        values.set(std::string(kCollections), CollectionsOf(input.volume, used));
     values.set(std::string(kQuote),
                kainjow::mustache::lambda2([](const std::string& text, const kainjow::mustache::renderer& render) {
                    return Quoted(render(text));

@@ -6,10 +6,7 @@ bool NeedsApostrophe(std::string_view field) {
     return !field.empty() && std::string_view("=+-@\t\r'").find(field.front()) != std::string_view::npos;
 }
 
-} // namespace
-
-void AppendCsvField(std::string& bytes, std::string_view field) {
-    const bool apostrophe = NeedsApostrophe(field);
+void AppendField(std::string& bytes, std::string_view field, bool apostrophe) {
     const bool quoted = field.find_first_of(",\"\r\n\t") != std::string_view::npos ||
                         (!field.empty() && (field.front() == ' ' || field.back() == ' '));
     if (!quoted) {
@@ -26,4 +23,14 @@ void AppendCsvField(std::string& bytes, std::string_view field) {
     }
     bytes += field;
     bytes += '"';
+}
+
+} // namespace
+
+void AppendCsvField(std::string& bytes, std::string_view field) {
+    AppendField(bytes, field, NeedsApostrophe(field));
+}
+
+void AppendExactCsvField(std::string& bytes, std::string_view field) {
+    AppendField(bytes, field, false);
 }

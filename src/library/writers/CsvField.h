@@ -8,3 +8,7 @@
 // the apostrophe marking such fields, gets one apostrophe in front: a spreadsheet shows the text, and a reader gets
 // the stored text back by taking one leading apostrophe off any field that has one.
 void AppendCsvField(std::string& bytes, std::string_view field);
+
+// The same without the apostrophe: for files that an importer reads, never a spreadsheet, the field holds the exact
+// text.
+void AppendExactCsvField(std::string& bytes, std::string_view field);

@@ -1,8 +1,10 @@
 #include "ExportFormats.h"
 
 #include "CsvAnnotationWriter.h"
+#include "HtmlAnnotationWriter.h"
 #include "JsonAnnotationWriter.h"
 #include "MarkdownAnnotationWriter.h"
+#include "ReadwiseAnnotationWriter.h"
 #include "TextAnnotationWriter.h"
 
 #include <array>
@@ -10,7 +12,8 @@
 namespace {
 
 // The settings of earlier versions hold a format as its place in this list: the legacy indexes must never change.
-const std::array<ExportFormatRow, 4> kFormats = {{
+// Formats added since have none.
+const std::array<ExportFormatRow, 6> kFormats = {{
     {ExportFormat::Text, "text", "text", ".txt", false, false, 0,
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<TextAnnotationWriter>(settings.separator, settings.setBom);
@@ -26,6 +29,14 @@ const std::array<ExportFormatRow, 4> kFormats = {{
     {ExportFormat::Csv, "csv", "CSV", ".csv", true, true, 3,
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<CsvAnnotationWriter>(settings.setBom);
+     }},
+    {ExportFormat::Readwise, "readwise", "Readwise CSV", ".readwise.csv", true, true, -1,
+     [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
+         return std::make_unique<ReadwiseAnnotationWriter>();
+     }},
+    {ExportFormat::Html, "html", "HTML page", ".html", true, true, -1,
+     [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
+         return std::make_unique<HtmlAnnotationWriter>();
      }},
 }};
 
@@ -50,6 +61,8 @@ const ExportFormatRow* FindExportFormat(std::string_view name) {
 }
 
 const ExportFormatRow* FindExportFormatByLegacyIndex(int index) {
+    if (index < 0)
+        return nullptr;
     for (const ExportFormatRow& row : kFormats)
         if (row.legacySettingsIndex == index)
             return &row;

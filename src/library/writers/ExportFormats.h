@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-enum class ExportFormat { Text, Markdown, Json, Csv };
+enum class ExportFormat { Text, Markdown, Json, Csv, Readwise, Html };
 
 // What a writer takes from the export's options, where its format has it.
 struct WriterSettings {
@@ -23,7 +23,7 @@ struct ExportFormatRow {
     std::string_view extension; // of its files, with the dot
     bool namedByTitle;          // files named "Title - Author" where the title is known, else after the book's file
     bool wholeRecords;          // needs dates, types, colours and positions read (ReadingOptions::wholeRecords)
-    int legacySettingsIndex;    // the integer that versions before named formats stored in the settings
+    int legacySettingsIndex;    // the integer that versions before named formats stored in the settings; -1: none
     std::unique_ptr<AnnotationWriter> (*makeWriter)(const WriterSettings& settings);
 };
 
@@ -33,5 +33,5 @@ const ExportFormatRow& FormatRow(ExportFormat format);
 // Null when no format has that name (names are compared exactly) or index.
 const ExportFormatRow* FindExportFormat(std::string_view name);
 const ExportFormatRow* FindExportFormatByLegacyIndex(int index);
-// The names joined for a message or help text: "text, markdown, json or csv".
+// The names joined for a message or help text: "text, markdown, json, csv, readwise or html".
 std::string ExportFormatNames(std::string_view lastJoint = " or ");

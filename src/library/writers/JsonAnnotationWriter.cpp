@@ -2,6 +2,7 @@
 
 #include "EveryColorIsGrey.h"
 #include "Isbn.h"
+#include "MarkdownFrontMatter.h"
 #include "RecordTime.h"
 #include "Utf8.h"
 
@@ -23,6 +24,7 @@ using Json = nlohmann::ordered_json;
 // The values the schema's enums allow.
 constexpr std::array<std::string_view, 4> kTypes = {"highlight", "note", "dogear", "markup"};
 constexpr std::array<std::string_view, 5> kColors = {"yellow", "pink", "blue", "green", "grey"};
+constexpr std::array<std::string_view, 3> kStatuses = {"unread", "reading", "finished"};
 bool Among(const auto& names, std::string_view value) {
     return std::find(names.begin(), names.end(), value) != names.end();
 }
@@ -40,6 +42,12 @@ Json BookOf(const AnnotatedVolume& volume) {
     SetIfKnown(book, "publisher", volume.publisher);
     SetIfKnown(book, IsIsbn(volume.isbn) ? "isbn" : "identifier", volume.isbn);
     SetIfKnown(book, "language", volume.language);
+    if (const std::string_view status = markdown::ReadStatusName(volume.readStatus); Among(kStatuses, status))
+        book["status"] = status;
+    if (!volume.rating.empty())
+        book["rating"] = volume.rating[0] - '0';
+    if (!volume.collections.empty())
+        book["collections"] = volume.collections;
     return book;
 }
 

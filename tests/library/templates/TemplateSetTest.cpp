@@ -319,12 +319,14 @@ TEST_F(TemplateSetTest, UserSetsAreListedAndTakeWhatTheyLackFromTheMarkdownPrese
 // Every name a template may use is told in the documentation of the templates.
 TEST(TemplateVariablesTest, EveryVariableIsDocumented) {
     const std::string documentation = fixture::FileBytes(MARVIK_TEMPLATES_DOC);
-    std::vector<std::string_view> names = {"chapters", "highlights", "block", "quote", "indent"};
+    std::vector<std::string_view> names = {"chapters", "collections", "highlights", "block", "quote", "indent"};
     for (const auto& variable : BookVariables())
         names.push_back(variable.name);
     for (const auto& variable : HighlightVariables())
         names.push_back(variable.name);
     for (const auto& variable : ChapterVariables())
+        names.push_back(variable.name);
+    for (const auto& variable : CollectionVariables())
         names.push_back(variable.name);
     for (const std::string_view name : names)
         EXPECT_NE(documentation.find("| `" + std::string(name) + "` |"), std::string::npos) << name;

@@ -14,10 +14,10 @@ TEST(ExportFormatsTest, EveryFormatHasOneRowFoundByItsNameAndItsFormerSettingsIn
     for (const ExportFormatRow& row : ExportFormats()) {
         EXPECT_TRUE(names.insert(row.name).second) << row.name;
         EXPECT_TRUE(extensions.insert(row.extension).second) << row.extension;
-        EXPECT_TRUE(indexes.insert(row.legacySettingsIndex).second) << row.name;
+        EXPECT_TRUE(row.legacySettingsIndex < 0 || indexes.insert(row.legacySettingsIndex).second) << row.name;
         EXPECT_EQ(&FormatRow(row.format), &row);
         EXPECT_EQ(FindExportFormat(row.name), &row);
-        EXPECT_EQ(FindExportFormatByLegacyIndex(row.legacySettingsIndex), &row);
+        EXPECT_EQ(FindExportFormatByLegacyIndex(row.legacySettingsIndex), row.legacySettingsIndex < 0 ? nullptr : &row);
         EXPECT_NE(row.makeWriter({}), nullptr) << row.name;
     }
     EXPECT_EQ(ExportFormats().front().format, ExportFormat::Text) << "the default comes first";
@@ -29,7 +29,8 @@ TEST(ExportFormatsTest, EveryFormatHasOneRowFoundByItsNameAndItsFormerSettingsIn
     EXPECT_EQ(FindExportFormatByLegacyIndex(4), nullptr);
     EXPECT_EQ(FindExportFormat("Markdown"), nullptr) << "names are exact; captions are not names";
     EXPECT_EQ(FindExportFormat(""), nullptr);
-    EXPECT_EQ(ExportFormatNames(), "text, markdown, json or csv");
+    EXPECT_EQ(FindExportFormatByLegacyIndex(-1), nullptr) << "formats added since have no index";
+    EXPECT_EQ(ExportFormatNames(), "text, markdown, json, csv, readwise or html");
 }
 
 TEST(ExportFormatsTest, OnlyTheTextFileIsNamedAfterTheBookFileAndReadsNoWholeRecords) {
