@@ -1,5 +1,6 @@
 #include "ReaderLibrary.h"
 
+#include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "VolumeReader.h"
 

@@ -4,12 +4,12 @@
 #include "AnnotationExport.h"
 #include "AnnotationSource.h"
 #include "ContentIdRepair.h"
+#include "DatabasePathKind.h"
 #include "ExportOptions.h"
 #include "KeptReading.h"
 #include "LibraryIndex.h"
 #include "LibraryOverview.h"
 #include "ProgressReporter.h"
-#include "ReaderConnection.h"
 
 #include <cstddef>
 #include <exception>

@@ -5,6 +5,7 @@
 #include "ExportFile.h"
 #include "FolderLedger.h"
 #include "InterruptScope.h"
+#include "ReaderConnection.h"
 #include "VolumeReader.h"
 
 #include <algorithm>

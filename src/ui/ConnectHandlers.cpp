@@ -1,10 +1,12 @@
 // Which handler runs for which event; every handler runs under the error display.
 #include "TForm1.h"
 
+#include "BackgroundRunner.h"
 #include "BookListTab.h"
 #include "DatabaseFileWatch.h"
 #include "LibraryTab.h"
 #include "OptionsTab.h"
+#include "ReaderWatcher.h"
 #include "ShellOpen.h"
 
 #include <QAction>
@@ -36,12 +38,14 @@ void TForm1::ConnectHandlers() {
     connect(about1, &QAction::triggered, this, guard(&TForm1::about1Click));
 
     for (BookListTab* tab : ListTabs()) {
+        connect(this, &TForm1::LibraryLoaded, tab, &BookListTab::SetLibrary);
         connect(tab, &BookListTab::ExportRequested, this,
                 [this](const std::string& volumeId) { Guarded([&] { ExportVolume(volumeId); }); });
         connect(tab, &BookListTab::RepairRequested, this,
                 [this](const std::string& volumeId) { Guarded([&] { RepairContentIds(volumeId); }); });
         connect(tab, &BookListTab::Searched, this, [this](bool found) { ShowSearchOutcome(found); });
     }
+    connect(this, &TForm1::LibraryLoaded, LibraryPage, &LibraryTab::SetLibrary);
     connect(LibraryPage, &LibraryTab::ExportRequested, this,
             [this](const std::string& volumeId) { Guarded([&] { ExportVolume(volumeId); }); });
     connect(LibraryPage, &LibraryTab::RepairRequested, this,
@@ -71,6 +75,9 @@ void TForm1::ConnectHandlers() {
         else
             ShellOpen(m_writtenShown); // a folder of many files: the folder itself
     });
+    connect(m_runner, &BackgroundRunner::Ended, this, &TForm1::ShowRunningBackups);
+    connect(m_readerWatch, &ReaderWatcher::Changed, this,
+            [this](const QString& root) { Guarded([&] { ReaderChanged(root); }); });
     connect(m_databaseWatch, &DatabaseFileWatch::Changed, this, guard(&TForm1::DatabaseFileChanged));
 
     connect(TabSheet4, &OptionsTab::ConsoleArmed, Button2, &QWidget::setEnabled);

@@ -2,6 +2,7 @@
 // double-click on its row would export it.
 #include "TForm1.h"
 
+#include "BackgroundRunner.h"
 #include "FailedBooks.h"
 #include "MessageBoxes.h"
 #include "OptionsTab.h"
@@ -38,7 +39,7 @@ void TForm1::ExportAll(const ExportOptions& options) {
     // The files are there even when their ledger could not be saved: the outcome tells them, the error comes last.
     std::optional<ELedgerNotSaved> ledgerNotSaved;
     Reported("export failed", [&] {
-        RunInBackground([&](ProgressRelay& progress) {
+        m_runner->Run([&](ProgressRelay& progress) {
             try {
                 result = m_library->ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
             } catch (const ELedgerNotSaved& error) {
@@ -47,7 +48,7 @@ void TForm1::ExportAll(const ExportOptions& options) {
             }
         });
     });
-    if (m_closedWhileBusy)
+    if (m_runner->ClosedWhileBusy())
         return;
     if (result.noDatabase) {
         ShowOutcome("nothing exported: the database file is gone");

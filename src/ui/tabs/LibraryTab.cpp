@@ -46,9 +46,8 @@ QDateEdit* DateEdit(const char* name, QDate date) {
 
 } // namespace
 
-LibraryTab::LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
-                       QWidget* parent)
-    : QWidget(parent), m_library(library), m_reading(std::move(reading)) {
+LibraryTab::LibraryTab(std::function<ReadingOptions()> reading, QWidget* parent)
+    : QWidget(parent), m_reading(std::move(reading)) {
     setObjectName("libraryTab");
     m_pages = Named<QStackedWidget>("libraryPages");
     m_pages->addWidget(BuildStartPage());
@@ -168,7 +167,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     left->addWidget(results);
 
     m_highlights = new BookHighlightsView;
-    m_bookReader = new BookReader(m_library, this);
+    m_bookReader = new BookReader(this);
     m_exportSelected = Named<QPushButton>("exportSelectedButton", "e&xport selected highlights");
     m_exportSelected->setEnabled(false);
     auto* highlights = new QWidget;
@@ -176,7 +175,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     highlightsColumn->setContentsMargins(0, 0, 0, 0);
     highlightsColumn->addWidget(m_highlights, 1);
     highlightsColumn->addWidget(m_exportSelected, 0, Qt::AlignRight);
-    m_notePreview = new NotePreview(m_library, m_reading);
+    m_notePreview = new NotePreview(m_reading);
     m_bookPane = Named<QTabWidget>("bookPane");
     m_bookPane->setDocumentMode(true);
     m_bookPane->addTab(highlights, "hi&ghlights");
@@ -221,6 +220,11 @@ QWidget* LibraryTab::BuildLibraryPage() {
     connect(m_results, &QTreeView::activated, this, &LibraryTab::OpenResult);
     connect(m_results, &QTreeView::clicked, this, &LibraryTab::OpenResult);
     return page;
+}
+
+void LibraryTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+    m_bookReader->SetLibrary(library);
+    m_notePreview->SetLibrary(std::move(library));
 }
 
 void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {

@@ -40,10 +40,11 @@ class LibraryTab : public QWidget {
 
 public:
     // reading: the options the highlights are read with.
-    LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
-               QWidget* parent = nullptr);
+    explicit LibraryTab(std::function<ReadingOptions()> reading, QWidget* parent = nullptr);
     ~LibraryTab() override;
 
+    // The loaded library, which the chosen book and its note are read from.
+    void SetLibrary(std::shared_ptr<const ReaderLibrary> library);
     // What one load of the database found; null shows the start page.
     void ShowOverview(std::shared_ptr<const LibraryOverview> overview);
     // While a load reads the next library, the search lets go of its copy of every text (the table keeps its rows), so
@@ -117,7 +118,6 @@ private:
     // A result shown in its book; a book's row shows the book.
     void OpenResult(const QModelIndex& index);
 
-    const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
     std::function<ReadingOptions()> m_reading;
     std::shared_ptr<const LibraryOverview> m_overview;
     std::shared_ptr<const HighlightSearch> m_searcher;
