@@ -275,6 +275,7 @@ void LibraryTab::ResumeSearch() {
     if (!m_overview || m_searcher || m_folding.isValid())
         return;
     m_folding = QtConcurrent::run(
+        &m_searchThreads,
         [](std::shared_ptr<const LibraryOverview> overview) {
             return std::make_shared<const HighlightSearch>(*overview);
         },

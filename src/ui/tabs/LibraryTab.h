@@ -5,6 +5,7 @@
 #include "ReadingOptions.h"
 
 #include <QFuture>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <atomic>
@@ -31,6 +32,7 @@ class QTableView;
 class QTreeView;
 class ReaderLibrary;
 class SearchResultsModel;
+struct SearchResultGroup;
 
 // The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights and
 // its note's preview beside it, and one search over the highlights and notes of every book. With nothing loaded it says
@@ -89,8 +91,9 @@ public:
 
     // Books whose results are shown open at first, until their results pass this many; the others open when asked.
     static constexpr std::size_t kOpenResults = 1000;
-    // Libraries of up to this many highlights are searched at once, a keystroke taking some 20 ms.
-    static constexpr std::size_t kSearchAtOnce = 100000;
+    // Libraries of up to this many highlights are searched at once, a keystroke taking a few milliseconds; larger ones
+    // beside the window (57,555 took 20 to 40 ms a keystroke, and the first one waited for the folding).
+    static constexpr std::size_t kSearchAtOnce = 5000;
 
 signals:
     void ExportRequested(const std::string& volumeId);
@@ -111,7 +114,7 @@ private:
     void ExportCurrentBook();
     void Search();
     // The highlights found for the query, in the results.
-    void ShowResults(const std::vector<std::size_t>& found, const std::string& query);
+    void ShowResults(std::vector<SearchResultGroup> groups, const std::string& query);
     // The search over every text, once it is made; null with nothing loaded.
     const HighlightSearch* Searcher();
     HighlightFilter Filter() const;
@@ -121,6 +124,9 @@ private:
     std::function<ReadingOptions()> m_reading;
     std::shared_ptr<const LibraryOverview> m_overview;
     std::shared_ptr<const HighlightSearch> m_searcher;
+    // The folding and the searches run here, never in Qt's global pool: the window's own painting hands parts of its
+    // work to that pool and waits for them, so a search that held it kept the window from painting for a second.
+    QThreadPool m_searchThreads;
     QFuture<std::shared_ptr<const HighlightSearch>> m_folding; // the search being made, until it is asked for
     std::uint64_t m_searchesAsked = 0;                         // the last search asked for
     std::uint64_t m_searchesShown = 0;                         // the last one whose results are shown

@@ -233,7 +233,7 @@ void ReadingStatsTab::ReadIfStale() {
     m_summary->setText("reading statistics...");
     const std::filesystem::path database = ToPath(m_database);
     const std::filesystem::path backups = m_backupsBox->isChecked() ? ToPath(m_backupsFolder) : std::filesystem::path();
-    m_watcher.setFuture(QtConcurrent::run([database, backups] {
+    m_watcher.setFuture(QtConcurrent::run(&m_readingThread, [database, backups] {
         Outcome outcome;
         try {
             SilentProgress silent;

@@ -4,6 +4,7 @@
 #include "ReadingStatistics.h"
 
 #include <QFutureWatcher>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <functional>
@@ -75,6 +76,7 @@ private:
     BookReadingModel* m_model = nullptr;
     QSortFilterProxyModel* m_proxy = nullptr;
     QFutureWatcher<Outcome> m_watcher;
+    QThreadPool m_readingThread; // not Qt's global pool, which the window's painting waits for
 
     QString m_database;
     QString m_backupsFolder;

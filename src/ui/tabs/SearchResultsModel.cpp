@@ -69,34 +69,49 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::vector<std:
 
 } // namespace
 
-void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview, const std::vector<std::size_t>& found,
+std::vector<SearchResultGroup> GroupSearchResults(const LibraryOverview& overview,
+                                                  const std::vector<std::size_t>& found) {
+    std::vector<SearchResultGroup> groups;
+    constexpr std::size_t kNone = ~std::size_t{0};
+    std::vector<std::size_t> groupOf(overview.books.size(), kNone); // by book
+    for (const std::size_t i : found) {
+        const std::uint32_t book = overview.highlights[i].book;
+        if (groupOf[book] == kNone) {
+            groupOf[book] = groups.size();
+            groups.push_back({book, {}});
+        }
+        groups[groupOf[book]].highlights.push_back(i);
+    }
+    // The C locale has no collation to number by: the root order then, as the lists take it. Each title's key is made
+    // once: comparing titles themselves would collate each of them again at every comparison.
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(groups.size());
+    for (const SearchResultGroup& group : groups)
+        keys.push_back(collator.sortKey(Title(overview.books[group.book])));
+    std::vector<std::size_t> order(groups.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<SearchResultGroup> sorted;
+    sorted.reserve(groups.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(groups[i]));
+    return sorted;
+}
+
+void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview, std::vector<SearchResultGroup> groups,
                               std::vector<std::string> terms) {
     beginResetModel();
     m_overview = std::move(overview);
     m_terms = std::move(terms);
-    m_groups.clear();
-    m_found = found.size();
-    constexpr std::size_t kNone = ~std::size_t{0};
-    std::vector<std::size_t> groupOf(m_overview ? m_overview->books.size() : 0, kNone); // by book
-    for (const std::size_t i : found) {
-        const std::uint32_t book = m_overview->highlights[i].book;
-        if (groupOf[book] == kNone) {
-            groupOf[book] = m_groups.size();
-            m_groups.push_back({book, {}});
-        }
-        m_groups[groupOf[book]].highlights.push_back(i);
-    }
-    // "Book 2" before "Book 10", letter case aside. The C locale has no collation to number by: the root order then,
-    // as the lists take it.
-    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QString> titles(m_overview ? m_overview->books.size() : 0);
+    m_groups = std::move(groups);
+    m_found = 0;
     for (const Group& group : m_groups)
-        titles[group.book] = Title(m_overview->books[group.book]);
-    std::stable_sort(m_groups.begin(), m_groups.end(), [&](const Group& a, const Group& b) {
-        return collator.compare(titles[a.book], titles[b.book]) < 0;
-    });
+        m_found += group.highlights.size();
     endResetModel();
 }
 

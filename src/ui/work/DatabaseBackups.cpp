@@ -40,7 +40,7 @@ void DatabaseBackups::Start(const QString& database, const QString& folder,
         --m_running;
         ended(watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run(BackUpQuietly, ToPath(database), ToPath(folder), m_stop));
+    watcher->setFuture(QtConcurrent::run(&m_threads, BackUpQuietly, ToPath(database), ToPath(folder), m_stop));
 }
 
 void DatabaseBackups::Stop() {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 
 #include <atomic>
 #include <functional>
@@ -30,8 +31,11 @@ public:
     bool Stopping() const { return m_stop && *m_stop; }
     // Cancel: the copies stop between their runs of pages; what they began is removed.
     void Stop();
+    // The threads the copies run on; a test holds them to catch a backup before it begins.
+    QThreadPool& Threads() { return m_threads; }
 
 private:
     int m_running = 0;
     std::shared_ptr<std::atomic<bool>> m_stop; // the running backups' Cancel
+    QThreadPool m_threads;                     // not Qt's global pool, which the window's painting waits for
 };
