@@ -68,8 +68,13 @@ void TForm1::ConnectHandlers() {
 
     connect(cancelWorkButton, &QPushButton::clicked, this, &TForm1::StopWork);
     connect(loadReaderButton, &QPushButton::clicked, this, guard(&TForm1::fromMarvik1Click));
-    connect(openWrittenButton, &QPushButton::clicked, this, [this] { ShellOpen(m_writtenFile); });
+    connect(openWrittenButton, &QPushButton::clicked, this, [this] {
+        if (StillThere(m_writtenFile, "open"))
+            ShellOpen(m_writtenFile);
+    });
     connect(showWrittenButton, &QPushButton::clicked, this, [this] {
+        if (!StillThere(m_writtenShown, "show"))
+            return;
         if (m_writtenShown == m_writtenFile)
             OpenFolderAndSelect(m_writtenShown);
         else

@@ -174,6 +174,9 @@ private:
     void ShowWritten(const QString& what, const std::filesystem::path& file);
     // The status's offers after an export: the file to open (empty: none) and the item to show in its folder.
     void OfferWritten(const QString& file, const QString& shown);
+    // Whether the item an offer names is still there; when it is not, the status says that it cannot be opened or
+    // shown (action) and why.
+    bool StillThere(const QString& item, const QString& action);
 
     // "sync notes": every listed book's note in the notes folder brought up to date; the status tells what changed,
     // after `before`.

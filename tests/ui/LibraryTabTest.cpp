@@ -298,6 +298,8 @@ private slots:
         }
         QCOMPARE(results.rowCount(), 2);
         QVERIFY(results.index(0, 0).data().toString().startsWith("<b>Book 2</b>"));
+        // A result shown whole repeats nothing in its tooltip.
+        QVERIFY(!results.index(0, 0, results.index(0, 0)).data(Qt::ToolTipRole).isValid());
         QVERIFY(results.index(1, 0).data().toString().contains("600 highlights"));
         QCOMPARE(results.rowCount(results.index(1, 0)), 600);
         // The last of them, in a book that opens when its row is clicked, is shown in its book when clicked.
@@ -372,6 +374,11 @@ private slots:
         QVERIFY2(rowOf("r2").height() >= wrappedHeight(),
                  qPrintable(QString("%1 < %2").arg(rowOf("r2").height()).arg(wrappedHeight())));
         QVERIFY(rowOf("r3").top() >= rowOf("r2").bottom());
+        // A search result shows part of the long highlight: its tooltip holds all of it.
+        tab.SearchEdit()->setText("word after word");
+        const QModelIndex result = tab.ResultsModel()->index(0, 0, tab.ResultsModel()->index(0, 0));
+        QCOMPARE(result.data(Qt::ToolTipRole).toString(), text);
+        tab.SearchEdit()->clear();
         const int wide = rowOf("r2").height();
         f.resize(f.width() - 200, f.height());
         QTRY_VERIFY(rowOf("r2").height() > wide);

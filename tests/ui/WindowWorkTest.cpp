@@ -341,6 +341,13 @@ private slots:
         m_opened.urls.clear();
         QTest::mouseClick(f.openWrittenButton, Qt::LeftButton);
         QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(file)});
+        // A file removed since is neither opened nor shown, and the status says why.
+        QVERIFY(QFile::rename(file, file + ".moved"));
+        m_opened.urls.clear();
+        QTest::mouseClick(f.showWrittenButton, Qt::LeftButton);
+        QCOMPARE(f.TntLabel6->text(), "cannot show " + written[0] + ": it is no longer there");
+        QVERIFY(m_opened.urls.isEmpty());
+        QVERIFY(QFile::rename(file + ".moved", file));
         m_opened.urls.clear();
         f.openresultfolder1->trigger();
         QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(chosen.path())});

@@ -32,17 +32,22 @@ QString Title(const OverviewBook& book) {
     return Utf8(book.title.empty() ? BookFileName(book.volumeId) : book.title);
 }
 
-// The text (or its note, where the terms are) with every term marked, cut around the first.
-QString MarkedExcerpt(const OverviewHighlight& highlight, const std::vector<std::string>& terms) {
-    std::string_view text = highlight.text;
-    auto ranges = FindFoldedTerms(text, terms);
-    if (ranges.empty() && !highlight.note.empty()) {
-        text = highlight.note;
-        ranges = FindFoldedTerms(text, terms);
-    }
+// What a result shows: the text, or its note where the terms are in the note alone.
+std::string_view ShownPart(const OverviewHighlight& highlight, const std::vector<std::string>& terms) {
+    if (highlight.note.empty() || !FindFoldedTerms(highlight.text, terms).empty())
+        return highlight.text;
+    return highlight.note;
+}
+
+// The shown part with every term marked, cut around the first; cut tells whether any of it was left out.
+QString MarkedExcerpt(const OverviewHighlight& highlight, const std::vector<std::string>& terms, bool& cut) {
+    const std::string_view text = ShownPart(highlight, terms);
+    const auto ranges = FindFoldedTerms(text, terms);
+    cut = false;
     if (ranges.empty()) {
         const QString whole = Spaced(text);
-        return (whole.size() > kAfter ? whole.left(kAfter) + "\u2026" : whole).toHtmlEscaped();
+        cut = whole.size() > kAfter;
+        return (cut ? whole.left(kAfter) + "\u2026" : whole).toHtmlEscaped();
     }
     QString html;
     qsizetype shown = 0; // characters after the first match
@@ -50,20 +55,26 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::vector<std:
     for (std::size_t k = 0; k <= ranges.size() && shown < kAfter; ++k) {
         const std::size_t end = k < ranges.size() ? ranges[k].first : text.size();
         QString plain = Spaced(text.substr(at, end - at));
-        if (k == 0 && plain.size() > kBefore)
+        if (k == 0 && plain.size() > kBefore) {
             plain = "\u2026" + plain.right(kBefore);
-        if (k > 0 && shown + plain.size() > kAfter)
+            cut = true;
+        }
+        if (k > 0 && shown + plain.size() > kAfter) {
             plain = plain.left(kAfter - shown) + "\u2026";
+            cut = true;
+        }
         if (k > 0)
             shown += plain.size();
         html += plain.toHtmlEscaped();
         if (k == ranges.size())
-            break;
+            return html;
         const QString marked = Spaced(text.substr(ranges[k].first, ranges[k].second - ranges[k].first));
         html += "<b><u>" + marked.toHtmlEscaped() + "</u></b>";
         shown += k > 0 ? marked.size() : 0;
         at = ranges[k].second;
     }
+    // Ended at the excerpt's length before the text's end.
+    cut = cut || at < text.size();
     return html;
 }
 
@@ -163,7 +174,8 @@ QString SearchResultsModel::ResultHtml(const OverviewHighlight& highlight) const
     if (!highlight.note.empty())
         facts << "\u270E note";
     // The excerpt takes the direction of its own text; its facts read left to right beneath it.
-    return "<p>" + MarkedExcerpt(highlight, m_terms) + "</p><p dir=\"ltr\"><small>" + facts.join(" \u00B7 ") +
+    bool cut = false;
+    return "<p>" + MarkedExcerpt(highlight, m_terms, cut) + "</p><p dir=\"ltr\"><small>" + facts.join(" \u00B7 ") +
            "</small></p>";
 }
 
@@ -185,6 +197,12 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
         return ResultHtml(highlight);
     case Qt::DecorationRole:
         return HighlightSwatch(highlight.color);
+    case Qt::ToolTipRole: {
+        // The whole text, only where the result shows part of it.
+        bool cut = false;
+        MarkedExcerpt(highlight, m_terms, cut);
+        return cut ? QVariant(Utf8(ShownPart(highlight, m_terms))) : QVariant();
+    }
     case kVolumeIdRole:
         return Utf8(m_overview->books[group.book].volumeId);
     case kBookmarkIdRole:
