@@ -17,6 +17,7 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDateTimeAxis>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,11 +26,13 @@
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QValueAxis>
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -42,21 +45,51 @@ void ClearChart(QChart* chart) {
     }
 }
 
+// The chart's own title, which an empty chart follows with why it is empty.
+constexpr const char* kTitleProperty = "chartTitle";
+
+// A value axis from 0 in whole steps of 1, 2 or 5 times a power of ten, about five of them: labels in whole numbers.
+void WholeAxis(QValueAxis* axis, double largest, const QString& unit) {
+    double step = 1;
+    while (largest / step > 6)
+        step *= (QString::number(step).startsWith('2') ? 2.5 : 2);
+    axis->setTitleText(unit);
+    axis->setLabelFormat("%d");
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+    axis->setRange(0, std::max(step, std::ceil(largest / step) * step));
+}
+
+// A chart with nothing to show says so in place of its axes.
+bool ShowEmpty(QChartView* view, const QList<double>& values, const QString& why) {
+    QChart* chart = view->chart();
+    const bool empty = std::all_of(values.begin(), values.end(), [](double value) { return value <= 0; });
+    chart->setTitle(view->property(kTitleProperty).toString() + (empty ? "<br><br><br>" + why : QString()));
+    if (empty)
+        ClearChart(chart);
+    return empty;
+}
+
 QChartView* BarChartView(const char* name, const QString& title) {
     auto* chart = new QChart;
     chart->setTitle(title);
     chart->legend()->hide();
     chart->setMargins(QMargins(4, 4, 4, 4));
     auto* view = Named<QChartView>(name, chart);
+    view->setProperty(kTitleProperty, title);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(160);
     return view;
 }
 
 // Replaces the chart's bars: one set, a bar per category.
-void FillBars(QChartView* view, const QStringList& categories, const QList<double>& values, const QString& unit) {
+void FillBars(QChartView* view, const QStringList& categories, const QList<double>& values, const QString& unit,
+              const QString& emptyText) {
     QChart* chart = view->chart();
     ClearChart(chart);
+    if (ShowEmpty(view, values, emptyText))
+        return;
     auto* set = new QBarSet(unit);
     set->append(values);
     auto* series = new QBarSeries;
@@ -66,10 +99,7 @@ void FillBars(QChartView* view, const QStringList& categories, const QList<doubl
     auto* x = new QBarCategoryAxis;
     x->append(categories);
     auto* y = new QValueAxis;
-    y->setTitleText(unit);
-    y->setLabelFormat("%d");
-    y->setRange(0, std::max(4.0, *std::max_element(values.begin(), values.end())));
-    y->applyNiceNumbers();
+    WholeAxis(y, *std::max_element(values.begin(), values.end()), unit);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
@@ -78,9 +108,17 @@ void FillBars(QChartView* view, const QStringList& categories, const QList<doubl
 
 // 52 weeks are too many for a label under each bar: the weeks stand on a time axis labelled by month, each a bar
 // drawn as an area from its Monday to its Sunday.
-void FillWeeks(QChartView* view, const QList<QDate>& weeks, const QList<double>& hours) {
+// In whole hours, or in whole minutes where no week reaches two hours.
+void FillWeeks(QChartView* view, const QList<QDate>& weeks, QList<double> hours) {
     QChart* chart = view->chart();
     ClearChart(chart);
+    if (ShowEmpty(view, hours, "no reading in these 52 weeks"))
+        return;
+    const bool inMinutes = *std::max_element(hours.begin(), hours.end()) < 2;
+    if (inMinutes)
+        for (double& value : hours)
+            value *= 60;
+    const QString unit = inMinutes ? "minutes" : "hours";
     auto* area = new QAreaSeries;
     auto* bars = new QLineSeries(area); // the area does not own its line
     const auto at = [](const QDate& day, int hour) {
@@ -93,16 +131,14 @@ void FillWeeks(QChartView* view, const QList<QDate>& weeks, const QList<double>&
         bars->append(at(weeks[i].addDays(6), 12), 0);
     }
     area->setUpperSeries(bars);
-    area->setName("hours");
+    area->setName(unit);
     chart->addSeries(area);
     auto* x = new QDateTimeAxis;
     x->setFormat("MMM yy");
     x->setTickCount(7);
     x->setRange(weeks.front().startOfDay(), weeks.back().addDays(7).startOfDay());
     auto* y = new QValueAxis;
-    y->setTitleText("hours");
-    y->setLabelFormat("%.1f");
-    y->setRange(0, std::max(1.0, *std::max_element(hours.begin(), hours.end())) * 1.1);
+    WholeAxis(y, *std::max_element(hours.begin(), hours.end()), unit);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     area->attachAxis(x);
@@ -189,7 +225,10 @@ ReadingStatsTab::ReadingStatsTab(QWidget* parent) : QWidget(parent) {
         ReadIfStale(); // the database or the choice changed while it read
     });
     chooseImageFile = [this] {
-        return QFileDialog::getSaveFileName(this, "export chart as PNG", "reading.png", "PNG images (*.png)");
+        // The user's pictures folder first, where a picture is looked for.
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        return QFileDialog::getSaveFileName(this, "export chart as PNG", QDir(pictures).filePath("reading.png"),
+                                            "PNG images (*.png)");
     };
     m_chartData = MakeReadingChartData({}, QDate::currentDate());
     FillCharts();
@@ -273,8 +312,10 @@ void ReadingStatsTab::Show(const Outcome& outcome) {
 
 void ReadingStatsTab::FillCharts() {
     FillWeeks(m_weekly, m_chartData.weeks, m_chartData.hoursPerWeek);
-    FillBars(m_finished, MonthLabels(m_chartData.months), AsDoubles(m_chartData.finishedPerMonth), "books");
-    FillBars(m_highlights, MonthLabels(m_chartData.months), AsDoubles(m_chartData.highlightsPerMonth), "highlights");
+    FillBars(m_finished, MonthLabels(m_chartData.months), AsDoubles(m_chartData.finishedPerMonth), "books",
+             "no book finished in these 12 months");
+    FillBars(m_highlights, MonthLabels(m_chartData.months), AsDoubles(m_chartData.highlightsPerMonth), "highlights",
+             "no highlight made in these 12 months");
     m_calendar->SetDays(m_chartData.secondsPerDay, m_chartData.end.isValid() ? m_chartData.end : QDate::currentDate());
     ApplyPalette();
 }
