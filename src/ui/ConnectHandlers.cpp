@@ -57,6 +57,7 @@ void TForm1::ConnectHandlers() {
     connect(LibraryPage, &LibraryTab::ReaderRequested, this, guard(&TForm1::fromMarvik1Click));
     connect(LibraryPage, &LibraryTab::OpenFileRequested, this, guard(&TForm1::opendatabasefile1Click));
     connect(LibraryPage, &LibraryTab::LastDatabaseRequested, this, guard(&TForm1::openlastdatabase1Click));
+    connect(LibraryPage, &LibraryTab::ResultsFolderRequested, this, guard(&TForm1::openresultfolder1Click));
     // Ctrl+F anywhere searches every book's highlights.
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
         PageControl1->setCurrentWidget(LibraryPage);

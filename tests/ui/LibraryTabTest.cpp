@@ -27,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -207,6 +208,31 @@ private slots:
         tab.Table()->setFocus();
         QTest::keyClick(tab.Table(), Qt::Key_Return);
         QVERIFY2(f.TntLabel6->text().startsWith("5 highlights written to "), qPrintable(f.TntLabel6->text()));
+
+        // The right-click menus: the selected highlights exported and copied, the book exported, its title copied,
+        // its note shown, the results folder opened.
+        const std::unique_ptr<QMenu> highlightsMenu = tab.HighlightsMenu();
+        QVERIFY(highlightsMenu != nullptr);
+        highlightsMenu->actions()[0]->trigger();
+        QVERIFY2(f.TntLabel6->text().startsWith("2 highlights written to "), qPrintable(f.TntLabel6->text()));
+        QGuiApplication::clipboard()->clear();
+        highlightsMenu->actions()[1]->trigger();
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith("First line,"));
+        const std::unique_ptr<QMenu> bookMenu = tab.BookMenu();
+        QVERIFY(bookMenu != nullptr);
+        bookMenu->actions()[0]->trigger();
+        QVERIFY2(f.TntLabel6->text().startsWith("5 highlights written to "), qPrintable(f.TntLabel6->text()));
+        bookMenu->actions()[1]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 tab.Table()->currentIndex().siblingAtColumn(LibraryBooksModel::Title).data().toString());
+        bookMenu->actions()[2]->trigger();
+        QCOMPARE(tab.BookPane()->currentWidget()->objectName(), QString("notePreview"));
+        m_opened.urls.clear();
+        bookMenu->actions()[3]->trigger();
+        QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(f.ResultsFolder())});
+        tab.BookPane()->setCurrentIndex(0);
+        view->clearSelection();
+        QVERIFY(tab.HighlightsMenu() == nullptr);
 
         // With deleted highlights kept, the deleted one is there, greyed.
         f.TabSheet4->SkipDeletedBox()->setChecked(false);

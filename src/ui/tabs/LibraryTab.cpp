@@ -197,6 +197,10 @@ QWidget* LibraryTab::BuildLibraryPage() {
     connect(m_filter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &LibraryTab::ShowCurrentBook);
     connect(m_table, &QTableView::doubleClicked, this, &LibraryTab::ExportCurrentBook);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, &LibraryTab::ShowBookMenu);
+    m_highlights->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_highlights, &QWidget::customContextMenuRequested, this, &LibraryTab::ShowHighlightsMenu);
     connect(m_highlights, &QTreeWidget::itemSelectionChanged, this,
             [this] { m_exportSelected->setEnabled(!m_highlights->SelectedIds().empty()); });
     connect(m_exportSelected, &QPushButton::clicked, this, [this] {

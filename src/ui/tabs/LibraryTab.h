@@ -24,6 +24,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStackedWidget;
@@ -89,6 +90,10 @@ public:
     QPushButton* OpenFileButton() const { return m_openFileButton; }
     QPushButton* LastButton() const { return m_lastButton; }
 
+    // The right-click menus on the table's current book and on the selected highlights; null with none.
+    std::unique_ptr<QMenu> BookMenu();
+    std::unique_ptr<QMenu> HighlightsMenu();
+
     // Books whose results are shown open at first, until their results pass this many; the others open when asked.
     static constexpr std::size_t kOpenResults = 1000;
     // Libraries of up to this many highlights are searched at once, a keystroke taking a few milliseconds; larger ones
@@ -102,6 +107,7 @@ signals:
     void ReaderRequested();
     void OpenFileRequested();
     void LastDatabaseRequested();
+    void ResultsFolderRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,6 +118,9 @@ private:
     void FitColumns();
     void ShowCurrentBook();
     void ExportCurrentBook();
+    void ShowBookMenu(const QPoint& at);
+    void ShowHighlightsMenu(const QPoint& at);
+    void AddNoteAndFolderEntries(QMenu& menu);
     void Search();
     // The highlights found for the query, in the results.
     void ShowResults(std::vector<SearchResultGroup> groups, const std::string& query);
