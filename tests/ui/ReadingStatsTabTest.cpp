@@ -93,6 +93,10 @@ private slots:
         Table()->sortByColumn(BookReadingModel::TimeRead, Qt::AscendingOrder);
         QCOMPARE(Cell(0, BookReadingModel::TimeRead), QString("9m 00s"));
         QCOMPARE(Cell(1, BookReadingModel::TimeRead), QString("10m 00s"));
+        // In a window of 800 px the title keeps a readable width; the table scrolls sideways instead.
+        m_tab->resize(780, 600);
+        QTRY_VERIFY(Table()->columnWidth(BookReadingModel::Title) >= Table()->fontMetrics().averageCharWidth() * 20);
+        m_tab->resize(900, 700);
 
         // The week of 11 November holds both sessions of the loaded database: 540 s, in whole minutes where no week
         // reaches two hours.

@@ -6,6 +6,7 @@
 #include "MarkedTextDelegate.h"
 #include "NamedWidgets.h"
 #include "NotePreview.h"
+#include "ReadableColumn.h"
 #include "ReaderLibrary.h"
 #include "SearchFolding.h"
 #include "SearchResultsModel.h"
@@ -154,7 +155,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Title, QHeaderView::Stretch);
+    // The title takes what the other columns leave, and stays readable in a narrow window, which then scrolls sideways.
+    new ReadableColumn(*m_table, LibraryBooksModel::Title, 22);
     connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &LibraryTab::FitColumns);
     m_table->installEventFilter(this);
     auto* books = new QWidget;

@@ -3,6 +3,7 @@
 #include "BackupFiles.h"
 #include "BookReadingModel.h"
 #include "NamedWidgets.h"
+#include "ReadableColumn.h"
 #include "ReadingCalendar.h"
 #include "ReadingCharts.h"
 #include "StatisticsFormats.h"
@@ -86,7 +87,8 @@ ReadingStatsTab::ReadingStatsTab(QWidget* parent) : QWidget(parent) {
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setWordWrap(false);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(BookReadingModel::Title, QHeaderView::Stretch);
+    // The title readable also in a narrow window (800 px): the table scrolls sideways instead.
+    new ReadableColumn(*m_table, BookReadingModel::Title, 22);
 
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(m_charts);
