@@ -10,6 +10,8 @@
 #include <QBarSet>
 #include <QChartView>
 #include <QCheckBox>
+#include <QImage>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -123,10 +125,14 @@ private slots:
         ShowDatabase();
         const QString file = m_folder->filePath("chart.png");
         m_tab->chooseImageFile = [file] { return file; };
+        m_tab->chooseImageSize = [] { return std::optional<QSize>(QSize(640, 360)); };
         QTest::mouseClick(m_tab->findChild<QPushButton*>("exportChartButton"), Qt::LeftButton);
         QFile png(file);
         QVERIFY(png.open(QIODevice::ReadOnly));
         QCOMPARE(png.read(8), QByteArray("\x89PNG\r\n\x1A\n", 8));
+        QCOMPARE(QImage(file).size(), QSize(640, 360));
+        QCOMPARE(m_tab->findChild<QLabel*>("readingSummary")->text(),
+                 "chart written to " + file + ", 640 x 360 pixels");
 
         QPalette dark;
         dark.setColor(QPalette::Window, QColor(30, 30, 30));

@@ -20,7 +20,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -113,6 +115,18 @@ ReadingStatsTab::ReadingStatsTab(QWidget* parent) : QWidget(parent) {
         Show(m_watcher.result());
         ReadIfStale(); // the database or the choice changed while it read
     });
+    chooseImageSize = [this]() -> std::optional<QSize> {
+        const QList<QSize> sizes{{}, {1280, 720}, {1920, 1080}, {3840, 2160}};
+        QStringList names{"as shown"};
+        for (qsizetype i = 1; i < sizes.size(); ++i)
+            names << QString("%1 x %2 pixels").arg(sizes[i].width()).arg(sizes[i].height());
+        bool chosen = false;
+        const QString name =
+            QInputDialog::getItem(this, "export chart as PNG", "picture size", names, 0, false, &chosen);
+        if (!chosen)
+            return std::nullopt;
+        return sizes.value(names.indexOf(name));
+    };
     chooseImageFile = [this] {
         // The user's pictures folder first, where a picture is looked for.
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -236,13 +250,38 @@ void ReadingStatsTab::ApplyPalette() {
     m_calendar->update();
 }
 
-bool ReadingStatsTab::ExportChart(const QString& file) {
-    return m_charts->currentWidget()->grab().save(file, "PNG");
+bool ReadingStatsTab::ExportChart(const QString& file, QSize size) {
+    QWidget* shown = m_charts->currentWidget();
+    auto* view = qobject_cast<QChartView*>(shown);
+    if (!size.isValid())
+        return shown->grab().save(file, "PNG");
+    if (view == nullptr) // the calendar: its picture scaled
+        return shown->grab().scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(file, "PNG");
+    // The chart laid out again at the picture's size, so that its text keeps its size and its bars fill the picture.
+    QChart* chart = view->chart();
+    const QSizeF before = chart->size();
+    QPixmap picture(size);
+    picture.fill(palette().color(QPalette::Base));
+    chart->resize(size);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        view->scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)), QRectF(chart->pos(), QSizeF(size)));
+    }
+    chart->resize(before);
+    return picture.save(file, "PNG");
 }
 
 void ReadingStatsTab::ExportChosenChart() {
+    const std::optional<QSize> size = chooseImageSize();
+    if (!size)
+        return;
     const QString file = chooseImageFile();
     if (file.isEmpty())
         return;
-    m_summary->setText(ExportChart(file) ? "chart written to " + file : "the chart could not be written to " + file);
+    const QSize written = size->isValid() ? *size : m_charts->currentWidget()->size();
+    m_summary->setText(
+        ExportChart(file, *size)
+            ? QString("chart written to %1, %2 x %3 pixels").arg(file).arg(written.width()).arg(written.height())
+            : "the chart could not be written to " + file);
 }
