@@ -1,6 +1,7 @@
 #include "ReaderLibrary.h"
 
 #include "InterruptScope.h"
+#include "ReaderConnection.h"
 
 #include <thread>
 

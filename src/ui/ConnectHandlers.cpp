@@ -1,10 +1,12 @@
 // Which handler runs for which event; every handler runs under the error display.
 #include "TForm1.h"
 
+#include "BackgroundRunner.h"
 #include "BookListTab.h"
 #include "DatabaseFileWatch.h"
 #include "LibraryTab.h"
 #include "OptionsTab.h"
+#include "ReaderWatcher.h"
 #include "ShellOpen.h"
 
 #include <QAction>
@@ -36,12 +38,14 @@ void TForm1::ConnectHandlers() {
     connect(about1, &QAction::triggered, this, guard(&TForm1::about1Click));
 
     for (BookListTab* tab : ListTabs()) {
+        connect(this, &TForm1::LibraryLoaded, tab, &BookListTab::SetLibrary);
         connect(tab, &BookListTab::ExportRequested, this,
                 [this](const std::string& volumeId) { Guarded([&] { ExportVolume(volumeId); }); });
         connect(tab, &BookListTab::RepairRequested, this,
                 [this](const std::string& volumeId) { Guarded([&] { RepairContentIds(volumeId); }); });
         connect(tab, &BookListTab::Searched, this, [this](bool found) { ShowSearchOutcome(found); });
     }
+    connect(this, &TForm1::LibraryLoaded, LibraryPage, &LibraryTab::SetLibrary);
     connect(LibraryPage, &LibraryTab::ExportRequested, this,
             [this](const std::string& volumeId) { Guarded([&] { ExportVolume(volumeId); }); });
     connect(LibraryPage, &LibraryTab::RepairRequested, this,
@@ -53,6 +57,7 @@ void TForm1::ConnectHandlers() {
     connect(LibraryPage, &LibraryTab::ReaderRequested, this, guard(&TForm1::fromMarvik1Click));
     connect(LibraryPage, &LibraryTab::OpenFileRequested, this, guard(&TForm1::opendatabasefile1Click));
     connect(LibraryPage, &LibraryTab::LastDatabaseRequested, this, guard(&TForm1::openlastdatabase1Click));
+    connect(LibraryPage, &LibraryTab::ResultsFolderRequested, this, guard(&TForm1::openresultfolder1Click));
     // Ctrl+F anywhere searches every book's highlights.
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
         PageControl1->setCurrentWidget(LibraryPage);
@@ -64,13 +69,21 @@ void TForm1::ConnectHandlers() {
 
     connect(cancelWorkButton, &QPushButton::clicked, this, &TForm1::StopWork);
     connect(loadReaderButton, &QPushButton::clicked, this, guard(&TForm1::fromMarvik1Click));
-    connect(openWrittenButton, &QPushButton::clicked, this, [this] { ShellOpen(m_writtenFile); });
+    connect(openWrittenButton, &QPushButton::clicked, this, [this] {
+        if (StillThere(m_writtenFile, "open"))
+            ShellOpen(m_writtenFile);
+    });
     connect(showWrittenButton, &QPushButton::clicked, this, [this] {
+        if (!StillThere(m_writtenShown, "show"))
+            return;
         if (m_writtenShown == m_writtenFile)
             OpenFolderAndSelect(m_writtenShown);
         else
             ShellOpen(m_writtenShown); // a folder of many files: the folder itself
     });
+    connect(m_runner, &BackgroundRunner::Ended, this, &TForm1::ShowRunningBackups);
+    connect(m_readerWatch, &ReaderWatcher::Changed, this,
+            [this](const QString& root) { Guarded([&] { ReaderChanged(root); }); });
     connect(m_databaseWatch, &DatabaseFileWatch::Changed, this, guard(&TForm1::DatabaseFileChanged));
 
     connect(TabSheet4, &OptionsTab::ConsoleArmed, Button2, &QWidget::setEnabled);

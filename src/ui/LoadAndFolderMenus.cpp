@@ -6,6 +6,7 @@
 #include "LibraryTab.h"
 #include "MessageBoxes.h"
 #include "ReaderVolume.h"
+#include "ReaderWatcher.h"
 #include "ShellOpen.h"
 #include "Utf8Text.h"
 
@@ -42,7 +43,7 @@ QString TForm1::ProgramDatabaseCopy() const {
 }
 
 QString TForm1::FindReaderRoot() const {
-    return FromPath(FindReaderVolume(*m_volumes));
+    return m_readerWatch->FindRoot();
 }
 
 void TForm1::loaddatabase1Click() {

@@ -1,16 +1,19 @@
 // Start-up, shut-down, loading a database and files dropped on the window.
 #include "TForm1.h"
 
+#include "BackgroundRunner.h"
 #include "BookListTab.h"
+#include "DatabaseBackups.h"
+#include "DatabaseFailure.h"
 #include "DatabaseFileWatch.h"
-#include "ESQLiteException.h"
 #include "ErrorDisplay.h"
-#include "InterruptScope.h"
 #include "LibraryTab.h"
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
 #include "ProgressRelay.h"
+#include "ReaderWatcher.h"
 #include "ReadingStatsTab.h"
+#include "StopScope.h"
 #include "SystemVolumes.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
@@ -58,11 +61,11 @@ QString FirstDroppedFile(const QMimeData* data) {
 // told in plain words first, the access layer's message under it.
 [[noreturn]] void ThrowFailure(const LoadOutcome& outcome) {
     if (outcome.exception) {
+        if (!IsNotADatabase(outcome.exception))
+            std::rethrow_exception(outcome.exception);
         try {
             std::rethrow_exception(outcome.exception);
-        } catch (const ESQLiteException& error) {
-            if (!error.IsNotADatabase())
-                throw;
+        } catch (const std::exception& error) {
             throw std::runtime_error("This file is not a Kobo reader database.\r\r" + std::string(error.what()));
         }
     }
@@ -77,19 +80,24 @@ std::unique_ptr<QSettings> OpenSettings() {
 } // namespace
 
 TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource> volumes, QWidget* parent)
-    : QMainWindow(parent), m_volumes(volumes ? std::move(volumes) : std::make_shared<SystemVolumes>()),
-      m_settings(OpenSettings()) {
+    : QMainWindow(parent), m_settings(OpenSettings()) {
     ProgramFolder = WithTrailingSlash(
         programFolder.isEmpty() ? DefaultProgramFolder(QCoreApplication::applicationDirPath()) : programFolder);
     BuildLayout();
     BuildMenus();
     m_progress = std::make_unique<WindowProgress>(*TntLabel6, *ProgressBar1);
+    m_runner = new BackgroundRunner(
+        *cancelWorkButton, *ProgressBar1, *m_progress, quit1->shortcut(), [this] { close(); }, this);
+    m_backups = new DatabaseBackups(this);
+    m_readerWatch = new ReaderWatcher(
+        volumes ? std::move(volumes) : std::make_shared<SystemVolumes>(), [this] { return m_runner->Busy(); }, this);
     m_databaseWatch = new DatabaseFileWatch(this);
     ConnectHandlers();
+    emit LibraryLoaded(m_library);
     FormCreate();
     RestoreSettings();
     loaddatabase1Click(); // the start page offers what the menu would
-    WatchForReader();
+    m_readerWatch->Start();
 }
 
 TForm1::~TForm1() {
@@ -113,7 +121,7 @@ void TForm1::Reported(const QString& failure, const std::function<void()>& actio
 void TForm1::ShowOutcome(const QString& text) {
     m_progress->ShowOutcome(text);
     OfferWritten({}, {});
-    if (!m_busy && m_backupsRunning == 0)
+    if (!m_runner->Busy() && !m_backups->Running())
         cancelWorkButton->hide();
     ShowRunningBackups();
 }
@@ -127,10 +135,19 @@ void TForm1::OpenArguments(const QStringList& arguments) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // The running action finishes unseen: nothing it would open or show afterwards appears.
-    m_closedWhileBusy = m_busy;
+    m_runner->NoteClose();
     StopWork(); // a backup too: what it began is removed
     SaveSettings();
     QMainWindow::closeEvent(event);
+}
+
+void TForm1::StopWork() {
+    if (!m_runner->Busy() && !m_backups->Running())
+        return;
+    m_runner->Stop();
+    m_backups->Stop();
+    cancelWorkButton->setEnabled(false);
+    TntLabel6->setText("stopping...");
 }
 
 void TForm1::FormCreate() {
@@ -171,7 +188,7 @@ QString TForm1::ResultsFolder() const {
 
 bool TForm1::LoadDatabase(const QString& path) {
     const ReadingOptions options = TabSheet4->Reading();
-    auto next = std::make_unique<ReaderLibrary>();
+    auto next = std::make_shared<ReaderLibrary>();
     LoadOutcome outcome;
     std::exception_ptr failure;
     std::optional<LibraryOverview> overview;
@@ -182,9 +199,9 @@ bool TForm1::LoadDatabase(const QString& path) {
     Reported("loading failed", [&] {
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
-        RunInBackground([&](ProgressRelay& relay) {
+        m_runner->Run([&](ProgressRelay& relay) {
             // A reading has no clean point of its own between its statements: Cancel ends the one that runs.
-            const InterruptScope interrupt(relay.StopFlag());
+            const StopScope interrupt(relay.StopFlag());
             StoppingProgress progress(relay);
             try {
                 // The library tab's overview is read beside the lists: one reading per load.
@@ -224,6 +241,7 @@ bool TForm1::LoadDatabase(const QString& path) {
         // A reading that failed is kept too, so that the console still reaches the file.
         m_library = std::move(next);
     }
+    emit LibraryLoaded(m_library);
     // Also after a failed load, so that it tells which file failed.
     DatabasePathLabel->setText("database: " + DatabasePath());
     ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded && !failure ? DatabasePath() : QString(),
@@ -256,7 +274,7 @@ bool TForm1::LoadDatabase(const QString& path) {
 }
 
 void TForm1::DatabaseFileChanged() {
-    if (m_busy) {
+    if (m_runner->Busy()) {
         QTimer::singleShot(DatabaseFileWatch::kSettleMilliseconds, this,
                            [this] { Guarded([this] { DatabaseFileChanged(); }); });
         return;

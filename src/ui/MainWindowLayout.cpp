@@ -53,13 +53,13 @@ void TForm1::BuildLayout() {
     move(192, 114);
 
     PageControl1 = Named<QTabWidget>("PageControl1");
-    TabSheet1 = new BookListTab(kFileNamesNames, kFileNames, m_library);
-    TabSheet2 = new BookListTab(kBookTitlesNames, kBookTitles, m_library);
-    TabSheet3 = new BookListTab(kAuthorsNames, kAuthors, m_library);
+    TabSheet1 = new BookListTab(kFileNamesNames, kFileNames);
+    TabSheet2 = new BookListTab(kBookTitlesNames, kBookTitles);
+    TabSheet3 = new BookListTab(kAuthorsNames, kAuthors);
     TabSheet4 = new OptionsTab;
     TabSheet5 = Named<QWidget>("TabSheet5");
     ReadingTab = new ReadingStatsTab;
-    LibraryPage = new LibraryTab(m_library, [this] { return TabSheet4->Reading(); });
+    LibraryPage = new LibraryTab([this] { return TabSheet4->Reading(); });
 
     Memo1 = Named<QPlainTextEdit>("Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -5,11 +5,13 @@
 #include <QMainWindow>
 
 #include <array>
-#include <atomic>
 #include <functional>
 #include <memory>
 
+class BackgroundRunner;
 class BookListTab;
+class DatabaseBackups;
+class ReaderWatcher;
 class LibraryTab;
 class OptionsTab;
 class ProgressRelay;
@@ -100,6 +102,10 @@ public:
     QMenu* help1 = nullptr;
     QAction* about1 = nullptr;
 
+signals:
+    // The library a load read (or the empty one it left), for the tabs that show it.
+    void LibraryLoaded(std::shared_ptr<const ReaderLibrary> library);
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -117,9 +123,6 @@ private:
     void Reported(const QString& failure, const std::function<void()>& action);
     // How an action ended, in the status line, with the progress bar back at empty.
     void ShowOutcome(const QString& text);
-    // Runs work on a thread of its own while the window paints its progress and hears a close request, but takes no
-    // other input; returns when the work is done, with its exception.
-    void RunInBackground(const std::function<void(ProgressRelay&)>& work);
     // Cancel, or a close request, while work runs in the background.
     void StopWork();
     // The loaded database's file changed on disk: it is read again once no work runs.
@@ -144,9 +147,8 @@ private:
     // While backups run and nothing runs in the foreground: a bar that moves by itself, and Cancel.
     void ShowRunningBackups();
     QString FindReaderRoot() const;
-    void WatchForReader();
-    // Compares the reader found now with the one seen before; a change is told in the status.
-    void LookForReader();
+    // The reader found differs from the one seen before (root empty: it was removed): the status tells it.
+    void ReaderChanged(const QString& root);
     // What happens when a reader appears: its database backed up, and loaded when nothing else is, else offered.
     void ReaderConnected();
     // The copy of the reader's database that the program folder may hold.
@@ -172,6 +174,9 @@ private:
     void ShowWritten(const QString& what, const std::filesystem::path& file);
     // The status's offers after an export: the file to open (empty: none) and the item to show in its folder.
     void OfferWritten(const QString& file, const QString& shown);
+    // Whether the item an offer names is still there; when it is not, the status says that it cannot be opened or
+    // shown (action) and why.
+    bool StillThere(const QString& item, const QString& action);
 
     // "sync notes": every listed book's note in the notes folder brought up to date; the status tells what changed,
     // after `before`.
@@ -191,18 +196,14 @@ private:
 
     // What the last load read; a load reads into a library of its own and replaces this one only once it ends, so
     // that a cancelled load leaves the window as it was.
-    std::unique_ptr<ReaderLibrary> m_library = std::make_unique<ReaderLibrary>();
-    std::shared_ptr<const VolumeSource> m_volumes;
+    std::shared_ptr<ReaderLibrary> m_library = std::make_shared<ReaderLibrary>();
     std::unique_ptr<WindowProgress> m_progress;
     std::unique_ptr<QSettings> m_settings;
-    QString m_connectedReader; // the reader's root as last seen; empty while none is connected
     DatabaseFileWatch* m_databaseWatch = nullptr;
-    ProgressRelay* m_running = nullptr; // the work running in the background, to stop
-    QString m_writtenFile;              // what the status's "open file" opens
-    QString m_writtenShown;             // what its "show in folder" shows
+    BackgroundRunner* m_runner = nullptr;
+    DatabaseBackups* m_backups = nullptr;
+    ReaderWatcher* m_readerWatch = nullptr;
+    QString m_writtenFile;  // what the status's "open file" opens
+    QString m_writtenShown; // what its "show in folder" shows
     bool m_loaded = false;
-    bool m_busy = false; // an action runs in the background
-    int m_backupsRunning = 0;
-    std::shared_ptr<std::atomic<bool>> m_backupStop; // the running backups' Cancel
-    bool m_closedWhileBusy = false;
 };

@@ -27,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -208,6 +209,31 @@ private slots:
         QTest::keyClick(tab.Table(), Qt::Key_Return);
         QVERIFY2(f.TntLabel6->text().startsWith("5 highlights written to "), qPrintable(f.TntLabel6->text()));
 
+        // The right-click menus: the selected highlights exported and copied, the book exported, its title copied,
+        // its note shown, the results folder opened.
+        const std::unique_ptr<QMenu> highlightsMenu = tab.HighlightsMenu();
+        QVERIFY(highlightsMenu != nullptr);
+        highlightsMenu->actions()[0]->trigger();
+        QVERIFY2(f.TntLabel6->text().startsWith("2 highlights written to "), qPrintable(f.TntLabel6->text()));
+        QGuiApplication::clipboard()->clear();
+        highlightsMenu->actions()[1]->trigger();
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith("First line,"));
+        const std::unique_ptr<QMenu> bookMenu = tab.BookMenu();
+        QVERIFY(bookMenu != nullptr);
+        bookMenu->actions()[0]->trigger();
+        QVERIFY2(f.TntLabel6->text().startsWith("5 highlights written to "), qPrintable(f.TntLabel6->text()));
+        bookMenu->actions()[1]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 tab.Table()->currentIndex().siblingAtColumn(LibraryBooksModel::Title).data().toString());
+        bookMenu->actions()[2]->trigger();
+        QCOMPARE(tab.BookPane()->currentWidget()->objectName(), QString("notePreview"));
+        m_opened.urls.clear();
+        bookMenu->actions()[3]->trigger();
+        QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(f.ResultsFolder())});
+        tab.BookPane()->setCurrentIndex(0);
+        view->clearSelection();
+        QVERIFY(tab.HighlightsMenu() == nullptr);
+
         // With deleted highlights kept, the deleted one is there, greyed.
         f.TabSheet4->SkipDeletedBox()->setChecked(false);
         f.LoadDatabase(m_database);
@@ -298,6 +324,8 @@ private slots:
         }
         QCOMPARE(results.rowCount(), 2);
         QVERIFY(results.index(0, 0).data().toString().startsWith("<b>Book 2</b>"));
+        // A result shown whole repeats nothing in its tooltip.
+        QVERIFY(!results.index(0, 0, results.index(0, 0)).data(Qt::ToolTipRole).isValid());
         QVERIFY(results.index(1, 0).data().toString().contains("600 highlights"));
         QCOMPARE(results.rowCount(results.index(1, 0)), 600);
         // The last of them, in a book that opens when its row is clicked, is shown in its book when clicked.
@@ -372,6 +400,11 @@ private slots:
         QVERIFY2(rowOf("r2").height() >= wrappedHeight(),
                  qPrintable(QString("%1 < %2").arg(rowOf("r2").height()).arg(wrappedHeight())));
         QVERIFY(rowOf("r3").top() >= rowOf("r2").bottom());
+        // A search result shows part of the long highlight: its tooltip holds all of it.
+        tab.SearchEdit()->setText("word after word");
+        const QModelIndex result = tab.ResultsModel()->index(0, 0, tab.ResultsModel()->index(0, 0));
+        QCOMPARE(result.data(Qt::ToolTipRole).toString(), text);
+        tab.SearchEdit()->clear();
         const int wide = rowOf("r2").height();
         f.resize(f.width() - 200, f.height());
         QTRY_VERIFY(rowOf("r2").height() > wide);

@@ -10,12 +10,17 @@
 #include <QBarSet>
 #include <QChartView>
 #include <QCheckBox>
+#include <QImage>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
+
+#include <cmath>
 
 namespace {
 
@@ -75,6 +80,11 @@ private slots:
     }
 
     void tableAndChartsFollowTheDatabaseAndTheBackups() {
+        // Nothing read yet: each chart says so in place of its axes.
+        for (const char* name : {"weeklyReadingChart", "finishedBooksChart", "highlightsChart"}) {
+            const QChart* chart = m_tab->findChild<QChartView*>(name)->chart();
+            QVERIFY2(chart->series().isEmpty() && chart->title().contains("no "), qPrintable(chart->title()));
+        }
         ShowDatabase();
         QAbstractItemModel* table = Table()->model();
         QCOMPARE(table->rowCount(), 2);
@@ -85,9 +95,19 @@ private slots:
         Table()->sortByColumn(BookReadingModel::TimeRead, Qt::AscendingOrder);
         QCOMPARE(Cell(0, BookReadingModel::TimeRead), QString("9m 00s"));
         QCOMPARE(Cell(1, BookReadingModel::TimeRead), QString("10m 00s"));
+        // In a window of 800 px the title keeps a readable width; the table scrolls sideways instead.
+        m_tab->resize(780, 600);
+        QTRY_VERIFY(Table()->columnWidth(BookReadingModel::Title) >= Table()->fontMetrics().averageCharWidth() * 20);
+        m_tab->resize(900, 700);
 
-        // The week of 11 November holds both sessions of the loaded database: 540 s.
-        QCOMPARE(WeeklyPeak(), 540.0 / 3600.0);
+        // The week of 11 November holds both sessions of the loaded database: 540 s, in whole minutes where no week
+        // reaches two hours.
+        QCOMPARE(WeeklyPeak(), 9.0);
+        const auto* minutes = qobject_cast<const QValueAxis*>(
+            m_tab->findChild<QChartView*>("weeklyReadingChart")->chart()->axes(Qt::Vertical).value(0));
+        QCOMPARE(minutes->titleText(), QString("minutes"));
+        QCOMPARE(minutes->labelFormat(), QString("%d"));
+        QCOMPARE(std::fmod(minutes->tickInterval(), 1.0), 0.0);
         QCOMPARE(BarTotal("finishedBooksChart"), 1.0);
         QCOMPARE(BarTotal("highlightsChart"), 2.0);
 
@@ -95,7 +115,7 @@ private slots:
         QSignalSpy shown(m_tab.get(), &ReadingStatsTab::StatisticsShown);
         m_tab->findChild<QCheckBox*>("readingBackupsBox")->setChecked(true);
         QVERIFY(shown.wait(10000));
-        QCOMPARE(WeeklyPeak(), 1140.0 / 3600.0);
+        QCOMPARE(WeeklyPeak(), 19.0);
         Table()->sortByColumn(BookReadingModel::Title, Qt::AscendingOrder);
         QCOMPARE(Cell(0, BookReadingModel::Sessions), QString("1"));
         QCOMPARE(Cell(1, BookReadingModel::Sessions), QString("2"));
@@ -105,10 +125,14 @@ private slots:
         ShowDatabase();
         const QString file = m_folder->filePath("chart.png");
         m_tab->chooseImageFile = [file] { return file; };
+        m_tab->chooseImageSize = [] { return std::optional<QSize>(QSize(640, 360)); };
         QTest::mouseClick(m_tab->findChild<QPushButton*>("exportChartButton"), Qt::LeftButton);
         QFile png(file);
         QVERIFY(png.open(QIODevice::ReadOnly));
         QCOMPARE(png.read(8), QByteArray("\x89PNG\r\n\x1A\n", 8));
+        QCOMPARE(QImage(file).size(), QSize(640, 360));
+        QCOMPARE(m_tab->findChild<QLabel*>("readingSummary")->text(),
+                 "chart written to " + file + ", 640 x 360 pixels");
 
         QPalette dark;
         dark.setColor(QPalette::Window, QColor(30, 30, 30));

@@ -2,6 +2,7 @@
 // its file changes, a reader's database loaded or offered when the reader is connected, Cancel and the quit keys
 // during "export all books", Cancel during a load and a backup, the status row's offers after an export, and a results
 // folder of the user's choosing.
+#include "DatabaseBackups.h"
 #include "LibraryTab.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
@@ -237,7 +238,7 @@ private slots:
         MakeOneBook(database, "Walden");
         TForm1 f(m_program->path(), m_volumes);
         f.LoadDatabase(database);
-        QThreadPool* pool = QThreadPool::globalInstance();
+        QThreadPool* pool = &f.findChild<DatabaseBackups*>()->Threads();
         pool->waitForDone();
         const QDir backups(f.BackupsFolder());
         QDir(backups).removeRecursively();
@@ -340,6 +341,13 @@ private slots:
         m_opened.urls.clear();
         QTest::mouseClick(f.openWrittenButton, Qt::LeftButton);
         QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(file)});
+        // A file removed since is neither opened nor shown, and the status says why.
+        QVERIFY(QFile::rename(file, file + ".moved"));
+        m_opened.urls.clear();
+        QTest::mouseClick(f.showWrittenButton, Qt::LeftButton);
+        QCOMPARE(f.TntLabel6->text(), "cannot show " + written[0] + ": it is no longer there");
+        QVERIFY(m_opened.urls.isEmpty());
+        QVERIFY(QFile::rename(file + ".moved", file));
         m_opened.urls.clear();
         f.openresultfolder1->trigger();
         QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(chosen.path())});

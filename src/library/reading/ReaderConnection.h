@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatabasePathKind.h"
 #include "ProgressReporter.h"
 #include "ReaderSchema.h"
 #include "TSQLiteDatabase.h"
@@ -19,18 +20,6 @@ enum class ReaderAccess {
     // program has made) are shared as SQLite shares them, within one read transaction.
     ReadSharingLocks,
 };
-
-// What a path names, so that a front end can say why it is no database to open. Found out without opening it: a
-// FIFO would block the opener.
-enum class DatabasePathKind {
-    File,
-    NotFound, // missing, or its folder cannot be looked into
-    Folder,
-    Fifo,
-    Device,
-    Socket,
-};
-DatabasePathKind KindOfDatabasePath(const std::filesystem::path& path);
 
 // Whether path names an existing regular file: a folder or a missing file is no database to open.
 bool IsReaderDatabaseFile(const std::filesystem::path& path);

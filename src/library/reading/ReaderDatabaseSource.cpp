@@ -2,6 +2,7 @@
 
 #include "ChapterTitles.h"
 #include "ESQLiteException.h"
+#include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "VolumeReader.h"
 

@@ -2,9 +2,9 @@
 
 #include "AnnotationSource.h"
 #include "DatabaseFileState.h"
+#include "DatabasePathKind.h"
 #include "KeptReading.h"
 #include "LibraryIndex.h"
-#include "ReaderConnection.h"
 
 #include <cstddef>
 #include <exception>

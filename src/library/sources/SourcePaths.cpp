@@ -2,6 +2,7 @@
 
 #include "ClippingsSource.h"
 #include "KOReaderSource.h"
+#include "ReaderConnection.h"
 #include "ReaderDatabaseSource.h"
 #include "ReaderQuery.h"
 

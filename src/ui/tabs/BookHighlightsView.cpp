@@ -248,6 +248,10 @@ bool BookHighlightsView::ScrollToBookmark(const QString& bookmarkId) {
     return held;
 }
 
+QRegion BookHighlightsView::visualRegionForSelection(const QItemSelection&) const {
+    return viewport()->rect();
+}
+
 void BookHighlightsView::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
         QApplication::clipboard()->setMimeData(SelectedAsMime().release());

@@ -3,111 +3,37 @@
 #include "BackupFiles.h"
 #include "BookReadingModel.h"
 #include "NamedWidgets.h"
+#include "ReadableColumn.h"
 #include "ReadingCalendar.h"
+#include "ReadingCharts.h"
 #include "StatisticsFormats.h"
 #include "StatisticsReading.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
 #include <QAreaSeries>
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QBoxLayout>
 #include <QChartView>
 #include <QComboBox>
-#include <QDateTimeAxis>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
-#include <QLineSeries>
+#include <QPainter>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTableView>
-#include <QValueAxis>
 #include <QtConcurrent>
 
 #include <algorithm>
 
 namespace {
-
-// The chart gives back, not deletes, the axes it lets go.
-void ClearChart(QChart* chart) {
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-QChartView* BarChartView(const char* name, const QString& title) {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->hide();
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    auto* view = Named<QChartView>(name, chart);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(160);
-    return view;
-}
-
-// Replaces the chart's bars: one set, a bar per category.
-void FillBars(QChartView* view, const QStringList& categories, const QList<double>& values, const QString& unit) {
-    QChart* chart = view->chart();
-    ClearChart(chart);
-    auto* set = new QBarSet(unit);
-    set->append(values);
-    auto* series = new QBarSeries;
-    series->append(set);
-    series->setBarWidth(0.8);
-    chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(categories);
-    auto* y = new QValueAxis;
-    y->setTitleText(unit);
-    y->setLabelFormat("%d");
-    y->setRange(0, std::max(4.0, *std::max_element(values.begin(), values.end())));
-    y->applyNiceNumbers();
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
-}
-
-// 52 weeks are too many for a label under each bar: the weeks stand on a time axis labelled by month, each a bar
-// drawn as an area from its Monday to its Sunday.
-void FillWeeks(QChartView* view, const QList<QDate>& weeks, const QList<double>& hours) {
-    QChart* chart = view->chart();
-    ClearChart(chart);
-    auto* area = new QAreaSeries;
-    auto* bars = new QLineSeries(area); // the area does not own its line
-    const auto at = [](const QDate& day, int hour) {
-        return static_cast<qreal>(day.startOfDay().addSecs(hour * 3600).toMSecsSinceEpoch());
-    };
-    for (qsizetype i = 0; i < weeks.size(); ++i) {
-        bars->append(at(weeks[i], 12), 0);
-        bars->append(at(weeks[i], 12), hours[i]);
-        bars->append(at(weeks[i].addDays(6), 12), hours[i]);
-        bars->append(at(weeks[i].addDays(6), 12), 0);
-    }
-    area->setUpperSeries(bars);
-    area->setName("hours");
-    chart->addSeries(area);
-    auto* x = new QDateTimeAxis;
-    x->setFormat("MMM yy");
-    x->setTickCount(7);
-    x->setRange(weeks.front().startOfDay(), weeks.back().addDays(7).startOfDay());
-    auto* y = new QValueAxis;
-    y->setTitleText("hours");
-    y->setLabelFormat("%.1f");
-    y->setRange(0, std::max(1.0, *std::max_element(hours.begin(), hours.end())) * 1.1);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    area->attachAxis(x);
-    area->attachAxis(y);
-}
 
 QStringList MonthLabels(const QList<QDate>& months) {
     QStringList labels;
@@ -163,7 +89,8 @@ ReadingStatsTab::ReadingStatsTab(QWidget* parent) : QWidget(parent) {
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setWordWrap(false);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(BookReadingModel::Title, QHeaderView::Stretch);
+    // The title readable also in a narrow window (800 px): the table scrolls sideways instead.
+    new ReadableColumn(*m_table, BookReadingModel::Title, 22);
 
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(m_charts);
@@ -188,8 +115,23 @@ ReadingStatsTab::ReadingStatsTab(QWidget* parent) : QWidget(parent) {
         Show(m_watcher.result());
         ReadIfStale(); // the database or the choice changed while it read
     });
+    chooseImageSize = [this]() -> std::optional<QSize> {
+        const QList<QSize> sizes{{}, {1280, 720}, {1920, 1080}, {3840, 2160}};
+        QStringList names{"as shown"};
+        for (qsizetype i = 1; i < sizes.size(); ++i)
+            names << QString("%1 x %2 pixels").arg(sizes[i].width()).arg(sizes[i].height());
+        bool chosen = false;
+        const QString name =
+            QInputDialog::getItem(this, "export chart as PNG", "picture size", names, 0, false, &chosen);
+        if (!chosen)
+            return std::nullopt;
+        return sizes.value(names.indexOf(name));
+    };
     chooseImageFile = [this] {
-        return QFileDialog::getSaveFileName(this, "export chart as PNG", "reading.png", "PNG images (*.png)");
+        // The user's pictures folder first, where a picture is looked for.
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        return QFileDialog::getSaveFileName(this, "export chart as PNG", QDir(pictures).filePath("reading.png"),
+                                            "PNG images (*.png)");
     };
     m_chartData = MakeReadingChartData({}, QDate::currentDate());
     FillCharts();
@@ -233,7 +175,7 @@ void ReadingStatsTab::ReadIfStale() {
     m_summary->setText("reading statistics...");
     const std::filesystem::path database = ToPath(m_database);
     const std::filesystem::path backups = m_backupsBox->isChecked() ? ToPath(m_backupsFolder) : std::filesystem::path();
-    m_watcher.setFuture(QtConcurrent::run([database, backups] {
+    m_watcher.setFuture(QtConcurrent::run(&m_readingThread, [database, backups] {
         Outcome outcome;
         try {
             SilentProgress silent;
@@ -273,8 +215,10 @@ void ReadingStatsTab::Show(const Outcome& outcome) {
 
 void ReadingStatsTab::FillCharts() {
     FillWeeks(m_weekly, m_chartData.weeks, m_chartData.hoursPerWeek);
-    FillBars(m_finished, MonthLabels(m_chartData.months), AsDoubles(m_chartData.finishedPerMonth), "books");
-    FillBars(m_highlights, MonthLabels(m_chartData.months), AsDoubles(m_chartData.highlightsPerMonth), "highlights");
+    FillBars(m_finished, MonthLabels(m_chartData.months), AsDoubles(m_chartData.finishedPerMonth), "books",
+             "no book finished in these 12 months");
+    FillBars(m_highlights, MonthLabels(m_chartData.months), AsDoubles(m_chartData.highlightsPerMonth), "highlights",
+             "no highlight made in these 12 months");
     m_calendar->SetDays(m_chartData.secondsPerDay, m_chartData.end.isValid() ? m_chartData.end : QDate::currentDate());
     ApplyPalette();
 }
@@ -306,13 +250,38 @@ void ReadingStatsTab::ApplyPalette() {
     m_calendar->update();
 }
 
-bool ReadingStatsTab::ExportChart(const QString& file) {
-    return m_charts->currentWidget()->grab().save(file, "PNG");
+bool ReadingStatsTab::ExportChart(const QString& file, QSize size) {
+    QWidget* shown = m_charts->currentWidget();
+    auto* view = qobject_cast<QChartView*>(shown);
+    if (!size.isValid())
+        return shown->grab().save(file, "PNG");
+    if (view == nullptr) // the calendar: its picture scaled
+        return shown->grab().scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(file, "PNG");
+    // The chart laid out again at the picture's size, so that its text keeps its size and its bars fill the picture.
+    QChart* chart = view->chart();
+    const QSizeF before = chart->size();
+    QPixmap picture(size);
+    picture.fill(palette().color(QPalette::Base));
+    chart->resize(size);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        view->scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)), QRectF(chart->pos(), QSizeF(size)));
+    }
+    chart->resize(before);
+    return picture.save(file, "PNG");
 }
 
 void ReadingStatsTab::ExportChosenChart() {
+    const std::optional<QSize> size = chooseImageSize();
+    if (!size)
+        return;
     const QString file = chooseImageFile();
     if (file.isEmpty())
         return;
-    m_summary->setText(ExportChart(file) ? "chart written to " + file : "the chart could not be written to " + file);
+    const QSize written = size->isValid() ? *size : m_charts->currentWidget()->size();
+    m_summary->setText(
+        ExportChart(file, *size)
+            ? QString("chart written to %1, %2 x %3 pixels").arg(file).arg(written.width()).arg(written.height())
+            : "the chart could not be written to " + file);
 }

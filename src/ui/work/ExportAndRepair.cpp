@@ -11,6 +11,7 @@
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -81,6 +82,14 @@ void TForm1::ShowWritten(const QString& what, const std::filesystem::path& file)
     TntLabel6->setToolTip(FromPath(file));
     OfferWritten(FromPath(file), FromPath(file));
     OpenFolderAndSelect(FromPath(file));
+}
+
+bool TForm1::StillThere(const QString& item, const QString& action) {
+    if (QFileInfo::exists(item))
+        return true;
+    // The file browser would say nothing: the status tells why nothing opens.
+    ShowOutcome("cannot " + action + " " + QFileInfo(item).fileName() + ": it is no longer there");
+    return false;
 }
 
 void TForm1::OfferWritten(const QString& file, const QString& shown) {

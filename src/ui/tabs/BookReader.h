@@ -25,18 +25,19 @@ public:
     static constexpr std::size_t kReadAtOnce = 1500;
     using Show = std::function<void(std::optional<AnnotatedVolume>)>;
 
-    // library: the window's, which each load replaces (after Stop).
-    explicit BookReader(const std::unique_ptr<ReaderLibrary>& library, QObject* parent = nullptr);
+    explicit BookReader(QObject* parent = nullptr);
     ~BookReader() override;
 
     // Reads the volume, whose bookmarks the overview counted, and hands it to show on the window's thread: at once for
     // a small book, later for a large one. An error of the reading reaches the error display.
     void Read(const std::string& volumeId, const ReadingOptions& options, std::size_t bookmarks, Show show);
-    // Drops the reading under way and waits for its thread, which reads the library: before a load replaces it.
+    // Drops the reading under way and waits for its thread.
     void Stop();
+    // The library books are read from from now on; a reading under way keeps its own.
+    void SetLibrary(std::shared_ptr<const ReaderLibrary> library) { m_library = std::move(library); }
 
 private:
-    const std::unique_ptr<ReaderLibrary>& m_library;
+    std::shared_ptr<const ReaderLibrary> m_library;
     QThreadPool m_thread;
     std::atomic<std::uint64_t> m_wanted = 0; // the last reading asked for
 };

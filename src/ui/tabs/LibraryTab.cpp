@@ -6,6 +6,7 @@
 #include "MarkedTextDelegate.h"
 #include "NamedWidgets.h"
 #include "NotePreview.h"
+#include "ReadableColumn.h"
 #include "ReaderLibrary.h"
 #include "SearchFolding.h"
 #include "SearchResultsModel.h"
@@ -46,9 +47,8 @@ QDateEdit* DateEdit(const char* name, QDate date) {
 
 } // namespace
 
-LibraryTab::LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
-                       QWidget* parent)
-    : QWidget(parent), m_library(library), m_reading(std::move(reading)) {
+LibraryTab::LibraryTab(std::function<ReadingOptions()> reading, QWidget* parent)
+    : QWidget(parent), m_reading(std::move(reading)) {
     setObjectName("libraryTab");
     m_pages = Named<QStackedWidget>("libraryPages");
     m_pages->addWidget(BuildStartPage());
@@ -155,7 +155,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setSectionResizeMode(LibraryBooksModel::Title, QHeaderView::Stretch);
+    // The title takes what the other columns leave, and stays readable in a narrow window, which then scrolls sideways.
+    new ReadableColumn(*m_table, LibraryBooksModel::Title, 22);
     connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &LibraryTab::FitColumns);
     m_table->installEventFilter(this);
     auto* books = new QWidget;
@@ -168,7 +169,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     left->addWidget(results);
 
     m_highlights = new BookHighlightsView;
-    m_bookReader = new BookReader(m_library, this);
+    m_bookReader = new BookReader(this);
     m_exportSelected = Named<QPushButton>("exportSelectedButton", "e&xport selected highlights");
     m_exportSelected->setEnabled(false);
     auto* highlights = new QWidget;
@@ -176,7 +177,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     highlightsColumn->setContentsMargins(0, 0, 0, 0);
     highlightsColumn->addWidget(m_highlights, 1);
     highlightsColumn->addWidget(m_exportSelected, 0, Qt::AlignRight);
-    m_notePreview = new NotePreview(m_library, m_reading);
+    m_notePreview = new NotePreview(m_reading);
     m_bookPane = Named<QTabWidget>("bookPane");
     m_bookPane->setDocumentMode(true);
     m_bookPane->addTab(highlights, "hi&ghlights");
@@ -198,6 +199,10 @@ QWidget* LibraryTab::BuildLibraryPage() {
     connect(m_filter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &LibraryTab::ShowCurrentBook);
     connect(m_table, &QTableView::doubleClicked, this, &LibraryTab::ExportCurrentBook);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, &LibraryTab::ShowBookMenu);
+    m_highlights->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_highlights, &QWidget::customContextMenuRequested, this, &LibraryTab::ShowHighlightsMenu);
     connect(m_highlights, &QTreeWidget::itemSelectionChanged, this,
             [this] { m_exportSelected->setEnabled(!m_highlights->SelectedIds().empty()); });
     connect(m_exportSelected, &QPushButton::clicked, this, [this] {
@@ -221,6 +226,11 @@ QWidget* LibraryTab::BuildLibraryPage() {
     connect(m_results, &QTreeView::activated, this, &LibraryTab::OpenResult);
     connect(m_results, &QTreeView::clicked, this, &LibraryTab::OpenResult);
     return page;
+}
+
+void LibraryTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+    m_bookReader->SetLibrary(library);
+    m_notePreview->SetLibrary(std::move(library));
 }
 
 void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
@@ -271,6 +281,7 @@ void LibraryTab::ResumeSearch() {
     if (!m_overview || m_searcher || m_folding.isValid())
         return;
     m_folding = QtConcurrent::run(
+        &m_searchThreads,
         [](std::shared_ptr<const LibraryOverview> overview) {
             return std::make_shared<const HighlightSearch>(*overview);
         },

@@ -5,9 +5,21 @@
 #include <QAbstractItemModel>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+// The results of one book: indexes into the overview's highlights.
+struct SearchResultGroup {
+    std::uint32_t book = 0;
+    std::vector<std::size_t> highlights;
+};
+
+// What a search found, grouped by book, the books in the natural order of their titles ("Book 2" before "Book 10",
+// letter case aside). Safe on any thread: a large library's results are grouped beside the window.
+std::vector<SearchResultGroup> GroupSearchResults(const LibraryOverview& overview,
+                                                  const std::vector<std::size_t>& found);
 
 // What a search across every book found, grouped by book: a row for each book with its count, under it a row for each
 // highlight found, its words marked, with its chapter and date. Rows are made only as the view shows them, so that a
@@ -19,8 +31,8 @@ public:
 
     using QAbstractItemModel::QAbstractItemModel;
 
-    // found: indexes into the overview's highlights; terms: the folded terms to mark (FoldedSearchTerms).
-    void Show(std::shared_ptr<const LibraryOverview> overview, const std::vector<std::size_t>& found,
+    // groups: GroupSearchResults of the overview; terms: the folded terms to mark (FoldedSearchTerms).
+    void Show(std::shared_ptr<const LibraryOverview> overview, std::vector<SearchResultGroup> groups,
               std::vector<std::string> terms);
     void Clear();
     std::size_t Found() const { return m_found; }
@@ -35,10 +47,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    struct Group {
-        std::uint32_t book = 0;
-        std::vector<std::size_t> highlights;
-    };
+    using Group = SearchResultGroup;
     QString BookHtml(const Group& group) const;
     QString ResultHtml(const OverviewHighlight& highlight) const;
 

@@ -35,9 +35,8 @@ bool IsShiftDown() {
 
 } // namespace
 
-BookListTab::BookListTab(const BookListNames& names, const BookListKind& kind,
-                         const std::unique_ptr<ReaderLibrary>& library, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_library(library), m_searchEdit(Named<QLineEdit>(names.searchEdit)),
+BookListTab::BookListTab(const BookListNames& names, const BookListKind& kind, QWidget* parent)
+    : QWidget(parent), m_kind(kind), m_searchEdit(Named<QLineEdit>(names.searchEdit)),
       m_caseBox(TickedBox(names.caseBox, "case sensitive", true)),
       m_findNext(Named<QPushButton>(names.findNext, "find next")), m_list(Named<QListWidget>(names.list)),
       // The facts of the selected row never widen the window: long ones are elided, ids in the middle.
@@ -81,8 +80,14 @@ void BookListTab::Guarded(const std::function<void()>& handler) {
     RunGuarded(this, handler);
 }
 
+void BookListTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+    m_library = std::move(library);
+}
+
 void BookListTab::ShowRows() {
     ClearRows();
+    if (!m_library)
+        return;
     const TSortedStringList& entries = m_library->Index().*m_kind.rows;
     QStringList rows;
     rows.reserve(static_cast<qsizetype>(entries.Count()));
@@ -107,7 +112,7 @@ void BookListTab::ClearLabelsAndSearch() {
 // UTF-8) still leads to its own bookmarks.
 std::optional<std::string> BookListTab::SelectedVolumeId() const {
     const int row = m_list->currentRow();
-    if (row < 0)
+    if (row < 0 || !m_library)
         return std::nullopt;
     const TSortedStringList& entries = m_library->Index().*m_kind.rows;
     const auto at = static_cast<std::size_t>(row);

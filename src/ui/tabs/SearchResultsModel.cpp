@@ -32,17 +32,22 @@ QString Title(const OverviewBook& book) {
     return Utf8(book.title.empty() ? BookFileName(book.volumeId) : book.title);
 }
 
-// The text (or its note, where the terms are) with every term marked, cut around the first.
-QString MarkedExcerpt(const OverviewHighlight& highlight, const std::vector<std::string>& terms) {
-    std::string_view text = highlight.text;
-    auto ranges = FindFoldedTerms(text, terms);
-    if (ranges.empty() && !highlight.note.empty()) {
-        text = highlight.note;
-        ranges = FindFoldedTerms(text, terms);
-    }
+// What a result shows: the text, or its note where the terms are in the note alone.
+std::string_view ShownPart(const OverviewHighlight& highlight, const std::vector<std::string>& terms) {
+    if (highlight.note.empty() || !FindFoldedTerms(highlight.text, terms).empty())
+        return highlight.text;
+    return highlight.note;
+}
+
+// The shown part with every term marked, cut around the first; cut tells whether any of it was left out.
+QString MarkedExcerpt(const OverviewHighlight& highlight, const std::vector<std::string>& terms, bool& cut) {
+    const std::string_view text = ShownPart(highlight, terms);
+    const auto ranges = FindFoldedTerms(text, terms);
+    cut = false;
     if (ranges.empty()) {
         const QString whole = Spaced(text);
-        return (whole.size() > kAfter ? whole.left(kAfter) + "\u2026" : whole).toHtmlEscaped();
+        cut = whole.size() > kAfter;
+        return (cut ? whole.left(kAfter) + "\u2026" : whole).toHtmlEscaped();
     }
     QString html;
     qsizetype shown = 0; // characters after the first match
@@ -50,53 +55,74 @@ QString MarkedExcerpt(const OverviewHighlight& highlight, const std::vector<std:
     for (std::size_t k = 0; k <= ranges.size() && shown < kAfter; ++k) {
         const std::size_t end = k < ranges.size() ? ranges[k].first : text.size();
         QString plain = Spaced(text.substr(at, end - at));
-        if (k == 0 && plain.size() > kBefore)
+        if (k == 0 && plain.size() > kBefore) {
             plain = "\u2026" + plain.right(kBefore);
-        if (k > 0 && shown + plain.size() > kAfter)
+            cut = true;
+        }
+        if (k > 0 && shown + plain.size() > kAfter) {
             plain = plain.left(kAfter - shown) + "\u2026";
+            cut = true;
+        }
         if (k > 0)
             shown += plain.size();
         html += plain.toHtmlEscaped();
         if (k == ranges.size())
-            break;
+            return html;
         const QString marked = Spaced(text.substr(ranges[k].first, ranges[k].second - ranges[k].first));
         html += "<b><u>" + marked.toHtmlEscaped() + "</u></b>";
         shown += k > 0 ? marked.size() : 0;
         at = ranges[k].second;
     }
+    // Ended at the excerpt's length before the text's end.
+    cut = cut || at < text.size();
     return html;
 }
 
 } // namespace
 
-void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview, const std::vector<std::size_t>& found,
+std::vector<SearchResultGroup> GroupSearchResults(const LibraryOverview& overview,
+                                                  const std::vector<std::size_t>& found) {
+    std::vector<SearchResultGroup> groups;
+    constexpr std::size_t kNone = ~std::size_t{0};
+    std::vector<std::size_t> groupOf(overview.books.size(), kNone); // by book
+    for (const std::size_t i : found) {
+        const std::uint32_t book = overview.highlights[i].book;
+        if (groupOf[book] == kNone) {
+            groupOf[book] = groups.size();
+            groups.push_back({book, {}});
+        }
+        groups[groupOf[book]].highlights.push_back(i);
+    }
+    // The C locale has no collation to number by: the root order then, as the lists take it. Each title's key is made
+    // once: comparing titles themselves would collate each of them again at every comparison.
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(groups.size());
+    for (const SearchResultGroup& group : groups)
+        keys.push_back(collator.sortKey(Title(overview.books[group.book])));
+    std::vector<std::size_t> order(groups.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<SearchResultGroup> sorted;
+    sorted.reserve(groups.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(groups[i]));
+    return sorted;
+}
+
+void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview, std::vector<SearchResultGroup> groups,
                               std::vector<std::string> terms) {
     beginResetModel();
     m_overview = std::move(overview);
     m_terms = std::move(terms);
-    m_groups.clear();
-    m_found = found.size();
-    constexpr std::size_t kNone = ~std::size_t{0};
-    std::vector<std::size_t> groupOf(m_overview ? m_overview->books.size() : 0, kNone); // by book
-    for (const std::size_t i : found) {
-        const std::uint32_t book = m_overview->highlights[i].book;
-        if (groupOf[book] == kNone) {
-            groupOf[book] = m_groups.size();
-            m_groups.push_back({book, {}});
-        }
-        m_groups[groupOf[book]].highlights.push_back(i);
-    }
-    // "Book 2" before "Book 10", letter case aside. The C locale has no collation to number by: the root order then,
-    // as the lists take it.
-    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QString> titles(m_overview ? m_overview->books.size() : 0);
+    m_groups = std::move(groups);
+    m_found = 0;
     for (const Group& group : m_groups)
-        titles[group.book] = Title(m_overview->books[group.book]);
-    std::stable_sort(m_groups.begin(), m_groups.end(), [&](const Group& a, const Group& b) {
-        return collator.compare(titles[a.book], titles[b.book]) < 0;
-    });
+        m_found += group.highlights.size();
     endResetModel();
 }
 
@@ -148,7 +174,8 @@ QString SearchResultsModel::ResultHtml(const OverviewHighlight& highlight) const
     if (!highlight.note.empty())
         facts << "\u270E note";
     // The excerpt takes the direction of its own text; its facts read left to right beneath it.
-    return "<p>" + MarkedExcerpt(highlight, m_terms) + "</p><p dir=\"ltr\"><small>" + facts.join(" \u00B7 ") +
+    bool cut = false;
+    return "<p>" + MarkedExcerpt(highlight, m_terms, cut) + "</p><p dir=\"ltr\"><small>" + facts.join(" \u00B7 ") +
            "</small></p>";
 }
 
@@ -170,6 +197,12 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
         return ResultHtml(highlight);
     case Qt::DecorationRole:
         return HighlightSwatch(highlight.color);
+    case Qt::ToolTipRole: {
+        // The whole text, only where the result shows part of it.
+        bool cut = false;
+        MarkedExcerpt(highlight, m_terms, cut);
+        return cut ? QVariant(Utf8(ShownPart(highlight, m_terms))) : QVariant();
+    }
     case kVolumeIdRole:
         return Utf8(m_overview->books[group.book].volumeId);
     case kBookmarkIdRole:

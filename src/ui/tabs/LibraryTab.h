@@ -5,6 +5,7 @@
 #include "ReadingOptions.h"
 
 #include <QFuture>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <atomic>
@@ -23,6 +24,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStackedWidget;
@@ -31,6 +33,7 @@ class QTableView;
 class QTreeView;
 class ReaderLibrary;
 class SearchResultsModel;
+struct SearchResultGroup;
 
 // The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights and
 // its note's preview beside it, and one search over the highlights and notes of every book. With nothing loaded it says
@@ -40,10 +43,11 @@ class LibraryTab : public QWidget {
 
 public:
     // reading: the options the highlights are read with.
-    LibraryTab(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
-               QWidget* parent = nullptr);
+    explicit LibraryTab(std::function<ReadingOptions()> reading, QWidget* parent = nullptr);
     ~LibraryTab() override;
 
+    // The loaded library, which the chosen book and its note are read from.
+    void SetLibrary(std::shared_ptr<const ReaderLibrary> library);
     // What one load of the database found; null shows the start page.
     void ShowOverview(std::shared_ptr<const LibraryOverview> overview);
     // While a load reads the next library, the search lets go of its copy of every text (the table keeps its rows), so
@@ -86,10 +90,15 @@ public:
     QPushButton* OpenFileButton() const { return m_openFileButton; }
     QPushButton* LastButton() const { return m_lastButton; }
 
+    // The right-click menus on the table's current book and on the selected highlights; null with none.
+    std::unique_ptr<QMenu> BookMenu();
+    std::unique_ptr<QMenu> HighlightsMenu();
+
     // Books whose results are shown open at first, until their results pass this many; the others open when asked.
     static constexpr std::size_t kOpenResults = 1000;
-    // Libraries of up to this many highlights are searched at once, a keystroke taking some 20 ms.
-    static constexpr std::size_t kSearchAtOnce = 100000;
+    // Libraries of up to this many highlights are searched at once, a keystroke taking a few milliseconds; larger ones
+    // beside the window (57,555 took 20 to 40 ms a keystroke, and the first one waited for the folding).
+    static constexpr std::size_t kSearchAtOnce = 5000;
 
 signals:
     void ExportRequested(const std::string& volumeId);
@@ -98,6 +107,7 @@ signals:
     void ReaderRequested();
     void OpenFileRequested();
     void LastDatabaseRequested();
+    void ResultsFolderRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,19 +118,24 @@ private:
     void FitColumns();
     void ShowCurrentBook();
     void ExportCurrentBook();
+    void ShowBookMenu(const QPoint& at);
+    void ShowHighlightsMenu(const QPoint& at);
+    void AddNoteAndFolderEntries(QMenu& menu);
     void Search();
     // The highlights found for the query, in the results.
-    void ShowResults(const std::vector<std::size_t>& found, const std::string& query);
+    void ShowResults(std::vector<SearchResultGroup> groups, const std::string& query);
     // The search over every text, once it is made; null with nothing loaded.
     const HighlightSearch* Searcher();
     HighlightFilter Filter() const;
     // A result shown in its book; a book's row shows the book.
     void OpenResult(const QModelIndex& index);
 
-    const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
     std::function<ReadingOptions()> m_reading;
     std::shared_ptr<const LibraryOverview> m_overview;
     std::shared_ptr<const HighlightSearch> m_searcher;
+    // The folding and the searches run here, never in Qt's global pool: the window's own painting hands parts of its
+    // work to that pool and waits for them, so a search that held it kept the window from painting for a second.
+    QThreadPool m_searchThreads;
     QFuture<std::shared_ptr<const HighlightSearch>> m_folding; // the search being made, until it is asked for
     std::uint64_t m_searchesAsked = 0;                         // the last search asked for
     std::uint64_t m_searchesShown = 0;                         // the last one whose results are shown

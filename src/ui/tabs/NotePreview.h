@@ -19,9 +19,9 @@ class NotePreview : public QWidget {
 
 public:
     // reading: the user's reading options; the note is read as a sync reads it, whatever they say of deleted ones.
-    NotePreview(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
-                QWidget* parent = nullptr);
+    explicit NotePreview(std::function<ReadingOptions()> reading, QWidget* parent = nullptr);
 
+    void SetLibrary(std::shared_ptr<const ReaderLibrary> library);
     void SetVolume(const QString& volumeId);
     void SetTemplateSet(const QString& name);
 
@@ -34,7 +34,7 @@ protected:
 private:
     void Render();
 
-    const std::unique_ptr<ReaderLibrary>& m_library;
+    std::shared_ptr<const ReaderLibrary> m_library;
     std::function<ReadingOptions()> m_reading;
     QString m_volumeId;
     QString m_templateSet = QStringLiteral("markdown");

@@ -2,6 +2,7 @@
 // double-click on its row would export it.
 #include "TForm1.h"
 
+#include "BackgroundRunner.h"
 #include "ELedgerError.h"
 #include "FailedBooks.h"
 #include "MessageBoxes.h"
@@ -37,11 +38,11 @@ void TForm1::ExportAll(const ExportOptions& options) {
     Reported("export failed", [this] { MakeResultsFolder(); });
     ExportAllResult result;
     Reported("export failed", [&] {
-        RunInBackground([&](ProgressRelay& progress) {
+        m_runner->Run([&](ProgressRelay& progress) {
             result = m_library->ExtractAllAnnotations(Volumes().Entries(), ToPath(results), options, progress);
         });
     });
-    if (m_closedWhileBusy)
+    if (m_runner->ClosedWhileBusy())
         return;
     if (result.noDatabase) {
         ShowOutcome("nothing exported: the database file is gone");

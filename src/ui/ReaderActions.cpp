@@ -1,54 +1,20 @@
-// Backups of the reader's database: on demand from the load menu, and whenever a reader is connected. The copy runs
-// beside the window, which stays free to use meanwhile: a reader's database over USB can take seconds to read. A bar
-// that moves by itself and Cancel beside it show that it runs.
+// A reader plugged in or removed, and backups of its database: on demand from the load menu, and whenever a reader is
+// connected. A bar that moves by itself and Cancel beside it show that a backup runs.
 #include "TForm1.h"
 
-#include "DatabaseBackup.h"
+#include "BackgroundRunner.h"
+#include "DatabaseBackups.h"
+#include "DatabaseFileWatch.h"
 #include "ErrorDisplay.h"
-#include "InterruptScope.h"
 #include "OptionsTab.h"
+#include "ReaderWatcher.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
-#include "WindowProgress.h"
 
 #include <QAction>
-#include <QFutureWatcher>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QtConcurrent/QtConcurrentRun>
-
-#include <atomic>
-#include <memory>
-
-namespace {
-
-struct BackupOutcome {
-    QString status; // where the backup went; empty when there was no database file
-    QString error;  // why there is none
-    bool stopped = false;
-};
-
-BackupOutcome BackUpQuietly(const std::filesystem::path& database, const std::filesystem::path& folder,
-                            std::shared_ptr<const std::atomic<bool>> stop) {
-    // The copy stops between its runs of pages, its checks within their statements; what it began is removed.
-    const InterruptScope interrupt(*stop);
-    try {
-        SilentProgress silent;
-        const BackupResult result = BackUpDatabase(database, folder, kDefaultBackupsKept, silent);
-        if (result.noDatabase)
-            return {};
-        return {(result.duplicate ? "backup unchanged: " : "backed up to ") + FromPath(result.file), {}};
-    } catch (const std::exception& error) {
-        if (*stop)
-            return {{}, {}, true};
-        return {{}, QString::fromUtf8(error.what())};
-    } catch (...) {
-        return {{}, QStringLiteral("Unknown error")};
-    }
-}
-
-} // namespace
 
 // The command line's default too, so that every backup is found in one place.
 QString TForm1::BackupsFolder() const {
@@ -57,21 +23,13 @@ QString TForm1::BackupsFolder() const {
 
 void TForm1::BackUp(const QString& database, const QString& before, std::function<void()> then) {
     TntLabel6->setText(before + "backing up the database");
-    // Backups that run at once share one Cancel.
-    if (m_backupsRunning++ == 0)
-        m_backupStop = std::make_shared<std::atomic<bool>>(false);
-    ShowRunningBackups();
-    auto* watcher = new QFutureWatcher<BackupOutcome>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, before, then = std::move(then)] {
-        watcher->deleteLater();
-        const BackupOutcome outcome = watcher->result();
+    m_backups->Start(database, BackupsFolder(), [this, before, then = std::move(then)](const BackupOutcome& outcome) {
         const QString text = outcome.stopped            ? before + "backup cancelled"
                              : !outcome.error.isEmpty() ? before + "backup failed"
                              : outcome.status.isEmpty() ? before + "no database file to back up"
                                                         : before + outcome.status;
-        --m_backupsRunning;
         // Work in the foreground keeps the progress bar; the status tells the backup's end all the same.
-        if (m_busy)
+        if (m_runner->Busy())
             TntLabel6->setText(text);
         else
             ShowOutcome(text);
@@ -80,15 +38,15 @@ void TForm1::BackUp(const QString& database, const QString& before, std::functio
         if (then && !outcome.stopped)
             Guarded(then);
     });
-    watcher->setFuture(QtConcurrent::run(BackUpQuietly, ToPath(database), ToPath(BackupsFolder()), m_backupStop));
+    ShowRunningBackups();
 }
 
 void TForm1::ShowRunningBackups() {
-    if (m_backupsRunning == 0 || m_busy)
+    if (!m_backups->Running() || m_runner->Busy())
         return;
     ProgressBar1->setRange(0, 0); // a backup cannot count its steps
     ProgressBar1->show();
-    cancelWorkButton->setEnabled(!*m_backupStop);
+    cancelWorkButton->setEnabled(!m_backups->Stopping());
     cancelWorkButton->show();
 }
 
@@ -102,6 +60,18 @@ void TForm1::backupdatabase1Click() {
         BackUp(database, {});
 }
 
+void TForm1::ReaderChanged(const QString& root) {
+    loaddatabase1Click();     // the menu's entries as they would show now
+    m_databaseWatch->Rearm(); // a database on the reader is back in its folder
+    if (root.isEmpty()) {
+        loadReaderButton->hide();
+        ShowOutcome("reader disconnected");
+        return;
+    }
+    ShowOutcome("reader connected: " + root);
+    ReaderConnected();
+}
+
 void TForm1::ReaderConnected() {
     if (!fromMarvik1->isEnabled())
         return;
@@ -110,7 +80,7 @@ void TForm1::ReaderConnected() {
         LoadDatabase(ReaderDatabasePath);
     else if (DatabasePath() != ReaderDatabasePath)
         loadReaderButton->show();
-    const QString connected = "reader connected: " + m_connectedReader + "; ";
+    const QString connected = "reader connected: " + m_readerWatch->Connected() + "; ";
     // Notes are synced from the reader's database as the backup keeps it: after the backup, when there is one.
     const auto sync = [this, connected] { SyncAfterConnect(connected); };
     if (TabSheet4->BackUpOnConnect())

@@ -14,9 +14,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-NotePreview::NotePreview(const std::unique_ptr<ReaderLibrary>& library, std::function<ReadingOptions()> reading,
-                         QWidget* parent)
-    : QWidget(parent), m_library(library), m_reading(std::move(reading)), m_name(Named<QLabel>("notePreviewName")),
+NotePreview::NotePreview(std::function<ReadingOptions()> reading, QWidget* parent)
+    : QWidget(parent), m_reading(std::move(reading)), m_name(Named<QLabel>("notePreviewName")),
       m_text(Named<QPlainTextEdit>("notePreviewText")) {
     setObjectName("notePreview");
     m_name->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -28,6 +27,10 @@ NotePreview::NotePreview(const std::unique_ptr<ReaderLibrary>& library, std::fun
     column->setContentsMargins(0, 4, 0, 0);
     column->addWidget(m_name);
     column->addWidget(m_text, 1);
+}
+
+void NotePreview::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+    m_library = std::move(library);
 }
 
 void NotePreview::SetVolume(const QString& volumeId) {
@@ -50,7 +53,7 @@ void NotePreview::showEvent(QShowEvent* event) {
 void NotePreview::Render() {
     m_name->clear();
     m_text->clear();
-    if (m_volumeId.isEmpty()) {
+    if (m_volumeId.isEmpty() || !m_library) {
         m_name->setText("Choose a book to see its note.");
         return;
     }

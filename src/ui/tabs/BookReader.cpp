@@ -5,8 +5,7 @@
 
 #include <exception>
 
-BookReader::BookReader(const std::unique_ptr<ReaderLibrary>& library, QObject* parent)
-    : QObject(parent), m_library(library) {
+BookReader::BookReader(QObject* parent) : QObject(parent) {
     m_thread.setMaxThreadCount(1); // one book at a time; the one after it waits, or is dropped
 }
 
@@ -16,12 +15,16 @@ BookReader::~BookReader() {
 
 void BookReader::Read(const std::string& volumeId, const ReadingOptions& options, std::size_t bookmarks, Show show) {
     const std::uint64_t wanted = ++m_wanted;
+    if (!m_library) {
+        show(std::nullopt);
+        return;
+    }
     if (bookmarks <= kReadAtOnce) {
         SilentProgress silent;
         show(m_library->ReadVolume(volumeId, options, silent));
         return;
     }
-    m_thread.start([this, library = m_library.get(), volumeId, options, wanted, show = std::move(show)] {
+    m_thread.start([this, library = m_library, volumeId, options, wanted, show = std::move(show)] {
         // A book asked for after this one makes its reading pointless.
         if (wanted != m_wanted)
             return;

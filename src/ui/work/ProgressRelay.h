@@ -21,7 +21,7 @@ public:
     bool StopRequested() const override { return m_stop; }
     // From the window's thread (Cancel, a close request): the work stops at its next clean point.
     void RequestStop() { m_stop = true; }
-    // For an InterruptScope on the work's thread, where its statements are the only points to stop at.
+    // For a StopScope on the work's thread, where its statements are the only points to stop at.
     const std::atomic<bool>& StopFlag() const { return m_stop; }
 
     // On the window's thread: hands what was reported since the last call to the reporter, in order; a run of steps

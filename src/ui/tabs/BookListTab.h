@@ -51,8 +51,10 @@ class BookListTab : public QWidget {
     Q_OBJECT
 
 public:
-    BookListTab(const BookListNames& names, const BookListKind& kind, const std::unique_ptr<ReaderLibrary>& library,
-                QWidget* parent = nullptr);
+    BookListTab(const BookListNames& names, const BookListKind& kind, QWidget* parent = nullptr);
+
+    // The loaded library, whose index the rows show from the next ShowRows on.
+    void SetLibrary(std::shared_ptr<const ReaderLibrary> library);
 
     // Shows the rows of the loaded index, in place of any shown before.
     void ShowRows();
@@ -97,7 +99,7 @@ private:
     void Guarded(const std::function<void()>& handler);
 
     BookListKind m_kind;
-    const std::unique_ptr<ReaderLibrary>& m_library; // the window's, which each load replaces
+    std::shared_ptr<const ReaderLibrary> m_library;
     QLineEdit* m_searchEdit;
     QCheckBox* m_caseBox;
     QPushButton* m_findNext;

@@ -139,6 +139,12 @@ OptionsTab::OptionsTab(QWidget* parent)
             [this] { emit NoteTemplateChanged(NoteTemplate()); });
     connect(m_resetButton, &QPushButton::clicked, this, guard(&OptionsTab::SetDefaults));
     connect(m_consoleBox, &QCheckBox::toggled, this, &OptionsTab::ConsoleArmed);
+    // The described captions stay as they are; what they do is said in plain words where the pointer rests.
+    m_bomBox->setToolTip("Start each written file with a byte-order mark, which tells some programs that the file is "
+                         "UTF-8 text.");
+    m_separatorCodes->setToolTip("The separator's character codes: a tab shows as #9.");
+    m_consoleBox->setToolTip("Allow the console to run SQL statements on the loaded database. They can change it.");
+    m_overrideBox->setToolTip("Write over a book's earlier file instead of adding a numbered one beside it.");
     SetDefaults();
 }
 

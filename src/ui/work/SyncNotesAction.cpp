@@ -2,6 +2,7 @@
 // does; also after the backup made when a reader is connected, when the options ask for it.
 #include "TForm1.h"
 
+#include "BackgroundRunner.h"
 #include "ErrorDisplay.h"
 #include "MessageBoxes.h"
 #include "NotesSync.h"
@@ -43,7 +44,7 @@ void TForm1::SyncNotes(const QString& before) {
     SyncTally tally;
     std::vector<PlannedNote> failed;
     Reported(before + "sync failed", [&] {
-        RunInBackground([&](ProgressRelay& progress) {
+        m_runner->Run([&](ProgressRelay& progress) {
             NotesFolder notes(ToPath(folder)); // waits for another sync or export into the folder
             tally = SyncAllNotes(*m_library, notes, request, progress, [&](const PlannedNote& planned) {
                 if (planned.Failed())
@@ -51,7 +52,7 @@ void TForm1::SyncNotes(const QString& before) {
             });
         });
     });
-    if (m_closedWhileBusy)
+    if (m_runner->ClosedWhileBusy())
         return;
     QString outcome = before + DecodeUtf8(tally.Summary());
     if (tally.stopped)
@@ -74,7 +75,7 @@ void TForm1::SyncAfterConnect(const QString& before) {
         return;
     }
     // A load or an export runs: the sync follows it.
-    if (m_busy) {
+    if (m_runner->Busy()) {
         QTimer::singleShot(kRetryInterval, this, [this, before] { Guarded([&] { SyncAfterConnect(before); }); });
         return;
     }

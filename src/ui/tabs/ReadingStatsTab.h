@@ -4,6 +4,8 @@
 #include "ReadingStatistics.h"
 
 #include <QFutureWatcher>
+#include <QSize>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <functional>
@@ -34,10 +36,12 @@ public:
 
     // Follows the loaded database (empty: none) and the folder that holds its backups.
     void ShowDatabase(const QString& database, const QString& backupsFolder);
-    // Saves the chart in front as a PNG image; false when it could not be written.
-    bool ExportChart(const QString& file);
+    // Saves the chart in front as a PNG image of that size (empty: as shown); false when it could not be written.
+    bool ExportChart(const QString& file, QSize size = {});
     // Asks where "export chart as PNG" writes; empty for no file. Tests replace it.
     std::function<QString()> chooseImageFile;
+    // Asks the picture's size (empty: as shown); nothing when the user cancels. Tests replace it.
+    std::function<std::optional<QSize>()> chooseImageSize;
 
     bool IsReading() const;
     const ReadingChartData& ChartData() const { return m_chartData; }
@@ -75,6 +79,7 @@ private:
     BookReadingModel* m_model = nullptr;
     QSortFilterProxyModel* m_proxy = nullptr;
     QFutureWatcher<Outcome> m_watcher;
+    QThreadPool m_readingThread; // not Qt's global pool, which the window's painting waits for
 
     QString m_database;
     QString m_backupsFolder;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+
+class QTableView;
+
+// Keeps one column of a table (a title) as wide as the others leave it, but never narrower than about `letters`
+// average characters: below that the table scrolls sideways rather than cutting the title to a few dots.
+class ReadableColumn : public QObject {
+public:
+    ReadableColumn(QTableView& table, int column, int letters);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Fit();
+
+    QTableView& m_table;
+    int m_column;
+    int m_least;
+};

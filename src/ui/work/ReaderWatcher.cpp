@@ -1,0 +1,50 @@
+#include "ReaderWatcher.h"
+
+#include "ReaderVolume.h"
+#include "Utf8Text.h"
+#include "VolumeSource.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+namespace {
+
+// Often enough to notice a reader within two seconds; a look at the mounted volumes costs well under a millisecond.
+constexpr int kReaderLookInterval = 1000;
+
+} // namespace
+
+ReaderWatcher::ReaderWatcher(std::shared_ptr<const VolumeSource> volumes, std::function<bool()> held, QObject* parent)
+    : QObject(parent), m_volumes(std::move(volumes)), m_held(std::move(held)) {}
+
+void ReaderWatcher::Start() {
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &ReaderWatcher::Look);
+    timer->start(kReaderLookInterval);
+    // Where the volume source gives a sign of change, a reader is seen at once; the timer stays for sources that give
+    // none.
+    if (const std::filesystem::path signal = m_volumes->ChangeSignalFile(); !signal.empty()) {
+        auto* watched = new QFile(FromPath(signal), this);
+        if (watched->open(QIODevice::ReadOnly)) {
+            auto* changed = new QSocketNotifier(watched->handle(), QSocketNotifier::Exception, watched);
+            connect(changed, &QSocketNotifier::activated, this, &ReaderWatcher::Look);
+        }
+    }
+    QTimer::singleShot(0, this, &ReaderWatcher::Look);
+}
+
+QString ReaderWatcher::FindRoot() const {
+    return FromPath(FindReaderVolume(*m_volumes));
+}
+
+void ReaderWatcher::Look() {
+    // The status belongs to the running action; the next look tells what changed meanwhile.
+    if (m_held())
+        return;
+    const QString root = FindRoot();
+    if (root == m_connected)
+        return;
+    m_connected = root;
+    emit Changed(root);
+}
