@@ -2,11 +2,13 @@
 
 #include "AnnotationExport.h"
 #include "ArchiveCommand.h"
+#include "ArchiveSource.h"
 #include "BackupFiles.h"
 #include "CheckedOutput.h"
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
 #include "ExportLedger.h"
+#include "FromArchive.h"
 #include "NumberedNamesRun.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
@@ -331,14 +333,20 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
         line.options.templates = TemplateSet::Named(*line.templateSet);
     if (line.command == Command::Backup)
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
-    if (line.command == Command::Stats)
-        return Stats(line, DatabaseOf(line, volumes), progress, out);
     // A notes folder that cannot be synced stops the sync before the database is read.
     std::optional<NotesFolder> notes;
     if (line.command == Command::Sync)
         notes.emplace(line.notesFolder);
+    // The archive's reading stands for the reader's database.
+    const std::shared_ptr<const ArchiveReading> archived = line.fromArchive ? ReadArchiveOf(line, progress) : nullptr;
+    const std::filesystem::path database = archived ? archived->Path() : DatabaseOf(line, volumes);
+    if (line.command == Command::Stats)
+        return Stats(line, database, progress, out);
+    // The notes remember the archive, not its reading, as where their highlights came from.
+    if (line.command == Command::Sync && archived)
+        return SyncNotes(line, ArchiveSource(archived, progress), *notes, progress, out, err);
     ReaderLibrary library;
-    LoadExisting(library, DatabaseOf(line, volumes), progress, line.options.reading);
+    LoadExisting(library, database, progress, line.options.reading);
     switch (line.command) {
     case Command::List:
         return List(library, out);

@@ -56,7 +56,7 @@ private:
 
 } // namespace
 
-int SyncNotes(const CommandLine& line, const ReaderLibrary& library, NotesFolder& folder, ProgressReporter& progress,
+int SyncNotes(const CommandLine& line, const AnnotationSource& library, NotesFolder& folder, ProgressReporter& progress,
               std::ostream& out, std::ostream& err) {
     const std::shared_ptr<const TemplateSet> templates = line.options.templates;
     if (!templates)

@@ -42,6 +42,14 @@ constexpr const char* kContentColumns[] = {"ContentID",
                                            "RestOfBookEstimate",
                                            "___UserID"};
 
+} // namespace
+
+std::span<const char* const> ArchivedContentColumns() {
+    return kContentColumns;
+}
+
+namespace {
+
 // Books kept without an account carry this in place of one.
 constexpr std::string_view kNoAccount = "adobe_user";
 
@@ -125,13 +133,15 @@ void ReadBookmarks(ReaderConnection& reader, SnapshotSink& sink, NamedContent& n
 }
 
 // The rows of the books that carry bookmarks and of their parts: a row whose ContentID is such a book or a bookmark's
-// part, or whose BookID is such a book (its chapters and table of contents).
+// part, or whose BookID is such a book (its chapters and table of contents); and the row of every book (ContentType
+// 6), which the statistics read for its reading times whether it carries bookmarks or not.
 void ReadContents(ReaderConnection& reader, SnapshotSink& sink, const NamedContent& named) {
     std::vector<std::string> columns;
     for (const char* name : kContentColumns)
         if (reader.Schema().Has("content", name))
             columns.emplace_back(name);
-    const auto id = IndexOf(columns, "ContentID"), book = IndexOf(columns, "BookID");
+    const auto id = IndexOf(columns, "ContentID"), book = IndexOf(columns, "BookID"),
+               type = IndexOf(columns, "ContentType");
     if (!id)
         return;
     TSQLiteCursor rows(reader.Database(), SelectOf(columns, "content", reader.AvoidsIndexes()));
@@ -140,7 +150,7 @@ void ReadContents(ReaderConnection& reader, SnapshotSink& sink, const NamedConte
         row.contentId = rows.FieldAsText(*id);
         row.bookId = book ? rows.FieldAsText(*book) : std::string_view();
         if (!named.books.contains(row.contentId) && !named.parts.contains(row.contentId) &&
-            !named.books.contains(row.bookId))
+            !named.books.contains(row.bookId) && !(type && rows.FieldAsText(*type) == "6"))
             continue;
         row.columns = StoredRowJson(rows, columns);
         sink.Content(row);

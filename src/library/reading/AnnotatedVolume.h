@@ -92,6 +92,8 @@ struct AnnotatedVolume {
     std::string readStatus;       // ReadStatus: 0 unread, 1 reading, 2 finished
     std::string dateLastRead;     // DateLastRead
     std::string timeSpentReading; // TimeSpentReading, in seconds
+    // Read from the archive: each bookmark tells whether the reader it came from has lost it (gone, lastSeen).
+    bool fromArchive = false;
     // A plain EPUB (MimeType application/epub+zip): its bookmarks' ChapterProgress is their place in the whole book.
     bool progressInBook = false;
     // Where its bookmarks were read; the first is the volume's own. Empty where nobody said (a volume made by hand).
