@@ -10,6 +10,7 @@
 #include "TSQLiteCursor.h"
 
 #include <chrono>
+#include <future>
 
 namespace {
 
@@ -71,10 +72,18 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
         ++outcome.databasesKnown;
         return;
     }
-    const std::string digest = files.Sha256();
-    if (Known(db, "SELECT 1 FROM databases WHERE sha256 = ?", {digest})) {
-        ++outcome.databasesKnown;
-        return;
+    // Only a database of a size the archive knows can be a copy of one added before under another name: its digest is
+    // looked up before it is read. Any other's is made on the second core while it is read and merged.
+    std::string digest;
+    std::future<std::string> digestMeanwhile;
+    if (Known(db, "SELECT 1 FROM databases WHERE fileSize = ? AND walSize = ?", {files.fileSize, files.walSize})) {
+        digest = files.Sha256();
+        if (Known(db, "SELECT 1 FROM databases WHERE sha256 = ?", {digest})) {
+            ++outcome.databasesKnown;
+            return;
+        }
+    } else {
+        digestMeanwhile = std::async(std::launch::async, [&files] { return files.Sha256(); });
     }
 
     // Rows are merged as they are read, inside the add's transaction; a reading that starts again (another program
@@ -103,6 +112,8 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
         });
     if (!read)
         throw std::runtime_error("database file not found");
+    if (digestMeanwhile.valid())
+        digest = digestMeanwhile.get();
     db.ExecSQL("INSERT INTO databases (source, reader, path, stateTime, fileSize, fileTime, walSize, walTime, sha256, "
                "added) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                {sourceId, reader, files.path.string(), input.stateTime, files.fileSize, files.fileTime, files.walSize,

@@ -3,6 +3,7 @@
 #include "ArchiveColumns.h"
 #include "ArchiveFile.h"
 #include "EArchiveError.h"
+#include "HexDigits.h"
 #include "PrivateFolder.h"
 #include "ReaderSnapshot.h"
 #include "TSQLiteCursor.h"
@@ -111,16 +112,6 @@ std::string Declared(const std::string& name) {
     return name;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // stored_value(JSON): the bytes of a value the archive kept as {"blob": hex} (a blob) or {"bytes": hex} (text that is
 // no UTF-8), as the reader stored them; anything else as it is.
 void StoredValue(sqlite3_context* context, int, sqlite3_value** values) {
@@ -132,7 +123,7 @@ void StoredValue(sqlite3_context* context, int, sqlite3_value** values) {
         const std::string& hex = object[kind].get_ref<const std::string&>();
         std::string bytes;
         for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-            bytes += static_cast<char>(HexDigit(hex[i]) * 16 + HexDigit(hex[i + 1]));
+            bytes += static_cast<char>(HexDigitValue(hex[i]) * 16 + HexDigitValue(hex[i + 1]));
         if (kind == std::string_view("blob"))
             sqlite3_result_blob(context, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         else

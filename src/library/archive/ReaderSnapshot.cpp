@@ -122,7 +122,7 @@ void ReadBookmarks(ReaderConnection& reader, SnapshotSink& sink, NamedContent& n
         bookmark.volumeId = rows.FieldAsText(*volume);
         bookmark.contentId = content ? rows.FieldAsText(*content) : std::string_view();
         bookmark.shown = !hidden || !IsDeletedOnReader(rows.FieldAsText(*hidden));
-        bookmark.columns = StoredRowJson(rows, columns);
+        StoredRowJson(bookmark.columns, rows, columns);
         if (!named.books.contains(bookmark.volumeId))
             named.books.insert(bookmark.volumeId);
         if (!named.parts.contains(bookmark.contentId))
@@ -149,10 +149,11 @@ void ReadContents(ReaderConnection& reader, SnapshotSink& sink, const NamedConte
     while (rows.Step()) {
         row.contentId = rows.FieldAsText(*id);
         row.bookId = book ? rows.FieldAsText(*book) : std::string_view();
-        if (!named.books.contains(row.contentId) && !named.parts.contains(row.contentId) &&
-            !named.books.contains(row.bookId) && !(type && rows.FieldAsText(*type) == "6"))
+        // Most rows are parts of a book that carries bookmarks: their BookID is looked up first.
+        if (!named.books.contains(row.bookId) && !named.books.contains(row.contentId) &&
+            !named.parts.contains(row.contentId) && !(type && rows.FieldAsText(*type) == "6"))
             continue;
-        row.columns = StoredRowJson(rows, columns);
+        StoredRowJson(row.columns, rows, columns);
         sink.Content(row);
     }
 }
@@ -169,7 +170,7 @@ void ReadSessions(ReaderConnection& reader, SnapshotSink& sink) {
         session.id = rows.FieldAsText(*id);
         if (session.id.empty())
             continue;
-        session.columns = StoredRowJson(rows, columns);
+        StoredRowJson(session.columns, rows, columns);
         sink.Session(session);
     }
 }
