@@ -125,6 +125,15 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
     outcome.counts += counts;
 }
 
+// Sets the journal mode where the archive lets it (no other connection has it open); where it does not, it stays.
+void TryJournalMode(TSQLiteDatabase& db, const char* mode) {
+    try {
+        TSQLiteCursor(db, std::string("PRAGMA journal_mode = ") + mode).Step();
+    } catch (const ESQLiteException&) {
+        // Busy: another program reads the archive, and the mode stays what it was.
+    }
+}
+
 } // namespace
 
 ArchiveAddOutcome AddToArchive(const std::filesystem::path& archive, const std::vector<ArchiveSourceInput>& sources,
@@ -137,11 +146,20 @@ ArchiveAddOutcome AddToArchive(const std::filesystem::path& archive, const std::
     progress.SetStatus("adding to the archive");
     for (const ArchiveSourceInput& source : sources)
         for (const ArchiveDatabaseInput& input : source.databases) {
+            // The first database of an archive is written in place, under a rollback journal that holds next to
+            // nothing for pages that were not there before, rather than into the WAL and then copied into the file:
+            // the largest add writes its pages once. Nobody reads an archive without a database meanwhile (and one
+            // that does keeps it in WAL mode).
+            const bool first = !Known(*db, "SELECT 1 FROM databases LIMIT 1", {});
+            if (first)
+                TryJournalMode(*db, "DELETE");
             try {
                 AddDatabase(*db, source.source, input, outcome, progress);
             } catch (const std::exception& failure) {
                 outcome.failed.emplace_back(input.file, failure.what());
             }
+            if (first)
+                TryJournalMode(*db, "WAL");
         }
     progress.SetStatus("");
     return outcome;
