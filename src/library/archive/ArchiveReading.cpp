@@ -7,6 +7,7 @@
 #include "PrivateFolder.h"
 #include "ReaderSnapshot.h"
 #include "TSQLiteCursor.h"
+#include "TStream.h"
 
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
@@ -112,27 +113,6 @@ std::string Declared(const std::string& name) {
     return name;
 }
 
-// stored_value(JSON): the bytes of a value the archive kept as {"blob": hex} (a blob) or {"bytes": hex} (text that is
-// no UTF-8), as the reader stored them; anything else as it is.
-void StoredValue(sqlite3_context* context, int, sqlite3_value** values) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
-    const auto object = nlohmann::json::parse(text ? text : "", nullptr, false);
-    for (const char* kind : {"blob", "bytes"}) {
-        if (!object.is_object() || !object.contains(kind) || !object[kind].is_string())
-            continue;
-        const std::string& hex = object[kind].get_ref<const std::string&>();
-        std::string bytes;
-        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-            bytes += static_cast<char>(HexDigitValue(hex[i]) * 16 + HexDigitValue(hex[i + 1]));
-        if (kind == std::string_view("blob"))
-            sqlite3_result_blob(context, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        else
-            sqlite3_result_text(context, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        return;
-    }
-    sqlite3_result_value(context, values[0]);
-}
-
 // A column name that goes into a statement and a JSON path as it is: the reader's names are all such.
 bool PlainName(std::string_view name) {
     return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
@@ -158,32 +138,78 @@ std::vector<std::string> Names(std::span<const char* const> names) {
     return {names.begin(), names.end()};
 }
 
-// The column of the archived row t.columns as the reader stored it.
-std::string Extracted(const std::string& name) {
-    const std::string path = "'$.\"" + name + "\"'";
-    return "CASE json_type(t.columns, " + path + ") WHEN 'object' THEN stored_value(json_extract(t.columns, " + path +
-           ")) ELSE json_extract(t.columns, " + path + ") END";
+// A value of an archived row as the reader stored it: a number, a text, or the bytes of {"blob": hex} (a blob) and
+// {"bytes": hex} (text that is no UTF-8). blob holds a blob's bytes while the value is bound.
+BindValue StoredValue(const nlohmann::json& value, TMemoryStream& blob) {
+    if (value.is_number_integer())
+        return value.get<std::int64_t>();
+    if (value.is_number_float())
+        return static_cast<long double>(value.get<double>());
+    if (value.is_string())
+        return value.get<std::string>();
+    for (const char* kind : {"blob", "bytes"}) {
+        if (!value.is_object() || !value.contains(kind) || !value[kind].is_string())
+            continue;
+        const std::string& hex = value[kind].get_ref<const std::string&>();
+        std::string bytes;
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+            bytes += static_cast<char>(HexDigitValue(hex[i]) * 16 + HexDigitValue(hex[i + 1]));
+        if (kind == std::string_view("bytes"))
+            return bytes;
+        blob = TMemoryStream();
+        blob.Append(bytes.data(), bytes.size());
+        return static_cast<TObject*>(&blob);
+    }
+    return nullptr;
 }
 
-// "CREATE TABLE reading.table (...)" and "INSERT INTO reading.table (...) SELECT <each column extracted>, extra FROM
-// rows": rows names the archived rows t.
+BindValue FieldValue(TSQLiteCursor& rows, std::uint32_t column) {
+    const TStoredField field = rows.StoredField(column);
+    switch (field.kind) {
+    case TStoredField::Kind::Integer:
+        return field.integer;
+    case TStoredField::Kind::Text:
+        return std::string(field.bytes);
+    default:
+        return nullptr;
+    }
+}
+
+// Makes reading.table with the columns, and fills it with the archived rows that rows names (t, its JSON in
+// t.columns), each column as the reader stored it, and the extra columns' values that extraValues selects.
 void CopyTable(TSQLiteDatabase& db, const std::string& table, const std::vector<std::string>& columns,
                const std::string& key, const std::vector<std::string>& extraColumns, const std::string& extraValues,
                const std::string& rows) {
     std::string create = "CREATE TABLE reading." + table + " (", insert = "INSERT INTO reading." + table + " (",
-                select = "SELECT ";
+                placeholders;
     for (std::size_t k = 0; k < columns.size(); ++k) {
         const std::string comma = k ? ", " : "";
         create += comma + Declared(columns[k]) + (columns[k] == key ? " PRIMARY KEY" : "");
         insert += comma + columns[k];
-        select += comma + Extracted(columns[k]);
+        placeholders += comma + "?";
     }
     for (const std::string& extra : extraColumns) {
         create += ", " + extra;
         insert += ", " + extra;
+        placeholders += ", ?";
     }
     db.ExecSQL(create + ")");
-    db.ExecSQL(insert + ") " + select + extraValues + " FROM " + rows);
+    insert += ") VALUES (" + placeholders + ")";
+    // Each row's JSON is read once, rather than once for each column by SQL's own functions.
+    TSQLiteCursor archived(db, "SELECT t.columns" + extraValues + " FROM " + rows);
+    BindValues values;
+    std::vector<TMemoryStream> blobs(columns.size());
+    while (archived.Step()) {
+        const nlohmann::json row = nlohmann::json::parse(archived.FieldAsText(0), nullptr, false);
+        values.clear();
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            const auto found = row.is_object() ? row.find(columns[k]) : row.end();
+            values.push_back(found == row.end() ? BindValue(nullptr) : StoredValue(*found, blobs[k]));
+        }
+        for (std::uint32_t k = 0; k < extraColumns.size(); ++k)
+            values.push_back(FieldValue(archived, k + 1));
+        TSQLiteCursor(db, insert, values).Step();
+    }
 }
 
 void WriteReading(TSQLiteDatabase& db, bool liveOnly) {
@@ -225,8 +251,6 @@ ArchiveReading::ArchiveReading(const std::filesystem::path& archive, bool liveOn
         throw EArchiveError("archive not found: " + archive.string());
     m_folder = std::make_unique<PrivateFolder>();
     m_path = m_folder->Path() / "archive-reading.sqlite";
-    sqlite3_create_function_v2(db->Handle(), "stored_value", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               StoredValue, nullptr, nullptr, nullptr);
     try {
         // Made here: an attached file is opened as the archive is, which never creates one.
         TSQLiteDatabase(m_path.string()).ExecSQL("PRAGMA user_version = 0");
@@ -234,6 +258,8 @@ ArchiveReading::ArchiveReading(const std::filesystem::path& archive, bool liveOn
         // A file of this run's own, made again if anything goes wrong: nothing to journal.
         TSQLiteCursor(*db, "PRAGMA reading.journal_mode = OFF").Step();
         db->ExecSQL("PRAGMA reading.synchronous = OFF");
+        // Nothing of the archive is written: its pages need no more room than a reading's.
+        db->ExecSQL("PRAGMA main.cache_size = -2000");
         db->ExecSQL("BEGIN");
         WriteReading(*db, liveOnly);
         db->ExecSQL("COMMIT");
