@@ -1,6 +1,7 @@
 // marvik-archive-bench: marvik-cli archive add on the large generated library and 30 backups of it, each with a few
 // changes, against marvik-cli export --all --format json of the library; and the archive's size against the
-// database's. Not a test: run build/<preset>/bin/marvik-archive-bench by hand.
+// database's. Not a test: run build/<preset>/bin/marvik-archive-bench [MARVIK_CLI] by hand (another build's
+// marvik-cli to compare it with this one's in one sitting).
 #include "BackupFiles.h"
 #include "LargeLibrary.h"
 #include "ReaderDatabase.h"
@@ -20,8 +21,10 @@ constexpr double kFirstAddGoal = 2.0; // x export --all --format json
 constexpr double kKnownAddGoal = 0.1; // each later unchanged backup, x the same
 constexpr double kSizeGoal = 1.5;     // x one database
 
+std::string g_cli = MARVIK_CLI;
+
 double Timed(const std::vector<std::string>& arguments, const fs::path& folder, const char* name) {
-    std::vector<std::string> argv = {MARVIK_CLI};
+    std::vector<std::string> argv = {g_cli};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     const ChildFigure figure = RunTimed(argv, folder, folder / (std::string(name) + ".out"));
     std::printf("%-58s %8.3f s   peak %6.1f MB\n", name, figure.seconds, figure.peakMb);
@@ -34,7 +37,9 @@ const char* Verdict(bool met) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1)
+        g_cli = argv[1];
     const TempFolder folder;
     const fs::path library = folder / "KoboReader.sqlite";
     GenerateLibrary(library, LibraryShape{});

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "ArchiveCommand.h"
+#include "FromArchive.h"
 #include "InkOverPageRenderer.h"
 #include "NotesSync.h"
 
@@ -84,6 +85,8 @@ private:
 bool Accepts(Command command, const std::string& option) {
     if (command == Command::Templates)
         return false;
+    if (AcceptsFromArchive(command, option))
+        return true;
     if (command == Command::Archive)
         return option == "--archive" || option == "--format";
     if (option == "--db")
@@ -240,7 +243,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.statsBackups = std::filesystem::path(reader.ValueOf(option, inlineValue));
         else if (option == "--no-backups")
             line.withBackups = false;
+        else if (option == "--from-archive")
+            line.fromArchive = true;
+        else if (option == "--live-only")
+            line.liveOnly = true;
     }
+    CheckFromArchive(line);
 
     switch (line.command) {
     case Command::List:

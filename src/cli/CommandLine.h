@@ -54,6 +54,10 @@ struct CommandLine {
     std::optional<std::string> archiveFormat; // text or json
     bool archiveJson = false;
     std::optional<std::filesystem::path> archiveFile;
+    // list, export, sync, stats: read the archive (--archive, else the default one) in place of a reader database, its
+    // gone highlights left out with --live-only.
+    bool fromArchive = false;
+    bool liveOnly = false;
     bool retemplate = false; // sync: existing notes take the --template set too
     bool restore = false;    // sync: blocks the user removed come back
 };

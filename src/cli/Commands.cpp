@@ -1,12 +1,14 @@
 #include "Commands.h"
 
 #include "ArchiveCommand.h"
+#include "ArchiveSource.h"
 #include "BackupFiles.h"
 #include "CheckedOutput.h"
 #include "CliText.h"
 #include "DatabaseBackup.h"
 #include "DefaultDatabase.h"
 #include "ExportCommand.h"
+#include "FromArchive.h"
 #include "FromSources.h"
 #include "ReaderConnection.h"
 #include "ReaderLibrary.h"
@@ -177,25 +179,33 @@ int RunCommand(CommandLine line, const VolumeSource& volumes, std::ostream& out,
         line.options.templates = TemplateSet::Named(*line.templateSet);
     if (line.command == Command::Backup)
         return Backup(line, DatabaseOf(line, volumes), progress, out, err);
-    if (line.command == Command::Stats)
-        return Stats(line, line.fromPaths.empty() ? DatabaseOf(line, volumes) : StatsDatabaseFrom(line, err), progress,
-                     out);
+    // A notes folder that cannot be synced stops the sync before the database is read.
+    std::optional<NotesFolder> notes;
+    if (line.command == Command::Sync)
+        notes.emplace(line.notesFolder);
+    // The archive's reading stands for the reader's database.
+    const std::shared_ptr<const ArchiveReading> archived = line.fromArchive ? ReadArchiveOf(line, progress) : nullptr;
+    if (line.command == Command::Stats) {
+        const std::filesystem::path database = archived                 ? archived->Path()
+                                               : line.fromPaths.empty() ? DatabaseOf(line, volumes)
+                                                                        : StatsDatabaseFrom(line, err);
+        return Stats(line, database, progress, out);
+    }
     if (line.command == Command::Words) {
         const std::filesystem::path database = DatabaseOf(line, volumes);
         RequireDatabaseFile(database);
         return PrintSavedWords(line, database, progress, out, err);
     }
-    // A notes folder that cannot be synced stops the sync before the database is read.
-    std::optional<NotesFolder> notes;
-    if (line.command == Command::Sync)
-        notes.emplace(line.notesFolder);
+    // The notes remember the archive, not its reading, as where their highlights came from.
+    if (line.command == Command::Sync && archived)
+        return SyncNotes(line, ArchiveSource(archived, progress), *notes, progress, out, err);
     std::unique_ptr<AnnotationSource> source;
     ReaderLibrary* database = nullptr; // the source where it is the reader's database alone
     if (!line.fromPaths.empty()) {
         source = OpenFromSources(line, progress);
     } else {
         auto library = std::make_unique<ReaderLibrary>();
-        LoadExisting(*library, DatabaseOf(line, volumes), progress, line.options.reading);
+        LoadExisting(*library, archived ? archived->Path() : DatabaseOf(line, volumes), progress, line.options.reading);
         database = library.get();
         source = std::move(library);
     }

@@ -2,6 +2,7 @@
 
 #include "ArchiveCommand.h"
 #include "ExportFormats.h"
+#include "FromArchive.h"
 
 #include <string>
 #include <string_view>
@@ -26,7 +27,8 @@ const char* const kSynopsis =
     "  marvik-cli archive status [--archive FILE] [--format text|json]\n"
     "  marvik-cli sync   [--db FILE] [--from PATH]... --to FOLDER [--template NAME|DIR] [--retemplate]\n"
     "                    [--restore] [--dry-run] [--diff] [--file-titles]\n"
-    "  marvik-cli words  [--db FILE] [--format text|csv|json|anki]\n";
+    "  marvik-cli words  [--db FILE] [--format text|csv|json|anki]\n"
+    "  (list, export, sync, stats: --from-archive [--live-only] [--archive FILE] in place of --db)\n";
 
 // The captions of the formats that have a property, as a sentence's subject: "Markdown, JSON and CSV".
 std::string CaptionsWhere(bool ExportFormatRow::*property) {
@@ -180,8 +182,9 @@ std::string HelpText() {
            "  --backups DIR     stats: the folder of backups read with the database (an error when it is\n"
            "                    not there or no folder). Default: the folder backup writes to.\n"
            "  --no-backups      stats: read the database alone.\n"
-           "  --archive FILE    archive, backup: the archive. Default: archive.sqlite in the user's data folder.\n"
-           "                    backup adds each backup it makes to it.\n"
+           "  --archive FILE    archive, backup, --from-archive: the archive. Default: archive.sqlite in the\n"
+           "                    user's data folder. backup adds each backup it makes to it.\n" +
+           FromArchiveHelpText() +
            "  --                Every argument after it is a volume id, even one beginning with \"-\".\n"
            "  -h, --help        Show this text.\n"
            "  --version         Show the program's version.\n"

@@ -10,6 +10,7 @@
 #include "TSQLiteCursor.h"
 
 #include <chrono>
+#include <future>
 
 namespace {
 
@@ -71,10 +72,18 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
         ++outcome.databasesKnown;
         return;
     }
-    const std::string digest = files.Sha256();
-    if (Known(db, "SELECT 1 FROM databases WHERE sha256 = ?", {digest})) {
-        ++outcome.databasesKnown;
-        return;
+    // Only a database of a size the archive knows can be a copy of one added before under another name: its digest is
+    // looked up before it is read. Any other's is made on the second core while it is read and merged.
+    std::string digest;
+    std::future<std::string> digestMeanwhile;
+    if (Known(db, "SELECT 1 FROM databases WHERE fileSize = ? AND walSize = ?", {files.fileSize, files.walSize})) {
+        digest = files.Sha256();
+        if (Known(db, "SELECT 1 FROM databases WHERE sha256 = ?", {digest})) {
+            ++outcome.databasesKnown;
+            return;
+        }
+    } else {
+        digestMeanwhile = std::async(std::launch::async, [&files] { return files.Sha256(); });
     }
 
     // Rows are merged as they are read, inside the add's transaction; a reading that starts again (another program
@@ -103,6 +112,8 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
         });
     if (!read)
         throw std::runtime_error("database file not found");
+    if (digestMeanwhile.valid())
+        digest = digestMeanwhile.get();
     db.ExecSQL("INSERT INTO databases (source, reader, path, stateTime, fileSize, fileTime, walSize, walTime, sha256, "
                "added) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                {sourceId, reader, files.path.string(), input.stateTime, files.fileSize, files.fileTime, files.walSize,
@@ -112,6 +123,15 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
     transaction.Commit();
     ++outcome.databasesAdded;
     outcome.counts += counts;
+}
+
+// Sets the journal mode where the archive lets it (no other connection has it open); where it does not, it stays.
+void TryJournalMode(TSQLiteDatabase& db, const char* mode) {
+    try {
+        TSQLiteCursor(db, std::string("PRAGMA journal_mode = ") + mode).Step();
+    } catch (const ESQLiteException&) {
+        // Busy: another program reads the archive, and the mode stays what it was.
+    }
 }
 
 } // namespace
@@ -126,11 +146,20 @@ ArchiveAddOutcome AddToArchive(const std::filesystem::path& archive, const std::
     progress.SetStatus("adding to the archive");
     for (const ArchiveSourceInput& source : sources)
         for (const ArchiveDatabaseInput& input : source.databases) {
+            // The first database of an archive is written in place, under a rollback journal that holds next to
+            // nothing for pages that were not there before, rather than into the WAL and then copied into the file:
+            // the largest add writes its pages once. Nobody reads an archive without a database meanwhile (and one
+            // that does keeps it in WAL mode).
+            const bool first = !Known(*db, "SELECT 1 FROM databases LIMIT 1", {});
+            if (first)
+                TryJournalMode(*db, "DELETE");
             try {
                 AddDatabase(*db, source.source, input, outcome, progress);
             } catch (const std::exception& failure) {
                 outcome.failed.emplace_back(input.file, failure.what());
             }
+            if (first)
+                TryJournalMode(*db, "WAL");
         }
     progress.SetStatus("");
     return outcome;

@@ -79,11 +79,20 @@ public:
                            {reader, stateTime});
         if (next.Step())
             m_nextState = OptionalText(next, 0);
+        // A reader met for the first time (the first add of all, above all) has nothing to look up or compare.
+        TSQLiteCursor highlights(db, "SELECT 1 FROM highlights WHERE reader = ? LIMIT 1", {reader});
+        m_newHighlights = !highlights.Step();
+        TSQLiteCursor contents(db, "SELECT 1 FROM contents WHERE reader = ? LIMIT 1", {reader});
+        m_newContents = !contents.Step();
     }
 
     void Bookmark(const SnapshotBookmark& bookmark) {
         if (bookmark.bookmarkId.empty() || !m_present.insert(bookmark.bookmarkId).second)
             return;
+        if (m_newHighlights) {
+            Insert(bookmark);
+            return;
+        }
         TSQLiteCursor rows(m_db,
                            "SELECT id, columns, versionTime, firstSeen, lastSeen, goneSince, changed FROM highlights "
                            "WHERE reader = ? AND BookmarkID = ?",
@@ -98,6 +107,8 @@ public:
 
     // The highlights of the reader that this state lacks altogether.
     void EndOfBookmarks() {
+        if (m_newHighlights)
+            return; // every highlight of the reader is one this state holds
         std::vector<ArchivedHighlight> absent;
         {
             TSQLiteCursor rows(m_db,
@@ -120,6 +131,16 @@ public:
     }
 
     void Content(const SnapshotContent& content) {
+        if (m_newContents) {
+            // A ContentID met twice in one state (older firmware keys content by more than its ContentID): the later
+            // row, as below.
+            ::Run(m_db,
+                  "INSERT INTO contents (reader, ContentID, BookID, columns, versionTime) VALUES (?, ?, ?, ?, ?) "
+                  "ON CONFLICT (reader, ContentID) DO UPDATE SET BookID = excluded.BookID, columns = excluded.columns",
+                  {m_reader, content.contentId, content.bookId, content.columns, m_time});
+            ++m_counts.otherUpdates;
+            return;
+        }
         TSQLiteCursor rows(m_db, "SELECT id, columns, versionTime FROM contents WHERE reader = ? AND ContentID = ?",
                            {m_reader, content.contentId});
         if (!rows.Step()) {
@@ -231,6 +252,8 @@ private:
     OptionalTime m_previousNewest;
     OptionalTime m_nextState;
     bool m_isNewest = true;
+    bool m_newHighlights = false;              // the archive holds no highlight of the reader yet
+    bool m_newContents = false;                // nor any content row
     std::unordered_set<std::string> m_present; // the ids of the bookmarks this state holds
     MergeCounts m_counts;
 };

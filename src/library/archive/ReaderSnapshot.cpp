@@ -42,6 +42,14 @@ constexpr const char* kContentColumns[] = {"ContentID",
                                            "RestOfBookEstimate",
                                            "___UserID"};
 
+} // namespace
+
+std::span<const char* const> ArchivedContentColumns() {
+    return kContentColumns;
+}
+
+namespace {
+
 // Books kept without an account carry this in place of one.
 constexpr std::string_view kNoAccount = "adobe_user";
 
@@ -114,7 +122,7 @@ void ReadBookmarks(ReaderConnection& reader, SnapshotSink& sink, NamedContent& n
         bookmark.volumeId = rows.FieldAsText(*volume);
         bookmark.contentId = content ? rows.FieldAsText(*content) : std::string_view();
         bookmark.shown = !hidden || !IsDeletedOnReader(rows.FieldAsText(*hidden));
-        bookmark.columns = StoredRowJson(rows, columns);
+        StoredRowJson(bookmark.columns, rows, columns);
         if (!named.books.contains(bookmark.volumeId))
             named.books.insert(bookmark.volumeId);
         if (!named.parts.contains(bookmark.contentId))
@@ -125,13 +133,15 @@ void ReadBookmarks(ReaderConnection& reader, SnapshotSink& sink, NamedContent& n
 }
 
 // The rows of the books that carry bookmarks and of their parts: a row whose ContentID is such a book or a bookmark's
-// part, or whose BookID is such a book (its chapters and table of contents).
+// part, or whose BookID is such a book (its chapters and table of contents); and the row of every book (ContentType
+// 6), which the statistics read for its reading times whether it carries bookmarks or not.
 void ReadContents(ReaderConnection& reader, SnapshotSink& sink, const NamedContent& named) {
     std::vector<std::string> columns;
     for (const char* name : kContentColumns)
         if (reader.Schema().Has("content", name))
             columns.emplace_back(name);
-    const auto id = IndexOf(columns, "ContentID"), book = IndexOf(columns, "BookID");
+    const auto id = IndexOf(columns, "ContentID"), book = IndexOf(columns, "BookID"),
+               type = IndexOf(columns, "ContentType");
     if (!id)
         return;
     TSQLiteCursor rows(reader.Database(), SelectOf(columns, "content", reader.AvoidsIndexes()));
@@ -139,10 +149,11 @@ void ReadContents(ReaderConnection& reader, SnapshotSink& sink, const NamedConte
     while (rows.Step()) {
         row.contentId = rows.FieldAsText(*id);
         row.bookId = book ? rows.FieldAsText(*book) : std::string_view();
-        if (!named.books.contains(row.contentId) && !named.parts.contains(row.contentId) &&
-            !named.books.contains(row.bookId))
+        // Most rows are parts of a book that carries bookmarks: their BookID is looked up first.
+        if (!named.books.contains(row.bookId) && !named.books.contains(row.contentId) &&
+            !named.parts.contains(row.contentId) && !(type && rows.FieldAsText(*type) == "6"))
             continue;
-        row.columns = StoredRowJson(rows, columns);
+        StoredRowJson(row.columns, rows, columns);
         sink.Content(row);
     }
 }
@@ -159,7 +170,7 @@ void ReadSessions(ReaderConnection& reader, SnapshotSink& sink) {
         session.id = rows.FieldAsText(*id);
         if (session.id.empty())
             continue;
-        session.columns = StoredRowJson(rows, columns);
+        StoredRowJson(session.columns, rows, columns);
         sink.Session(session);
     }
 }

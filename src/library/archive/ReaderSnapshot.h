@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     virtual void Content(const SnapshotContent& content) = 0;
     virtual void Session(const SnapshotSession& session) = 0;
 };
+
+// The content columns the archive keeps: those the exports and the statistics read.
+std::span<const char* const> ArchivedContentColumns();
 
 // The reader's account: the UserID most of its bookmarks carry, else the ___UserID most of its content rows carry
 // (the placeholder of books without an account left out); empty when there is none.

@@ -1,49 +1,105 @@
 #include "StoredRow.h"
 
+#include "HexDigits.h"
 #include "TSQLiteCursor.h"
 #include "Utf8.h"
 
 #include <nlohmann/json.hpp>
 
+#include <array>
+#include <charconv>
+#include <cstdio>
+
 namespace {
 
-std::string Hex(std::string_view bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 15];
+// A string as the JSON library dumps it (UTF-8 kept; quotes, backslashes and control characters escaped), written
+// straight into the row's text: the archive compares rows by their bytes, so they stay what the library would make.
+void AppendString(std::string& out, std::string_view text) {
+    out += '"';
+    const auto plain = [](char c) { return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20; };
+    for (std::size_t from = 0; from < text.size();) {
+        std::size_t end = from;
+        while (end < text.size() && plain(text[end]))
+            ++end;
+        out.append(text, from, end - from);
+        if (end == text.size())
+            break;
+        switch (const char c = text[end]) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default: {
+            std::array<char, 7> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "\\u%04x", static_cast<unsigned>(c));
+            out += escaped.data();
+        }
+        }
+        from = end + 1;
     }
-    return hex;
+    out += '"';
+}
+
+void AppendHexObject(std::string& out, std::string_view kind, std::string_view bytes) {
+    out += "{\"";
+    out += kind;
+    out += "\":\"";
+    out += InHex(bytes);
+    out += "\"}";
 }
 
 } // namespace
 
-std::string StoredRowJson(TSQLiteCursor& rows, const std::vector<std::string>& names, std::uint32_t firstColumn) {
-    nlohmann::ordered_json row = nlohmann::ordered_json::object();
+void StoredRowJson(std::string& json, TSQLiteCursor& rows, const std::vector<std::string>& names,
+                   std::uint32_t firstColumn) {
+    json.assign(1, '{');
     for (std::uint32_t k = 0; k < names.size(); ++k) {
         const TStoredField field = rows.StoredField(firstColumn + k);
+        if (field.kind == TStoredField::Kind::Null)
+            continue;
+        if (json.size() > 1)
+            json += ',';
+        AppendString(json, names[k]);
+        json += ':';
         switch (field.kind) {
         case TStoredField::Kind::Null:
             break;
-        case TStoredField::Kind::Integer:
-            row[names[k]] = field.integer;
+        case TStoredField::Kind::Integer: {
+            std::array<char, 24> digits{};
+            json.append(digits.data(), std::to_chars(digits.begin(), digits.end(), field.integer).ptr);
             break;
+        }
         case TStoredField::Kind::Real:
-            row[names[k]] = field.real;
+            // The library's shortest form that reads back the same (and null for what JSON has no number for).
+            json += nlohmann::json(field.real).dump();
             break;
         case TStoredField::Kind::Text:
             if (IsValidUtf8(field.bytes))
-                row[names[k]] = field.bytes;
+                AppendString(json, field.bytes);
             else
-                row[names[k]] = {{"bytes", Hex(field.bytes)}};
+                AppendHexObject(json, "bytes", field.bytes);
             break;
         case TStoredField::Kind::Blob:
-            row[names[k]] = {{"blob", Hex(field.bytes)}};
+            AppendHexObject(json, "blob", field.bytes);
             break;
         }
     }
-    return row.dump();
+    json += '}';
 }

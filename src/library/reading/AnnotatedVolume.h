@@ -96,6 +96,8 @@ struct AnnotatedVolume {
     // rating, 1 to 5 stars, empty where it has none.
     std::vector<std::string> collections;
     std::string rating;
+    // Read from the archive: each bookmark tells whether the reader it came from has lost it (gone, lastSeen).
+    bool fromArchive = false;
     // A plain EPUB (MimeType application/epub+zip): its bookmarks' ChapterProgress is their place in the whole book.
     bool progressInBook = false;
     // Where its bookmarks were read; the first is the volume's own. Empty where nobody said (a volume made by hand).

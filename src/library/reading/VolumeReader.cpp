@@ -1,5 +1,6 @@
 #include "VolumeReader.h"
 
+#include "ArchiveColumns.h"
 #include "AsciiCase.h"
 #include "BookShelves.h"
 #include "BookmarkOrder.h"
@@ -50,7 +51,9 @@ enum BookmarkColumn {
     kColor,
     kCreated,
     kModified,
-    kProgress
+    kProgress,
+    kGone,
+    kLastSeen
 };
 
 // Where the volume's bookmarks start, in row order, with what ordering them needs: the part of each, numbered by
@@ -74,11 +77,13 @@ public:
         : m_reader(reader), m_volumeId(volumeId), m_options(options),
           m_markups(reader.Path().parent_path() / "markups") {
         m_columns = {"BookmarkID", "ContentID", "StartContainerPath", "StartOffset", "Text", "Annotation"};
-        if (options.skipDeletedHighlights || options.wholeRecords)
-            m_columns.push_back(Optional("Hidden"));
-        if (options.wholeRecords)
-            for (const char* name : {"Type", "Color", "DateCreated", "DateModified", "ChapterProgress"})
-                m_columns.push_back(Optional(name));
+        // Columns this reading does not need keep their places, unread, so that each is found by its number.
+        const auto wanted = [](bool read, const char* name) { return read ? Optional(name) : Unread(name); };
+        m_columns.push_back(wanted(options.skipDeletedHighlights || options.wholeRecords, "Hidden"));
+        for (const char* name : {"Type", "Color", "DateCreated", "DateModified", "ChapterProgress"})
+            m_columns.push_back(wanted(options.wholeRecords, name));
+        m_columns.push_back(Optional(kArchiveGoneColumn));
+        m_columns.push_back(Optional(kArchiveLastSeenColumn));
     }
 
     // Where each bookmark starts, in row order, its texts kept in texts; the bookmarks themselves, in row order, into
@@ -161,6 +166,9 @@ private:
         bookmark.bookmarkId = volume.Keep(rows.Text(kId));
         bookmark.text = volume.Keep(rows.Text(kText));
         bookmark.annotation = volume.Keep(rows.Text(kNote));
+        bookmark.gone = rows.Text(kGone) == "1";
+        if (const std::string_view lastSeen = rows.Text(kLastSeen); !lastSeen.empty())
+            bookmark.lastSeen = volume.Keep(lastSeen);
         if (!m_options.wholeRecords)
             return;
         bookmark.deleted = deleted;
@@ -189,7 +197,7 @@ private:
     template <class Read> void ForEachRow(Read read) {
         ReaderQuery rows(m_reader, "Bookmark", m_columns, "WHERE VolumeID=?", {m_volumeId});
         while (rows.Step()) {
-            const bool deleted = m_columns.size() > kHidden && IsDeletedOnReader(rows.Text(kHidden));
+            const bool deleted = IsDeletedOnReader(rows.Text(kHidden));
             if (!(m_options.skipDeletedHighlights && deleted))
                 read(rows, deleted);
         }
@@ -246,6 +254,7 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
                                     ProgressReporter& progress) {
     AnnotatedVolume volume;
     volume.volumeId = volumeId;
+    volume.fromArchive = reader.Schema().Has("Bookmark", kArchiveGoneColumn);
     BookmarkRows rows(reader, volumeId, options);
     auto locationTexts = std::make_unique<TextStore>();
     Locations locations = rows.Read(ExpectedBookmarks(index, volumeId, options), *locationTexts, volume);

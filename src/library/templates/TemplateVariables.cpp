@@ -91,7 +91,7 @@ const std::array<TemplateVariable<BookInput>, 27> kBook = {{
      }},
 }};
 
-const std::array<TemplateVariable<HighlightInput>, 23> kHighlight = {{
+const std::array<TemplateVariable<HighlightInput>, 25> kHighlight = {{
     {"bookmarkId", ValueKind::Line, [](const HighlightInput& in) { return std::string(in.bookmark.bookmarkId); }},
     {"blockId", ValueKind::Markdown, [](const HighlightInput& in) { return BlockId(in.bookmark.bookmarkId); }},
     {"text", ValueKind::Text, [](const HighlightInput& in) { return std::string(in.bookmark.text); }},
@@ -119,6 +119,8 @@ const std::array<TemplateVariable<HighlightInput>, 23> kHighlight = {{
      }},
     {"firstOfChapter", ValueKind::Flag, [](const HighlightInput& in) { return Flag(in.firstOfChapter); }},
     {"deleted", ValueKind::Flag, [](const HighlightInput& in) { return Flag(in.bookmark.deleted); }},
+    {"gone", ValueKind::Flag, [](const HighlightInput& in) { return Flag(in.bookmark.gone); }},
+    {"lastSeen", ValueKind::Line, [](const HighlightInput& in) { return RecordTime(in.bookmark.lastSeen); }},
     {"image", ValueKind::Markdown,
      [](const HighlightInput& in) {
          return in.bookmark.markupImageKind == MarkupImageKind::Rendered ? PercentEncodedPath(in.bookmark.markupImage)

@@ -20,6 +20,9 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
     if (m_setBom)
         bytes += "\xEF\xBB\xBF";
     bytes += kHeader;
+    // Read from the archive, each row also tells whether the reader has lost it since, and when it last showed it.
+    if (volume.fromArchive)
+        bytes.insert(bytes.size() - 2, ",gone,last_seen");
     const bool isbn = IsIsbn(volume.isbn);
     const bool colorsSayNothing = EveryColorIsGrey(volume);
     for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
@@ -47,6 +50,12 @@ void CsvAnnotationWriter::Write(const AnnotatedVolume& volume, ByteSink& sink) c
                                            isbn ? std::string_view() : volume.isbn};
         for (const std::string_view field : fields) {
             AppendCsvField(bytes, field);
+            bytes += ',';
+        }
+        if (volume.fromArchive) {
+            AppendCsvField(bytes, bookmark.gone ? "yes" : "");
+            bytes += ',';
+            AppendCsvField(bytes, bookmark.gone ? RecordTime(bookmark.lastSeen) : std::string());
             bytes += ',';
         }
         bytes.back() = '\r';

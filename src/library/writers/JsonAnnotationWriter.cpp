@@ -176,6 +176,11 @@ void AppendRecord(std::string& out, const AnnotatedVolume& volume, const Annotat
         record.Value("position", std::round(*position * 10.0) / 10.0);
     if (bookmark.deleted)
         record.Value("deleted", true);
+    // Read from the archive: the reader it came from has lost it since.
+    if (bookmark.gone) {
+        record.Value("gone", true);
+        record.StringIfKnown("lastSeen", RecordTime(bookmark.lastSeen));
+    }
     record.StringIfKnown("image", bookmark.markupImage);
     if (bookmark.markupImageKind == MarkupImageKind::Missing)
         record.Value("imageMissing", true);

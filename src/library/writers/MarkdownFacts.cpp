@@ -40,6 +40,13 @@ std::string BookmarkLabel(const AnnotatedVolume& volume, const AnnotatedBookmark
     return {};
 }
 
+std::string GoneText(const AnnotatedBookmark& bookmark) {
+    if (!bookmark.gone)
+        return {};
+    return bookmark.lastSeen.empty() ? "gone from the reader"
+                                     : "gone from the reader, last seen " + RecordTime(bookmark.lastSeen);
+}
+
 std::string_view HeadingMarks(const PartFacts& part) {
     constexpr std::string_view kMarks = "######";
     return kMarks.substr(0, static_cast<std::size_t>(std::clamp(part.depth + 1, 2, 6)));
@@ -52,10 +59,12 @@ std::string FactLine(const AnnotatedVolume& volume, const AnnotatedBookmark& boo
         position += " %";
     const std::string label = BookmarkLabel(volume, bookmark);
     const std::string date = RecordTime(bookmark.dateCreated.empty() ? bookmark.dateModified : bookmark.dateCreated);
+    const std::string gone = GoneText(bookmark);
     std::string line;
     for (const std::string_view fragment :
          {std::string_view(label), std::string_view(position), colorsSayNothing ? std::string_view() : bookmark.color,
-          std::string_view(date), std::string_view(bookmark.deleted ? "deleted on the reader" : "")}) {
+          std::string_view(date), std::string_view(bookmark.deleted ? "deleted on the reader" : ""),
+          std::string_view(gone)}) {
         const std::size_t before = line.size();
         if (!line.empty())
             line += kDot;

@@ -309,4 +309,35 @@ TEST_F(ArchiveTest, TwoAddsAtOnceTakeTurns) {
     EXPECT_EQ(waiting.events.front(), "warn:waiting for another add to the archive to finish");
 }
 
+// The first database of an archive is written under a rollback journal: the archive is in WAL mode again after it,
+// and a reader that holds the empty archive open meanwhile neither fails the add nor sees half of it.
+TEST_F(ArchiveTest, TheFirstDatabaseLeavesTheArchiveInWalModeWhoeverReadsIt) {
+    const auto journalMode = [this] {
+        TSQLiteDatabase db(m_archive.string());
+        TSQLiteCursor mode(db, "PRAGMA journal_mode");
+        mode.Step();
+        return std::string(mode.FieldAsText(0));
+    };
+    Add({{First(), Time(1)}});
+    EXPECT_EQ(journalMode(), "wal");
+
+    fs::remove(m_archive);
+    OpenArchive(m_archive, true, m_progress);
+    {
+        TSQLiteDatabase reader(m_archive.string());
+        reader.ExecSQL("BEGIN");
+        TSQLiteCursor before(reader, "SELECT count(*) FROM highlights");
+        ASSERT_TRUE(before.Step());
+        EXPECT_EQ(before.FieldAsText(0), "0");
+        const ArchiveAddOutcome outcome = Add({{First(), Time(1)}});
+        EXPECT_TRUE(outcome.failed.empty());
+        EXPECT_EQ(outcome.counts.newHighlights, 3u);
+        TSQLiteCursor during(reader, "SELECT count(*) FROM highlights");
+        ASSERT_TRUE(during.Step());
+        EXPECT_EQ(during.FieldAsText(0), "0"); // its own state, whole
+    }
+    EXPECT_EQ(journalMode(), "wal");
+    EXPECT_EQ(Highlights().size(), 3u);
+}
+
 } // namespace
