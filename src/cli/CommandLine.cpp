@@ -4,6 +4,7 @@
 #include "FromArchive.h"
 #include "InkOverPageRenderer.h"
 #include "NotesSync.h"
+#include "TemplateSources.h"
 
 #include <charconv>
 #include <string_view>
@@ -297,7 +298,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         // Whole records for the templates, and the deleted highlights so that their blocks can be marked.
         line.options.reading = SyncReading(line.options.reading);
         if (!line.templateSet)
-            line.templateSet = "markdown";
+            line.templateSet = std::string(kDefaultTemplateSet);
         break;
     case Command::Archive:
         CheckArchiveCommand(line);

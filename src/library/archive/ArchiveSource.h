@@ -2,7 +2,7 @@
 
 #include "AnnotationSource.h"
 #include "ArchiveReading.h"
-#include "KeptReading.h"
+#include "KeptConnection.h"
 #include "TextOrder.h"
 
 #include <memory>
@@ -27,7 +27,7 @@ public:
 private:
     std::shared_ptr<const ArchiveReading> m_reading;
     LibraryIndex m_index;
-    mutable KeptReading m_kept;
+    mutable KeptConnection m_kept;
 };
 
 // The options a reading of the archive uses: the deleted highlights are never skipped, since they are the gone ones.

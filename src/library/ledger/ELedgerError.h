@@ -9,7 +9,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Another export (or a sync) held the results folder longer than ExportLedgerLock::kPatience.
+// Another export (or a sync) held the results folder longer than WritingFolderLock::kPatience.
 class ELedgerBusy : public ELedgerError {
 public:
     using ELedgerError::ELedgerError;

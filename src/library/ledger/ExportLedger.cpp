@@ -83,12 +83,12 @@ private:
 
 } // namespace
 
-ExportLedger::ExportLedger(std::filesystem::path file, ExportLedgerLock lock, ExportFormat format)
+ExportLedger::ExportLedger(std::filesystem::path file, WritingFolderLock lock, ExportFormat format)
     : m_file(std::move(file)), m_lock(std::move(lock)), m_format(FormatRow(format).name),
       m_datesCount(FormatRow(format).wholeRecords) {}
 
 ExportLedger ExportLedger::Load(const std::filesystem::path& folder, ExportFormat format) {
-    ExportLedger ledger(folder / kFileName, ExportLedgerLock(folder), format);
+    ExportLedger ledger(folder / kFileName, WritingFolderLock(folder), format);
     if (ledger.m_lock.Busy())
         throw ELedgerBusy("Another export or sync into \"" + folder.string() + "\" is running: nothing was exported. " +
                           LedgerNamed(ledger.m_file) + " is left to it; export again when it is done.");

@@ -3,7 +3,7 @@
 #include "AnnotatedVolume.h"
 #include "ELedgerError.h"
 #include "ExportFormats.h"
-#include "ExportLedgerLock.h"
+#include "WritingFolderLock.h"
 #include "LedgerFile.h"
 
 #include <filesystem>
@@ -12,7 +12,7 @@
 
 // What has been exported into one results folder, per format, kept there in the hidden file kFileName: for each book
 // its bookmarks by id, each with the mark it had when it was last exported there in that format. Marks from before
-// formats were told apart count for every format. While it lives it holds the folder's lock (ExportLedgerLock.h), so
+// formats were told apart count for every format. While it lives it holds the folder's lock (WritingFolderLock.h), so
 // that what it read is still the truth when it is saved.
 class ExportLedger {
 public:
@@ -20,7 +20,7 @@ public:
     static constexpr std::uint64_t kVersion = kLedgerVersion;
 
     // The ledger of folder for exports in format, once no other export holds the folder; empty when the folder has
-    // none. Raises ELedgerBusy when another export holds the folder longer than ExportLedgerLock::kPatience, and
+    // none. Raises ELedgerBusy when another export holds the folder longer than WritingFolderLock::kPatience, and
     // ELedgerError when its file is not a regular file, cannot be read, is damaged, or is of a newer version
     // (ReadLedgerFile).
     static ExportLedger Load(const std::filesystem::path& folder, ExportFormat format);
@@ -38,12 +38,12 @@ public:
     void Save() const;
 
 private:
-    ExportLedger(std::filesystem::path file, ExportLedgerLock lock, ExportFormat format);
+    ExportLedger(std::filesystem::path file, WritingFolderLock lock, ExportFormat format);
 
     template <typename Keep> LedgerMarks Marks(const AnnotatedVolume& volume, const Keep& keep) const;
 
     std::filesystem::path m_file;
-    ExportLedgerLock m_lock;
+    WritingFolderLock m_lock;
     std::string m_format; // its name, the key of its books
     // Whether a changed date alone makes a bookmark changed: only the formats that show more than its text and note
     // (the whole record) can differ where those did not.

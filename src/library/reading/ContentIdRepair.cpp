@@ -62,7 +62,7 @@ std::string RepairStatement(const std::string& newId, const std::string& oldId,
 
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
                                           ProgressReporter& progress, const ReadingOptions& options,
-                                          KeptReading* kept) {
+                                          KeptConnection* kept) {
     std::vector<std::string> statements;
     const bool read = ReadReaderDatabase(
         database, "the bookmarks of " + volumeId, progress,

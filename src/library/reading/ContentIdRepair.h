@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeptReading.h"
+#include "KeptConnection.h"
 #include "ProgressReporter.h"
 #include "ReadingOptions.h"
 
@@ -14,7 +14,7 @@
 // reader deleted get no statement.
 std::vector<std::string> RepairContentIds(const std::filesystem::path& database, const std::string& volumeId,
                                           ProgressReporter& progress, const ReadingOptions& options = {},
-                                          KeptReading* kept = nullptr);
+                                          KeptConnection* kept = nullptr);
 
 // UPDATE Bookmark SET ContentID="new" WHERE ContentID="old"; with any double quote inside an id doubled. SQLite
 // reads a double-quoted name of a column as that column, so an id naming one of bookmarkColumns (letter case

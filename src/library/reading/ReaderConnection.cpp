@@ -2,7 +2,7 @@
 
 #include "DatabaseFileState.h"
 #include "EFileError.h"
-#include "KeptReading.h"
+#include "KeptConnection.h"
 #include "PrivateFolder.h"
 #include "StaleTemporaryFiles.h"
 
@@ -76,7 +76,7 @@ ReaderConnection::ReaderConnection(const std::filesystem::path& path, ReaderAcce
                                    const std::filesystem::path& shownPath)
     : m_avoidIndexes(avoidIndexes), m_path(path) {
     const std::string shown = (shownPath.empty() ? path : shownPath).string();
-    // A reading connection is used by one thread at a time (KeptReading hands it over whole): SQLite need not lock
+    // A reading connection is used by one thread at a time (KeptConnection hands it over whole): SQLite need not lock
     // its own mutex at every call.
     constexpr int kReading = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     if (access == ReaderAccess::Write) {
@@ -123,7 +123,7 @@ std::unique_ptr<ReaderConnection> OpenReaderDatabase(const std::filesystem::path
 }
 
 bool ReadReaderDatabase(const std::filesystem::path& givenPath, const std::string& what, ProgressReporter& progress,
-                        const std::function<void(ReaderConnection&)>& read, KeptReading* kept) {
+                        const std::function<void(ReaderConnection&)>& read, KeptConnection* kept) {
     RemoveStalePrivateFolders();
     // A -wal or journal lies beside the database file itself, not beside a link to it: every look, copy and open of
     // this reading goes to the one file the path names now. Messages keep the path as given.

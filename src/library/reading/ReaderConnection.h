@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-class KeptReading;
+class KeptConnection;
 class PrivateFolder;
 
 enum class ReaderAccess {
@@ -66,4 +66,4 @@ std::filesystem::path ResolvedDatabasePath(const std::filesystem::path& path);
 // that is a symbolic link is read as the file it leads to, with the journal files beside that file. Private folders
 // that no living process holds are removed first (RemoveStalePrivateFolders).
 bool ReadReaderDatabase(const std::filesystem::path& path, const std::string& what, ProgressReporter& progress,
-                        const std::function<void(ReaderConnection&)>& read, KeptReading* kept = nullptr);
+                        const std::function<void(ReaderConnection&)>& read, KeptConnection* kept = nullptr);

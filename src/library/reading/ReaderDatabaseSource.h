@@ -3,7 +3,7 @@
 #include "AnnotationSource.h"
 #include "DatabaseFileState.h"
 #include "DatabasePathKind.h"
-#include "KeptReading.h"
+#include "KeptConnection.h"
 #include "LibraryIndex.h"
 
 #include <cstddef>
@@ -29,7 +29,7 @@ struct LoadOutcome {
 };
 
 // A reader's database (or a backup of it, or the desktop app's) as a source of highlights: its path, its index, and a
-// reading of it kept between actions while its files stay as they were (KeptReading.h). The database is only read.
+// reading of it kept between actions while its files stay as they were (KeptConnection.h). The database is only read.
 class ReaderDatabaseSource : public AnnotationSource {
 public:
     explicit ReaderDatabaseSource(const TextOrder& order = TextOrder::ForUserLocale()) : m_index(order) {}
@@ -56,10 +56,10 @@ public:
     SourceFacts Facts() const override { return {SourceKind::ReaderDatabase, m_databasePath, {}}; }
 
     // The kept reading, for the other readings of the same database (the overview, the repair).
-    KeptReading& Kept() const { return m_kept; }
+    KeptConnection& Kept() const { return m_kept; }
 
 private:
     LibraryIndex m_index;
     std::filesystem::path m_databasePath;
-    mutable KeptReading m_kept;
+    mutable KeptConnection m_kept;
 };

@@ -287,7 +287,7 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
 
 std::optional<AnnotatedVolume> ReadAnnotatedVolume(const std::filesystem::path& database, const LibraryIndex& index,
                                                    const std::string& volumeId, const ReadingOptions& options,
-                                                   ProgressReporter& progress, KeptReading* kept) {
+                                                   ProgressReporter& progress, KeptConnection* kept) {
     AnnotatedVolume volume;
     const bool read = ReadReaderDatabase(
         database, "the highlights of " + volumeId, progress,

@@ -10,7 +10,7 @@
 #include <string>
 
 class ChapterTitles;
-class KeptReading;
+class KeptConnection;
 class ReaderConnection;
 
 // Reads every bookmark of the volume with its part, and puts them in reading order. The title and author come from
@@ -24,7 +24,7 @@ AnnotatedVolume ReadAnnotatedVolume(ReaderConnection& reader, const LibraryIndex
 // nothing when the file is gone.
 std::optional<AnnotatedVolume> ReadAnnotatedVolume(const std::filesystem::path& database, const LibraryIndex& index,
                                                    const std::string& volumeId, const ReadingOptions& options,
-                                                   ProgressReporter& progress, KeptReading* kept);
+                                                   ProgressReporter& progress, KeptConnection* kept);
 
 // Whether a Bookmark.Hidden value marks a highlight or note that the reader deleted: 'true' in any letter case, or 1.
 bool IsDeletedOnReader(std::string_view hidden);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExportLedgerLock.h"
+#include "WritingFolderLock.h"
 #include "NoteMerge.h"
 #include "ReceivedHighlights.h"
 #include "RenderedNote.h"
@@ -39,7 +39,7 @@ struct PlannedNote {
 class NotesFolder {
 public:
     // Raises ESyncError when folder does not exist or is no folder, or when another sync or export holds it longer
-    // than ExportLedgerLock::kPatience. A missing folder is not made: the user chose it, and a mistyped path should
+    // than WritingFolderLock::kPatience. A missing folder is not made: the user chose it, and a mistyped path should
     // not become a second notes folder.
     explicit NotesFolder(std::filesystem::path folder);
 
@@ -80,7 +80,7 @@ private:
     void Remember(PlannedNote& planned);
 
     std::filesystem::path m_folder;
-    ExportLedgerLock m_lock;
+    WritingFolderLock m_lock;
     std::map<std::string, std::vector<std::filesystem::path>> m_notes; // by volume id
     std::vector<std::string> m_passedOver;
     std::map<std::string, std::string> m_templateSets; // by volume id

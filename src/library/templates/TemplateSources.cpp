@@ -18,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kFallbackSet = "markdown";
 constexpr std::array<std::string_view, 4> kFiles = {"book.mustache", "highlight.mustache", "name.mustache",
                                                     "deleted.mustache"};
 constexpr std::string_view kNoteAppFile = "note-app.txt";
@@ -85,7 +84,7 @@ TemplateText FolderText(const fs::path& folder, std::string_view file) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found)
-        return PresetText(kFallbackSet, file);
+        return PresetText(kDefaultTemplateSet, file);
     if (error)
         RaiseUnreadable(path, error.message());
     // Only a regular file: a FIFO would wait for a writer, a device would never end.
@@ -109,7 +108,7 @@ std::string FolderNoteApp(const fs::path& folder) {
     const fs::path file = folder / kNoteAppFile;
     std::error_code error;
     if (!fs::exists(file, error))
-        return std::string(kFallbackSet);
+        return std::string(kDefaultTemplateSet);
     std::string app = FolderText(folder, kNoteAppFile).text;
     app.erase(app.find_last_not_of(" \t\n") + 1);
     app.erase(0, app.find_first_not_of(" \t\n"));

@@ -12,6 +12,9 @@ struct TemplateText {
     std::string text;
 };
 
+// The set a note or an export of Markdown is rendered with when none is chosen.
+inline constexpr std::string_view kDefaultTemplateSet = "markdown";
+
 // The four files of a template set, as found: a user's set lacking one takes the "markdown" preset's.
 struct TemplateSetSource {
     std::string name;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReadingOptions.h"
+#include "TemplateSources.h"
 
 #include <QWidget>
 
@@ -37,7 +38,7 @@ private:
     std::shared_ptr<const ReaderLibrary> m_library;
     std::function<ReadingOptions()> m_reading;
     QString m_volumeId;
-    QString m_templateSet = QStringLiteral("markdown");
+    QString m_templateSet = QString::fromUtf8(kDefaultTemplateSet.data(), kDefaultTemplateSet.size());
     QLabel* m_name;
     QPlainTextEdit* m_text;
 };

@@ -37,7 +37,7 @@ void RestoreBox(const QSettings& settings, const char* key, QCheckBox* box) {
 }
 
 constexpr ExportFormat kDefaultFormat = ExportFormat::Text;
-constexpr const char* kDefaultNoteTemplate = "markdown";
+const QString kDefaultNoteTemplate = QString::fromUtf8(kDefaultTemplateSet.data(), kDefaultTemplateSet.size());
 
 // The format is kept by its stable name; earlier versions kept a number under a key of its own, which is read as long
 // as the name is missing and is dropped at the next save.
@@ -206,7 +206,7 @@ void OptionsTab::ListNoteTemplates() {
                                        set.folder.empty() ? QStringLiteral("built in") : FromPath(set.folder),
                                        Qt::ToolTipRole);
     }
-    SelectNoteTemplate(chosen.isEmpty() ? QString(kDefaultNoteTemplate) : chosen);
+    SelectNoteTemplate(chosen.isEmpty() ? kDefaultNoteTemplate : chosen);
 }
 
 QString OptionsTab::NoteTemplate() const {
@@ -216,7 +216,7 @@ QString OptionsTab::NoteTemplate() const {
 // A set the user removed since it was chosen gives the default.
 void OptionsTab::SelectNoteTemplate(const QString& name) {
     const int index = m_noteTemplateBox->findData(name);
-    m_noteTemplateBox->setCurrentIndex(index >= 0 ? index : m_noteTemplateBox->findData(QString(kDefaultNoteTemplate)));
+    m_noteTemplateBox->setCurrentIndex(index >= 0 ? index : m_noteTemplateBox->findData(kDefaultNoteTemplate));
 }
 
 bool OptionsTab::SyncOnConnect() const {

@@ -11,12 +11,12 @@ class ReaderConnection;
 // A reading connection kept between the actions on one loaded database, so that a database whose -wal must be
 // settled is copied once per load rather than at every click. It is handed out only while the files look as they did
 // when it was kept; once they changed it is dropped, and the next action reads the database afresh.
-class KeptReading {
+class KeptConnection {
 public:
-    KeptReading();
-    ~KeptReading();
-    KeptReading(const KeptReading&) = delete;
-    KeptReading& operator=(const KeptReading&) = delete;
+    KeptConnection();
+    ~KeptConnection();
+    KeptConnection(const KeptConnection&) = delete;
+    KeptConnection& operator=(const KeptConnection&) = delete;
 
     // The kept connection when it reads path, with or without indexes as asked, and the files' state is still now;
     // null otherwise. The caller owns it until it gives it back with Keep.

@@ -1,12 +1,12 @@
-#include "KeptReading.h"
+#include "KeptConnection.h"
 
 #include "ReaderConnection.h"
 
-KeptReading::KeptReading() = default;
-KeptReading::~KeptReading() = default;
+KeptConnection::KeptConnection() = default;
+KeptConnection::~KeptConnection() = default;
 
-std::unique_ptr<ReaderConnection> KeptReading::Take(const std::filesystem::path& path, const DatabaseFileState& now,
-                                                    bool avoidIndexes) {
+std::unique_ptr<ReaderConnection> KeptConnection::Take(const std::filesystem::path& path, const DatabaseFileState& now,
+                                                       bool avoidIndexes) {
     std::unique_ptr<ReaderConnection> reader;
     {
         const std::lock_guard lock(m_mutex);
@@ -17,7 +17,7 @@ std::unique_ptr<ReaderConnection> KeptReading::Take(const std::filesystem::path&
     return nullptr; // a connection to files that changed is closed here, outside the lock
 }
 
-void KeptReading::Keep(std::unique_ptr<ReaderConnection> reader, const DatabaseFileState& state) {
+void KeptConnection::Keep(std::unique_ptr<ReaderConnection> reader, const DatabaseFileState& state) {
     std::unique_ptr<ReaderConnection> previous;
     const std::lock_guard lock(m_mutex);
     previous = std::move(m_reader);
@@ -25,7 +25,7 @@ void KeptReading::Keep(std::unique_ptr<ReaderConnection> reader, const DatabaseF
     m_state = state;
 }
 
-void KeptReading::Drop() {
+void KeptConnection::Drop() {
     std::unique_ptr<ReaderConnection> previous;
     const std::lock_guard lock(m_mutex);
     previous = std::move(m_reader);

@@ -13,9 +13,9 @@ namespace fs = std::filesystem;
 
 const std::string kWinter = "/mnt/onboard/A Winter Voyage.epub";
 
-class KeptReadingTest : public ReaderFolderTest {
+class KeptConnectionTest : public ReaderFolderTest {
 protected:
-    KeptReadingTest() {
+    KeptConnectionTest() {
         // The reader's folder holds the database alone, to be seen unchanged.
         fs::remove(results);
         results = elsewhere / "results";
@@ -26,7 +26,7 @@ protected:
         reader.Exec("PRAGMA journal_mode=WAL");
         reader.Close();
     }
-    ~KeptReadingTest() override { ::unsetenv("TMPDIR"); }
+    ~KeptConnectionTest() override { ::unsetenv("TMPDIR"); }
 
     std::string Note() {
         const std::optional<AnnotatedVolume> volume = library.ReadVolume(kWinter, {}, progress);
@@ -38,7 +38,7 @@ protected:
     fs::path temporary = elsewhere / "tmp";
 };
 
-TEST_F(KeptReadingTest, OnePrivateCopyPerLoadUntilTheFilesChange) {
+TEST_F(KeptConnectionTest, OnePrivateCopyPerLoadUntilTheFilesChange) {
     fixture::LeaveCommittedWal(reader.Path(), "UPDATE Bookmark SET Annotation = 'first' WHERE BookmarkID = 'a'");
     ASSERT_EQ(library.LoadDatabase(reader.Path(), progress).kind, LoadOutcome::Kind::Loaded);
     const std::set<std::string> copies = PrivateCopies();
@@ -66,7 +66,7 @@ TEST_F(KeptReadingTest, OnePrivateCopyPerLoadUntilTheFilesChange) {
     EXPECT_EQ(fixture::FolderState(folder.Path()), folderBefore);
 }
 
-TEST_F(KeptReadingTest, TheConsoleWritesAndTheNextActionReadsWhatItWrote) {
+TEST_F(KeptConnectionTest, TheConsoleWritesAndTheNextActionReadsWhatItWrote) {
     ASSERT_EQ(library.LoadDatabase(reader.Path(), progress).kind, LoadOutcome::Kind::Loaded);
     EXPECT_EQ(Note(), "good opening");
     library.ExecuteStatements({"UPDATE Bookmark SET Annotation = 'from the console' WHERE BookmarkID = 'a'"});
