@@ -1,6 +1,7 @@
 #include "StoredRow.h"
 
 #include "HexDigits.h"
+#include "JsonEscaped.h"
 #include "TSQLiteCursor.h"
 #include "Utf8.h"
 
@@ -12,49 +13,10 @@
 
 namespace {
 
-// A string as the JSON library dumps it (UTF-8 kept; quotes, backslashes and control characters escaped), written
-// straight into the row's text: the archive compares rows by their bytes, so they stay what the library would make.
+// A string as the JSON library dumps it, written straight into the row's text: the archive compares rows by their
+// bytes, so they stay what the library would make.
 void AppendString(std::string& out, std::string_view text) {
-    out += '"';
-    const auto plain = [](char c) { return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20; };
-    for (std::size_t from = 0; from < text.size();) {
-        std::size_t end = from;
-        while (end < text.size() && plain(text[end]))
-            ++end;
-        out.append(text, from, end - from);
-        if (end == text.size())
-            break;
-        switch (const char c = text[end]) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default: {
-            std::array<char, 7> escaped{};
-            std::snprintf(escaped.data(), escaped.size(), "\\u%04x", static_cast<unsigned>(c));
-            out += escaped.data();
-        }
-        }
-        from = end + 1;
-    }
-    out += '"';
+    AppendJsonEscaped(out, text);
 }
 
 void AppendHexObject(std::string& out, std::string_view kind, std::string_view bytes) {

@@ -1,5 +1,7 @@
 #include "JsonAnnotationWriter.h"
 
+#include "JsonEscaped.h"
+
 #include "EveryColorIsGrey.h"
 #include "Isbn.h"
 #include "MarkdownFrontMatter.h"
@@ -63,47 +65,7 @@ void AppendString(std::string& out, std::string_view text) {
         out += Dumped(Json(text));
         return;
     }
-    out += '"';
-    const auto plain = [](char c) { return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20; };
-    for (std::size_t from = 0; from < text.size();) {
-        // A run that needs no escape goes in at once.
-        std::size_t end = from;
-        while (end < text.size() && plain(text[end]))
-            ++end;
-        out.append(text, from, end - from);
-        if (end == text.size())
-            break;
-        switch (const char c = text[end]) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default: {
-            std::array<char, 7> escaped{};
-            std::snprintf(escaped.data(), escaped.size(), "\\u%04x", static_cast<unsigned>(c));
-            out += escaped.data();
-        }
-        }
-        from = end + 1;
-    }
-    out += '"';
+    AppendJsonEscaped(out, text);
 }
 
 // One record of the annotations array, at its depth, as the library would dump it in the whole document: members in
