@@ -7,10 +7,11 @@
 #include <algorithm>
 
 ReadableColumn::ReadableColumn(QTableView& table, int column, int letters)
-    : QObject(&table), m_table(table), m_column(column), m_least(table.fontMetrics().averageCharWidth() * letters) {
+    : QObject(&table), m_header(table.horizontalHeader()), m_viewport(table.viewport()), m_column(column),
+      m_least(table.fontMetrics().averageCharWidth() * letters) {
     QHeaderView* header = table.horizontalHeader();
     header->setSectionResizeMode(column, QHeaderView::Interactive);
-    table.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int section) {
         if (section != m_column)
             Fit();
@@ -18,16 +19,18 @@ ReadableColumn::ReadableColumn(QTableView& table, int column, int letters)
 }
 
 bool ReadableColumn::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_table.viewport() && event->type() == QEvent::Resize)
+    if (watched == m_viewport && event->type() == QEvent::Resize)
         Fit();
     return QObject::eventFilter(watched, event);
 }
 
 void ReadableColumn::Fit() {
-    const QHeaderView* header = m_table.horizontalHeader();
+    // Never through the table itself: a resize may come while it is being taken down, its header and viewport not yet.
+    if (m_header.isNull() || m_viewport.isNull())
+        return;
     int others = 0;
-    for (int section = 0; section < header->count(); ++section)
-        if (section != m_column && !header->isSectionHidden(section))
-            others += header->sectionSize(section);
-    m_table.horizontalHeader()->resizeSection(m_column, std::max(m_least, m_table.viewport()->width() - others));
+    for (int section = 0; section < m_header->count(); ++section)
+        if (section != m_column && !m_header->isSectionHidden(section))
+            others += m_header->sectionSize(section);
+    m_header->resizeSection(m_column, std::max(m_least, m_viewport->width() - others));
 }

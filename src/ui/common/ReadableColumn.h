@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
+class QHeaderView;
 class QTableView;
+class QWidget;
 
 // Keeps one column of a table (a title) as wide as the others leave it, but never narrower than about `letters`
 // average characters: below that the table scrolls sideways rather than cutting the title to a few dots.
@@ -16,7 +19,8 @@ protected:
 private:
     void Fit();
 
-    QTableView& m_table;
+    QPointer<QHeaderView> m_header;
+    QPointer<QWidget> m_viewport;
     int m_column;
     int m_least;
 };
