@@ -266,11 +266,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         // New highlights are told by the ledger of a results folder, and a file of them never replaces one.
         if (line.options.newOnly && (line.toStandardOutput || line.options.overrideExisting))
             throw EUsageError("export --new-only takes neither --stdout nor --override");
-        // Templates render Markdown: they stand for that format, and go with no other.
-        if (line.templateSet && formatGiven && line.options.format != ExportFormat::Markdown)
-            throw EUsageError("export --template goes with --format markdown only");
+        // Templates render one format: they stand for it, and go with no other.
+        if (line.templateSet && formatGiven && !FormatRow(line.options.format).rendersTemplates)
+            throw EUsageError("export --template goes with --format " + std::string(TemplatesFormatRow().name) +
+                              " only");
         if (line.templateSet)
-            line.options.format = ExportFormat::Markdown;
+            line.options.format = TemplatesFormatRow().format;
         break;
     case Command::Backup:
         if (!line.volumeIds.empty())

@@ -13,9 +13,10 @@ std::string FilesWritten(std::size_t files) {
 } // namespace
 
 std::unique_ptr<AnnotationWriter> MakeAnnotationWriter(const ExportOptions& options) {
-    if (options.templates && options.format == ExportFormat::Markdown)
+    const ExportFormatRow& format = FormatRow(options.format);
+    if (options.templates && format.rendersTemplates)
         return std::make_unique<TemplateAnnotationWriter>(options.templates);
-    return FormatRow(options.format).makeWriter({.separator = options.separator, .setBom = options.setBom});
+    return format.makeWriter({.separator = options.separator, .setBom = options.setBom});
 }
 
 ReadingOptions ReadingFor(const ExportOptions& options) {

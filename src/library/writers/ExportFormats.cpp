@@ -14,27 +14,27 @@ namespace {
 // The settings of earlier versions hold a format as its place in this list: the legacy indexes must never change.
 // Formats added since have none.
 const std::array<ExportFormatRow, 6> kFormats = {{
-    {ExportFormat::Text, "text", "text", ".txt", false, false, 0,
+    {ExportFormat::Text, "text", "text", ".txt", false, false, 0, false,
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<TextAnnotationWriter>(settings.separator, settings.setBom);
      }},
-    {ExportFormat::Markdown, "markdown", "Markdown", ".md", true, true, 1,
+    {ExportFormat::Markdown, "markdown", "Markdown", ".md", true, true, 1, true,
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<MarkdownAnnotationWriter>();
      }},
-    {ExportFormat::Json, "json", "JSON", ".json", true, true, 2,
+    {ExportFormat::Json, "json", "JSON", ".json", true, true, 2, false,
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<JsonAnnotationWriter>();
      }},
-    {ExportFormat::Csv, "csv", "CSV", ".csv", true, true, 3,
+    {ExportFormat::Csv, "csv", "CSV", ".csv", true, true, 3, false,
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<CsvAnnotationWriter>(settings.setBom);
      }},
-    {ExportFormat::Readwise, "readwise", "Readwise CSV", ".readwise.csv", true, true, -1,
+    {ExportFormat::Readwise, "readwise", "Readwise CSV", ".readwise.csv", true, true, -1, false,
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<ReadwiseAnnotationWriter>();
      }},
-    {ExportFormat::Html, "html", "HTML page", ".html", true, true, -1,
+    {ExportFormat::Html, "html", "HTML page", ".html", true, true, -1, false,
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<HtmlAnnotationWriter>();
      }},
@@ -49,6 +49,13 @@ std::span<const ExportFormatRow> ExportFormats() {
 const ExportFormatRow& FormatRow(ExportFormat format) {
     for (const ExportFormatRow& row : kFormats)
         if (row.format == format)
+            return row;
+    return kFormats.front();
+}
+
+const ExportFormatRow& TemplatesFormatRow() {
+    for (const ExportFormatRow& row : kFormats)
+        if (row.rendersTemplates)
             return row;
     return kFormats.front();
 }

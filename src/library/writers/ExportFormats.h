@@ -24,6 +24,7 @@ struct ExportFormatRow {
     bool namedByTitle;          // files named "Title - Author" where the title is known, else after the book's file
     bool wholeRecords;          // needs dates, types, colours and positions read (ReadingOptions::wholeRecords)
     int legacySettingsIndex;    // the integer that versions before named formats stored in the settings; -1: none
+    bool rendersTemplates;      // what a template set renders (--template, the notes' templates): its files are theirs
     std::unique_ptr<AnnotationWriter> (*makeWriter)(const WriterSettings& settings);
 };
 
@@ -33,5 +34,7 @@ const ExportFormatRow& FormatRow(ExportFormat format);
 // Null when no format has that name (names are compared exactly) or index.
 const ExportFormatRow* FindExportFormat(std::string_view name);
 const ExportFormatRow* FindExportFormatByLegacyIndex(int index);
+// The format whose files a template set renders.
+const ExportFormatRow& TemplatesFormatRow();
 // The names joined for a message or help text: "text, markdown, json, csv, readwise or html".
 std::string ExportFormatNames(std::string_view lastJoint = " or ");
