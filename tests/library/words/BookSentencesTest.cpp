@@ -12,6 +12,13 @@ namespace {
 
 using fixture::EpubMaker;
 
+SavedWord Word(std::string text, std::string volumeId) {
+    SavedWord word;
+    word.text = std::move(text);
+    word.volumeId = std::move(volumeId);
+    return word;
+}
+
 TEST(SentenceAroundTest, OneSentenceHoldingTheWordAsAWord) {
     const std::string text = "It was late. The quick Brown fox  jumped over it! Then it slept.\nbrownish things";
     EXPECT_EQ(SentenceAround(text, "brown"), "The quick Brown fox jumped over it!");
@@ -43,11 +50,11 @@ TEST(BookSentencesTest, FromTheBooksOnTheVolumeAndCountedWhereAbsent) {
 
     const std::string sea = "file:///mnt/onboard/Books/Sea.epub";
     std::vector<SavedWord> words(6);
-    words[0] = {.text = "fernweh", .volumeId = sea};
-    words[1] = {.text = "serendipity", .volumeId = sea};
-    words[2] = {.text = "absent", .volumeId = sea};
-    words[3] = {.text = "gone", .volumeId = "file:///mnt/onboard/Books/Elsewhere.epub"};
-    words[4] = {.text = "broken", .volumeId = "file:///mnt/onboard/Broken/No.epub"};
+    words[0] = Word("fernweh", sea);
+    words[1] = Word("serendipity", sea);
+    words[2] = Word("absent", sea);
+    words[3] = Word("gone", "file:///mnt/onboard/Books/Elsewhere.epub");
+    words[4] = Word("broken", "file:///mnt/onboard/Broken/No.epub");
     words[5].text = std::string(10000, 'x');
     words[5].volumeId = sea;
     words[5].length = CutWord(words[5].text);
@@ -63,7 +70,7 @@ TEST(BookSentencesTest, FromTheBooksOnTheVolumeAndCountedWhereAbsent) {
                                "book cannot be read, 1 not found in its book, 1 too long to be a word");
 
     // A database away from the reader has no book at hand.
-    std::vector<SavedWord> away{{.text = "fernweh", .volumeId = sea}};
+    std::vector<SavedWord> away{Word("fernweh", sea)};
     EXPECT_EQ(AddBookSentences(away, {}).Summary(),
               "1 saved word has no sentence from the book: 1 whose book is not at hand");
 }
