@@ -1,6 +1,7 @@
 #include "ExportCommand.h"
 
 #include "AnnotationExport.h"
+#include "BookFile.h"
 #include "CliText.h"
 #include "ELedgerError.h"
 #include "HtmlIndexFile.h"
@@ -78,8 +79,12 @@ std::string NewHighlightsText(const ExportAllResult& result) {
 
 } // namespace
 
-int ExportHighlights(const CommandLine& line, const AnnotationSource& library, ProgressReporter& progress,
+int ExportHighlights(const CommandLine& given, const AnnotationSource& library, ProgressReporter& progress,
                      std::ostream& out, std::ostream& err) {
+    // Covers come from the reader's own volume, where the database read is the one on it.
+    CommandLine line = given;
+    if (library.Facts().kind == SourceKind::ReaderDatabase)
+        line.options.coverVolume = ReaderVolumeOf(library.Facts().path).value_or(std::filesystem::path());
     if (line.toStandardOutput) {
         if (!library.HasBookmarks(line.volumeIds.front()))
             RaiseUnknownVolume(line.volumeIds.front());

@@ -1,5 +1,7 @@
 #include "WordsCommand.h"
 
+#include "BookFile.h"
+#include "BookSentences.h"
 #include "SavedWordsFormats.h"
 
 #include <ostream>
@@ -7,9 +9,12 @@
 
 int PrintSavedWords(const CommandLine& line, const std::filesystem::path& database, ProgressReporter& progress,
                     std::ostream& out, std::ostream& err) {
-    const std::optional<std::vector<SavedWord>> words = ReadSavedWords(database, progress);
+    std::optional<std::vector<SavedWord>> words = ReadSavedWords(database, progress);
     if (!words)
         throw std::runtime_error("database file not found: " + database.string());
+    // The books are at hand where the database is the one on the reader.
+    const SentenceTally sentences =
+        AddBookSentences(*words, ReaderVolumeOf(database).value_or(std::filesystem::path()));
     out << WordsInFormat(*words, line.wordsFormat);
     out.flush();
     for (const SavedWord& word : *words) {
@@ -21,5 +26,7 @@ int PrintSavedWords(const CommandLine& line, const std::filesystem::path& databa
         err << "marvik-cli: a saved word of " << word.length << " characters is cut to its first " << kLongestSavedWord
             << ": " << shown << '\n';
     }
+    if (const std::string lacking = sentences.Summary(); !lacking.empty())
+        err << "marvik-cli: " << lacking << '\n';
     return kExitOk;
 }

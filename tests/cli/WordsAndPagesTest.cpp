@@ -1,5 +1,6 @@
 // marvik-cli words, and an export of every book as HTML pages with their index, end to end on a real database.
 #include "ChildProcess.h"
+#include "EpubMaker.h"
 #include "FileContents.h"
 #include "ReaderDatabase.h"
 #include "TempFolder.h"
@@ -38,7 +39,9 @@ TEST_F(WordsAndPagesTest, WordsForAnkiNameTheWordThatWasCut) {
     EXPECT_EQ(run.out, "#separator:tab\n#html:false\n#deck:Saved words\n#tags column:3\n"
                        "Fernweh\t\"Notes: \"\"On\"\" Things \xC2\xB7 de\"\t\"Notes:_\"\"On\"\"_Things\"\n" +
                            cut + "\tA Store Book\tA_Store_Book\n");
-    EXPECT_EQ(run.err, "marvik-cli: a saved word of 10000 characters is cut to its first 100: " + cut + "\n");
+    EXPECT_EQ(run.err, "marvik-cli: a saved word of 10000 characters is cut to its first 100: " + cut + "\n" +
+                           "marvik-cli: 2 saved words have no sentence from the book: 1 whose book is not at hand, 1 "
+                           "too long to be a word\n");
 
     const ChildResult wrong = Cli({"words", "--format", "html"});
     EXPECT_EQ(wrong.exitStatus, 2);
@@ -46,6 +49,37 @@ TEST_F(WordsAndPagesTest, WordsForAnkiNameTheWordThatWasCut) {
     const ChildResult missing = RunChild(MARVIK_CLI_EXECUTABLE, {"words", "--db", "nowhere.sqlite"}, m_work.Path());
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_EQ(missing.err, "database file not found: nowhere.sqlite\n");
+}
+
+// On the reader's volume the books are at hand: the word's sentence comes from its EPUB.
+TEST(WordsOnTheReaderTest, EachWordWithTheSentenceOfItsBook) {
+    TempFolder volume;
+    fs::create_directories(volume / ".kobo");
+    const fs::path database = volume / ".kobo" / "KoboReader.sqlite";
+    {
+        fixture::ReaderDatabase db(database);
+        fixture::AddWholeRecordLibrary(db);
+        db.AddShelfAndWordTables();
+        db.AddSavedWord({"Fernweh", kRich, "-de", "2024-11-19T10:00:00Z"});
+        db.AddSavedWord({"store", kStore, {}, "2024-11-19T11:00:00Z"});
+    }
+    const fs::path book = volume / "Ann Writer" / "Notes - Ann Writer.kepub.epub";
+    fs::create_directories(book.parent_path());
+    fixture::EpubMaker()
+        .Package(R"(<item id="a" href="a.xhtml" media-type="application/xhtml+xml"/>)", R"(<itemref idref="a"/>)")
+        .Add("OEBPS/a.xhtml", "<html><body><p>Home. A deep fernweh, always. Away.</p></body></html>")
+        .Write(book);
+
+    const ChildResult run =
+        RunChild(MARVIK_CLI_EXECUTABLE, {"words", "--db", database.string(), "--format", "csv"}, volume.Path());
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "word,language,book_title,volume_id,created,sentence\r\n"
+                       "Fernweh,de,\"Notes: \"\"On\"\" Things\"," +
+                           kRich +
+                           ",2024-11-19T10:00:00.000Z,\"A deep fernweh, always.\"\r\n"
+                           "store,,A Store Book," +
+                           kStore + ",2024-11-19T11:00:00.000Z,\r\n");
+    EXPECT_EQ(run.err, "marvik-cli: 1 saved word has no sentence from the book: 1 whose book is not at hand\n");
 }
 
 TEST_F(WordsAndPagesTest, EveryBookAsAPageAndOneIndexLinkingThemAll) {

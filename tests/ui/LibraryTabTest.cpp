@@ -1,7 +1,10 @@
 // The library tab in the window on the offscreen platform: the table of books, a book's highlights, the search across
 // every book and the start page, on a real database of colour-screen firmware.
 #include "LibraryTab.h"
+#include "BookCovers.h"
 #include "BookHighlightsView.h"
+#include "EpubMaker.h"
+#include "KoboImages.h"
 #include "LibraryBooksModel.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
@@ -17,18 +20,22 @@
 #include "WholeRecordBooks.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -482,6 +489,64 @@ private slots:
         const auto x = [&](const QString& part) { return facts.cursorToX(int(text.indexOf(part)) + 1); };
         QVERIFY2(x("2024") < x("17:44") && x("17:44") < x("highlight"),
                  qPrintable(QString("%1 %2 %3").arg(x("2024")).arg(x("17:44")).arg(x("highlight"))));
+    }
+
+    // A database on the reader's volume: each book's cover, from the reader's own pictures or the book's EPUB, shows
+    // in its column once read beside the window; a database anywhere else shows no such column.
+    void coversShowInTheirColumnForBooksOnTheReader() {
+        TForm1& f = *m_form;
+        LibraryTab& tab = *f.LibraryPage;
+        f.LoadDatabase(m_database);
+        QVERIFY(tab.Table()->isColumnHidden(LibraryBooksModel::Cover));
+
+        const QString volume = m_program->filePath("KOBOeReader");
+        QVERIFY(QDir().mkpath(volume + "/.kobo") && QDir().mkpath(volume + "/Ann Writer"));
+        const std::string database = (volume + "/.kobo/KoboReader.sqlite").toStdString();
+        {
+            fixture::ReaderDatabase reader(database);
+            fixture::AddWholeRecordLibrary(reader);
+            reader.Exec("UPDATE content SET ImageId = 'store-cover' WHERE ContentID = '" + kStore + "'");
+        }
+        const auto picture = [](Qt::GlobalColor color, const char* format) {
+            QImage image(300, 450, QImage::Format_RGB32);
+            image.fill(color);
+            QBuffer bytes;
+            bytes.open(QIODevice::WriteOnly);
+            image.save(&bytes, format);
+            return bytes.data().toStdString();
+        };
+        fixture::EpubMaker()
+            .Package(R"(<item id="c" href="c.png" media-type="image/png" properties="cover-image"/>)", "")
+            .Add("OEBPS/c.png", picture(Qt::red, "PNG"))
+            .Write((volume + "/Ann Writer/Notes - Ann Writer.kepub.epub").toStdString());
+        const QString grid = volume + "/.kobo-images/" + Q(KoboImageFolders("store-cover"));
+        QVERIFY(QDir().mkpath(grid));
+        QFile store(grid + "/store-cover - N3_LIBRARY_GRID.parsed");
+        QVERIFY(store.open(QIODevice::WriteOnly));
+        store.write(QByteArray::fromStdString(picture(Qt::blue, "JPEG")));
+        store.close();
+
+        f.show();
+        f.LoadDatabase(Q(database));
+        QVERIFY(!tab.Table()->isColumnHidden(LibraryBooksModel::Cover));
+        const auto coverCell = [&](const std::string& volumeId) {
+            for (int row = 0; row < tab.Proxy()->rowCount(); ++row)
+                if (tab.Proxy()->index(row, 0).data(LibraryBooksModel::kVolumeIdRole).toString() == Q(volumeId))
+                    return tab.Proxy()->index(row, LibraryBooksModel::Cover);
+            return QModelIndex();
+        };
+        // What the table draws in the middle of each cover's cell.
+        const auto shown = [&](const std::string& volumeId) {
+            const QRect cell = tab.Table()->visualRect(coverCell(volumeId));
+            return tab.Table()->viewport()->grab().toImage().pixelColor(cell.center());
+        };
+        QTRY_VERIFY(!coverCell(kRich).data(Qt::DecorationRole).value<QPixmap>().isNull());
+        QTRY_VERIFY(!coverCell(kStore).data(Qt::DecorationRole).value<QPixmap>().isNull());
+        QCOMPARE(coverCell(kRich).data(Qt::DecorationRole).value<QPixmap>().height(), BookCovers::kHeight);
+        // A selected row's picture is tinted with the selection's colour.
+        QVERIFY2(shown(kRich).red() > 150 && shown(kRich).blue() < 100, qPrintable(shown(kRich).name()));
+        QVERIFY2(shown(kStore).blue() > 150 && shown(kStore).red() < 100, qPrintable(shown(kStore).name()));
+        QVERIFY(coverCell(kUntitled).data(Qt::DecorationRole).isNull());
     }
 
     void windowFaultsMetOnTheWay() {

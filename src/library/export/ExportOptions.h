@@ -4,6 +4,7 @@
 #include "MarkupRenderer.h"
 #include "ReadingOptions.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -26,4 +27,7 @@ struct ExportOptions {
     // Where given, Markdown files are rendered by this template set instead of the Markdown writer (named, numbered and
     // placed as every Markdown file). Other formats leave it unused.
     std::shared_ptr<const TemplateSet> templates{};
+    // Where given (the root of the reader's volume, the database being the one on it), the book's cover is copied
+    // beside each JSON, HTML or templated Markdown file (ExportCover.h), and the file names it.
+    std::filesystem::path coverVolume{};
 };

@@ -1,5 +1,6 @@
 #include "ExportRun.h"
 
+#include "ExportCover.h"
 #include "MarkupPictures.h"
 #include "TemplateAnnotationWriter.h"
 
@@ -26,7 +27,7 @@ ReadingOptions ReadingFor(const ExportOptions& options) {
 }
 
 ExportRun::ExportRun(const ExportOptions& options, const std::filesystem::path& folder, ProgressReporter& progress)
-    : m_options(options), m_format(FormatRow(options.format)), m_reading(ReadingFor(options)),
+    : m_options(options), m_progress(progress), m_format(FormatRow(options.format)), m_reading(ReadingFor(options)),
       m_writer(MakeAnnotationWriter(options)) {
     const std::filesystem::path where = folder.empty() ? "." : folder;
     if (options.newOnly) {
@@ -53,7 +54,17 @@ std::optional<LedgerMarks> ExportRun::Prepare(AnnotatedVolume& volume, const std
     // The text file never names pictures, also where it reads the whole records to tell what is new.
     if (m_format.wholeRecords && m_options.markupRenderer)
         PlaceMarkupPictures(volume, *m_options.markupRenderer, target);
+    if (ShowsCover())
+        PlaceExportCover(volume, m_options.coverVolume, target, m_progress);
     return marks;
+}
+
+bool ExportRun::ShowsCover() const {
+    if (m_options.coverVolume.empty())
+        return false;
+    const ExportFormat format = m_format.format;
+    return format == ExportFormat::Json || format == ExportFormat::Html ||
+           (format == ExportFormat::Markdown && m_options.templates);
 }
 
 void ExportRun::Record(const std::string& volumeId, LedgerMarks&& marks) {

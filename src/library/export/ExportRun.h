@@ -38,9 +38,9 @@ public:
     bool OnlyNew() const { return m_options.newOnly; }
 
     // Readies the volume for its file at target: with only what is new, leaves it the bookmarks that the ledger does
-    // not know as they are; for a format that names drawings' pictures, writes them beside target (EFileError when one
-    // cannot be written). The marks of what the file is to hold, to record once it is written; nothing when only what
-    // is new was asked for and there is none.
+    // not know as they are; for a format that names drawings' pictures or the cover, writes them beside target
+    // (EFileError when one cannot be written). The marks of what the file is to hold, to record once it is written;
+    // nothing when only what is new was asked for and there is none.
     std::optional<LedgerMarks> Prepare(AnnotatedVolume& volume, const std::filesystem::path& target) const;
     void Record(const std::string& volumeId, LedgerMarks&& marks);
     // Saves what was recorded, if anything. When it cannot be saved the files written stay: for an export of only what
@@ -48,7 +48,10 @@ public:
     std::string Save(std::size_t filesWritten, ProgressReporter& progress) const;
 
 private:
+    bool ShowsCover() const;
+
     const ExportOptions& m_options;
+    ProgressReporter& m_progress;
     const ExportFormatRow& m_format;
     ReadingOptions m_reading;
     std::unique_ptr<AnnotationWriter> m_writer;

@@ -85,20 +85,23 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
     }
 
     overview.percentRead.resize(overview.volumes.size());
+    overview.imageIds.resize(overview.volumes.size());
     const bool toc = options.chapterTitlesFromToc && ChapterTitles::Readable(reader.Schema());
     bool spineFiles = false;
     {
         ReaderQuery rows(reader, "content",
                          {"ContentID", "Title", Optional("___PercentRead"),
                           toc ? Optional("ContentType") : Unread("ContentType"),
-                          toc ? Optional("BookID") : Unread("BookID")});
+                          toc ? Optional("BookID") : Unread("BookID"), Optional("ImageId")});
         while (rows.Step()) {
             const std::optional<std::string_view> contentId = rows.StoredText(0);
             const auto place = contentId ? places.find(*contentId) : places.end();
             if (place == places.end())
                 continue;
-            if (place->second.volume >= 0)
+            if (place->second.volume >= 0) {
                 overview.percentRead[static_cast<std::size_t>(place->second.volume)] = Percent(rows.Text(2));
+                overview.imageIds[static_cast<std::size_t>(place->second.volume)] = rows.Text(5);
+            }
             if (place->second.chapter >= 0) {
                 ChapterRow& row = chapterRows[static_cast<std::size_t>(place->second.chapter)];
                 if (row.found)
@@ -145,8 +148,10 @@ LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
             book.title = index.TitlePairs.ValueOf(volume);
             book.author = index.AuthorPairs.ValueOf(volume);
             book.sideloaded = volume.find('/') != std::string::npos;
-            if (read != volumeOf.end())
+            if (read != volumeOf.end()) {
                 book.percentRead = rows.percentRead[read->second];
+                book.imageId = std::move(rows.imageIds[read->second]);
+            }
         }
     }
     overview.highlights = std::move(rows.highlights);

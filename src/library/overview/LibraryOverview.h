@@ -21,6 +21,7 @@ struct OverviewBook {
     std::string lastHighlight;  // the newest DateCreated, as stored; empty where none is
     std::optional<double> percentRead;
     bool sideloaded = false; // named by its path; a store book is named by its UUID
+    std::string imageId;     // what the reader names its pictures of the cover after (KoboImages.h)
 };
 
 // One bookmark of a listed book, with what a search over all books matches and shows.
@@ -53,6 +54,7 @@ struct LibraryOverview {
 struct OverviewRows {
     std::vector<std::string> volumes;
     std::vector<std::optional<double>> percentRead; // by volume
+    std::vector<std::string> imageIds;              // by volume
     std::vector<OverviewHighlight> highlights;
     std::vector<std::string> chapters;
 };

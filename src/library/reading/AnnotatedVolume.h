@@ -96,6 +96,11 @@ struct AnnotatedVolume {
     // rating, 1 to 5 stars, empty where it has none.
     std::vector<std::string> collections;
     std::string rating;
+    // ImageId: what the reader names its pictures of the book's cover after (.kobo-images).
+    std::string imageId;
+    // The book's cover as the written files name it: a path relative to the written file's folder, or empty where no
+    // cover was found or none was asked for. Set by whoever copies the cover beside what it writes.
+    std::string cover;
     // Read from the archive: each bookmark tells whether the reader it came from has lost it (gone, lastSeen).
     bool fromArchive = false;
     // A plain EPUB (MimeType application/epub+zip): its bookmarks' ChapterProgress is their place in the whole book.

@@ -218,7 +218,7 @@ void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
                      {"Title", "Attribution", Optional("Publisher"), Optional("ISBN"), Optional("Language"),
                       Optional("Series"), Optional("SeriesNumber"), Optional("Description"), Optional("___PercentRead"),
                       Optional("ReadStatus"), Optional("DateLastRead"), Optional("TimeSpentReading"),
-                      Optional("MimeType")},
+                      Optional("MimeType"), Optional("ImageId")},
                      "WHERE ContentID=?", {volume.volumeId});
     if (!rows.Step())
         return;
@@ -231,6 +231,7 @@ void ReadBookFacts(ReaderConnection& reader, AnnotatedVolume& volume) {
                                                   &volume.readStatus, &volume.dateLastRead, &volume.timeSpentReading})
         *fact = rows.Text(k++);
     volume.progressInBook = rows.Text(12) == "application/epub+zip";
+    volume.imageId = rows.Text(13);
     volume.collections = ReadCollections(reader, volume.volumeId);
     volume.rating = ReadRating(reader, volume.volumeId);
 }

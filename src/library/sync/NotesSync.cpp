@@ -1,6 +1,8 @@
 #include "NotesSync.h"
 
 #include "AnnotationWriter.h"
+#include "BookFile.h"
+#include "CoverAttachment.h"
 #include "NumberedNamesRun.h"
 #include "VolumesAhead.h"
 
@@ -38,6 +40,9 @@ SyncTally SyncAllNotes(const AnnotationSource& library, NotesFolder& folder, con
         return *set;
     };
     folder.SetReader(ReaderIdentity(library.Facts().path));
+    // Covers come from the reader's own volume, where the database read is the one on it.
+    const std::optional<std::filesystem::path> volumeRoot =
+        library.Facts().kind == SourceKind::ReaderDatabase ? ReaderVolumeOf(library.Facts().path) : std::nullopt;
     for (const std::string& passedOver : folder.PassedOver())
         progress.Warn(passedOver);
     progress.SetStatus("syncing notes");
@@ -60,7 +65,9 @@ SyncTally SyncAllNotes(const AnnotationSource& library, NotesFolder& folder, con
                     throw std::runtime_error(book->error);
                 if (!book->volume)
                     throw std::runtime_error("database file not found: " + library.Facts().path.string());
-                const AnnotatedVolume& volume = *book->volume;
+                AnnotatedVolume& volume = *book->volume;
+                if (volumeRoot)
+                    AttachBookCover(*volumeRoot, folder.Path(), volume, !request.dryRun, progress);
                 const TemplateSet& templates = templatesOf(volumeId);
                 planned = folder.Plan([&](std::string_view day) { return templates.Render(volume, day); }, today);
             } catch (const std::exception& error) {

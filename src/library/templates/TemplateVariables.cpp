@@ -35,7 +35,7 @@ std::string IsbnOf(const AnnotatedVolume& volume, bool isbn) {
     return IsIsbn(volume.isbn) == isbn ? volume.isbn : std::string();
 }
 
-const std::array<TemplateVariable<BookInput>, 27> kBook = {{
+const std::array<TemplateVariable<BookInput>, 28> kBook = {{
     {"title", ValueKind::Line,
      [](const BookInput& in) { return in.volume.title.empty() ? BookFileName(in.volume.volumeId) : in.volume.title; }},
     {"author", ValueKind::Text, [](const BookInput& in) { return in.volume.author; }},
@@ -53,6 +53,7 @@ const std::array<TemplateVariable<BookInput>, 27> kBook = {{
     {"lastRead", ValueKind::Line, [](const BookInput& in) { return RecordTime(in.volume.dateLastRead); }},
     {"timeSpentReadingSeconds", ValueKind::Number, [](const BookInput& in) { return in.volume.timeSpentReading; }},
     {"rating", ValueKind::Number, [](const BookInput& in) { return in.volume.rating; }},
+    {"cover", ValueKind::Line, [](const BookInput& in) { return in.volume.cover; }},
     // Empty rather than 0, so that {{#collectionCount}} stands for "on some collection".
     {"collectionCount", ValueKind::Number,
      [](const BookInput& in) {

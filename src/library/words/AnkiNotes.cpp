@@ -52,6 +52,8 @@ std::string AnkiNotes(std::span<const SavedWord> words) {
         std::string back = word.bookTitle;
         if (!word.language.empty())
             back += (back.empty() ? "" : " \xC2\xB7 ") + word.language;
+        if (!word.sentence.empty())
+            back += (back.empty() ? "" : " \xC2\xB7 ") + word.sentence;
         AppendField(out, word.text);
         out += '\t';
         AppendField(out, back);

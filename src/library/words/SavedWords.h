@@ -16,6 +16,7 @@ struct SavedWord {
     std::string volumeId;   // the book it was looked up in; empty where none is stored
     std::string bookTitle;  // that book's title, where the database has one
     std::string created;    // DateCreated as stored
+    std::string sentence;   // a sentence of the book that holds the word, where the book was at hand (BookSentences.h)
 };
 
 // No word of a dictionary is this long; a longer "word" is someone's paste, and the lists keep them readable.

@@ -35,8 +35,9 @@ std::string WordsText(std::span<const SavedWord> words) {
     std::string out;
     for (const SavedWord& word : words) {
         const std::string created = RecordTime(word.created);
-        for (const std::string_view field : {std::string_view(word.text), std::string_view(word.language),
-                                             std::string_view(word.bookTitle), std::string_view(created)}) {
+        for (const std::string_view field :
+             {std::string_view(word.text), std::string_view(word.language), std::string_view(word.bookTitle),
+              std::string_view(created), std::string_view(word.sentence)}) {
             AppendOneLine(out, field);
             out += '\t';
         }
@@ -46,12 +47,12 @@ std::string WordsText(std::span<const SavedWord> words) {
 }
 
 std::string WordsCsv(std::span<const SavedWord> words) {
-    std::string out = "word,language,book_title,volume_id,created\r\n";
+    std::string out = "word,language,book_title,volume_id,created,sentence\r\n";
     for (const SavedWord& word : words) {
         const std::string created = RecordTime(word.created);
         for (const std::string_view field :
              {std::string_view(word.text), std::string_view(word.language), std::string_view(word.bookTitle),
-              std::string_view(word.volumeId), std::string_view(created)}) {
+              std::string_view(word.volumeId), std::string_view(created), std::string_view(word.sentence)}) {
             AppendCsvField(out, field);
             out += ',';
         }
@@ -77,6 +78,7 @@ std::string WordsJson(std::span<const SavedWord> words) {
         setIfKnown("created", RecordTime(word.created));
         if (word.length > 0)
             item["length"] = word.length;
+        setIfKnown("sentence", word.sentence);
         list.push_back(std::move(item));
     }
     Json document;

@@ -9,9 +9,13 @@
 
 // How the saved words are printed.
 enum class WordsFormat {
-    Text, // one line a word: the word, its language, its book's title and when it was saved, TAB between them
-    Csv,  // a header, then one row a word; cells a spreadsheet would evaluate get the CSV export's apostrophe
-    Json, // {"words": [{"word", "language", "book", "volumeId", "created", "length"}, ...]}, members only where known
+    // One line a word: the word, its language, its book's title, when it was saved and the book's sentence that holds
+    // it, TAB between them.
+    Text,
+    Csv, // a header, then one row a word; cells a spreadsheet would evaluate get the CSV export's apostrophe
+    // {"words": [{"word", "language", "book", "volumeId", "created", "length", "sentence"}, ...]}, members only where
+    // known
+    Json,
     Anki, // Anki's plain-text import (AnkiNotes.h)
 };
 

@@ -6,6 +6,7 @@
 #include "MarkdownFacts.h"
 #include "MarkdownFrontMatter.h"
 #include "MarkdownText.h"
+#include "PercentEncodedPath.h"
 #include "RecordTime.h"
 
 #include <algorithm>
@@ -45,7 +46,14 @@ std::string Stars(std::string_view rating) {
 
 void AppendHeader(std::string& out, const AnnotatedVolume& volume, std::string_view title,
                   std::string_view exportDate) {
-    out += "<header>\n<h1>";
+    out += "<header>\n";
+    if (!volume.cover.empty()) {
+        // Styled here, not in the page's style sheet, so that a page without a cover stays as it was.
+        out += "<img class=\"cover\" src=\"";
+        html::AppendEscaped(out, PercentEncodedPath(volume.cover));
+        out += "\" alt=\"Cover\" style=\"float: right; max-height: 12em; margin: 0 0 1em 1em\">\n";
+    }
+    out += "<h1>";
     AppendEscaped(out, title);
     out += "</h1>\n";
     if (!markdown::IsBlank(volume.author)) {

@@ -50,6 +50,7 @@ Json BookOf(const AnnotatedVolume& volume) {
         book["rating"] = volume.rating[0] - '0';
     if (!volume.collections.empty())
         book["collections"] = volume.collections;
+    SetIfKnown(book, "cover", volume.cover);
     return book;
 }
 

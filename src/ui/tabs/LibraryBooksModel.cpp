@@ -1,6 +1,7 @@
 #include "LibraryBooksModel.h"
 
 #include "AnnotatedVolume.h"
+#include "BookCovers.h"
 #include "TextOrder.h"
 
 #include <QLocale>
@@ -49,6 +50,14 @@ void LibraryBooksModel::SetOverview(std::shared_ptr<const LibraryOverview> overv
     endResetModel();
 }
 
+void LibraryBooksModel::SetCovers(BookCovers* covers) {
+    m_covers = covers;
+    connect(covers, &BookCovers::CoverRead, this, [this](const QString& volumeId) {
+        if (const int row = RowOf(volumeId); row >= 0)
+            emit dataChanged(index(row, Cover), index(row, Cover), {Qt::DecorationRole});
+    });
+}
+
 int LibraryBooksModel::RowOf(const QString& volumeId) const {
     if (!m_overview)
         return -1;
@@ -82,6 +91,11 @@ QVariant LibraryBooksModel::data(const QModelIndex& index, int role) const {
         return ShownTitle(book) + "\n" + Utf8(book.volumeId);
     if (role == Qt::ToolTipRole && index.column() == Author && !book.author.empty())
         return Utf8(book.author);
+    // Asked only for the rows shown: a picture is read the first time its row is.
+    if (role == Qt::DecorationRole && index.column() == Cover && m_covers) {
+        const QPixmap cover = m_covers->Cover(book.volumeId, book.imageId);
+        return cover.isNull() ? QVariant() : QVariant(cover);
+    }
     if (role != Qt::DisplayRole && role != kSortRole)
         return {};
     const bool sorting = role == kSortRole;
@@ -117,6 +131,6 @@ QVariant LibraryBooksModel::headerData(int section, Qt::Orientation orientation,
     if (role != Qt::DisplayRole)
         return {};
     static const char* const kCaptions[] = {"title",          "author",   "highlights", "notes",
-                                            "last highlight", "progress", "kind"};
+                                            "last highlight", "progress", "kind",       "cover"};
     return section >= 0 && section < Count ? QString(kCaptions[section]) : QVariant();
 }

@@ -1,5 +1,7 @@
 #include "LibraryTab.h"
 
+#include "BookCovers.h"
+#include "BookFile.h"
 #include "BookHighlightsView.h"
 #include "BookReader.h"
 #include "LibraryBooksModel.h"
@@ -81,6 +83,8 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_filter->setPlaceholderText("filter books");
     m_filter->setClearButtonEnabled(true);
     m_model = new LibraryBooksModel(this);
+    m_covers = new BookCovers(this);
+    m_model->SetCovers(m_covers);
     m_proxy = new QSortFilterProxyModel(this);
     m_proxy->setSourceModel(m_model);
     m_proxy->setSortRole(LibraryBooksModel::kSortRole);
@@ -96,6 +100,9 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // The covers first, shown only where the reader's files are at hand (SetLibrary).
+    m_table->horizontalHeader()->moveSection(LibraryBooksModel::Cover, 0);
+    m_table->setColumnHidden(LibraryBooksModel::Cover, true);
     // The title takes what the other columns leave, and stays readable in a narrow window, which then scrolls sideways.
     new ReadableColumn(*m_table, LibraryBooksModel::Title, 22);
     connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &LibraryTab::FitColumns);
@@ -154,6 +161,15 @@ QWidget* LibraryTab::BuildLibraryPage() {
 }
 
 void LibraryTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+    // Covers come from the reader's own volume, where the database loaded is the one on it.
+    const SourceFacts facts = library ? library->Facts() : SourceFacts{};
+    m_covers->SetVolume(library && facts.kind == SourceKind::ReaderDatabase
+                            ? ReaderVolumeOf(facts.path).value_or(std::filesystem::path())
+                            : std::filesystem::path());
+    m_table->setColumnHidden(LibraryBooksModel::Cover, !m_covers->HasVolume());
+    const int textRow = m_table->fontMetrics().height() + 6;
+    m_table->verticalHeader()->setDefaultSectionSize(m_covers->HasVolume() ? std::max(textRow, BookCovers::kHeight + 4)
+                                                                           : textRow);
     m_bookReader->SetLibrary(library);
     m_notePreview->SetLibrary(std::move(library));
 }
@@ -183,8 +199,11 @@ void LibraryTab::FitColumns() {
     const int sorted = header->sortIndicatorSection();
     if (sorted >= 0 && sorted < LibraryBooksModel::Count)
         caption[sorted] = header->sectionSizeHint(sorted);
-    for (int column = LibraryBooksModel::Highlights; column < LibraryBooksModel::Count; ++column)
+    for (int column = LibraryBooksModel::Highlights; column < LibraryBooksModel::Cover; ++column)
         header->resizeSection(column, std::max(view->sizeHintForColumn(column), caption[column]));
+    // Its hint would read every picture at once.
+    header->resizeSection(LibraryBooksModel::Cover,
+                          std::max(BookCovers::kWidth + 8, caption[LibraryBooksModel::Cover]));
     header->resizeSection(LibraryBooksModel::Author, std::clamp(view->sizeHintForColumn(LibraryBooksModel::Author),
                                                                 caption[LibraryBooksModel::Author], kAuthorWidth));
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class BookCovers;
 class BookHighlightsView;
 class BookReader;
 class LibraryBooksModel;
@@ -124,6 +125,7 @@ private:
     QPushButton* m_openFileButton = nullptr;
     QPushButton* m_lastButton = nullptr;
     LibraryBooksModel* m_model = nullptr;
+    BookCovers* m_covers = nullptr;
     QSortFilterProxyModel* m_proxy = nullptr;
     QLineEdit* m_filter = nullptr;
     QTableView* m_table = nullptr;

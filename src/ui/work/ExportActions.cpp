@@ -1,6 +1,7 @@
 #include "ExportActions.h"
 
 #include "BackgroundRunner.h"
+#include "BookFile.h"
 #include "ELedgerError.h"
 #include "FailedBooks.h"
 #include "MessageBoxes.h"
@@ -45,13 +46,20 @@ void ExportActions::MakeResultsFolder() const {
         throw std::runtime_error("Cannot make the results folder \"" + folder.string() + "\": " + error.message());
 }
 
+ExportOptions ExportActions::Options() const {
+    ExportOptions options = m_options.Export();
+    if (m_library && m_library->Facts().kind == SourceKind::ReaderDatabase)
+        options.coverVolume = ReaderVolumeOf(m_library->Facts().path).value_or(std::filesystem::path());
+    return options;
+}
+
 void ExportActions::ExportVolume(const std::string& volumeId) {
     m_status.Reported(kFailed, [this] { MakeResultsFolder(); });
-    ExtractAnnotations(volumeId, m_library->ExportTarget(volumeId, ToPath(m_resultsFolder()), m_options.Export()));
+    ExtractAnnotations(volumeId, m_library->ExportTarget(volumeId, ToPath(m_resultsFolder()), Options()));
 }
 
 void ExportActions::ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target) {
-    const ExportOptions options = m_options.Export();
+    const ExportOptions options = Options();
     ExportResult result;
     m_status.Reported(kFailed, [&] { result = m_library->ExtractAnnotations(volumeId, target, options, m_progress); });
     switch (result.outcome) {
@@ -79,8 +87,8 @@ void ExportActions::ExportSelected(const std::string& volumeId, const std::vecto
     ExportResult result;
     m_status.Reported(kFailed, [&] {
         MakeResultsFolder();
-        result = m_library->ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(m_resultsFolder()),
-                                                       m_options.Export(), m_progress);
+        result = m_library->ExtractSelectedAnnotations(volumeId, bookmarkIds, ToPath(m_resultsFolder()), Options(),
+                                                       m_progress);
     });
     if (result.outcome == ExportOutcome::Written)
         m_status.ShowWritten(Counted(result.highlights, "highlight", "highlights"), result.file);
@@ -89,7 +97,7 @@ void ExportActions::ExportSelected(const std::string& volumeId, const std::vecto
 }
 
 void ExportActions::ExportAll(bool newOnly) {
-    ExportOptions options = m_options.Export();
+    ExportOptions options = Options();
     // The options' own "new highlights only" makes every export new-only.
     options.newOnly = options.newOnly || newOnly;
     // Held for the whole export: the window may take another library only once it ends.

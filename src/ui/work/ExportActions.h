@@ -50,6 +50,9 @@ signals:
     void RepairStatements(const QStringList& statements);
 
 private:
+    // The options' export, with the book's cover copied beside the file where the reader's files are at hand, as the
+    // command line's export does.
+    ExportOptions Options() const;
     void ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target);
 
     QWidget& m_window;

@@ -51,14 +51,14 @@ TEST_F(SavedWordsTest, EachWordOnceWithItsLanguageAndBookOldestFirst) {
     reader.AddSavedWord({"lonely", {}, {}, {}});
     const std::vector<SavedWord> words = Words();
     ASSERT_EQ(words.size(), 3u);
-    EXPECT_EQ(WordsText(words), "lonely\t\t\t\n"
-                                "serendipity\t\tA Store Book\t2024-11-18T09:00:00.000Z\n"
-                                "Fernweh\tde\tNotes: \"On\" Things\t2024-11-19T10:00:00.000Z\n");
+    EXPECT_EQ(WordsText(words), "lonely\t\t\t\t\n"
+                                "serendipity\t\tA Store Book\t2024-11-18T09:00:00.000Z\t\n"
+                                "Fernweh\tde\tNotes: \"On\" Things\t2024-11-19T10:00:00.000Z\t\n");
     const nlohmann::json json = nlohmann::json::parse(WordsJson(words));
     EXPECT_EQ(json["words"][2], nlohmann::json::parse(R"({"word": "Fernweh", "language": "de",
         "book": "Notes: \"On\" Things", "volumeId": ")" +
                                                       kRich + R"(", "created": "2024-11-19T10:00:00.000Z"})"));
-    EXPECT_EQ(WordsCsv(words).substr(0, 45), "word,language,book_title,volume_id,created\r\nl");
+    EXPECT_EQ(WordsCsv(words).substr(0, 54), "word,language,book_title,volume_id,created,sentence\r\nl");
 
     // A database of older firmware keeps no words: none, and no error.
     reader.Exec("DROP TABLE WordList");

@@ -1,5 +1,6 @@
 // The HTML page of a book, read back by a strict HTML5 parser: valid whatever the book holds, every text shown as
 // text, nothing reached outside the page.
+#include "EpubMaker.h"
 #include "FileContents.h"
 #include "ReaderFolderTest.h"
 #include "WholeRecordBooks.h"
@@ -72,3 +73,22 @@ TEST_F(HtmlWriterTest, HostileTextsStayTextAndThePageParsesStrictly) {
 }
 
 } // namespace
+
+// The cover beside the page is shown at its top, its name a link's address; the page still parses strictly.
+TEST_F(HtmlWriterTest, ThePageShowsTheCoverBesideIt) {
+    fixture::AddWholeRecordLibrary(reader);
+    TempFolder volume;
+    std::filesystem::create_directories(volume / "Ann Writer");
+    fixture::EpubMaker()
+        .Package(R"(<item id="c" href="c.gif" media-type="image/gif" properties="cover-image"/>)", "")
+        .Add("OEBPS/c.gif", std::string("GIF89a\x58\x02\x20\x03", 10) + std::string(20, '\0'))
+        .Write(volume / "Ann Writer" / "Notes - Ann Writer.kepub.epub");
+    Load();
+    const ExportOptions html{.format = ExportFormat::Html, .coverVolume = volume.Path()};
+    const std::filesystem::path file =
+        library.ExtractAnnotations(kRich, results / "A book #1.html", html, progress).file;
+    EXPECT_TRUE(ReadBack(file).starts_with("outside: img\ntitle: ")) << ReadBack(file);
+    EXPECT_NE(fixture::FileBytes(file).find("<img class=\"cover\" src=\"A%20book%20%231.cover.gif\""),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(results / "A book #1.cover.gif"));
+}

@@ -1,4 +1,6 @@
 // The JSON export: each book one document that the published schema accepts, holding the database's texts as stored.
+#include "EpubMaker.h"
+#include "ExportRun.h"
 #include "FileContents.h"
 #include "ReaderFolderTest.h"
 #include "RenderedExport.h"
@@ -148,3 +150,38 @@ TEST_F(ReaderFolderTest, GreyEverywhereIsLeftOutAndOnlyAnIsbnIsCalledOne) {
 }
 
 } // namespace
+
+// With the reader's volume at hand the book's cover is copied beside the file and named in it, as the schema says; a
+// book without one is written as before.
+TEST_F(ReaderFolderTest, TheCoverIsCopiedBesideTheFileAndNamedInIt) {
+    using namespace fixture::records;
+    fixture::AddWholeRecordLibrary(reader);
+    TempFolder volume;
+    const std::string cover = fixture::PngHeader(600, 800) + "picture";
+    std::filesystem::create_directories(volume / "Ann Writer");
+    fixture::EpubMaker()
+        .Package(R"(<item id="c" href="c.png" media-type="image/png" properties="cover-image"/>)", "")
+        .Add("OEBPS/c.png", cover)
+        .Write(volume / "Ann Writer" / "Notes - Ann Writer.kepub.epub");
+    ExportOptions options{.format = ExportFormat::Json};
+    Load(ReadingFor(options));
+    const std::string without =
+        fixture::FileBytes(library.ExtractAnnotations(kRich, results / "plain.json", options, progress).file);
+    options.coverVolume = volume.Path();
+    const std::filesystem::path file = library.ExtractAnnotations(kRich, results / "book.json", options, progress).file;
+    const Json document = Json::parse(fixture::FileBytes(file));
+    EXPECT_EQ(Violation(document, Json::parse(fixture::FileBytes(MARVIK_ANNOTATION_SCHEMA))), "");
+    EXPECT_EQ(document["book"]["cover"], "book.cover.png");
+    EXPECT_EQ(fixture::FileBytes(results / "book.cover.png"), cover);
+    // Else the same, but for when it was exported.
+    Json withoutCover = document, plain = Json::parse(without);
+    withoutCover["book"].erase("cover");
+    withoutCover.erase("exported");
+    plain.erase("exported");
+    EXPECT_EQ(withoutCover, plain);
+    // A book without a cover at hand: no member, no file.
+    const std::filesystem::path store =
+        library.ExtractAnnotations(kStore, results / "store.json", options, progress).file;
+    EXPECT_FALSE(Json::parse(fixture::FileBytes(store))["book"].contains("cover"));
+    EXPECT_FALSE(std::filesystem::exists(results / "store.cover.png"));
+}
