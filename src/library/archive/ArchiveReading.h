@@ -6,13 +6,14 @@
 #include <memory>
 
 class KeptReading;
-class TSQLiteDatabase;
 class PrivateFolder;
+class TSQLiteDatabase;
 
 // The archive read as a reader's database is read: a reader-shaped SQLite database, made in a private folder of the
-// user's own and removed with this object, holding every bookmark the archive keeps (each once, with its gone mark,
-// ArchiveColumns.h), the books' content rows and the reading sessions (as AnalyticsEvents). Whatever reads a reader's
-// database (the index, a volume in reading order, the exports, the statistics) reads it the same way.
+// user's own and removed with this object (or kept between runs, below), holding every bookmark the archive keeps (each
+// once, with its gone mark, ArchiveColumns.h), the books' content rows and the reading sessions (as AnalyticsEvents).
+// Whatever reads a reader's database (the index, a volume in reading order, the exports, the statistics) reads it the
+// same way.
 class ArchiveReading {
 public:
     // Reads the archive at archive, opened and checked as an add opens it, in one read transaction: an add running
