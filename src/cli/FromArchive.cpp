@@ -29,8 +29,9 @@ void CheckFromArchive(CommandLine& line) {
 }
 
 std::shared_ptr<const ArchiveReading> ReadArchiveOf(const CommandLine& line, ProgressReporter& progress) {
+    // Kept between runs in the user's cache, never beside the archive: that may be on the reader.
     return std::make_shared<const ArchiveReading>(line.archiveFile.value_or(DefaultArchivePath(UserDataFolder())),
-                                                  line.liveOnly, progress);
+                                                  line.liveOnly, progress, UserCacheFolder() / "archive-readings");
 }
 
 std::string FromArchiveHelpText() {

@@ -20,6 +20,10 @@ std::filesystem::path UserConfigFolder() {
     return Below(QStandardPaths::GenericConfigLocation);
 }
 
+std::filesystem::path UserCacheFolder() {
+    return Below(QStandardPaths::GenericCacheLocation);
+}
+
 std::filesystem::path UserBackupFolder() {
     return UserDataFolder() / "backups";
 }

@@ -82,6 +82,7 @@ protected:
 
     TempFolder m_work;
     fixture::ScopedEnvironment m_data{"XDG_DATA_HOME", m_work / "data"};
+    fixture::ScopedEnvironment m_cache{"XDG_CACHE_HOME", m_work / "cache"};
     fs::path m_backups = m_work / "backups";
     fs::path m_newer = m_backups / "KoboReader-2024-11-05-100000.sqlite";
 };
@@ -160,6 +161,13 @@ TEST_F(FromArchiveTest, ListSyncAndStatsReadTheArchive) {
     const ChildResult list = Cli({"list", "--from-archive"});
     EXPECT_EQ(list.exitStatus, 0) << list.err;
     EXPECT_EQ(list.out, Cli({"list", "--db", m_newer.string()}).out);
+    // Kept in the user's cache for the next runs, which read it as it is.
+    const fs::path kept = m_work / "cache" / "marvik" / "archive-readings";
+    ASSERT_EQ(std::distance(fs::directory_iterator(kept), fs::directory_iterator()), 1);
+    const fs::path reading = fs::directory_iterator(kept)->path();
+    const fs::file_time_type made = fs::last_write_time(reading);
+    EXPECT_EQ(Cli({"list", "--from-archive"}).out, list.out);
+    EXPECT_EQ(fs::last_write_time(reading), made);
 
     fs::create_directory(m_work / "notes");
     const ChildResult sync = Cli({"sync", "--from-archive", "--to", "notes"});

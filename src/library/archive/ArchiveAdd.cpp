@@ -2,6 +2,7 @@
 
 #include "ArchiveFile.h"
 #include "ArchiveLock.h"
+#include "ArchiveSchema.h"
 #include "ArchiveTime.h"
 #include "DatabaseFiles.h"
 #include "EArchiveError.h"
@@ -120,6 +121,8 @@ void AddDatabase(TSQLiteDatabase& db, const std::filesystem::path& source, const
                 files.walTime, digest, now});
     if (counts.AnythingNew())
         db.ExecSQL("UPDATE sources SET lastNew = ? WHERE id = ?", {now, sourceId});
+    // Every add that writes counts, also one that brought nothing new: its database's state time was written.
+    NextArchiveGeneration(db);
     transaction.Commit();
     ++outcome.databasesAdded;
     outcome.counts += counts;

@@ -2,8 +2,11 @@
 
 #include "ArchiveColumns.h"
 #include "ArchiveFile.h"
+#include "ArchiveSchema.h"
 #include "EArchiveError.h"
+#include "EFileError.h"
 #include "HexDigits.h"
+#include "KeptReading.h"
 #include "PrivateFolder.h"
 #include "ReaderSnapshot.h"
 #include "TSQLiteCursor.h"
@@ -13,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -234,6 +238,28 @@ void WriteReading(TSQLiteDatabase& db, bool liveOnly) {
     db.ExecSQL("CREATE INDEX reading.content_bookid_index ON content (BookID)");
 }
 
+// The archive's key where it opens as an archive of this version, without the checks an add makes: where a kept
+// reading of it is whole, none of its rows is read. Empty where anything is amiss; the full opening then tells what.
+std::optional<ArchiveReadingKey> CurrentKey(const std::filesystem::path& archive, bool liveOnly) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(archive, error))
+        return std::nullopt;
+    try {
+        TSQLiteDatabase db(archive.string(), SQLITE_OPEN_READWRITE, archive.string());
+        TSQLiteCursor application(db, "PRAGMA application_id");
+        TSQLiteCursor version(db, "PRAGMA user_version");
+        if (!application.Step() || application.StoredField(0).integer != kArchiveApplicationId || !version.Step() ||
+            version.StoredField(0).integer != kArchiveSchemaVersion)
+            return std::nullopt;
+        db.ExecSQL("BEGIN");
+        const ArchiveReadingKey key = ReadArchiveKey(db, archive, liveOnly);
+        db.ExecSQL("COMMIT");
+        return key;
+    } catch (const ESQLiteException&) {
+        return std::nullopt;
+    }
+}
+
 std::string Literal(const std::string& text) {
     std::string quoted = "'";
     for (const char c : text)
@@ -243,31 +269,66 @@ std::string Literal(const std::string& text) {
 
 } // namespace
 
-ArchiveReading::ArchiveReading(const std::filesystem::path& archive, bool liveOnly, ProgressReporter& progress)
+ArchiveReading::ArchiveReading(const std::filesystem::path& archive, bool liveOnly, ProgressReporter& progress,
+                               const std::filesystem::path& keptFolder)
     : m_archive(archive) {
     progress.SetStatus("reading the archive");
+    if (!keptFolder.empty())
+        if (const std::optional<ArchiveReadingKey> key = CurrentKey(archive, liveOnly))
+            m_kept = KeptReading::Find(keptFolder, *key);
+    if (m_kept) {
+        m_path = m_kept->Path();
+        progress.SetStatus("");
+        return;
+    }
     const std::unique_ptr<TSQLiteDatabase> db = OpenArchive(archive, false, progress);
     if (!db)
         throw EArchiveError("archive not found: " + archive.string());
-    m_folder = std::make_unique<PrivateFolder>();
-    m_path = m_folder->Path() / "archive-reading.sqlite";
     try {
-        // Made here: an attached file is opened as the archive is, which never creates one.
-        TSQLiteDatabase(m_path.string()).ExecSQL("PRAGMA user_version = 0");
-        db->ExecSQL("ATTACH DATABASE " + Literal(m_path.string()) + " AS reading");
-        // A file of this run's own, made again if anything goes wrong: nothing to journal.
-        TSQLiteCursor(*db, "PRAGMA reading.journal_mode = OFF").Step();
-        db->ExecSQL("PRAGMA reading.synchronous = OFF");
-        // Nothing of the archive is written: its pages need no more room than a reading's.
-        db->ExecSQL("PRAGMA main.cache_size = -2000");
-        db->ExecSQL("BEGIN");
-        WriteReading(*db, liveOnly);
-        db->ExecSQL("COMMIT");
-        db->ExecSQL("DETACH DATABASE reading");
+        Make(*db, liveOnly, keptFolder);
     } catch (const ESQLiteException& error) {
         throw EArchiveError("The archive " + archive.string() + " could not be read.\r" + error.what());
     }
     progress.SetStatus("");
+}
+
+void ArchiveReading::Make(TSQLiteDatabase& db, bool liveOnly, const std::filesystem::path& keptFolder) {
+    if (!keptFolder.empty()) {
+        try {
+            m_kept = KeptReading::Start(keptFolder, ArchiveKeyPath(m_archive), liveOnly);
+            m_path = m_kept->Path();
+        } catch (const EFileError&) {
+            // Made for this run alone, as where nothing is kept.
+        }
+    }
+    if (!m_kept) {
+        m_folder = std::make_unique<PrivateFolder>();
+        m_path = m_folder->Path() / "archive-reading.sqlite";
+        // Made here: an attached file is opened as the archive is, which never creates one.
+        TSQLiteDatabase(m_path.string()).ExecSQL("PRAGMA user_version = 0");
+    }
+    db.ExecSQL("ATTACH DATABASE " + Literal(m_path.string()) + " AS reading");
+    // A file made again if anything goes wrong, and used only once whole: nothing to journal.
+    TSQLiteCursor(db, "PRAGMA reading.journal_mode = OFF").Step();
+    db.ExecSQL("PRAGMA reading.synchronous = OFF");
+    // Nothing of the archive is written: its pages need no more room than a reading's.
+    db.ExecSQL("PRAGMA main.cache_size = -2000");
+    db.ExecSQL("BEGIN");
+    // The key is read in the transaction that reads the rows: the kept reading is of the state it names.
+    const ArchiveReadingKey key = ReadArchiveKey(db, m_archive, liveOnly);
+    WriteReading(db, liveOnly);
+    if (m_kept)
+        WriteReadingKey(db, "reading", key);
+    db.ExecSQL("COMMIT");
+    db.ExecSQL("DETACH DATABASE reading");
+    if (!m_kept)
+        return;
+    try {
+        m_kept->Keep();
+        m_path = m_kept->Path();
+    } catch (const EFileError&) {
+        // Whole all the same: read in this run under the name it was made under, and removed after it.
+    }
 }
 
 ArchiveReading::~ArchiveReading() = default;

@@ -6,6 +6,10 @@
 
 namespace {
 
+// One row: the archive's state, changed by every add that changes anything (NextArchiveGeneration).
+constexpr const char* kGenerationTable = "CREATE TABLE generation (number INTEGER NOT NULL, stamp TEXT NOT NULL)";
+constexpr const char* kFirstGeneration = "INSERT INTO generation VALUES (1, lower(hex(randomblob(16))))";
+
 // Times are UTC text (ArchiveTime.h). A row's columns are StoredRowJson of the reader's row.
 constexpr const char* kSchema[] = {
     // One e-reader, told by its account (ReaderSnapshot::account); '' for one without.
@@ -35,10 +39,13 @@ constexpr const char* kSchema[] = {
     // Every reading session, once by its Id.
     "CREATE TABLE sessions (Id TEXT NOT NULL PRIMARY KEY, "
     "reader INTEGER NOT NULL REFERENCES readers(id), columns TEXT NOT NULL, firstSeen TEXT NOT NULL)",
+    kGenerationTable,
+    kFirstGeneration,
 };
 
-// The statements that bring version k + 1 to k + 2; none yet, as 1 is the first.
-constexpr const char* const* kUpgrades[] = {nullptr};
+// The statements that bring version k + 1 to k + 2, each list ending in a null.
+constexpr const char* kToVersion2[] = {kGenerationTable, kFirstGeneration, nullptr};
+constexpr const char* const* kUpgrades[] = {kToVersion2};
 
 } // namespace
 
@@ -55,4 +62,8 @@ void UpgradeArchiveSchema(TSQLiteDatabase& db, std::int64_t from) {
             for (; *steps != nullptr; ++steps)
                 db.ExecSQL(*steps);
     db.ExecSQL("PRAGMA user_version = " + std::to_string(kArchiveSchemaVersion));
+}
+
+void NextArchiveGeneration(TSQLiteDatabase& db) {
+    db.ExecSQL("UPDATE generation SET number = number + 1, stamp = lower(hex(randomblob(16)))");
 }

@@ -6,6 +6,7 @@
 #include "NumberedNamesRun.h"
 #include "TemporaryFile.h"
 
+#include <future>
 #include <optional>
 #include <system_error>
 #include <unordered_set>
@@ -121,7 +122,14 @@ ExportResult ExtractAnnotations(const AnnotationSource& source, const std::strin
         return {ExportOutcome::NoDatabase, {}};
     AnnotatedVolume& volume = *read;
     ExportResult result;
-    std::optional<LedgerMarks> marks = run.Prepare(volume, target);
+    std::optional<LedgerMarks> marks;
+    std::future<LedgerMarks> marksMeanwhile; // after read: waited for before the volume goes
+    if (run.OnlyNew()) {
+        marks = run.Prepare(volume, target);
+    } else {
+        marksMeanwhile = run.PrepareWhole(volume, target);
+        marks.emplace();
+    }
     if (!marks) {
         result.outcome = ExportOutcome::NothingNew;
     } else {
@@ -133,6 +141,8 @@ ExportResult ExtractAnnotations(const AnnotationSource& source, const std::strin
             },
             std::string(run.Format().extension), target, run.Replaces());
         result.highlights = volume.bookmarks.size();
+        if (marksMeanwhile.valid())
+            marks = marksMeanwhile.get();
         read.reset(); // before the ledger is written: both may be large
         if (result.outcome == ExportOutcome::Written) {
             run.Record(volumeId, std::move(*marks));

@@ -45,18 +45,34 @@ ExportRun::ExportRun(const ExportOptions& options, const std::filesystem::path& 
     }
 }
 
+void ExportRun::PlacePictures(AnnotatedVolume& volume, const std::filesystem::path& target) const {
+    // The text file never names pictures, also where it reads the whole records to tell what is new.
+    if (m_format.wholeRecords && m_options.markupRenderer)
+        PlaceMarkupPictures(volume, *m_options.markupRenderer, target);
+    if (ShowsCover())
+        PlaceExportCover(volume, m_options.coverVolume, target, m_progress);
+}
+
 std::optional<LedgerMarks> ExportRun::Prepare(AnnotatedVolume& volume, const std::filesystem::path& target) const {
     LedgerMarks marks;
     if (m_ledger)
         marks = m_options.newOnly ? m_ledger->KeepNew(volume) : m_ledger->MarksToRecord(volume);
     if (m_options.newOnly && marks.marks.empty())
         return std::nullopt;
-    // The text file never names pictures, also where it reads the whole records to tell what is new.
-    if (m_format.wholeRecords && m_options.markupRenderer)
-        PlaceMarkupPictures(volume, *m_options.markupRenderer, target);
-    if (ShowsCover())
-        PlaceExportCover(volume, m_options.coverVolume, target, m_progress);
+    PlacePictures(volume, target);
     return marks;
+}
+
+std::future<LedgerMarks> ExportRun::PrepareWhole(AnnotatedVolume& volume, const std::filesystem::path& target) const {
+    PlacePictures(volume, target);
+    if (!m_ledger) {
+        std::promise<LedgerMarks> none;
+        none.set_value({});
+        return none.get_future();
+    }
+    const AnnotatedVolume& unchanged = volume;
+    return std::async(std::launch::async,
+                      [&ledger = *m_ledger, &unchanged] { return ledger.MarksToRecord(unchanged); });
 }
 
 bool ExportRun::ShowsCover() const {

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,12 +43,18 @@ public:
     // (EFileError when one cannot be written). The marks of what the file is to hold, to record once it is written;
     // nothing when only what is new was asked for and there is none.
     std::optional<LedgerMarks> Prepare(AnnotatedVolume& volume, const std::filesystem::path& target) const;
+    // Prepare for a file of all the volume's bookmarks written at once (not only what is new): their marks are made on
+    // a thread of their own while the file is written, since both only read the volume, which stays as it is until
+    // they are taken.
+    std::future<LedgerMarks> PrepareWhole(AnnotatedVolume& volume, const std::filesystem::path& target) const;
     void Record(const std::string& volumeId, LedgerMarks&& marks);
     // Saves what was recorded, if anything. When it cannot be saved the files written stay: for an export of only what
     // is new the message comes back for the outcome (and the progress is reset), any other warns through progress.
     std::string Save(std::size_t filesWritten, ProgressReporter& progress) const;
 
 private:
+    // The drawings' pictures and the cover, for a format that names them, beside target.
+    void PlacePictures(AnnotatedVolume& volume, const std::filesystem::path& target) const;
     bool ShowsCover() const;
 
     const ExportOptions& m_options;

@@ -4,6 +4,7 @@
 #include "ArchiveFile.h"
 #include "ArchiveInputs.h"
 #include "ArchiveLock.h"
+#include "ArchiveSchema.h"
 #include "ArchiveStatus.h"
 #include "ArchiveTime.h"
 #include "DyingWriter.h"
@@ -269,7 +270,7 @@ TEST_F(ArchiveTest, ANewerOrForeignArchiveIsRefusedUntouchedAndADamagedOneSetAsi
 
     {
         TSQLiteDatabase db(m_archive.string());
-        db.ExecSQL("PRAGMA user_version = 1");
+        db.ExecSQL("PRAGMA user_version = " + std::to_string(kArchiveSchemaVersion));
     }
     bytes = FileBytes(m_archive);
     ASSERT_GT(bytes.size(), 8192u);
