@@ -49,10 +49,9 @@ public:
             highlight.deleted = bookmark.deleted;
             highlight.gone = bookmark.gone;
             highlight.lastSeen = bookmark.lastSeen;
-            const SourceKind kind =
-                bookmark.source < volume.sources.size() ? volume.sources[bookmark.source].kind : volume.fromArchive
-                                                                                                    ? SourceKind::Archive
-                                                                                                    : SourceKind::ReaderDatabase;
+            const SourceKind kind = bookmark.source < volume.sources.size() ? volume.sources[bookmark.source].kind
+                                    : volume.fromArchive                    ? SourceKind::Archive
+                                                                            : SourceKind::ReaderDatabase;
             highlight.source = SourceKindName(kind);
             m_kinds[highlight.source] = true;
             facts.highlights += highlight.text.empty() ? 0 : 1;

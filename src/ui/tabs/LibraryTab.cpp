@@ -3,10 +3,10 @@
 #include "BookHighlightsView.h"
 #include "BookReader.h"
 #include "LibraryBooksModel.h"
+#include "LoadedLibrary.h"
 #include "NamedWidgets.h"
 #include "NotePreview.h"
 #include "ReadableColumn.h"
-#include "ReaderLibrary.h"
 #include "WindowProgress.h"
 
 #include <QBoxLayout>
@@ -153,7 +153,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     return page;
 }
 
-void LibraryTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+void LibraryTab::SetLibrary(std::shared_ptr<const LoadedLibrary> library) {
     m_bookReader->SetLibrary(library);
     m_notePreview->SetLibrary(std::move(library));
 }

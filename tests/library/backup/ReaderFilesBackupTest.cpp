@@ -1,9 +1,9 @@
 // Backups of a reader's files that are no database: KOReader's sidecars and a Kindle's clippings, found on the
 // reader's volume as the window finds them.
 #include "ReaderFilesBackup.h"
-#include "SourceFiles.h"
 #include "SourcePaths.h"
 #include "TempFolder.h"
+#include "sources/SourceFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +41,8 @@ TEST_F(ReaderFilesBackupTest, CopiesSidecarsAndClippingsAtTheirPlacesOnceWhileTh
     EXPECT_EQ(first.copied, 2u);
     EXPECT_FALSE(first.duplicate);
     ASSERT_FALSE(first.folder.empty());
-    EXPECT_EQ(Bytes(first.folder / "documents" / "My Clippings.txt"), Bytes(m_reader / "documents" / "My Clippings.txt"));
+    EXPECT_EQ(Bytes(first.folder / "documents" / "My Clippings.txt"),
+              Bytes(m_reader / "documents" / "My Clippings.txt"));
     EXPECT_EQ(Bytes(first.folder / "books" / "Sea.sdr" / "metadata.epub.lua"),
               Bytes(m_reader / "books" / "Sea.sdr" / "metadata.epub.lua"));
 
@@ -63,11 +64,12 @@ TEST_F(ReaderFilesBackupTest, AFileOverTheLimitIsLeftOutAndTold) {
     const std::vector<fs::path> files = OtherReadersFilesOf(m_reader);
     const std::uintmax_t sidecar = fs::file_size(m_reader / "books" / "Sea.sdr" / "metadata.epub.lua");
     const std::uintmax_t clippings = fs::file_size(m_reader / "documents" / "My Clippings.txt");
-    ASSERT_LT(sidecar, clippings);
-    const ReaderFilesBackupResult result = BackUpReaderFiles(m_reader, files, m_backups, 1730419200, sidecar);
+    ASSERT_GT(sidecar, clippings);
+    const ReaderFilesBackupResult result = BackUpReaderFiles(m_reader, files, m_backups, 1730419200, clippings);
     EXPECT_EQ(result.copied, 1u);
-    EXPECT_EQ(result.tooLarge, std::vector<fs::path>{m_reader / "documents" / "My Clippings.txt"});
-    EXPECT_FALSE(fs::exists(result.folder / "documents"));
+    EXPECT_EQ(result.tooLarge, std::vector<fs::path>{m_reader / "books" / "Sea.sdr" / "metadata.epub.lua"});
+    EXPECT_FALSE(fs::exists(result.folder / "books"));
+    EXPECT_TRUE(fs::exists(result.folder / "documents" / "My Clippings.txt"));
 
     // Nothing copied: no backup at all.
     const ReaderFilesBackupResult none = BackUpReaderFiles(m_reader, files, m_work / "none", 1730419200, 10);

@@ -1,5 +1,6 @@
 // The overview of any source: other readers' files and a Kobo database as one library, and the archive with the
 // highlights its reader lost marked gone.
+#include "SourceOverview.h"
 #include "ArchiveAdd.h"
 #include "ArchiveReading.h"
 #include "ArchiveSource.h"
@@ -8,9 +9,8 @@
 #include "LoadedLibrary.h"
 #include "ReaderDatabase.h"
 #include "ScopedEnvironment.h"
-#include "SourceFiles.h"
-#include "SourceOverview.h"
 #include "TempFolder.h"
+#include "sources/SourceFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ const std::string kPart = kBook + "#(1)one.html";
 
 void FillKobo(fixture::ReaderDatabase& db) {
     db.AddBook({.volumeId = kBook, .title = "Winter Voyage", .author = "Ann Berg"});
-    db.AddPart({.contentId = kPart, .bookId = kBook, .title = "One", .volumeIndex = 1});
+    db.AddPart({.contentId = kPart, .bookId = kBook, .bookTitle = "Winter Voyage", .title = "One", .volumeIndex = 1});
     db.AddBookmark({.bookmarkId = "h1", .volumeId = kBook, .contentId = kPart, .text = "Ice."});
     db.AddBookmark({.bookmarkId = "h2", .volumeId = kBook, .contentId = kPart, .text = "Snow.", .annotation = "cold"});
 }
@@ -107,8 +107,10 @@ TEST(SourceOverviewTest, TheArchivesLostHighlightIsGoneAndTheFilterKeepsOnlyThos
         db.Exec("DELETE FROM Bookmark WHERE BookmarkID = 'h2'");
     }
     SilentProgress silent;
-    const ArchiveAddOutcome added = AddToArchive(
-        archive, {{first, {{first, ArchiveTimeText(std::time_t{1730419200})}}}, {second, {{second, ArchiveTimeText(std::time_t{1730764800})}}}}, silent);
+    const ArchiveAddOutcome added = AddToArchive(archive,
+                                                 {{first, {{first, ArchiveTimeText(std::time_t{1730419200})}}},
+                                                  {second, {{second, ArchiveTimeText(std::time_t{1730764800})}}}},
+                                                 silent);
     ASSERT_TRUE(added.failed.empty());
 
     const LoadedLibrary library(
