@@ -53,7 +53,8 @@ void MakeKobo(const fs::path& file) {
     reader.AddBook({.volumeId = kBook, .title = "Winter Voyage", .author = "Ann Berg"});
     reader.AddPart({.contentId = kPart, .bookId = kBook, .bookTitle = "Winter Voyage", .title = "One"});
     reader.AddBookmark({.bookmarkId = "h1", .volumeId = kBook, .contentId = kPart, .text = "Ice on the bay."});
-    reader.AddBookmark({.bookmarkId = "h2", .volumeId = kBook, .contentId = kPart, .text = "Snow at dawn."});
+    reader.AddBookmark(
+        {.bookmarkId = "h2", .volumeId = kBook, .contentId = kPart, .text = "Snow at dawn.", .annotation = "cold"});
 }
 
 void Drop(QWidget* target, const QList<QUrl>& urls) {
@@ -182,6 +183,8 @@ private slots:
         const QModelIndex result = results->index(0, 0, results->index(0, 0));
         QCOMPARE(result.data(SearchResultsModel::kBookmarkIdRole).toString(), QString("h2"));
         QVERIFY(result.data().toString().contains("gone from the reader"));
+        // A filter without words shows the highlight itself, not its note.
+        QVERIFY(result.data().toString().contains("Snow at dawn."));
 
         // Back to a database: no archive filter.
         f.LoadDatabase(Local(reader));

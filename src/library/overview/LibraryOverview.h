@@ -21,6 +21,9 @@ struct OverviewBook {
     std::string lastHighlight;  // the newest DateCreated, as stored; empty where none is
     std::optional<double> percentRead;
     bool sideloaded = false; // named by its path; a store book is named by its UUID
+    // Read from other readers' files: the kinds of files its highlights came from ("Kindle", "KOReader + Kobo");
+    // empty for a reader's database alone and for the archive.
+    std::string sources;
 };
 
 // One bookmark of a listed book, with what a search over all books matches and shows.

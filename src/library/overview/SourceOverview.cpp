@@ -1,5 +1,6 @@
 #include "SourceOverview.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -33,6 +34,14 @@ public:
         OverviewBook& facts = m_overview.books[book->second];
         facts.percentRead = Percent(volume.percentRead);
         m_overview.fromArchive = m_overview.fromArchive || volume.fromArchive;
+        if (!volume.fromArchive) {
+            std::vector<std::string> kinds;
+            for (const SourceFacts& read : volume.sources)
+                if (std::find(kinds.begin(), kinds.end(), SourceKindName(read.kind)) == kinds.end())
+                    kinds.push_back(SourceKindName(read.kind));
+            for (const std::string& kind : kinds)
+                facts.sources += (facts.sources.empty() ? "" : " + ") + kind;
+        }
         const auto firstChapter = static_cast<std::uint32_t>(m_overview.chapters.size());
         for (const PartFacts& part : volume.parts)
             m_overview.chapters.push_back(part.Heading());

@@ -34,7 +34,8 @@ QString Title(const OverviewBook& book) {
 
 // What a result shows: the text, or its note where the terms are in the note alone.
 std::string_view ShownPart(const OverviewHighlight& highlight, const std::vector<std::string>& terms) {
-    if (highlight.note.empty() || !FindFoldedTerms(highlight.text, terms).empty())
+    // Filters alone (no terms) show the highlight itself.
+    if (terms.empty() || highlight.note.empty() || !FindFoldedTerms(highlight.text, terms).empty())
         return highlight.text;
     return highlight.note;
 }

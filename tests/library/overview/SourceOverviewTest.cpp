@@ -69,6 +69,7 @@ TEST(SourceOverviewTest, OtherReadersFilesAndAKoboDatabaseAreOneLibraryWithTheDa
                                                   [](const OverviewHighlight& h) { return h.bookmarkId == "h2"; });
     EXPECT_EQ(snow.note, "cold");
     EXPECT_EQ(snow.source, "Kobo");
+    EXPECT_EQ(overview.books[snow.book].sources, "Kobo");
     EXPECT_EQ(overview.ChapterOf(snow), "One");
 
     // The repair is the database's alone: a Kindle book is refused in words, the database's own is repaired.
@@ -76,6 +77,26 @@ TEST(SourceOverviewTest, OtherReadersFilesAndAKoboDatabaseAreOneLibraryWithTheDa
     ASSERT_TRUE(library->HasBookmarks(kindleBook));
     EXPECT_THROW(library->RepairContentIds(kindleBook, silent), std::runtime_error);
     EXPECT_NO_THROW(library->RepairContentIds(kBook, silent));
+}
+
+TEST(SourceOverviewTest, ABookOnTwoReadersIsOneRowEachHighlightNamingItsSource) {
+    TempFolder work;
+    const fs::path database = work / "KoboReader.sqlite", clippings = work / "My Clippings.txt";
+    {
+        fixture::ReaderDatabase db(database);
+        FillKobo(db);
+    }
+    fixture::WriteSourceFile(clippings, "Winter Voyage (Ann Berg)\r\n- Your Highlight on page 3 | location 40-41 | "
+                                        "Added on Friday, 26 February 2021 11:03:02\r\n\r\nA gull over the "
+                                        "mast.\r\n==========\r\n");
+    SilentProgress silent;
+    const std::shared_ptr<LoadedLibrary> library = LoadedLibrary::OpenPaths({database, clippings}, silent, {});
+    const LibraryOverview overview = ReadSourceOverview(*library, {}, silent).value();
+    ASSERT_EQ(overview.books.size(), 1u);
+    EXPECT_EQ(overview.books[0].sources, "Kobo + Kindle");
+    EXPECT_EQ(overview.books[0].highlights, 3u);
+    EXPECT_TRUE(overview.severalSources);
+    EXPECT_EQ(SourcesOf(overview), (std::set<std::string>{"Kobo", "Kindle"}));
 }
 
 TEST(SourceOverviewTest, WithoutADatabaseTheKoboActionsSayWhy) {
