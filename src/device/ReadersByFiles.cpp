@@ -30,3 +30,18 @@ std::vector<ReaderByFiles> FindReadersByFiles(const VolumeSource& volumes) {
     }
     return readers;
 }
+
+std::filesystem::path FindKoboReader(const VolumeSource& volumes) {
+    if (std::filesystem::path labelled = FindReaderVolume(volumes); !labelled.empty())
+        return labelled;
+    for (const MountedVolume& volume : volumes.Volumes())
+        if (IsFile(ReaderDatabasePath(volume.root)))
+            return volume.root;
+    return {};
+}
+
+std::vector<ReaderByFiles> FindOtherReaders(const VolumeSource& volumes) {
+    std::vector<ReaderByFiles> readers = FindReadersByFiles(volumes);
+    std::erase_if(readers, [](const ReaderByFiles& reader) { return !reader.koreader && !reader.kindleClippings; });
+    return readers;
+}

@@ -47,10 +47,14 @@ LoadOutcome ReaderLibrary::LoadDatabaseAndOverview(const std::filesystem::path& 
 }
 
 void ReaderLibrary::ExecuteStatements(const std::vector<std::string>& statements) const {
+    ExecuteReaderStatements(*this, statements);
+}
+
+void ExecuteReaderStatements(const ReaderDatabaseSource& database, const std::vector<std::string>& statements) {
     // What the console changes is read afresh by the next action.
-    Kept().Drop();
+    database.Kept().Drop();
     // The run's own connection; closing it on every path rolls back a transaction the lines left open.
-    std::unique_ptr<ReaderConnection> writer = OpenReaderDatabase(DatabasePath(), ReaderAccess::Write);
+    std::unique_ptr<ReaderConnection> writer = OpenReaderDatabase(database.DatabasePath(), ReaderAccess::Write);
     if (!writer)
         return;
     for (const std::string& statement : statements)

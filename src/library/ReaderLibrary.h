@@ -59,3 +59,6 @@ public:
     // run and goes on to the caller. Nothing happens when the database file is gone.
     void ExecuteStatements(const std::vector<std::string>& statements) const;
 };
+
+// The SQL console's run on the database's file (ReaderLibrary::ExecuteStatements).
+void ExecuteReaderStatements(const ReaderDatabaseSource& database, const std::vector<std::string>& statements);

@@ -26,6 +26,7 @@ void TForm1::ConnectHandlers() {
     connect(loaddatabase1, &QMenu::aboutToShow, this, guard(&TForm1::loaddatabase1Click));
     connect(fromprogrampath1, &QAction::triggered, this, guard(&TForm1::fromprogrampath1Click));
     connect(fromMarvik1, &QAction::triggered, this, guard(&TForm1::fromMarvik1Click));
+    connect(showArchiveAction, &QAction::triggered, this, guard(&TForm1::showArchiveClick));
     connect(openfolders1, &QMenu::aboutToShow, this, guard(&TForm1::openfolders1Click));
     connect(opemprogramfolder1, &QAction::triggered, this, guard(&TForm1::opemprogramfolder1Click));
     connect(openresultfolder1, &QAction::triggered, this, guard(&TForm1::openresultfolder1Click));
@@ -65,7 +66,7 @@ void TForm1::ConnectHandlers() {
             [this](const std::string& volumeId, const std::vector<std::string>& ids) {
                 Guarded([&] { m_exports->ExportSelected(volumeId, ids); });
             });
-    connect(LibraryPage, &LibraryTab::ReaderRequested, this, guard(&TForm1::fromMarvik1Click));
+    connect(LibraryPage, &LibraryTab::ReaderRequested, this, guard(&TForm1::loadReaderClick));
     connect(LibraryPage, &LibraryTab::OpenFileRequested, this, guard(&TForm1::opendatabasefile1Click));
     connect(LibraryPage, &LibraryTab::LastDatabaseRequested, this, guard(&TForm1::openlastdatabase1Click));
     connect(LibraryPage, &LibraryTab::ResultsFolderRequested, this, guard(&TForm1::openresultfolder1Click));
@@ -86,8 +87,12 @@ void TForm1::ConnectHandlers() {
     connect(m_status, &StatusLine::OutcomeShown, this, &TForm1::ShowRunningBackups);
     connect(m_readerWatch, &ReaderWatcher::Changed, this,
             [this](const QString& root) { Guarded([&] { ReaderChanged(root); }); });
+    connect(m_readerWatch, &ReaderWatcher::OthersChanged, this, guard(&TForm1::OtherReadersChanged));
     connect(m_databaseWatch, &DatabaseFileWatch::Changed, this, guard(&TForm1::DatabaseFileChanged));
 
-    connect(TabSheet4, &OptionsTab::ConsoleArmed, Button2, &QWidget::setEnabled);
+    connect(TabSheet4, &OptionsTab::ConsoleArmed, this, [this](bool armed) {
+        m_consoleArmed = armed;
+        OfferDatabaseActions();
+    });
     connect(Button2, &QPushButton::clicked, this, guard(&TForm1::Button2Click));
 }

@@ -53,7 +53,10 @@ void TForm1::loaddatabase1Click() {
         ReaderDatabasePath = onReader;
     OfferFile(fromprogrampath1, "from &program folder", ProgramDatabaseCopy());
     OfferFile(openlastdatabase1, "open &last database", LastDatabase());
-    LibraryPage->OfferStarts(fromMarvik1->isEnabled(), openlastdatabase1->isEnabled());
+    OfferOtherReaders();
+    LibraryPage->OfferStarts(fromMarvik1->isEnabled() || !m_otherReaderActions.isEmpty(),
+                             openlastdatabase1->isEnabled());
+    OfferDatabaseActions();
 }
 
 // Starts where the database most likely is: on the reader, else beside the last one loaded, else at home.
@@ -64,10 +67,11 @@ void TForm1::opendatabasefile1Click() {
         folder = KoboFolder(ReaderDrive);
     else if (const QString last = LastDatabase(); IsFile(last))
         folder = QFileInfo(last).path();
-    const QString file = ChooseFileToOpen(
-        this, {"open database file", folder, "SQLite databases (*.sqlite *.sqlite3 *.db);;All files (*)"});
+    const QString file = ChooseFileToOpen(this, {"open database file", folder,
+                                                 "Readers' files (*.sqlite *.sqlite3 *.db *.lua *.txt);;SQLite "
+                                                 "databases (*.sqlite *.sqlite3 *.db);;All files (*)"});
     if (!file.isEmpty())
-        LoadDatabase(file);
+        LoadPaths({file});
 }
 
 void TForm1::openlastdatabase1Click() {

@@ -50,14 +50,15 @@ QString WithTrailingSlash(QString folder) {
     return folder;
 }
 
-// The first local file among the dropped items, or empty.
-QString FirstDroppedFile(const QMimeData* data) {
+// The local files and folders among the dropped items.
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
     if (data == nullptr || !data->hasUrls())
-        return {};
+        return files;
     for (const QUrl& url : data->urls())
         if (url.isLocalFile())
-            return url.toLocalFile();
-    return {};
+            files << url.toLocalFile();
+    return files;
 }
 
 // The error a load came back with, raised again for the error display. A file that SQLite cannot read at all is
@@ -121,7 +122,7 @@ void TForm1::OpenArguments(const QStringList& arguments) {
     if (arguments.size() < 2)
         return;
     QMetaObject::invokeMethod(
-        this, [this, path = arguments.at(1)] { Guarded([&] { LoadDatabase(path); }); }, Qt::QueuedConnection);
+        this, [this, paths = arguments.mid(1)] { Guarded([&] { LoadPaths(paths); }); }, Qt::QueuedConnection);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -227,12 +228,17 @@ bool TForm1::LoadDatabase(const QString& path) {
     if (outcome.kind == LoadOutcome::Kind::NotFound || outcome.kind == LoadOutcome::Kind::NotAFile) {
         // Nothing to read: the index empties, and the database path stays the last one found.
         SilentProgress silent;
-        m_library->LoadDatabase(ToPath(path), silent, options);
+        if (ReaderLibrary* alone = m_library->DatabaseAlone())
+            alone->LoadDatabase(ToPath(path), silent, options);
+        else
+            m_library = std::make_shared<LoadedLibrary>();
     } else {
         // A reading that failed is kept too, so that the console still reaches the file.
-        m_library = std::move(next);
+        m_library = std::make_shared<LoadedLibrary>(std::move(next));
     }
+    m_loadedPaths = QStringList{path};
     emit LibraryLoaded(m_library);
+    OfferDatabaseActions();
     // Also after a failed load, so that it tells which file failed.
     DatabasePathLabel->setText("database: " + DatabasePath());
     ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded && !failure ? DatabasePath() : QString(),
@@ -270,24 +276,26 @@ void TForm1::DatabaseFileChanged() {
                            [this] { Guarded([this] { DatabaseFileChanged(); }); });
         return;
     }
-    if (!m_loaded)
+    if (!m_loaded || m_library->FromArchive())
         return;
     const QString book = LibraryPage->CurrentVolume();
-    if (LoadDatabase(DatabasePath()) && m_loaded)
+    const QStringList paths = m_loadedPaths; // a load replaces them
+    if (LoadPaths(paths) && m_loaded)
         m_status->ShowOutcome("database changed on disk: read again, " + Counted(Volumes().Count(), "book", "books"));
     if (!book.isEmpty())
         LibraryPage->SelectBook(book);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!FirstDroppedFile(event->mimeData()).isEmpty())
+    if (!DroppedFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
+// Several files or folders dropped at once are one library.
 void TForm1::dropEvent(QDropEvent* event) {
-    const QString file = FirstDroppedFile(event->mimeData());
-    if (file.isEmpty())
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty())
         return;
     event->acceptProposedAction();
-    Guarded([&] { LoadDatabase(file); });
+    Guarded([&] { LoadPaths(files); });
 }

@@ -127,6 +127,9 @@ void TForm1::BuildMenus() {
     openlastdatabase1 = NamedAction(loaddatabase1, "openlastdatabase1", "open &last database");
     openlastdatabase1->setEnabled(false);
     backupdatabase1 = NamedAction(loaddatabase1, "backupdatabase1", "&back up database now");
+    showArchiveAction = NamedAction(loaddatabase1, "showArchiveAction", "show the &archive");
+    showArchiveAction->setToolTip("Every highlight ever seen on the reader, those it no longer has marked");
+    loaddatabase1->setToolTipsVisible(true);
     loaddatabase1->addSeparator();
     quit1 = NamedAction(loaddatabase1, "quit1", "&quit");
     quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));

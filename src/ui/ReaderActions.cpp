@@ -2,6 +2,7 @@
 // connected. A bar that moves by itself and Cancel beside it show that a backup runs.
 #include "TForm1.h"
 
+#include "ArchivePath.h"
 #include "BackgroundRunner.h"
 #include "DatabaseBackups.h"
 #include "DatabaseFileWatch.h"
@@ -23,24 +24,30 @@ QString TForm1::BackupsFolder() const {
     return FromPath(UserBackupFolder());
 }
 
-void TForm1::BackUp(const QString& database, const QString& before, std::function<void()> then) {
+void TForm1::BackUp(const QString& database, const QString& before, std::function<void()> then, bool toArchive) {
     TntLabel6->setText(before + "backing up the database");
-    m_backups->Start(database, BackupsFolder(), [this, before, then = std::move(then)](const BackupOutcome& outcome) {
-        const QString text = outcome.stopped            ? before + "backup cancelled"
-                             : !outcome.error.isEmpty() ? before + "backup failed"
-                             : outcome.status.isEmpty() ? before + "no database file to back up"
-                                                        : before + outcome.status;
-        // Work in the foreground keeps the progress bar; the status tells the backup's end all the same.
-        if (m_runner->Busy())
-            TntLabel6->setText(text);
-        else
-            m_status->ShowOutcome(text);
-        if (!outcome.error.isEmpty())
-            ShowErrorDisplay(this, outcome.error);
-        if (then && !outcome.stopped)
-            Guarded(then);
-    });
+    const QString archive = toArchive ? FromPath(DefaultArchivePath(UserDataFolder())) : QString();
+    m_backups->Start(database, BackupsFolder(), archive,
+                     [this, before, then = std::move(then)](const BackupOutcome& outcome) {
+                         ShowBackupOutcome(before, outcome);
+                         if (then && !outcome.stopped)
+                             Guarded(then);
+                     });
     ShowRunningBackups();
+}
+
+void TForm1::ShowBackupOutcome(const QString& before, const BackupOutcome& outcome) {
+    const QString text = outcome.stopped            ? before + "backup cancelled"
+                         : !outcome.error.isEmpty() ? before + "backup failed"
+                         : outcome.status.isEmpty() ? before + "nothing to back up"
+                                                    : before + outcome.status;
+    // Work in the foreground keeps the progress bar; the status tells the backup's end all the same.
+    if (m_runner->Busy())
+        TntLabel6->setText(text);
+    else
+        m_status->ShowOutcome(text);
+    if (!outcome.error.isEmpty())
+        ShowErrorDisplay(this, outcome.error);
 }
 
 void TForm1::ShowRunningBackups() {
@@ -90,7 +97,7 @@ void TForm1::ReaderConnected() {
     // Notes are synced from the reader's database as the backup keeps it: after the backup, when there is one.
     const auto sync = [this, connected] { m_notesSync->SyncAfterConnect(connected); };
     if (TabSheet4->BackUpOnConnect())
-        BackUp(ReaderDatabasePath, connected, TabSheet4->SyncOnConnect() ? sync : std::function<void()>());
+        BackUp(ReaderDatabasePath, connected, TabSheet4->SyncOnConnect() ? sync : std::function<void()>(), true);
     else if (TabSheet4->SyncOnConnect())
         sync();
 }

@@ -1,14 +1,18 @@
 #pragma once
 
-#include "ReaderLibrary.h"
+#include "LoadedLibrary.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BackgroundRunner;
+struct BackupOutcome;
+struct ReaderByFiles;
 class BookListTab;
 class DatabaseBackups;
 class ExportActions;
@@ -48,6 +52,9 @@ public:
     // Reads the database at path in place of the loaded one; false when the reading was cancelled, which leaves the
     // window as it was.
     bool LoadDatabase(const QString& path);
+    // Reads any reader's files at the paths as one library (a Kobo database, KOReader's sidecars or a folder of them, a
+    // Kindle's clippings or its root); a single Kobo database is read as LoadDatabase reads it. False when cancelled.
+    bool LoadPaths(const QStringList& paths);
     // The program's arguments: a database named after the program's own name is loaded once the event loop runs, so
     // that its errors reach the error display like any other.
     void OpenArguments(const QStringList& arguments);
@@ -92,6 +99,7 @@ public:
     QAction* fromMarvik1 = nullptr;
     QAction* opendatabasefile1 = nullptr; // Ctrl+O
     QAction* backupdatabase1 = nullptr;   // "back up database now"
+    QAction* showArchiveAction = nullptr; // "show the archive": every highlight ever seen, the gone ones marked
     QAction* openlastdatabase1 = nullptr;
     QAction* quit1 = nullptr; // Ctrl+Q
     QMenu* openfolders1 = nullptr;
@@ -107,7 +115,7 @@ public:
 
 signals:
     // The library a load read (or the empty one it left), for the tabs that show it.
-    void LibraryLoaded(std::shared_ptr<const ReaderLibrary> library);
+    void LibraryLoaded(std::shared_ptr<const LoadedLibrary> library);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -142,7 +150,18 @@ private:
     void backupdatabase1Click();
     // Starts a backup of the database; the status tells, after `before`, where it went. then runs once it ends,
     // unless it was cancelled.
-    void BackUp(const QString& database, const QString& before, std::function<void()> then = {});
+    // toArchive: the backup is then added to the archive.
+    void BackUp(const QString& database, const QString& before, std::function<void()> then = {},
+                bool toArchive = false);
+    // How a backup ended, in the status after `before`; its error on the error display.
+    void ShowBackupOutcome(const QString& before, const BackupOutcome& outcome);
+    // Readers told by their files: each offered in the load menu; one newly connected is told, its files backed up,
+    // and loaded when nothing else is.
+    void OfferOtherReaders();
+    void OtherReadersChanged();
+    void OtherReaderConnected(const ReaderByFiles& reader);
+    // The start page's "load from the reader": the Kobo's database, else the first other reader's files.
+    void loadReaderClick();
     // While backups run and nothing runs in the foreground: a bar that moves by itself, and Cancel; when nothing runs,
     // no Cancel.
     void ShowRunningBackups();
@@ -154,6 +173,18 @@ private:
     // The copy of the reader's database that the program folder may hold.
     QString ProgramDatabaseCopy() const;
 
+    // Reads a library beside the window (read), and shows it in place of the loaded one once read; the status tells
+    // `failed` when it fails, and the loaded library stays. caption: the line below the tabs; paths: what a change of
+    // the database on disk reads again.
+    using LibraryReading =
+        std::function<std::shared_ptr<LoadedLibrary>(ProgressReporter&, std::optional<LibraryOverview>&)>;
+    bool LoadLibrary(const LibraryReading& read, const QString& failed, const QString& caption,
+                     const QStringList& paths);
+    bool LoadSources(const QStringList& paths);
+    void showArchiveClick();
+    // What only a Kobo database has (the console, the reading statistics, the backup), offered or told why not.
+    void OfferDatabaseActions();
+
     // the console
     void Button2Click();
 
@@ -164,7 +195,7 @@ private:
 
     // What the last load read; a load reads into a library of its own and replaces this one only once it ends, so
     // that a cancelled load leaves the window as it was.
-    std::shared_ptr<ReaderLibrary> m_library = std::make_shared<ReaderLibrary>();
+    std::shared_ptr<LoadedLibrary> m_library = std::make_shared<LoadedLibrary>();
     std::unique_ptr<WindowProgress> m_progress;
     std::unique_ptr<QSettings> m_settings;
     DatabaseFileWatch* m_databaseWatch = nullptr;
@@ -175,4 +206,8 @@ private:
     NotesSyncAction* m_notesSync = nullptr;
     ReaderWatcher* m_readerWatch = nullptr;
     bool m_loaded = false;
+    QStringList m_loadedPaths; // what the last load read, to read again when the database changes on disk
+    bool m_consoleArmed = false;
+    QList<QAction*> m_otherReaderActions; // the load menu's entries for readers told by their files
+    QStringList m_otherReaderRoots;       // those readers as last told
 };

@@ -43,6 +43,17 @@ TEST(ReadersByFilesTest, FindsKoboKOReaderAndKindleVolumesByTheirFiles) {
     EXPECT_TRUE(readers[1].koboDatabase);
     EXPECT_TRUE(readers[1].koreader);
     EXPECT_FALSE(readers[1].kindleClippings);
+
+    // The labelled volume is the Kobo where it is mounted, else the one holding the database whatever its label; the
+    // Kindle and the Kobo with KOReader hold other readers' highlights.
+    EXPECT_EQ(FindKoboReader(volumes), root / "half");
+    EXPECT_EQ(FindKoboReader(ListedVolumes({{root / "kindle", "Kindle"}, {root / "kobo", "MY READER"}})),
+              root / "kobo");
+    EXPECT_EQ(FindKoboReader(ListedVolumes({{root / "kindle", "Kindle"}})), fs::path());
+    const std::vector<ReaderByFiles> others = FindOtherReaders(volumes);
+    ASSERT_EQ(others.size(), 2u);
+    EXPECT_EQ(others[0].root, root / "kindle");
+    EXPECT_EQ(others[1].root, root / "kobo");
 }
 
 } // namespace

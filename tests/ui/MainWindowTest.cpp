@@ -252,7 +252,7 @@ private slots:
         QCOMPARE(f.TntLabel6->text(), QString("database loaded: 4 books"));
     }
 
-    void droppedFilesLoadTheFirstAndShowWhatFails() {
+    void droppedFilesLeaveOutWhatIsNoReadersAndShowWhatFails() {
         const QString notes = m_program->filePath("notes.txt");
         QFile file(notes);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -274,7 +274,8 @@ private slots:
         QCOMPARE(m_form->LibraryPage->Pages()->currentIndex(), 1);
         QCOMPARE(m_form->LibraryPage->Proxy()->rowCount(), 4);
 
-        // Only the first of several files is loaded, and its path arrives whole however long it is.
+        // Of several files, what holds no reader's highlights is left out and told; a path arrives whole however long
+        // it is.
         const QString longName = QString("a folder with a long name ").repeated(6);
         const QString first = m_program->filePath(longName + "/" + longName + "/copy of.sqlite");
         QVERIFY(QDir().mkpath(QFileInfo(first).path()));
@@ -282,11 +283,12 @@ private slots:
         Drop(m_form.get(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(notes)});
         QCOMPARE(m_form->DatabasePath(), first);
         QCOMPARE(m_form->TabSheet1->List()->count(), 4);
-        QCOMPARE(m_form->TntLabel6->text(), QString("database loaded: 4 books"));
+        QCOMPARE(m_form->TntLabel6->text(),
+                 QString("database loaded: 4 books; left out, no reader's highlights: notes.txt"));
         QCOMPARE(m_boxes.size(), 1);
     }
 
-    void menusFindTheReaderByLabelAndOpenFolders() {
+    void menusFindTheReaderByLabelOrDatabaseAndOpenFolders() {
         QTemporaryDir disks;
         const auto volume = [&](const QString& name, const std::string& label, bool withDatabase) {
             QDir().mkpath(disks.filePath(name + "/.kobo"));
@@ -313,10 +315,10 @@ private slots:
         f->fromMarvik1->trigger();
         QCOMPARE(f->DatabasePath(), disks.filePath("e/.kobo/KoboReader.sqlite"));
 
+        // Another label, but the reader's database: found by it.
         f = refresh({other});
-        QVERIFY(f->ReaderDrive.isEmpty());
-        QCOMPARE(f->fromMarvik1->text(), QString("from &Kobo Reader"));
-        QVERIFY(!f->fromMarvik1->isEnabled() && !f->openMarvikkobo1->isEnabled());
+        QCOMPARE(f->ReaderDrive, disks.filePath("o"));
+        QVERIFY(f->fromMarvik1->isEnabled() && f->openMarvikkobo1->isEnabled());
 
         // The label in other letters, but no database: found, yet not offered; its folder opens.
         f = refresh({plain});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchivePath.h"
 #include "ProgressReporter.h"
 #include "TSQLiteDatabase.h"
 
@@ -17,8 +18,3 @@
 // null is returned for it.
 std::unique_ptr<TSQLiteDatabase> OpenArchive(const std::filesystem::path& path, bool create,
                                              ProgressReporter& progress);
-
-// The default archive: archive.sqlite in the user's data folder.
-inline std::filesystem::path DefaultArchivePath(const std::filesystem::path& userDataFolder) {
-    return userDataFolder / "archive.sqlite";
-}

@@ -80,7 +80,7 @@ bool ExportRun::ShowsCover() const {
         return false;
     const ExportFormat format = m_format.format;
     return format == ExportFormat::Json || format == ExportFormat::Html ||
-           (format == ExportFormat::Markdown && m_options.templates);
+           (m_format.rendersTemplates && m_options.templates);
 }
 
 void ExportRun::Record(const std::string& volumeId, LedgerMarks&& marks) {

@@ -15,6 +15,8 @@ bool Listed(const std::vector<std::string>& allowed, const std::string& value) {
 bool HighlightFilter::Admits(const OverviewHighlight& highlight) const {
     if (!Listed(colors, highlight.color) || !Listed(types, highlight.type))
         return false;
+    if (goneOnly && !highlight.gone)
+        return false;
     if (from.empty() && to.empty())
         return true;
     // Stored dates begin with YYYY-MM-DD, which sorts as the days do.

@@ -14,6 +14,7 @@ struct HighlightFilter {
     std::vector<std::string> types;  // type names, "" for none
     std::string from;                // first day, YYYY-MM-DD
     std::string to;                  // last day, YYYY-MM-DD
+    bool goneOnly = false;           // only the highlights gone from their reader (read from the archive)
 
     bool Admits(const OverviewHighlight& highlight) const;
 };

@@ -22,6 +22,9 @@ struct OverviewBook {
     std::optional<double> percentRead;
     bool sideloaded = false; // named by its path; a store book is named by its UUID
     std::string imageId;     // what the reader names its pictures of the cover after (KoboImages.h)
+    // Read from other readers' files: the kinds of files its highlights came from ("Kindle", "KOReader + Kobo");
+    // empty for a reader's database alone and for the archive.
+    std::string sources;
 };
 
 // One bookmark of a listed book, with what a search over all books matches and shows.
@@ -35,6 +38,12 @@ struct OverviewHighlight {
     std::string color;         // "yellow", "pink", "blue", "green", "grey", or empty
     std::string date;          // DateCreated as stored
     bool deleted = false;
+    // Read from the archive: the reader it came from no longer has it, and when that reader last showed it.
+    bool gone = false;
+    std::string lastSeen;
+    // Which kind of reader's files it was read from ("Kobo", "KOReader", "Kindle", "archive"); empty where the
+    // overview was read from a reader's database alone.
+    std::string source;
 };
 
 // Every listed book and every bookmark of those books, read in one pass over each table: what the library tab and the
@@ -45,6 +54,10 @@ struct LibraryOverview {
     // The heading of each part that bookmarks lie in, once a part, as the exports head it: its Title (in a kepub book
     // from the table of contents), or its ContentID where no content row describes it.
     std::vector<std::string> chapters;
+    // Read from the archive: highlights may be gone from their reader.
+    bool fromArchive = false;
+    // Read from several sources: each highlight names its own.
+    bool severalSources = false;
 
     const std::string& ChapterOf(const OverviewHighlight& highlight) const { return chapters[highlight.chapter]; }
 };

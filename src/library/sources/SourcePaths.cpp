@@ -145,3 +145,10 @@ std::unique_ptr<CombinedSource> OpenSourcePaths(const std::vector<std::filesyste
             members.push_back(std::move(member));
     return std::make_unique<CombinedSource>(std::move(members));
 }
+
+std::vector<std::filesystem::path> OtherReadersFilesOf(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files = FindSidecars(folder);
+    if (const std::filesystem::path clippings = ClippingsFileOf(folder); IsFile(clippings))
+        files.push_back(clippings);
+    return files;
+}

@@ -24,6 +24,10 @@ std::vector<SourcePathKind> KindsOfSourcePath(const std::filesystem::path& path)
 std::vector<SourceMember> OpenSourcePath(const std::filesystem::path& path, ProgressReporter& progress,
                                          const ReadingOptions& options);
 
+// The files of other readers a folder holds (KOReader's sidecars below it, a Kindle's clippings file), for a backup of
+// them; a Kobo database is backed up on its own.
+std::vector<std::filesystem::path> OtherReadersFilesOf(const std::filesystem::path& folder);
+
 // Every path's sources as one library (CombinedSource), in the order given.
 std::unique_ptr<CombinedSource> OpenSourcePaths(const std::vector<std::filesystem::path>& paths,
                                                 ProgressReporter& progress, const ReadingOptions& options);

@@ -1,6 +1,7 @@
 #include "BookHighlightsView.h"
 
 #include "HighlightSwatch.h"
+#include "SourceOverview.h"
 #include "WindowProgress.h"
 #include "WrappedRowDelegate.h"
 
@@ -171,6 +172,10 @@ QTreeWidgetItem* BookHighlightsView::MadeRow(const AnnotatedBookmark& bookmark) 
     for (int column : {Date, Position, Type})
         if (!item->text(column).isEmpty())
             facts << item->text(column);
+    if (const QString source = SourceMark(bookmark); !source.isEmpty())
+        facts << source;
+    if (bookmark.gone)
+        facts << GoneMark(bookmark);
     // The facts are a left-to-right line of their own (isolated), whatever the direction of the text above them;
     // the text keeps to the side it begins on.
     item->setText(Text, text + "\n" + LeftToRight(facts.join(QStringLiteral(" \u00B7 "))));
@@ -179,12 +184,31 @@ QTreeWidgetItem* BookHighlightsView::MadeRow(const AnnotatedBookmark& bookmark) 
         item->setIcon(Text, QIcon(Utf8(bookmark.markupImage)));
     else if (!bookmark.text.empty())
         item->setIcon(Text, HighlightSwatch(bookmark.color));
-    if (bookmark.deleted) {
+    if (bookmark.gone) {
+        item->setForeground(Text, palette().brush(QPalette::Disabled, QPalette::Text));
+        item->setToolTip(Text, GoneMark(bookmark));
+    } else if (bookmark.deleted) {
         for (int column = 0; column < Count; ++column)
             item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
         item->setToolTip(Text, "deleted on the reader");
     }
     return item;
+}
+
+QString BookHighlightsView::SourceMark(const AnnotatedBookmark& bookmark) const {
+    const std::vector<SourceFacts>& sources = m_volume->sources;
+    const bool several = std::any_of(sources.begin(), sources.end(),
+                                     [&](const SourceFacts& source) { return source.kind != sources.front().kind; });
+    if (!several || bookmark.source >= sources.size())
+        return {};
+    return QString::fromStdString(SourceKindName(sources[bookmark.source].kind));
+}
+
+QString BookHighlightsView::GoneMark(const AnnotatedBookmark& bookmark) {
+    QString mark = "\u2716 gone from the reader";
+    if (bookmark.lastSeen.size() >= 10)
+        mark += ", last seen " + Utf8(bookmark.lastSeen.substr(0, 10));
+    return mark;
 }
 
 std::vector<std::string> BookHighlightsView::SelectedIds() const {

@@ -51,6 +51,10 @@ private:
     // Adds up to count more rows; schedules the next part while rows remain.
     void AddRows(std::size_t count);
     QTreeWidgetItem* MadeRow(const AnnotatedBookmark& bookmark) const;
+    // The kind of reader's files the bookmark came from, where the book's bookmarks came from several kinds.
+    QString SourceMark(const AnnotatedBookmark& bookmark) const;
+    // What a bookmark the reader no longer has (read from the archive) shows.
+    static QString GoneMark(const AnnotatedBookmark& bookmark);
 
     std::optional<AnnotatedVolume> m_volume;
     WrappedRowDelegate* m_delegate = nullptr;

@@ -2,8 +2,8 @@
 
 #include "ElidingLabel.h"
 #include "ErrorDisplay.h"
+#include "LoadedLibrary.h"
 #include "NamedWidgets.h"
-#include "ReaderLibrary.h"
 #include "Utf8Text.h"
 
 #include <QAction>
@@ -80,7 +80,7 @@ void BookListTab::Guarded(const std::function<void()>& handler) {
     RunGuarded(this, handler);
 }
 
-void BookListTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+void BookListTab::SetLibrary(std::shared_ptr<const LoadedLibrary> library) {
     m_library = std::move(library);
 }
 

@@ -15,7 +15,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
-class ReaderLibrary;
+class LoadedLibrary;
 
 // What one list tab shows of the loaded index and how its rows lead to volumes.
 struct BookListKind {
@@ -54,7 +54,7 @@ public:
     BookListTab(const BookListNames& names, const BookListKind& kind, QWidget* parent = nullptr);
 
     // The loaded library, whose index the rows show from the next ShowRows on.
-    void SetLibrary(std::shared_ptr<const ReaderLibrary> library);
+    void SetLibrary(std::shared_ptr<const LoadedLibrary> library);
 
     // Shows the rows of the loaded index, in place of any shown before.
     void ShowRows();
@@ -99,7 +99,7 @@ private:
     void Guarded(const std::function<void()>& handler);
 
     BookListKind m_kind;
-    std::shared_ptr<const ReaderLibrary> m_library;
+    std::shared_ptr<const LoadedLibrary> m_library;
     QLineEdit* m_searchEdit;
     QCheckBox* m_caseBox;
     QPushButton* m_findNext;

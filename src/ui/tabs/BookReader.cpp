@@ -1,7 +1,7 @@
 #include "BookReader.h"
 
+#include "LoadedLibrary.h"
 #include "ProgressReporter.h"
-#include "ReaderLibrary.h"
 
 #include <exception>
 

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-class ReaderLibrary;
+class LoadedLibrary;
 
 // Reads the book chosen in the library tab: a small one at once, a large one on a thread of its own while the window
 // goes on, so that choosing a book of many thousand bookmarks never keeps input waiting. Only the last book asked for
@@ -34,10 +34,10 @@ public:
     // Drops the reading under way and waits for its thread.
     void Stop();
     // The library books are read from from now on; a reading under way keeps its own.
-    void SetLibrary(std::shared_ptr<const ReaderLibrary> library) { m_library = std::move(library); }
+    void SetLibrary(std::shared_ptr<const LoadedLibrary> library) { m_library = std::move(library); }
 
 private:
-    std::shared_ptr<const ReaderLibrary> m_library;
+    std::shared_ptr<const LoadedLibrary> m_library;
     QThreadPool m_thread;
     std::atomic<std::uint64_t> m_wanted = 0; // the last reading asked for
 };

@@ -63,6 +63,11 @@ void HighlightSearchPane::BuildQueryBar() {
     row->addWidget(m_from);
     row->addWidget(new QLabel("to"));
     row->addWidget(m_to);
+    // Only the archive knows what the reader no longer has.
+    m_goneBox = Named<QCheckBox>("searchGoneBox", "gone from the reader");
+    m_goneBox->setToolTip("Only the highlights the reader no longer has, as the archive keeps them");
+    m_goneBox->hide();
+    row->addWidget(m_goneBox);
 
     connect(m_search, &QLineEdit::textChanged, this, &HighlightSearchPane::Search);
     connect(m_search, &QLineEdit::returnPressed, this, [this] {
@@ -76,6 +81,7 @@ void HighlightSearchPane::BuildQueryBar() {
         m_to->setEnabled(on);
         Search();
     });
+    connect(m_goneBox, &QCheckBox::toggled, this, &HighlightSearchPane::Search);
     connect(m_from, &QDateEdit::dateChanged, this, &HighlightSearchPane::Search);
     connect(m_to, &QDateEdit::dateChanged, this, &HighlightSearchPane::Search);
 }
@@ -109,6 +115,10 @@ void HighlightSearchPane::BuildResultsPanel() {
 void HighlightSearchPane::SetOverview(std::shared_ptr<const LibraryOverview> overview) {
     Pause();
     m_overview = std::move(overview);
+    const bool archive = m_overview && m_overview->fromArchive;
+    if (!archive)
+        m_goneBox->setChecked(false);
+    m_goneBox->setVisible(archive);
     Resume();
     Search();
 }
@@ -151,6 +161,7 @@ HighlightFilter HighlightSearchPane::Filter() const {
         filter.colors = {color.toStdString()};
     if (const QString type = m_type->currentData().toString(); !type.isEmpty())
         filter.types = {type.toStdString()};
+    filter.goneOnly = m_goneBox->isChecked();
     if (m_datesBox->isChecked()) {
         filter.from = m_from->date().toString(Qt::ISODate).toStdString();
         filter.to = m_to->date().toString(Qt::ISODate).toStdString();
@@ -160,8 +171,8 @@ HighlightFilter HighlightSearchPane::Filter() const {
 
 void HighlightSearchPane::Search() {
     const HighlightFilter filter = Filter();
-    const bool searching =
-        !m_search->text().isEmpty() || !filter.colors.empty() || !filter.types.empty() || !filter.from.empty();
+    const bool searching = !m_search->text().isEmpty() || !filter.colors.empty() || !filter.types.empty() ||
+                           !filter.from.empty() || filter.goneOnly;
     // With nothing loaded, or while a load reads the next library, there is nothing to search.
     const bool searchable = m_overview && (m_searcher || m_folding.isValid());
     m_resultsPanel->setVisible(searching && searchable);

@@ -60,6 +60,8 @@ public:
     QCheckBox* DatesBox() const { return m_datesBox; }
     QDateEdit* FromDate() const { return m_from; }
     QDateEdit* ToDate() const { return m_to; }
+    // "gone from the reader": shown while the archive is searched.
+    QCheckBox* GoneBox() const { return m_goneBox; }
 
     // Books whose results are shown open at first, until their results pass this many; the others open when asked.
     static constexpr std::size_t kOpenResults = 1000;
@@ -98,6 +100,7 @@ private:
     QCheckBox* m_datesBox = nullptr;
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;
+    QCheckBox* m_goneBox = nullptr;
     QWidget* m_resultsPanel = nullptr;
     QLabel* m_searchSummary = nullptr;
     QTreeView* m_results = nullptr;

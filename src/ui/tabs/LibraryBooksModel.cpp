@@ -116,6 +116,8 @@ QVariant LibraryBooksModel::data(const QModelIndex& index, int role) const {
             return book.percentRead.value_or(-1.0);
         return book.percentRead ? QString::number(*book.percentRead, 'f', 0) + "%" : QString();
     case Kind:
+        if (!book.sources.empty())
+            return QString::fromStdString(book.sources);
         return book.sideloaded ? QStringLiteral("sideloaded") : QStringLiteral("store");
     default:
         return {};

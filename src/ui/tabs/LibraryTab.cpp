@@ -5,10 +5,10 @@
 #include "BookHighlightsView.h"
 #include "BookReader.h"
 #include "LibraryBooksModel.h"
+#include "LoadedLibrary.h"
 #include "NamedWidgets.h"
 #include "NotePreview.h"
 #include "ReadableColumn.h"
-#include "ReaderLibrary.h"
 #include "WindowProgress.h"
 
 #include <QBoxLayout>
@@ -160,11 +160,10 @@ QWidget* LibraryTab::BuildLibraryPage() {
     return page;
 }
 
-void LibraryTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
-    // Covers come from the reader's own volume, where the database loaded is the one on it.
-    const SourceFacts facts = library ? library->Facts() : SourceFacts{};
-    m_covers->SetVolume(library && facts.kind == SourceKind::ReaderDatabase
-                            ? ReaderVolumeOf(facts.path).value_or(std::filesystem::path())
+void LibraryTab::SetLibrary(std::shared_ptr<const LoadedLibrary> library) {
+    // Covers come from the reader's own volume, where the reader's database in the library is the one on it.
+    m_covers->SetVolume(library && library->Database() != nullptr
+                            ? ReaderVolumeOf(library->DatabasePath()).value_or(std::filesystem::path())
                             : std::filesystem::path());
     m_table->setColumnHidden(LibraryBooksModel::Cover, !m_covers->HasVolume());
     const int textRow = m_table->fontMetrics().height() + 6;

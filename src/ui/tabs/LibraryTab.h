@@ -28,7 +28,7 @@ class QStackedWidget;
 class QTabWidget;
 class QTableView;
 class QTreeView;
-class ReaderLibrary;
+class LoadedLibrary;
 class SearchResultsModel;
 
 // The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights and
@@ -43,9 +43,11 @@ public:
     ~LibraryTab() override;
 
     // The loaded library, which the chosen book and its note are read from.
-    void SetLibrary(std::shared_ptr<const ReaderLibrary> library);
+    void SetLibrary(std::shared_ptr<const LoadedLibrary> library);
     // What one load of the database found; null shows the start page.
     void ShowOverview(std::shared_ptr<const LibraryOverview> overview);
+    // What the table shows; null with nothing loaded.
+    const LibraryOverview* Overview() const { return m_overview.get(); }
     // While a load reads the next library, the search lets go of its copy of every text (the table keeps its rows), so
     // that the memory of two libraries' searches is never taken at once; ResumeSearch makes it again after a
     // cancelled load.

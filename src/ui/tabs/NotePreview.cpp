@@ -1,11 +1,11 @@
 #include "NotePreview.h"
 
 #include "AnnotationWriter.h"
+#include "LoadedLibrary.h"
 #include "NamedWidgets.h"
 #include "NoteMerge.h"
 #include "NotesFolder.h"
 #include "NotesSync.h"
-#include "ReaderLibrary.h"
 #include "TemplateSet.h"
 #include "Utf8Text.h"
 
@@ -29,7 +29,7 @@ NotePreview::NotePreview(std::function<ReadingOptions()> reading, QWidget* paren
     column->addWidget(m_text, 1);
 }
 
-void NotePreview::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
+void NotePreview::SetLibrary(std::shared_ptr<const LoadedLibrary> library) {
     m_library = std::move(library);
 }
 

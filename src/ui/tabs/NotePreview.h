@@ -10,7 +10,7 @@
 
 class QLabel;
 class QPlainTextEdit;
-class ReaderLibrary;
+class LoadedLibrary;
 
 // A book's note as "sync notes" would first write it with the chosen template set: its file name above, its Markdown
 // below. It is rendered only while it is shown, from the template files as they are then, so that a user editing a
@@ -22,7 +22,7 @@ public:
     // reading: the user's reading options; the note is read as a sync reads it, whatever they say of deleted ones.
     explicit NotePreview(std::function<ReadingOptions()> reading, QWidget* parent = nullptr);
 
-    void SetLibrary(std::shared_ptr<const ReaderLibrary> library);
+    void SetLibrary(std::shared_ptr<const LoadedLibrary> library);
     void SetVolume(const QString& volumeId);
     void SetTemplateSet(const QString& name);
 
@@ -35,7 +35,7 @@ protected:
 private:
     void Render();
 
-    std::shared_ptr<const ReaderLibrary> m_library;
+    std::shared_ptr<const LoadedLibrary> m_library;
     std::function<ReadingOptions()> m_reading;
     QString m_volumeId;
     QString m_templateSet = QString::fromUtf8(kDefaultTemplateSet.data(), kDefaultTemplateSet.size());

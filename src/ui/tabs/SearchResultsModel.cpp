@@ -34,7 +34,8 @@ QString Title(const OverviewBook& book) {
 
 // What a result shows: the text, or its note where the terms are in the note alone.
 std::string_view ShownPart(const OverviewHighlight& highlight, const std::vector<std::string>& terms) {
-    if (highlight.note.empty() || !FindFoldedTerms(highlight.text, terms).empty())
+    // Filters alone (no terms) show the highlight itself.
+    if (terms.empty() || highlight.note.empty() || !FindFoldedTerms(highlight.text, terms).empty())
         return highlight.text;
     return highlight.note;
 }
@@ -173,6 +174,12 @@ QString SearchResultsModel::ResultHtml(const OverviewHighlight& highlight) const
         facts << Utf8(highlight.date.substr(0, 10));
     if (!highlight.note.empty())
         facts << "\u270E note";
+    if (m_overview->severalSources && !highlight.source.empty())
+        facts << Utf8(highlight.source).toHtmlEscaped();
+    if (highlight.gone)
+        facts << "<b>gone from the reader</b>" + (highlight.lastSeen.size() >= 10
+                                                      ? ", last seen " + Utf8(highlight.lastSeen.substr(0, 10))
+                                                      : QString());
     // The excerpt takes the direction of its own text; its facts read left to right beneath it.
     bool cut = false;
     return "<p>" + MarkedExcerpt(highlight, m_terms, cut) + "</p><p dir=\"ltr\"><small>" + facts.join(" \u00B7 ") +

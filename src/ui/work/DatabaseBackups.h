@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFuture>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
@@ -23,9 +24,13 @@ class DatabaseBackups : public QObject {
 public:
     explicit DatabaseBackups(QObject* parent = nullptr) : QObject(parent) {}
 
-    // Starts a backup of database into folder; ended runs on the window's thread once it ends, after Running counts
-    // it no more.
-    void Start(const QString& database, const QString& folder, std::function<void(const BackupOutcome&)> ended);
+    // Starts a backup of database into folder, the backup then added to the archive (empty: none); ended runs on the
+    // window's thread once it ends, after Running counts it no more.
+    void Start(const QString& database, const QString& folder, const QString& archive,
+               std::function<void(const BackupOutcome&)> ended);
+    // Starts a backup of the other readers' files on the reader at root (KOReader's sidecars, a Kindle's clippings)
+    // into folder, each file of a sane size (ReaderFilesBackup.h); the status names what was left out.
+    void StartReaderFiles(const QString& root, const QString& folder, std::function<void(const BackupOutcome&)> ended);
     bool Running() const { return m_running > 0; }
     // Whether the running backups were asked to stop.
     bool Stopping() const { return m_stop && *m_stop; }
@@ -35,6 +40,8 @@ public:
     QThreadPool& Threads() { return m_threads; }
 
 private:
+    void Watch(QFuture<BackupOutcome> backup, std::function<void(const BackupOutcome&)> ended);
+
     int m_running = 0;
     std::shared_ptr<std::atomic<bool>> m_stop; // the running backups' Cancel
     QThreadPool m_threads;                     // not Qt's global pool, which the window's painting waits for

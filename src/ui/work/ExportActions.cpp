@@ -101,7 +101,7 @@ void ExportActions::ExportAll(bool newOnly) {
     // The options' own "new highlights only" makes every export new-only.
     options.newOnly = options.newOnly || newOnly;
     // Held for the whole export: the window may take another library only once it ends.
-    const std::shared_ptr<const ReaderLibrary> library = m_library;
+    const std::shared_ptr<const LoadedLibrary> library = m_library;
     const std::vector<std::string>& volumes = library->Index().Volumes.Entries();
     // With nothing listed there is nothing to read again and no folder worth opening.
     if (volumes.empty()) {

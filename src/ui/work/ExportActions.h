@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ExportOptions.h"
-#include "ReaderLibrary.h"
+#include "LoadedLibrary.h"
 
 #include <QObject>
 #include <QString>
@@ -31,7 +31,7 @@ public:
                   const OptionsTab& options, std::function<QString()> resultsFolder);
 
     // The library the actions read from now on.
-    void SetLibrary(std::shared_ptr<const ReaderLibrary> library) { m_library = std::move(library); }
+    void SetLibrary(std::shared_ptr<const LoadedLibrary> library) { m_library = std::move(library); }
 
     // The volume's annotations to its file in the results folder, as a double-click on its row asks.
     void ExportVolume(const std::string& volumeId);
@@ -61,5 +61,5 @@ private:
     StatusLine& m_status;
     const OptionsTab& m_options;
     std::function<QString()> m_resultsFolder;
-    std::shared_ptr<const ReaderLibrary> m_library;
+    std::shared_ptr<const LoadedLibrary> m_library;
 };

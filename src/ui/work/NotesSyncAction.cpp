@@ -28,7 +28,7 @@ NotesSyncAction::NotesSyncAction(QWidget& window, BackgroundRunner& runner, Stat
 
 void NotesSyncAction::SyncNotes(const QString& before) {
     // Held for the whole sync: the window may take another library only once it ends.
-    const std::shared_ptr<const ReaderLibrary> library = m_library;
+    const std::shared_ptr<const LoadedLibrary> library = m_library;
     if (library->Index().Volumes.Count() == 0) {
         m_status.ShowOutcome(before + "no books listed: no notes to sync");
         return;

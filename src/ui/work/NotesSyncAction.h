@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReaderLibrary.h"
+#include "LoadedLibrary.h"
 
 #include <QObject>
 #include <QString>
@@ -24,7 +24,7 @@ public:
     NotesSyncAction(QWidget& window, BackgroundRunner& runner, StatusLine& status, OptionsTab& options,
                     std::function<bool()> readerLoaded);
 
-    void SetLibrary(std::shared_ptr<const ReaderLibrary> library) { m_library = std::move(library); }
+    void SetLibrary(std::shared_ptr<const LoadedLibrary> library) { m_library = std::move(library); }
 
     // Every listed book's note; the status tells what changed, after `before`. Throws what kept the sync from its end.
     void SyncNotes(const QString& before = {});
@@ -38,5 +38,5 @@ private:
     StatusLine& m_status;
     OptionsTab& m_options;
     std::function<bool()> m_readerLoaded;
-    std::shared_ptr<const ReaderLibrary> m_library;
+    std::shared_ptr<const LoadedLibrary> m_library;
 };

@@ -8,6 +8,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // Often enough to notice a reader within two seconds; a look at the mounted volumes costs well under a millisecond.
@@ -35,7 +37,7 @@ void ReaderWatcher::Start() {
 }
 
 QString ReaderWatcher::FindRoot() const {
-    return FromPath(FindReaderVolume(*m_volumes));
+    return FromPath(FindKoboReader(*m_volumes));
 }
 
 void ReaderWatcher::Look() {
@@ -43,8 +45,16 @@ void ReaderWatcher::Look() {
     if (m_held())
         return;
     const QString root = FindRoot();
-    if (root == m_connected)
-        return;
-    m_connected = root;
-    emit Changed(root);
+    if (root != m_connected) {
+        m_connected = root;
+        emit Changed(root);
+    }
+    std::vector<ReaderByFiles> others = FindOtherReaders(*m_volumes);
+    const auto same = [](const ReaderByFiles& a, const ReaderByFiles& b) {
+        return a.root == b.root && a.koreader == b.koreader && a.kindleClippings == b.kindleClippings;
+    };
+    if (!std::equal(others.begin(), others.end(), m_others.begin(), m_others.end(), same)) {
+        m_others = std::move(others);
+        emit OthersChanged();
+    }
 }

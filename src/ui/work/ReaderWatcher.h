@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReadersByFiles.h"
+
 #include <QObject>
 #include <QString>
 
@@ -21,12 +23,17 @@ public:
     void Start();
     // The reader's root as last told; empty while none is connected.
     QString Connected() const { return m_connected; }
-    // The reader's root as found now; empty when none is there.
+    // The Kobo reader's root as found now (by its label, else by its database whatever the label); empty when none is
+    // there.
     QString FindRoot() const;
+    // The readers holding other readers' highlights (KOReader's folder, a Kindle's clippings) as last told.
+    const std::vector<ReaderByFiles>& OtherReaders() const { return m_others; }
 
 signals:
     // The reader found differs from the one told before: root is the new one, empty when it was removed.
     void Changed(const QString& root);
+    // The readers holding other readers' highlights differ from those told before.
+    void OthersChanged();
 
 private:
     void Look();
@@ -34,4 +41,5 @@ private:
     std::shared_ptr<const VolumeSource> m_volumes;
     std::function<bool()> m_held;
     QString m_connected;
+    std::vector<ReaderByFiles> m_others;
 };
