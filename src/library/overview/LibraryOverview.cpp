@@ -1,5 +1,6 @@
 #include "LibraryOverview.h"
 
+#include "BookShelves.h"
 #include "ChapterTitles.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
@@ -123,6 +124,7 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
             if (const ChapterTitles::Chapter* chapter = titles->Find(row.bookId, std::string(row.contentId)))
                 overview.chapters[c] = chapter->title;
     }
+    overview.collections = ReadEveryCollection(reader);
     return overview;
 }
 
@@ -147,6 +149,8 @@ LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
             book.sideloaded = volume.find('/') != std::string::npos;
             if (read != volumeOf.end())
                 book.percentRead = rows.percentRead[read->second];
+            if (const auto shelves = rows.collections.find(volume); shelves != rows.collections.end())
+                book.collections = shelves->second;
         }
     }
     overview.highlights = std::move(rows.highlights);

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +22,8 @@ struct OverviewBook {
     std::size_t notes = 0;      // bookmarks holding a note
     std::string lastHighlight;  // the newest DateCreated, as stored; empty where none is
     std::optional<double> percentRead;
-    bool sideloaded = false; // named by its path; a store book is named by its UUID
+    bool sideloaded = false;              // named by its path; a store book is named by its UUID
+    std::vector<std::string> collections; // the reader's shelves that hold it, in the order of their names
 };
 
 // One bookmark of a listed book, with what a search over all books matches and shows.
@@ -55,6 +58,8 @@ struct OverviewRows {
     std::vector<std::optional<double>> percentRead; // by volume
     std::vector<OverviewHighlight> highlights;
     std::vector<std::string> chapters;
+    // The collections of each book that is on any, by volume id.
+    std::map<std::string, std::vector<std::string>, std::less<>> collections;
 };
 
 // Reads the rows of the overview; deleted bookmarks are left out as options say. It needs no index, so that it can be

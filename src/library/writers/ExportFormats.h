@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-enum class ExportFormat { Text, Markdown, Json, Csv, Readwise, Html };
+enum class ExportFormat { Text, Markdown, Json, Csv, Readwise, Html, Clippings };
 
 // What a writer takes from the export's options, where its format has it.
 struct WriterSettings {
@@ -24,6 +24,9 @@ struct ExportFormatRow {
     bool namedByTitle;          // files named "Title - Author" where the title is known, else after the book's file
     bool wholeRecords;          // needs dates, types, colours and positions read (ReadingOptions::wholeRecords)
     int legacySettingsIndex;    // the integer that versions before named formats stored in the settings; -1: none
+    // Where not empty, an export writes one file of this name (extension included) holding every book it exports, in
+    // the order exported, instead of a file a book.
+    std::string_view wholeExportFile;
     std::unique_ptr<AnnotationWriter> (*makeWriter)(const WriterSettings& settings);
 };
 
@@ -33,5 +36,5 @@ const ExportFormatRow& FormatRow(ExportFormat format);
 // Null when no format has that name (names are compared exactly) or index.
 const ExportFormatRow* FindExportFormat(std::string_view name);
 const ExportFormatRow* FindExportFormatByLegacyIndex(int index);
-// The names joined for a message or help text: "text, markdown, json, csv, readwise or html".
+// The names joined for a message or help text: "text, markdown, json, csv, readwise, html or clippings".
 std::string ExportFormatNames(std::string_view lastJoint = " or ");
