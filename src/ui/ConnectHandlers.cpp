@@ -4,13 +4,16 @@
 #include "BackgroundRunner.h"
 #include "BookListTab.h"
 #include "DatabaseFileWatch.h"
+#include "ExportActions.h"
 #include "LibraryTab.h"
+#include "NotesSyncAction.h"
 #include "OptionsTab.h"
 #include "ReaderWatcher.h"
-#include "ShellOpen.h"
+#include "StatusLine.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -30,29 +33,37 @@ void TForm1::ConnectHandlers() {
     connect(opendatabasefile1, &QAction::triggered, this, guard(&TForm1::opendatabasefile1Click));
     connect(openlastdatabase1, &QAction::triggered, this, guard(&TForm1::openlastdatabase1Click));
     connect(quit1, &QAction::triggered, this, &QWidget::close);
-    connect(exportallbooks1, &QAction::triggered, this, guard(&TForm1::exportallbooks1Click));
-    connect(exportnewhighlights1, &QAction::triggered, this, guard(&TForm1::exportnewhighlights1Click));
-    connect(syncnotes1, &QAction::triggered, this, guard(&TForm1::syncnotes1Click));
+    connect(exportallbooks1, &QAction::triggered, this, [this] { Guarded([&] { m_exports->ExportAll(false); }); });
+    connect(exportnewhighlights1, &QAction::triggered, this, [this] { Guarded([&] { m_exports->ExportAll(true); }); });
+    connect(syncnotes1, &QAction::triggered, this, [this] { Guarded([&] { m_notesSync->SyncNotes(); }); });
     connect(TabSheet4, &OptionsTab::NoteTemplateChanged, LibraryPage, &LibraryTab::SetNoteTemplate);
     connect(backupdatabase1, &QAction::triggered, this, guard(&TForm1::backupdatabase1Click));
     connect(about1, &QAction::triggered, this, guard(&TForm1::about1Click));
 
+    connect(this, &TForm1::LibraryLoaded, m_exports, &ExportActions::SetLibrary);
+    connect(this, &TForm1::LibraryLoaded, m_notesSync, &NotesSyncAction::SetLibrary);
+    const auto exportVolume = [this](const std::string& volumeId) {
+        Guarded([&] { m_exports->ExportVolume(volumeId); });
+    };
+    const auto repairVolume = [this](const std::string& volumeId) {
+        Guarded([&] { m_exports->RepairContentIds(volumeId); });
+    };
+    connect(m_exports, &ExportActions::RepairStatements, Memo1, [this](const QStringList& statements) {
+        for (const QString& statement : statements)
+            Memo1->appendPlainText(statement);
+    });
     for (BookListTab* tab : ListTabs()) {
         connect(this, &TForm1::LibraryLoaded, tab, &BookListTab::SetLibrary);
-        connect(tab, &BookListTab::ExportRequested, this,
-                [this](const std::string& volumeId) { Guarded([&] { ExportVolume(volumeId); }); });
-        connect(tab, &BookListTab::RepairRequested, this,
-                [this](const std::string& volumeId) { Guarded([&] { RepairContentIds(volumeId); }); });
-        connect(tab, &BookListTab::Searched, this, [this](bool found) { ShowSearchOutcome(found); });
+        connect(tab, &BookListTab::ExportRequested, this, exportVolume);
+        connect(tab, &BookListTab::RepairRequested, this, repairVolume);
+        connect(tab, &BookListTab::Searched, m_status, &StatusLine::ShowSearchOutcome);
     }
     connect(this, &TForm1::LibraryLoaded, LibraryPage, &LibraryTab::SetLibrary);
-    connect(LibraryPage, &LibraryTab::ExportRequested, this,
-            [this](const std::string& volumeId) { Guarded([&] { ExportVolume(volumeId); }); });
-    connect(LibraryPage, &LibraryTab::RepairRequested, this,
-            [this](const std::string& volumeId) { Guarded([&] { RepairContentIds(volumeId); }); });
+    connect(LibraryPage, &LibraryTab::ExportRequested, this, exportVolume);
+    connect(LibraryPage, &LibraryTab::RepairRequested, this, repairVolume);
     connect(LibraryPage, &LibraryTab::ExportSelectedRequested, this,
             [this](const std::string& volumeId, const std::vector<std::string>& ids) {
-                Guarded([&] { ExportSelected(volumeId, ids); });
+                Guarded([&] { m_exports->ExportSelected(volumeId, ids); });
             });
     connect(LibraryPage, &LibraryTab::ReaderRequested, this, guard(&TForm1::fromMarvik1Click));
     connect(LibraryPage, &LibraryTab::OpenFileRequested, this, guard(&TForm1::opendatabasefile1Click));
@@ -64,24 +75,15 @@ void TForm1::ConnectHandlers() {
         LibraryPage->FocusSearch();
     });
     // F3 anywhere looks for the next match on the list in front.
-    connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
-            guard(&TForm1::FindNextOnCurrentTab));
+    connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this, [this] {
+        if (auto* tab = qobject_cast<BookListTab*>(PageControl1->currentWidget()))
+            Guarded([&] { tab->FindNext(); });
+    });
 
     connect(cancelWorkButton, &QPushButton::clicked, this, &TForm1::StopWork);
     connect(loadReaderButton, &QPushButton::clicked, this, guard(&TForm1::fromMarvik1Click));
-    connect(openWrittenButton, &QPushButton::clicked, this, [this] {
-        if (StillThere(m_writtenFile, "open"))
-            ShellOpen(m_writtenFile);
-    });
-    connect(showWrittenButton, &QPushButton::clicked, this, [this] {
-        if (!StillThere(m_writtenShown, "show"))
-            return;
-        if (m_writtenShown == m_writtenFile)
-            OpenFolderAndSelect(m_writtenShown);
-        else
-            ShellOpen(m_writtenShown); // a folder of many files: the folder itself
-    });
     connect(m_runner, &BackgroundRunner::Ended, this, &TForm1::ShowRunningBackups);
+    connect(m_status, &StatusLine::OutcomeShown, this, &TForm1::ShowRunningBackups);
     connect(m_readerWatch, &ReaderWatcher::Changed, this,
             [this](const QString& root) { Guarded([&] { ReaderChanged(root); }); });
     connect(m_databaseWatch, &DatabaseFileWatch::Changed, this, guard(&TForm1::DatabaseFileChanged));

@@ -7,12 +7,15 @@
 #include "DatabaseFailure.h"
 #include "DatabaseFileWatch.h"
 #include "ErrorDisplay.h"
+#include "ExportActions.h"
 #include "LibraryTab.h"
+#include "NotesSyncAction.h"
 #include "OptionsTab.h"
 #include "ProgramFolders.h"
 #include "ProgressRelay.h"
 #include "ReaderWatcher.h"
 #include "ReadingStatsTab.h"
+#include "StatusLine.h"
 #include "StopScope.h"
 #include "SystemVolumes.h"
 #include "UserFolders.h"
@@ -92,6 +95,11 @@ TForm1::TForm1(const QString& programFolder, std::shared_ptr<const VolumeSource>
     m_readerWatch = new ReaderWatcher(
         volumes ? std::move(volumes) : std::make_shared<SystemVolumes>(), [this] { return m_runner->Busy(); }, this);
     m_databaseWatch = new DatabaseFileWatch(this);
+    m_status = new StatusLine(*m_progress, *TntLabel6, *openWrittenButton, *showWrittenButton, this);
+    m_exports =
+        new ExportActions(*this, *m_runner, *m_progress, *m_status, *TabSheet4, [this] { return ResultsFolder(); });
+    m_notesSync = new NotesSyncAction(*this, *m_runner, *m_status, *TabSheet4,
+                                      [this] { return Loaded() && DatabasePath() == ReaderDatabasePath; });
     ConnectHandlers();
     emit LibraryLoaded(m_library);
     FormCreate();
@@ -107,23 +115,6 @@ TForm1::~TForm1() {
 
 void TForm1::Guarded(const std::function<void()>& handler) {
     RunGuarded(this, handler);
-}
-
-void TForm1::Reported(const QString& failure, const std::function<void()>& action) {
-    try {
-        action();
-    } catch (...) {
-        ShowOutcome(failure);
-        throw;
-    }
-}
-
-void TForm1::ShowOutcome(const QString& text) {
-    m_progress->ShowOutcome(text);
-    OfferWritten({}, {});
-    if (!m_runner->Busy() && !m_backups->Running())
-        cancelWorkButton->hide();
-    ShowRunningBackups();
 }
 
 void TForm1::OpenArguments(const QStringList& arguments) {
@@ -196,7 +187,7 @@ bool TForm1::LoadDatabase(const QString& path) {
     LibraryPage->PauseSearch();
     // The library kept when the load is cancelled or fails to begin gets its search back; a new one brings its own.
     const auto resumeSearch = qScopeGuard([this] { LibraryPage->ResumeSearch(); });
-    Reported("loading failed", [&] {
+    m_status->Reported("loading failed", [&] {
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
         m_runner->Run([&](ProgressRelay& relay) {
@@ -214,14 +205,14 @@ bool TForm1::LoadDatabase(const QString& path) {
     });
     if (stopped) {
         // Nothing of the cancelled reading is shown: the window stays with the library it had.
-        ShowOutcome("loading cancelled");
+        m_status->ShowOutcome("loading cancelled");
         return false;
     }
 
     if (m_loaded && (failure || outcome.kind == LoadOutcome::Kind::Failed)) {
         // A file that cannot be opened takes nothing from the library that was loaded: its lists, its table and its
         // line stay, and the error tells why the other file was refused.
-        ShowOutcome("could not open " + QFileInfo(path).fileName());
+        m_status->ShowOutcome("could not open " + QFileInfo(path).fileName());
         if (failure)
             std::rethrow_exception(failure);
         ThrowFailure(outcome);
@@ -246,7 +237,7 @@ bool TForm1::LoadDatabase(const QString& path) {
     DatabasePathLabel->setText("database: " + DatabasePath());
     ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded && !failure ? DatabasePath() : QString(),
                              BackupsFolder());
-    Reported("loading failed", [&] {
+    m_status->Reported("loading failed", [&] {
         if (failure)
             std::rethrow_exception(failure);
         if (outcome.kind == LoadOutcome::Kind::Failed)
@@ -256,7 +247,7 @@ bool TForm1::LoadDatabase(const QString& path) {
     case LoadOutcome::Kind::Loaded:
         m_loaded = true;
         m_databaseWatch->Follow(path);
-        ShowOutcome("database loaded: " + Counted(outcome.books, "book", "books"));
+        m_status->ShowOutcome("database loaded: " + Counted(outcome.books, "book", "books"));
         m_settings->setValue("database/last", path);
         for (BookListTab* tab : ListTabs())
             tab->ShowRows();
@@ -265,7 +256,7 @@ bool TForm1::LoadDatabase(const QString& path) {
         break;
     case LoadOutcome::Kind::NotFound:
     case LoadOutcome::Kind::NotAFile:
-        ShowOutcome("database file not found: " + path);
+        m_status->ShowOutcome("database file not found: " + path);
         break;
     case LoadOutcome::Kind::Failed:
         break; // told as the error left the load
@@ -283,7 +274,7 @@ void TForm1::DatabaseFileChanged() {
         return;
     const QString book = LibraryPage->CurrentVolume();
     if (LoadDatabase(DatabasePath()) && m_loaded)
-        ShowOutcome("database changed on disk: read again, " + Counted(Volumes().Count(), "book", "books"));
+        m_status->ShowOutcome("database changed on disk: read again, " + Counted(Volumes().Count(), "book", "books"));
     if (!book.isEmpty())
         LibraryPage->SelectBook(book);
 }

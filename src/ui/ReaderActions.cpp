@@ -6,8 +6,10 @@
 #include "DatabaseBackups.h"
 #include "DatabaseFileWatch.h"
 #include "ErrorDisplay.h"
+#include "NotesSyncAction.h"
 #include "OptionsTab.h"
 #include "ReaderWatcher.h"
+#include "StatusLine.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
 
@@ -32,7 +34,7 @@ void TForm1::BackUp(const QString& database, const QString& before, std::functio
         if (m_runner->Busy())
             TntLabel6->setText(text);
         else
-            ShowOutcome(text);
+            m_status->ShowOutcome(text);
         if (!outcome.error.isEmpty())
             ShowErrorDisplay(this, outcome.error);
         if (then && !outcome.stopped)
@@ -42,8 +44,12 @@ void TForm1::BackUp(const QString& database, const QString& before, std::functio
 }
 
 void TForm1::ShowRunningBackups() {
-    if (!m_backups->Running() || m_runner->Busy())
+    if (m_runner->Busy())
         return;
+    if (!m_backups->Running()) {
+        cancelWorkButton->hide();
+        return;
+    }
     ProgressBar1->setRange(0, 0); // a backup cannot count its steps
     ProgressBar1->show();
     cancelWorkButton->setEnabled(!m_backups->Stopping());
@@ -55,7 +61,7 @@ void TForm1::backupdatabase1Click() {
     loaddatabase1Click();
     const QString database = fromMarvik1->isEnabled() ? ReaderDatabasePath : DatabasePath();
     if (database.isEmpty())
-        ShowOutcome("no database file to back up");
+        m_status->ShowOutcome("no database file to back up");
     else
         BackUp(database, {});
 }
@@ -65,10 +71,10 @@ void TForm1::ReaderChanged(const QString& root) {
     m_databaseWatch->Rearm(); // a database on the reader is back in its folder
     if (root.isEmpty()) {
         loadReaderButton->hide();
-        ShowOutcome("reader disconnected");
+        m_status->ShowOutcome("reader disconnected");
         return;
     }
-    ShowOutcome("reader connected: " + root);
+    m_status->ShowOutcome("reader connected: " + root);
     ReaderConnected();
 }
 
@@ -82,7 +88,7 @@ void TForm1::ReaderConnected() {
         loadReaderButton->show();
     const QString connected = "reader connected: " + m_readerWatch->Connected() + "; ";
     // Notes are synced from the reader's database as the backup keeps it: after the backup, when there is one.
-    const auto sync = [this, connected] { SyncAfterConnect(connected); };
+    const auto sync = [this, connected] { m_notesSync->SyncAfterConnect(connected); };
     if (TabSheet4->BackUpOnConnect())
         BackUp(ReaderDatabasePath, connected, TabSheet4->SyncOnConnect() ? sync : std::function<void()>());
     else if (TabSheet4->SyncOnConnect())

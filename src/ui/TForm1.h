@@ -11,6 +11,8 @@
 class BackgroundRunner;
 class BookListTab;
 class DatabaseBackups;
+class ExportActions;
+class NotesSyncAction;
 class ReaderWatcher;
 class LibraryTab;
 class OptionsTab;
@@ -27,6 +29,7 @@ class QSettings;
 class QPushButton;
 class QTabWidget;
 class ReadingStatsTab;
+class StatusLine;
 class VolumeSource;
 class WindowProgress;
 
@@ -119,10 +122,6 @@ private:
     void ChooseFont();
     // Runs a handler under the error display.
     void Guarded(const std::function<void()>& handler);
-    // Runs an action; when it fails, the status says so in a few words and the error goes on to the display.
-    void Reported(const QString& failure, const std::function<void()>& action);
-    // How an action ended, in the status line, with the progress bar back at empty.
-    void ShowOutcome(const QString& text);
     // Cancel, or a close request, while work runs in the background.
     void StopWork();
     // The loaded database's file changed on disk: it is read again once no work runs.
@@ -144,7 +143,8 @@ private:
     // Starts a backup of the database; the status tells, after `before`, where it went. then runs once it ends,
     // unless it was cancelled.
     void BackUp(const QString& database, const QString& before, std::function<void()> then = {});
-    // While backups run and nothing runs in the foreground: a bar that moves by itself, and Cancel.
+    // While backups run and nothing runs in the foreground: a bar that moves by itself, and Cancel; when nothing runs,
+    // no Cancel.
     void ShowRunningBackups();
     QString FindReaderRoot() const;
     // The reader found differs from the one seen before (root empty: it was removed): the status tells it.
@@ -153,38 +153,6 @@ private:
     void ReaderConnected();
     // The copy of the reader's database that the program folder may hold.
     QString ProgramDatabaseCopy() const;
-
-    // what the list tabs ask of the window
-    // "find next" on the list tab in front, as F3 asks.
-    void FindNextOnCurrentTab();
-    // A search that found nothing says so in the status, until the next one finds a row.
-    void ShowSearchOutcome(bool found);
-    // The results folder, made again when it was removed while the window was open; one that cannot be made is an
-    // error of its own, told once instead of once a book.
-    void MakeResultsFolder() const;
-    void ExportVolume(const std::string& volumeId);
-    void ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target);
-    void RepairContentIds(const std::string& volumeId);
-    void exportallbooks1Click();
-    void exportnewhighlights1Click();
-    void ExportAll(const ExportOptions& options);
-    // "export selected highlights" on the library tab.
-    void ExportSelected(const std::string& volumeId, const std::vector<std::string>& bookmarkIds);
-    // Where a written file is told: the status names it with its folder, the file is shown in the file browser.
-    void ShowWritten(const QString& what, const std::filesystem::path& file);
-    // The status's offers after an export: the file to open (empty: none) and the item to show in its folder.
-    void OfferWritten(const QString& file, const QString& shown);
-    // Whether the item an offer names is still there; when it is not, the status says that it cannot be opened or
-    // shown (action) and why.
-    bool StillThere(const QString& item, const QString& action);
-
-    // "sync notes": every listed book's note in the notes folder brought up to date; the status tells what changed,
-    // after `before`.
-    void syncnotes1Click();
-    void SyncNotes(const QString& before = {});
-    // After a reader is connected (and its database backed up), when the options ask for it: the reader's notes
-    // synced, once the loaded database is the reader's and no other work runs.
-    void SyncAfterConnect(const QString& before);
 
     // the console
     void Button2Click();
@@ -202,8 +170,9 @@ private:
     DatabaseFileWatch* m_databaseWatch = nullptr;
     BackgroundRunner* m_runner = nullptr;
     DatabaseBackups* m_backups = nullptr;
+    StatusLine* m_status = nullptr;
+    ExportActions* m_exports = nullptr;
+    NotesSyncAction* m_notesSync = nullptr;
     ReaderWatcher* m_readerWatch = nullptr;
-    QString m_writtenFile;  // what the status's "open file" opens
-    QString m_writtenShown; // what its "show in folder" shows
     bool m_loaded = false;
 };

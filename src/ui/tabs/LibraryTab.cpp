@@ -3,18 +3,13 @@
 #include "BookHighlightsView.h"
 #include "BookReader.h"
 #include "LibraryBooksModel.h"
-#include "MarkedTextDelegate.h"
 #include "NamedWidgets.h"
 #include "NotePreview.h"
 #include "ReadableColumn.h"
 #include "ReaderLibrary.h"
-#include "SearchFolding.h"
-#include "SearchResultsModel.h"
 #include "WindowProgress.h"
 
 #include <QBoxLayout>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -26,8 +21,6 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTreeView>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <array>
@@ -36,14 +29,6 @@ namespace {
 
 // The widest the author column starts: the title has what the others leave.
 constexpr int kAuthorWidth = 120;
-
-QDateEdit* DateEdit(const char* name, QDate date) {
-    auto* edit = Named<QDateEdit>(name, date);
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat("yyyy-MM-dd");
-    edit->setEnabled(false);
-    return edit;
-}
 
 } // namespace
 
@@ -58,9 +43,7 @@ LibraryTab::LibraryTab(std::function<ReadingOptions()> reading, QWidget* parent)
     column->addWidget(m_pages);
 }
 
-LibraryTab::~LibraryTab() {
-    m_folding.waitForFinished();
-}
+LibraryTab::~LibraryTab() = default;
 
 QWidget* LibraryTab::BuildStartPage() {
     auto* page = Named<QWidget>("libraryStartPage");
@@ -91,50 +74,8 @@ QWidget* LibraryTab::BuildStartPage() {
 }
 
 QWidget* LibraryTab::BuildLibraryPage() {
-    m_search = Named<QLineEdit>("librarySearch");
-    m_search->setPlaceholderText("search all highlights and notes (Ctrl+F)");
-    m_search->setClearButtonEnabled(true);
-    m_color = Named<QComboBox>("searchColor");
-    m_color->addItem("any colour", QString());
-    for (const char* color : {"yellow", "pink", "blue", "green", "grey"})
-        m_color->addItem(color, QString(color));
-    m_type = Named<QComboBox>("searchType");
-    m_type->addItem("any type", QString());
-    for (const char* type : {"highlight", "note", "dogear", "markup"})
-        m_type->addItem(type, QString(type));
-    m_datesBox = Named<QCheckBox>("searchDatesBox", "from");
-    m_from = DateEdit("searchFrom", QDate::currentDate().addYears(-1));
-    m_to = DateEdit("searchTo", QDate::currentDate());
-    auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(m_search, 1);
-    searchRow->addWidget(m_color);
-    searchRow->addWidget(m_type);
-    searchRow->addWidget(m_datesBox);
-    searchRow->addWidget(m_from);
-    searchRow->addWidget(new QLabel("to"));
-    searchRow->addWidget(m_to);
-
-    m_searchSummary = Named<QLabel>("searchSummary");
-    m_resultsModel = new SearchResultsModel(this);
-    m_results = Named<QTreeView>("searchResults");
-    m_results->setModel(m_resultsModel);
-    m_results->setItemDelegate(new MarkedTextDelegate(m_results));
-    m_results->setHeaderHidden(true);
-    m_results->setWordWrap(true);
-    m_results->setUniformRowHeights(false);
-    m_results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Rows' heights are asked for only as they come into sight, however many results there are.
-    m_results->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    m_results->header()->setStretchLastSection(true);
-    connect(m_results->header(), &QHeaderView::sectionResized, m_results,
-            [this] { m_results->doItemsLayout(); }); // wrapped again to the new width
-    auto* results = new QWidget;
-    auto* resultsColumn = new QVBoxLayout(results);
-    resultsColumn->setContentsMargins(0, 0, 0, 0);
-    resultsColumn->addWidget(m_searchSummary);
-    resultsColumn->addWidget(m_results, 1);
-    results->hide();
+    m_searchPane = new HighlightSearchPane(
+        [this](const QString& volumeId, const QString& bookmarkId) { return ShowResult(volumeId, bookmarkId); }, this);
 
     m_filter = Named<QLineEdit>("libraryFilter");
     m_filter->setPlaceholderText("filter books");
@@ -166,7 +107,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     booksColumn->addWidget(m_table, 1);
     auto* left = Named<QSplitter>("libraryLeftSplit", Qt::Vertical);
     left->addWidget(books);
-    left->addWidget(results);
+    left->addWidget(m_searchPane->ResultsPanel());
 
     m_highlights = new BookHighlightsView;
     m_bookReader = new BookReader(this);
@@ -193,7 +134,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     auto* page = Named<QWidget>("libraryPage");
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(8, 8, 8, 2);
-    column->addLayout(searchRow);
+    column->addWidget(m_searchPane->QueryBar());
     column->addWidget(split, 1);
 
     connect(m_filter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);
@@ -209,22 +150,6 @@ QWidget* LibraryTab::BuildLibraryPage() {
         if (const std::vector<std::string> ids = m_highlights->SelectedIds(); !ids.empty())
             emit ExportSelectedRequested(CurrentVolume().toStdString(), ids);
     });
-    connect(m_search, &QLineEdit::textChanged, this, &LibraryTab::Search);
-    connect(m_search, &QLineEdit::returnPressed, this, [this] {
-        const QModelIndex current = m_results->currentIndex();
-        OpenResult(current.isValid() ? current : m_resultsModel->index(0, 0, m_resultsModel->index(0, 0)));
-    });
-    connect(m_color, &QComboBox::currentIndexChanged, this, &LibraryTab::Search);
-    connect(m_type, &QComboBox::currentIndexChanged, this, &LibraryTab::Search);
-    connect(m_datesBox, &QCheckBox::toggled, this, [this](bool on) {
-        m_from->setEnabled(on);
-        m_to->setEnabled(on);
-        Search();
-    });
-    connect(m_from, &QDateEdit::dateChanged, this, &LibraryTab::Search);
-    connect(m_to, &QDateEdit::dateChanged, this, &LibraryTab::Search);
-    connect(m_results, &QTreeView::activated, this, &LibraryTab::OpenResult);
-    connect(m_results, &QTreeView::clicked, this, &LibraryTab::OpenResult);
     return page;
 }
 
@@ -236,13 +161,12 @@ void LibraryTab::SetLibrary(std::shared_ptr<const ReaderLibrary> library) {
 void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_highlights->ShowVolume(std::nullopt);
     m_notePreview->SetVolume({});
-    PauseSearch();
+    m_bookReader->Stop();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
     FitColumns();
-    ResumeSearch();
+    m_searchPane->SetOverview(m_overview);
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
-    Search();
 }
 
 // The figures as narrow as what they hold and their captions, the author within reason, the title all the rest: at
@@ -267,33 +191,22 @@ void LibraryTab::FitColumns() {
 
 void LibraryTab::PauseSearch() {
     m_bookReader->Stop();
-    // The folding in the background reads the overview: it ends before the overview may go.
-    m_folding.waitForFinished();
-    m_folding = {};
-    m_searcher.reset();
+    m_searchPane->Pause();
 }
 
-// Every text is folded beside the window, which shows the table meanwhile; a search that comes first waits for it.
 void LibraryTab::ResumeSearch() {
     // A book whose reading a cancelled load dropped is read again.
     if (!m_highlights->Volume() && !CurrentVolume().isEmpty())
         ShowCurrentBook();
-    if (!m_overview || m_searcher || m_folding.isValid())
-        return;
-    m_folding = QtConcurrent::run(
-        &m_searchThreads,
-        [](std::shared_ptr<const LibraryOverview> overview) {
-            return std::make_shared<const HighlightSearch>(*overview);
-        },
-        m_overview);
+    m_searchPane->Resume();
 }
 
-const HighlightSearch* LibraryTab::Searcher() {
-    if (!m_searcher && m_folding.isValid()) {
-        m_searcher = m_folding.result();
-        m_folding = {};
-    }
-    return m_searcher.get();
+bool LibraryTab::ShowResult(const QString& volumeId, const QString& bookmarkId) {
+    if (!SelectBook(volumeId))
+        return false;
+    if (!bookmarkId.isEmpty())
+        m_highlights->ScrollToBookmark(bookmarkId);
+    return true;
 }
 
 void LibraryTab::SetNoteTemplate(const QString& name) {
@@ -303,11 +216,6 @@ void LibraryTab::SetNoteTemplate(const QString& name) {
 void LibraryTab::OfferStarts(bool reader, bool lastDatabase) {
     m_readerButton->setEnabled(reader);
     m_lastButton->setEnabled(lastDatabase);
-}
-
-void LibraryTab::FocusSearch() {
-    m_search->setFocus(Qt::ShortcutFocusReason);
-    m_search->selectAll();
 }
 
 QString LibraryTab::CurrentVolume() const {

@@ -1,15 +1,11 @@
 #pragma once
 
-#include "HighlightSearch.h"
+#include "HighlightSearchPane.h"
 #include "LibraryOverview.h"
 #include "ReadingOptions.h"
 
-#include <QFuture>
-#include <QThreadPool>
 #include <QWidget>
 
-#include <atomic>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,7 +29,6 @@ class QTableView;
 class QTreeView;
 class ReaderLibrary;
 class SearchResultsModel;
-struct SearchResultGroup;
 
 // The "library" tab: the books that carry bookmarks in a sortable, filtered table, the chosen book's highlights and
 // its note's preview beside it, and one search over the highlights and notes of every book. With nothing loaded it says
@@ -59,9 +54,9 @@ public:
     // Which of the start page's ways to begin are there.
     void OfferStarts(bool reader, bool lastDatabase);
     // Whether a search beside the window has yet to show its results.
-    bool Searching() const { return m_searchesShown != m_searchesAsked; }
+    bool Searching() const { return m_searchPane->Searching(); }
     // Puts the cursor in the search box, its text selected.
-    void FocusSearch();
+    void FocusSearch() { m_searchPane->Focus(); }
     // Selects the book's row (clearing the filter when it hides it) and shows its highlights.
     bool SelectBook(const QString& volumeId);
     QString CurrentVolume() const;
@@ -72,15 +67,17 @@ public:
     QSortFilterProxyModel* Proxy() const { return m_proxy; }
     QLineEdit* FilterEdit() const { return m_filter; }
     BookHighlightsView* Highlights() const { return m_highlights; }
-    QLineEdit* SearchEdit() const { return m_search; }
+    // The search over every book's highlights.
+    HighlightSearchPane* SearchPane() const { return m_searchPane; }
+    QLineEdit* SearchEdit() const { return m_searchPane->SearchEdit(); }
     // The search's results, grouped by book.
-    QTreeView* Results() const { return m_results; }
-    SearchResultsModel* ResultsModel() const { return m_resultsModel; }
-    QComboBox* ColorFilter() const { return m_color; }
-    QComboBox* TypeFilter() const { return m_type; }
-    QCheckBox* DatesBox() const { return m_datesBox; }
-    QDateEdit* FromDate() const { return m_from; }
-    QDateEdit* ToDate() const { return m_to; }
+    QTreeView* Results() const { return m_searchPane->Results(); }
+    SearchResultsModel* ResultsModel() const { return m_searchPane->ResultsModel(); }
+    QComboBox* ColorFilter() const { return m_searchPane->ColorFilter(); }
+    QComboBox* TypeFilter() const { return m_searchPane->TypeFilter(); }
+    QCheckBox* DatesBox() const { return m_searchPane->DatesBox(); }
+    QDateEdit* FromDate() const { return m_searchPane->FromDate(); }
+    QDateEdit* ToDate() const { return m_searchPane->ToDate(); }
     QPushButton* ExportSelectedButton() const { return m_exportSelected; }
     // The chosen book's pane: its highlights, and its note as "sync notes" would write it.
     QTabWidget* BookPane() const { return m_bookPane; }
@@ -93,12 +90,6 @@ public:
     // The right-click menus on the table's current book and on the selected highlights; null with none.
     std::unique_ptr<QMenu> BookMenu();
     std::unique_ptr<QMenu> HighlightsMenu();
-
-    // Books whose results are shown open at first, until their results pass this many; the others open when asked.
-    static constexpr std::size_t kOpenResults = 1000;
-    // Libraries of up to this many highlights are searched at once, a keystroke taking a few milliseconds; larger ones
-    // beside the window (57,555 took 20 to 40 ms a keystroke, and the first one waited for the folding).
-    static constexpr std::size_t kSearchAtOnce = 5000;
 
 signals:
     void ExportRequested(const std::string& volumeId);
@@ -121,26 +112,11 @@ private:
     void ShowBookMenu(const QPoint& at);
     void ShowHighlightsMenu(const QPoint& at);
     void AddNoteAndFolderEntries(QMenu& menu);
-    void Search();
-    // The highlights found for the query, in the results.
-    void ShowResults(std::vector<SearchResultGroup> groups, const std::string& query);
-    // The search over every text, once it is made; null with nothing loaded.
-    const HighlightSearch* Searcher();
-    HighlightFilter Filter() const;
-    // A result shown in its book; a book's row shows the book.
-    void OpenResult(const QModelIndex& index);
+    // A search result's book shown, and scrolled to its bookmark when one is named.
+    bool ShowResult(const QString& volumeId, const QString& bookmarkId);
 
     std::function<ReadingOptions()> m_reading;
     std::shared_ptr<const LibraryOverview> m_overview;
-    std::shared_ptr<const HighlightSearch> m_searcher;
-    // The folding and the searches run here, never in Qt's global pool: the window's own painting hands parts of its
-    // work to that pool and waits for them, so a search that held it kept the window from painting for a second.
-    QThreadPool m_searchThreads;
-    QFuture<std::shared_ptr<const HighlightSearch>> m_folding; // the search being made, until it is asked for
-    std::uint64_t m_searchesAsked = 0;                         // the last search asked for
-    std::uint64_t m_searchesShown = 0;                         // the last one whose results are shown
-    // The last search asked for, as the threads of those before it see it.
-    std::shared_ptr<std::atomic<std::uint64_t>> m_lastSearch = std::make_shared<std::atomic<std::uint64_t>>(0);
 
     QStackedWidget* m_pages = nullptr;
     QLabel* m_startText = nullptr;
@@ -156,13 +132,5 @@ private:
     BookReader* m_bookReader = nullptr;
     QTabWidget* m_bookPane = nullptr;
     NotePreview* m_notePreview = nullptr;
-    QLineEdit* m_search = nullptr;
-    QComboBox* m_color = nullptr;
-    QComboBox* m_type = nullptr;
-    QCheckBox* m_datesBox = nullptr;
-    QDateEdit* m_from = nullptr;
-    QDateEdit* m_to = nullptr;
-    QLabel* m_searchSummary = nullptr;
-    QTreeView* m_results = nullptr;
-    SearchResultsModel* m_resultsModel = nullptr;
+    HighlightSearchPane* m_searchPane = nullptr;
 };

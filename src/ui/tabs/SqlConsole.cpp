@@ -1,6 +1,7 @@
 // The SQL console: every non-empty line of the text runs as one statement against the loaded database.
 #include "TForm1.h"
 
+#include "StatusLine.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
 
@@ -12,9 +13,9 @@ void TForm1::Button2Click() {
         if (!line.isEmpty())
             statements.push_back(EncodeUtf8(line));
     if (!m_library->DatabaseExists()) {
-        ShowOutcome("nothing executed: no database file");
+        m_status->ShowOutcome("nothing executed: no database file");
         return;
     }
-    Reported("SQL failed", [&] { m_library->ExecuteStatements(statements); });
-    ShowOutcome(Counted(statements.size(), "statement", "statements") + " executed");
+    m_status->Reported("SQL failed", [&] { m_library->ExecuteStatements(statements); });
+    m_status->ShowOutcome(Counted(statements.size(), "statement", "statements") + " executed");
 }
