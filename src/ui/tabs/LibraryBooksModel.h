@@ -3,6 +3,7 @@
 #include "LibraryOverview.h"
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
 #include <memory>
 
@@ -16,6 +17,7 @@ public:
     enum Column { Title, Author, Highlights, Notes, LastHighlight, Progress, Kind, Count };
     static constexpr int kSortRole = Qt::UserRole;
     static constexpr int kVolumeIdRole = Qt::UserRole + 1;
+    static constexpr int kShelvesRole = Qt::UserRole + 2; // the book's collections, a QStringList
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -23,6 +25,8 @@ public:
     void SetOverview(std::shared_ptr<const LibraryOverview> overview);
     // The row of the volume, -1 when it is not listed.
     int RowOf(const QString& volumeId) const;
+    // Every collection that holds a listed book, each once, in the order of their names.
+    QStringList Shelves() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
