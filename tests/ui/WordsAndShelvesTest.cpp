@@ -1,9 +1,12 @@
 // The words tab and the library's shelf filter in the window on the offscreen platform, on a real database with saved
-// words and collections: a click on export writes the words' file, a shelf chosen leaves only its books.
+// words and collections: a click on export writes the words' file, a shelf chosen leaves only its books, and "export
+// all books" as Kindle clippings writes one file.
 #include "LibraryBooksModel.h"
 #include "LibraryTab.h"
 #include "MarvikApplication.h"
 #include "MessageBoxes.h"
+#include "OpenedUrls.h"
+#include "OptionsTab.h"
 #include "ProgramFolders.h"
 #include "ReaderDatabase.h"
 #include "SavedWordsModel.h"
@@ -14,7 +17,10 @@
 #include "VolumeSource.h"
 #include "WholeRecordBooks.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +57,7 @@ private slots:
     void init() {
         QFile::remove(FromPath(UserConfigFolder() / "marvik.conf"));
         SetMessageBoxHandler([this](const MessageBoxRequest& request) { m_boxes << request.text; });
+        QDesktopServices::setUrlHandler("file", &m_opened, "open");
         m_boxes.clear();
         m_program = std::make_unique<QTemporaryDir>();
         m_database = m_program->filePath("KoboReader.sqlite");
@@ -71,6 +78,7 @@ private slots:
     }
     void cleanup() {
         m_form.reset();
+        QDesktopServices::unsetUrlHandler("file");
         SetMessageBoxHandler({});
     }
 
@@ -144,7 +152,21 @@ private slots:
         QCOMPARE(tab.Proxy()->rowCount(), 1);
     }
 
+    void exportAllAsKindleClippingsWritesOneFile() {
+        TForm1& f = *m_form;
+        QVERIFY(f.LoadDatabase(m_database));
+        f.TabSheet4->SelectFormat(ExportFormat::Clippings);
+        f.exportallbooks1->trigger();
+        const QDir results(m_program->filePath("results"));
+        QCOMPARE(results.entryList(QDir::Files), QStringList{"My Clippings_0000.txt"});
+        QCOMPARE(f.TntLabel6->text(), QString("My Clippings_0000.txt written: 7 highlights"));
+        const QByteArray clippings = FileBytes(results.filePath("My Clippings_0000.txt"));
+        QCOMPARE(clippings.count("\r\n==========\r\n"), 9); // each entry's end: 5 highlights, 2 notes, 2 bookmarks
+        QVERIFY(m_boxes.isEmpty());
+    }
+
 private:
+    OpenedUrls m_opened;
     std::unique_ptr<TForm1> m_form;
     std::unique_ptr<QTemporaryDir> m_program;
     QString m_database;
