@@ -35,8 +35,11 @@ QVariant SavedWordsModel::data(const QModelIndex& index, int role) const {
     const SavedWord& word = m_words[static_cast<std::size_t>(index.row())];
     if (role == kIndexRole)
         return index.row();
-    if (role == Qt::ToolTipRole && index.column() == Word && word.length > 0)
-        return QString("a word of %1 characters, cut to its first %2").arg(word.length).arg(kLongestSavedWord);
+    if (role == Qt::ToolTipRole && index.column() == Word)
+        return word.length == 0 ? DecodeUtf8(word.text)
+                                : DecodeUtf8(word.text) + QString("\n(a word of %1 characters, cut to its first %2)")
+                                                              .arg(word.length)
+                                                              .arg(kLongestSavedWord);
     if (role != Qt::DisplayRole && role != kSortRole)
         return {};
     switch (index.column()) {

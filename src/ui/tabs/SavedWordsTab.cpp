@@ -56,8 +56,15 @@ SavedWordsTab::SavedWordsTab(QWidget* parent) : QWidget(parent) {
     m_table->sortByColumn(SavedWordsModel::Saved, Qt::AscendingOrder);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(SavedWordsModel::Book, QHeaderView::Stretch);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // The book takes what the others leave; a word cut short is read whole in its tooltip.
+    QHeaderView* header = m_table->horizontalHeader();
+    header->setSectionResizeMode(SavedWordsModel::Book, QHeaderView::Stretch);
+    header->setSectionResizeMode(SavedWordsModel::Language, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(SavedWordsModel::Saved, QHeaderView::ResizeToContents);
+    header->resizeSection(SavedWordsModel::Word, 14 * m_table->fontMetrics().averageCharWidth());
     m_format = Named<QComboBox>("wordsFormat");
     for (const WordsFileFormat& format : kFormats)
         m_format->addItem(format.caption, QString(format.name));
