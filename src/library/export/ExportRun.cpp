@@ -49,8 +49,9 @@ std::optional<LedgerMarks> ExportRun::Prepare(AnnotatedVolume& volume, const std
         marks = m_options.newOnly ? m_ledger->KeepNew(volume) : m_ledger->MarksToRecord(volume);
     if (m_options.newOnly && marks.marks.empty())
         return std::nullopt;
-    // The text file never names pictures, also where it reads the whole records to tell what is new.
-    if (m_format.wholeRecords && m_options.markupRenderer)
+    // Only a format that names the pictures gets them: the text file reads the whole records to tell what is new, and
+    // Readwise's CSV, the HTML page and the clippings show none.
+    if (m_format.namesPictures && m_options.markupRenderer)
         PlaceMarkupPictures(volume, *m_options.markupRenderer, target);
     return marks;
 }

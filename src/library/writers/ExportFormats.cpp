@@ -15,73 +15,31 @@ namespace {
 // The settings of earlier versions hold a format as its place in this list: the legacy indexes must never change.
 // Formats added since have none.
 const std::array<ExportFormatRow, 7> kFormats = {{
-    {ExportFormat::Text,
-     "text",
-     "text",
-     ".txt",
-     false,
-     false,
-     0,
-     {},
+    {ExportFormat::Text, "text", "text", ".txt", false, false, false, 0, "",
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<TextAnnotationWriter>(settings.separator, settings.setBom);
      }},
-    {ExportFormat::Markdown,
-     "markdown",
-     "Markdown",
-     ".md",
-     true,
-     true,
-     1,
-     {},
+    {ExportFormat::Markdown, "markdown", "Markdown", ".md", true, true, true, 1, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<MarkdownAnnotationWriter>();
      }},
-    {ExportFormat::Json,
-     "json",
-     "JSON",
-     ".json",
-     true,
-     true,
-     2,
-     {},
+    {ExportFormat::Json, "json", "JSON", ".json", true, true, true, 2, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<JsonAnnotationWriter>();
      }},
-    {ExportFormat::Csv,
-     "csv",
-     "CSV",
-     ".csv",
-     true,
-     true,
-     3,
-     {},
+    {ExportFormat::Csv, "csv", "CSV", ".csv", true, true, true, 3, "",
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<CsvAnnotationWriter>(settings.setBom);
      }},
-    {ExportFormat::Readwise,
-     "readwise",
-     "Readwise CSV",
-     ".readwise.csv",
-     true,
-     true,
-     -1,
-     {},
+    {ExportFormat::Readwise, "readwise", "Readwise CSV", ".readwise.csv", true, true, false, -1, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<ReadwiseAnnotationWriter>();
      }},
-    {ExportFormat::Html,
-     "html",
-     "HTML page",
-     ".html",
-     true,
-     true,
-     -1,
-     {},
+    {ExportFormat::Html, "html", "HTML page", ".html", true, true, false, -1, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<HtmlAnnotationWriter>();
      }},
-    {ExportFormat::Clippings, "clippings", "Kindle clippings", ".txt", false, true, -1, "My Clippings.txt",
+    {ExportFormat::Clippings, "clippings", "Kindle clippings", ".txt", false, true, false, -1, "My Clippings.txt",
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<ClippingsAnnotationWriter>(settings.setBom);
      }},

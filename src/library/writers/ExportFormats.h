@@ -23,6 +23,7 @@ struct ExportFormatRow {
     std::string_view extension; // of its files, with the dot
     bool namedByTitle;          // files named "Title - Author" where the title is known, else after the book's file
     bool wholeRecords;          // needs dates, types, colours and positions read (ReadingOptions::wholeRecords)
+    bool namesPictures;         // names each drawing's picture, which an export then writes beside its file
     int legacySettingsIndex;    // the integer that versions before named formats stored in the settings; -1: none
     // Where not empty, an export writes one file of this name (extension included) holding every book it exports, in
     // the order exported, instead of a file a book.
