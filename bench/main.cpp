@@ -241,8 +241,15 @@ int main(int argc, char* argv[]) {
             return 0;
         } else if (std::strcmp(argv[i], "--generate-rich") == 0 && i + 1 == argc - 1) {
             const std::filesystem::path folder = argv[i + 1];
+            std::filesystem::create_directories(folder);
             fixture::ReaderDatabase records(folder / "records.sqlite");
             fixture::AddWholeRecordLibrary(records);
+            // Collections (one named like a formula, one like markup), a rating and saved words, one of them far too
+            // long: what every format must keep in bounds and escaped.
+            fixture::AddRichBookShelves(records);
+            records.AddSavedWord({"Fernweh", fixture::records::kRich, "-de", "2024-11-19T10:00:00Z"});
+            records.AddSavedWord({"serendipity", fixture::records::kStore, {}, "2024-11-18T09:00:00Z"});
+            records.AddSavedWord({std::string(10000, 'x'), fixture::records::kStore, {}, "2024-11-20T11:00:00Z"});
             fixture::ReaderDatabase current(folder / "current.sqlite");
             fixture::AddCurrentFirmwareLibrary(current);
             fixture::AddWinterVoyage(current, "/mnt/onboard/Some Author/A Winter Voyage.epub");

@@ -107,7 +107,16 @@ int ExportHighlights(const CommandLine& given, const AnnotationSource& library, 
     const NumberedNamesRun numbering; // books of one name each take the next number
     ExportAllResult result;
     std::vector<std::string> unknown;
-    if (line.all) {
+    if (!FormatRow(line.options.format).wholeExportFile.empty()) {
+        // One file holds every book asked for.
+        std::vector<std::string> known;
+        for (const std::string& id : line.volumeIds)
+            (library.HasBookmarks(id) ? known : unknown).push_back(id);
+        result = ExtractAllAnnotations(library, line.all ? library.Index().Volumes.Entries() : known,
+                                       line.resultsFolder, line.options, progress);
+        for (const std::filesystem::path& file : result.written)
+            out << file.string() << '\n';
+    } else if (line.all) {
         result = ExtractAllAnnotations(library, library.Index().Volumes.Entries(), line.resultsFolder, line.options,
                                        progress);
         for (const std::filesystem::path& file : result.written)

@@ -149,6 +149,10 @@ std::string HelpText() {
                    20)
                .substr(20) +
            "                    With --all, html also writes DIR/index.html, linking every book's page.\n"
+           "                    clippings writes one file, DIR/My Clippings_0000.txt (My Clippings.txt with\n"
+           "                    --override), holding every book asked for, as a Kindle writes it; locations\n"
+           "                    are numbers in reading order. A run of ten \"=\" in a text, which would end\n"
+           "                    the entry, gets a zero-width space after its ninth.\n"
            "                    stats: text (the default), json or csv. archive status: text or json.\n"
            "                    words: text (the default), csv, json or anki.\n"
            "  --template SET    export: render Markdown files with a template set: a name that templates\n"

@@ -15,6 +15,7 @@
 #include "ProgressRelay.h"
 #include "ReaderWatcher.h"
 #include "ReadingStatsTab.h"
+#include "SavedWordsTab.h"
 #include "StatusLine.h"
 #include "StopScope.h"
 #include "SystemVolumes.h"
@@ -243,6 +244,7 @@ bool TForm1::LoadDatabase(const QString& path) {
     DatabasePathLabel->setText("database: " + DatabasePath());
     ReadingTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded && !failure ? DatabasePath() : QString(),
                              BackupsFolder());
+    WordsTab->ShowDatabase(outcome.kind == LoadOutcome::Kind::Loaded && !failure ? DatabasePath() : QString());
     m_status->Reported("loading failed", [&] {
         if (failure)
             std::rethrow_exception(failure);

@@ -7,6 +7,7 @@
 #include "NamedWidgets.h"
 #include "OptionsTab.h"
 #include "ReadingStatsTab.h"
+#include "SavedWordsTab.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -59,6 +60,7 @@ void TForm1::BuildLayout() {
     TabSheet4 = new OptionsTab;
     TabSheet5 = Named<QWidget>("TabSheet5");
     ReadingTab = new ReadingStatsTab;
+    WordsTab = new SavedWordsTab;
     LibraryPage = new LibraryTab([this] { return TabSheet4->Reading(); });
 
     Memo1 = Named<QPlainTextEdit>("Memo1");
@@ -76,6 +78,7 @@ void TForm1::BuildLayout() {
     PageControl1->addTab(TabSheet4, "options");
     PageControl1->addTab(TabSheet5, "execSQL");
     PageControl1->addTab(ReadingTab, "reading");
+    PageControl1->addTab(WordsTab, "words");
     PageControl1->setCurrentWidget(LibraryPage);
 
     // Below the tabs: which database is loaded, then the status row. The status takes the whole row while nothing

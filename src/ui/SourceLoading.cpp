@@ -13,6 +13,7 @@
 #include "OptionsTab.h"
 #include "ProgressRelay.h"
 #include "ReadingStatsTab.h"
+#include "SavedWordsTab.h"
 #include "SourceOverview.h"
 #include "StatusLine.h"
 #include "StopScope.h"
@@ -149,6 +150,7 @@ bool TForm1::LoadLibrary(const LibraryReading& read, const QString& failed, cons
     OfferDatabaseActions();
     DatabasePathLabel->setText(caption);
     ReadingTab->ShowDatabase(DatabasePath(), BackupsFolder());
+    WordsTab->ShowDatabase(DatabasePath());
     m_status->ShowOutcome("library loaded: " + Counted(m_library->Index().Volumes.Count(), "book", "books"));
     for (BookListTab* tab : ListTabs())
         tab->ShowRows();
@@ -166,6 +168,7 @@ void TForm1::OfferDatabaseActions() {
     };
     offerTab(TabSheet5, "The SQL console runs on a Kobo reader's database: ");
     offerTab(ReadingTab, "Only a Kobo reader's database keeps reading statistics: ");
+    offerTab(WordsTab, "Only a Kobo reader's database keeps saved words: ");
     Button2->setEnabled(database && m_consoleArmed);
     Button2->setToolTip(database ? QString() : "The SQL console runs on a Kobo reader's database: " + why);
     // The reader's own database can be backed up whatever is shown.

@@ -33,6 +33,7 @@ class QSettings;
 class QPushButton;
 class QTabWidget;
 class ReadingStatsTab;
+class SavedWordsTab;
 class StatusLine;
 class VolumeSource;
 class WindowProgress;
@@ -85,6 +86,8 @@ public:
     QWidget* TabSheet5 = nullptr; // "execSQL"
     // "reading": the loaded database's reading statistics
     ReadingStatsTab* ReadingTab = nullptr;
+    // "words": the loaded database's saved words
+    SavedWordsTab* WordsTab = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;
     QLabel* DatabasePathLabel = nullptr; // which database is loaded

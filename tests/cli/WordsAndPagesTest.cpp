@@ -1,4 +1,5 @@
-// marvik-cli words, and an export of every book as HTML pages with their index, end to end on a real database.
+// marvik-cli words, an export of every book as HTML pages with their index, as Readwise's CSV and as one Kindle
+// clippings file, end to end on a real database with saved words, collections and a rating.
 #include "ChildProcess.h"
 #include "EpubMaker.h"
 #include "FileContents.h"
@@ -18,7 +19,7 @@ protected:
     WordsAndPagesTest() {
         fixture::ReaderDatabase db(m_database);
         fixture::AddWholeRecordLibrary(db);
-        db.AddShelfAndWordTables();
+        fixture::AddRichBookShelves(db);
         db.AddSavedWord({"Fernweh", kRich, "-de", "2024-11-19T10:00:00Z"});
         db.AddSavedWord({std::string(10000, 'x'), kStore, {}, "2024-11-19T11:00:00Z"});
     }
@@ -105,6 +106,54 @@ TEST_F(WordsAndPagesTest, EveryBookAsAPageAndOneIndexLinkingThemAll) {
             RunChild(MARVIK_SYSTEM_PYTHON3, {MARVIK_HTML5_CHECK, (results / page).string(), "page"}, m_work.Path());
         EXPECT_EQ(check.exitStatus, 0) << page << check.out;
     }
+}
+
+// Every row of the CSV files as Python's csv module reads them: the highlight and its title, one a line.
+std::string ReadwiseRows(const std::vector<fs::path>& files, const fs::path& folder) {
+    std::vector<std::string> arguments = {
+        "-c", "import csv,sys\n"
+              "for f in sys.argv[1:]:\n"
+              "  for r in csv.DictReader(open(f, newline='', encoding='utf-8'), strict=True):\n"
+              "    print(repr(r['Highlight']), r['Title'], r['Location'])"};
+    for (const fs::path& file : files)
+        arguments.push_back(file.string());
+    const ChildResult read = RunChild(MARVIK_SYSTEM_PYTHON3, arguments, folder);
+    return read.err.empty() ? read.out : read.err;
+}
+
+TEST_F(WordsAndPagesTest, ReadwiseGetsEveryHighlightOnceAndClippingsOneFileForTheBooksAsked) {
+    const ChildResult readwise = Cli({"export", "--all", "--format", "readwise", "--results", "rw"});
+    ASSERT_EQ(readwise.exitStatus, 0) << readwise.err;
+    std::vector<fs::path> files;
+    for (std::size_t from = 0, end; (end = readwise.out.find('\n', from)) != std::string::npos; from = end + 1)
+        files.emplace_back(m_work / readwise.out.substr(from, end - from));
+    ASSERT_EQ(files.size(), 3u) << readwise.out;
+    EXPECT_EQ(ReadwiseRows(files, m_work.Path()),
+              "'No title here.' untitled.epub 1\n"
+              "'Bought text.' A Store Book 1\n"
+              "'First line,\\nsecond \"line\".' Notes: \"On\" Things 1\n"
+              "'# not a heading\\t> not a quote\\n* not a list [not](a link)' Notes: \"On\" Things 2\n"
+              "'\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7\\t\xD8\xA8\xD8\xA7\xD9\x84\xD8\xB9\xD8\xA7\xD9\x84\xD9\x85' "
+              "Notes: \"On\" Things 3\n");
+
+    const ChildResult all = Cli({"export", "--all", "--format", "clippings"});
+    ASSERT_EQ(all.exitStatus, 0) << all.err;
+    EXPECT_EQ(all.out, "results/My Clippings_0000.txt\n");
+    const ChildResult asked = Cli({"export", "--format", "clippings", kStore, "nowhere", kUntitled, "--override"});
+    EXPECT_EQ(asked.exitStatus, 1);
+    EXPECT_EQ(asked.out, "results/My Clippings.txt\n");
+    EXPECT_EQ(asked.err, "not found: nowhere\n");
+    const std::string clippings = fixture::FileBytes(m_work / "results" / "My Clippings.txt");
+    EXPECT_TRUE(clippings.starts_with("\xEF\xBB\xBF"
+                                      "A Store Book (Bo Lind)\r\n- Your Highlight on Location 1 |"))
+        << clippings;
+    EXPECT_NE(clippings.find("\r\n==========\r\n\xEF\xBB\xBFuntitled.epub\r\n- Your Highlight on Location 1 |"),
+              std::string::npos)
+        << "the books in the order asked";
+    EXPECT_EQ(clippings.find("Notes: "), std::string::npos);
+    const ChildResult plain = Cli({"export", "--format", "clippings", "--no-bom", "--stdout", kStore});
+    EXPECT_EQ(plain.out, "A Store Book (Bo Lind)\r\n- Your Highlight on Location 1 | Added on\r\n\r\nBought text.\r\n"
+                         "==========\r\n");
 }
 
 } // namespace

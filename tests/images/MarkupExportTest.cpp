@@ -94,6 +94,13 @@ TEST_F(MarkupExportTest, EachFormatNamesThePictureOrThatItIsMissing) {
     EXPECT_NE(row("noink").find(",,missing,"), std::string::npos) << row("noink");
     EXPECT_NE(row("torn").find(",,missing,"), std::string::npos) << row("torn");
     EXPECT_EQ(fixture::FolderNames(results / m_folderName), std::set<std::string>{"r5_0000.png"});
+
+    // The formats that name no picture write none.
+    std::filesystem::remove_all(results / m_folderName);
+    for (const ExportFormat format : {ExportFormat::Readwise, ExportFormat::Html, ExportFormat::Clippings})
+        Export(format);
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(results))
+        EXPECT_FALSE(entry.is_directory()) << entry.path();
 }
 
 TEST_F(MarkupExportTest, NeverReplacesWhatIsThere) {

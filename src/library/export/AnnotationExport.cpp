@@ -5,6 +5,7 @@
 #include "HeldExportFiles.h"
 #include "NumberedNamesRun.h"
 #include "TemporaryFile.h"
+#include "WholeExportFile.h"
 
 #include <future>
 #include <optional>
@@ -158,6 +159,8 @@ ExportAllResult ExtractAllAnnotations(const AnnotationSource& source, const std:
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,
                                       ProgressReporter& progress) {
     ExportRun run(options, resultsFolder, progress);
+    if (!run.Format().wholeExportFile.empty())
+        return ExtractIntoOneFile(source, volumeIds, resultsFolder, run, progress);
     const NumberedNamesRun numbering; // books of one name each take the next number
     HeldBooks books(run, resultsFolder);
     if (!source.ReadVolumes(volumeIds, run.Reading(), progress, books))

@@ -32,7 +32,7 @@ bool WriteAnnotations(const AnnotationSource& source, const std::string& volumeI
 // their bookmarks. Every book is read before the first file is written (HeldExportFiles). A volume whose export fails
 // is noted and the others are still written. The folder stays locked against other exports from the ledger's reading
 // to its saving. A stop asked through progress ends it between two books: the files already written stay, with their
-// ledger records.
+// ledger records. A format that writes one file for a whole export writes it as ExtractIntoOneFile (WholeExportFile.h).
 ExportAllResult ExtractAllAnnotations(const AnnotationSource& source, const std::vector<std::string>& volumeIds,
                                       const std::filesystem::path& resultsFolder, const ExportOptions& options,
                                       ProgressReporter& progress);

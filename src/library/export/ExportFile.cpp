@@ -16,6 +16,8 @@ std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsF
 std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                        const std::string& title, const std::string& author,
                                        const ExportFormatRow& format) {
+    if (!format.wholeExportFile.empty())
+        return resultsFolder / std::string(format.wholeExportFile);
     if (!format.namedByTitle)
         return AnnotationTargetPath(resultsFolder, volumeId);
     const std::string extension(format.extension);

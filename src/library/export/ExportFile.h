@@ -14,9 +14,9 @@
 std::filesystem::path AnnotationTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                            const std::string& fileSuffix = ".annotations.txt");
 
-// Where the format's file for the volume goes: the file a double-click writes (AnnotationTargetPath) for a format not
-// named by title, and for the others "Title - Author" + extension, made a safe file name, where the title is known,
-// else the book's file name + ".annotations" + extension.
+// Where the format's file for the volume goes: the format's one file for a whole export where it has one; the file a
+// double-click writes (AnnotationTargetPath) for a format not named by title, and for the others "Title - Author" +
+// extension, made a safe file name, where the title is known, else the book's file name + ".annotations" + extension.
 std::filesystem::path ExportTargetPath(const std::filesystem::path& resultsFolder, const std::string& volumeId,
                                        const std::string& title, const std::string& author,
                                        const ExportFormatRow& format);

@@ -46,8 +46,9 @@ ExportRun::ExportRun(const ExportOptions& options, const std::filesystem::path& 
 }
 
 void ExportRun::PlacePictures(AnnotatedVolume& volume, const std::filesystem::path& target) const {
-    // The text file never names pictures, also where it reads the whole records to tell what is new.
-    if (m_format.wholeRecords && m_options.markupRenderer)
+    // Only a format that names the pictures gets them: the text file reads the whole records to tell what is new, and
+    // Readwise's CSV, the HTML page and the clippings show none.
+    if (m_format.namesPictures && m_options.markupRenderer)
         PlaceMarkupPictures(volume, *m_options.markupRenderer, target);
     if (ShowsCover())
         PlaceExportCover(volume, m_options.coverVolume, target, m_progress);

@@ -1,5 +1,6 @@
 #include "LibraryOverview.h"
 
+#include "BookShelves.h"
 #include "ChapterTitles.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
@@ -126,6 +127,7 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
             if (const ChapterTitles::Chapter* chapter = titles->Find(row.bookId, std::string(row.contentId)))
                 overview.chapters[c] = chapter->title;
     }
+    overview.collections = ReadEveryCollection(reader);
     return overview;
 }
 
@@ -152,6 +154,8 @@ LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
                 book.percentRead = rows.percentRead[read->second];
                 book.imageId = std::move(rows.imageIds[read->second]);
             }
+            if (const auto shelves = rows.collections.find(volume); shelves != rows.collections.end())
+                book.collections = shelves->second;
         }
     }
     overview.highlights = std::move(rows.highlights);

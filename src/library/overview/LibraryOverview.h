@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,8 +22,9 @@ struct OverviewBook {
     std::size_t notes = 0;      // bookmarks holding a note
     std::string lastHighlight;  // the newest DateCreated, as stored; empty where none is
     std::optional<double> percentRead;
-    bool sideloaded = false; // named by its path; a store book is named by its UUID
-    std::string imageId;     // what the reader names its pictures of the cover after (KoboImages.h)
+    bool sideloaded = false;              // named by its path; a store book is named by its UUID
+    std::string imageId;                  // what the reader names its pictures of the cover after (KoboImages.h)
+    std::vector<std::string> collections; // the reader's shelves that hold it, in the order of their names
     // Read from other readers' files: the kinds of files its highlights came from ("Kindle", "KOReader + Kobo");
     // empty for a reader's database alone and for the archive.
     std::string sources;
@@ -70,6 +73,8 @@ struct OverviewRows {
     std::vector<std::string> imageIds;              // by volume
     std::vector<OverviewHighlight> highlights;
     std::vector<std::string> chapters;
+    // The collections of each book that is on any, by volume id.
+    std::map<std::string, std::vector<std::string>, std::less<>> collections;
 };
 
 // Reads the rows of the overview; deleted bookmarks are left out as options say. It needs no index, so that it can be

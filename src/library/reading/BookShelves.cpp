@@ -23,17 +23,20 @@ template <class Read> auto UnlessDamaged(Read read) -> decltype(read()) {
     }
 }
 
+// A book's row names its collection by name; a collection deleted on the reader may keep its books' rows.
+std::set<std::string, std::less<>> LiveCollections(ReaderConnection& reader) {
+    std::set<std::string, std::less<>> live;
+    ReaderQuery shelves(reader, "Shelf", {"Name", Optional("_IsDeleted")});
+    while (shelves.Step())
+        if (!IsDeletedOnReader(shelves.Text(1)) && !shelves.Text(0).empty())
+            live.emplace(shelves.Text(0));
+    return live;
+}
+
 std::vector<std::string> Collections(ReaderConnection& reader, const std::string& volumeId) {
     if (!HasTable(reader, "Shelf") || !HasTable(reader, "ShelfContent"))
         return {};
-    // A book's row names its collection by name; a collection deleted on the reader may keep its books' rows.
-    std::set<std::string, std::less<>> live;
-    {
-        ReaderQuery shelves(reader, "Shelf", {"Name", Optional("_IsDeleted")});
-        while (shelves.Step())
-            if (!IsDeletedOnReader(shelves.Text(1)) && !shelves.Text(0).empty())
-                live.emplace(shelves.Text(0));
-    }
+    const std::set<std::string, std::less<>> live = LiveCollections(reader);
     std::set<std::string, std::less<>> held;
     ReaderQuery rows(reader, "ShelfContent", {"ShelfName", Optional("_IsDeleted")}, "WHERE ContentId=?", {volumeId});
     while (rows.Step())
@@ -56,6 +59,23 @@ std::string Rating(ReaderConnection& reader, const std::string& volumeId) {
 
 std::vector<std::string> ReadCollections(ReaderConnection& reader, const std::string& volumeId) {
     return UnlessDamaged([&] { return Collections(reader, volumeId); });
+}
+
+std::map<std::string, std::vector<std::string>, std::less<>> ReadEveryCollection(ReaderConnection& reader) {
+    return UnlessDamaged([&]() -> std::map<std::string, std::vector<std::string>, std::less<>> {
+        if (!HasTable(reader, "Shelf") || !HasTable(reader, "ShelfContent"))
+            return {};
+        const std::set<std::string, std::less<>> live = LiveCollections(reader);
+        std::map<std::string, std::set<std::string, std::less<>>, std::less<>> held;
+        ReaderQuery rows(reader, "ShelfContent", {"ContentId", "ShelfName", Optional("_IsDeleted")});
+        while (rows.Step())
+            if (!IsDeletedOnReader(rows.Text(2)) && live.contains(rows.Text(1)))
+                held[std::string(rows.Text(0))].emplace(rows.Text(1));
+        std::map<std::string, std::vector<std::string>, std::less<>> collections;
+        for (auto& [volumeId, names] : held)
+            collections.emplace(volumeId, std::vector<std::string>(names.begin(), names.end()));
+        return collections;
+    });
 }
 
 std::string ReadRating(ReaderConnection& reader, const std::string& volumeId) {

@@ -1,5 +1,6 @@
 #include "ExportFormats.h"
 
+#include "ClippingsAnnotationWriter.h"
 #include "CsvAnnotationWriter.h"
 #include "HtmlAnnotationWriter.h"
 #include "JsonAnnotationWriter.h"
@@ -13,30 +14,35 @@ namespace {
 
 // The settings of earlier versions hold a format as its place in this list: the legacy indexes must never change.
 // Formats added since have none.
-const std::array<ExportFormatRow, 6> kFormats = {{
-    {ExportFormat::Text, "text", "text", ".txt", false, false, 0, false,
+const std::array<ExportFormatRow, 7> kFormats = {{
+    {ExportFormat::Text, "text", "text", ".txt", false, false, false, 0, false, "",
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<TextAnnotationWriter>(settings.separator, settings.setBom);
      }},
-    {ExportFormat::Markdown, "markdown", "Markdown", ".md", true, true, 1, true,
+    {ExportFormat::Markdown, "markdown", "Markdown", ".md", true, true, true, 1, true, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<MarkdownAnnotationWriter>();
      }},
-    {ExportFormat::Json, "json", "JSON", ".json", true, true, 2, false,
+    {ExportFormat::Json, "json", "JSON", ".json", true, true, true, 2, false, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<JsonAnnotationWriter>();
      }},
-    {ExportFormat::Csv, "csv", "CSV", ".csv", true, true, 3, false,
+    {ExportFormat::Csv, "csv", "CSV", ".csv", true, true, true, 3, false, "",
      [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<CsvAnnotationWriter>(settings.setBom);
      }},
-    {ExportFormat::Readwise, "readwise", "Readwise CSV", ".readwise.csv", true, true, -1, false,
+    {ExportFormat::Readwise, "readwise", "Readwise CSV", ".readwise.csv", true, true, false, -1, false, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<ReadwiseAnnotationWriter>();
      }},
-    {ExportFormat::Html, "html", "HTML page", ".html", true, true, -1, false,
+    {ExportFormat::Html, "html", "HTML page", ".html", true, true, false, -1, false, "",
      [](const WriterSettings&) -> std::unique_ptr<AnnotationWriter> {
          return std::make_unique<HtmlAnnotationWriter>();
+     }},
+    {ExportFormat::Clippings, "clippings", "Kindle clippings", ".txt", false, true, false, -1, false,
+     "My Clippings.txt",
+     [](const WriterSettings& settings) -> std::unique_ptr<AnnotationWriter> {
+         return std::make_unique<ClippingsAnnotationWriter>(settings.setBom);
      }},
 }};
 

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <set>
+
 namespace {
 
 QString Utf8(const std::string& text) {
@@ -68,6 +70,17 @@ int LibraryBooksModel::RowOf(const QString& volumeId) const {
     return -1;
 }
 
+QStringList LibraryBooksModel::Shelves() const {
+    std::set<std::string> names;
+    if (m_overview)
+        for (const OverviewBook& book : m_overview->books)
+            names.insert(book.collections.begin(), book.collections.end());
+    QStringList shelves;
+    for (const std::string& name : names)
+        shelves << Utf8(name);
+    return shelves;
+}
+
 int LibraryBooksModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || !m_overview ? 0 : static_cast<int>(m_overview->books.size());
 }
@@ -83,6 +96,12 @@ QVariant LibraryBooksModel::data(const QModelIndex& index, int role) const {
     const OverviewBook& book = m_overview->books[row];
     if (role == kVolumeIdRole)
         return Utf8(book.volumeId);
+    if (role == kShelvesRole) {
+        QStringList shelves;
+        for (const std::string& shelf : book.collections)
+            shelves << Utf8(shelf);
+        return shelves;
+    }
     if (role == Qt::TextAlignmentRole && index.column() >= Highlights && index.column() <= Progress &&
         index.column() != LastHighlight)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

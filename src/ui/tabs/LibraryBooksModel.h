@@ -3,6 +3,7 @@
 #include "LibraryOverview.h"
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
 #include <memory>
 
@@ -18,6 +19,7 @@ public:
     enum Column { Title, Author, Highlights, Notes, LastHighlight, Progress, Kind, Cover, Count };
     static constexpr int kSortRole = Qt::UserRole;
     static constexpr int kVolumeIdRole = Qt::UserRole + 1;
+    static constexpr int kShelvesRole = Qt::UserRole + 2; // the book's collections, a QStringList
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -27,6 +29,8 @@ public:
     void SetCovers(BookCovers* covers);
     // The row of the volume, -1 when it is not listed.
     int RowOf(const QString& volumeId) const;
+    // Every collection that holds a listed book, each once, in the order of their names.
+    QStringList Shelves() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

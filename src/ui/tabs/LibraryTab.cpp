@@ -4,6 +4,7 @@
 #include "BookFile.h"
 #include "BookHighlightsView.h"
 #include "BookReader.h"
+#include "LibraryBooksFilter.h"
 #include "LibraryBooksModel.h"
 #include "LoadedLibrary.h"
 #include "NamedWidgets.h"
@@ -12,6 +13,7 @@
 #include "WindowProgress.h"
 
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -85,7 +87,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     m_model = new LibraryBooksModel(this);
     m_covers = new BookCovers(this);
     m_model->SetCovers(m_covers);
-    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy = new LibraryBooksFilter(this);
     m_proxy->setSourceModel(m_model);
     m_proxy->setSortRole(LibraryBooksModel::kSortRole);
     m_proxy->setFilterKeyColumn(-1);
@@ -110,7 +112,7 @@ QWidget* LibraryTab::BuildLibraryPage() {
     auto* books = new QWidget;
     auto* booksColumn = new QVBoxLayout(books);
     booksColumn->setContentsMargins(0, 0, 0, 0);
-    booksColumn->addWidget(m_filter);
+    booksColumn->addLayout(BuildFilterRow());
     booksColumn->addWidget(m_table, 1);
     auto* left = Named<QSplitter>("libraryLeftSplit", Qt::Vertical);
     left->addWidget(books);
@@ -160,6 +162,20 @@ QWidget* LibraryTab::BuildLibraryPage() {
     return page;
 }
 
+// The filter text, and beside it the shelf a book must be on.
+QLayout* LibraryTab::BuildFilterRow() {
+    m_shelf = Named<QComboBox>("shelfFilter");
+    m_shelf->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_shelf->setToolTip("Show only the books on one of the reader's collections");
+    connect(m_shelf, &QComboBox::currentIndexChanged, this,
+            [this] { m_proxy->SetShelf(m_shelf->currentData().toString()); });
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(m_filter, 1);
+    row->addWidget(m_shelf);
+    return row;
+}
+
 void LibraryTab::SetLibrary(std::shared_ptr<const LoadedLibrary> library) {
     // Covers come from the reader's own volume, where the reader's database in the library is the one on it.
     m_covers->SetVolume(library && library->Database() != nullptr
@@ -179,6 +195,11 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_bookReader->Stop();
     m_overview = std::move(overview);
     m_model->SetOverview(m_overview);
+    // Between two loads there is none: the shelf chosen waits for the next library.
+    if (m_overview) {
+        FillShelfChoice(*m_shelf, *m_model);
+        m_proxy->SetShelf(m_shelf->currentData().toString());
+    }
     FitColumns();
     m_searchPane->SetOverview(m_overview);
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
@@ -247,6 +268,10 @@ bool LibraryTab::SelectBook(const QString& volumeId) {
     QModelIndex shown = m_proxy->mapFromSource(m_model->index(row, 0));
     if (!shown.isValid()) {
         m_filter->clear();
+        shown = m_proxy->mapFromSource(m_model->index(row, 0));
+    }
+    if (!shown.isValid()) {
+        m_shelf->setCurrentIndex(0); // every shelf
         shown = m_proxy->mapFromSource(m_model->index(row, 0));
     }
     if (m_table->currentIndex().row() != shown.row() || CurrentVolume() != volumeId)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HighlightSearchPane.h"
+#include "LibraryBooksFilter.h"
 #include "LibraryOverview.h"
 #include "ReadingOptions.h"
 
@@ -19,6 +20,7 @@ class NotePreview;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -69,6 +71,8 @@ public:
     QTableView* Table() const { return m_table; }
     QSortFilterProxyModel* Proxy() const { return m_proxy; }
     QLineEdit* FilterEdit() const { return m_filter; }
+    // The shelf the table's books must be on: "all shelves" first.
+    QComboBox* ShelfChoice() const { return m_shelf; }
     BookHighlightsView* Highlights() const { return m_highlights; }
     // The search over every book's highlights.
     HighlightSearchPane* SearchPane() const { return m_searchPane; }
@@ -109,6 +113,7 @@ protected:
 private:
     QWidget* BuildStartPage();
     QWidget* BuildLibraryPage();
+    QLayout* BuildFilterRow();
     void FitColumns();
     void ShowCurrentBook();
     void ExportCurrentBook();
@@ -128,8 +133,9 @@ private:
     QPushButton* m_lastButton = nullptr;
     LibraryBooksModel* m_model = nullptr;
     BookCovers* m_covers = nullptr;
-    QSortFilterProxyModel* m_proxy = nullptr;
+    LibraryBooksFilter* m_proxy = nullptr;
     QLineEdit* m_filter = nullptr;
+    QComboBox* m_shelf = nullptr;
     QTableView* m_table = nullptr;
     BookHighlightsView* m_highlights = nullptr;
     QPushButton* m_exportSelected = nullptr;

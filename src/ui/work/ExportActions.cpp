@@ -127,10 +127,16 @@ void ExportActions::ExportAll(bool newOnly) {
                                       : Counted(result.written.size(), "book", "books") + " written";
     if (options.newOnly && result.written.empty())
         outcome = "no new highlights";
+    // A format of one file for every book: its name and what it holds, not one book.
+    const bool oneFile = !FormatRow(options.format).wholeExportFile.empty();
+    if (oneFile && !result.written.empty())
+        outcome = FromPath(result.written.front().filename()) + " written: " +
+                  Counted(result.highlights, options.newOnly ? "new highlight" : "highlight",
+                          options.newOnly ? "new highlights" : "highlights");
     if (!result.failed.empty())
         outcome += ", " + Grouped(result.failed.size()) + " failed";
     if (result.stopped)
-        outcome += "; cancelled, the other books were left alone";
+        outcome += oneFile ? "; cancelled, nothing written" : "; cancelled, the other books were left alone";
     if (!result.ledgerNotSaved.empty())
         outcome += "; the ledger was not saved";
     m_status.ShowOutcome(outcome);

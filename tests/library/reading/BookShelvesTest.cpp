@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <memory>
 
 namespace {
@@ -79,6 +80,23 @@ TEST_F(BookShelvesTest, CollectionsRatingAndStatusInJsonAndFrontMatterOnlyWhereP
     EXPECT_FALSE(damaged["book"].contains("collections"));
     EXPECT_EQ(damaged["book"]["rating"], 4);
     EXPECT_EQ(damaged["annotations"].size(), 5u);
+}
+
+TEST_F(BookShelvesTest, TheLibraryTableKnowsEachBooksCollectionsInOneReading) {
+    fixture::AddRichBookShelves(reader);
+    Load();
+    std::optional<LibraryOverview> overview = library.ReadOverview({}, progress);
+    ASSERT_TRUE(overview);
+    std::map<std::string, std::vector<std::string>> shelves;
+    for (const OverviewBook& book : overview->books)
+        shelves[book.volumeId] = book.collections;
+    EXPECT_EQ(shelves[kRich], (std::vector<std::string>{"<b>Best</b> & \"more\"", "=HYPERLINK(1)", "To read"}));
+    EXPECT_TRUE(shelves[kStore].empty());
+    reader.Damage("ShelfContent", "leaf");
+    Load();
+    overview = library.ReadOverview({}, progress);
+    ASSERT_TRUE(overview) << "a damaged table of collections costs the collections, never the library";
+    EXPECT_TRUE(overview->books.front().collections.empty());
 }
 
 } // namespace

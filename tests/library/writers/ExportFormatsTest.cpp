@@ -13,7 +13,11 @@ TEST(ExportFormatsTest, EveryFormatHasOneRowFoundByItsNameAndItsFormerSettingsIn
     std::set<int> indexes;
     for (const ExportFormatRow& row : ExportFormats()) {
         EXPECT_TRUE(names.insert(row.name).second) << row.name;
-        EXPECT_TRUE(extensions.insert(row.extension).second) << row.extension;
+        // A book's files of two formats never share a name; a format of one file for all has a name of its own.
+        if (row.wholeExportFile.empty())
+            EXPECT_TRUE(extensions.insert(row.extension).second) << row.extension;
+        else
+            EXPECT_TRUE(row.wholeExportFile.ends_with(row.extension)) << row.name;
         EXPECT_TRUE(row.legacySettingsIndex < 0 || indexes.insert(row.legacySettingsIndex).second) << row.name;
         EXPECT_EQ(&FormatRow(row.format), &row);
         EXPECT_EQ(FindExportFormat(row.name), &row);
@@ -30,12 +34,12 @@ TEST(ExportFormatsTest, EveryFormatHasOneRowFoundByItsNameAndItsFormerSettingsIn
     EXPECT_EQ(FindExportFormat("Markdown"), nullptr) << "names are exact; captions are not names";
     EXPECT_EQ(FindExportFormat(""), nullptr);
     EXPECT_EQ(FindExportFormatByLegacyIndex(-1), nullptr) << "formats added since have no index";
-    EXPECT_EQ(ExportFormatNames(), "text, markdown, json, csv, readwise or html");
+    EXPECT_EQ(ExportFormatNames(), "text, markdown, json, csv, readwise, html or clippings");
 }
 
 TEST(ExportFormatsTest, OnlyTheTextFileIsNamedAfterTheBookFileAndReadsNoWholeRecords) {
     for (const ExportFormatRow& row : ExportFormats()) {
-        EXPECT_EQ(row.namedByTitle, row.format != ExportFormat::Text) << row.name;
+        EXPECT_EQ(row.namedByTitle, row.format != ExportFormat::Text && row.wholeExportFile.empty()) << row.name;
         EXPECT_EQ(row.wholeRecords, row.format != ExportFormat::Text) << row.name;
     }
     AnnotatedVolume volume;
