@@ -11,7 +11,7 @@
 // The library a front end keeps between actions: any source of highlights (a reader's database, the archive, other
 // readers' files, several of them as one), with the reader database's own actions (the console, the content-id repair,
 // its statistics and backups) where it holds one.
-class LoadedLibrary : public AnnotationSource {
+class LoadedLibrary : public AnnotationSource, public SourceExports<LoadedLibrary> {
 public:
     // Nothing loaded: an empty reader database library.
     LoadedLibrary();
@@ -45,28 +45,6 @@ public:
     // Read from the archive: highlights may be gone from their reader.
     bool FromArchive() const { return Facts().kind == SourceKind::Archive; }
 
-    std::filesystem::path ExportTarget(const std::string& volumeId, const std::filesystem::path& resultsFolder,
-                                       const ExportOptions& options) const {
-        return ::ExportTarget(*this, volumeId, resultsFolder, options);
-    }
-    ExportResult ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target,
-                                    const ExportOptions& options, ProgressReporter& progress) const {
-        return ::ExtractAnnotations(*this, volumeId, target, options, progress);
-    }
-    bool WriteAnnotations(const std::string& volumeId, const ExportOptions& options, ByteSink& sink,
-                          ProgressReporter& progress) const {
-        return ::WriteAnnotations(*this, volumeId, options, sink, progress);
-    }
-    ExportResult ExtractSelectedAnnotations(const std::string& volumeId, const std::vector<std::string>& bookmarkIds,
-                                            const std::filesystem::path& resultsFolder, const ExportOptions& options,
-                                            ProgressReporter& progress) const {
-        return ::ExtractSelectedAnnotations(*this, volumeId, bookmarkIds, resultsFolder, options, progress);
-    }
-    ExportAllResult ExtractAllAnnotations(const std::vector<std::string>& volumeIds,
-                                          const std::filesystem::path& resultsFolder, const ExportOptions& options,
-                                          ProgressReporter& progress) const {
-        return ::ExtractAllAnnotations(*this, volumeIds, resultsFolder, options, progress);
-    }
     // The repair of the reader's database; raises std::runtime_error when the library holds none, or the book is not
     // one of its books.
     std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,

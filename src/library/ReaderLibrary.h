@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AnnotationExport.h"
 #include "ContentIdRepair.h"
 #include "ExportOptions.h"
 #include "LibraryOverview.h"
 #include "ProgressReporter.h"
 #include "ReaderDatabaseSource.h"
+#include "SourceExports.h"
 
 #include <filesystem>
 #include <optional>
@@ -14,35 +14,10 @@
 
 // The loaded database as the window and the command line keep it between actions: a reader database's source
 // (ReaderDatabaseSource) with what the front ends do with it, each done by its own wing.
-class ReaderLibrary : public ReaderDatabaseSource {
+class ReaderLibrary : public ReaderDatabaseSource, public SourceExports<ReaderLibrary> {
 public:
     using ReaderDatabaseSource::ReaderDatabaseSource;
 
-    // Where the export of the volume in the options' format goes in the folder.
-    std::filesystem::path ExportTarget(const std::string& volumeId, const std::filesystem::path& resultsFolder,
-                                       const ExportOptions& options) const {
-        return ::ExportTarget(*this, volumeId, resultsFolder, options);
-    }
-    ExportResult ExtractAnnotations(const std::string& volumeId, const std::filesystem::path& target,
-                                    const ExportOptions& options, ProgressReporter& progress) const {
-        return ::ExtractAnnotations(*this, volumeId, target, options, progress);
-    }
-    bool WriteAnnotations(const std::string& volumeId, const ExportOptions& options, ByteSink& sink,
-                          ProgressReporter& progress) const {
-        return ::WriteAnnotations(*this, volumeId, options, sink, progress);
-    }
-    // Writes only the named bookmarks of the volume (ExtractSelectedAnnotations).
-    ExportResult ExtractSelectedAnnotations(const std::string& volumeId, const std::vector<std::string>& bookmarkIds,
-                                            const std::filesystem::path& resultsFolder, const ExportOptions& options,
-                                            ProgressReporter& progress) const {
-        return ::ExtractSelectedAnnotations(*this, volumeId, bookmarkIds, resultsFolder, options, progress);
-    }
-    // Exports the volumes one file each, with one progress across all their bookmarks.
-    ExportAllResult ExtractAllAnnotations(const std::vector<std::string>& volumeIds,
-                                          const std::filesystem::path& resultsFolder, const ExportOptions& options,
-                                          ProgressReporter& progress) const {
-        return ::ExtractAllAnnotations(*this, volumeIds, resultsFolder, options, progress);
-    }
     std::vector<std::string> RepairContentIds(const std::string& volumeId, ProgressReporter& progress,
                                               const ReadingOptions& options = {}) const {
         return ::RepairContentIds(DatabasePath(), volumeId, progress, options, &Kept());

@@ -30,6 +30,8 @@ namespace {
 constexpr std::uintmax_t kMostNoteBytes = std::uintmax_t{64} << 20;
 // Where the front matter that names a note's book must end, for a note too large to read whole.
 constexpr std::size_t kFrontMatterBytes = 65536;
+// How often a sync keeps the record of what each note received while it writes notes; once more when it ends.
+constexpr std::chrono::seconds kReceivedSaveInterval{2};
 
 std::string Quoted(const fs::path& file) {
     return "\"" + file.string() + "\"";
@@ -304,13 +306,31 @@ PlannedNote NotesFolder::Plan(const RenderedNote& rendered, const std::set<std::
 void NotesFolder::Remember(PlannedNote& planned) {
     if (!m_received.Add(planned.volumeId, m_reader, planned.blockIds))
         return;
+    m_receivedUnsaved = true;
+    // Written after every note, the record of a first sync of thousands of notes was written thousands of times.
+    if (std::chrono::steady_clock::now() - m_receivedSavedAt < kReceivedSaveInterval)
+        return;
     try {
-        m_received.Save();
+        SaveReceived();
     } catch (const std::exception& error) {
         planned.error = error.what();
     }
-    if (!planned.Failed())
-        Remember(planned);
+}
+
+void NotesFolder::SaveReceived() {
+    if (!m_receivedUnsaved)
+        return;
+    m_received.Save();
+    m_receivedUnsaved = false;
+    m_receivedSavedAt = std::chrono::steady_clock::now();
+}
+
+NotesFolder::~NotesFolder() {
+    try {
+        SaveReceived();
+    } catch (const std::exception&) {
+        // The notes are written: without the record, a block removed from one since may come back at the next sync.
+    }
 }
 
 void NotesFolder::Write(PlannedNote& planned) {

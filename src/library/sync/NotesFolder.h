@@ -1,10 +1,11 @@
 #pragma once
 
-#include "WritingFolderLock.h"
 #include "NoteMerge.h"
 #include "ReceivedHighlights.h"
 #include "RenderedNote.h"
+#include "WritingFolderLock.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -42,6 +43,10 @@ public:
     // than WritingFolderLock::kPatience. A missing folder is not made: the user chose it, and a mistyped path should
     // not become a second notes folder.
     explicit NotesFolder(std::filesystem::path folder);
+    // What the notes received and is not kept yet is kept, where it can be (SaveReceived tells why not).
+    ~NotesFolder();
+    NotesFolder(const NotesFolder&) = delete;
+    NotesFolder& operator=(const NotesFolder&) = delete;
 
     const std::filesystem::path& Path() const { return m_folder; }
 
@@ -74,6 +79,10 @@ public:
     // name (file then says which). Sets error when the note cannot be written, and leaves it as it was.
     void Write(PlannedNote& planned);
 
+    // Keeps which blocks the notes received (ReceivedHighlights.h) where Write has not kept it yet: Write keeps it at
+    // most every few seconds, since the record holds every note's blocks. Raises EFileError when it cannot be written.
+    void SaveReceived();
+
 private:
     void FindNotes();
     // Adds the note's blocks to what its book received; sets error when that cannot be kept.
@@ -85,6 +94,8 @@ private:
     std::vector<std::string> m_passedOver;
     std::map<std::string, std::string> m_templateSets; // by volume id
     ReceivedHighlights m_received;
+    bool m_receivedUnsaved = false;
+    std::chrono::steady_clock::time_point m_receivedSavedAt{};
     bool m_restore = false;
     std::string m_reader;
 };

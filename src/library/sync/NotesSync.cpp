@@ -82,6 +82,14 @@ SyncTally SyncAllNotes(const AnnotationSource& library, NotesFolder& folder, con
             progress.StepProgress();
         }
     }
+    if (!request.dryRun) {
+        try {
+            folder.SaveReceived();
+        } catch (const std::exception& error) {
+            progress.Warn(std::string(error.what()) +
+                          " The notes are written; a block removed from one of them may come back at the next sync.");
+        }
+    }
     progress.ResetProgress();
     progress.SetStatus("");
     return tally;
