@@ -1,6 +1,8 @@
 #include "ReceivedHighlights.h"
 
+#include "JsonEscaped.h"
 #include "ReplaceFile.h"
+#include "Utf8.h"
 
 #include <nlohmann/json.hpp>
 
@@ -56,16 +58,52 @@ bool ReceivedHighlights::Add(const std::string& volumeId, const std::string& rea
     return added;
 }
 
+namespace {
+
+// A JSON string of text; bytes that are not UTF-8 (a path may hold them) become U+FFFD, as the JSON library writes
+// them.
+void AppendJsonString(std::string& out, std::string_view text) {
+    if (IsValidUtf8(text))
+        AppendJsonEscaped(out, text);
+    else
+        out += nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+} // namespace
+
+// Written straight into its text, a key and its readers at a time: the record holds every note's blocks, and a
+// document of them built first took as much memory again as the record itself.
 void ReceivedHighlights::Save() const {
-    nlohmann::json json = nlohmann::json::object();
+    std::string text = "{";
+    const char* bookSeparator = "\n";
     for (const auto& [volumeId, ids] : m_received) {
-        nlohmann::json& book = json[volumeId] = nlohmann::json::object();
-        for (const auto& [id, readers] : ids)
-            book[id] = readers;
+        text += bookSeparator;
+        bookSeparator = ",\n";
+        text += '\t';
+        AppendJsonString(text, volumeId);
+        text += ": {";
+        const char* idSeparator = "\n";
+        for (const auto& [id, readers] : ids) {
+            text += idSeparator;
+            idSeparator = ",\n";
+            text += "\t\t";
+            AppendJsonString(text, id);
+            text += ": [";
+            const char* readerSeparator = "\n";
+            for (const std::string& reader : readers) {
+                text += readerSeparator;
+                readerSeparator = ",\n";
+                text += "\t\t\t";
+                AppendJsonString(text, reader);
+            }
+            text += readers.empty() ? "]" : "\n\t\t]";
+        }
+        text += ids.empty() ? "}" : "\n\t}";
     }
+    text += m_received.empty() ? "}\n" : "\n}\n";
     std::error_code ignored;
     std::filesystem::create_directories(m_file.parent_path(), ignored);
-    ReplaceFile(m_file, json.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n");
+    ReplaceFile(m_file, text);
 }
 
 std::string ReaderIdentity(const std::filesystem::path& database) {
