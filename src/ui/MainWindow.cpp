@@ -179,16 +179,8 @@ QString TForm1::ResultsFolder() const {
     return chosen.isEmpty() ? ProgramFolder + "results" : chosen;
 }
 
-bool TForm1::LoadDatabase(const QString& path) {
-    const ReadingOptions options = TabSheet4->Reading();
-    auto next = std::make_shared<ReaderLibrary>();
-    LoadOutcome outcome;
-    std::exception_ptr failure;
-    std::optional<LibraryOverview> overview;
+bool TForm1::ReadCancellably(const std::function<void(ProgressReporter&)>& read, std::exception_ptr& failure) {
     bool stopped = false;
-    LibraryPage->PauseSearch();
-    // The library kept when the load is cancelled or fails to begin gets its search back; a new one brings its own.
-    const auto resumeSearch = qScopeGuard([this] { LibraryPage->ResumeSearch(); });
     m_status->Reported("loading failed", [&] {
         m_progress->ShowBusy(true);
         const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
@@ -197,19 +189,35 @@ bool TForm1::LoadDatabase(const QString& path) {
             const StopScope interrupt(relay.StopFlag());
             StoppingProgress progress(relay);
             try {
-                // The library tab's overview is read beside the lists: one reading per load.
-                outcome = next->LoadDatabaseAndOverview(ToPath(path), progress, options, overview);
+                read(progress);
             } catch (...) {
                 failure = std::current_exception();
             }
             stopped = relay.StopRequested();
         });
     });
-    if (stopped) {
-        // Nothing of the cancelled reading is shown: the window stays with the library it had.
+    // Nothing of a cancelled reading is shown: the window stays with the library it had.
+    if (stopped)
         m_status->ShowOutcome("loading cancelled");
+    return stopped;
+}
+
+bool TForm1::LoadDatabase(const QString& path) {
+    const ReadingOptions options = TabSheet4->Reading();
+    auto next = std::make_shared<ReaderLibrary>();
+    LoadOutcome outcome;
+    std::exception_ptr failure;
+    std::optional<LibraryOverview> overview;
+    LibraryPage->PauseSearch();
+    // The library kept when the load is cancelled or fails to begin gets its search back; a new one brings its own.
+    const auto resumeSearch = qScopeGuard([this] { LibraryPage->ResumeSearch(); });
+    // The library tab's overview is read beside the lists: one reading per load.
+    if (ReadCancellably(
+            [&](ProgressReporter& progress) {
+                outcome = next->LoadDatabaseAndOverview(ToPath(path), progress, options, overview);
+            },
+            failure))
         return false;
-    }
 
     if (m_loaded && (failure || outcome.kind == LoadOutcome::Kind::Failed)) {
         // A file that cannot be opened takes nothing from the library that was loaded: its lists, its table and its

@@ -6,17 +6,14 @@
 #include "ArchivePath.h"
 #include "ArchiveReading.h"
 #include "ArchiveSource.h"
-#include "BackgroundRunner.h"
 #include "BookListTab.h"
 #include "DatabaseFileWatch.h"
 #include "LibraryTab.h"
 #include "OptionsTab.h"
-#include "ProgressRelay.h"
 #include "ReadingStatsTab.h"
 #include "SavedWordsTab.h"
 #include "SourceOverview.h"
 #include "StatusLine.h"
-#include "StopScope.h"
 #include "UserFolders.h"
 #include "Utf8Text.h"
 #include "WindowProgress.h"
@@ -110,27 +107,10 @@ bool TForm1::LoadLibrary(const LibraryReading& read, const QString& failed, cons
     std::shared_ptr<LoadedLibrary> next;
     std::optional<LibraryOverview> overview;
     std::exception_ptr failure;
-    bool stopped = false;
     LibraryPage->PauseSearch();
     const auto resumeSearch = qScopeGuard([this] { LibraryPage->ResumeSearch(); });
-    m_status->Reported("loading failed", [&] {
-        m_progress->ShowBusy(true);
-        const auto idle = qScopeGuard([this] { m_progress->ShowBusy(false); });
-        m_runner->Run([&](ProgressRelay& relay) {
-            const StopScope interrupt(relay.StopFlag());
-            StoppingProgress progress(relay);
-            try {
-                next = read(progress, overview);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            stopped = relay.StopRequested();
-        });
-    });
-    if (stopped) {
-        m_status->ShowOutcome("loading cancelled");
+    if (ReadCancellably([&](ProgressReporter& progress) { next = read(progress, overview); }, failure))
         return false;
-    }
     if (failure || !overview) {
         // The library that was loaded stays as it was.
         m_status->ShowOutcome(failed);

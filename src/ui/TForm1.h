@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -176,6 +177,9 @@ private:
     // The copy of the reader's database that the program folder may hold.
     QString ProgramDatabaseCopy() const;
 
+    // Runs a load's reading beside the window, with Cancel, its exception kept in failure; true when it was cancelled,
+    // which the status then says.
+    bool ReadCancellably(const std::function<void(ProgressReporter&)>& read, std::exception_ptr& failure);
     // Reads a library beside the window (read), and shows it in place of the loaded one once read; the status tells
     // `failed` when it fails, and the loaded library stays. caption: the line below the tabs; paths: what a change of
     // the database on disk reads again.
