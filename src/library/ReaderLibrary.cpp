@@ -35,6 +35,9 @@ LoadOutcome ReaderLibrary::LoadDatabaseAndOverview(const std::filesystem::path& 
         });
     }
     const LoadOutcome outcome = LoadDatabase(path, progress, options);
+    // The lists' order and names, which the join and the window read first, are made while the rows are still read.
+    if (outcome.kind == LoadOutcome::Kind::Loaded)
+        Index().PlaceAll();
     if (rowsReading.joinable())
         rowsReading.join();
     if (outcome.kind != LoadOutcome::Kind::Loaded)

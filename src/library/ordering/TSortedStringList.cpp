@@ -183,6 +183,12 @@ void TSortedStringList::IndexNamesByKey() const {
     m_namesAreCurrent = true;
 }
 
+void TSortedStringList::PlaceAll() const {
+    const std::lock_guard lock(m_mutex);
+    OrderedLocked();
+    IndexNames();
+}
+
 std::string TSortedStringList::ValueOf(std::string_view name) const {
     const std::lock_guard lock(m_mutex);
     IndexNames();

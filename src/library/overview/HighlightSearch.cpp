@@ -6,7 +6,7 @@
 
 namespace {
 
-bool Listed(const std::vector<std::string>& allowed, const std::string& value) {
+bool Listed(const std::vector<std::string>& allowed, std::string_view value) {
     return allowed.empty() || std::find(allowed.begin(), allowed.end(), value) != allowed.end();
 }
 
@@ -20,7 +20,7 @@ bool HighlightFilter::Admits(const OverviewHighlight& highlight) const {
     if (from.empty() && to.empty())
         return true;
     // Stored dates begin with YYYY-MM-DD, which sorts as the days do.
-    const std::string_view day = std::string_view(highlight.date).substr(0, 10);
+    const std::string_view day = highlight.date.substr(0, 10);
     if (!from.empty() && (day.empty() || day < from))
         return false;
     return to.empty() || (!day.empty() && day <= to);

@@ -7,9 +7,9 @@
 #include "StoredValues.h"
 #include "VolumeReader.h"
 
+#include <absl/container/flat_hash_map.h>
 #include <charconv>
 #include <cstdint>
-#include <unordered_map>
 
 namespace {
 
@@ -21,12 +21,9 @@ std::optional<double> Percent(std::string_view stored) {
     return value;
 }
 
-// Looked up by a row's text as it stands, without making a string of it.
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-};
-template <class Value> using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+// Keyed by views of kept texts, and looked up by a row's text as it stands. The content table is looked up once a row,
+// most rows in vain: an open table answers those from one small array.
+template <class Value> using TextViewMap = absl::flat_hash_map<std::string_view, Value, std::hash<std::string_view>>;
 
 } // namespace
 
@@ -40,61 +37,74 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
     // What titles each chapter, as the highlights pane and the exports find it: the content row of the bookmark's
     // ContentID as it stands (fragment and all), in a kepub book the table of contents' entry for its spine file.
     struct ChapterRow {
-        std::string_view contentId; // a key of places
+        std::string_view contentId; // kept
         bool found = false;
-        std::string bookId; // of a kepub's spine file, else empty
+        std::string_view bookId; // of a kepub's spine file, kept; else empty
     };
     std::vector<ChapterRow> chapterRows;
-    TextMap<Place> places;
+    TextViewMap<Place> places;
     OverviewRows overview;
+    TextStore& texts = *overview.texts;
     {
         ReaderQuery rows(reader, "Bookmark",
                          {"VolumeID", "BookmarkID", "ContentID", "Text", "Annotation", Optional("Hidden"),
                           Optional("Type"), Optional("Color"), Optional("DateCreated")});
-        const auto placeOf = [&places](std::string_view id) {
-            auto place = places.find(id);
-            return place != places.end() ? place : places.emplace(id, Place{}).first;
+        // The place of an id, made (with its id kept) at the id's first row.
+        const auto placeOf = [&places, &texts](std::string_view id) {
+            const auto place = places.find(id);
+            return place != places.end() ? place : places.emplace(texts.Keep(id), Place{}).first;
         };
         while (rows.Step()) {
             const bool deleted = IsDeletedOnReader(rows.Text(5));
             if (deleted && options.skipDeletedHighlights)
                 continue;
-            Place& volume = placeOf(rows.Text(0))->second;
-            if (volume.volume < 0) {
-                volume.volume = static_cast<std::int64_t>(overview.volumes.size());
-                overview.volumes.emplace_back(rows.Text(0));
+            // Each place is read before the next look-up, which may move the table's entries (never the texts its keys
+            // view).
+            const auto volumePlace = placeOf(rows.Text(0));
+            if (volumePlace->second.volume < 0) {
+                volumePlace->second.volume = static_cast<std::int64_t>(overview.volumes.size());
+                overview.volumes.push_back(volumePlace->first);
             }
+            const std::int64_t volume = volumePlace->second.volume;
             // Each part is numbered at its first bookmark and titled by the pass over the content table.
             const auto partPlace = placeOf(rows.Text(2));
-            Place& part = partPlace->second;
-            if (part.chapter < 0) {
-                part.chapter = static_cast<std::int64_t>(overview.chapters.size());
+            if (partPlace->second.chapter < 0) {
+                partPlace->second.chapter = static_cast<std::int64_t>(overview.chapters.size());
                 overview.chapters.emplace_back();
                 chapterRows.push_back({partPlace->first, false, {}});
             }
+            const std::int64_t chapter = partPlace->second.chapter;
             OverviewHighlight& highlight = overview.highlights.emplace_back();
-            highlight.book = static_cast<std::uint32_t>(volume.volume);
-            highlight.bookmarkId = rows.Text(1);
-            highlight.text = rows.Text(3);
-            highlight.note = rows.Text(4);
-            highlight.chapter = static_cast<std::uint32_t>(part.chapter);
-            highlight.type = rows.Text(6);
-            highlight.color = StoredColorName(rows.Text(7));
-            highlight.date = rows.Text(8);
+            highlight.book = static_cast<std::uint32_t>(volume);
+            highlight.bookmarkId = texts.Keep(rows.Text(1));
+            highlight.text = texts.Keep(rows.Text(3));
+            highlight.note = texts.Keep(rows.Text(4));
+            highlight.chapter = static_cast<std::uint32_t>(chapter);
+            highlight.type = texts.Keep(rows.Text(6));
+            highlight.color = texts.Keep(StoredColorName(rows.Text(7)));
+            highlight.date = texts.Keep(rows.Text(8));
             highlight.deleted = deleted;
         }
     }
 
     overview.percentRead.resize(overview.volumes.size());
     overview.imageIds.resize(overview.volumes.size());
+    // The table of contents that titles a kepub's spine files is read in the same pass: a second pass over the
+    // content table would take as long as this one.
     const bool toc = options.chapterTitlesFromToc && ChapterTitles::Readable(reader.Schema());
+    const auto tocColumn = [toc](const char* name) { return toc ? Optional(name) : Unread(name); };
+    ChapterTitles titles;
     bool spineFiles = false;
     {
         ReaderQuery rows(reader, "content",
-                         {"ContentID", "Title", Optional("___PercentRead"),
-                          toc ? Optional("ContentType") : Unread("ContentType"),
-                          toc ? Optional("BookID") : Unread("BookID"), Optional("ImageId")});
+                         {"ContentID", "Title", Optional("___PercentRead"), tocColumn("ContentType"),
+                          tocColumn("BookID"), Optional("ImageId"),
+                          toc ? QueryColumn(ChapterTitles::kIsTocRow) : Unread(ChapterTitles::kIsTocRow),
+                          tocColumn(ChapterTitles::kSpineFileColumn), tocColumn(ChapterTitles::kIndexColumn),
+                          tocColumn(ChapterTitles::kDepthColumn)});
         while (rows.Step()) {
+            if (toc && rows.Text(6) == "1")
+                titles.AddRow(rows.Text(4), rows.Text(7), rows.Text(1), rows.Text(8), rows.Text(0), rows.Text(9));
             const std::optional<std::string_view> contentId = rows.StoredText(0);
             const auto place = contentId ? places.find(*contentId) : places.end();
             if (place == places.end())
@@ -108,24 +118,21 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
                 if (row.found)
                     continue;
                 row.found = true;
-                overview.chapters[static_cast<std::size_t>(place->second.chapter)].assign(rows.Text(1));
+                overview.chapters[static_cast<std::size_t>(place->second.chapter)] = texts.Keep(rows.Text(1));
                 if (toc && rows.Text(3) == "9") {
-                    row.bookId = rows.Text(4);
+                    row.bookId = texts.Keep(rows.Text(4));
                     spineFiles = true;
                 }
             }
         }
     }
-    std::optional<ChapterTitles> titles;
-    if (spineFiles)
-        titles.emplace(ChapterTitles::ForAll(reader));
     for (std::size_t c = 0; c < chapterRows.size(); ++c) {
         const ChapterRow& row = chapterRows[c];
         if (!row.found)
-            overview.chapters[c].assign(row.contentId);
-        else if (titles && !row.bookId.empty())
-            if (const ChapterTitles::Chapter* chapter = titles->Find(row.bookId, std::string(row.contentId)))
-                overview.chapters[c] = chapter->title;
+            overview.chapters[c] = row.contentId;
+        else if (spineFiles && !row.bookId.empty())
+            if (const ChapterTitles::Chapter* chapter = titles.Find(row.bookId, row.contentId))
+                overview.chapters[c] = texts.Keep(chapter->title);
     }
     overview.collections = ReadEveryCollection(reader);
     return overview;
@@ -137,7 +144,7 @@ LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
     constexpr std::uint32_t kUnlisted = UINT32_MAX;
     std::vector<std::uint32_t> bookOf(rows.volumes.size(), kUnlisted);
     {
-        TextMap<std::uint32_t> volumeOf;
+        TextViewMap<std::uint32_t> volumeOf;
         volumeOf.reserve(rows.volumes.size());
         for (std::size_t v = 0; v < rows.volumes.size(); ++v)
             volumeOf.emplace(rows.volumes[v], static_cast<std::uint32_t>(v));
@@ -162,14 +169,17 @@ LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
     for (OverviewHighlight& highlight : overview.highlights)
         highlight.book = bookOf[highlight.book];
     std::erase_if(overview.highlights, [](const OverviewHighlight& highlight) { return highlight.book == kUnlisted; });
+    std::vector<std::string_view> newest(overview.books.size());
     for (const OverviewHighlight& highlight : overview.highlights) {
         OverviewBook& facts = overview.books[highlight.book];
         facts.highlights += highlight.text.empty() ? 0 : 1;
         facts.notes += highlight.note.empty() ? 0 : 1;
-        if (highlight.date > facts.lastHighlight)
-            facts.lastHighlight = highlight.date;
+        newest[highlight.book] = std::max(newest[highlight.book], highlight.date);
     }
+    for (std::size_t b = 0; b < newest.size(); ++b)
+        overview.books[b].lastHighlight = newest[b];
     overview.chapters = std::move(rows.chapters);
+    overview.texts.push_back(std::move(rows.texts));
     return overview;
 }
 

@@ -2,13 +2,16 @@
 
 #include "LibraryIndex.h"
 #include "ReadingOptions.h"
+#include "TextStore.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ReaderConnection;
@@ -30,23 +33,24 @@ struct OverviewBook {
     std::string sources;
 };
 
-// One bookmark of a listed book, with what a search over all books matches and shows.
+// One bookmark of a listed book, with what a search over all books matches and shows. Its texts are views into the
+// stores its overview keeps (LibraryOverview::texts).
 struct OverviewHighlight {
     std::uint32_t book = 0; // index into LibraryOverview::books
-    std::string bookmarkId;
-    std::string text;
-    std::string note;
+    std::string_view bookmarkId;
+    std::string_view text;
+    std::string_view note;
     std::uint32_t chapter = 0; // index into LibraryOverview::chapters
-    std::string type;          // "highlight", "note", "dogear", "markup", or empty on older firmware
-    std::string color;         // "yellow", "pink", "blue", "green", "grey", or empty
-    std::string date;          // DateCreated as stored
+    std::string_view type;     // "highlight", "note", "dogear", "markup", or empty on older firmware
+    std::string_view color;    // "yellow", "pink", "blue", "green", "grey", or empty
+    std::string_view date;     // DateCreated as stored
     bool deleted = false;
     // Read from the archive: the reader it came from no longer has it, and when that reader last showed it.
     bool gone = false;
-    std::string lastSeen;
+    std::string_view lastSeen;
     // Which kind of reader's files it was read from ("Kobo", "KOReader", "Kindle", "archive"); empty where the
     // overview was read from a reader's database alone.
-    std::string source;
+    std::string_view source;
 };
 
 // Every listed book and every bookmark of those books, read in one pass over each table: what the library tab and the
@@ -56,23 +60,27 @@ struct LibraryOverview {
     std::vector<OverviewHighlight> highlights;
     // The heading of each part that bookmarks lie in, once a part, as the exports head it: its Title (in a kepub book
     // from the table of contents), or its ContentID where no content row describes it.
-    std::vector<std::string> chapters;
+    std::vector<std::string_view> chapters;
+    // What the highlights' and the chapters' texts are kept in: tens of thousands of texts in a few blocks, read and
+    // let go at once, where one allocation each cost as much as reading them.
+    std::vector<std::shared_ptr<const TextStore>> texts;
     // Read from the archive: highlights may be gone from their reader.
     bool fromArchive = false;
     // Read from several sources: each highlight names its own.
     bool severalSources = false;
 
-    const std::string& ChapterOf(const OverviewHighlight& highlight) const { return chapters[highlight.chapter]; }
+    std::string_view ChapterOf(const OverviewHighlight& highlight) const { return chapters[highlight.chapter]; }
 };
 
 // An overview as its rows are read, before the index is known: the bookmarks of every volume (OverviewHighlight::book
 // indexes volumes), the chapters, and each volume's ___PercentRead.
 struct OverviewRows {
-    std::vector<std::string> volumes;
+    std::vector<std::string_view> volumes;
     std::vector<std::optional<double>> percentRead; // by volume
     std::vector<std::string> imageIds;              // by volume
     std::vector<OverviewHighlight> highlights;
-    std::vector<std::string> chapters;
+    std::vector<std::string_view> chapters;
+    std::shared_ptr<TextStore> texts = std::make_shared<TextStore>(); // what the views above are kept in
     // The collections of each book that is on any, by volume id.
     std::map<std::string, std::vector<std::string>, std::less<>> collections;
 };

@@ -19,11 +19,14 @@ class OverviewGathering : public VolumeReceiver {
 public:
     OverviewGathering(LibraryOverview& overview, const std::map<std::string, std::uint32_t>& bookOf,
                       ProgressReporter& progress)
-        : m_overview(overview), m_bookOf(bookOf), m_progress(progress) {}
+        : m_overview(overview), m_bookOf(bookOf), m_progress(progress) {
+        m_overview.texts.push_back(m_headings);
+    }
 
     void Restart() override {
         m_overview.highlights.clear();
         m_overview.chapters.clear();
+        m_overview.texts.assign(1, m_headings);
         m_kinds.clear();
     }
 
@@ -35,16 +38,18 @@ public:
         facts.percentRead = Percent(volume.percentRead);
         m_overview.fromArchive = m_overview.fromArchive || volume.fromArchive;
         if (!volume.fromArchive) {
-            std::vector<std::string> kinds;
+            std::vector<std::string_view> kinds;
             for (const SourceFacts& read : volume.sources)
                 if (std::find(kinds.begin(), kinds.end(), SourceKindName(read.kind)) == kinds.end())
                     kinds.push_back(SourceKindName(read.kind));
-            for (const std::string& kind : kinds)
-                facts.sources += (facts.sources.empty() ? "" : " + ") + kind;
+            for (const std::string_view kind : kinds)
+                facts.sources.append(facts.sources.empty() ? "" : " + ").append(kind);
         }
+        // The bookmarks' texts are views into the volume's store, which the overview keeps; the headings are made here.
+        m_overview.texts.push_back(volume.texts);
         const auto firstChapter = static_cast<std::uint32_t>(m_overview.chapters.size());
         for (const PartFacts& part : volume.parts)
-            m_overview.chapters.push_back(part.Heading());
+            m_overview.chapters.push_back(m_headings->Keep(part.Heading()));
         for (const AnnotatedBookmark& bookmark : volume.bookmarks) {
             OverviewHighlight& highlight = m_overview.highlights.emplace_back();
             highlight.book = book->second;
@@ -80,12 +85,13 @@ private:
     LibraryOverview& m_overview;
     const std::map<std::string, std::uint32_t>& m_bookOf;
     ProgressReporter& m_progress;
-    std::map<std::string, bool> m_kinds;
+    std::map<std::string_view, bool> m_kinds;
+    std::shared_ptr<TextStore> m_headings = std::make_shared<TextStore>();
 };
 
 } // namespace
 
-std::string SourceKindName(SourceKind kind) {
+std::string_view SourceKindName(SourceKind kind) {
     switch (kind) {
     case SourceKind::ReaderDatabase:
         return "Kobo";

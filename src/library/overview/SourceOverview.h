@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The overview of any source (the archive, other readers' files, several sources as one), read book by book through
 // the source's own reading with whole records (dates, types, colours, progress), each highlight with its gone mark and
@@ -14,4 +15,4 @@ std::optional<LibraryOverview> ReadSourceOverview(const AnnotationSource& source
                                                   ProgressReporter& progress);
 
 // The short name of a kind of source, as the window's "source" column shows it.
-std::string SourceKindName(SourceKind kind);
+std::string_view SourceKindName(SourceKind kind);

@@ -47,11 +47,10 @@ void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
     if (!Readable(reader.Schema()))
         return;
     // A NULL BookID equals no bound value, so for all books such rows are left out too.
-    ReaderQuery rows(
-        reader, "content",
-        {"ChapterIDBookmarked", "Title", Optional("VolumeIndex"), "ContentID", "BookID", Optional("Depth")},
-        bookId ? "WHERE ContentType = '899' AND BookID = ?" : "WHERE ContentType = '899' AND BookID IS NOT NULL",
-        bookId ? BindValues{*bookId} : BindValues{});
+    ReaderQuery rows(reader, "content",
+                     {kSpineFileColumn, "Title", Optional(kIndexColumn), "ContentID", "BookID", Optional(kDepthColumn)},
+                     bookId ? "WHERE ContentType = '899' AND BookID = ?" : std::string("WHERE ") + kIsTocRow,
+                     bookId ? BindValues{*bookId} : BindValues{});
     while (rows.Step())
         AddRow(rows.Text(4), rows.Text(0), rows.Text(1), rows.Text(2), rows.Text(3), rows.Text(5));
 }
@@ -59,12 +58,18 @@ void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
 void ChapterTitles::AddRow(std::string_view bookId, std::string_view spineFile, std::string_view title,
                            std::string_view volumeIndex, std::string_view contentId, std::string_view depth) {
     Entry candidate{{std::string(title), Number(depth)}, Number(volumeIndex), std::string(contentId)};
-    const auto [it, added] = m_titles[std::string(bookId)].try_emplace(std::string(spineFile), candidate);
+    auto book = m_titles.find(bookId);
+    if (book == m_titles.end())
+        book = m_titles.emplace(bookId, TextMap<Entry>()).first;
+    auto it = book->second.find(spineFile);
+    const bool added = it == book->second.end();
+    if (added)
+        it = book->second.emplace(spineFile, candidate).first;
     if (!added && ComesFirst(candidate.volumeIndex, candidate.contentId, it->second.volumeIndex, it->second.contentId))
         it->second = std::move(candidate);
 }
 
-const ChapterTitles::Chapter* ChapterTitles::Find(const std::string& bookId, const std::string& spineFileId) const {
+const ChapterTitles::Chapter* ChapterTitles::Find(std::string_view bookId, std::string_view spineFileId) const {
     const auto book = m_titles.find(bookId);
     if (book == m_titles.end())
         return nullptr;

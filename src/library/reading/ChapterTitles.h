@@ -35,7 +35,14 @@ public:
                 std::string_view volumeIndex, std::string_view contentId, std::string_view depth);
 
     // The chapter for the spine file of the book, or null when no row of that book names it.
-    const Chapter* Find(const std::string& bookId, const std::string& spineFileId) const;
+    const Chapter* Find(std::string_view bookId, std::string_view spineFileId) const;
+
+    // For a caller that reads the content table in a pass of its own: the columns a row of the table of contents is
+    // read from, and the expression that tells such a row (1 or 0), as ForAll selects them.
+    static constexpr const char* kSpineFileColumn = "ChapterIDBookmarked";
+    static constexpr const char* kIndexColumn = "VolumeIndex";
+    static constexpr const char* kDepthColumn = "Depth";
+    static constexpr const char* kIsTocRow = "(ContentType = '899' AND BookID IS NOT NULL)";
 
 private:
     struct Entry {
@@ -45,6 +52,13 @@ private:
     };
     void Read(ReaderConnection& reader, const std::string* bookId);
 
+    // Looked up by text as it stands, without making a string of it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    template <class Value> using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
     // By BookID, then by spine file.
-    std::unordered_map<std::string, std::unordered_map<std::string, Entry>> m_titles;
+    TextMap<TextMap<Entry>> m_titles;
 };

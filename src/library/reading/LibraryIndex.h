@@ -34,6 +34,12 @@ struct LibraryIndex {
     std::optional<BookmarkCounts> Counts; // unset until a reading of the index has completed
 
     void Clear();
+    // Every list's order and names made now (TSortedStringList::PlaceAll).
+    void PlaceAll() const {
+        Volumes.PlaceAll();
+        TitlePairs.PlaceAll();
+        AuthorPairs.PlaceAll();
+    }
 };
 
 // Reads the index of the database into index (which it clears first). The reading stops at the first error of the

@@ -201,7 +201,8 @@ QString BookHighlightsView::SourceMark(const AnnotatedBookmark& bookmark) const 
                                      [&](const SourceFacts& source) { return source.kind != sources.front().kind; });
     if (!several || bookmark.source >= sources.size())
         return {};
-    return QString::fromStdString(SourceKindName(sources[bookmark.source].kind));
+    const std::string_view name = SourceKindName(sources[bookmark.source].kind);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 QString BookHighlightsView::GoneMark(const AnnotatedBookmark& bookmark) {

@@ -205,12 +205,32 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
     m_pages->setCurrentIndex(m_overview ? 1 : 0);
 }
 
+namespace {
+
+// The width a column's longest text asks for. Measuring every row through the view took longer than the rest of a
+// load's showing of the table (the view measures them all while the table is hidden); the longest text is the widest
+// for figures and dates, and near enough for the rest.
+int LongestTextWidth(const QAbstractItemView& view, int column) {
+    const QAbstractItemModel& model = *view.model();
+    int longestRow = -1;
+    qsizetype longest = -1;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const qsizetype length = model.index(row, column).data().toString().size();
+        if (length > longest) {
+            longest = length;
+            longestRow = row;
+        }
+    }
+    return longestRow < 0 ? 0 : view.sizeHintForIndex(model.index(longestRow, column)).width();
+}
+
+} // namespace
+
 // The figures as narrow as what they hold and their captions, the author within reason, the title all the rest: at
 // 960 px the table shows every column without scrolling sideways. The header would keep room for a sort arrow beside
 // every caption; only the sorted column gets it.
 void LibraryTab::FitColumns() {
     QHeaderView* header = m_table->horizontalHeader();
-    const QAbstractItemView* view = m_table; // where the hint is public
     std::array<int, LibraryBooksModel::Count> caption{};
     header->setSortIndicatorShown(false);
     for (int column = 0; column < LibraryBooksModel::Count; ++column)
@@ -220,11 +240,11 @@ void LibraryTab::FitColumns() {
     if (sorted >= 0 && sorted < LibraryBooksModel::Count)
         caption[sorted] = header->sectionSizeHint(sorted);
     for (int column = LibraryBooksModel::Highlights; column < LibraryBooksModel::Cover; ++column)
-        header->resizeSection(column, std::max(view->sizeHintForColumn(column), caption[column]));
+        header->resizeSection(column, std::max(LongestTextWidth(*m_table, column), caption[column]));
     // Its hint would read every picture at once.
     header->resizeSection(LibraryBooksModel::Cover,
                           std::max(BookCovers::kWidth + 8, caption[LibraryBooksModel::Cover]));
-    header->resizeSection(LibraryBooksModel::Author, std::clamp(view->sizeHintForColumn(LibraryBooksModel::Author),
+    header->resizeSection(LibraryBooksModel::Author, std::clamp(LongestTextWidth(*m_table, LibraryBooksModel::Author),
                                                                 caption[LibraryBooksModel::Author], kAuthorWidth));
 }
 

@@ -168,7 +168,7 @@ QString SearchResultsModel::BookHtml(const Group& group) const {
 
 QString SearchResultsModel::ResultHtml(const OverviewHighlight& highlight) const {
     QStringList facts;
-    if (const std::string& chapter = m_overview->ChapterOf(highlight); !chapter.empty())
+    if (const std::string_view chapter = m_overview->ChapterOf(highlight); !chapter.empty())
         facts << Utf8(chapter).toHtmlEscaped();
     if (highlight.date.size() >= 10)
         facts << Utf8(highlight.date.substr(0, 10));

@@ -47,7 +47,7 @@ protected:
     static std::vector<std::string> Ids(const LibraryOverview& overview, const std::vector<std::size_t>& found) {
         std::vector<std::string> ids;
         for (std::size_t i : found)
-            ids.push_back(overview.highlights[i].bookmarkId);
+            ids.emplace_back(overview.highlights[i].bookmarkId);
         std::sort(ids.begin(), ids.end());
         return ids;
     }

@@ -33,7 +33,7 @@ void FillKobo(fixture::ReaderDatabase& db) {
 std::set<std::string> SourcesOf(const LibraryOverview& overview) {
     std::set<std::string> sources;
     for (const OverviewHighlight& highlight : overview.highlights)
-        sources.insert(highlight.source);
+        sources.emplace(highlight.source);
     return sources;
 }
 
