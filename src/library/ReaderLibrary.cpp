@@ -42,9 +42,10 @@ LoadOutcome ReaderLibrary::LoadDatabaseAndOverview(const std::filesystem::path& 
         rowsReading.join();
     if (outcome.kind != LoadOutcome::Kind::Loaded)
         return outcome;
-    if (rows)
+    if (rows) {
         overview = JoinOverview(std::move(*rows), Index());
-    else
+        overview->headingsUnread = LibraryOverview::UnreadHeadings{DatabasePath(), options};
+    } else
         overview = ReadOverview(options, progress);
     return outcome;
 }

@@ -24,7 +24,8 @@ public:
     }
 
     // LoadDatabase, and with it the overview (ReadOverview): its rows are read on a thread of its own beside the index,
-    // and joined to the index once both are read. overview is set only when the load succeeded.
+    // and joined to the index once both are read; its chapters' headings are left to be read beside the window
+    // (LibraryOverview::headingsUnread). overview is set only when the load succeeded.
     LoadOutcome LoadDatabaseAndOverview(const std::filesystem::path& path, ProgressReporter& progress,
                                         const ReadingOptions& options, std::optional<LibraryOverview>& overview);
     // Every listed book's counts and every bookmark's text, from the kept reading; nothing when the file is gone.

@@ -272,6 +272,9 @@ private slots:
 
         tab.SearchEdit()->setText("QUOTES"); // in a note
         QCOMPARE(tab.ResultsModel()->Found(), std::size_t{1});
+        // Its chapter is the heading its part has in the highlights pane, read beside the window after the load.
+        QVERIFY2(FirstResult(tab).data().toString().contains("<small>One \u00B7"),
+                 qPrintable(FirstResult(tab).data().toString()));
         ClickResult(tab, FirstResult(tab));
         QCOMPARE(tab.CurrentVolume(), Q(kRich));
         QCOMPARE(tab.Highlights()->currentItem()->data(0, BookHighlightsView::kBookmarkIdRole).toString(),

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,19 +21,28 @@ struct HighlightFilter {
 };
 
 // The text and note of every highlight of an overview, folded once (SearchFolding.h) so that each keystroke of a
-// search only scans them.
+// search only scans them; and the headings of its chapters where the overview was read without them.
 class HighlightSearch {
 public:
     // The overview must outlive the search.
     explicit HighlightSearch(const LibraryOverview& overview);
+    // Gives it the headings of the overview's chapters, where the overview was read without them (ReadChapterHeadings);
+    // before it is shared.
+    void SetHeadings(ChapterHeadings headings) { m_headings = std::move(headings); }
 
     // The highlights whose text or note holds every term of the query (FoldedSearchTerms: its words in any order, its
     // quoted phrases), case and accents ignored, in the overview's order; a query without terms finds every highlight
     // the filter admits.
     std::vector<std::size_t> Find(std::string_view query, const HighlightFilter& filter) const;
 
+    // The heading of the highlight's chapter: the one given, else the overview's.
+    std::string_view ChapterOf(const OverviewHighlight& highlight) const {
+        return m_headings ? m_headings->headings[highlight.chapter] : m_overview.ChapterOf(highlight);
+    }
+
 private:
     const LibraryOverview& m_overview;
+    std::optional<ChapterHeadings> m_headings;
     // Every highlight's folded text, a line feed and its folded note, one after another with a NUL after each, in one
     // piece: a term is looked for in all of them in one sweep, and a match never joins two highlights (nor a text and
     // its note).

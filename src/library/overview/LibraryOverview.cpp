@@ -2,6 +2,7 @@
 
 #include "BookShelves.h"
 #include "ChapterTitles.h"
+#include "ProgressReporter.h"
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
 #include "StoredValues.h"
@@ -27,68 +28,108 @@ template <class Value> using TextViewMap = absl::flat_hash_map<std::string_view,
 
 } // namespace
 
+namespace {
+
+// Each volume's ___PercentRead and ImageId: looked up by their ids, a few thousand rows out of a content table of
+// hundreds of thousands; in a database read without its indexes, where each look-up would read the whole table, in
+// one pass over it, the last row of an id standing.
+void ReadVolumeFacts(ReaderConnection& reader, OverviewRows& overview) {
+    overview.percentRead.resize(overview.volumes.size());
+    overview.imageIds.resize(overview.volumes.size());
+    const std::vector<QueryColumn> columns = {"ContentID", Optional("___PercentRead"), Optional("ImageId")};
+    const auto take = [&overview](std::size_t volume, ReaderQuery& row) {
+        overview.percentRead[volume] = Percent(row.Text(1));
+        overview.imageIds[volume] = row.Text(2);
+    };
+    if (!reader.AvoidsIndexes()) {
+        for (std::size_t v = 0; v < overview.volumes.size(); ++v) {
+            ReaderQuery row(reader, "content", columns, "WHERE ContentID = ?",
+                            BindValues{std::string(overview.volumes[v])});
+            while (row.Step())
+                take(v, row);
+        }
+        return;
+    }
+    TextViewMap<std::size_t> volumeOf;
+    for (std::size_t v = 0; v < overview.volumes.size(); ++v)
+        volumeOf.emplace(overview.volumes[v], v);
+    ReaderQuery rows(reader, "content", columns);
+    while (rows.Step()) {
+        const std::optional<std::string_view> contentId = rows.StoredText(0);
+        if (const auto volume = contentId ? volumeOf.find(*contentId) : volumeOf.end(); volume != volumeOf.end())
+            take(volume->second, rows);
+    }
+}
+
+} // namespace
+
 OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& options) {
-    // Volumes and the parts that bookmarks lie in by their ids, in one table, so that each content row is looked up
-    // once.
+    // Volumes and the parts that bookmarks lie in by their ids, in one table.
     struct Place {
         std::int64_t volume = -1;  // index into rows.volumes
         std::int64_t chapter = -1; // index into rows.chapters
     };
-    // What titles each chapter, as the highlights pane and the exports find it: the content row of the bookmark's
-    // ContentID as it stands (fragment and all), in a kepub book the table of contents' entry for its spine file.
-    struct ChapterRow {
-        std::string_view contentId; // kept
-        bool found = false;
-        std::string_view bookId; // of a kepub's spine file, kept; else empty
-    };
-    std::vector<ChapterRow> chapterRows;
     TextViewMap<Place> places;
     OverviewRows overview;
     TextStore& texts = *overview.texts;
-    {
-        ReaderQuery rows(reader, "Bookmark",
-                         {"VolumeID", "BookmarkID", "ContentID", "Text", "Annotation", Optional("Hidden"),
-                          Optional("Type"), Optional("Color"), Optional("DateCreated")});
-        // The place of an id, made (with its id kept) at the id's first row.
-        const auto placeOf = [&places, &texts](std::string_view id) {
-            const auto place = places.find(id);
-            return place != places.end() ? place : places.emplace(texts.Keep(id), Place{}).first;
-        };
-        while (rows.Step()) {
-            const bool deleted = IsDeletedOnReader(rows.Text(5));
-            if (deleted && options.skipDeletedHighlights)
-                continue;
-            // Each place is read before the next look-up, which may move the table's entries (never the texts its keys
-            // view).
-            const auto volumePlace = placeOf(rows.Text(0));
-            if (volumePlace->second.volume < 0) {
-                volumePlace->second.volume = static_cast<std::int64_t>(overview.volumes.size());
-                overview.volumes.push_back(volumePlace->first);
-            }
-            const std::int64_t volume = volumePlace->second.volume;
-            // Each part is numbered at its first bookmark and titled by the pass over the content table.
-            const auto partPlace = placeOf(rows.Text(2));
-            if (partPlace->second.chapter < 0) {
-                partPlace->second.chapter = static_cast<std::int64_t>(overview.chapters.size());
-                overview.chapters.emplace_back();
-                chapterRows.push_back({partPlace->first, false, {}});
-            }
-            const std::int64_t chapter = partPlace->second.chapter;
-            OverviewHighlight& highlight = overview.highlights.emplace_back();
-            highlight.book = static_cast<std::uint32_t>(volume);
-            highlight.bookmarkId = texts.Keep(rows.Text(1));
-            highlight.text = texts.Keep(rows.Text(3));
-            highlight.note = texts.Keep(rows.Text(4));
-            highlight.chapter = static_cast<std::uint32_t>(chapter);
-            highlight.type = texts.Keep(rows.Text(6));
-            highlight.color = texts.Keep(StoredColorName(rows.Text(7)));
-            highlight.date = texts.Keep(rows.Text(8));
-            highlight.deleted = deleted;
+    ReaderQuery rows(reader, "Bookmark",
+                     {"VolumeID", "BookmarkID", "ContentID", "Text", "Annotation", Optional("Hidden"), Optional("Type"),
+                      Optional("Color"), Optional("DateCreated")});
+    // The place of an id, made (with its id kept) at the id's first row.
+    const auto placeOf = [&places, &texts](std::string_view id) {
+        const auto place = places.find(id);
+        return place != places.end() ? place : places.emplace(texts.Keep(id), Place{}).first;
+    };
+    while (rows.Step()) {
+        const bool deleted = IsDeletedOnReader(rows.Text(5));
+        if (deleted && options.skipDeletedHighlights)
+            continue;
+        // Each place is read before the next look-up, which may move the table's entries (never the texts its keys
+        // view).
+        const auto volumePlace = placeOf(rows.Text(0));
+        if (volumePlace->second.volume < 0) {
+            volumePlace->second.volume = static_cast<std::int64_t>(overview.volumes.size());
+            overview.volumes.push_back(volumePlace->first);
         }
+        const std::int64_t volume = volumePlace->second.volume;
+        // Each part is numbered at its first bookmark, named by its ContentID until its heading is read.
+        const auto partPlace = placeOf(rows.Text(2));
+        if (partPlace->second.chapter < 0) {
+            partPlace->second.chapter = static_cast<std::int64_t>(overview.chapters.size());
+            overview.chapters.push_back(partPlace->first);
+        }
+        OverviewHighlight& highlight = overview.highlights.emplace_back();
+        highlight.book = static_cast<std::uint32_t>(volume);
+        highlight.bookmarkId = texts.Keep(rows.Text(1));
+        highlight.text = texts.Keep(rows.Text(3));
+        highlight.note = texts.Keep(rows.Text(4));
+        highlight.chapter = static_cast<std::uint32_t>(partPlace->second.chapter);
+        highlight.type = texts.Keep(rows.Text(6));
+        highlight.color = texts.Keep(StoredColorName(rows.Text(7)));
+        highlight.date = texts.Keep(rows.Text(8));
+        highlight.deleted = deleted;
     }
+    ReadVolumeFacts(reader, overview);
+    overview.collections = ReadEveryCollection(reader);
+    return overview;
+}
 
-    overview.percentRead.resize(overview.volumes.size());
-    overview.imageIds.resize(overview.volumes.size());
+ChapterHeadings ReadChapterHeadings(ReaderConnection& reader, const std::vector<std::string_view>& partIds,
+                                    const ReadingOptions& options) {
+    // What titles each part, as the highlights pane and the exports find it: the content row of its ContentID as it
+    // stands (fragment and all), in a kepub book the table of contents' entry for its spine file.
+    struct PartRow {
+        bool found = false;
+        std::string_view bookId; // of a kepub's spine file, kept; else empty
+    };
+    ChapterHeadings headings;
+    TextStore& texts = *headings.texts;
+    headings.headings = partIds; // where no content row describes a part
+    std::vector<PartRow> partRows(partIds.size());
+    TextViewMap<std::size_t> partOf;
+    partOf.reserve(partIds.size());
+    for (std::size_t p = 0; p < partIds.size(); ++p)
+        partOf.emplace(partIds[p], p);
     // The table of contents that titles a kepub's spine files is read in the same pass: a second pass over the
     // content table would take as long as this one.
     const bool toc = options.chapterTitlesFromToc && ChapterTitles::Readable(reader.Schema());
@@ -97,45 +138,50 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
     bool spineFiles = false;
     {
         ReaderQuery rows(reader, "content",
-                         {"ContentID", "Title", Optional("___PercentRead"), tocColumn("ContentType"),
-                          tocColumn("BookID"), Optional("ImageId"),
+                         {"ContentID", "Title", tocColumn("ContentType"), tocColumn("BookID"),
                           toc ? QueryColumn(ChapterTitles::kIsTocRow) : Unread(ChapterTitles::kIsTocRow),
                           tocColumn(ChapterTitles::kSpineFileColumn), tocColumn(ChapterTitles::kIndexColumn),
                           tocColumn(ChapterTitles::kDepthColumn)});
         while (rows.Step()) {
-            if (toc && rows.Text(6) == "1")
-                titles.AddRow(rows.Text(4), rows.Text(7), rows.Text(1), rows.Text(8), rows.Text(0), rows.Text(9));
+            if (toc && rows.Text(4) == "1")
+                titles.AddRow(rows.Text(3), rows.Text(5), rows.Text(1), rows.Text(6), rows.Text(0), rows.Text(7));
             const std::optional<std::string_view> contentId = rows.StoredText(0);
-            const auto place = contentId ? places.find(*contentId) : places.end();
-            if (place == places.end())
+            const auto part = contentId ? partOf.find(*contentId) : partOf.end();
+            if (part == partOf.end() || partRows[part->second].found)
                 continue;
-            if (place->second.volume >= 0) {
-                overview.percentRead[static_cast<std::size_t>(place->second.volume)] = Percent(rows.Text(2));
-                overview.imageIds[static_cast<std::size_t>(place->second.volume)] = rows.Text(5);
-            }
-            if (place->second.chapter >= 0) {
-                ChapterRow& row = chapterRows[static_cast<std::size_t>(place->second.chapter)];
-                if (row.found)
-                    continue;
-                row.found = true;
-                overview.chapters[static_cast<std::size_t>(place->second.chapter)] = texts.Keep(rows.Text(1));
-                if (toc && rows.Text(3) == "9") {
-                    row.bookId = texts.Keep(rows.Text(4));
-                    spineFiles = true;
-                }
+            PartRow& row = partRows[part->second];
+            row.found = true;
+            headings.headings[part->second] = texts.Keep(rows.Text(1));
+            if (toc && rows.Text(2) == "9") {
+                row.bookId = texts.Keep(rows.Text(3));
+                spineFiles = true;
             }
         }
     }
-    for (std::size_t c = 0; c < chapterRows.size(); ++c) {
-        const ChapterRow& row = chapterRows[c];
-        if (!row.found)
-            overview.chapters[c] = row.contentId;
-        else if (spineFiles && !row.bookId.empty())
-            if (const ChapterTitles::Chapter* chapter = titles.Find(row.bookId, row.contentId))
-                overview.chapters[c] = texts.Keep(chapter->title);
-    }
-    overview.collections = ReadEveryCollection(reader);
-    return overview;
+    if (spineFiles)
+        for (std::size_t p = 0; p < partRows.size(); ++p)
+            if (!partRows[p].bookId.empty())
+                if (const ChapterTitles::Chapter* chapter = titles.Find(partRows[p].bookId, partIds[p]))
+                    headings.headings[p] = texts.Keep(chapter->title);
+    return headings;
+}
+
+std::optional<ChapterHeadings> ReadChapterHeadings(const LibraryOverview& overview) {
+    if (!overview.headingsUnread)
+        return std::nullopt;
+    std::optional<ChapterHeadings> headings;
+    SilentProgress silent;
+    ReadReaderDatabase(overview.headingsUnread->database, "the chapters of every highlight", silent,
+                       [&](ReaderConnection& reader) {
+                           headings = ReadChapterHeadings(reader, overview.chapters, overview.headingsUnread->options);
+                       });
+    return headings;
+}
+
+void HeadChapters(LibraryOverview& overview, ChapterHeadings headings) {
+    overview.chapters = std::move(headings.headings);
+    overview.texts.push_back(std::move(headings.texts));
+    overview.headingsUnread.reset();
 }
 
 LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
@@ -185,5 +231,8 @@ LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index) {
 
 LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index,
                                     const ReadingOptions& options) {
-    return JoinOverview(ReadOverviewRows(reader, options), index);
+    LibraryOverview overview = JoinOverview(ReadOverviewRows(reader, options), index);
+    ChapterHeadings headings = ReadChapterHeadings(reader, overview.chapters, options);
+    HeadChapters(overview, std::move(headings));
+    return overview;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -59,8 +60,16 @@ struct LibraryOverview {
     std::vector<OverviewBook> books; // in the order of the index's volumes
     std::vector<OverviewHighlight> highlights;
     // The heading of each part that bookmarks lie in, once a part, as the exports head it: its Title (in a kepub book
-    // from the table of contents), or its ContentID where no content row describes it.
+    // from the table of contents), or its ContentID where no content row describes it. Where headingsUnread says so,
+    // each is still its part's ContentID.
     std::vector<std::string_view> chapters;
+    // Read beside the index for the window's load: the chapters' headings, which take a pass over the whole content
+    // table, are read later from this database with these options (ReadChapterHeadings), beside the window.
+    struct UnreadHeadings {
+        std::filesystem::path database;
+        ReadingOptions options;
+    };
+    std::optional<UnreadHeadings> headingsUnread;
     // What the highlights' and the chapters' texts are kept in: tens of thousands of texts in a few blocks, read and
     // let go at once, where one allocation each cost as much as reading them.
     std::vector<std::shared_ptr<const TextStore>> texts;
@@ -73,7 +82,7 @@ struct LibraryOverview {
 };
 
 // An overview as its rows are read, before the index is known: the bookmarks of every volume (OverviewHighlight::book
-// indexes volumes), the chapters, and each volume's ___PercentRead.
+// indexes volumes), the chapters (by their parts' ContentIDs), and each volume's ___PercentRead.
 struct OverviewRows {
     std::vector<std::string_view> volumes;
     std::vector<std::optional<double>> percentRead; // by volume
@@ -88,7 +97,22 @@ struct OverviewRows {
 // Reads the rows of the overview; deleted bookmarks are left out as options say. It needs no index, so that it can be
 // read beside the index. Errors of the access layer go on to the caller.
 OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& options);
-// The overview of the books the index lists, from the rows.
+// The overview of the books the index lists, from the rows; its chapters are their parts' ContentIDs.
 LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index);
-// Both at once.
+
+// The heading of each part, in the order given (parts' ContentIDs), and what the views are kept in.
+struct ChapterHeadings {
+    std::vector<std::string_view> headings;
+    std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
+};
+// Reads them in one pass over the content table, a kepub book's table of contents with it where options say so.
+ChapterHeadings ReadChapterHeadings(ReaderConnection& reader, const std::vector<std::string_view>& partIds,
+                                    const ReadingOptions& options);
+// The headings of the overview's chapters from the database that headingsUnread names; nothing where they are read
+// already or the file is gone. Errors of the access layer go on to the caller.
+std::optional<ChapterHeadings> ReadChapterHeadings(const LibraryOverview& overview);
+// Gives the overview's chapters their headings.
+void HeadChapters(LibraryOverview& overview, ChapterHeadings headings);
+
+// The rows, joined, with their chapters headed.
 LibraryOverview ReadLibraryOverview(ReaderConnection& reader, const LibraryIndex& index, const ReadingOptions& options);

@@ -16,6 +16,8 @@
 #include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <future>
+
 namespace {
 
 QDateEdit* DateEdit(const char* name, QDate date) {
@@ -131,13 +133,27 @@ void HighlightSearchPane::Pause() {
 }
 
 // Every text is folded beside the window, which shows the table meanwhile; a search that comes first waits for it.
+// The chapters' headings, where the load left them (a pass over the whole content table), are read on a thread of
+// their own meanwhile. Where they cannot be read, each part's ContentID stands as its heading, as it does for a part
+// that no content row describes.
 void HighlightSearchPane::Resume() {
     if (!m_overview || m_searcher || m_folding.isValid())
         return;
     m_folding = QtConcurrent::run(
         &m_searchThreads,
         [](std::shared_ptr<const LibraryOverview> overview) {
-            return std::make_shared<const HighlightSearch>(*overview);
+            std::future<std::optional<ChapterHeadings>> headings =
+                std::async(std::launch::async, [&overview]() -> std::optional<ChapterHeadings> {
+                    try {
+                        return ReadChapterHeadings(*overview);
+                    } catch (...) {
+                        return std::nullopt;
+                    }
+                });
+            auto search = std::make_shared<HighlightSearch>(*overview);
+            if (std::optional<ChapterHeadings> read = headings.get())
+                search->SetHeadings(std::move(*read));
+            return std::shared_ptr<const HighlightSearch>(std::move(search));
         },
         m_overview);
 }
@@ -147,12 +163,12 @@ void HighlightSearchPane::Focus() {
     m_search->selectAll();
 }
 
-const HighlightSearch* HighlightSearchPane::Searcher() {
+std::shared_ptr<const HighlightSearch> HighlightSearchPane::Searcher() {
     if (!m_searcher && m_folding.isValid()) {
         m_searcher = m_folding.result();
         m_folding = {};
     }
-    return m_searcher.get();
+    return m_searcher;
 }
 
 HighlightFilter HighlightSearchPane::Filter() const {
@@ -206,7 +222,7 @@ void HighlightSearchPane::Search() {
 
 void HighlightSearchPane::ShowResults(std::vector<SearchResultGroup> groups, const std::string& query) {
     m_searchesShown = m_searchesAsked;
-    m_resultsModel->Show(m_overview, std::move(groups), FoldedSearchTerms(query));
+    m_resultsModel->Show(m_overview, Searcher(), std::move(groups), FoldedSearchTerms(query));
     // The first books open, as many as a glance takes in; every other one opens with a click on its row.
     std::size_t open = 0;
     for (int row = 0; row < m_resultsModel->rowCount(); ++row) {

@@ -76,7 +76,7 @@ private:
     // The highlights found for the query, in the results.
     void ShowResults(std::vector<SearchResultGroup> groups, const std::string& query);
     // The search over every text, once it is made; null with nothing loaded.
-    const HighlightSearch* Searcher();
+    std::shared_ptr<const HighlightSearch> Searcher();
     HighlightFilter Filter() const;
     // A result shown in its book; a book's row shows the book.
     void OpenResult(const QModelIndex& index);

@@ -115,10 +115,12 @@ std::vector<SearchResultGroup> GroupSearchResults(const LibraryOverview& overvie
     return sorted;
 }
 
-void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview, std::vector<SearchResultGroup> groups,
+void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview,
+                              std::shared_ptr<const HighlightSearch> search, std::vector<SearchResultGroup> groups,
                               std::vector<std::string> terms) {
     beginResetModel();
     m_overview = std::move(overview);
+    m_search = std::move(search);
     m_terms = std::move(terms);
     m_groups = std::move(groups);
     m_found = 0;
@@ -133,6 +135,7 @@ void SearchResultsModel::Clear() {
     m_terms.clear();
     m_found = 0;
     m_overview.reset();
+    m_search.reset();
     endResetModel();
 }
 
@@ -168,7 +171,8 @@ QString SearchResultsModel::BookHtml(const Group& group) const {
 
 QString SearchResultsModel::ResultHtml(const OverviewHighlight& highlight) const {
     QStringList facts;
-    if (const std::string_view chapter = m_overview->ChapterOf(highlight); !chapter.empty())
+    const std::string_view chapter = m_search ? m_search->ChapterOf(highlight) : m_overview->ChapterOf(highlight);
+    if (!chapter.empty())
         facts << Utf8(chapter).toHtmlEscaped();
     if (highlight.date.size() >= 10)
         facts << Utf8(highlight.date.substr(0, 10));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HighlightSearch.h"
 #include "LibraryOverview.h"
 
 #include <QAbstractItemModel>
@@ -31,9 +32,10 @@ public:
 
     using QAbstractItemModel::QAbstractItemModel;
 
-    // groups: GroupSearchResults of the overview; terms: the folded terms to mark (FoldedSearchTerms).
-    void Show(std::shared_ptr<const LibraryOverview> overview, std::vector<SearchResultGroup> groups,
-              std::vector<std::string> terms);
+    // groups: GroupSearchResults of the overview, found by search (which heads the chapters); terms: the folded terms
+    // to mark (FoldedSearchTerms).
+    void Show(std::shared_ptr<const LibraryOverview> overview, std::shared_ptr<const HighlightSearch> search,
+              std::vector<SearchResultGroup> groups, std::vector<std::string> terms);
     void Clear();
     std::size_t Found() const { return m_found; }
     std::size_t Books() const { return m_groups.size(); }
@@ -52,6 +54,7 @@ private:
     QString ResultHtml(const OverviewHighlight& highlight) const;
 
     std::shared_ptr<const LibraryOverview> m_overview;
+    std::shared_ptr<const HighlightSearch> m_search;
     std::vector<std::string> m_terms;
     std::vector<Group> m_groups; // in the natural order of their titles
     std::size_t m_found = 0;

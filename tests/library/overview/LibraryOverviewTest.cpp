@@ -104,7 +104,17 @@ TEST_F(LibraryOverviewTest, ReadBesideTheIndexItIsTheOverviewReadAfterIt) {
         ASSERT_EQ(library.LoadDatabaseAndOverview(reader.Path(), silent, options, beside).kind,
                   LoadOutcome::Kind::Loaded);
         ASSERT_TRUE(beside);
+        // Its chapters are headed beside the window, from the database it names, the search keeping the headings.
+        ASSERT_TRUE(beside->headingsUnread);
+        std::optional<ChapterHeadings> headings = ReadChapterHeadings(*beside);
+        ASSERT_TRUE(headings);
+        HighlightSearch search(*beside);
+        search.SetHeadings(*headings);
+        HeadChapters(*beside, std::move(*headings));
+        EXPECT_FALSE(ReadChapterHeadings(*beside)) << "headed once";
         EXPECT_EQ(Dump(*beside), after);
+        for (const OverviewHighlight& highlight : beside->highlights)
+            EXPECT_EQ(search.ChapterOf(highlight), beside->ChapterOf(highlight));
     }
     // No database, no overview.
     std::optional<LibraryOverview> none;
