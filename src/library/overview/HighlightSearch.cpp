@@ -28,6 +28,12 @@ bool HighlightFilter::Admits(const OverviewHighlight& highlight) const {
 
 HighlightSearch::HighlightSearch(const LibraryOverview& overview) : m_overview(overview) {
     m_starts.reserve(overview.highlights.size() + 1);
+    // Folded, a text mostly keeps its length: room for all of them at once, where doubling as they came would leave
+    // a third of it spare.
+    std::size_t length = 0;
+    for (const OverviewHighlight& highlight : overview.highlights)
+        length += highlight.text.size() + highlight.note.size() + 2;
+    m_folded.reserve(length);
     for (const OverviewHighlight& highlight : overview.highlights) {
         m_starts.push_back(m_folded.size());
         m_folded += FoldForSearch(highlight.text).text;

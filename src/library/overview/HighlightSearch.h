@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +28,11 @@ public:
     explicit HighlightSearch(const LibraryOverview& overview);
     // Gives it the headings of the overview's chapters, where the overview was read without them (ReadChapterHeadings);
     // before it is shared.
-    void SetHeadings(ChapterHeadings headings) { m_headings = std::move(headings); }
+    void SetHeadings(ChapterHeadings headings) {
+        m_headings = std::make_shared<const ChapterHeadings>(std::move(headings));
+    }
+    // Those headings, to be kept where the search need not be; null where the overview's own stand.
+    const std::shared_ptr<const ChapterHeadings>& Headings() const { return m_headings; }
 
     // The highlights whose text or note holds every term of the query (FoldedSearchTerms: its words in any order, its
     // quoted phrases), case and accents ignored, in the overview's order; a query without terms finds every highlight
@@ -42,7 +46,7 @@ public:
 
 private:
     const LibraryOverview& m_overview;
-    std::optional<ChapterHeadings> m_headings;
+    std::shared_ptr<const ChapterHeadings> m_headings;
     // Every highlight's folded text, a line feed and its folded note, one after another with a NUL after each, in one
     // piece: a term is looked for in all of them in one sweep, and a match never joins two highlights (nor a text and
     // its note).

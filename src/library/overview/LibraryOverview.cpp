@@ -14,6 +14,12 @@
 
 namespace {
 
+std::int64_t Number(std::string_view stored) {
+    std::int64_t value = 0;
+    std::from_chars(stored.data(), stored.data() + stored.size(), value);
+    return value;
+}
+
 std::optional<double> Percent(std::string_view stored) {
     double value = 0;
     const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), value);
@@ -72,6 +78,13 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
     TextViewMap<Place> places;
     OverviewRows overview;
     TextStore& texts = *overview.texts;
+    // Room for every row at once: grown as they came, the highlights would for a while take half as much again. (Read
+    // without its indexes, the count would take a pass of its own.)
+    if (!reader.AvoidsIndexes()) {
+        ReaderQuery count(reader, "Bookmark", {"count(*)"});
+        if (count.Step())
+            overview.highlights.reserve(static_cast<std::size_t>(std::max<std::int64_t>(0, Number(count.Text(0)))));
+    }
     ReaderQuery rows(reader, "Bookmark",
                      {"VolumeID", "BookmarkID", "ContentID", "Text", "Annotation", Optional("Hidden"), Optional("Type"),
                       Optional("Color"), Optional("DateCreated")});

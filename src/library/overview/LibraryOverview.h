@@ -37,21 +37,21 @@ struct OverviewBook {
 // One bookmark of a listed book, with what a search over all books matches and shows. Its texts are views into the
 // stores its overview keeps (LibraryOverview::texts).
 struct OverviewHighlight {
-    std::uint32_t book = 0; // index into LibraryOverview::books
+    std::uint32_t book = 0;    // index into LibraryOverview::books
+    std::uint32_t chapter = 0; // index into LibraryOverview::chapters
     std::string_view bookmarkId;
     std::string_view text;
     std::string_view note;
-    std::uint32_t chapter = 0; // index into LibraryOverview::chapters
-    std::string_view type;     // "highlight", "note", "dogear", "markup", or empty on older firmware
-    std::string_view color;    // "yellow", "pink", "blue", "green", "grey", or empty
-    std::string_view date;     // DateCreated as stored
-    bool deleted = false;
+    std::string_view type;  // "highlight", "note", "dogear", "markup", or empty on older firmware
+    std::string_view color; // "yellow", "pink", "blue", "green", "grey", or empty
+    std::string_view date;  // DateCreated as stored
     // Read from the archive: the reader it came from no longer has it, and when that reader last showed it.
-    bool gone = false;
     std::string_view lastSeen;
     // Which kind of reader's files it was read from ("Kobo", "KOReader", "Kindle", "archive"); empty where the
     // overview was read from a reader's database alone.
     std::string_view source;
+    bool deleted = false;
+    bool gone = false;
 };
 
 // Every listed book and every bookmark of those books, read in one pass over each table: what the library tab and the

@@ -17,6 +17,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <future>
+#include <malloc.h>
 
 namespace {
 
@@ -153,6 +154,9 @@ void HighlightSearchPane::Resume() {
             auto search = std::make_shared<HighlightSearch>(*overview);
             if (std::optional<ChapterHeadings> read = headings.get())
                 search->SetHeadings(std::move(*read));
+            // What both freed on their threads goes back to the system, as after the load itself: the next load would
+            // otherwise come on top of it.
+            malloc_trim(0);
             return std::shared_ptr<const HighlightSearch>(std::move(search));
         },
         m_overview);
@@ -222,7 +226,9 @@ void HighlightSearchPane::Search() {
 
 void HighlightSearchPane::ShowResults(std::vector<SearchResultGroup> groups, const std::string& query) {
     m_searchesShown = m_searchesAsked;
-    m_resultsModel->Show(m_overview, Searcher(), std::move(groups), FoldedSearchTerms(query));
+    const std::shared_ptr<const HighlightSearch> search = Searcher();
+    m_resultsModel->Show(m_overview, search ? search->Headings() : nullptr, std::move(groups),
+                         FoldedSearchTerms(query));
     // The first books open, as many as a glance takes in; every other one opens with a click on its row.
     std::size_t open = 0;
     for (int row = 0; row < m_resultsModel->rowCount(); ++row) {

@@ -116,11 +116,11 @@ std::vector<SearchResultGroup> GroupSearchResults(const LibraryOverview& overvie
 }
 
 void SearchResultsModel::Show(std::shared_ptr<const LibraryOverview> overview,
-                              std::shared_ptr<const HighlightSearch> search, std::vector<SearchResultGroup> groups,
+                              std::shared_ptr<const ChapterHeadings> headings, std::vector<SearchResultGroup> groups,
                               std::vector<std::string> terms) {
     beginResetModel();
     m_overview = std::move(overview);
-    m_search = std::move(search);
+    m_headings = std::move(headings);
     m_terms = std::move(terms);
     m_groups = std::move(groups);
     m_found = 0;
@@ -135,7 +135,7 @@ void SearchResultsModel::Clear() {
     m_terms.clear();
     m_found = 0;
     m_overview.reset();
-    m_search.reset();
+    m_headings.reset();
     endResetModel();
 }
 
@@ -171,7 +171,8 @@ QString SearchResultsModel::BookHtml(const Group& group) const {
 
 QString SearchResultsModel::ResultHtml(const OverviewHighlight& highlight) const {
     QStringList facts;
-    const std::string_view chapter = m_search ? m_search->ChapterOf(highlight) : m_overview->ChapterOf(highlight);
+    const std::string_view chapter =
+        m_headings ? m_headings->headings[highlight.chapter] : m_overview->ChapterOf(highlight);
     if (!chapter.empty())
         facts << Utf8(chapter).toHtmlEscaped();
     if (highlight.date.size() >= 10)

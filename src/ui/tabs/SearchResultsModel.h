@@ -1,6 +1,5 @@
 #pragma once
 
-#include "HighlightSearch.h"
 #include "LibraryOverview.h"
 
 #include <QAbstractItemModel>
@@ -32,9 +31,9 @@ public:
 
     using QAbstractItemModel::QAbstractItemModel;
 
-    // groups: GroupSearchResults of the overview, found by search (which heads the chapters); terms: the folded terms
-    // to mark (FoldedSearchTerms).
-    void Show(std::shared_ptr<const LibraryOverview> overview, std::shared_ptr<const HighlightSearch> search,
+    // groups: GroupSearchResults of the overview; headings: those of its chapters where the overview has none yet
+    // (HighlightSearch::Headings); terms: the folded terms to mark (FoldedSearchTerms).
+    void Show(std::shared_ptr<const LibraryOverview> overview, std::shared_ptr<const ChapterHeadings> headings,
               std::vector<SearchResultGroup> groups, std::vector<std::string> terms);
     void Clear();
     std::size_t Found() const { return m_found; }
@@ -54,7 +53,7 @@ private:
     QString ResultHtml(const OverviewHighlight& highlight) const;
 
     std::shared_ptr<const LibraryOverview> m_overview;
-    std::shared_ptr<const HighlightSearch> m_search;
+    std::shared_ptr<const ChapterHeadings> m_headings;
     std::vector<std::string> m_terms;
     std::vector<Group> m_groups; // in the natural order of their titles
     std::size_t m_found = 0;
