@@ -74,7 +74,7 @@ std::string NewHighlightsText(const ExportAllResult& result) {
     const auto counted = [](std::size_t count, const std::string& noun) {
         return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
     };
-    return counted(result.highlights, "new highlight") + " in " + counted(result.written.size(), "book");
+    return counted(result.highlights, "new highlight") + " in " + counted(result.Books(), "book");
 }
 
 } // namespace

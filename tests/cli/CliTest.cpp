@@ -331,6 +331,12 @@ TEST_F(CliTest, BackupAndNewOnlyExportPrintPathsAndTellTheRestOnStandardError) {
     const ChildResult second = CliOn(m_database, {"export", "--new-only", kVoyage, kNotes});
     EXPECT_EQ(second.exitStatus, 0);
     EXPECT_EQ(second.out + second.err, "marvik-cli: no new highlights\n");
+
+    // One file for every book counts the books it holds, not the file.
+    const ChildResult clippings = CliOn(m_database, {"export", "--new-only", "--all", "--format", "clippings"});
+    EXPECT_EQ(clippings.exitStatus, 0);
+    EXPECT_EQ(clippings.out, "results/My Clippings_0000.txt\n");
+    EXPECT_EQ(clippings.err, "marvik-cli: 6 new highlights in 3 books\n");
 }
 
 TEST_F(CliTest, NewOnlyExportListsWhatItWroteWhenTheLedgerCannotBeSaved) {

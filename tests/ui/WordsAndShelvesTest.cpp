@@ -1,6 +1,7 @@
 // The words tab and the library's shelf filter in the window on the offscreen platform, on a real database with saved
 // words and collections: a click on export writes the words' file, a shelf chosen leaves only its books, and "export
 // all books" as Kindle clippings writes one file.
+#include "EpubMaker.h"
 #include "LibraryBooksModel.h"
 #include "LibraryTab.h"
 #include "MarvikApplication.h"
@@ -121,6 +122,40 @@ private slots:
         tab.chooseWordsFile = [&](const QString&) { return QString(); };
         QTest::mouseClick(tab.ExportButton(), Qt::LeftButton); // cancelled: nothing happens
         QVERIFY(m_boxes.isEmpty());
+    }
+
+    // On the reader's volume the books are at hand: each word gets the sentence of its EPUB that holds it, read beside
+    // the window, and goes out with it; the status says which lack one and why.
+    void theWordsOfBooksOnTheReaderGetTheirSentences() {
+        const QString volume = m_program->filePath("reader");
+        const std::filesystem::path root = ToPath(volume);
+        std::filesystem::create_directories(root / ".kobo");
+        const QString database = FromPath(root / ".kobo" / "KoboReader.sqlite");
+        QVERIFY(QFile::copy(m_database, database));
+        const std::filesystem::path book = root / "Ann Writer" / "Notes - Ann Writer.kepub.epub";
+        std::filesystem::create_directories(book.parent_path());
+        fixture::EpubMaker()
+            .Package(R"(<item id="a" href="a.xhtml" media-type="application/xhtml+xml"/>)", R"(<itemref idref="a"/>)")
+            .Add("OEBPS/a.xhtml", "<html><body><p>Home. A deep fernweh, always. Away.</p></body></html>")
+            .Write(book);
+
+        TForm1& f = *m_form;
+        SavedWordsTab& tab = *f.WordsTab;
+        QVERIFY(f.LoadDatabase(database));
+        f.PageControl1->setCurrentWidget(&tab);
+        QTRY_VERIFY(!tab.ReadingSentences());
+        QCOMPARE(Column(*tab.Proxy(), SavedWordsModel::Sentence), (QStringList{"", "A deep fernweh, always.", ""}));
+        QVERIFY2(tab.Status()->text().contains("2 saved words have no sentence from the book: 1 whose book is not at "
+                                               "hand, 1 too long to be a word"),
+                 qPrintable(tab.Status()->text()));
+
+        const QString file = m_program->filePath("words.txt");
+        tab.chooseWordsFile = [&](const QString&) { return file; };
+        QTest::keyClicks(tab.FilterEdit(), "fernweh");
+        QTest::mouseClick(tab.ExportButton(), Qt::LeftButton);
+        QVERIFY2(FileBytes(file).contains(
+                     "Fernweh\t\"Notes: \"\"On\"\" Things \xC2\xB7 de \xC2\xB7 A deep fernweh, always.\""),
+                 FileBytes(file).constData());
     }
 
     void aShelfChosenLeavesOnlyItsBooks() {

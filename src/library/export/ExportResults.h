@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct ExportAllResult {
     std::vector<std::filesystem::path> written{};
     std::vector<FailedExport> failed{}; // in the order of the volumes
     std::size_t highlights = 0;         // the bookmarks the written files hold: with newOnly, those new or changed
-    bool stopped = false;               // asked to stop: the books after the last one written were left alone
-    std::string ledgerNotSaved{};       // as ExportResult's
+    // The books the written files hold, where one file holds many (a format's wholeExportFile); else one a file.
+    std::optional<std::size_t> books{};
+    std::size_t Books() const { return books.value_or(written.size()); }
+    bool stopped = false;         // asked to stop: the books after the last one written were left alone
+    std::string ledgerNotSaved{}; // as ExportResult's
 };

@@ -54,6 +54,7 @@ public:
         }
         result.written.push_back(written.file);
         result.highlights = m_highlights;
+        result.books = m_marks.size();
         for (auto& [volumeId, marks] : m_marks)
             m_run.Record(volumeId, std::move(marks));
         return result;

@@ -21,6 +21,14 @@ void SavedWordsModel::SetWords(std::vector<SavedWord> words) {
     endResetModel();
 }
 
+void SavedWordsModel::SetSentences(std::vector<std::string> sentences) {
+    if (sentences.size() != m_words.size() || m_words.empty())
+        return;
+    for (std::size_t w = 0; w < m_words.size(); ++w)
+        m_words[w].sentence = std::move(sentences[w]);
+    emit dataChanged(index(0, Sentence), index(rowCount() - 1, Sentence));
+}
+
 int SavedWordsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_words.size());
 }
@@ -35,6 +43,8 @@ QVariant SavedWordsModel::data(const QModelIndex& index, int role) const {
     const SavedWord& word = m_words[static_cast<std::size_t>(index.row())];
     if (role == kIndexRole)
         return index.row();
+    if (role == Qt::ToolTipRole && index.column() == Sentence && !word.sentence.empty())
+        return DecodeUtf8(word.sentence);
     if (role == Qt::ToolTipRole && index.column() == Word)
         return word.length == 0 ? DecodeUtf8(word.text)
                                 : DecodeUtf8(word.text) + QString("\n(a word of %1 characters, cut to its first %2)")
@@ -51,6 +61,8 @@ QVariant SavedWordsModel::data(const QModelIndex& index, int role) const {
         return DecodeUtf8(word.bookTitle);
     case Saved:
         return role == kSortRole ? DecodeUtf8(RecordTime(word.created)) : ShownDate(word.created);
+    case Sentence:
+        return DecodeUtf8(word.sentence);
     default:
         return {};
     }
@@ -59,6 +71,6 @@ QVariant SavedWordsModel::data(const QModelIndex& index, int role) const {
 QVariant SavedWordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char* const kHeaders[] = {"word", "language", "book", "saved"};
+    static const char* const kHeaders[] = {"word", "language", "book", "saved", "sentence from the book"};
     return section >= 0 && section < Count ? QString(kHeaders[section]) : QVariant();
 }

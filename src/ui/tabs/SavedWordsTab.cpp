@@ -1,5 +1,6 @@
 #include "SavedWordsTab.h"
 
+#include "BookFile.h"
 #include "NamedWidgets.h"
 #include "ReplaceFile.h"
 #include "SavedWordsModel.h"
@@ -16,6 +17,7 @@
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <array>
@@ -59,9 +61,10 @@ SavedWordsTab::SavedWordsTab(QWidget* parent) : QWidget(parent) {
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    // The book takes what the others leave; a word cut short is read whole in its tooltip.
+    // The sentence takes what the others leave; a word or sentence cut short is read whole in its tooltip.
     QHeaderView* header = m_table->horizontalHeader();
-    header->setSectionResizeMode(SavedWordsModel::Book, QHeaderView::Stretch);
+    header->setSectionResizeMode(SavedWordsModel::Sentence, QHeaderView::Stretch);
+    header->resizeSection(SavedWordsModel::Book, 24 * m_table->fontMetrics().averageCharWidth());
     header->setSectionResizeMode(SavedWordsModel::Language, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(SavedWordsModel::Saved, QHeaderView::ResizeToContents);
     header->resizeSection(SavedWordsModel::Word, 14 * m_table->fontMetrics().averageCharWidth());
@@ -108,6 +111,8 @@ void SavedWordsTab::ReadIfStale() {
     if (!m_stale)
         return;
     m_stale = false;
+    ++m_sentencesAsked; // what is still read for the words shown before is not shown
+    m_sentences = {};
     m_model->SetWords({});
     m_exportButton->setEnabled(false);
     if (m_database.isEmpty()) {
@@ -124,11 +129,47 @@ void SavedWordsTab::ReadIfStale() {
         }
         const std::size_t count = words->size();
         m_model->SetWords(std::move(*words));
-        m_status->setText(count == 0 ? QString("no saved words") : QString("%1 saved words").arg(count));
+        m_counted = count == 0 ? QString("no saved words") : QString("%1 saved words").arg(count);
+        m_status->setText(m_counted);
         m_exportButton->setEnabled(count > 0);
     } catch (const std::exception& error) {
         m_status->setText(DecodeUtf8(error.what()));
+        return;
     }
+    ReadSentences();
+}
+
+// A book's EPUB is opened and read once for all its words, which takes long for many books: beside the window.
+void SavedWordsTab::ReadSentences() {
+    m_sentencesShown = false;
+    if (m_model->Words().empty()) {
+        m_sentences = {};
+        return;
+    }
+    const std::filesystem::path volume = ReaderVolumeOf(ToPath(m_database)).value_or(std::filesystem::path());
+    m_sentences = QtConcurrent::run([words = m_model->Words(), volume]() mutable {
+        SentencesRead read;
+        read.tally = AddBookSentences(words, volume);
+        for (SavedWord& word : words)
+            read.sentences.push_back(std::move(word.sentence));
+        return read;
+    });
+    // The words the sentences were read for: a later reading replaces them, and its own is shown instead.
+    const std::uint64_t asked = ++m_sentencesAsked;
+    m_sentences.then(this, [this, asked](const SentencesRead&) {
+        if (asked == m_sentencesAsked)
+            ShowSentences();
+    });
+}
+
+void SavedWordsTab::ShowSentences() {
+    if (m_sentencesShown || !m_sentences.isValid())
+        return;
+    m_sentencesShown = true;
+    SentencesRead read = m_sentences.result();
+    m_model->SetSentences(std::move(read.sentences));
+    const std::string lacking = read.tally.Summary();
+    m_status->setText(lacking.empty() ? m_counted : m_counted + " \u00B7 " + DecodeUtf8(lacking));
 }
 
 WordsFormat SavedWordsTab::ChosenFormat() const {
@@ -140,6 +181,11 @@ bool SavedWordsTab::ExportWords() {
     const QString file = chooseWordsFile(kFormats[format].fileName);
     if (file.isEmpty())
         return false;
+    // The words go out with their sentences: a reading still under way is waited for.
+    if (m_sentences.isValid() && !m_sentencesShown) {
+        m_sentences.waitForFinished();
+        ShowSentences();
+    }
     // What the filter shows, in the order saved.
     std::vector<int> shown;
     for (int row = 0; row < m_proxy->rowCount(); ++row)

@@ -2,9 +2,13 @@
 
 #include "SavedWordsFormats.h"
 
+#include "BookSentences.h"
+
+#include <QFuture>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 
 class QComboBox;
@@ -17,7 +21,9 @@ class SavedWordsModel;
 
 // The "words" tab: the words the reader saved from its dictionaries in the loaded database, with their language,
 // book and date, filtered as the other lists are, and written in the formats of marvik-cli words (Anki's text
-// import by default) to a file the user picks. The words are read when the tab is shown after the database changed.
+// import by default) to a file the user picks. The words are read when the tab is shown after the database changed;
+// the sentence of each word's book that holds it is read beside the window after them, where the book is on the
+// reader's volume, and the status says how many lack one and why.
 class SavedWordsTab : public QWidget {
     Q_OBJECT
 
@@ -38,12 +44,22 @@ public:
     QPushButton* ExportButton() const { return m_exportButton; }
     QLabel* Status() const { return m_status; }
     QSortFilterProxyModel* Proxy() const { return m_proxy; }
+    // Whether the words' sentences are still being read.
+    bool ReadingSentences() const { return m_sentences.isValid() && !m_sentencesShown; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Each word's sentence, in the order of the model's words, and why any lack one.
+    struct SentencesRead {
+        std::vector<std::string> sentences;
+        SentenceTally tally;
+    };
+
     void ReadIfStale();
+    void ReadSentences();
+    void ShowSentences();
     WordsFormat ChosenFormat() const;
 
     QString m_database;
@@ -55,4 +71,8 @@ private:
     QComboBox* m_format = nullptr;
     QPushButton* m_exportButton = nullptr;
     QLabel* m_status = nullptr;
+    QString m_counted; // the status before the sentences are read: how many words
+    QFuture<SentencesRead> m_sentences;
+    bool m_sentencesShown = false;
+    std::uint64_t m_sentencesAsked = 0;
 };

@@ -123,7 +123,7 @@ void ExportActions::ExportAll(bool newOnly) {
         return;
     }
     QString outcome = options.newOnly ? Counted(result.highlights, "new highlight", "new highlights") + " in " +
-                                            Counted(result.written.size(), "book", "books")
+                                            Counted(result.Books(), "book", "books")
                                       : Counted(result.written.size(), "book", "books") + " written";
     if (options.newOnly && result.written.empty())
         outcome = "no new highlights";
