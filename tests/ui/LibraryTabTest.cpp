@@ -394,6 +394,13 @@ private slots:
         QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
         QVERIFY2(table->columnWidth(LibraryBooksModel::Title) >= 100,
                  qPrintable(QString::number(table->columnWidth(LibraryBooksModel::Title))));
+        // The figures, dates and kinds whole, as the view itself measures them; the author within its bound.
+        const QAbstractItemView* measured = table; // where the hint is public
+        for (int column = LibraryBooksModel::Highlights; column < LibraryBooksModel::Cover; ++column)
+            QVERIFY2(table->columnWidth(column) >= measured->sizeHintForColumn(column),
+                     qPrintable(QString::number(column)));
+        QVERIFY(table->columnWidth(LibraryBooksModel::Author) >=
+                std::min(measured->sizeHintForColumn(LibraryBooksModel::Author), LibraryTab::kAuthorWidth));
         QVERIFY(tab.SelectBook(Q(kRich)));
         QCOMPARE(table->currentIndex().siblingAtColumn(LibraryBooksModel::Title).data(Qt::ToolTipRole).toString(),
                  title + "\n" + Q(kRich));

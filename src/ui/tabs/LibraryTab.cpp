@@ -14,6 +14,7 @@
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -28,13 +29,6 @@
 
 #include <algorithm>
 #include <array>
-
-namespace {
-
-// The widest the author column starts: the title has what the others leave.
-constexpr int kAuthorWidth = 120;
-
-} // namespace
 
 LibraryTab::LibraryTab(std::function<ReadingOptions()> reading, QWidget* parent)
     : QWidget(parent), m_reading(std::move(reading)) {
@@ -207,21 +201,33 @@ void LibraryTab::ShowOverview(std::shared_ptr<const LibraryOverview> overview) {
 
 namespace {
 
-// The width a column's longest text asks for. Measuring every row through the view took longer than the rest of a
-// load's showing of the table (the view measures them all while the table is hidden); the longest text is the widest
-// for figures and dates, and near enough for the rest.
-int LongestTextWidth(const QAbstractItemView& view, int column) {
+// The width a column's widest text asks for. Measuring every row through the view took longer than the rest of a
+// load's showing of the table (the view measures them all while the table is hidden): the texts near the longest are
+// measured in the view's font, and the widest of them through the view, as the view measures a cell.
+int WidestTextWidth(const QTableView& view, int column) {
+    view.ensurePolished();
     const QAbstractItemModel& model = *view.model();
-    int longestRow = -1;
-    qsizetype longest = -1;
+    std::vector<QString> texts;
+    texts.reserve(static_cast<std::size_t>(model.rowCount()));
+    qsizetype longest = 0;
     for (int row = 0; row < model.rowCount(); ++row) {
-        const qsizetype length = model.index(row, column).data().toString().size();
-        if (length > longest) {
-            longest = length;
-            longestRow = row;
+        texts.push_back(model.index(row, column).data().toString());
+        longest = std::max(longest, texts.back().size());
+    }
+    const QFontMetrics metrics(view.font());
+    int widestRow = -1, widest = -1;
+    for (std::size_t row = 0; row < texts.size(); ++row) {
+        if (texts[row].size() * 4 < longest * 3)
+            continue;
+        if (const int width = metrics.horizontalAdvance(texts[row]); width > widest) {
+            widest = width;
+            widestRow = static_cast<int>(row);
         }
     }
-    return longestRow < 0 ? 0 : view.sizeHintForIndex(model.index(longestRow, column)).width();
+    if (widestRow < 0)
+        return 0;
+    // The grid's line beside the cell's own hint.
+    return view.sizeHintForIndex(model.index(widestRow, column)).width() + (view.showGrid() ? 1 : 0);
 }
 
 } // namespace
@@ -240,11 +246,11 @@ void LibraryTab::FitColumns() {
     if (sorted >= 0 && sorted < LibraryBooksModel::Count)
         caption[sorted] = header->sectionSizeHint(sorted);
     for (int column = LibraryBooksModel::Highlights; column < LibraryBooksModel::Cover; ++column)
-        header->resizeSection(column, std::max(LongestTextWidth(*m_table, column), caption[column]));
+        header->resizeSection(column, std::max(WidestTextWidth(*m_table, column), caption[column]));
     // Its hint would read every picture at once.
     header->resizeSection(LibraryBooksModel::Cover,
                           std::max(BookCovers::kWidth + 8, caption[LibraryBooksModel::Cover]));
-    header->resizeSection(LibraryBooksModel::Author, std::clamp(LongestTextWidth(*m_table, LibraryBooksModel::Author),
+    header->resizeSection(LibraryBooksModel::Author, std::clamp(WidestTextWidth(*m_table, LibraryBooksModel::Author),
                                                                 caption[LibraryBooksModel::Author], kAuthorWidth));
 }
 

@@ -40,6 +40,9 @@ class LibraryTab : public QWidget {
     Q_OBJECT
 
 public:
+    // The widest the author column starts: the title has what the others leave.
+    static constexpr int kAuthorWidth = 120;
+
     // reading: the options the highlights are read with.
     explicit LibraryTab(std::function<ReadingOptions()> reading, QWidget* parent = nullptr);
     ~LibraryTab() override;
