@@ -32,10 +32,6 @@ std::optional<double> Percent(std::string_view stored) {
 // most rows in vain: an open table answers those from one small array.
 template <class Value> using TextViewMap = absl::flat_hash_map<std::string_view, Value, std::hash<std::string_view>>;
 
-} // namespace
-
-namespace {
-
 // Each volume's ___PercentRead and ImageId: looked up by their ids, a few thousand rows out of a content table of
 // hundreds of thousands; in a database read without its indexes, where each look-up would read the whole table, in
 // one pass over it, the last row of an id standing.
