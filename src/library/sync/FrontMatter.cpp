@@ -156,7 +156,8 @@ OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,
     // program writes now may be the user's edit, so it is kept as theirs (taking the line out hands it back).
     const auto record = find(kWrittenValuesKey);
     const bool recorded = record != entries.end();
-    const WrittenValues before = recorded ? ParseWrittenValues(record->text) : WrittenValues();
+    const std::string recordText = recorded ? record->text : std::string();
+    const WrittenValues before = recorded ? ParseWrittenValues(recordText) : WrittenValues();
     WrittenValues written;
     std::size_t after = 0; // where an owned entry the note lacks goes: after the owned entry before it
     bool anchored = false;
@@ -189,7 +190,8 @@ OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,
         }
         after = static_cast<std::size_t>(present - entries.begin()) + 1;
         anchored = true;
-        const std::string held = ValueOf(present->text);
+        // An entry as the program writes it holds that value: the common case, without reading it again.
+        const std::string held = present->text == text ? value : ValueOf(present->text);
         if (held == value) {
             written[entry.key] = ValueHash(value);
         } else if (!recorded || wrote == before.end() || wrote->second != ValueHash(held)) {
@@ -209,7 +211,7 @@ OwnedEntriesUpdate UpdateOwnedEntries(std::vector<FrontMatterEntry>& entries,
     const std::string line = InLineEnds(WrittenValuesLine(written) + '\n', crlf);
     if (present == entries.end())
         insert(std::string(kWrittenValuesKey), line);
-    else if (ParseWrittenValues(present->text) != written) {
+    else if ((present->text == recordText ? before : ParseWrittenValues(present->text)) != written) {
         present->text = line;
         update.changed = true;
     }
