@@ -9,24 +9,9 @@
 #include "VolumeReader.h"
 
 #include <absl/container/flat_hash_map.h>
-#include <charconv>
 #include <cstdint>
 
 namespace {
-
-std::int64_t Number(std::string_view stored) {
-    std::int64_t value = 0;
-    std::from_chars(stored.data(), stored.data() + stored.size(), value);
-    return value;
-}
-
-std::optional<double> Percent(std::string_view stored) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), value);
-    if (stored.empty() || error != std::errc() || end != stored.data() + stored.size())
-        return std::nullopt;
-    return value;
-}
 
 // Keyed by views of kept texts, and looked up by a row's text as it stands. The content table is looked up once a row,
 // most rows in vain: an open table answers those from one small array.
@@ -40,7 +25,7 @@ void ReadVolumeFacts(ReaderConnection& reader, OverviewRows& overview) {
     overview.imageIds.resize(overview.volumes.size());
     const std::vector<QueryColumn> columns = {"ContentID", Optional("___PercentRead"), Optional("ImageId")};
     const auto take = [&overview](std::size_t volume, ReaderQuery& row) {
-        overview.percentRead[volume] = Percent(row.Text(1));
+        overview.percentRead[volume] = WholeNumber<double>(row.Text(1));
         overview.imageIds[volume] = row.Text(2);
     };
     if (!reader.AvoidsIndexes()) {
@@ -79,7 +64,8 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
     if (!reader.AvoidsIndexes()) {
         ReaderQuery count(reader, "Bookmark", {"count(*)"});
         if (count.Step())
-            overview.highlights.reserve(static_cast<std::size_t>(std::max<std::int64_t>(0, Number(count.Text(0)))));
+            overview.highlights.reserve(static_cast<std::size_t>(
+                std::max<std::int64_t>(0, WholeNumber<std::int64_t>(count.Text(0)).value_or(0))));
     }
     ReaderQuery rows(reader, "Bookmark",
                      {"VolumeID", "BookmarkID", "ContentID", "Text", "Annotation", Optional("Hidden"), Optional("Type"),

@@ -1,18 +1,11 @@
 #include "SourceOverview.h"
 
+#include "StoredValues.h"
+
 #include <algorithm>
-#include <charconv>
 #include <map>
 
 namespace {
-
-std::optional<double> Percent(const std::string& stored) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), value);
-    if (stored.empty() || error != std::errc() || end != stored.data() + stored.size())
-        return std::nullopt;
-    return value;
-}
 
 // Gathers each book's highlights into the overview as the source hands the books on.
 class OverviewGathering : public VolumeReceiver {
@@ -35,7 +28,7 @@ public:
         if (book == m_bookOf.end())
             return;
         OverviewBook& facts = m_overview.books[book->second];
-        facts.percentRead = Percent(volume.percentRead);
+        facts.percentRead = WholeNumber<double>(volume.percentRead);
         m_overview.fromArchive = m_overview.fromArchive || volume.fromArchive;
         if (!volume.fromArchive) {
             std::vector<std::string_view> kinds;

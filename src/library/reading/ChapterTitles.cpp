@@ -2,18 +2,9 @@
 
 #include "ReaderConnection.h"
 #include "ReaderQuery.h"
-
-#include <charconv>
+#include "StoredValues.h"
 
 namespace {
-
-std::optional<std::int64_t> Number(std::string_view text) {
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
 
 // Book order: a row with a VolumeIndex before one without, lower indexes first, then by ContentID.
 bool ComesFirst(const std::optional<std::int64_t>& index, const std::string& contentId,
@@ -57,7 +48,9 @@ void ChapterTitles::Read(ReaderConnection& reader, const std::string* bookId) {
 
 void ChapterTitles::AddRow(std::string_view bookId, std::string_view spineFile, std::string_view title,
                            std::string_view volumeIndex, std::string_view contentId, std::string_view depth) {
-    Entry candidate{{std::string(title), Number(depth)}, Number(volumeIndex), std::string(contentId)};
+    Entry candidate{{std::string(title), WholeNumber<std::int64_t>(depth)},
+                    WholeNumber<std::int64_t>(volumeIndex),
+                    std::string(contentId)};
     auto book = m_titles.find(bookId);
     if (book == m_titles.end())
         book = m_titles.emplace(bookId, TextMap<Entry>()).first;

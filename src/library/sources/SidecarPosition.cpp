@@ -1,16 +1,8 @@
 #include "SidecarPosition.h"
 
-#include <charconv>
+#include "StoredValues.h"
 
 namespace {
-
-std::optional<std::int64_t> WholeNumber(std::string_view text) {
-    std::int64_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return number;
-}
 
 std::partial_ordering Compare(double a, double b) {
     return a <=> b;
@@ -27,7 +19,7 @@ std::optional<SidecarPosition> SidecarPosition::ParseXPointer(std::string_view t
     const std::size_t dot = text.rfind('.');
     const std::size_t lastSlash = text.rfind('/');
     if (dot != std::string_view::npos && dot > lastSlash) {
-        const std::optional<std::int64_t> offset = WholeNumber(text.substr(dot + 1));
+        const std::optional<std::int64_t> offset = WholeNumber<std::int64_t>(text.substr(dot + 1));
         if (!offset)
             return std::nullopt;
         position.m_offset = *offset;
@@ -46,7 +38,8 @@ std::optional<SidecarPosition> SidecarPosition::ParseXPointer(std::string_view t
             const std::size_t open = step.rfind('[');
             if (open == std::string_view::npos)
                 return std::nullopt;
-            const std::optional<std::int64_t> index = WholeNumber(step.substr(open + 1, step.size() - open - 2));
+            const std::optional<std::int64_t> index =
+                WholeNumber<std::int64_t>(step.substr(open + 1, step.size() - open - 2));
             if (!index)
                 return std::nullopt;
             parsed.index = *index;

@@ -2,18 +2,9 @@
 #include "ReaderQuery.h"
 #include "ReaderTime.h"
 #include "StatisticsRows.h"
-
-#include <charconv>
+#include "StoredValues.h"
 
 namespace {
-
-template <class Number> std::optional<Number> NumberOf(std::string_view text) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 std::optional<ReaderTime> TimeOf(std::string_view text, SkippedRows& skipped) {
     if (IsEmptyReaderTime(text))
@@ -56,18 +47,18 @@ std::vector<BookReading> ReadBookRows(ReaderConnection& reader, SkippedRows& ski
         book.title = rows.Text(kTitle);
         book.author = rows.Text(kAuthor);
         book.isbn = rows.Text(kIsbn);
-        book.timeSpentReading = NumberOf<std::int64_t>(rows.Text(kTimeSpent));
+        book.timeSpentReading = WholeNumber<std::int64_t>(rows.Text(kTimeSpent));
         if (book.timeSpentReading && (*book.timeSpentReading < 0 || *book.timeSpentReading > kLongestReading)) {
             book.timeSpentReading.reset();
             ++skipped.oddFigures;
         }
-        book.percentRead = NumberOf<int>(rows.Text(kPercent));
-        book.readStatus = NumberOf<int>(rows.Text(kStatus));
+        book.percentRead = WholeNumber<int>(rows.Text(kPercent));
+        book.readStatus = WholeNumber<int>(rows.Text(kStatus));
         book.dateLastRead = TimeOf(rows.Text(kLastRead), skipped);
-        book.timesStartedReading = NumberOf<std::int64_t>(rows.Text(kTimesStarted));
+        book.timesStartedReading = WholeNumber<std::int64_t>(rows.Text(kTimesStarted));
         book.lastTimeStartedReading = TimeOf(rows.Text(kLastStarted), skipped);
         book.lastTimeFinishedReading = TimeOf(rows.Text(kLastFinished), skipped);
-        book.restOfBookEstimate = NumberOf<std::int64_t>(rows.Text(kRestOfBook));
+        book.restOfBookEstimate = WholeNumber<std::int64_t>(rows.Text(kRestOfBook));
     }
     return books;
 }

@@ -1,12 +1,12 @@
 #include "ReaderConnection.h"
 #include "ReaderTime.h"
 #include "StatisticsRows.h"
+#include "StoredValues.h"
 #include "TSQLiteCursor.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -31,13 +31,8 @@ std::optional<std::int64_t> WholeNumber(const nlohmann::json& object, const char
         return found->get<std::int64_t>();
     if (found->is_number_float())
         return static_cast<std::int64_t>(found->get<double>());
-    if (found->is_string()) {
-        const std::string& text = found->get_ref<const std::string&>();
-        std::int64_t value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (!text.empty() && error == std::errc() && end == text.data() + text.size())
-            return value;
-    }
+    if (found->is_string())
+        return ::WholeNumber<std::int64_t>(found->get_ref<const std::string&>());
     return std::nullopt;
 }
 
