@@ -41,7 +41,7 @@ public:
 
     // The heading of the highlight's chapter: the one given, else the overview's.
     std::string_view ChapterOf(const OverviewHighlight& highlight) const {
-        return m_headings ? m_headings->headings[highlight.chapter] : m_overview.ChapterOf(highlight);
+        return m_overview.ChapterOf(highlight, m_headings.get());
     }
 
 private:

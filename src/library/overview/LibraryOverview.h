@@ -54,6 +54,12 @@ struct OverviewHighlight {
     bool gone = false;
 };
 
+// The heading of each part, in the order given (parts' ContentIDs), and what the views are kept in.
+struct ChapterHeadings {
+    std::vector<std::string_view> headings;
+    std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
+};
+
 // Every listed book and every bookmark of those books, read in one pass over each table: what the library tab and the
 // search across all highlights need, without reading any book on its own.
 struct LibraryOverview {
@@ -78,7 +84,11 @@ struct LibraryOverview {
     // Read from several sources: each highlight names its own.
     bool severalSources = false;
 
-    std::string_view ChapterOf(const OverviewHighlight& highlight) const { return chapters[highlight.chapter]; }
+    // The heading of the highlight's chapter: from headings where they are given (read apart, ReadChapterHeadings),
+    // else the overview's own.
+    std::string_view ChapterOf(const OverviewHighlight& highlight, const ChapterHeadings* headings = nullptr) const {
+        return headings ? headings->headings[highlight.chapter] : chapters[highlight.chapter];
+    }
 };
 
 // An overview as its rows are read, before the index is known: the bookmarks of every volume (OverviewHighlight::book
@@ -100,11 +110,6 @@ OverviewRows ReadOverviewRows(ReaderConnection& reader, const ReadingOptions& op
 // The overview of the books the index lists, from the rows; its chapters are their parts' ContentIDs.
 LibraryOverview JoinOverview(OverviewRows rows, const LibraryIndex& index);
 
-// The heading of each part, in the order given (parts' ContentIDs), and what the views are kept in.
-struct ChapterHeadings {
-    std::vector<std::string_view> headings;
-    std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
-};
 // Reads them in one pass over the content table, a kepub book's table of contents with it where options say so.
 ChapterHeadings ReadChapterHeadings(ReaderConnection& reader, const std::vector<std::string_view>& partIds,
                                     const ReadingOptions& options);

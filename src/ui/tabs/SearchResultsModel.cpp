@@ -171,8 +171,7 @@ QString SearchResultsModel::BookHtml(const Group& group) const {
 
 QString SearchResultsModel::ResultHtml(const OverviewHighlight& highlight) const {
     QStringList facts;
-    const std::string_view chapter =
-        m_headings ? m_headings->headings[highlight.chapter] : m_overview->ChapterOf(highlight);
+    const std::string_view chapter = m_overview->ChapterOf(highlight, m_headings.get());
     if (!chapter.empty())
         facts << Utf8(chapter).toHtmlEscaped();
     if (highlight.date.size() >= 10)
